@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "catalog/CatalogState.h"
+#include "platform/Canvas.h"
+#include "platform/DesignFile.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace orlika {
+
+struct DecoderEntry;
+
+// A header number that is not an integer, as the runtime's string conversion reports it.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The catalog: its state, the page engine and the readers. The readers are members,
+// named after their format, whose only argument is the canvas; everything else they
+// find in the state.
+class Catalog {
+public:
+    Catalog(Host& host, FileSystem& fileSystem);
+
+    CatalogState& state() { return m_state; }
+    const CatalogState& state() const { return m_state; }
+    Host& host() { return m_host; }
+
+    /// The main window's canvas: selected names turn red on it, whatever the run's target.
+    void setMainCanvas(Canvas* canvas) { m_mainCanvas = canvas; }
+    /// The printer of print runs (not owned).
+    void setPrinter(Printer* printer) { m_printer = printer; }
+
+    // Format class and filter index from the open dialog's file name and filter.
+    void GetFileTypes();
+
+    // The page engine: one whole catalog run on the screen page or the printer.
+    void View(Canvas& canvas, bool Printing);
+
+    /// Lays out a screen page of width x height pixels in the current layout, with the
+    /// canvas set up as a run would, ready to draw into cell 1.
+    void prepareScreenPage(Canvas& canvas, int width, int height);
+    /// Reads one design into cell CellNo with the reader its name selects (as under
+    /// "All supported formats"); returns that reader's entry, or null when none reads it.
+    /// Errors of the reader propagate to the caller.
+    const DecoderEntry* decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
+
+    // Run control while a page waits at its end.
+    void SBButtonClick();
+    void SBCancelClick();
+    void SBPrevClick();
+    /// Key codes as the window sees them; returns true when the key was consumed.
+    bool FormKeyDown(int key);
+    /// Characters typed; returns true when handled.
+    bool FormKeyPress(char key);
+    bool prevShown() const { return m_prevShown; }
+    bool nextShown() const { return m_nextShown; }
+
+    /// Right-button release at (x, y) over the page: toggles the design under it.
+    void selectAt(Canvas& canvas, int x, int y);
+    /// First file index of the page on display.
+    int firstIndexOnDisplay() const;
+
+    // Readers. Each draws the open design file into cell CellNo.
+    void TajimaFormat(Canvas& canvas);
+    void PESFormat(Canvas& canvas);
+    void PCDesignerFormat(Canvas& canvas);
+    void KSMFormat(Canvas& canvas);
+    void EXPFormat(Canvas& canvas);
+
+    // Tajima helpers
+    void extractTajimaHeader();
+    static void TajimaXY(std::uint32_t record, int& dx, int& dy);
+
+    /// The open design file; only valid while a reader runs.
+    DesignFile& designFile();
+    /// Hands the catalog a design file to read (the page engine and the tools use it).
+    void setDesignFile(std::unique_ptr<DesignFile> file);
+    std::unique_ptr<DesignFile> takeDesignFile() { return std::move(m_designFile); }
+
+    // Shared pieces of every cell, used by the readers.
+    CellPoint cellAnchor() const;
+    void shortenDesignPath();
+    void writeNameLine(Canvas& canvas, bool withSelectionColor);
+    void writeText(Canvas& canvas, float x, float y, const std::string& text);
+    bool remarksShown() const { return m_state.CellsPerPage < 20 && !m_state.NoRemarks; }
+    std::string millimetres(double units) const;
+    std::string inches(double units) const;
+    std::string fixed(double value, int decimals) const;
+    void showPhase(const std::string& text);
+
+private:
+    // Steps of a run
+    void beginRun();
+    void measureTarget(Canvas& canvas, bool printing, int& width, int& height, bool& portrait);
+    void setUpCanvas(Canvas& canvas, bool printing, int width, int height);
+    void computeGrid(int width, int height, bool portrait);
+    void paintPageWhite(Canvas& canvas);
+    void writeFolderLine(Canvas& canvas, int width);
+    bool collectFiles();
+    void findStartPosition();
+    void drawDesign(Canvas& canvas);
+    void waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
+    void finishRun(bool printing, const std::string& caption);
+    void recoverFromError(bool printing, const std::string& message);
+
+    // Catalog printing
+    void startPrintJob(Canvas& canvas, int width, int height);
+    void startNewPrintPage(Canvas& canvas, int width, int height);
+    void writePageTitle(Canvas& canvas, int width);
+    void writePageFooterAndFolder(Canvas& canvas, int width, int height);
+    void writePageNumber(Canvas& canvas, int width, int height);
+
+    CatalogState m_state;
+    Host& m_host;
+    FileSystem& m_fileSystem;
+    Canvas* m_mainCanvas = nullptr;
+    Printer* m_printer = nullptr;
+    std::unique_ptr<DesignFile> m_designFile;
+    std::string m_pageTitle;
+    bool m_prevShown = false;
+    bool m_nextShown = false;
+    bool m_running = false;
+};
+
+} // namespace orlika

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Color.h"
+
+#include <string>
+
+namespace orlika {
+
+enum class BrushStyle { Clear, Solid };
+
+struct Font {
+    std::string name = "Arial";
+    int pointSize = 8;
+    bool bold = false;
+    bool operator==(const Font&) const = default;
+};
+
+// The drawing surface shared by screen pages and printed pages. It keeps its own
+// current point: MoveTo/LineTo work from it and TextOut leaves it at the end of the text.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    /// Colour of lines drawn from now on.
+    virtual void setPenColor(Color color) = 0;
+    /// Colour of lines drawn from now on, as last set.
+    virtual Color penColor() const = 0;
+    /// Width of lines in device pixels.
+    virtual void setPenWidth(int width) = 0;
+    /// Fill used by rectangle() and behind text (Clear: no fill).
+    virtual void setBrush(BrushStyle style, Color color) = 0;
+    /// Face, size and weight of text written from now on.
+    virtual void setFont(const Font& font) = 0;
+    /// Colour of text written from now on.
+    virtual void setFontColor(Color color) = 0;
+    /// Colour of text, as last set.
+    virtual Color fontColor() const = 0;
+    /// Moves the current point without drawing.
+    virtual void moveTo(int x, int y) = 0;
+    /// Draws a line from the current point to (x, y), which becomes the current point.
+    virtual void lineTo(int x, int y) = 0;
+    /// Fills the rectangle with the brush and outlines it with the pen.
+    virtual void rectangle(int left, int top, int right, int bottom) = 0;
+    /// Writes text with its top-left corner at (x, y); the current point moves to its end.
+    virtual void textOut(int x, int y, const std::string& text) = 0;
+    /// Width of text in device pixels with the current font.
+    virtual int textWidth(const std::string& text) = 0;
+    /// Height of text in device pixels with the current font.
+    virtual int textHeight(const std::string& text) = 0;
+    /// Puts everything drawn so far onto the surface (implementations may batch lines).
+    virtual void flush() {}
+};
+
+} // namespace orlika

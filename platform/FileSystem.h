@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/DesignFile.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orlika {
+
+// The file system as the catalog sees it. Paths use '/' and a folder path ends in '/'.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    /// Opens a file read-only; nullptr when it cannot be opened.
+    virtual std::unique_ptr<DesignFile> openRead(const std::string& path) = 0;
+    /// Names (no folder) of every entry of the pattern's folder whose name matches the
+    /// pattern's last component: Windows wildcards, case-insensitive, any entry kind.
+    virtual std::vector<std::string> findEntries(const std::string& pattern) = 0;
+};
+
+// The real file system through POSIX calls.
+class PosixFileSystem : public FileSystem {
+public:
+    std::unique_ptr<DesignFile> openRead(const std::string& path) override;
+    std::vector<std::string> findEntries(const std::string& pattern) override;
+};
+
+/// Windows wildcard match: '*' any run, '?' one character; letters compared without case.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+/// Splits "dir/sub/name.ext" into the folder (up to and including the last '/') and
+/// the bare name.
+std::string folderPart(const std::string& path);
+std::string namePart(const std::string& path);
+/// The extension of a path's name, dot included, as typed; empty when it has none.
+std::string extensionPart(const std::string& path);
+
+/// ASCII upper case, as the catalog's name tests use it.
+std::string upperCase(std::string text);
+
+} // namespace orlika

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Color.h"
+
+#include <string>
+
+namespace orlika {
+
+enum class Menu { File, PageLayout, Selected };
+enum class SpeedButton { Cancel, Next, Prev };
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    std::string text;
+    std::string caption;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+};
+
+// Size of the main window's page area, in pixels.
+struct ScreenGeometry {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int panelHeight = 0;   // the status panel at the bottom of the client area
+    int outerWidth = 0;    // the whole window, used to paint the page white
+    int outerHeight = 0;
+};
+
+// Everything the catalog core needs from the user interface.
+class Host {
+public:
+    virtual ~Host() = default;
+
+    /// Sets the caption of the status panel.
+    virtual void setStatusCaption(const std::string& text) = 0;
+    /// Sets the font colour of the status panel.
+    virtual void setStatusFontColor(Color color) = 0;
+    /// Sets the decoders' phase label (LStat).
+    virtual void setStatLabel(const std::string& text) = 0;
+    /// Lines the speed buttons up from the right edge of the status panel.
+    virtual void placeSpeedButtons() = 0;
+    /// Shows or hides one speed button.
+    virtual void showSpeedButton(SpeedButton button, bool visible) = 0;
+    /// Enables or disables one main menu.
+    virtual void enableMenu(Menu menu, bool enabled) = 0;
+    /// Shows the selected-count label with the caption, or hides it.
+    virtual void showSelectedLabel(bool visible, const std::string& caption) = 0;
+    /// Lets the user interface handle pending events, then returns.
+    virtual void processMessages() = 0;
+    /// Handles events until at least one arrived; used while a page waits for Next.
+    virtual void waitForEvents() = 0;
+    /// Shows a modal message box and returns the user's answer.
+    virtual MessageAnswer messageBox(const MessageRequest& request) = 0;
+    /// Shows the page-title dialog modally and returns its text.
+    virtual std::string askPageTitle() = 0;
+    /// The current date and time as text (short date, long time).
+    virtual std::string dateTimeText() = 0;
+    /// The decimal separator of remark numbers.
+    virtual char decimalSeparator() const = 0;
+    /// The main window's page area.
+    virtual ScreenGeometry screenGeometry() const = 0;
+    /// Shows the message of an error that ended a run.
+    virtual void showError(const std::string& message) = 0;
+};
+
+// The printer service: one document of pages drawn on the printer's canvas.
+class Printer {
+public:
+    virtual ~Printer() = default;
+
+    /// Printable width in printer pixels.
+    virtual int pageWidth() const = 0;
+    /// Printable height in printer pixels.
+    virtual int pageHeight() const = 0;
+    /// True when the paper is oriented portrait.
+    virtual bool portrait() const = 0;
+    /// Starts the document; its first page is ready to draw on.
+    virtual void beginDoc() = 0;
+    /// Ends the current page and starts the next.
+    virtual void newPage() = 0;
+    /// Ends the document and hands it to the printer service.
+    virtual void endDoc() = 0;
+    /// True between beginDoc() and endDoc().
+    virtual bool printing() const = 0;
+    /// The canvas of the current page.
+    virtual class Canvas& canvas() = 0;
+};
+
+} // namespace orlika

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+
+namespace orlika {
+
+namespace {
+
+char foldCase(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+std::size_t afterLastSeparator(const std::string& path)
+{
+    // '/' is the only separator here; a ':' is an ordinary character of a Linux name.
+    const auto pos = path.find_last_of('/');
+    return pos == std::string::npos ? 0 : pos + 1;
+}
+
+} // namespace
+
+bool wildcardMatch(std::string_view pattern, std::string_view name)
+{
+    // Iterative match with one backtrack point: linear in practice, never recursive.
+    std::size_t p = 0, n = 0;
+    std::size_t starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+std::string folderPart(const std::string& path)
+{
+    return path.substr(0, afterLastSeparator(path));
+}
+
+std::string namePart(const std::string& path)
+{
+    return path.substr(afterLastSeparator(path));
+}
+
+std::string extensionPart(const std::string& path)
+{
+    const std::size_t nameStart = afterLastSeparator(path);
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return {};
+    return path.substr(dot);
+}
+
+std::string upperCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), foldCase);
+    return text;
+}
+
+} // namespace orlika

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orlika {
+
+namespace {
+
+// A read-only file descriptor that closes itself.
+class PosixDesignFile final : public DesignFile {
+public:
+    explicit PosixDesignFile(int fd) : m_fd(fd) {}
+    ~PosixDesignFile() override { ::close(m_fd); }
+    PosixDesignFile(const PosixDesignFile&) = delete;
+    PosixDesignFile& operator=(const PosixDesignFile&) = delete;
+
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        std::size_t total = 0;
+        while (total < buffer.size()) {
+            const ssize_t got = ::pread(m_fd, buffer.data() + total, buffer.size() - total, m_position);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw InOutError(std::string("Read error: ") + std::strerror(errno));
+            }
+            if (got == 0)
+                break;
+            total += std::size_t(got);
+            m_position += got;
+        }
+        return total;
+    }
+
+    void seek(std::int64_t position) override
+    {
+        if (position < 0)
+            throw InOutError("Seek error");
+        m_position = position;
+    }
+
+    std::int64_t position() const override { return m_position; }
+
+    std::int64_t size() const override
+    {
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0)
+            throw InOutError(std::string("File size error: ") + std::strerror(errno));
+        return info.st_size;
+    }
+
+private:
+    int m_fd;
+    std::int64_t m_position = 0;
+};
+
+// Closes a directory stream on every way out.
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+} // namespace
+
+std::unique_ptr<DesignFile> PosixFileSystem::openRead(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixDesignFile>(fd);
+}
+
+std::vector<std::string> PosixFileSystem::findEntries(const std::string& pattern)
+{
+    std::string folder = folderPart(pattern);
+    const std::string mask = namePart(pattern);
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    std::vector<std::string> names;
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (wildcardMatch(mask, entry->d_name))
+            names.emplace_back(entry->d_name);
+    }
+    return names;
+}
+
+} // namespace orlika

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include "platform/SortedNameList.h"
+
+#include <algorithm>
+
+namespace orlika {
+
+int foldedCompare(const std::string& a, const std::string& b)
+{
+    const auto fold = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : int(c); };
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const int diff = fold((unsigned char)a[i]) - fold((unsigned char)b[i]);
+        if (diff != 0)
+            return diff;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+std::vector<std::string>::const_iterator SortedNameList::lowerBound(const std::string& name) const
+{
+    return std::lower_bound(m_names.begin(), m_names.end(), name,
+        [this](const std::string& element, const std::string& value) { return m_compare(element, value) < 0; });
+}
+
+bool SortedNameList::add(const std::string& name)
+{
+    const auto at = lowerBound(name);
+    if (at != m_names.end() && m_compare(*at, name) == 0)
+        return false;
+    m_names.insert(at, name);
+    return true;
+}
+
+int SortedNameList::indexOf(const std::string& name) const
+{
+    const auto at = lowerBound(name);
+    if (at == m_names.end() || m_compare(*at, name) != 0)
+        return -1;
+    return int(at - m_names.begin());
+}
+
+bool SortedNameList::remove(const std::string& name)
+{
+    const int index = indexOf(name);
+    if (index < 0)
+        return false;
+    m_names.erase(m_names.begin() + index);
+    return true;
+}
+
+void SortedNameList::setComparer(NameComparer compare)
+{
+    m_compare = std::move(compare);
+    std::vector<std::string> old;
+    old.swap(m_names);
+    for (const auto& name : old)
+        add(name);
+}
+
+} // namespace orlika

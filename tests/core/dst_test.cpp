@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/Dst.h"
+#include "tests/support/CatalogFixture.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <algorithm>
+
+namespace orlika::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A header block whose text is given as-is (terminated by 0x1A and padded with spaces).
+Bytes headerText(const std::string& text)
+{
+    Bytes block(512, ' ');
+    std::copy(text.begin(), text.end(), block.begin());
+    if (text.size() < 512)
+        block[text.size()] = 0x1A;
+    return block;
+}
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes record(int dx, int dy, std::uint8_t flags)
+{
+    const auto r = gen::dstRecord(dx, dy, flags);
+    return Bytes(r.begin(), r.end());
+}
+
+TEST(DstRecords, EveryMovementRoundTripsThroughTheBitTable)
+{
+    for (int dx = -121; dx <= 121; ++dx) {
+        for (int dy = -121; dy <= 121; dy += 11) {
+            const auto r = gen::dstRecord(dx, dy, 0x03);
+            const auto m = dst::movementOf(r[0], r[1], r[2]);
+            ASSERT_EQ(m.dx, dx);
+            ASSERT_EQ(m.dy, dy);
+        }
+    }
+    int dx = 0, dy = 0;
+    Catalog::TajimaXY(0x000000 | (0x04u << 16) | 0x01u, dx, dy);  // b2 +81, b0 +1
+    EXPECT_EQ(dx, 82);
+    EXPECT_EQ(dy, 0);
+}
+
+TEST(DstRecords, KindIsTestedColourChangeThenJumpThenStitch)
+{
+    EXPECT_EQ(dst::kindOf(0xC3), dst::RecordKind::ColorChange);
+    EXPECT_EQ(dst::kindOf(0xF3), dst::RecordKind::ColorChange);
+    EXPECT_EQ(dst::kindOf(0x83), dst::RecordKind::Jump);
+    EXPECT_EQ(dst::kindOf(0x80), dst::RecordKind::Jump);
+    EXPECT_EQ(dst::kindOf(0x01), dst::RecordKind::Stitch);
+    EXPECT_EQ(dst::kindOf(0x02), dst::RecordKind::Stitch);
+    EXPECT_EQ(dst::kindOf(0x3C), dst::RecordKind::Ignored);
+}
+
+using DstReader = CatalogFixture;
+
+TEST_F(DstReader, FullHeaderIsUsedAsGivenAndRecordsReadOnce)
+{
+    const Bytes file = headerText("LA:test\rST:  1234\rCO:  3\r+X:  700\r-X:  534\r+Y:  300\r-Y:  267\r") +
+                       record(10, 0, 0x03) + record(0, 0, 0xF3);
+    decode("a.dst", file);
+    EXPECT_EQ(s.StitchCount, 1234);
+    EXPECT_EQ(s.PlusX, 700);
+    EXPECT_EQ(s.MinusX, 534);
+    EXPECT_EQ(s.PlusY, 300);
+    EXPECT_EQ(s.MinusY, 267);
+    const std::vector<std::string> expected = {"a.dst", "Stitches: 1234", "Size: 123.4 x 56.7 mm",
+                                               "Size: 4.86 x 2.23 In.", "Color Changes: 4"};
+    EXPECT_EQ(canvas.texts, expected);
+    EXPECT_EQ(s.ColorChangeCount, 4);
+}
+
+TEST_F(DstReader, MissingExtentsAreFoundFromTheRecordsWhichAlsoCountTheStitches)
+{
+    const Bytes file = headerText("LA:x\rST:  999\r+X:  10\r-X:  10\r+Y:    0\r") + record(20, 30, 0x03) +
+                       record(-50, 0, 0x83) + record(0, 0, 0xC3) + record(0, -40, 0x03) + record(0, 0, 0xF3) +
+                       record(121, 121, 0x03);
+    decode("b.dst", file);
+    // X extents came from the header and seed the pass: min starts at 10, so x = -30 wins.
+    EXPECT_EQ(s.MinusX, 30);
+    EXPECT_EQ(s.PlusX, 20);
+    EXPECT_EQ(s.PlusY, 30);
+    EXPECT_EQ(s.MinusY, 10);
+    EXPECT_EQ(s.StitchCount, 2);  // jumps, colour changes and records after the end do not count
+}
+
+TEST_F(DstReader, HeaderDotsEndLinesAndTwoDotsEndTheHeader)
+{
+    decode("c.dst", headerText("LA:my.design\rST:5.+X:9..-X:7\r"));
+    // "ST:5" ends at the dot; "+X:9" ends at the pair; "-X:7" is never read.
+    EXPECT_EQ(s.PlusX, 9);
+    EXPECT_EQ(s.MinusX, 0);
+    EXPECT_EQ(s.StitchCount, 0);  // Y is missing: the pass over no records counts 0
+}
+
+TEST_F(DstReader, ValueRightAfterTheColonIsReadInFull)
+{
+    decode("d.dst", headerText("CO:3\r+X:1\r-X:1\r+Y:1\r-Y:1\r"));
+    EXPECT_EQ(canvas.texts.back(), "Color Changes: 4");
+}
+
+TEST_F(DstReader, NonIntegerHeaderValueRaisesTheConversionError)
+{
+    EXPECT_THROW(
+        {
+            try {
+                decode("e.dst", headerText("ST:   \r"));
+            } catch (const ConversionError& error) {
+                EXPECT_STREQ(error.what(), "'   ' is not a valid integer value");
+                throw;
+            }
+        },
+        ConversionError);
+    EXPECT_THROW(decode("f.dst", headerText("CO: 12x\r")), ConversionError);
+    EXPECT_THROW(decode("g.dst", headerText("+X: 99999999999\r")), ConversionError);
+}
+
+TEST_F(DstReader, ColourChangesCycleThroughSeventeenEntriesAndIgnoreMovementBits)
+{
+    Bytes file = headerText("+X:100\r-X:100\r+Y:100\r-Y:100\r");
+    for (int i = 0; i < 17; ++i)
+        file = file + record(121, 121, 0xC3);
+    decode("h.dst", file);
+    const auto pens = canvas.linesStarting("PenColor");
+    ASSERT_EQ(pens.size(), 18u);  // 17 changes and black at the end
+    EXPECT_EQ(pens[0], "PenColor 0x000080");   // entry 1: (128, 0, 0)
+    EXPECT_EQ(pens[15], "PenColor 0xC0C0C0");  // entry 16
+    EXPECT_EQ(pens[16], "PenColor 0x000000");  // the 17th change wraps to entry 0
+    EXPECT_TRUE(canvas.linesStarting("MoveTo").empty());
+    EXPECT_TRUE(canvas.linesStarting("LineTo").empty());
+}
+
+TEST_F(DstReader, FirstMovementOnlyMovesAndIgnoredRecordsDoNothing)
+{
+    const Bytes file = headerText("+X:100\r-X:0\r+Y:100\r-Y:0\r") + record(0, 0, 0x00) + record(10, 0, 0x03) +
+                       record(10, 0, 0x03) + record(10, 0, 0x83) + record(10, -10, 0x03);
+    decode("i.dst", file);
+    // 1000x600 page, standard layout: cell 1 anchor (72, 204), CellWidth 286, E = 100:
+    // sx = 1.43; start (72, 204).
+    const std::vector<std::string> drawn = {"MoveTo 86 204", "LineTo 101 204", "MoveTo 115 204", "LineTo 129 218"};
+    std::vector<std::string> moves;
+    for (const auto& line : canvas.log)
+        if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0)
+            moves.push_back(line);
+    EXPECT_EQ(moves, drawn);
+}
+
+TEST_F(DstReader, ShortFilesAndZeroExtentsStillShowNameAndRemarks)
+{
+    decode("j.dst", Bytes{'L', 'A', ':', 'x'});
+    EXPECT_TRUE(canvas.linesStarting("LineTo").empty());
+    const std::vector<std::string> expected = {"j.dst", "Stitches: 0", "Size: 0.0 x 0.0 mm", "Size: 0.00 x 0.00 In.",
+                                               "Color Changes: 1"};
+    EXPECT_EQ(canvas.texts, expected);
+}
+
+TEST_F(DstReader, RemarksFollowTheLayout)
+{
+    const Bytes file = headerText("+X:10\r-X:10\r+Y:10\r-Y:10\r");
+    decode("k.dst", file, Layout::Thumb20);
+    EXPECT_EQ(canvas.texts, std::vector<std::string>{"k.dst"});
+    decode("k.dst", file, Layout::NoRemarks);
+    EXPECT_EQ(canvas.texts, std::vector<std::string>{"k.dst"});
+    decode("k.dst", file, Layout::Thumb12);
+    EXPECT_EQ(canvas.texts.size(), 5u);
+}
+
+TEST_F(DstReader, NameIsRedOnlyWhenSelectedAndTheSelectionIsNotEmpty)
+{
+    const Bytes file = headerText("+X:10\r-X:10\r+Y:10\r-Y:10\r");
+    decode("k.dst", file);
+    EXPECT_EQ(canvas.linesStarting("FontColor"), std::vector<std::string>{"FontColor 0x000000"});
+    s.SelectedList.add("K.DST");
+    decode("k.dst", file);
+    EXPECT_EQ(canvas.linesStarting("FontColor"),
+              (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));
+    decode("other.dst", file);
+    EXPECT_EQ(canvas.linesStarting("FontColor").front(), "FontColor 0x000000");
+}
+
+TEST_F(DstReader, NameLineSitsAboveTheCellTop)
+{
+    decode("n.dst", headerText("+X:10\r-X:10\r+Y:10\r-Y:10\r"));
+    // top of cell 1 = 204 - 120 = 84; minus 1.2 x 10 = 72.
+    EXPECT_EQ(canvas.linesStarting("TextOut").front(), "TextOut 72 72 \"n.dst\"");
+    EXPECT_EQ(canvas.linesStarting("TextOut")[1], "TextOut 72 212 \"Stitches: 0\"");
+}
+
+} // namespace
+} // namespace orlika::test

@@ -1,0 +1,434 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/DecoderTable.h"
+#include "tests/support/CatalogFixture.h"
+#include "tests/support/RecordingPrinter.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace orlika::test {
+namespace {
+
+std::vector<std::uint8_t> tinyDst()
+{
+    gen::Design design;
+    design.name = "tiny";
+    design.stitch(10, 10);
+    design.stitch(20, 0);
+    return gen::writeDst(design);
+}
+
+std::string designName(int i)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "d%02d.dst", i);
+    return name;
+}
+
+class ViewTest : public CatalogFixture {
+protected:
+    void addDesigns(int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            files.add("/designs/" + designName(i), tinyDst());
+    }
+
+    /// The design names written on the canvas, in order, grouped into pages by each
+    /// repaint of the page (a white rectangle).
+    std::vector<std::vector<int>> pagesDrawn() const
+    {
+        std::vector<std::vector<int>> pages(1);
+        for (const auto& line : canvas.log) {
+            if (line.rfind("Rectangle", 0) == 0 && !pages.back().empty())
+                pages.emplace_back();
+            int number = 0;
+            if (std::sscanf(line.c_str(), "TextOut %*d %*d \"d%d.dst\"", &number) == 1)
+                pages.back().push_back(number);
+        }
+        if (pages.size() > 1 && pages.back().empty())
+            pages.pop_back();
+        return pages;
+    }
+
+    void pressNext() { host.onWait.push_back([this] { catalog.SBButtonClick(); }); }
+    void pressPrev() { host.onWait.push_back([this] { catalog.SBPrevClick(); }); }
+    void pressCancel() { host.onWait.push_back([this] { catalog.SBCancelClick(); }); }
+    void expectPrevShown(bool shown)
+    {
+        host.onWait.push_back([this, shown] { EXPECT_EQ(catalog.prevShown(), shown); });
+    }
+};
+
+using Pages = std::vector<std::vector<int>>;
+
+TEST_F(ViewTest, StandardGridOnA1000By600Screen)
+{
+    addDesigns(1);
+    openFolder(designName(1));
+    EXPECT_EQ(s.CellWidth, 286);
+    EXPECT_EQ(s.CellHeight, 240);
+    EXPECT_EQ(s.MarginX, 72);
+    EXPECT_EQ(s.MarginY, 84);
+    EXPECT_EQ(s.HalfCellHeight, 120);
+    EXPECT_EQ(s.CellsPerPage, 6);
+    const int xs[] = {72, 358, 644};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(s.CellOrigin[std::size_t(i)].X, xs[i % 3]);
+        EXPECT_EQ(s.CellOrigin[std::size_t(i)].Y, i < 3 ? 204 : 444);
+    }
+    EXPECT_EQ(s.LineHeight, 8);
+}
+
+TEST_F(ViewTest, EnlargedAndThumbnailGridsOnScreen)
+{
+    addDesigns(1);
+    setLayout(s, Layout::Enlarged);
+    openFolder(designName(1));
+    EXPECT_EQ(s.CellWidth, 909);
+    EXPECT_EQ(s.CellHeight, 545);
+    EXPECT_EQ(s.MarginX, 273);
+    EXPECT_EQ(s.MarginY, 136);
+    EXPECT_EQ(s.CellsPerPage, 1);
+
+    setLayout(s, Layout::Thumb30);
+    openFolder(designName(1));
+    EXPECT_EQ(s.CellWidth, 154);   // 1000 / 6.5
+    EXPECT_EQ(s.CellHeight, 109);  // 600 / 5.5
+    EXPECT_EQ(s.MarginX, 38);      // 0.25 x 154 = 38.5 -> even
+    EXPECT_EQ(s.MarginY, 38);      // 0.35 x 109 = 38.15
+    EXPECT_EQ(s.CellOrigin[29].X, 38 + 5 * 154);
+    EXPECT_EQ(s.CellOrigin[29].Y, 38 + 54 + 4 * 109);
+}
+
+TEST_F(ViewTest, SmallScreensUseASmallerFont)
+{
+    addDesigns(1);
+    host.geometry = {600, 440, 40, 620, 480};
+    openFolder(designName(1));
+    EXPECT_EQ(canvas.currentFont.pointSize, 7);
+    host.geometry = {600, 540, 40, 620, 580};
+    openFolder(designName(1));
+    EXPECT_EQ(canvas.currentFont.pointSize, 8);
+}
+
+TEST_F(ViewTest, SixDesignsFinishWithoutWaiting)
+{
+    addDesigns(6);
+    openFolder(designName(1));
+    EXPECT_EQ(host.waits, 0);
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}}));
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+    EXPECT_TRUE(s.ViewDone);
+    EXPECT_TRUE(s.PageComplete);
+    EXPECT_TRUE(host.menuEnabled(Menu::File));
+    EXPECT_TRUE(host.menuEnabled(Menu::PageLayout));
+    EXPECT_FALSE(host.menuEnabled(Menu::Selected));
+    EXPECT_FALSE(host.buttonShown(SpeedButton::Cancel));
+}
+
+TEST_F(ViewTest, EightDesignsPageForwardBackAndFinish)
+{
+    addDesigns(8);
+    expectPrevShown(false);
+    pressNext();
+    expectPrevShown(true);
+    pressPrev();
+    pressNext();
+    pressNext();
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7, 8}, {1, 2, 3, 4, 5, 6}, {7, 8}}));
+    EXPECT_TRUE(host.onWait.empty());
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+    EXPECT_EQ(host.captions[host.captions.size() - 2], " Picture 8 of 8");
+}
+
+TEST_F(ViewTest, TwelveDesignsWaitAfterTheLastPageAndPrevRedrawsTheFirst)
+{
+    addDesigns(12);
+    pressNext();
+    expectPrevShown(true);
+    pressPrev();
+    pressCancel();
+    openFolder(designName(1));
+    // Cancel at the wait inside the run repaints white and finishes.
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}, {1, 2, 3, 4, 5, 6}}));
+    EXPECT_EQ(canvas.log.back().rfind("TextOut", 0), 0u);  // folder line after the repaint
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+}
+
+TEST_F(ViewTest, FourteenDesignsPrevFromInsideThePage)
+{
+    addDesigns(14);
+    pressNext();
+    expectPrevShown(true);
+    pressPrev();  // from page 2's wait, inside the run
+    pressNext();
+    pressNext();
+    pressNext();
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}, {1, 2, 3, 4, 5, 6},
+                                   {7, 8, 9, 10, 11, 12}, {13, 14}}));
+    EXPECT_EQ(s.PageCount, 3);
+}
+
+TEST_F(ViewTest, EscapeAtTheFinalWaitKeepsThePage)
+{
+    addDesigns(8);
+    pressNext();
+    host.onWait.push_back([this] { catalog.FormKeyDown(27); });
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7, 8}}));
+    EXPECT_EQ(canvas.linesStarting("Rectangle").size(), 2u);
+}
+
+TEST_F(ViewTest, KeysSpaceEnterAndLetters)
+{
+    addDesigns(14);
+    host.onWait.push_back([this] { EXPECT_FALSE(catalog.FormKeyPress('p')); catalog.FormKeyDown(32); });
+    host.onWait.push_back([this] { EXPECT_TRUE(catalog.FormKeyPress('P')); });
+    host.onWait.push_back([this] { EXPECT_TRUE(catalog.FormKeyPress('n')); });
+    host.onWait.push_back([this] { catalog.FormKeyDown(13); });
+    host.onWait.push_back([this] { EXPECT_FALSE(catalog.FormKeyPress('n')); catalog.FormKeyDown(13); });
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn().size(), 5u);
+}
+
+TEST_F(ViewTest, StartingAtTheFifthOfEightShowsOnePageThenWaitsWithoutPrev)
+{
+    addDesigns(8);
+    expectPrevShown(false);
+    pressNext();
+    openFolder(designName(5), false);
+    EXPECT_EQ(s.StartIndex, 4);
+    EXPECT_EQ(s.PageCount, 1);
+    EXPECT_EQ(pagesDrawn(), (Pages{{5, 6, 7, 8}}));
+}
+
+TEST_F(ViewTest, StartingAtTheThirdOfEightShowsAFullPage)
+{
+    addDesigns(8);
+    expectPrevShown(false);
+    pressNext();
+    openFolder(designName(3), false);
+    EXPECT_EQ(pagesDrawn(), (Pages{{3, 4, 5, 6, 7, 8}}));
+    EXPECT_EQ(host.waits, 2);  // the check, then Next
+    EXPECT_TRUE(host.onWait.empty());
+}
+
+TEST_F(ViewTest, StartAtANameNotInTheListStartsAtTheBeginning)
+{
+    addDesigns(3);
+    openFolder("missing.dst", false);
+    EXPECT_EQ(s.StartIndex, 0);
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3}}));
+}
+
+TEST_F(ViewTest, EmptyFolderSaysNoFilesFound)
+{
+    openFolder("none.dst");
+    EXPECT_EQ(host.captions.back(), " No Files Found");
+    EXPECT_TRUE(s.ViewDone);
+    EXPECT_TRUE(host.menuEnabled(Menu::File));
+}
+
+TEST_F(ViewTest, UnopenableFileIsSkippedAndTheNextTakesItsCell)
+{
+    addDesigns(3);
+    files.unreadable.push_back("/designs/" + designName(2));
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 3}}));
+    EXPECT_EQ(canvas.linesStarting("TextOut 358 72").size(), 1u);  // d03 in the second cell
+}
+
+TEST_F(ViewTest, ConversionErrorEndsTheRunAndLeavesTheWindowUsable)
+{
+    addDesigns(2);
+    std::vector<std::uint8_t> bad(512, ' ');
+    const std::string text = "ST:12a\r\x1a";
+    std::copy(text.begin(), text.end(), bad.begin());
+    files.add("/designs/d01b.dst", bad);
+    openFolder(designName(1));
+    ASSERT_EQ(host.errors, std::vector<std::string>{"'12a' is not a valid integer value"});
+    EXPECT_TRUE(host.menuEnabled(Menu::File));
+    EXPECT_TRUE(host.menuEnabled(Menu::PageLayout));
+    EXPECT_FALSE(host.buttonShown(SpeedButton::Cancel));
+    EXPECT_EQ(host.statLabel, "");
+    EXPECT_TRUE(s.ViewDone);
+    EXPECT_EQ(pagesDrawn(), (Pages{{1}}));
+}
+
+TEST_F(ViewTest, AllFormatsListsOneAlphabeticalSequenceAndUnknownNamesTakeEmptyCells)
+{
+    files.add("/designs/b.dst", tinyDst());
+    files.add("/designs/A.DST", tinyDst());
+    files.add("/designs/c.pes");
+    files.add("/designs/notes.txt");
+    files.add("/designs/x.dstx");
+    files.add("/other/z.dst");
+    openFolder("b.dst");
+    EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"A.DST", "b.dst", "c.pes"}));
+    EXPECT_EQ(files.searches.size(), 9u);
+    EXPECT_EQ(files.searches.front(), "/designs/*.PCS");
+    EXPECT_EQ(files.searches.back(), "/designs/*.DST");
+}
+
+TEST_F(ViewTest, OneFilterSearchesTheChosenExtensionOnly)
+{
+    files.add("/designs/b.dst", tinyDst());
+    files.add("/designs/A.DST", tinyDst());
+    files.add("/designs/c.pes");
+    openFolder("b.dst", true, 5);
+    EXPECT_EQ(s.FileKind, 4);
+    EXPECT_EQ(files.searches, std::vector<std::string>{"/designs/*.dst"});
+    EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"A.DST", "b.dst"}));
+}
+
+TEST(FileTypes, DialogNameDecidesTheKindAndTheNextFilter)
+{
+    ScriptedHost host;
+    MemoryFileSystem files;
+    Catalog catalog(host, files);
+    auto& s = catalog.state();
+    struct Case {
+        const char* name;
+        int kind;
+        int filter;
+    };
+    const Case cases[] = {{"/a/x.dst", 4, 5}, {"/a/x.Pes", 3, 4}, {"/a/x.pec", 3, 4}, {"/a/x.pcq", 2, 3},
+                          {"/a/x.ksm", 0, 1}, {"/a/x.exp", 1, 2}, {"/a/x.sew", 1, 6},
+                          {"/OLD.PCX/x.ksm", 2, 3}, {"/a.dst/x.pes", 4, 5}};
+    for (const auto& c : cases) {
+        s.OpenDialog1 = {c.name, {}, 1};
+        catalog.GetFileTypes();
+        EXPECT_EQ(s.FileKind, c.kind) << c.name;
+        EXPECT_EQ(s.OpenDialog1.FilterIndex, c.filter) << c.name;
+    }
+    s.OpenDialog1 = {"/a/x.txt", {}, 2};
+    catalog.GetFileTypes();
+    EXPECT_EQ(s.FileKind, 4);  // unchanged from the last case
+    EXPECT_EQ(s.OpenDialog1.FilterIndex, 2);
+    s.OpenDialog1 = {"/a/x.dst", {}, 7};
+    catalog.GetFileTypes();
+    EXPECT_EQ(s.FileKind, 6);
+    EXPECT_EQ(s.OpenDialog1.FilterIndex, 7);
+}
+
+TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
+{
+    EXPECT_EQ(decoderForName("a.dst")->name, "TajimaFormat");
+    EXPECT_EQ(decoderForName("a.txt"), nullptr);
+    EXPECT_EQ(decoderForKind(4)->name, "TajimaFormat");
+    EXPECT_EQ(decoderForKind(5), nullptr);
+}
+
+// Print runs
+
+class PrintTest : public ViewTest {
+protected:
+    RecordingPrinter printer;
+    PrintTest() { catalog.setPrinter(&printer); }
+
+    void print(const std::string& chosen, bool fromBeginning = true)
+    {
+        s.OpenFileName = "/designs/" + chosen;
+        s.FileKind = 6;
+        s.FromBeginning = fromBeginning;
+        catalog.View(printer.page, true);
+    }
+    std::vector<std::string> pageTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& t : printer.page.texts)
+            if (t.rfind("Page ", 0) == 0)
+                texts.push_back(t);
+        return texts;
+    }
+};
+
+TEST_F(PrintTest, PortraitGridTurnsAQuarter)
+{
+    addDesigns(1);
+    print(designName(1));
+    EXPECT_EQ(s.CellWidth, 3833);   // 9583 / 2.5
+    EXPECT_EQ(s.CellHeight, 3914);  // 13699 / 3.5
+    EXPECT_EQ(s.MarginX, 1342);
+    EXPECT_EQ(s.MarginY, 978);
+    EXPECT_EQ(s.CellOrigin[1].X, 1342 + 3833);
+    EXPECT_EQ(s.CellOrigin[2].Y, 978 + 1957 + 3914);
+    EXPECT_EQ(s.LineHeight, 18);
+
+    setLayout(s, Layout::Thumb30);
+    print(designName(1));
+    EXPECT_EQ(s.CellWidth, 1742);  // 9583 / 5.5: five across
+    EXPECT_EQ(s.CellHeight, 2108); // 13699 / 6.5: six down
+    EXPECT_EQ(s.CellOrigin[5].X, s.MarginX);
+}
+
+TEST_F(PrintTest, FourteenDesignsPrintThreePagesWithTheirNumbers)
+{
+    addDesigns(14);
+    host.pageTitle = "My designs";
+    print(designName(1));
+    EXPECT_EQ(printer.steps, (std::vector<std::string>{"BeginDoc", "NewPage", "NewPage", "EndDoc"}));
+    EXPECT_EQ(pageTexts(), (std::vector<std::string>{"Page 1 of 3 Pages", "Page 2 of 3 Pages", "Page 3 of 3 Pages"}));
+    EXPECT_EQ(std::count(printer.page.texts.begin(), printer.page.texts.end(), "My designs"), 3);
+    EXPECT_EQ(std::count(printer.page.texts.begin(), printer.page.texts.end(), "File Folder: /designs/"), 3);
+    EXPECT_EQ(host.captions.back(), " FINISHED PRINTING");
+    EXPECT_EQ(host.captions[1], " Printing Picture 1 of 14");
+    EXPECT_EQ(host.waits, 0);
+}
+
+TEST_F(PrintTest, TwelveDesignsPrintExactlyTwoPagesAndShortTitlesAreOmitted)
+{
+    addDesigns(12);
+    host.pageTitle = "x";
+    print(designName(1));
+    EXPECT_EQ(printer.steps, (std::vector<std::string>{"BeginDoc", "NewPage", "EndDoc"}));
+    EXPECT_EQ(std::count(printer.page.texts.begin(), printer.page.texts.end(), "x"), 0);
+    // footer: date at MarginX, page text right-aligned with a gap of "XX"
+    const std::string footer = "Page 1 of 2 Pages";
+    const int x = 9583 - int(footer.size() + 2) * RecordingCanvas::kCharWidth;
+    EXPECT_EQ(printer.page.linesStarting("TextOut " + std::to_string(x) + " 13687").size(), 2u);
+}
+
+TEST_F(PrintTest, PrintingFromTheTenthOfFourteenCountsOnePage)
+{
+    addDesigns(14);
+    print(designName(10), false);
+    EXPECT_EQ(s.PageCount, 1);
+    EXPECT_EQ(pageTexts(), std::vector<std::string>{"Page 1 of 1 Pages"});
+}
+
+TEST_F(PrintTest, NoFilesPrintsNothingAndAsksNoTitle)
+{
+    print("none.dst");
+    EXPECT_TRUE(printer.steps.empty());
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "AskTitle"), 0);
+    EXPECT_EQ(host.captions.back(), " No Files Found");
+}
+
+TEST_F(PrintTest, AnErrorEndsTheDocumentWithThePagesSoFar)
+{
+    addDesigns(7);
+    std::vector<std::uint8_t> bad(512, ' ');
+    const std::string text = "+X:oops\r\x1a";
+    std::copy(text.begin(), text.end(), bad.begin());
+    files.add("/designs/d07a.dst", bad);
+    print(designName(1));
+    EXPECT_EQ(printer.steps, (std::vector<std::string>{"BeginDoc", "NewPage", "EndDoc"}));
+    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_FALSE(printer.open);
+}
+
+TEST_F(PrintTest, NamesOfSelectedDesignsAreNotRedOnPaper)
+{
+    addDesigns(2);
+    s.SelectedList.add(designName(1));
+    print(designName(1));
+    EXPECT_TRUE(printer.page.linesStarting("FontColor 0x0000FF").empty());
+    EXPECT_FALSE(canvas.linesStarting("FontColor 0x0000FF").empty());  // the main window's canvas
+}
+
+} // namespace
+} // namespace orlika::test

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// A printer that records the document's steps and draws on a recording canvas.
+#pragma once
+
+#include "platform/Host.h"
+#include "tests/support/RecordingCanvas.h"
+
+namespace orlika::test {
+
+class RecordingPrinter : public Printer {
+public:
+    RecordingCanvas page;
+    std::vector<std::string> steps;
+    int width = 9583;
+    int height = 13699;
+    bool isPortrait = true;
+    bool open = false;
+    int pages = 0;
+
+    int pageWidth() const override { return width; }
+    int pageHeight() const override { return height; }
+    bool portrait() const override { return isPortrait; }
+    void beginDoc() override
+    {
+        steps.push_back("BeginDoc");
+        open = true;
+        pages = 1;
+    }
+    void newPage() override
+    {
+        steps.push_back("NewPage");
+        ++pages;
+    }
+    void endDoc() override
+    {
+        steps.push_back("EndDoc");
+        open = false;
+    }
+    bool printing() const override { return open; }
+    Canvas& canvas() override { return page; }
+};
+
+} // namespace orlika::test
