@@ -25,32 +25,62 @@ void Design::runTo(int x, int y, int length)
         stitch(x0 + int(std::lround(double(x - x0) * i / pieces)), y0 + int(std::lround(double(y - y0) * i / pieces)));
 }
 
+namespace {
+
+using Polygon = std::vector<std::pair<int, int>>;
+
+// Fills a polygon with horizontal rows `spacing` units apart, sewn back and forth; the
+// needle jumps between separate pieces of a row.
+void fillPolygon(Design& design, const Polygon& polygon, int spacing)
+{
+    int low = polygon.front().second, high = low;
+    for (const auto& [x, y] : polygon) {
+        low = std::min(low, y);
+        high = std::max(high, y);
+    }
+    bool leftToRight = true;
+    for (int y = low + spacing / 2; y < high; y += spacing) {
+        std::vector<int> crossings;
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            const auto [x0, y0] = polygon[i];
+            const auto [x1, y1] = polygon[(i + 1) % polygon.size()];
+            if ((y0 <= y && y < y1) || (y1 <= y && y < y0))
+                crossings.push_back(x0 + int(std::lround(double(y - y0) * (x1 - x0) / (y1 - y0))));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        if (!leftToRight)
+            std::reverse(crossings.begin(), crossings.end());
+        for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+            design.jump(crossings[i], y);
+            design.runTo(crossings[i + 1], y, 35);
+        }
+        leftToRight = !leftToRight;
+    }
+}
+
+void outline(Design& design, const Polygon& polygon, int length)
+{
+    design.jump(polygon.front().first, polygon.front().second);
+    for (std::size_t i = 1; i <= polygon.size(); ++i)
+        design.runTo(polygon[i % polygon.size()].first, polygon[i % polygon.size()].second, length);
+}
+
+} // namespace
+
 Design makeStar(int radius)
 {
     Design design;
     design.name = "star";
     design.threads = {1, 2};
-    std::vector<std::pair<int, int>> corners;
+    Polygon corners;
     for (int i = 0; i < 10; ++i) {
         const double angle = std::numbers::pi / 2 + i * std::numbers::pi / 5;
         const double r = (i % 2 == 0) ? radius : radius * 0.4;
         corners.emplace_back(int(std::lround(r * std::cos(angle))), int(std::lround(r * std::sin(angle))));
     }
-    // Fill: a zigzag between the centre and each corner in turn.
-    design.jump(0, 0);
-    for (std::size_t i = 0; i < corners.size(); ++i) {
-        const auto [cx, cy] = corners[i];
-        const auto [nx, ny] = corners[(i + 1) % corners.size()];
-        for (int t = 0; t <= 6; ++t) {
-            const double f = t / 6.0;
-            design.stitch(int(std::lround(cx + (nx - cx) * f)), int(std::lround(cy + (ny - cy) * f)));
-            design.stitch(0, 0);
-        }
-    }
+    fillPolygon(design, corners, 8);
     design.colorChange(1);
-    design.jump(corners[0].first, corners[0].second);
-    for (std::size_t i = 1; i <= corners.size(); ++i)
-        design.runTo(corners[i % corners.size()].first, corners[i % corners.size()].second);
+    outline(design, corners, 25);
     return design;
 }
 
@@ -59,19 +89,14 @@ Design makeFilledCircle(int radius)
     Design design;
     design.name = "circle";
     design.threads = {3, 4};
-    design.jump(-radius, 0);
-    for (int y = -radius + 4; y < radius; y += 4) {
-        const int half = int(std::lround(std::sqrt(double(radius) * radius - double(y) * y)));
-        const bool leftToRight = ((y + radius) / 4) % 2 == 0;
-        design.runTo(leftToRight ? -half : half, y, 40);
-        design.runTo(leftToRight ? half : -half, y, 40);
-    }
-    design.colorChange(1);
-    design.jump(radius, 0);
-    for (int i = 1; i <= 72; ++i) {
+    Polygon circle;
+    for (int i = 0; i < 72; ++i) {
         const double angle = i * 2 * std::numbers::pi / 72;
-        design.stitch(int(std::lround(radius * std::cos(angle))), int(std::lround(radius * std::sin(angle))));
+        circle.emplace_back(int(std::lround(radius * std::cos(angle))), int(std::lround(radius * std::sin(angle))));
     }
+    fillPolygon(design, circle, 6);
+    design.colorChange(1);
+    outline(design, circle, 30);
     return design;
 }
 

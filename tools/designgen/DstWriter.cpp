@@ -78,8 +78,7 @@ std::vector<std::uint8_t> writeDst(const Design& design)
         while (x != step.x || y != step.y) {
             const int dx = std::clamp(step.x - x, -121, 121);
             const int dy = std::clamp(step.y - y, -121, 121);
-            const bool lastPiece = x + dx == step.x && y + dy == step.y;
-            const bool stitch = step.kind == Step::Kind::Stitch && lastPiece;
+            const bool stitch = step.kind == Step::Kind::Stitch;
             put(dx, dy, stitch ? 0x03 : 0x83);
             x += dx;
             y += dy;

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+// A thumbnail page of 30 designs of 20,000 stitches each, drawn into a page image.
+#include "catalog/Catalog.h"
+#include "platform/HeadlessHost.h"
+#include "render/Surfaces.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace orlika;
+
+std::string makeFolder()
+{
+    const auto folder = std::filesystem::temp_directory_path() / "orlika-bench-page";
+    std::filesystem::create_directories(folder);
+    const auto bytes = gen::writeDst(gen::makeSpiral(20000, 8));
+    for (int i = 0; i < 30; ++i) {
+        std::ofstream out(folder / ("design" + std::to_string(100 + i) + ".dst"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    return folder.string() + "/";
+}
+
+void ThumbnailPage30(benchmark::State& state)
+{
+    static const std::string folder = makeFolder();
+    HeadlessHost host;
+    host.geometry = {1600, 1000, 0, 1600, 1000};
+    PosixFileSystem files;
+    Catalog catalog(host, files);
+    auto& s = catalog.state();
+    s.PageColumns = 6;
+    s.PageRows = 5;
+    s.Thumbnails = true;
+    ImagePage page(1600, 1000);
+    catalog.setMainCanvas(&page.canvas());
+    for (auto _ : state) {
+        s.OpenFileName = folder + "design100.dst";
+        s.FileKind = 4;
+        s.FromBeginning = true;
+        catalog.View(page.canvas(), false);
+        page.flush();
+        benchmark::DoNotOptimize(page.image().constBits());
+    }
+    state.counters["pages/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(ThumbnailPage30)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: MIT
+#include "render/PainterCanvas.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QString>
+
+namespace orlika {
+
+namespace {
+
+QString toQString(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+QColor toQColor(Color color)
+{
+    return QColor(redOf(color), greenOf(color), blueOf(color));
+}
+
+PainterCanvas::PainterCanvas(QPaintDevice& device, bool antialiased)
+    : m_device(device), m_antialiased(antialiased), m_font(QStringLiteral("Arial"), 8)
+{
+}
+
+PainterCanvas::~PainterCanvas()
+{
+    end();
+}
+
+bool PainterCanvas::begin()
+{
+    if (m_painter.isActive())
+        return true;
+    if (!m_painter.begin(&m_device))
+        return false;
+    m_painter.setRenderHint(QPainter::Antialiasing, m_antialiased);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_painter.setFont(m_font);
+    applyPen();
+    return true;
+}
+
+void PainterCanvas::end()
+{
+    if (!m_painter.isActive())
+        return;
+    flush();
+    m_painter.end();
+}
+
+void PainterCanvas::applyPen()
+{
+    QPen pen(toQColor(m_penColor));
+    pen.setWidth(m_penWidth);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.setPen(pen);
+}
+
+void PainterCanvas::flush()
+{
+    if (m_polyline.size() > 1 && m_painter.isActive())
+        m_painter.drawPolyline(m_polyline.data(), int(m_polyline.size()));
+    m_polyline.clear();
+}
+
+void PainterCanvas::setPenColor(Color color)
+{
+    if (color == m_penColor)
+        return;
+    flush();
+    m_penColor = color;
+    if (m_painter.isActive())
+        applyPen();
+}
+
+void PainterCanvas::setPenWidth(int width)
+{
+    if (width == m_penWidth)
+        return;
+    flush();
+    m_penWidth = width;
+    if (m_painter.isActive())
+        applyPen();
+}
+
+void PainterCanvas::setBrush(BrushStyle style, Color color)
+{
+    m_brushStyle = style;
+    m_brushColor = color;
+}
+
+void PainterCanvas::setFont(const Font& font)
+{
+    m_font = QFont(QString::fromStdString(font.name), font.pointSize, font.bold ? QFont::Bold : QFont::Normal);
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+}
+
+void PainterCanvas::setFontColor(Color color)
+{
+    m_fontColor = color;
+}
+
+void PainterCanvas::moveTo(int x, int y)
+{
+    flush();
+    m_current = QPoint(x, y);
+}
+
+void PainterCanvas::lineTo(int x, int y)
+{
+    if (m_polyline.empty())
+        m_polyline.push_back(m_current);
+    m_current = QPoint(x, y);
+    m_polyline.push_back(m_current);
+    // Long runs are handed over in pieces so the buffer stays small.
+    if (m_polyline.size() >= 4096) {
+        flush();
+        m_polyline.push_back(m_current);
+    }
+}
+
+void PainterCanvas::rectangle(int left, int top, int right, int bottom)
+{
+    flush();
+    if (!m_painter.isActive())
+        return;
+    m_painter.setBrush(m_brushStyle == BrushStyle::Solid ? QBrush(toQColor(m_brushColor)) : QBrush(Qt::NoBrush));
+    m_painter.drawRect(left, top, right - left - 1, bottom - top - 1);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void PainterCanvas::textOut(int x, int y, const std::string& text)
+{
+    flush();
+    const QString qtext = toQString(text);
+    const QFontMetrics metrics(m_font, &m_device);
+    if (m_painter.isActive()) {
+        m_painter.setPen(toQColor(m_fontColor));
+        m_painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+        applyPen();
+    }
+    m_current = QPoint(x + metrics.horizontalAdvance(qtext), y);
+}
+
+int PainterCanvas::textWidth(const std::string& text)
+{
+    return QFontMetrics(m_font, &m_device).horizontalAdvance(toQString(text));
+}
+
+int PainterCanvas::textHeight(const std::string&)
+{
+    return QFontMetrics(m_font, &m_device).height();
+}
+
+} // namespace orlika

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Canvas.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QPoint>
+#include <vector>
+
+class QPaintDevice;
+
+namespace orlika {
+
+/// A colour of the catalog as a Qt colour (the palette-relative top byte is dropped).
+QColor toQColor(Color color);
+
+// The catalog's canvas on a QPainter. It keeps the current point, pen, brush and font
+// itself, so it can measure text before a printer document begins, and it batches runs
+// of LineTo into one polyline per pen colour instead of one painter call per stitch.
+class PainterCanvas : public Canvas {
+public:
+    /// Measures text against the device; draws only between begin() and end().
+    explicit PainterCanvas(QPaintDevice& device, bool antialiased = false);
+    ~PainterCanvas() override;
+    PainterCanvas(const PainterCanvas&) = delete;
+    PainterCanvas& operator=(const PainterCanvas&) = delete;
+
+    /// Starts painting on the device (for a printer: when its document begins).
+    bool begin();
+    /// Puts pending lines on the device and stops painting.
+    void end();
+    bool active() const { return m_painter.isActive(); }
+
+    void setPenColor(Color color) override;
+    Color penColor() const override { return m_penColor; }
+    void setPenWidth(int width) override;
+    void setBrush(BrushStyle style, Color color) override;
+    void setFont(const Font& font) override;
+    void setFontColor(Color color) override;
+    Color fontColor() const override { return m_fontColor; }
+    void moveTo(int x, int y) override;
+    void lineTo(int x, int y) override;
+    void rectangle(int left, int top, int right, int bottom) override;
+    void textOut(int x, int y, const std::string& text) override;
+    int textWidth(const std::string& text) override;
+    int textHeight(const std::string& text) override;
+    void flush() override;
+
+private:
+    void applyPen();
+
+    QPaintDevice& m_device;
+    QPainter m_painter;
+    bool m_antialiased;
+    QPoint m_current;
+    std::vector<QPoint> m_polyline;
+    Color m_penColor = Black;
+    int m_penWidth = 1;
+    BrushStyle m_brushStyle = BrushStyle::Clear;
+    Color m_brushColor = White;
+    QFont m_font;
+    Color m_fontColor = Black;
+};
+
+} // namespace orlika

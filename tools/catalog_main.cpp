@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: MIT
+// orlika-catalog PATH -o OUT: the catalog of a folder as a printed PDF or as PNG pages.
+#include "catalog/Catalog.h"
+#include "platform/HeadlessHost.h"
+#include "render/QtText.h"
+#include "render/Surfaces.h"
+#include "tools/ToolSupport.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using namespace orlika;
+
+struct Options {
+    std::string path;
+    std::string output;
+    std::string layout = "standard";
+    std::string title;
+    bool portrait = false;
+    bool allFormats = false;
+};
+
+constexpr int kPageWidth = 1600;
+constexpr int kPageHeight = 1000;
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: orlika-catalog PATH [--layout %s] [--title TEXT] [--portrait|--landscape]\n"
+                 "                      [--all-formats] -o OUT.pdf|OUT.png\n",
+                 tools::layoutNames());
+    return 2;
+}
+
+bool parse(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "-o" && hasValue)
+            options.output = argv[++i];
+        else if (arg == "--layout" && hasValue)
+            options.layout = argv[++i];
+        else if (arg == "--title" && hasValue)
+            options.title = argv[++i];
+        else if (arg == "--portrait")
+            options.portrait = true;
+        else if (arg == "--landscape")
+            options.portrait = false;
+        else if (arg == "--all-formats")
+            options.allFormats = true;
+        else if (arg.rfind("-", 0) == 0 || !options.path.empty())
+            return false;
+        else
+            options.path = arg;
+    }
+    return !options.path.empty() && !options.output.empty();
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// "out.png" -> "out-3.png"
+std::string numberedPath(const std::string& output, int page)
+{
+    return output.substr(0, output.size() - 4) + "-" + std::to_string(page) + ".png";
+}
+
+// Chooses the folder and format class as the open dialog would: a file with its own
+// format's filter (or all formats when asked), a folder with all supported formats.
+void chooseFiles(CatalogState& s, Catalog& catalog, const Options& options)
+{
+    std::filesystem::path path = std::filesystem::absolute(options.path);
+    if (std::filesystem::is_directory(path)) {
+        std::string folder = path.lexically_normal().string();
+        if (folder.empty() || folder.back() != '/')
+            folder += '/';
+        s.OpenDialog1.FileName = folder + "*";
+        s.OpenDialog1.FilterIndex = 7;
+    } else {
+        s.OpenDialog1.FileName = path.lexically_normal().string();
+        s.OpenDialog1.FilterIndex = options.allFormats ? 7 : 1;
+    }
+    catalog.GetFileTypes();
+    s.OpenFileName = s.OpenDialog1.FileName;
+    s.FromBeginning = true;
+    s.UseDialogList = s.UseSelectedList = false;
+}
+
+void showProgress(const std::string& caption)
+{
+    // " Picture 3 of 40" / " Printing Picture 3 of 40"
+    const auto at = caption.find("Picture ");
+    if (at == std::string::npos)
+        return;
+    std::fprintf(stderr, "\rdesigns %s ", caption.c_str() + at + 8);
+    std::fflush(stderr);
+}
+
+int writePdf(Catalog& catalog, HeadlessHost& host, const Options& options)
+{
+    QFile probe(QString::fromStdString(options.output));
+    if (!probe.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "orlika-catalog: cannot write %s\n", options.output.c_str());
+        return 1;
+    }
+    probe.close();
+    QPdfWriter writer(QString::fromStdString(options.output));
+    writer.setCreator(QStringLiteral("ORLIKA"));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(options.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    writer.setResolution(600);  // a laser printer's: one-pixel lines stay visible on paper
+    PagedPrinter printer(writer);
+    catalog.setPrinter(&printer);
+    catalog.View(printer.canvas(), true);
+    if (!host.errors().empty())
+        std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
+    if (printer.pagesPrinted() == 0) {
+        std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());
+        return 1;
+    }
+    std::printf("%s: %d page%s\n", options.output.c_str(), printer.pagesPrinted(),
+                printer.pagesPrinted() == 1 ? "" : "s");
+    return 0;
+}
+
+int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
+{
+    ImagePage page(kPageWidth, kPageHeight);
+    host.geometry = {kPageWidth, kPageHeight, 0, kPageWidth, kPageHeight};
+    catalog.setMainCanvas(&page.canvas());
+    int pages = 0;
+    bool failed = false;
+    const auto savePage = [&] {
+        page.flush();
+        const std::string path = numberedPath(options.output, ++pages);
+        if (!page.image().save(QString::fromStdString(path), "PNG")) {
+            std::fprintf(stderr, "orlika-catalog: cannot write %s\n", path.c_str());
+            failed = true;
+        }
+    };
+    host.onWait = [&] {
+        savePage();
+        if (failed)
+            catalog.SBCancelClick();
+        else
+            catalog.SBButtonClick();
+    };
+    catalog.View(page.canvas(), false);
+    const auto& s = catalog.state();
+    if (!host.errors().empty())
+        std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
+    if (s.FileCount == 0) {
+        std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());
+        return 1;
+    }
+    // A run of more than one page ends with a wait at its last page, already saved.
+    if (!failed && s.FileCount <= s.CellsPerPage)
+        savePage();
+    if (failed)
+        return 1;
+    std::printf("%s: %d page%s\n", numberedPath(options.output, 1).c_str(), pages, pages == 1 ? "" : "s");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    tools::useOffscreenPlatformUnlessSet();
+    QGuiApplication app(argc, argv);
+    Options options;
+    if (!parse(argc, argv, options))
+        return usage();
+    const bool pdf = endsWith(options.output, ".pdf");
+    if (!pdf && !endsWith(options.output, ".png")) {
+        std::fprintf(stderr, "orlika-catalog: the output must end in .pdf or .png\n");
+        return usage();
+    }
+    if (!std::filesystem::exists(options.path)) {
+        std::fprintf(stderr, "orlika-catalog: %s does not exist\n", options.path.c_str());
+        return 1;
+    }
+
+    HeadlessHost host;
+    host.pageTitle = options.title;
+    host.clock = localDateTimeText;
+    if (isatty(STDERR_FILENO))
+        host.onCaption = showProgress;
+    PosixFileSystem files;
+    Catalog catalog(host, files);
+    catalog.state().FileList.setComparer(localNameComparer());
+    catalog.state().SelectedList.setComparer(localNameComparer());
+    if (!tools::applyLayout(catalog.state(), options.layout)) {
+        std::fprintf(stderr, "orlika-catalog: unknown layout '%s'\n", options.layout.c_str());
+        return usage();
+    }
+    chooseFiles(catalog.state(), catalog, options);
+    const int status = pdf ? writePdf(catalog, host, options) : writePngPages(catalog, host, options);
+    if (isatty(STDERR_FILENO))
+        std::fputc('\n', stderr);
+    return status;
+}
