@@ -2,7 +2,11 @@
 #include "tools/ToolSupport.h"
 
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orlika::tools {
 
@@ -83,6 +87,12 @@ std::string jsonString(const std::string& text)
 void useOffscreenPlatformUnlessSet()
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Qt wants a private runtime folder and complains on every start without one.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const std::string folder = "/tmp/runtime-" + std::to_string(getuid());
+        if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST)
+            setenv("XDG_RUNTIME_DIR", folder.c_str(), 0);
+    }
 }
 
 } // namespace orlika::tools

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The command-line tools as a user runs them: outputs, page counts, exit codes.
+# usage: cli_test.sh TOOLS_DIR SAMPLES_DIR
+set -u
+tools=$1
+samples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+failures=0
+
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+# A folder of 14 copies of one design: the standard layout gives 3 printed pages.
+mkdir "$work/fourteen"
+first=$(ls "$samples"/*.dst | head -n 1)
+for i in $(seq -w 1 14); do cp "$first" "$work/fourteen/design$i.dst"; done
+
+check "PDF catalog of the samples" "$tools/orlika-catalog" "$samples" -o "$work/samples.pdf"
+check "the PDF exists and is a PDF" grep -q '%PDF' "$work/samples.pdf"
+check "14 designs print 3 pages" \
+  bash -c "'$tools/orlika-catalog' '$work/fourteen' -o '$work/14.pdf' --title Test | grep -q ': 3 pages'"
+check "12 designs print exactly 2 pages" bash -c "rm '$work/fourteen/design13.dst' '$work/fourteen/design14.dst' &&
+  '$tools/orlika-catalog' '$work/fourteen' -o '$work/12.pdf' --portrait | grep -q ': 2 pages'"
+check "PNG pages, one per screen page" bash -c "'$tools/orlika-catalog' '$work/fourteen' -o '$work/page.png' --layout noremarks &&
+  test -s '$work/page-1.png' && test -s '$work/page-2.png' && test ! -e '$work/page-3.png'"
+check "a design file chooses its own format" bash -c "'$tools/orlika-catalog' '$first' -o '$work/one.png' --layout thumb30 | grep -q ': 1 page'"
+check "a missing path fails" bash -c "! '$tools/orlika-catalog' '$work/nothing-here' -o '$work/x.pdf' 2>/dev/null"
+check "an unwritable output fails" bash -c "! '$tools/orlika-catalog' '$samples' -o '$work/no/such/folder/x.pdf' 2>/dev/null"
+check "an unknown layout fails" bash -c "! '$tools/orlika-catalog' '$samples' --layout huge -o '$work/x.pdf' 2>/dev/null"
+check "an empty folder fails" bash -c "mkdir '$work/empty' && ! '$tools/orlika-catalog' '$work/empty' -o '$work/e.pdf' 2>/dev/null"
+
+printf 'ST: oops\r\x1a' > "$work/bad.dst"
+: > "$work/notes.txt"
+info=$("$tools/orlika-info" "$first" "$work/bad.dst" "$work/notes.txt" "$work/absent.dst")
+line() { printf '%s\n' "$info" | sed -n "$1p"; }
+has() { line "$1" | grep -qF -- "$2"; }
+check "info: one line per file" test "$(printf '%s\n' "$info" | wc -l)" -eq 4
+check "info: a good design is read by TajimaFormat" has 1 '"decoder": "TajimaFormat"'
+check "info: a good design has no error" has 1 '"error": null'
+check "info: the conversion error" has 2 "\"error\": \"' oops' is not a valid integer value\""
+check "info: no reader for the name" has 3 '"decoder": null'
+check "info: nothing drawn without a reader" has 3 '"bbox": null'
+check "info: a file that cannot be opened" has 4 '"error": "cannot open the file"'
+
+passed=$(( $(grep -c '^check ' "$0") - failures ))
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
