@@ -78,6 +78,10 @@ public:
     void extractTajimaHeader();
     static void TajimaXY(std::uint32_t record, int& dx, int& dy);
 
+    // KSM helpers
+    /// True when a KSM control byte sets the move flag (low five bits 11 to 19).
+    static bool ksmControl(std::uint8_t control);
+
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();
     /// Hands the catalog a design file to read (the page engine and the tools use it).

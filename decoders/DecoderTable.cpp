@@ -11,6 +11,8 @@ namespace {
 // name contains reads it.
 const DecoderEntry kDecoders[] = {
     {"TajimaFormat", 4, {".DST", {}, {}}, &Catalog::TajimaFormat},
+    {"KSMFormat", 0, {".KSM", {}, {}}, &Catalog::KSMFormat},
+    {"EXPFormat", 1, {".EXP", ".SEW", {}}, &Catalog::EXPFormat},
 };
 
 } // namespace

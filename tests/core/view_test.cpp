@@ -319,6 +319,13 @@ TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
     EXPECT_EQ(decoderForName("a.dst")->name, "TajimaFormat");
     EXPECT_EQ(decoderForName("a.txt"), nullptr);
     EXPECT_EQ(decoderForKind(4)->name, "TajimaFormat");
+    EXPECT_EQ(decoderForName("a.ksm")->name, "KSMFormat");
+    EXPECT_EQ(decoderForName("a.Exp")->name, "EXPFormat");
+    EXPECT_EQ(decoderForName("A.SEW")->name, "EXPFormat");
+    EXPECT_EQ(decoderForName("x.ksm.exp")->name, "KSMFormat");  // KSM comes before EXP
+    EXPECT_EQ(decoderForName("x.dst.ksm")->name, "TajimaFormat");
+    EXPECT_EQ(decoderForKind(0)->name, "KSMFormat");
+    EXPECT_EQ(decoderForKind(1)->name, "EXPFormat");
     EXPECT_EQ(decoderForKind(5), nullptr);
 }
 

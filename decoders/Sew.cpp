@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+// The SEW-only parts of the EXP reader: the Janome thread palette, the header with its
+// thread list, and the list of thread names written below the remarks.
+#include "decoders/Sew.h"
+
+#include "catalog/Catalog.h"
+#include "decoders/StitchStream.h"
+#include "platform/Rounding.h"
+
+namespace orlika::sew {
+
+// Entry 0 is not part of the palette; see the header for what it shows.
+const std::array<std::string_view, kPaletteSize + 1> SewThreadNames = {
+    "Undefined",
+    "Black", "White", "Yellow", "Orange",
+    "Olive Green", "Green", "Sky Blue", "Purple",
+    "Pink", "Red", "Light Rust", "Royal",
+    "Gold", "Dark Brown", "Pale Violet", "Pale Yellow",
+    "Pale Pink", "Peach", "Beige", "Wine Red",
+    "Pale Sky", "Yellow Green", "Silver Grey", "Grey",
+    "Pale Aqua", "Baby Blue", "Light Blue", "Light Rust",
+    "Undefined", "Navy Blue", "Undefined", "Teal Green",
+    "Cornflower Blue", "Cinnamon", "Umber", "Undefined",
+    "Undefined", "Undefined", "Peony Purple", "Undefined",
+    "Royal Purple", "Undefined", "Undefined", "Undefined",
+    "Meadow Green", "Russet Brown", "Mint Green", "Emerald Green",
+    "Undefined", "Dark Gray", "Royal Purple", "Undefined",
+    "Dark Brown", "Salmon Pink", "Light Brown", "Amber Red",
+    "Undefined", "Undefined", "Undefined", "Seacrest",
+    "Undefined", "Pumpkin", "Cream Yellow", "Undefined",
+    "Undefined", "Leaf Green", "Undefined", "Undefined",
+    "Undefined", "Undefined", "Tangerine", "Pink",
+    "Deep Green", "Undefined", "Deep Green", "Beige",
+    "Undefined", "Bamboo", "Undefined", "Undefined",
+};
+
+// 0x00BBGGRR; a top byte of 0x02 marks a palette-relative colour, as the charts hold it.
+const std::array<Color, kPaletteSize + 1> SewThreadColors = {
+    Black,
+    0x00000000, 0x02E5E5E5, 0x0000FFFF, 0x020066FF, 0x02339999, 0x0000FF00, 0x02FFCC00, 0x00800080,
+    0x02CC99FF, 0x000000FF, 0x023366CC, 0x00FF0000, 0x02CC9933, 0x02FF99FF, 0x02FFFF99, 0x02FFCCCC,
+    0x02D799FF, 0x02FFCC99, 0x02990000, 0x0299FFFF, 0x02CCFF66, 0x02CCCCCC, 0x02B2B2B2, 0x0266FFCC,
+    0x026699FF, 0x02003399, 0x02FFFFB9, 0x023366CC, 0x00FFFFFF, 0x02DF1C00, 0x024C9300, 0x00FFFFFF,
+    0x02FEBDBA, 0x02CC3366, 0x0215CAFE, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x02CC99FF, 0x00FFFFFF,
+    0x029933CC, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x02339966, 0x025F9CBA, 0x028AD36B, 0x02006633,
+    0x00FFFFFF, 0x027F7F7F, 0x02B800DF, 0x00FFFFFF, 0x020D2669, 0x027891F3, 0x020082BF, 0x022968CF,
+    0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x029BBFB0, 0x00FFFFFF, 0x0204BAFF, 0x026CF0FF, 0x00FFFFFF,
+    0x00FFFFFF, 0x0223A937, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x0204A7FF, 0x02D799FF,
+    0x02047000, 0x00FFFFFF, 0x02047000, 0x02B4D9E7, 0x00FFFFFF, 0x02999966, 0x00FFFFFF, 0x00FFFFFF,
+};
+
+std::string_view threadName(std::uint16_t index)
+{
+    return index < SewThreadNames.size() ? SewThreadNames[index] : SewThreadNames[0];
+}
+
+Color threadColor(std::uint16_t index)
+{
+    return index < SewThreadColors.size() ? SewThreadColors[index] : SewThreadColors[0];
+}
+
+HeaderStatus parseHeader(std::span<const std::uint8_t> bytes, ColorList& list)
+{
+    list.count = 0;
+    if (bytes.size() < 2)
+        return HeaderStatus::UnknownFormat;
+    const std::size_t stated = std::size_t(bytes[0] | (bytes[1] << 8));
+    if (stated > kMaxColors)
+        return HeaderStatus::UnknownFormat;
+    // A list cut short by the end of the file keeps the entries it holds whole.
+    const std::size_t held = (bytes.size() - 2) / 2;
+    list.count = stated < held ? stated : held;
+    bool reduced = false;
+    for (std::size_t i = 0; i < list.count; ++i) {
+        std::uint16_t index = std::uint16_t(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
+        if (index > kPaletteSize - 1) {
+            index = std::uint16_t(index % kPaletteSize);
+            reduced = true;
+        }
+        list.entries[i] = index;
+    }
+    return reduced ? HeaderStatus::ColorsReduced : HeaderStatus::Ok;
+}
+
+std::string entryText(std::size_t position, std::uint16_t index)
+{
+    return std::to_string(position + 1) + ". " + std::string(threadName(index));
+}
+
+std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int limit,
+                                        const std::function<int(const std::string&)>& textWidth)
+{
+    std::vector<std::string> lines;
+    std::size_t next = 0;
+    while (next < list.size()) {
+        std::string line = entryText(next, list[next]);
+        ++next;
+        // The width test takes the bare name of the next entry, without its number.
+        while (next < list.size() && textWidth(line + std::string(threadName(list[next]))) < limit) {
+            line += ", " + entryText(next, list[next]);
+            ++next;
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+bool readHeader(Catalog& catalog, Canvas& canvas, ColorList& list)
+{
+    DesignFile& file = catalog.designFile();
+    file.seek(0);
+    std::array<std::uint8_t, 2 + 2 * kMaxColors> bytes{};
+    std::size_t got = readUpTo(file, std::span(bytes).first(2));
+    if (got == 2) {
+        const std::size_t stated = std::size_t(bytes[0] | (bytes[1] << 8));
+        if (stated <= kMaxColors)
+            got += readUpTo(file, std::span(bytes).subspan(2, 2 * stated));
+    }
+    const HeaderStatus status = parseHeader(std::span(bytes).first(got), list);
+    if (status == HeaderStatus::Ok)
+        return true;
+
+    auto& s = catalog.state();
+    catalog.shortenDesignPath();
+    if (status == HeaderStatus::ColorsReduced) {
+        catalog.host().messageBox(MessageRequest{s.DesignPath + ": Color Error.  Colors have been modified for display.",
+                                                 "SEW File Format Error", MessageIcon::None, MessageButtons::Ok});
+        return true;
+    }
+    catalog.host().messageBox(MessageRequest{s.DesignPath + " Has an Unknown File Format", "SEW File Format Error",
+                                             MessageIcon::None, MessageButtons::Ok});
+    catalog.writeNameLine(canvas, false);
+    const CellPoint cell = catalog.cellAnchor();
+    catalog.writeText(canvas, toSingle(cell.X), toSingle(cell.Y - canvas.textHeight("B") * 2.2), "Unknown Format");
+    return false;
+}
+
+void writeColorList(Catalog& catalog, Canvas& canvas, const ColorList& list, int listWidth)
+{
+    auto& s = catalog.state();
+    // Only the standard and the enlarged layout show it, always after the remarks.
+    if (s.Thumbnails || s.NoRemarks || !catalog.remarksShown())
+        return;
+    const int limit = roundPixel(listWidth * (s.CellsPerPage == 1 ? 0.6 : 0.95));
+    const auto width = [&canvas](const std::string& text) { return canvas.textWidth(text); };
+    s.PosX = toSingle(catalog.cellAnchor().X);
+    for (const std::string& line : colorListLines(list.used(), limit, width)) {
+        catalog.writeText(canvas, s.PosX, s.PosY, line);
+        s.PosY = toSingle(double(s.PosY) + s.LineHeight);
+    }
+}
+
+} // namespace orlika::sew
