@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+// orlika-thumbnailer -s SIZE INPUT OUTPUT: a design's picture for the file manager.
+// The design is read twice by its reader: once to find the box its stitches fill,
+// then drawn, fitted into SIZE x SIZE with a small margin, antialiased on white.
+// A file the readers reject (or that has no stitches) exits non-zero and writes nothing.
+#include "catalog/Catalog.h"
+#include "decoders/DecoderTable.h"
+#include "platform/HeadlessHost.h"
+#include "render/PainterCanvas.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace orlika;
+
+// The readers' calls without text: texts are not part of a thumbnail.
+class StitchCanvas : public Canvas {
+public:
+    void setPenColor(Color color) override
+    {
+        if (color != m_pen)
+            penChanged(color);
+        m_pen = color;
+    }
+    Color penColor() const override { return m_pen; }
+    void setPenWidth(int) override {}
+    void setBrush(BrushStyle, Color) override {}
+    void setFont(const Font&) override {}
+    void setFontColor(Color) override {}
+    Color fontColor() const override { return Black; }
+    void rectangle(int, int, int, int) override {}
+    void textOut(int, int, const std::string&) override { m_afterText = true; }
+    int textWidth(const std::string& text) override { return int(text.size()) * 6; }
+    int textHeight(const std::string&) override { return 10; }
+
+protected:
+    virtual void penChanged(Color) {}
+    Color m_pen = Black;
+    bool m_afterText = false;
+};
+
+// First pass: the box of every line's ends.
+class BoundsCanvas final : public StitchCanvas {
+public:
+    long long lines = 0;
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+
+    void moveTo(int x, int y) override { m_current = {x, y}; }
+    void lineTo(int x, int y) override
+    {
+        include(m_current.first, m_current.second);
+        include(x, y);
+        m_current = {x, y};
+        ++lines;
+    }
+
+private:
+    void include(int x, int y)
+    {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    std::pair<int, int> m_current{0, 0};
+};
+
+// Second pass: the lines, scaled into the image, one polyline per run of one colour.
+class ThumbnailCanvas final : public StitchCanvas {
+public:
+    ThumbnailCanvas(QPainter& painter, double scale, double dx, double dy)
+        : m_painter(painter), m_scale(scale), m_dx(dx), m_dy(dy)
+    {
+        penChanged(Black);
+    }
+    ~ThumbnailCanvas() override { flush(); }
+
+    void moveTo(int x, int y) override
+    {
+        flush();
+        m_current = map(x, y);
+    }
+    void lineTo(int x, int y) override
+    {
+        if (m_run.isEmpty())
+            m_run << m_current;
+        m_current = map(x, y);
+        m_run << m_current;
+    }
+    void flush() override
+    {
+        if (m_run.size() > 1)
+            m_painter.drawPolyline(m_run);
+        m_run.clear();
+    }
+
+private:
+    void penChanged(Color color) override
+    {
+        flush();
+        QPen pen(toQColor(color));
+        pen.setWidthF(1.0);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        m_painter.setPen(pen);
+    }
+    QPointF map(int x, int y) const { return {x * m_scale + m_dx, y * m_scale + m_dy}; }
+
+    QPainter& m_painter;
+    double m_scale, m_dx, m_dy;
+    QPointF m_current;
+    QPolygonF m_run;
+};
+
+// Reads the design into cell 1 of a large enlarged page, so that the readers' own
+// rounding costs nothing visible at thumbnail sizes.
+bool readDesign(const std::string& path, Canvas& canvas, HeadlessHost& host)
+{
+    PosixFileSystem files;
+    Catalog catalog(host, files);
+    auto& s = catalog.state();
+    s.PageColumns = s.PageRows = 1;
+    s.NoRemarks = true;
+    catalog.setMainCanvas(&canvas);
+    catalog.prepareScreenPage(canvas, 8000, 8000);
+    auto file = files.openRead(path);
+    if (!file)
+        return false;
+    try {
+        return catalog.decodeFile(canvas, path, std::move(file)) != nullptr && host.messages().empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: orlika-thumbnailer -s SIZE INPUT OUTPUT\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5 || std::string(argv[1]) != "-s")
+        return usage();
+    const int size = std::atoi(argv[2]);
+    if (size < 8 || size > 4096)
+        return usage();
+    const std::string input = argv[3];
+    const std::string output = argv[4];
+
+    HeadlessHost host;
+    BoundsCanvas bounds;
+    if (!readDesign(input, bounds, host) || bounds.lines == 0) {
+        std::fprintf(stderr, "orlika-thumbnailer: %s: no design to show\n", input.c_str());
+        return 1;
+    }
+    const double margin = std::max(2.0, size * 0.05);
+    const double width = std::max(1, bounds.right - bounds.left);
+    const double height = std::max(1, bounds.bottom - bounds.top);
+    const double scale = (size - 2 * margin) / std::max(width, height);
+    const double dx = (size - width * scale) / 2 - bounds.left * scale;
+    const double dy = (size - height * scale) / 2 - bounds.top * scale;
+
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        ThumbnailCanvas canvas(painter, scale, dx, dy);
+        host.clearMessages();
+        if (!readDesign(input, canvas, host))
+            return 1;
+    }
+    if (!image.save(QString::fromStdString(output), "PNG")) {
+        std::fprintf(stderr, "orlika-thumbnailer: cannot write %s\n", output.c_str());
+        std::remove(output.c_str());
+        return 1;
+    }
+    return 0;
+}
