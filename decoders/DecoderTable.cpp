@@ -10,6 +10,7 @@ namespace {
 // Names are tested against the marks in this order; the first reader whose mark the
 // name contains reads it.
 const DecoderEntry kDecoders[] = {
+    {"PCDesignerFormat", 2, {".PCS", ".PCQ", ".PCD"}, &Catalog::PCDesignerFormat},
     {"TajimaFormat", 4, {".DST", {}, {}}, &Catalog::TajimaFormat},
     {"KSMFormat", 0, {".KSM", {}, {}}, &Catalog::KSMFormat},
     {"EXPFormat", 1, {".EXP", ".SEW", {}}, &Catalog::EXPFormat},

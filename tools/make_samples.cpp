@@ -2,6 +2,7 @@
 // Writes the bundled sample designs: make-samples FOLDER
 #include "tools/designgen/Design.h"
 #include "tools/designgen/DstWriter.h"
+#include "tools/designgen/PcdWriter.h"
 
 #include <cstdio>
 #include <fstream>
@@ -33,6 +34,21 @@ std::vector<Sample> samples()
         {"star.dst", [] { return writeDst(makeStar(400)); }},
         {"circle.dst", [] { return writeDst(makeFilledCircle(300)); }},
         {"sewing-words.dst", [] { return writeDst(makeTextOutline("SEW WITH ME", 120)); }},
+        {"star.pcs", [] { return writePcd(makeStar(400), {3, {0x0000C0FF, 0x000000B0}, ""}); }},
+        {"circle-note.pcd",
+         [] {
+             return writePcd(makeFilledCircle(300),
+                             {3, {0x00C85000, 0x003C9600},
+                              "CIRCLE.BMP Filled circle sewn in satin rows, then outlined in a second colour; "
+                              "hoop 100 x 100 mm, cotton thread no. 40"});
+         }},
+        {"orlika.pcq",
+         [] {
+             return writePcd(makeTextOutline("ORLIKA", 240),
+                             {3,
+                              {0x000000D0, 0x000090E0, 0x0000A000, 0x00C08000, 0x00A00060, 0x00404040},
+                              "Monogram ORLIKA"});
+         }},
     };
 }
 

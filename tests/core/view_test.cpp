@@ -319,6 +319,11 @@ TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
     EXPECT_EQ(decoderForName("a.dst")->name, "TajimaFormat");
     EXPECT_EQ(decoderForName("a.txt"), nullptr);
     EXPECT_EQ(decoderForKind(4)->name, "TajimaFormat");
+    EXPECT_EQ(decoderForName("a.pcs")->name, "PCDesignerFormat");
+    EXPECT_EQ(decoderForName("B.PCQ")->name, "PCDesignerFormat");
+    EXPECT_EQ(decoderForName("c.Pcd")->name, "PCDesignerFormat");
+    EXPECT_EQ(decoderForName("x.pcs.dst")->name, "PCDesignerFormat");  // the first reader in the table wins
+    EXPECT_EQ(decoderForKind(2)->name, "PCDesignerFormat");
     EXPECT_EQ(decoderForName("a.ksm")->name, "KSMFormat");
     EXPECT_EQ(decoderForName("a.Exp")->name, "EXPFormat");
     EXPECT_EQ(decoderForName("A.SEW")->name, "EXPFormat");

@@ -1,0 +1,706 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/Pcd.h"
+#include "tests/support/CatalogFixture.h"
+#include "tools/designgen/PcdWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <limits>
+
+namespace orlika::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes text(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+// The header with the colour-table byte, the colour count as written, the table
+// entries given and the 16-bit stitch count.
+Bytes header(std::uint8_t tableByte, std::int16_t colorCount, const std::vector<Color>& colors, std::uint16_t stitches)
+{
+    Bytes b{0x32, tableByte, std::uint8_t(colorCount), std::uint8_t(std::uint16_t(colorCount) >> 8)};
+    for (const Color c : colors)
+        b = b + Bytes{std::uint8_t(c), std::uint8_t(c >> 8), std::uint8_t(c >> 16), std::uint8_t(c >> 24)};
+    return b + Bytes{std::uint8_t(stitches), std::uint8_t(stitches >> 8)};
+}
+
+Bytes withTable(const std::vector<Color>& colors, std::uint16_t stitches)
+{
+    return header(3, std::int16_t(colors.size()), colors, stitches);
+}
+
+// A record from raw fields.
+Bytes raw(std::int32_t x, std::int32_t y, std::uint8_t type)
+{
+    const auto r = gen::pcdRecord(x, y, type);
+    return Bytes(r.begin(), r.end());
+}
+
+// A record at whole design units.
+Bytes at(int x, int y, std::uint8_t type = 0)
+{
+    return raw(x * 256, y * 256, type);
+}
+
+Bytes colorChange(std::int32_t entry)
+{
+    return raw(entry, 0, 3);
+}
+
+// Colours 0x00BBGGRR made distinct per entry.
+std::vector<Color> palette(int count)
+{
+    std::vector<Color> colors;
+    for (int i = 0; i < count; ++i)
+        colors.push_back(Color(0x10000 * (i + 1) + 0x101 * i));
+    return colors;
+}
+
+std::string hexColor(Color c)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%06X", unsigned(c));
+    return buffer;
+}
+
+// Pure record and note functions
+
+TEST(PcdRecords, FieldsAreLittleEndianSignedWithTheTypeLast)
+{
+    const auto r = pcd::recordOf(std::span<const std::uint8_t, 9>(gen::pcdRecord(-1, 0x12345678, 7)));
+    EXPECT_EQ(r.x, -1);
+    EXPECT_EQ(r.y, 0x12345678);
+    EXPECT_EQ(r.type, 7);
+    const Bytes bytes{0x00, 0x68, 0x01, 0x00, 0x66, 0xFE, 0x00, 0x80, 0x05};
+    const auto s = pcd::recordOf(std::span<const std::uint8_t, 9>(bytes.data(), 9));
+    EXPECT_EQ(s.x, 0x16800);  // 360 units
+    EXPECT_EQ(s.y, std::int32_t(0x8000FE66u));
+    EXPECT_EQ(s.type, 5);
+}
+
+TEST(PcdRecords, SizingAndDrawingRulesForEveryType)
+{
+    for (std::uint8_t type : {0, 1, 2, 4, 6}) {
+        EXPECT_TRUE(pcd::countsWhenSizing({0, 0, type}));
+        EXPECT_EQ(pcd::drawKindOf({0, 0, type}), pcd::DrawKind::Stitch);
+    }
+    EXPECT_TRUE(pcd::countsWhenSizing({0, 0, 5}));
+    EXPECT_EQ(pcd::drawKindOf({0, 0, 5}), pcd::DrawKind::Jump);
+    for (int type = 7; type <= 255; ++type) {
+        EXPECT_FALSE(pcd::countsWhenSizing({100, 100, std::uint8_t(type)}));
+        EXPECT_EQ(pcd::drawKindOf({100, 100, std::uint8_t(type)}), pcd::DrawKind::Ignored);
+    }
+    // Type 3: Y = 0 is a colour change whatever X.
+    EXPECT_FALSE(pcd::countsWhenSizing({100000, 0, 3}));
+    EXPECT_EQ(pcd::drawKindOf({100000, 0, 3}), pcd::DrawKind::ColorChange);
+    // Y not 0: X 16 or less is a change in both passes, 17 to 32 differ, 33 up a stitch.
+    EXPECT_FALSE(pcd::countsWhenSizing({16, 1, 3}));
+    EXPECT_EQ(pcd::drawKindOf({16, 1, 3}), pcd::DrawKind::ColorChange);
+    for (int x : {17, 32}) {
+        EXPECT_TRUE(pcd::countsWhenSizing({x, -5, 3}));
+        EXPECT_EQ(pcd::drawKindOf({x, -5, 3}), pcd::DrawKind::ColorChange);
+    }
+    EXPECT_TRUE(pcd::countsWhenSizing({33, 1, 3}));
+    EXPECT_EQ(pcd::drawKindOf({33, 1, 3}), pcd::DrawKind::Stitch);
+    EXPECT_FALSE(pcd::countsWhenSizing({-40, 1, 3}));  // signed: negative X is small
+}
+
+TEST(PcdRecords, ColourTableLayoutReadsAtMost65AndSkipsTheRest)
+{
+    EXPECT_EQ(pcd::colorTableLayout(0, 10).entriesRead, 0u);
+    EXPECT_EQ(pcd::colorTableLayout(1, 10).entriesRead, 0u);
+    EXPECT_EQ(pcd::colorTableLayout(2, 10).entriesRead, 10u);
+    EXPECT_EQ(pcd::colorTableLayout(255, 65).entriesRead, 65u);
+    EXPECT_EQ(pcd::colorTableLayout(255, 65).bytesSkipped, 0);
+    EXPECT_EQ(pcd::colorTableLayout(3, 66).entriesRead, 65u);
+    EXPECT_EQ(pcd::colorTableLayout(3, 66).bytesSkipped, 4);
+    EXPECT_EQ(pcd::colorTableLayout(3, 32767).bytesSkipped, (32767 - 65) * 4);
+    EXPECT_EQ(pcd::colorTableLayout(3, -1).entriesRead, 0u);
+    EXPECT_EQ(pcd::colorTableLayout(3, -32768).bytesSkipped, 0);
+}
+
+std::vector<std::string> lines(const std::string& note)
+{
+    return pcd::noteLines(text(note));
+}
+
+TEST(PcdNote, BytesAreCleanedAndSpacesFolded)
+{
+    EXPECT_EQ(pcd::cleanNote(text("  a\r\n\tb{c}|d~e  ")), "a b c d e");
+    EXPECT_EQ(pcd::cleanNote(Bytes{'x', 0x7F, 0x80, 0xFF, 'y', 0x00, 'z'}), "x y z");
+    EXPECT_EQ(pcd::cleanNote(Bytes(200, 0x00)), "");
+    EXPECT_EQ(pcd::cleanNote(text("Ab  ,   cd")), "Ab , cd");
+}
+
+TEST(PcdNote, PictureFileReferencesAreRemoved)
+{
+    // A picture file name ending in BMP and a short description: only the description.
+    EXPECT_EQ(lines("C:\\PICTURES\\ROSE.BMP Red roses for a pillow"), std::vector<std::string>{"Red roses for a pillow"});
+    // Everything up to the first BMP goes, wherever it stands.
+    EXPECT_EQ(pcd::cleanNote(text("A long description with its file FLOWER.BMP at the end")), "at the end");
+    // MP and BM count only when they start within the first 13 characters.
+    EXPECT_EQ(pcd::cleanNote(text("123456789012MP rest")), "rest");   // MP at 13
+    EXPECT_EQ(pcd::cleanNote(text("1234567890123MP rest")), "1234567890123MP rest");
+    EXPECT_EQ(pcd::cleanNote(text("ROSE.BM rest")), "rest");
+    EXPECT_EQ(pcd::cleanNote(text("1234567890123BM rest")), "1234567890123BM rest");
+    // MP is looked for before BM: "BM..MP" loses everything through MP.
+    EXPECT_EQ(pcd::cleanNote(text("BM x MP y")), "y");
+    // MP beyond 13 does not stop the BM rule.
+    EXPECT_EQ(pcd::cleanNote(text("xBM 34567890123MP y")), "34567890123MP y");
+    // Case matters.
+    EXPECT_EQ(pcd::cleanNote(text("rose.bmp Roses")), "rose.bmp Roses");
+}
+
+TEST(PcdNote, ShortNotesAreOneLineAndASingleCharacterIsDropped)
+{
+    EXPECT_EQ(lines("x"), std::vector<std::string>{});
+    EXPECT_EQ(lines("  x \n"), std::vector<std::string>{});
+    EXPECT_EQ(lines("ROSE.BMP x"), std::vector<std::string>{});
+    EXPECT_EQ(lines("ok"), std::vector<std::string>{"ok"});
+    EXPECT_EQ(lines(""), std::vector<std::string>{});
+    const std::string longest(39, 'a');
+    EXPECT_EQ(lines(longest), std::vector<std::string>{longest});
+}
+
+TEST(PcdNote, WordModeCutsAtTheFirstCutPointFromThe28thCharacter)
+{
+    // 60 characters whose only cut point is the space at 30.
+    const std::string first(29, 'a'), second(30, 'b');
+    EXPECT_EQ(lines(first + " " + second), (std::vector<std::string>{first, second}));
+    // A comma stays on its line, a "<" begins the next; cut points before 28 are passed over.
+    const std::string head = "one two three four five six";  // 27 characters
+    EXPECT_EQ(lines(head + ",seven eight nine ten eleven twelve thirteen"),
+              (std::vector<std::string>{head + ",", "seven eight nine ten eleven", "twelve thirteen"}));
+    EXPECT_EQ(lines(head + "x;and then a bit more text here"),
+              (std::vector<std::string>{head + "x;", "and then a bit more text here"}));
+    EXPECT_EQ(lines(head + "x<b>bold</b> words continue after"),
+              (std::vector<std::string>{head + "x", "<b>bold</b> words continue after"}));
+    // Three lines: the scan restarts at 28 after each cut.
+    const std::string a(30, 'a'), b(28, 'b'), c(12, 'c');
+    EXPECT_EQ(lines(a + " " + b + " " + c), (std::vector<std::string>{a, b, c}));
+    // A single character left after the last cut is dropped.
+    const std::string words = std::string(20, 'a') + " " + std::string(17, 'b') + ",";  // comma at 39
+    EXPECT_EQ(lines(words + "x"), (std::vector<std::string>{words}));
+}
+
+TEST(PcdNote, ARunWithoutCutPointsIsWrittenWhole)
+{
+    const std::string run(70, 'x');
+    EXPECT_EQ(lines(run), std::vector<std::string>{run});
+    // Word mode: the only space lies before the 28th character, so nothing is cut.
+    EXPECT_EQ(lines("ab " + run), std::vector<std::string>{"ab " + run});
+    // Exactly 40 characters without any cut point.
+    EXPECT_EQ(lines(std::string(40, 'q')), std::vector<std::string>{std::string(40, 'q')});
+}
+
+TEST(PcdNote, DigitModeCutsBeforeTheDigitsTwoToNine)
+{
+    // No space and no comma: digits 0 and 1 are no cut points, 2 to 9 begin the next line.
+    const std::string ones(30, '1');
+    EXPECT_EQ(lines(ones + "7" + std::string(14, '0')),
+              (std::vector<std::string>{ones, "7" + std::string(14, '0')}));
+    // A digit before the 28th character is passed over.
+    const std::string early = "ab3" + std::string(25, 'x');  // 28 characters
+    EXPECT_EQ(lines(early + "9" + "tail.end.of.it"), (std::vector<std::string>{early, "9tail.end.of.it"}));
+    // Each piece restarts at 28: "2" at 28 of the rest is cut again.
+    const std::string piece(27, 'z');
+    EXPECT_EQ(lines(piece + "2" + piece + "3" + "y"), (std::vector<std::string>{piece, "2" + piece, "3y"}));
+    // Exactly k characters are written whole, even with a digit at k.
+    const std::string exact = std::string(39, '1') + "5";
+    EXPECT_EQ(lines(exact), (std::vector<std::string>{exact}));
+}
+
+// The reader on whole files
+
+// A host that lets a test act when the reader shows a phase.
+class PhaseHost : public ScriptedHost {
+public:
+    std::function<void(const std::string&)> onPhase;
+    void setStatLabel(const std::string& label) override
+    {
+        ScriptedHost::setStatLabel(label);
+        if (onPhase)
+            onPhase(label);
+    }
+    std::vector<std::string> phases() const
+    {
+        std::vector<std::string> out;
+        for (const auto& line : log)
+            if (line.rfind("Stat ", 0) == 0)
+                out.push_back(line);
+        return out;
+    }
+};
+
+// A file that hands out at most a few bytes per read.
+class TricklingFile final : public DesignFile {
+public:
+    explicit TricklingFile(Bytes bytes) : m_file(std::move(bytes)) {}
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        return m_file.read(buffer.first(std::min<std::size_t>(buffer.size(), 7)));
+    }
+    void seek(std::int64_t position) override { m_file.seek(position); }
+    std::int64_t position() const override { return m_file.position(); }
+    std::int64_t size() const override { return m_file.size(); }
+
+private:
+    MemoryFile m_file;
+};
+
+class PcdReader : public ::testing::Test {
+protected:
+    PhaseHost host;
+    MemoryFileSystem files;
+    RecordingCanvas canvas;
+    Catalog catalog{host, files};
+    CatalogState& s = catalog.state();
+
+    PcdReader() { catalog.setMainCanvas(&canvas); }
+
+    void decode(const std::string& name, Bytes bytes, Layout layout = Layout::Standard)
+    {
+        decodeFrom(name, std::make_unique<MemoryFile>(std::move(bytes)), layout);
+    }
+    void decodeFrom(const std::string& name, std::unique_ptr<DesignFile> file, Layout layout = Layout::Standard)
+    {
+        setLayout(s, layout);
+        catalog.prepareScreenPage(canvas, 1000, 600);
+        canvas.clear();
+        host.log.clear();
+        host.messages.clear();
+        ASSERT_NE(catalog.decodeFile(canvas, "/designs/" + name, std::move(file)), nullptr);
+    }
+    std::vector<std::string> drawing() const
+    {
+        std::vector<std::string> out;
+        for (const auto& line : canvas.log)
+            if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0 || line.rfind("PenColor", 0) == 0)
+                out.push_back(line);
+        return out;
+    }
+};
+
+TEST_F(PcdReader, RemarksOfA600By300DesignWith1234StitchesAnd5Changes)
+{
+    Bytes file = withTable(palette(5), 1234) + at(0, 0);
+    for (int i = 0; i < 5; ++i)
+        file = file + colorChange(i);
+    file = file + at(600, 300);
+    decode("example.pcs", file);
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"example.pcs", "Stitches: 1234, Size: 100.0 x 50.0 mm",
+                                                      "Colors Changes: 5, Size: 3.94 x 1.97 In."}));
+    // Remarks start on the middle line (204) and step by LineHeight (8).
+    EXPECT_EQ(canvas.linesStarting("TextOut")[1], "TextOut 72 204 \"Stitches: 1234, Size: 100.0 x 50.0 mm\"");
+    EXPECT_EQ(canvas.linesStarting("TextOut")[2], "TextOut 72 212 \"Colors Changes: 5, Size: 3.94 x 1.97 In.\"");
+    // E = 600: x scale 286 / 600 / 2, y scale 240 / 600 / 2: (600, 300) lands at
+    // (72 + 143, 204 - 60). The point after the changes is reached by a move.
+    const auto moves = canvas.linesStarting("MoveTo");
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0], "MoveTo 72 204");
+    EXPECT_EQ(moves[1], "MoveTo 215 144");
+    EXPECT_EQ(s.MaxX - s.MinX, 600.0f);
+    EXPECT_EQ(s.MaxY - s.MinY, 300.0f);
+
+    decode("example.pcs", file, Layout::Thumb12);
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"example.pcs", "Stitches: 1234", "Size: 100.0 x 50.0 mm",
+                                                      "Size: 3.94 x 1.97 In.", "Colors Changes: 5"}));
+    for (Layout layout : {Layout::Thumb20, Layout::Thumb30, Layout::NoRemarks}) {
+        decode("example.pcs", file, layout);
+        EXPECT_EQ(canvas.texts, std::vector<std::string>{"example.pcs"});
+    }
+}
+
+TEST_F(PcdReader, ColoursComeFromTheTableAndTheNextStitchIsAMove)
+{
+    const std::vector<Color> colors = {0x00112233, 0x00445566, 0x02778899};
+    const Bytes file = withTable(colors, 5) + colorChange(2) + at(0, 0) + at(100, 0) + colorChange(1) + at(100, 100) +
+                       at(0, 100) + at(0, 50, 9);
+    decode("colours.pcs", file);
+    // E = 100: sX = 1.43, sY = 1.2.
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"PenColor 0x2778899", "MoveTo 72 204", "LineTo 215 204",
+                                                   "PenColor 0x445566", "MoveTo 215 84", "LineTo 72 84",
+                                                   "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts.back(), "Colors Changes: 2, Size: 0.66 x 0.66 In.");
+}
+
+TEST_F(PcdReader, HeaderStitchCountZeroWithACountedFirstRecordReadsToTheEnd)
+{
+    // The counter passes 0 at once: every record is sized and drawn, and what follows
+    // the records is taken for records too, so no note appears.
+    const Bytes file = withTable(palette(2), 0) + at(0, 0) + at(60, 0) + at(60, 60) + Bytes{0} +
+                       text("A note that is never shown here");
+    decode("zero.pcs", file);
+    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 2u);
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"zero.pcs", "Stitches: 0, Size: 10.0 x 10.0 mm",
+                                                      "Colors Changes: 0, Size: 0.39 x 0.39 In."}));
+}
+
+TEST_F(PcdReader, HeaderStitchCountZeroWithAnUncountedFirstRecordEndsRightAfterIt)
+{
+    // A file without stitches: sizes of 0, nothing drawn, the change still counted, and
+    // the note right after the unused byte.
+    const Bytes file = withTable({0x00ABCDEF}, 0) + colorChange(0) + Bytes{0} + text("Just the note");
+    decode("empty.pcd", file);
+    EXPECT_TRUE(canvas.linesStarting("MoveTo").empty());
+    EXPECT_TRUE(canvas.linesStarting("LineTo").empty());
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"empty.pcd", "Stitches: 0, Size: 0.0 x 0.0 mm",
+                                                      "Colors Changes: 1, Size: 0.00 x 0.00 In.", "Just the note"}));
+    EXPECT_EQ(s.MinX, 0.0f);
+    EXPECT_EQ(s.MaxY, 0.0f);
+
+    // An ignored type ends the area the same way; the stitches after it become note bytes.
+    decode("ignored.pcd", withTable({}, 0) + at(0, 0, 200) + Bytes{0} + text("Note"));
+    EXPECT_TRUE(canvas.linesStarting("MoveTo").empty());
+    EXPECT_EQ(canvas.texts.back(), "Note");
+
+    // No record at all: the header alone.
+    decode("bare.pcq", withTable({}, 7));
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"bare.pcq", "Stitches: 7, Size: 0.0 x 0.0 mm",
+                                                      "Colors Changes: 0, Size: 0.00 x 0.00 In."}));
+}
+
+TEST_F(PcdReader, TableByteZeroOrOneMeansNoTableAndTheCountAtOffsetFour)
+{
+    for (std::uint8_t tableByte : {0, 1}) {
+        // The colour count says 5, but no table is read; every change draws black.
+        const Bytes file = header(tableByte, 5, {}, 2) + at(0, 0) + colorChange(3) + at(30, 30) + Bytes{0} +
+                           text("No table here");
+        decode("plain.pcq", file);
+        EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "PenColor 0x000000", "MoveTo 215 84",
+                                                       "PenColor 0x000000"}));
+        EXPECT_EQ(canvas.texts.front(), "plain.pcq");
+        EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 5.0 x 5.0 mm");
+        EXPECT_EQ(canvas.texts.back(), "No table here");
+    }
+    // 2 is the smallest byte with a table.
+    decode("two.pcs", header(2, 1, {0x00FF0000}, 1) + colorChange(0) + at(5, 5));
+    EXPECT_EQ(canvas.linesStarting("PenColor").front(), "PenColor 0xFF0000");
+}
+
+TEST_F(PcdReader, ColourCountsAndEntriesOutsideWhatWasReadDrawBlack)
+{
+    // 70 entries: 65 are read, 5 are skipped, and the stitch count is still found after them.
+    const auto colors = palette(70);
+    Bytes file = header(3, 70, colors, 2) + at(0, 0) + colorChange(64);
+    for (std::int32_t entry : {65, 69, 70, -1, std::numeric_limits<std::int32_t>::min()})
+        file = file + colorChange(entry);
+    decode("many.pcs", file + at(10, 10) + Bytes{0} + text("Many colours"));
+    auto pens = canvas.linesStarting("PenColor");
+    ASSERT_EQ(pens.size(), 7u);
+    EXPECT_EQ(pens[0], "PenColor " + hexColor(colors[64]));
+    for (std::size_t i = 1; i < pens.size(); ++i)
+        EXPECT_EQ(pens[i], "PenColor 0x000000");
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 1.7 x 1.7 mm");
+    EXPECT_EQ(canvas.texts[2], "Colors Changes: 6, Size: 0.07 x 0.07 In.");
+    EXPECT_EQ(canvas.texts[3], "Many colours");
+
+    // A negative count reads no table.
+    decode("negative.pcs", header(3, -2, {}, 1) + colorChange(0) + at(5, 5));
+    EXPECT_EQ(canvas.linesStarting("PenColor").front(), "PenColor 0x000000");
+    EXPECT_EQ(canvas.linesStarting("MoveTo").size(), 1u);
+
+    // Entries at or beyond the count are not read, though the table has room for them.
+    decode("beyond.pcs", withTable({0x00010203, 0x00040506}, 1) + colorChange(1) + colorChange(2) + at(5, 5));
+    EXPECT_EQ(canvas.linesStarting("PenColor"),
+              (std::vector<std::string>{"PenColor 0x040506", "PenColor 0x000000", "PenColor 0x000000"}));
+
+    // A table cut short by the end of the file.
+    decode("short.pcs", Bytes{0x32, 3, 4, 0, 0x11, 0x22, 0x33, 0x00, 0x44});
+    EXPECT_EQ(canvas.texts[1], "Stitches: 0, Size: 0.0 x 0.0 mm");
+}
+
+TEST_F(PcdReader, TypeThreeWithYZeroIsAChangeWhateverItsX)
+{
+    const Bytes file = withTable(palette(40), 2) + at(0, 0) + raw(35, 0, 3) + raw(600 * 256, 0, 3) + at(30, 30);
+    decode("three.pcs", file);
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(palette(40)[35]),
+                                                   "PenColor 0x000000", "MoveTo 215 84", "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts[2], "Colors Changes: 2, Size: 0.20 x 0.20 In.");
+}
+
+TEST_F(PcdReader, TypeThreeWithXFrom17To32SizesAsAStitchButDrawsAsAChange)
+{
+    // Counted while sizing: the count of 4 is reached after the fourth record, so the note
+    // follows it. X = 16 is not counted and its Y of 900 does not widen the design.
+    const auto colors = palette(33);
+    const Bytes file = withTable(colors, 4) + at(0, 0) + raw(17, 300 * 256, 3) + raw(16, 900 * 256, 3) +
+                       at(600, 0) + raw(32, -5, 3) + Bytes{0} + text("Found after four");
+    decode("limits.pcs", file);
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"limits.pcs", "Stitches: 4, Size: 100.0 x 50.0 mm",
+                                                      "Colors Changes: 3, Size: 3.94 x 1.97 In.",
+                                                      "Found after four"}));
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(colors[17]),
+                                                   "PenColor " + hexColor(colors[16]), "MoveTo 215 204",
+                                                   "PenColor " + hexColor(colors[32]), "PenColor 0x000000"}));
+}
+
+TEST_F(PcdReader, TypeThreeWithX33OrMoreIsAStitchInBothPasses)
+{
+    const Bytes file = withTable(palette(40), 2) + at(0, 0) + raw(33, 300 * 256, 3) + Bytes{0} + text("Two stitches");
+    decode("stitch3.pcs", file);
+    // E = 300 (Y); X = 33/256 units adds nothing visible. sY = 0.4: y = 204 - 120.
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 84", "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts.back(), "Two stitches");
+    EXPECT_EQ(canvas.texts[2], "Colors Changes: 0, Size: 0.00 x 1.97 In.");
+}
+
+TEST_F(PcdReader, TypeFiveAlwaysMovesAndAfterAChangeStartsTheNewColour)
+{
+    const Bytes file = withTable({0x000000FF, 0x0000FF00}, 5) + at(0, 0) + at(40, 0, 5) + at(100, 0) +
+                       colorChange(1) + at(100, 100, 5) + at(0, 100);
+    decode("jumps.pcs", file);
+    // E = 100: sX = 1.43, sY = 1.2.
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "MoveTo 129 204", "LineTo 215 204",
+                                                   "PenColor 0x00FF00", "MoveTo 215 84", "LineTo 72 84",
+                                                   "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 5, Size: 16.7 x 16.7 mm");
+}
+
+TEST_F(PcdReader, APointLikeDesignUses1200AndLandsOnTheAnchor)
+{
+    const Bytes file = withTable({}, 3) + at(50, 50) + at(50, 50) + at(50, 50, 5);
+    decode("point.pcs", file);
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 204", "MoveTo 72 204",
+                                                   "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 3, Size: 0.0 x 0.0 mm");
+    // Only an extent of exactly 0 is replaced: a step of 1/256 unit fills the half cell.
+    decode("tiny.pcs", withTable({}, 2) + raw(0, 0, 0) + raw(1, 1, 0));
+    EXPECT_EQ(canvas.linesStarting("LineTo"), std::vector<std::string>{"LineTo 215 84"});
+}
+
+TEST_F(PcdReader, MaximaStartAtZeroSoNegativeDesignsReachToTheOrigin)
+{
+    decode("negative.pcs", withTable({}, 2) + at(-120, -60) + at(-50, -30));
+    // MaxX and MaxY stay 0: the design spans 120 x 60 units.
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 20.0 x 10.0 mm");
+    EXPECT_EQ(s.MaxX, 0.0f);
+    // E = 120: sX = 1.191667, sY = 1; (-50, -30) lands at (72 + 70 x 1.191667, 204 - 30).
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 155 174", "PenColor 0x000000"}));
+}
+
+TEST_F(PcdReader, APartialLastRecordIsIgnored)
+{
+    const Bytes records = at(0, 0) + at(60, 0) + at(60, 60);
+    for (std::size_t extra = 1; extra < 9; ++extra) {
+        const Bytes partial = at(0, 60);
+        decode("partial.pcs", withTable({}, 9) + records + Bytes(partial.begin(), partial.begin() + long(extra)));
+        EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 215 204", "LineTo 215 84"}))
+            << extra;
+        EXPECT_EQ(canvas.texts.size(), 3u);  // no note: the area ran to the end of the file
+    }
+}
+
+TEST_F(PcdReader, StitchAreaEndsAcrossBlocksAndTheNoteFollowsIt)
+{
+    // 504 records fill one block exactly; 1200 take three blocks.
+    for (std::uint16_t count : {503, 504, 505, 1008, 1200}) {
+        Bytes file = withTable({}, count);
+        for (int i = 0; i < count; ++i)
+            file = file + at(i % 100, i / 100);
+        // Records after the area are read neither as stitches nor as note.
+        decode("blocks.pcs", file + Bytes{0} + text("The end of the stitches") + at(1000, 1000));
+        EXPECT_EQ(canvas.linesStarting("LineTo").size(), std::size_t(count - 1)) << count;
+        ASSERT_EQ(canvas.texts.size(), 4u) << count;
+        EXPECT_EQ(canvas.texts[3].rfind("The end of the stitches", 0), 0u) << count;
+        EXPECT_EQ(s.MaxX, 99.0f);
+    }
+}
+
+TEST_F(PcdReader, ShortReadsGiveTheSamePicture)
+{
+    Bytes records;
+    std::uint16_t stitches = 0;
+    for (int i = 0; i < 700; ++i) {
+        records = records + (i % 97 == 0 ? colorChange(i % 3) : at(i % 50, i / 10));
+        stitches += i % 97 != 0;
+    }
+    const Bytes file = withTable(palette(3), stitches) + records + Bytes{0} + text("Same note either way");
+    decode("whole.pcs", file);
+    const auto expected = canvas.log;
+    decodeFrom("whole.pcs", std::make_unique<TricklingFile>(file));
+    EXPECT_EQ(canvas.log, expected);
+    EXPECT_EQ(canvas.texts.back(), "Same note either way");
+}
+
+TEST_F(PcdReader, ANoteWithAPictureNameShowsOnlyItsDescription)
+{
+    const Bytes file = withTable({}, 1) + at(0, 0) + Bytes{0x1A} + text("FLOWERS.BMP\r\nRoses  for a pillow\0\0\0");
+    decode("note.pcd", file);
+    EXPECT_EQ(canvas.texts.back(), "Roses for a pillow");
+    EXPECT_EQ(canvas.linesStarting("TextOut").back(), "TextOut 72 220 \"Roses for a pillow\"");
+    // Thumbnails and the layout without remarks show no note.
+    decode("note.pcd", file, Layout::Thumb12);
+    EXPECT_EQ(canvas.texts.size(), 5u);
+    EXPECT_EQ(canvas.texts.back(), "Colors Changes: 0");
+}
+
+TEST_F(PcdReader, ALongNoteWrapsBelowTheRemarksAndOnly254BytesAreRead)
+{
+    const std::string first(29, 'a'), second(30, 'b');
+    decode("wrap.pcs", withTable({}, 1) + at(0, 0) + Bytes{0} + text(first + " " + second));
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"wrap.pcs", "Stitches: 1, Size: 0.0 x 0.0 mm",
+                                                      "Colors Changes: 0, Size: 0.00 x 0.00 In.", first, second}));
+    EXPECT_EQ(canvas.linesStarting("TextOut").back(), "TextOut 72 228 \"" + second + "\"");
+
+    // A run of 300 letters: only 254 are read, and they are written whole.
+    decode("run.pcs", withTable({}, 1) + at(0, 0) + Bytes{0} + text(std::string(300, 'r')));
+    EXPECT_EQ(canvas.texts.back(), std::string(254, 'r'));
+}
+
+TEST_F(PcdReader, NoteLineOfOneCharacterIsDropped)
+{
+    decode("one.pcs", withTable({}, 1) + at(0, 0) + Bytes{0} + text(" x \r\n"));
+    EXPECT_EQ(canvas.texts.size(), 3u);
+}
+
+TEST_F(PcdReader, PhasesAndNameSelectionFollowTheCommonFrame)
+{
+    s.SelectedList.add("SEL.PCS");
+    decode("sel.pcs", withTable({}, 1) + at(0, 0));
+    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"Drawing\"", "Stat \"\""}));
+    EXPECT_EQ(canvas.linesStarting("FontColor"), (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));
+    EXPECT_EQ(canvas.linesStarting("TextOut").front(), "TextOut 72 72 \"sel.pcs\"");
+    EXPECT_EQ(s.DesignPath, "sel.pcs");
+}
+
+TEST_F(PcdReader, CancelDuringTheFirstPassLeavesTheCellEmpty)
+{
+    Bytes file = withTable({}, 1000);
+    for (int i = 0; i < 1000; ++i)
+        file = file + at(i, i);
+    host.onPhase = [&](const std::string& phase) {
+        if (phase == "Reading")
+            s.CancelPressed = true;
+    };
+    decode("cancel.pcs", file);
+    EXPECT_TRUE(canvas.log.empty());
+    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"\""}));
+    EXPECT_EQ(s.DesignPath, "/designs/cancel.pcs");
+}
+
+TEST_F(PcdReader, CancelAfterTheSecondPassKeepsThePictureOnly)
+{
+    Bytes file = withTable({}, 1000);
+    for (int i = 0; i < 1000; ++i)
+        file = file + at(i, i);
+    host.onPhase = [&](const std::string& phase) {
+        if (phase == "Drawing")
+            s.CancelPressed = true;
+    };
+    decode("cancel.pcs", file + Bytes{0} + text("Never written"));
+    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 999u);  // the drawing pass ignores the flag
+    EXPECT_TRUE(canvas.texts.empty());
+    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"Drawing\"", "Stat \"\""}));
+    EXPECT_EQ(s.DesignPath, "/designs/cancel.pcs");
+}
+
+TEST_F(PcdReader, WrongFormatByteOrShortHeaderIsRejectedWithAMessage)
+{
+    s.SelectedList.add("BAD.PCS");
+    for (const Bytes& file : {Bytes{0x31, 3, 0, 0, 0, 0}, Bytes{}, Bytes{0x32, 3, 0}}) {
+        decode("bad.pcs", file);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, "/designs/bad.pcs is not in PCD2 Format");
+        EXPECT_EQ(host.messages[0].caption, "File Format Error");
+        EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(canvas.log, (std::vector<std::string>{"PenColor 0x000000", "TextOut 72 72 \"bad.pcs\"",
+                                                        "TextOut 72 204 \" Bad File Format (Not PCD-2 Format)\""}));
+        EXPECT_TRUE(host.phases().empty());
+        EXPECT_EQ(s.DesignPath, "bad.pcs");
+    }
+}
+
+// Whole files from the generator and from other programs
+
+TEST_F(PcdReader, GeneratedFilesRoundTripTheirColoursAndNote)
+{
+    gen::Design design;
+    design.stitch(0, 0);
+    design.stitch(100, 0);  // 0.1 mm: 60 units
+    design.colorChange(1);
+    design.jump(100, 50);
+    design.stitch(0, 50);
+    gen::PcdOptions options;
+    options.colors = {0x00000080, 0x00008000};
+    options.note = "PICTURE.BMP A generated sample";
+    decode("gen.pcs", gen::writePcd(design, options));
+    EXPECT_EQ(drawing(), (std::vector<std::string>{"PenColor 0x000080", "MoveTo 72 204", "LineTo 215 204",
+                                                   "PenColor 0x008000", "MoveTo 215 144", "LineTo 72 144",
+                                                   "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"gen.pcs", "Stitches: 4, Size: 10.0 x 5.0 mm",
+                                                      "Colors Changes: 2, Size: 0.39 x 0.20 In.",
+                                                      "A generated sample"}));
+}
+
+std::vector<std::filesystem::path> pcdFilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        return found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string ext = upperCase(entry.path().extension().string());
+        if (ext == ".PCD" || ext == ".PCQ" || ext == ".PCS")
+            found.push_back(entry.path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+Bytes contents(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(PcdReader, BundledSamplesDecodeInTheirColours)
+{
+    const auto samples = pcdFilesIn(ORLIKA_SAMPLES);
+    ASSERT_GE(samples.size(), 3u);
+    bool wrapped = false;
+    for (const auto& path : samples) {
+        decode(path.filename().string(), contents(path));
+        EXPECT_TRUE(host.messages.empty()) << path;
+        EXPECT_GT(canvas.linesStarting("LineTo").size(), 100u) << path;
+        // More than black: the table's colours are used.
+        std::size_t colored = 0;
+        for (const auto& pen : canvas.linesStarting("PenColor"))
+            colored += pen != "PenColor 0x000000";
+        EXPECT_GE(colored, 2u) << path;
+        wrapped = wrapped || canvas.texts.size() >= 5;
+    }
+    EXPECT_TRUE(wrapped) << "one sample carries a note that wraps";
+}
+
+TEST_F(PcdReader, RealFilesFromOtherProgramsDecodeWithoutErrors)
+{
+    const auto real = pcdFilesIn(ORLIKA_REAL_SAMPLES);
+    if (real.empty())
+        GTEST_SKIP() << "no PCD, PCQ or PCS files in " << ORLIKA_REAL_SAMPLES;
+    for (const auto& path : real) {
+        decode(path.filename().string(), contents(path));
+        EXPECT_TRUE(host.messages.empty()) << path;
+        EXPECT_GT(canvas.linesStarting("LineTo").size(), 100u) << path;
+        ASSERT_GE(canvas.texts.size(), 3u) << path;
+        EXPECT_EQ(canvas.texts[1].rfind("Stitches: ", 0), 0u) << path;
+        EXPECT_EQ(canvas.texts[1].find("-"), std::string::npos) << path;
+        EXPECT_EQ(host.phases().back(), "Stat \"\"") << path;
+    }
+}
+
+} // namespace
+} // namespace orlika::test
