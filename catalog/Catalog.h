@@ -78,6 +78,12 @@ public:
     void extractTajimaHeader();
     static void TajimaXY(std::uint32_t record, int& dx, int& dy);
 
+    // PES/PEC helpers
+    /// Reads the next block of the stitch stream, iMin(512, end - position + 2) bytes,
+    /// into PesBuffer; advances position by the count delivered and returns it.
+    int GetPesData(std::int64_t end, std::int64_t& position);
+    static std::int64_t iMin(std::int64_t a, std::int64_t b) { return a < b ? a : b; }
+
     // KSM helpers
     /// True when a KSM control byte sets the move flag (low five bits 11 to 19).
     static bool ksmControl(std::uint8_t control);

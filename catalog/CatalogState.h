@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "decoders/PecThreads.h"
 #include "platform/Color.h"
 #include "platform/SortedNameList.h"
 
@@ -100,6 +101,11 @@ struct CatalogState {
     std::int32_t ColorChangeCount = 0;
     int ColorIndex = 0;
     std::array<std::uint8_t, 512> TajimaHeader{};
+
+    // PES/PEC reader: the Brother thread chart, and the one buffer the stitch stream
+    // passes through
+    PecThreadTables PecThreads;
+    std::array<std::uint8_t, 512> PesBuffer{};
 };
 
 } // namespace orlika

@@ -14,6 +14,7 @@ const DecoderEntry kDecoders[] = {
     {"TajimaFormat", 4, {".DST", {}, {}}, &Catalog::TajimaFormat},
     {"KSMFormat", 0, {".KSM", {}, {}}, &Catalog::KSMFormat},
     {"EXPFormat", 1, {".EXP", ".SEW", {}}, &Catalog::EXPFormat},
+    {"PESFormat", 3, {".PEC", ".PES", {}}, &Catalog::PESFormat},
 };
 
 } // namespace

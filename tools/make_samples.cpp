@@ -2,6 +2,7 @@
 // Writes the bundled sample designs: make-samples FOLDER
 #include "tools/designgen/Design.h"
 #include "tools/designgen/DstWriter.h"
+#include "tools/designgen/PesWriter.h"
 #include "tools/designgen/PcdWriter.h"
 
 #include <cstdio>
@@ -21,6 +22,13 @@ bool writeFile(const std::string& path, const Bytes& bytes)
     return bool(out);
 }
 
+// The design with other thread numbers (for the Brother chart's colours).
+orlika::gen::Design withThreads(orlika::gen::Design design, std::vector<int> threads)
+{
+    design.threads = std::move(threads);
+    return design;
+}
+
 struct Sample {
     const char* fileName;
     std::function<Bytes()> make;
@@ -34,6 +42,11 @@ std::vector<Sample> samples()
         {"star.dst", [] { return writeDst(makeStar(400)); }},
         {"circle.dst", [] { return writeDst(makeFilledCircle(300)); }},
         {"sewing-words.dst", [] { return writeDst(makeTextOutline("SEW WITH ME", 120)); }},
+        {"star.pes", [] { return writePes(withThreads(makeStar(400), {13, 5})); }},
+        {"circle.pec", [] { return writePec(withThreads(makeFilledCircle(300), {32, 21})); }},
+        {"orlika.pes", [] { return writePes(withThreads(makeTextOutline("ORLIKA", 240), {5, 12, 13, 37, 2, 30})); }},
+        {"sewing-words.pec", [] { return writePec(makeTextOutline("SEW WITH ME", 120)); }},
+        {"spiral-threads.pes", [] { return writePes(makeSpiral(4000, 14)); }},
         {"star.pcs", [] { return writePcd(makeStar(400), {3, {0x0000C0FF, 0x000000B0}, ""}); }},
         {"circle-note.pcd",
          [] {

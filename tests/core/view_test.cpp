@@ -331,6 +331,10 @@ TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
     EXPECT_EQ(decoderForName("x.dst.ksm")->name, "TajimaFormat");
     EXPECT_EQ(decoderForKind(0)->name, "KSMFormat");
     EXPECT_EQ(decoderForKind(1)->name, "EXPFormat");
+    EXPECT_EQ(decoderForName("a.pes")->name, "PESFormat");
+    EXPECT_EQ(decoderForName("B.PEC")->name, "PESFormat");
+    EXPECT_EQ(decoderForName("x.pes.dst")->name, "TajimaFormat");  // DST comes before PES
+    EXPECT_EQ(decoderForKind(3)->name, "PESFormat");
     EXPECT_EQ(decoderForKind(5), nullptr);
 }
 

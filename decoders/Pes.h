@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+// Brother PES and PEC designs: the layout of the PEC section and the items of its
+// stitch stream, as pure functions of their bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace orlika::pes {
+
+// Offsets inside the PEC section.
+constexpr std::int64_t kColorCountOffset = 48;   // number of colours minus 1
+constexpr std::int64_t kBlockEndOffset = 514;    // L, 24 bits
+constexpr std::int64_t kWidthOffset = 520;
+constexpr std::int64_t kHeightOffset = 522;
+constexpr std::int64_t kStitchOffset = 532;
+/// The stitch stream runs through section offset 512 + L (inclusive).
+constexpr std::int64_t kStreamEndBase = 511;
+
+constexpr std::size_t kSignatureSize = 8;
+constexpr std::size_t kBlockSize = 512;
+/// The longest item: a long x part and a long y part.
+constexpr std::size_t kLongestItem = 4;
+
+/// True when the bytes contain "#PES00" or "#PEC00" anywhere.
+constexpr bool hasSignature(std::span<const std::uint8_t> bytes)
+{
+    constexpr std::string_view pes = "#PES00";
+    constexpr std::string_view pec = "#PEC00";
+    for (std::size_t at = 0; at + pes.size() <= bytes.size(); ++at) {
+        bool isPes = true, isPec = true;
+        for (std::size_t k = 0; k < pes.size(); ++k) {
+            isPes = isPes && bytes[at + k] == std::uint8_t(pes[k]);
+            isPec = isPec && bytes[at + k] == std::uint8_t(pec[k]);
+        }
+        if (isPes || isPec)
+            return true;
+    }
+    return false;
+}
+
+/// A stored thread index as the colour list keeps it: indices above 64 fold onto 1..16.
+constexpr std::uint8_t threadIndex(std::uint8_t stored)
+{
+    return stored > 64 ? std::uint8_t((stored & 0x0F) + 1) : stored;
+}
+
+/// A long part's value: 12 bits of two's complement from the low nibble of b and c.
+constexpr int longValue(std::uint8_t b, std::uint8_t c)
+{
+    const int raw = (b & 0x0F) * 256 + c;
+    return raw >= 2048 ? raw - 4096 : raw;
+}
+
+/// A short part's value: 64..127 stand for -64..-1; 0..63, 254 and 255 for themselves.
+constexpr int shortValue(std::uint8_t b)
+{
+    return b >= 64 && b < 128 ? b - 128 : b;
+}
+
+enum class ItemKind : std::uint8_t { Movement, ColorChange, End, Incomplete };
+
+struct Item {
+    ItemKind kind = ItemKind::Incomplete;
+    std::uint8_t size = 0;  // bytes the item takes
+    bool move = false;      // a long part beyond -256..255: the pen moves without a line
+    int dx = 0;
+    int dy = 0;             // grows downward, as on the page
+};
+
+/// The item at the start of bytes. Incomplete when the bytes end inside it; with
+/// kLongestItem bytes or more an item is always complete.
+constexpr Item decodeItem(std::span<const std::uint8_t> bytes)
+{
+    const std::size_t n = bytes.size();
+    if (n == 0)
+        return {};
+    if (bytes[0] == 0xFE) {
+        if (n < 2)
+            return {};
+        if (bytes[1] == 0xB0)
+            return n < 3 ? Item{} : Item{ItemKind::ColorChange, 3, false, 0, 0};
+    }
+    int raw[2] = {0, 0};
+    bool isLong[2] = {false, false};
+    bool move = false;
+    std::size_t at = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+        if (at >= n)
+            return {};
+        const std::uint8_t b = bytes[at];
+        if (b >= 0x80 && b < 0xFE) {
+            if (at + 1 >= n)
+                return {};
+            raw[axis] = longValue(b, bytes[at + 1]);
+            isLong[axis] = true;
+            const int nibble = b & 0x0F;
+            move = move || (nibble != 0 && nibble != 0x0F);
+            at += 2;
+        } else {
+            raw[axis] = b;
+            at += 1;
+        }
+    }
+    // The end test looks at the values before the short-form sign rule.
+    if ((raw[0] == 255 && raw[1] == 0) || (raw[0] == 0 && raw[1] == 255))
+        return {ItemKind::End, std::uint8_t(at), false, 0, 0};
+    const int dx = isLong[0] ? raw[0] : shortValue(std::uint8_t(raw[0]));
+    const int dy = isLong[1] ? raw[1] : shortValue(std::uint8_t(raw[1]));
+    return {ItemKind::Movement, std::uint8_t(at), move, dx, dy};
+}
+
+} // namespace orlika::pes

@@ -1,0 +1,754 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/Pes.h"
+#include "decoders/PecThreads.h"
+#include "tests/support/CatalogFixture.h"
+#include "tools/designgen/PesWriter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace orlika::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes repeat(const Bytes& item, std::size_t times)
+{
+    Bytes out;
+    for (std::size_t i = 0; i < times; ++i)
+        out = out + item;
+    return out;
+}
+
+const Bytes kEnd{0xFF, 0x00};
+const Bytes kChange{0xFE, 0xB0, 0x02};
+
+Bytes pecWith(const std::vector<std::uint8_t>& threads, const Bytes& stream)
+{
+    return gen::pecFile(gen::pecSection("test", threads, stream, 0, 0));
+}
+
+Bytes pesWith(const std::vector<std::uint8_t>& threads, const Bytes& stream, std::uint32_t offset = 22)
+{
+    return gen::pesFile(gen::pecSection("test", threads, stream, 0, 0), offset);
+}
+
+pes::Item item(const Bytes& bytes)
+{
+    return pes::decodeItem(bytes);
+}
+
+std::string penLine(Color color)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "PenColor 0x%06X", unsigned(color));
+    return buffer;
+}
+
+// The drawing calls of a log (moves, lines and pen changes), in order.
+std::vector<std::string> drawing(const std::vector<std::string>& log)
+{
+    std::vector<std::string> out;
+    for (const auto& line : log)
+        if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0 || line.rfind("PenColor", 0) == 0)
+            out.push_back(line);
+    return out;
+}
+
+// A file that delivers at most `chunk` bytes a read, as a slow device may.
+class ChoppyFile final : public DesignFile {
+public:
+    ChoppyFile(Bytes bytes, std::size_t chunk) : m_file(std::move(bytes)), m_chunk(chunk) {}
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        return m_file.read(buffer.first(std::min(buffer.size(), m_chunk)));
+    }
+    void seek(std::int64_t position) override { m_file.seek(position); }
+    std::int64_t position() const override { return m_file.position(); }
+    std::int64_t size() const override { return m_file.size(); }
+
+private:
+    MemoryFile m_file;
+    std::size_t m_chunk;
+};
+
+// Items
+
+TEST(PesItems, ShortPartsFollowTheSignRule)
+{
+    auto m = item({0x05, 0x45});
+    EXPECT_EQ(m.kind, pes::ItemKind::Movement);
+    EXPECT_EQ(m.size, 2);
+    EXPECT_EQ(m.dx, 5);
+    EXPECT_EQ(m.dy, 69 - 128);
+    EXPECT_FALSE(m.move);
+    m = item({0x3F, 0x40});
+    EXPECT_EQ(m.dx, 63);
+    EXPECT_EQ(m.dy, -64);
+    m = item({0x7F, 0xFE});  // 254 stands for itself in the y position
+    EXPECT_EQ(m.dx, -1);
+    EXPECT_EQ(m.dy, 254);
+    m = item({0x01, 0xFE, 0xB0});  // 0xFE, 0xB0 is a colour change only in the x position
+    EXPECT_EQ(m.kind, pes::ItemKind::Movement);
+    EXPECT_EQ(m.size, 2);
+    EXPECT_EQ(m.dy, 254);
+}
+
+TEST(PesItems, LongPartsDecideLineOrMoveByTheirValue)
+{
+    struct Case {
+        Bytes bytes;
+        int dx, dy;
+        bool move;
+    };
+    const Case cases[] = {
+        {{0x80, 0xFF, 0x01}, 255, 1, false},        {{0x81, 0x00, 0x01}, 256, 1, true},
+        {{0x8F, 0x00, 0x01}, -256, 1, false},       {{0x8E, 0xFF, 0x01}, -257, 1, true},
+        {{0x01, 0x80, 0xFF}, 1, 255, false},        {{0x01, 0x81, 0x00}, 1, 256, true},
+        {{0x01, 0x8F, 0x00}, 1, -256, false},       {{0x01, 0x8E, 0xFF}, 1, -257, true},
+        {{0x87, 0xFF, 0x88, 0x00}, 2047, -2048, true}, {{0x80, 0x40, 0x80, 0x7F}, 64, 127, false},
+        // The flag bits 4 to 6 are not looked at: a flagged short hop is still a line.
+        {{0xA0, 0x10, 0xB0, 0x05}, 16, 5, false},   {{0xF1, 0x00, 0x00}, 256, 0, true},
+    };
+    for (const Case& c : cases) {
+        const auto m = item(c.bytes);
+        EXPECT_EQ(m.kind, pes::ItemKind::Movement);
+        EXPECT_EQ(m.size, c.bytes.size());
+        EXPECT_EQ(m.dx, c.dx);
+        EXPECT_EQ(m.dy, c.dy);
+        EXPECT_EQ(m.move, c.move) << c.dx << "," << c.dy;
+    }
+}
+
+TEST(PesItems, EndIsTestedBeforeTheSignRule)
+{
+    for (const Bytes& end : {Bytes{0xFF, 0x00}, Bytes{0x00, 0xFF}, Bytes{0x80, 0xFF, 0x00}, Bytes{0x00, 0x80, 0xFF},
+                             Bytes{0x80, 0xFF, 0x80, 0x00}, Bytes{0xF0, 0xFF, 0x00}}) {
+        const auto m = item(end);
+        EXPECT_EQ(m.kind, pes::ItemKind::End);
+        EXPECT_EQ(m.size, end.size());
+    }
+    // 0xFF followed by any other byte moves 255 units; -1 and 127 are not 255.
+    auto m = item({0xFF, 0x01});
+    EXPECT_EQ(m.kind, pes::ItemKind::Movement);
+    EXPECT_EQ(m.dx, 255);
+    EXPECT_EQ(m.dy, 1);
+    m = item({0xFF, 0xFF});
+    EXPECT_EQ(m.kind, pes::ItemKind::Movement);
+    EXPECT_EQ(m.dy, 255);
+    EXPECT_EQ(item({0xFE, 0x00}).kind, pes::ItemKind::Movement);
+    EXPECT_EQ(item({0x8F, 0xFF, 0x00}).kind, pes::ItemKind::Movement);
+    EXPECT_EQ(item({0x7F, 0x00}).kind, pes::ItemKind::Movement);
+}
+
+TEST(PesItems, ColourChangesTakeThreeBytesAndCutItemsAreIncomplete)
+{
+    const auto change = item({0xFE, 0xB0, 0x01, 0x05});
+    EXPECT_EQ(change.kind, pes::ItemKind::ColorChange);
+    EXPECT_EQ(change.size, 3);
+    for (const Bytes& whole : {Bytes{0xFE, 0xB0, 0x01}, Bytes{0x81, 0x00, 0x8F, 0x00}, Bytes{0x05, 0x06},
+                               Bytes{0x05, 0x81, 0x00}, Bytes{0xFF, 0x00}}) {
+        for (std::size_t cut = 0; cut < whole.size(); ++cut)
+            EXPECT_EQ(pes::decodeItem(std::span(whole).first(cut)).kind, pes::ItemKind::Incomplete) << cut;
+        EXPECT_NE(item(whole).kind, pes::ItemKind::Incomplete);
+    }
+}
+
+TEST(PesItems, SignaturesAndThreadIndexReduction)
+{
+    const auto signed8 = [](const std::string& text) {
+        const Bytes bytes(text.begin(), text.end());
+        return pes::hasSignature(bytes);
+    };
+    EXPECT_TRUE(signed8("#PES0001"));
+    EXPECT_TRUE(signed8("#PES00zz"));
+    EXPECT_TRUE(signed8("#PEC0001"));
+    EXPECT_TRUE(signed8("ab#PEC00"));
+    EXPECT_TRUE(signed8("#PES00"));
+    EXPECT_FALSE(signed8("#PES0100"));
+    EXPECT_FALSE(signed8("#PEC0111"));
+    EXPECT_FALSE(signed8("abc#PES0"));
+    EXPECT_FALSE(signed8("#pes0001"));
+    EXPECT_FALSE(signed8("#PES0"));
+
+    EXPECT_EQ(pes::threadIndex(0), 0);
+    EXPECT_EQ(pes::threadIndex(1), 1);
+    EXPECT_EQ(pes::threadIndex(64), 64);
+    EXPECT_EQ(pes::threadIndex(65), 2);
+    EXPECT_EQ(pes::threadIndex(0x50), 1);
+    EXPECT_EQ(pes::threadIndex(0xFF), 16);
+    for (int stored = 0; stored < 256; ++stored)
+        EXPECT_LE(pes::threadIndex(std::uint8_t(stored)), 64);
+}
+
+// The thread chart
+
+TEST(PecThreadChart, ColoursNamesAndPaletteAsCharted)
+{
+    const PecThreadTables chart;
+    EXPECT_EQ(chart.PecThreadNames[1], "Pruissian Blue");
+    EXPECT_EQ(chart.PecThreadColors[1], 0x02940A1Au);
+    EXPECT_EQ(chart.PecThreadNames[20], "Black");
+    EXPECT_EQ(chart.PecThreadColors[20], 0x02000000u);
+    EXPECT_EQ(chart.PecThreadNames[21], "UltraMarine");
+    EXPECT_EQ(chart.PecThreadColors[21], 0x02DF1C00u);
+    EXPECT_EQ(chart.PecThreadNames[29], "White");
+    EXPECT_EQ(chart.PecThreadColors[29], 0x02F0F0F0u);
+    EXPECT_EQ(chart.PecThreadNames[46], "Wisteria Violet");
+    EXPECT_EQ(chart.PecThreadColors[46], 0x02D889C0u);
+    EXPECT_EQ(chart.PecThreadNames[63], "Applique Position");
+    EXPECT_EQ(chart.PecThreadColors[63], 0x021ABABAu);
+    EXPECT_EQ(chart.PecThreadNames[65], "Not Defined");
+    EXPECT_EQ(chart.PecThreadColors[65], 0x02DCDCDCu);
+
+    for (int i = 1; i <= kPecThreadCount; ++i) {
+        const auto slot = std::size_t(i);
+        EXPECT_FALSE(chart.PecThreadNames[slot].empty());
+        EXPECT_EQ(chart.PecThreadColors[slot] >> 24, 0x02u);
+        EXPECT_EQ(chart.color(i), chart.PecThreadColors[slot]);
+        EXPECT_EQ(&chart.name(i), &chart.PecThreadNames[slot]);
+        const PaletteEntry& entry = chart.PecPaletteEntries[slot];
+        const Color pen = chart.PecThreadColors[slot];
+        if (i >= 62 && i <= 64) {
+            // The applique entries draw grey but the palette holds white.
+            EXPECT_EQ(entry, (PaletteEntry{255, 255, 255, 0})) << i;
+            EXPECT_NE(pen & 0xFFFFFF, White);
+        } else {
+            EXPECT_EQ(entry, (PaletteEntry{blueOf(pen), greenOf(pen), redOf(pen), 0})) << i;
+        }
+        for (int j = 1; j < i; ++j)
+            EXPECT_NE(chart.PecThreadNames[slot], chart.PecThreadNames[std::size_t(j)]);
+    }
+    EXPECT_EQ(chart.PecPaletteEntries[0], (PaletteEntry{0, 0, 0, 0}));
+}
+
+TEST(PecThreadChart, IndicesOutsideTheChartShareSlotZeroAndTheTablesRefill)
+{
+    PecThreadTables chart;
+    // Index 0 (and anything outside 1..65) draws black and is listed as not defined.
+    for (const int outside : {0, -1, 66, 255, 100000}) {
+        EXPECT_EQ(chart.color(outside), 0x02000000u);
+        EXPECT_EQ(chart.name(outside), "Not Defined");
+    }
+    chart.PecThreadColors[5] = 0;
+    chart.PecThreadNames[5] = "changed";
+    FillThreadTables(chart);
+    EXPECT_EQ(chart.PecThreadColors[5], 0x020000ECu);
+    EXPECT_EQ(chart.PecThreadNames[5], "Red");
+
+    // No display palette is built on true-colour surfaces.
+    ResetSystemPalette();
+    EXPECT_EQ(BuildThreadPalette(chart.PecPaletteEntries, 66), 0u);
+}
+
+// The reader
+
+class PesReader : public CatalogFixture {
+protected:
+    const PecThreadTables& chart = s.PecThreads;
+
+    std::vector<std::string> remarksAfterName() const
+    {
+        return {canvas.texts.begin() + 1, canvas.texts.end()};
+    }
+    std::string stitchesOf() const
+    {
+        for (const auto& text : canvas.texts)
+            if (text.rfind("Stitches: ", 0) == 0)
+                return text.substr(10, text.find(',') - 10);
+        return "";
+    }
+    /// Decodes through the page engine's entry, with a file of our own.
+    void decodeThrough(std::unique_ptr<DesignFile> file, const std::string& name)
+    {
+        setLayout(s, Layout::Standard);
+        catalog.prepareScreenPage(canvas, 1000, 600);
+        canvas.clear();
+        catalog.decodeFile(canvas, "/designs/" + name, std::move(file));
+    }
+};
+
+TEST_F(PesReader, PecAndPesFilesDrawTheSameDesignInItsThreadColour)
+{
+    // (10, 0), (0, 10), (-10, 0): a 10 x 10 design, scale min(14.3, 12) = 12.
+    const Bytes stream = Bytes{0x0A, 0x00, 0x00, 0x0A, 0x76, 0x00} + kEnd;
+    decode("square.pec", pecWith({5}, stream));
+    const std::vector<std::string> expected = {penLine(chart.color(5)), "MoveTo 72 84", "LineTo 192 84",
+                                               "LineTo 192 204", "LineTo 72 204", "PenColor 0x000000"};
+    EXPECT_EQ(drawing(canvas.log), expected);
+    const std::vector<std::string> texts = {"square.pec", "Stitches: 3, Size: 1.0 x 1.0 mm",
+                                            "Color Changes: 0, Size: 0.04 x 0.04 In.", "1. Red"};
+    EXPECT_EQ(canvas.texts, texts);
+    EXPECT_EQ(canvas.linesStarting("TextOut")[1], "TextOut 72 204 \"Stitches: 3, Size: 1.0 x 1.0 mm\"");
+    EXPECT_EQ(canvas.linesStarting("TextOut")[3], "TextOut 72 220 \"1. Red\"");
+    EXPECT_EQ(canvas.linesStarting("PenWidth"), std::vector<std::string>{"PenWidth 1"});
+    EXPECT_EQ(host.log, (std::vector<std::string>{"Stat \"Drawing\"", "Stat \"\""}));
+    EXPECT_TRUE(host.messages.empty());
+
+    const auto pecLog = drawing(canvas.log);
+    for (const std::uint32_t offset : {12u, 22u, 700u, 5000u}) {
+        decode("square.pes", pesWith({5}, stream, offset));
+        EXPECT_EQ(drawing(canvas.log), pecLog) << offset;
+        EXPECT_EQ(canvas.texts[1], texts[1]);
+    }
+}
+
+TEST_F(PesReader, ExtentsLeaveOutTheStartPointAndPlaceTheLowestLeftmostPoint)
+{
+    // Points (10, 10) and (20, 20): xmin 10, ymax 20, W = H = 10, scale 12.
+    decode("a.pec", pecWith({1}, Bytes{0x0A, 0x0A, 0x0A, 0x0A} + kEnd));
+    const std::vector<std::string> expected = {penLine(chart.color(1)), "MoveTo 192 -36", "LineTo 312 84",
+                                               "LineTo 432 204", "PenColor 0x000000"};
+    EXPECT_EQ(drawing(canvas.log), expected);
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 1.0 x 1.0 mm");
+}
+
+TEST_F(PesReader, SignaturesAreCheckedInTheFirstEightBytes)
+{
+    const Bytes stream = Bytes{0x0A, 0x00} + kEnd;
+    Bytes file = pecWith({5}, stream);
+    for (const std::string signature : {"#PEC0001", "#PEC00zz", "x#PEC00y", "#PES0001"}) {
+        std::copy(signature.begin(), signature.end(), file.begin());
+        decode("ok.pec", file);
+        EXPECT_TRUE(host.messages.empty()) << signature;
+        EXPECT_EQ(canvas.texts[1], "Stitches: 1, Size: 0.0 x 0.0 mm") << signature;
+    }
+    for (const std::string signature : {"#PEC0100", "#PES0111", "PEC00001", "abc#PEC0"}) {
+        std::copy(signature.begin(), signature.end(), file.begin());
+        host.messages.clear();
+        host.log.clear();
+        decode("Wrong.pec", file);
+        ASSERT_EQ(host.messages.size(), 1u) << signature;
+        EXPECT_EQ(host.messages[0].text, "WRONG.PEC Has an Unknown File Format");
+        EXPECT_EQ(host.messages[0].caption, "PES/PEC File Format Error");
+        EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+        // The name in capitals above the cell, the text a little above the middle line
+        // (204 - 10 x 2.2), nothing drawn, the status label untouched.
+        EXPECT_EQ(canvas.log, (std::vector<std::string>{"TextOut 72 72 \"WRONG.PEC\"", "TextOut 72 182 \"Unknown Format\""}));
+        EXPECT_TRUE(host.log.empty());
+    }
+    decode("tiny.pes", Bytes{'#', 'P', 'E'});
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"TINY.PES", "Unknown Format"}));
+}
+
+TEST_F(PesReader, RejectedNamesKeepTheirColourEvenWhenSelected)
+{
+    s.SelectedList.add("WRONG.PEC");
+    s.SelectedList.add("bad.pec");
+    decode("Wrong.pec", Bytes{'#', 'P', 'E', 'C', '0', '1'});
+    decode("bad.pec", Bytes{'#', 'P', 'E', 'C', '0', '0', '0', '1'});
+    EXPECT_TRUE(canvas.linesStarting("FontColor").empty());
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"bad.pec", "Bad Format"}));
+    // An accepted selected design gets the red name.
+    decode("bad.pec", pecWith({5}, kEnd));
+    EXPECT_EQ(canvas.linesStarting("FontColor").front(), "FontColor 0x0000FF");
+}
+
+TEST_F(PesReader, TheNameDecidesWhereTheSectionIs)
+{
+    const Bytes stream = Bytes{0x0A, 0x05} + kEnd;
+    // A PEC file whose name contains "PES" is read as a PES file: "LA:t" becomes the
+    // section offset, far past the end.
+    decode("PESKY.pec", pecWith({5}, stream));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "PESKY.pec Has a Bad File Format");
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"PESKY.pec", "Bad Format"}));
+
+    // The same bytes under a PEC name draw; so do they under a name with neither mark.
+    decode("pesky.pec", pecWith({5}, stream));  // upper-cased, "PESKY.PEC" holds "PES" too
+    EXPECT_EQ(host.messages.size(), 2u);
+    decode("sky.pec", pecWith({5}, stream));
+    EXPECT_EQ(host.messages.size(), 2u);
+    const auto pecDrawing = drawing(canvas.log);
+    const auto pecTexts = remarksAfterName();
+
+    catalog.setDesignFile(std::make_unique<MemoryFile>(pecWith({5}, stream)));
+    s.DesignPath = "/designs/sky.bin";
+    canvas.clear();
+    catalog.PESFormat(canvas);
+    EXPECT_EQ(drawing(canvas.log), pecDrawing);
+    EXPECT_EQ(remarksAfterName(), pecTexts);
+}
+
+TEST_F(PesReader, MissingColourCountOrHeightRejectsTheFileAsBad)
+{
+    const Bytes section = gen::pecSection("t", {5}, Bytes{0x0A, 0x05} + kEnd, 0, 0);
+    const auto cut = [&](std::size_t bytes) {
+        return gen::pecFile(Bytes(section.begin(), section.begin() + std::ptrdiff_t(bytes)));
+    };
+    decode("short.pec", cut(48));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "short.pec Has a Bad File Format");
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"short.pec", "Bad Format"}));
+
+    decode("short.pec", cut(522));  // the colour count is there, the height is not
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text, "short.pec Has a Bad File Format");
+
+    decode("short.pec", cut(523));  // one byte of the height is enough; no stitches follow
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(canvas.texts[1], "Stitches: 0, Size: 0.0 x 0.0 mm");
+
+    // A PES offset far past the end of the file.
+    decode("short.pes", Bytes{'#', 'P', 'E', 'S', '0', '0', '0', '1', 0xF0, 0xFF, 0xFF, 0xFF} + section);
+    EXPECT_EQ(host.messages.back().text, "short.pes Has a Bad File Format");
+}
+
+TEST_F(PesReader, ThreadIndicesAreReducedAndIndexZeroDrawsBlack)
+{
+    const Bytes stream = Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange +
+                         Bytes{0x01, 0x01} + kEnd;
+    decode("threads.pec", pecWith({0xFF, 65, 64, 0}, stream));
+    const auto pens = canvas.linesStarting("PenColor");
+    const std::vector<std::string> expected = {penLine(chart.color(16)), penLine(chart.color(2)),
+                                               penLine(chart.color(64)), penLine(0x02000000),
+                                               "PenColor 0x000000"};
+    EXPECT_EQ(pens, expected);
+    EXPECT_EQ(canvas.texts[3], "1. Silver, 2. Blue, 3. Applique");
+    EXPECT_EQ(canvas.texts[4], "4. Not Defined");
+    EXPECT_EQ(canvas.texts[2], "Color Changes: 3, Size: 0.01 x 0.01 In.");
+}
+
+TEST_F(PesReader, ColourChangesPastTheListKeepTheLastColour)
+{
+    const Bytes stream = Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange + kChange + Bytes{0x01, 0x01} + kEnd;
+    decode("more.pec", pecWith({5, 13}, stream));
+    const std::vector<std::string> expected = {penLine(chart.color(5)), penLine(chart.color(13)), "PenColor 0x000000"};
+    EXPECT_EQ(canvas.linesStarting("PenColor"), expected);
+    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 3u);
+    EXPECT_EQ(canvas.texts[2], "Color Changes: 3, Size: 0.01 x 0.01 In.");
+    EXPECT_EQ(canvas.texts[3], "1. Red, 2. Yellow");
+}
+
+TEST_F(PesReader, DesignsWithoutMovementOrWithoutWidthOrHeight)
+{
+    // No movement: size 0 x 0, a move to the start point on the middle line, no line.
+    decode("empty.pec", pecWith({5}, kChange + kEnd));
+    EXPECT_EQ(drawing(canvas.log),
+              (std::vector<std::string>{penLine(chart.color(5)), "MoveTo 72 204", "PenColor 0x000000"}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 0, Size: 0.0 x 0.0 mm");
+    EXPECT_EQ(canvas.texts[2], "Color Changes: 1, Size: 0.00 x 0.00 In.");
+
+    // W = 0: points (0, 10) and (0, 20), H = 10, the height's factor 240 / 10 x 0.5 = 12.
+    decode("tall.pec", pecWith({5}, Bytes{0x00, 0x0A, 0x00, 0x0A} + kEnd));
+    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 72 -36"});
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 72 84", "LineTo 72 204"}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 0.0 x 1.0 mm");
+
+    // H = 0: points (13, 0) and (26, 0), the width's factor 286 / 13 x 0.5 = 11.
+    decode("wide.pec", pecWith({5}, Bytes{0x0D, 0x00, 0x0D, 0x00} + kEnd));
+    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 215 204"});
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 358 204", "LineTo 501 204"}));
+
+    // Both 0 with movements: every stitch lies on the start point.
+    decode("dot.pec", pecWith({5}, Bytes{0x00, 0x00, 0x00, 0x00} + kEnd));
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 72 204", "LineTo 72 204"}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 0.0 x 0.0 mm");
+}
+
+TEST_F(PesReader, LongValuesBeyond255MoveWithoutALine)
+{
+    const Bytes stream = Bytes{0x80, 0xFF, 0x01} + Bytes{0x81, 0x00, 0x01} + Bytes{0x8F, 0x00, 0x01} +
+                         Bytes{0x8E, 0xFF, 0x01} + Bytes{0x01, 0x81, 0x00} + Bytes{0x01, 0x8F, 0x00} + kEnd;
+    decode("long.pec", pecWith({5}, stream));
+    std::vector<std::string> kinds;
+    for (const auto& line : drawing(canvas.log))
+        kinds.push_back(line.substr(0, 6));
+    const std::vector<std::string> expected = {"PenCol", "MoveTo", "LineTo", "MoveTo", "LineTo",
+                                               "MoveTo", "MoveTo", "LineTo", "PenCol"};
+    EXPECT_EQ(kinds, expected);
+    EXPECT_EQ(stitchesOf(), "6");  // moves count as stitches too
+}
+
+TEST_F(PesReader, TheEndMovementStopsBothPasses)
+{
+    // (1, 0), then 0xFF 0x01 moves 255 in x; then (0, 255) ends: what follows is neither
+    // measured nor drawn.
+    decode("end.pec", pecWith({5}, Bytes{0x01, 0x00, 0xFF, 0x01, 0x00, 0xFF, 0x3F, 0x3F, 0x3F, 0x3F} + kEnd));
+    // W = 255, H = 1: scale 286 / 255 x 0.5; the 255 units span 143 pixels.
+    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 73 203"});
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 73 203", "LineTo 216 204"}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 25.5 x 0.1 mm");
+
+    for (const Bytes& end : {Bytes{0x80, 0xFF, 0x00}, Bytes{0x80, 0xFF, 0x80, 0x00}, Bytes{0xFF, 0x00}}) {
+        decode("end.pec", pecWith({5}, Bytes{0x0A, 0x00, 0x0A, 0x00} + end + Bytes{0x30, 0x30}));
+        EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 1.0 x 0.0 mm");
+    }
+    // Without an end the stream stops at the end of the stitch block; a cut item is dropped.
+    decode("noend.pec", pecWith({5}, Bytes{0x0A, 0x00, 0x0A, 0x00, 0x81}));
+    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 1.0 x 0.0 mm");
+}
+
+TEST_F(PesReader, StitchBlockLengthBoundsTheStream)
+{
+    // L counts to the last byte read: a section claiming a shorter block reads less, and
+    // a block length of less than 20 reads nothing.
+    Bytes section = gen::pecSection("t", {5}, Bytes{0x0A, 0x00, 0x0A, 0x00, 0x0A, 0x00} + kEnd, 0, 0);
+    section[514] = 19 + 4;
+    decode("a.pec", gen::pecFile(section));
+    EXPECT_EQ(stitchesOf(), "2");
+    section[514] = 19;
+    decode("a.pec", gen::pecFile(section));
+    EXPECT_EQ(stitchesOf(), "0");
+    section[514] = 3;
+    decode("a.pec", gen::pecFile(section));
+    EXPECT_EQ(stitchesOf(), "0");
+    section[514] = 0xFF;
+    section[515] = 0xFF;
+    section[516] = 0xFF;  // far past the end of the file: the file's end stops the stream
+    decode("a.pec", gen::pecFile(section));
+    EXPECT_EQ(stitchesOf(), "3");
+}
+
+TEST_F(PesReader, StitchCountWrapsAt65536)
+{
+    const Bytes pair = Bytes{0x01, 0x00, 0x7F, 0x00};
+    decode("many.pec", pecWith({5}, repeat(pair, 32768) + kEnd));
+    EXPECT_EQ(stitchesOf(), "0");
+    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 65536u);
+    decode("many.pec", pecWith({5}, repeat(pair, 32768) + Bytes{0x01, 0x00} + kEnd));
+    EXPECT_EQ(stitchesOf(), "1");
+}
+
+TEST_F(PesReader, ItemsStraddlingBlockBoundariesAreJoined)
+{
+    // The stream is read in 512-byte blocks: put a long move, a colour change and a long
+    // line across the first boundary at every offset.
+    for (std::size_t prefix = 506; prefix <= 512; ++prefix) {
+        const bool odd = prefix % 2 == 1;
+        const std::size_t fillers = (odd ? prefix - 3 : prefix) / 2;
+        Bytes stream = odd ? kChange : Bytes{};
+        stream = stream + repeat(Bytes{0x01, 0x00}, fillers) + Bytes{0x81, 0x00, 0x8F, 0x00} + kChange +
+                 Bytes{0x80, 0x10, 0x80, 0x20} + kEnd;
+        ASSERT_EQ(stream.size(), prefix + 4 + 3 + 4 + 2);
+        decode("edge.pec", pecWith({5, 13, 2}, stream));
+        const auto calls = drawing(canvas.log);
+        ASSERT_GE(calls.size(), 4u);
+        EXPECT_EQ(calls[calls.size() - 4].substr(0, 6), "MoveTo") << prefix;
+        EXPECT_EQ(calls[calls.size() - 3], penLine(chart.color(odd ? 2 : 13))) << prefix;
+        EXPECT_EQ(calls[calls.size() - 2].substr(0, 6), "LineTo") << prefix;
+        EXPECT_EQ(stitchesOf(), std::to_string(fillers + 2)) << prefix;
+        EXPECT_EQ(canvas.texts[2].substr(0, 17), odd ? "Color Changes: 2," : "Color Changes: 1,") << prefix;
+    }
+}
+
+TEST_F(PesReader, ShortReadsGiveTheSameDrawingAsWholeBlocks)
+{
+    const std::pair<const char*, Bytes> files[] = {{"star.pes", gen::writePes(gen::makeStar(400))},
+                                                   {"circle.pec", gen::writePec(gen::makeFilledCircle(300))},
+                                                   {"text.pes", gen::writePes(gen::makeTextOutline("ORLIKA", 240))}};
+    for (const auto& [name, file] : files) {
+        decodeThrough(std::make_unique<MemoryFile>(file), name);
+        const auto whole = canvas.log;
+        ASSERT_GT(canvas.linesStarting("LineTo").size(), 50u) << name;
+        for (const std::size_t chunk : {1u, 2u, 3u, 5u, 7u, 511u}) {
+            decodeThrough(std::make_unique<ChoppyFile>(file, chunk), name);
+            EXPECT_EQ(canvas.log, whole) << chunk;
+        }
+    }
+}
+
+TEST_F(PesReader, GetPesDataReadsAtMost512BytesUpToTheEnd)
+{
+    catalog.setDesignFile(std::make_unique<MemoryFile>(Bytes(2000, 0x11)));
+    std::int64_t position = 100;
+    catalog.designFile().seek(100);
+    EXPECT_EQ(catalog.GetPesData(5000, position), 512);
+    EXPECT_EQ(position, 612);
+    EXPECT_EQ(catalog.GetPesData(700, position), 90);  // 700 - 612 + 2
+    EXPECT_EQ(position, 702);
+    EXPECT_EQ(catalog.GetPesData(700, position), 0);
+    EXPECT_EQ(catalog.GetPesData(-100000, position), 0);
+    EXPECT_EQ(position, 702);
+    position = 1900;
+    catalog.designFile().seek(1900);
+    EXPECT_EQ(catalog.GetPesData(5000, position), 100);  // the file ends first
+    EXPECT_EQ(Catalog::iMin(3, -4), -4);
+    EXPECT_EQ(Catalog::iMin(512, 512), 512);
+}
+
+TEST_F(PesReader, RemarksAndThreadListFollowTheLayout)
+{
+    const Bytes file = pecWith({5, 13}, Bytes{0x0A, 0x00} + kChange + Bytes{0x00, 0x0A, 0x76, 0x00} + kEnd);
+    const std::vector<std::string> two = {"Stitches: 3, Size: 1.0 x 1.0 mm", "Color Changes: 1, Size: 0.04 x 0.04 In."};
+    const std::vector<std::string> four = {"Stitches: 3", "Size: 1.0 x 1.0 mm", "Size: 0.04 x 0.04 In.",
+                                           "Color Changes: 1"};
+    decode("r.pec", file, Layout::Standard);
+    EXPECT_EQ(remarksAfterName(), (std::vector<std::string>{two[0], two[1], "1. Red, 2. Yellow"}));
+    decode("r.pec", file, Layout::Enlarged);
+    EXPECT_EQ(remarksAfterName(), (std::vector<std::string>{two[0], two[1], "1. Red, 2. Yellow"}));
+    decode("r.pec", file, Layout::NoRemarks);
+    EXPECT_TRUE(remarksAfterName().empty());
+    decode("r.pec", file, Layout::Thumb12);
+    EXPECT_EQ(remarksAfterName(), four);
+    decode("r.pec", file, Layout::Thumb20);
+    EXPECT_TRUE(remarksAfterName().empty());
+    decode("r.pec", file, Layout::Thumb30);
+    EXPECT_TRUE(remarksAfterName().empty());
+    // Whatever the layout, the pen is black once the design is done.
+    EXPECT_EQ(canvas.pen, Black);
+}
+
+TEST_F(PesReader, ThreadListWrapsAtItsWidthLimit)
+{
+    // Standard: 0.8 x 286 = 229, x 0.95 = 218 pixels; 36 characters of 6 pixels fit.
+    decode("w.pec", pecWith({2, 2, 2, 2, 2}, kEnd));
+    EXPECT_EQ(remarksAfterName(),
+              (std::vector<std::string>{"Stitches: 0, Size: 0.0 x 0.0 mm", "Color Changes: 0, Size: 0.00 x 0.00 In.",
+                                        "1. Blue, 2. Blue, 3. Blue, 4. Blue", "5. Blue"}));
+    EXPECT_EQ(canvas.linesStarting("TextOut").back(), "TextOut 72 228 \"5. Blue\"");
+
+    // Every line is narrower than the limit, and the next entry would not have fitted:
+    // 0.48 of the cell width enlarged, 0.76 in the standard layout.
+    std::vector<std::uint8_t> threads;
+    for (int i = 0; i < 256; ++i)
+        threads.push_back(std::uint8_t(i * 7 % 70));
+    for (const Layout layout : {Layout::Standard, Layout::Enlarged}) {
+        decode("w.pec", pecWith(threads, kEnd), layout);
+        const int base = int(std::nearbyint(s.CellWidth * 0.8));
+        const int limit = int(std::nearbyint(base * (layout == Layout::Enlarged ? 0.6 : 0.95)));
+        const std::vector<std::string> lines(canvas.texts.begin() + 3, canvas.texts.end());
+        ASSERT_GT(lines.size(), 2u);
+        std::size_t entries = 0;
+        std::string joined;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            EXPECT_LT(canvas.textWidth(lines[k]), limit);
+            if (k + 1 < lines.size()) {
+                const std::string next = lines[k + 1].substr(0, lines[k + 1].find(','));
+                EXPECT_GE(canvas.textWidth(lines[k] + ", " + next), limit);
+            }
+            entries += std::size_t(std::count(lines[k].begin(), lines[k].end(), '.'));
+            joined += (k ? ", " : "") + lines[k];
+        }
+        EXPECT_EQ(entries, 256u);
+        EXPECT_NE(joined.find("256. "), std::string::npos);
+        EXPECT_NE(joined.find("11. " + chart.name(threads[10])), std::string::npos);
+    }
+}
+
+TEST_F(PesReader, NameLineIsRedWhenSelectedAndThePenEndsBlack)
+{
+    s.SelectedList.add("sel.pes");
+    decode("sel.pes", pesWith({5}, Bytes{0x0A, 0x0A} + kEnd));
+    const auto it = std::find(canvas.log.begin(), canvas.log.end(), "TextOut 72 72 \"sel.pes\"");
+    ASSERT_NE(it, canvas.log.end());
+    EXPECT_EQ(*std::prev(it), "FontColor 0x0000FF");
+    EXPECT_EQ(*std::next(it), "FontColor 0x000000");
+    EXPECT_EQ(*std::next(it, 2), "PenColor 0x000000");
+    decode("other.pes", pesWith({5}, Bytes{0x0A, 0x0A} + kEnd));
+    EXPECT_EQ(canvas.linesStarting("FontColor").front(), "FontColor 0x000000");
+}
+
+TEST(PesWriter, GeneratedStreamsDecodeToTheDesignsPoints)
+{
+    for (const gen::Design& design : {gen::makeStar(400), gen::makeFilledCircle(300), gen::makeSpiral(3000, 5),
+                                      gen::makeTextOutline("SEW WITH ME", 120)}) {
+        const Bytes stream = gen::pecStitchStream(design);
+        std::vector<std::pair<int, int>> reached;
+        int changes = 0;
+        long x = 0, y = 0;
+        std::size_t at = 0;
+        while (true) {
+            const auto m = pes::decodeItem(std::span(stream).subspan(at));
+            ASSERT_NE(m.kind, pes::ItemKind::Incomplete);
+            at += m.size;
+            if (m.kind == pes::ItemKind::End)
+                break;
+            if (m.kind == pes::ItemKind::ColorChange) {
+                ++changes;
+                continue;
+            }
+            x += m.dx;
+            y += m.dy;
+            reached.emplace_back(int(x), int(-y));
+        }
+        EXPECT_EQ(at, stream.size());
+        // Every stitch and jump target is reached, in order (long jumps in pieces).
+        std::size_t k = 0;
+        int designChanges = 0;
+        for (const auto& step : design.steps) {
+            if (step.kind == gen::Step::Kind::ColorChange) {
+                ++designChanges;
+                continue;
+            }
+            while (k < reached.size() && reached[k] != std::make_pair(step.x, step.y))
+                ++k;
+            ASSERT_LT(k, reached.size()) << design.name;
+        }
+        EXPECT_EQ(changes, designChanges);
+        EXPECT_EQ(gen::pecThreadList(design).size(), std::size_t(designChanges) + 1);
+    }
+}
+
+Bytes fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(PesReader, BundledSamplesDrawInSeveralThreadColours)
+{
+    namespace fs = std::filesystem;
+    int seen = 0;
+    for (const auto& entry : fs::directory_iterator(ORLIKA_SAMPLES)) {
+        const std::string name = entry.path().filename().string();
+        const std::string upper = upperCase(name);
+        if (!upper.ends_with(".PES") && !upper.ends_with(".PEC"))
+            continue;
+        ++seen;
+        decode(name, fileBytes(entry.path()));
+        EXPECT_TRUE(host.messages.empty()) << name;
+        auto pens = canvas.linesStarting("PenColor");
+        std::sort(pens.begin(), pens.end());
+        pens.erase(std::unique(pens.begin(), pens.end()), pens.end());
+        EXPECT_GE(pens.size(), 3u) << name;  // two threads or more, and black at the end
+        EXPECT_GT(canvas.linesStarting("LineTo").size(), 100u) << name;
+    }
+    EXPECT_GE(seen, 4);
+}
+
+TEST_F(PesReader, RealFilesDecodeWithoutErrors)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = ORLIKA_REAL_SAMPLES;
+    if (!fs::is_directory(folder))
+        GTEST_SKIP() << "no real samples at " << folder;
+    int seen = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        const std::string upper = upperCase(name);
+        if (!upper.ends_with(".PES") && !upper.ends_with(".PEC"))
+            continue;
+        ++seen;
+        const Bytes bytes = fileBytes(entry.path());
+        host.messages.clear();
+        ASSERT_NO_THROW(decode(name, bytes)) << name;
+        const Bytes first8(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(8, bytes.size())));
+        if (!pes::hasSignature(first8)) {
+            // Versions other than "00.." are refused by the signature rule.
+            ASSERT_EQ(host.messages.size(), 1u) << name;
+            EXPECT_EQ(host.messages[0].text, upper + " Has an Unknown File Format");
+            continue;
+        }
+        EXPECT_TRUE(host.messages.empty()) << name;
+        const std::size_t drawn = canvas.linesStarting("LineTo").size() + canvas.linesStarting("MoveTo").size() - 1;
+        EXPECT_GT(drawn, 0u) << name;
+        EXPECT_EQ(stitchesOf(), std::to_string(drawn % 65536)) << name;
+        ASSERT_GE(canvas.texts.size(), 4u) << name;
+        EXPECT_EQ(canvas.texts[3].substr(0, 3), "1. ") << name;
+    }
+    EXPECT_GT(seen, 0);
+}
+
+} // namespace
+} // namespace orlika::test
