@@ -2,6 +2,9 @@
 // Writes the bundled sample designs: make-samples FOLDER
 #include "tools/designgen/Design.h"
 #include "tools/designgen/DstWriter.h"
+#include "tools/designgen/ExpWriter.h"
+#include "tools/designgen/KsmWriter.h"
+#include "tools/designgen/SewWriter.h"
 #include "tools/designgen/PesWriter.h"
 #include "tools/designgen/PcdWriter.h"
 
@@ -62,6 +65,12 @@ std::vector<Sample> samples()
                               {0x000000D0, 0x000090E0, 0x0000A000, 0x00C08000, 0x00A00060, 0x00404040},
                               "Monogram ORLIKA"});
          }},
+        {"star.ksm", [] { return writeKsm(makeStar(400)); }},
+        {"circle.ksm", [] { return writeKsm(makeFilledCircle(300)); }},
+        {"star.exp", [] { return writeExp(makeStar(400)); }},
+        {"orlika.exp", [] { return writeExp(makeTextOutline("ORLIKA", 240)); }},
+        {"circle.sew", [] { return writeSew(makeFilledCircle(300), {10, 30}); }},
+        {"orlika.sew", [] { return writeSew(makeTextOutline("ORLIKA", 240), {10, 4, 6, 12, 8, 30}); }},
     };
 }
 

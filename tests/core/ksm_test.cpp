@@ -316,10 +316,14 @@ TEST_F(KsmReader, GeneratedDesignReadsBackWithItsExtents)
     design.jump(200, -100);
     design.stitch(250, -100);
     decode("gen.ksm", gen::writeKsm(design));
-    EXPECT_EQ(s.MinX, -300.0f);
-    EXPECT_EQ(s.MaxX, 250.0f);
+    // The leading jump is left out, so everything is shifted by (300, 0); the jump
+    // before the colour change is written as two moves, which the change ends.
+    EXPECT_EQ(s.MinX, 0.0f);
+    EXPECT_EQ(s.MaxX, 550.0f);
     EXPECT_EQ(s.MinY, -100.0f);
     EXPECT_EQ(s.MaxY, 400.0f);
+    EXPECT_EQ(canvas.linesStarting("MoveTo").size(), 3u);
+    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 5u);  // 2 + the change + 1 + the end record
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
 }
 

@@ -20,7 +20,15 @@ std::vector<std::uint8_t> writeKsm(const Design& design)
     std::vector<std::uint8_t> file(512, 0);
     const std::uint8_t start[6] = {0, 0, 0x87, 0, 0, 0x8B};
     file.insert(file.end(), start, start + 6);
+    // The design starts where its first stitch starts: leading jumps would be drawn as a
+    // line from the origin, since a move lasts until the next colour change.
+    std::size_t first = 0;
     int x = 0, y = 0;
+    while (first < design.steps.size() && design.steps[first].kind == Step::Kind::Jump) {
+        x = design.steps[first].x;
+        y = design.steps[first].y;
+        ++first;
+    }
     const auto travel = [&](int toX, int toY, std::uint8_t control) {
         // Long movements are split into pieces a record can hold.
         while (x != toX || y != toY) {
@@ -33,7 +41,7 @@ std::vector<std::uint8_t> writeKsm(const Design& design)
         }
     };
     const auto& steps = design.steps;
-    for (std::size_t i = 0; i < steps.size();) {
+    for (std::size_t i = first; i < steps.size();) {
         if (steps[i].kind == Step::Kind::Stitch) {
             travel(steps[i].x, steps[i].y, kKsmStitch);
             ++i;

@@ -21,8 +21,9 @@ std::array<std::uint8_t, 3> ksmRecord(int dx, int dy, std::uint8_t control);
 
 /// A whole KSM file: a blank 512-byte header, the two start records, the records and
 /// the end record. KSM has no jump that ends by itself (a move lasts until the next
-/// colour change), so jumps that lead to a colour change are written as moves ahead of
-/// it, and other jumps as stitches.
+/// colour change), so leading jumps are left out (the design starts at its first
+/// stitch), jumps that lead to a colour change are written as moves ahead of it, and
+/// other jumps as stitches.
 std::vector<std::uint8_t> writeKsm(const Design& design);
 
 } // namespace orlika::gen
