@@ -624,6 +624,47 @@ TEST_F(PcdReader, WrongFormatByteOrShortHeaderIsRejectedWithAMessage)
     }
 }
 
+TEST_F(PcdReader, HostileFilesStayInsideTheUpperHalfOfTheCell)
+{
+    // Whatever the fields hold, every drawn point was sized first, so the picture keeps to
+    // the box from the anchor up half the cell height and across half the cell width.
+    std::uint32_t seed = 12345;
+    const auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed;
+    };
+    for (int round = 0; round < 300; ++round) {
+        const std::uint8_t tableByte = std::uint8_t(next() % 4);
+        const auto colorCount = std::int16_t(next() % 3 == 0 ? std::int16_t(next()) : std::int16_t(next() % 80));
+        Bytes file{0x32, tableByte, std::uint8_t(colorCount), std::uint8_t(std::uint16_t(colorCount) >> 8)};
+        const int tail = int(next() % 600);
+        for (int i = 0; i < tail; ++i) {
+            if (next() % 3 == 0) {
+                // Records with small types and coordinates near each other or anywhere.
+                const bool wide = next() % 4 == 0;
+                const std::int32_t x = wide ? std::int32_t(next()) : std::int32_t(next() % 40000) - 20000;
+                const std::int32_t y = wide ? std::int32_t(next()) : std::int32_t(next() % 40000) - 20000;
+                file = file + raw(x, y, std::uint8_t(next() % 9));
+            } else {
+                file.push_back(std::uint8_t(next()));
+            }
+        }
+        decode("random.pcs", file);
+        for (const auto& line : canvas.log) {
+            int x = 0, y = 0;
+            if (std::sscanf(line.c_str(), "MoveTo %d %d", &x, &y) == 2 ||
+                std::sscanf(line.c_str(), "LineTo %d %d", &x, &y) == 2) {
+                ASSERT_GE(x, 72) << round << " " << line;
+                ASSERT_LE(x, 72 + 143) << round << " " << line;
+                ASSERT_GE(y, 204 - 120) << round << " " << line;
+                ASSERT_LE(y, 204) << round << " " << line;
+            }
+        }
+        EXPECT_EQ(host.phases().back(), "Stat \"\"") << round;
+        EXPECT_EQ(canvas.pen, Black) << round;
+    }
+}
+
 // Whole files from the generator and from other programs
 
 TEST_F(PcdReader, GeneratedFilesRoundTripTheirColoursAndNote)
