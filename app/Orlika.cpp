@@ -1,0 +1,809 @@
+// SPDX-License-Identifier: MIT
+#include "app/Orlika.h"
+
+#include "app/AboutBox.h"
+#include "app/Filemove.h"
+#include "app/FormFileList.h"
+#include "app/Prttitle.h"
+#include "platform/Rounding.h"
+#include "render/QtText.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace orlika {
+
+namespace {
+
+constexpr int kPanelHeight = 34;
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 26;
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(14);
+    font.setBold(true);
+    return font;
+}
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+// Key codes as the catalog's key handler knows them.
+int keyCode(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    default:
+        return event.key() & 0xFFFF;
+    }
+}
+
+bool isModifierOnly(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
+
+// The printer service of a catalog run. Where no printer is installed the document goes
+// to a PDF file, named when the document begins, so a run that finds no files asks nothing.
+class PrintJob : public Printer {
+public:
+    PrintJob(QPrinter& printer, std::function<bool()> prepare)
+        : m_paged(printer), m_prepare(std::move(prepare))
+    {
+    }
+    int pageWidth() const override { return m_paged.pageWidth(); }
+    int pageHeight() const override { return m_paged.pageHeight(); }
+    bool portrait() const override { return m_paged.portrait(); }
+    void beginDoc() override
+    {
+        if (m_prepare && !m_prepare())
+            return;
+        m_paged.beginDoc();
+    }
+    void newPage() override { m_paged.newPage(); }
+    void endDoc() override { m_paged.endDoc(); }
+    bool printing() const override { return m_paged.printing(); }
+    Canvas& canvas() override { return m_paged.canvas(); }
+    int pagesPrinted() const { return m_paged.pagesPrinted(); }
+
+private:
+    PagedPrinter m_paged;
+    std::function<bool()> m_prepare;
+};
+
+} // namespace
+
+std::string repairDoubleSeparator(std::string path)
+{
+    const auto at = path.find("//");
+    if (at != std::string::npos)
+        path.erase(at, 1);
+    return path;
+}
+
+// ---------------------------------------------------------------------------------------
+
+PageSurface::PageSurface(TForm1& form, QWidget* parent) : QWidget(parent), m_form(form)
+{
+    setObjectName(QStringLiteral("Page"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PageSurface::paintEvent(QPaintEvent*)
+{
+    // The page is kept in an image, so a covered or restored window shows it again.
+    ImagePage& page = m_form.page();
+    page.flush();
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.drawImage(0, 0, page.image());
+}
+
+void PageSurface::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    m_form.FormMouseUp(event->button(), at.x(), at.y());
+}
+
+StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Panel1"));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(palette);
+    setFixedHeight(kPanelHeight);
+    Caption = new QLabel(this);
+    Caption->setObjectName(QStringLiteral("Panel1Caption"));
+    Caption->setAlignment(Qt::AlignCenter);
+}
+
+void StatusPanel::resizeEvent(QResizeEvent*)
+{
+    Caption->setGeometry(rect());
+    if (m_onResize)
+        m_onResize();
+}
+
+// ---------------------------------------------------------------------------------------
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), m_host(*this), m_catalog(m_host, m_fileSystem), m_page(std::make_unique<ImagePage>(1, 1))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("ORLIKA"));
+    setWindowIcon(QIcon(programIcon(64)));
+
+    auto* client = new QWidget(this);
+    client->setFont(windowFont());
+    QPalette white = client->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    client->setPalette(white);
+    client->setAutoFillBackground(true);
+    Page = new PageSurface(*this, client);
+    Panel1 = new StatusPanel(client);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Page, 1);
+    layout->addWidget(Panel1);
+    setCentralWidget(client);
+
+    createMenus();
+    createStatusPanel();
+
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    // Qt's own dialog: its filters match names in any letter case, and tests can drive it.
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setOption(QFileDialog::HideNameFilterDetails);
+    OpenDialog1->setNameFilters(openFilters());
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+
+    m_catalog.setMainCanvas(&m_page->canvas());
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy();
+}
+
+void TForm1::setWindows(TAboutBox* aboutBox, TTitleDlg* titleDlg, TForm2* form2, TFileListFr* fileListFr)
+{
+    m_aboutBox = aboutBox;
+    m_titleDlg = titleDlg;
+    m_form2 = form2;
+    m_fileListFr = fileListFr;
+}
+
+const QStringList& TForm1::openFilters()
+{
+    // Qt separates patterns with blanks; the texts before them are the dialog's own.
+    static const QStringList filters{
+        QStringLiteral("Pfaff Professional ( KSM) (*.KSM)"),
+        QStringLiteral("Melco Dos Expanded (EXP) (*.EXP)"),
+        QStringLiteral("Pfaff(PCS,PCD,PCQ) (*.PC?)"),
+        QStringLiteral("Brothers (PES,PEC) (*.PES *.PEC)"),
+        QStringLiteral("Tajima (DST) (*.DST)"),
+        QStringLiteral("Janome (SEW) (*.SEW)"),
+        QStringLiteral("All supported formats (*.KSM *.EXP *.PC? *.PES *.PEC *.DST *.SEW)"),
+    };
+    return filters;
+}
+
+void TForm1::createMenus()
+{
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    const auto topMenu = [this](const char* name, const QString& caption, const QString& hint) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setStatusTip(hint);
+        menu->menuAction()->setToolTip(hint);
+        return menu;
+    };
+
+    File1 = topMenu("File1", QStringLiteral("&File"), QStringLiteral("Open/Print/Exit"));
+    Open1 = item(File1, "Open1", QStringLiteral("&Open at Beginning"), &TForm1::Open1Click);
+    OpenatFile1 = item(File1, "OpenatFile1", QStringLiteral("Open Beginning at &File"), &TForm1::OpenatFile1Click);
+    OpenSelectedFiles1 =
+        item(File1, "OpenSelectedFiles1", QStringLiteral("Open S&elected Files"), &TForm1::OpenSelectedFiles1Click);
+    File1->addSeparator();
+    Print1 = item(File1, "Print1", QStringLiteral("&Print From Beginning"), &TForm1::Print1Click);
+    PrintFromFile1 =
+        item(File1, "PrintFromFile1", QStringLiteral("P&rint Beginning at File"), &TForm1::PrintFromFile1Click);
+    PrintSelectedFiles1 =
+        item(File1, "PrintSelectedFiles1", QStringLiteral("Print Selected Files"), &TForm1::PrintSelectedFiles1Click);
+    File1->addSeparator();
+    mnfileList = item(File1, "mnfileList", QStringLiteral("Print a File Listing"), &TForm1::mnfileListClick);
+    File1->addSeparator();
+    PrintSetup1 = item(File1, "PrintSetup1", QStringLiteral("Print &Setup"), &TForm1::PrintSetup1Click);
+    File1->addSeparator();
+    Exit1 = item(File1, "Exit1", QStringLiteral("E&xit"), &TForm1::Exit1Click);
+
+    PageLayout1 = topMenu("PageLayout1", QStringLiteral("&Page Layout"), QStringLiteral("Set Page Layout"));
+    Standard = item(PageLayout1, "Standard", QStringLiteral("&Standard w/ Remarks"), &TForm1::StandardClick);
+    StandardWoRemarks =
+        item(PageLayout1, "StandardWoRemarks", QStringLiteral("Standard w/o Remarks"), &TForm1::StandardWoRemarksClick);
+    ThumbNail2 = PageLayout1->addMenu(QStringLiteral("&ThumbNail"));
+    ThumbNail2->setObjectName(QStringLiteral("ThumbNail2"));
+    ThumbNail2->menuAction()->setObjectName(QStringLiteral("ThumbNail2Action"));
+    // Opening the submenu is the item's own click.
+    connect(ThumbNail2, &QMenu::aboutToShow, this, &TForm1::ThumbNail2Click);
+    N12page1 = item(ThumbNail2, "N12page1", QStringLiteral("12/page"), &TForm1::N12page1Click);
+    N20page1 = item(ThumbNail2, "N20page1", QStringLiteral("20/page"), &TForm1::N20page1Click);
+    N30page1 = item(ThumbNail2, "N30page1", QStringLiteral("30/page"), &TForm1::N30page1Click);
+    Enlarged = item(PageLayout1, "Enlarged", QStringLiteral("&Enlarged/1 per Page"), &TForm1::EnlargedClick);
+    for (QAction* action : {Standard, StandardWoRemarks, ThumbNail2->menuAction(), Enlarged})
+        action->setCheckable(true);
+
+    Selected1 = topMenu("Selected1", QStringLiteral("&Selected"), QStringLiteral("Use Selected Designs"));
+    DisplaySelectedFiles1 = item(Selected1, "DisplaySelectedFiles1", QStringLiteral("&Display Selected Files"),
+                                 &TForm1::DisplaySelectedFiles1Click);
+    PrintSelectedFiles2 = item(Selected1, "PrintSelectedFiles2", QStringLiteral("&Print Selected Files"),
+                               &TForm1::PrintSelectedFiles2Click);
+    Selected1->addSeparator();
+    MoveAllSelectedFiles1 = item(Selected1, "MoveAllSelectedFiles1", QStringLiteral("Copy/Move All Selected Files"),
+                                 &TForm1::MoveAllSelectedFiles1Click);
+    Selected1->addSeparator();
+    DeleteSelected1 = item(Selected1, "DeleteSelected1", QStringLiteral("Delete (Erase) All Selected Files"),
+                           &TForm1::DeleteSelected1Click);
+
+    About2 = topMenu("About2", QStringLiteral("&About"), QString());
+    About1 = item(About2, "About1", QStringLiteral("&About"), &TForm1::About1Click);
+}
+
+void TForm1::createStatusPanel()
+{
+    LSelected = new QLabel(QStringLiteral("Selected: 0"), Panel1);
+    LSelected->setObjectName(QStringLiteral("LSelected"));
+    QFont selectedFont(QStringLiteral("Arial"));
+    selectedFont.setPixelSize(13);
+    selectedFont.setBold(true);
+    LSelected->setFont(selectedFont);
+    setTextColor(LSelected, Qt::red);
+    LSelected->hide();
+
+    LLayOut = new QLabel(QStringLiteral("Page Layout:  Standard"), Panel1);
+    LLayOut->setObjectName(QStringLiteral("LLayOut"));
+    LStat = new QLabel(Panel1);
+    LStat->setObjectName(QStringLiteral("LStat"));
+
+    const auto button = [this](const char* name, const QString& caption, const QString& hint, const QColor& color,
+                               void (TForm1::*handler)()) {
+        auto* speedButton = new QToolButton(Panel1);
+        speedButton->setObjectName(QString::fromLatin1(name));
+        speedButton->setText(caption);
+        speedButton->setToolTip(hint);
+        speedButton->setStatusTip(hint);
+        speedButton->setFixedSize(kButtonWidth, kButtonHeight);
+        speedButton->setFocusPolicy(Qt::NoFocus);
+        setTextColor(speedButton, color);
+        speedButton->hide();
+        connect(speedButton, &QToolButton::clicked, this, handler);
+        return speedButton;
+    };
+    SBCancel = button("SBCancel", QStringLiteral("&Cancel"), QStringLiteral("Cancel Display"), Qt::black,
+                      &TForm1::SBCancelClick);
+    SBButton = button("SBButton", QStringLiteral("&Next"), QStringLiteral("Next Page"), Qt::red, &TForm1::SBButtonClick);
+    SBPrev = button("SBPrev", QStringLiteral("Prev"), QStringLiteral("Previous Page"), Qt::blue, &TForm1::SBPrevClick);
+
+    Panel1->m_onResize = [this] {
+        m_host.placeSpeedButtons();
+        placePanelLabels();
+    };
+    placePanelLabels();
+}
+
+void TForm1::placePanelLabels()
+{
+    const int top = (kPanelHeight - kButtonHeight) / 2;
+    LSelected->setGeometry(8, top, 120, kButtonHeight);
+    LLayOut->setGeometry(136, top, 290, kButtonHeight);
+    // The phase label stands just left of the speed buttons, clear of the centred caption.
+    const int statLeft = std::max(LLayOut->geometry().right() + 8, Panel1->width() - roundPixel(3.75 * kButtonWidth) - 100);
+    LStat->setGeometry(statLeft, top, 90, kButtonHeight);
+}
+
+void TForm1::FormCreate()
+{
+    setToolTipDuration(-1);
+    // Palette steps matter only on displays with a colour palette; true-colour Qt has none.
+    auto& s = m_catalog.state();
+    s.NoRemarks = false;
+    s.Thumbnails = false;
+    s.PageColumns = 3;
+    s.PageRows = 2;
+    checkLayout(Standard);
+    s.FileList.setComparer(localNameComparer());
+    s.SelectedList.setComparer(localNameComparer());
+    Selected1->menuAction()->setEnabled(false);
+}
+
+void TForm1::FormDestroy()
+{
+    qApp->removeEventFilter(this);
+    m_catalog.state().SelectedList.clear();
+    m_catalog.state().FileList.clear();
+}
+
+QString TForm1::statusCaption() const
+{
+    return Panel1->Caption->text();
+}
+
+QPrinter& TForm1::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // A laser printer's resolution: one-pixel lines stay visible on paper.
+        m_printer->setResolution(600);
+    }
+    return *m_printer;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening and running
+
+bool TForm1::executeOpenDialog(bool multiSelect)
+{
+    auto& dialog = m_catalog.state().OpenDialog1;
+    // A typed name need not exist for a single file; a multiple selection picks files.
+    OpenDialog1->setFileMode(multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    const int filter = std::clamp(dialog.FilterIndex, 1, int(openFilters().size()));
+    OpenDialog1->selectNameFilter(openFilters().at(filter - 1));
+    if (!dialog.FileName.empty())
+        OpenDialog1->selectFile(QString::fromStdString(dialog.FileName));
+    if (m_host.execDialog(*OpenDialog1) != QDialog::Accepted)
+        return false;
+    const QStringList chosen = OpenDialog1->selectedFiles();
+    if (chosen.isEmpty())
+        return false;
+    dialog.Files.clear();
+    for (const QString& file : chosen)
+        dialog.Files.push_back(file.toStdString());
+    dialog.FileName = dialog.Files.front();
+    // With the patterns hidden Qt names the filter by its text alone.
+    const QString selected = OpenDialog1->selectedNameFilter();
+    for (int i = 0; i < openFilters().size(); ++i) {
+        const QString& filter = openFilters().at(i);
+        if (filter == selected || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == selected)
+            dialog.FilterIndex = i + 1;
+    }
+    return true;
+}
+
+void TForm1::openedFolderSteps()
+{
+    auto& s = m_catalog.state();
+    m_catalog.GetFileTypes();
+    s.FileList.clear();
+    s.SelectedList.clear();
+    s.UseSelectedList = false;
+    Selected1->menuAction()->setEnabled(false);
+    LSelected->hide();
+}
+
+void TForm1::viewOnScreen()
+{
+    m_running = true;
+    // Each run draws on a fresh page the size of the page area.
+    m_page->resize(Page->width(), Page->height());
+    m_catalog.setMainCanvas(&m_page->canvas());
+    m_catalog.View(m_page->canvas(), false);
+    m_page->flush();
+    Page->update();
+    afterRun();
+}
+
+void TForm1::viewOnPrinter()
+{
+    m_running = true;
+    QPrinter& qprinter = printer();
+    const bool toPdfFile = QPrinterInfo::availablePrinters().isEmpty();
+    PrintJob job(qprinter, [&] {
+        if (!toPdfFile)
+            return true;
+        const QString name = askPdfFileName();
+        if (name.isEmpty()) {
+            // Nothing can be printed: the run stops before its next design.
+            m_catalog.SBCancelClick();
+            return false;
+        }
+        qprinter.setOutputFormat(QPrinter::PdfFormat);
+        qprinter.setOutputFileName(name);
+        return true;
+    });
+    m_catalog.setPrinter(&job);
+    m_catalog.View(job.canvas(), true);
+    m_catalog.setPrinter(nullptr);
+    m_lastPagesPrinted = job.pagesPrinted();
+    afterRun();
+}
+
+void TForm1::afterRun()
+{
+    m_running = false;
+    if (m_closeRequested)
+        close();
+}
+
+QString TForm1::askPdfFileName()
+{
+    QFileDialog dialog(this, QStringLiteral("Print the catalog to a PDF file"));
+    dialog.setObjectName(QStringLiteral("PdfFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(m_pdfFileName.isEmpty() ? QDir::home().filePath(QStringLiteral("catalog.pdf")) : m_pdfFileName);
+    if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    m_pdfFileName = dialog.selectedFiles().constFirst();
+    return m_pdfFileName;
+}
+
+void TForm1::openFile(const QString& path)
+{
+    if (m_running)
+        return;
+    auto& s = m_catalog.state();
+    QString chosen = QFileInfo(path).absoluteFilePath();
+    if (QFileInfo(path).isDir() && !chosen.endsWith(QLatin1Char('/')))
+        chosen += QLatin1Char('/');
+    s.OpenDialog1.FileName = chosen.toStdString();
+    s.OpenDialog1.Files = {s.OpenDialog1.FileName};
+    openedFolderSteps();
+    s.OpenFileName = s.OpenDialog1.FileName;
+    s.FromBeginning = true;
+    s.UseDialogList = false;
+    viewOnScreen();
+}
+
+// ---------------------------------------------------------------------------------------
+// The File menu
+
+void TForm1::Open1Click()
+{
+    if (!executeOpenDialog(false))
+        return;
+    auto& s = m_catalog.state();
+    openedFolderSteps();
+    s.OpenFileName = s.OpenDialog1.FileName;
+    s.FromBeginning = true;
+    s.UseDialogList = false;
+    viewOnScreen();
+}
+
+void TForm1::OpenatFile1Click()
+{
+    if (!executeOpenDialog(false))
+        return;
+    auto& s = m_catalog.state();
+    openedFolderSteps();
+    s.OpenFileName = s.OpenDialog1.FileName;
+    s.FromBeginning = false;
+    s.UseDialogList = false;
+    viewOnScreen();
+}
+
+void TForm1::OpenSelectedFiles1Click()
+{
+    if (!executeOpenDialog(true))
+        return;
+    auto& s = m_catalog.state();
+    openedFolderSteps();
+    for (const auto& file : s.OpenDialog1.Files)
+        s.FileList.add(namePart(file));
+    s.OpenFileName = repairDoubleSeparator(s.OpenDialog1.Files.front());
+    s.UseDialogList = true;
+    viewOnScreen();
+}
+
+void TForm1::Print1Click()
+{
+    auto& s = m_catalog.state();
+    s.FromBeginning = true;
+    s.UseDialogList = false;
+    if (s.OpenFileName.empty()) {
+        if (!executeOpenDialog(false))
+            return;
+        openedFolderSteps();
+        s.OpenFileName = s.OpenDialog1.FileName;
+    }
+    viewOnPrinter();
+}
+
+void TForm1::PrintFromFile1Click()
+{
+    auto& s = m_catalog.state();
+    s.FromBeginning = false;
+    s.UseDialogList = false;
+    if (!executeOpenDialog(false))
+        return;
+    m_catalog.GetFileTypes();
+    s.OpenFileName = s.OpenDialog1.FileName;
+    viewOnPrinter();
+}
+
+void TForm1::PrintSelectedFiles1Click()
+{
+    auto& s = m_catalog.state();
+    s.FromBeginning = false;
+    if (s.UseDialogList && !s.OpenDialog1.Files.empty()) {
+        // The last open was a multiple selection: print that same selection.
+        s.FileList.clear();
+        for (const auto& file : s.OpenDialog1.Files)
+            s.FileList.add(namePart(file));
+        s.OpenFileName = repairDoubleSeparator(s.OpenDialog1.Files.front());
+        s.UseDialogList = true;
+        m_catalog.GetFileTypes();
+    } else {
+        if (!executeOpenDialog(true))
+            return;
+        m_catalog.GetFileTypes();
+        s.FileList.clear();
+        for (const auto& file : s.OpenDialog1.Files)
+            s.FileList.add(namePart(file));
+        s.OpenFileName = s.OpenDialog1.Files.front();
+        s.UseDialogList = true;
+    }
+    viewOnPrinter();
+}
+
+void TForm1::mnfileListClick()
+{
+    // The printed file listing comes with the file operations.
+}
+
+void TForm1::PrintSetup1Click()
+{
+    // With a printer installed the print dialog chooses it and its paper; without one
+    // the catalog goes to PDF and only the page set-up matters.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        QPageSetupDialog dialog(&printer(), this);
+        m_host.execDialog(dialog);
+    } else {
+        QPrintDialog dialog(&printer(), this);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        m_host.execDialog(dialog);
+    }
+}
+
+void TForm1::Exit1Click()
+{
+    close();
+}
+
+// ---------------------------------------------------------------------------------------
+// The Page Layout menu
+
+void TForm1::checkLayout(QAction* checked)
+{
+    for (QAction* action : {Standard, StandardWoRemarks, ThumbNail2->menuAction(), Enlarged})
+        action->setChecked(action == checked);
+}
+
+void TForm1::StandardClick()
+{
+    auto& s = m_catalog.state();
+    s.Thumbnails = false;
+    s.NoRemarks = false;
+    checkLayout(Standard);
+    s.PageColumns = 3;
+    s.PageRows = 2;
+    LLayOut->setText(QStringLiteral("Page Layout: Standard"));
+}
+
+void TForm1::StandardWoRemarksClick()
+{
+    auto& s = m_catalog.state();
+    s.Thumbnails = false;
+    s.NoRemarks = true;
+    checkLayout(StandardWoRemarks);
+    s.PageColumns = 3;
+    s.PageRows = 2;
+    LLayOut->setText(QStringLiteral("Page Layout: Stnd.w/o Remarks"));
+}
+
+void TForm1::ThumbNail2Click()
+{
+    auto& s = m_catalog.state();
+    s.Thumbnails = true;
+    s.NoRemarks = false;
+    checkLayout(ThumbNail2->menuAction());
+}
+
+void TForm1::N12page1Click()
+{
+    auto& s = m_catalog.state();
+    s.PageColumns = 4;
+    s.PageRows = 3;
+    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-12"));
+    ThumbNail2Click();
+}
+
+void TForm1::N20page1Click()
+{
+    auto& s = m_catalog.state();
+    s.PageColumns = 5;
+    s.PageRows = 4;
+    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-20"));
+    ThumbNail2Click();
+}
+
+void TForm1::N30page1Click()
+{
+    auto& s = m_catalog.state();
+    s.PageColumns = 6;
+    s.PageRows = 5;
+    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-30"));
+    ThumbNail2Click();
+}
+
+void TForm1::EnlargedClick()
+{
+    auto& s = m_catalog.state();
+    s.Thumbnails = false;
+    s.NoRemarks = false;
+    checkLayout(Enlarged);
+    s.PageColumns = 1;
+    s.PageRows = 1;
+    LLayOut->setText(QStringLiteral("Page Layout: Enlarged"));
+}
+
+// ---------------------------------------------------------------------------------------
+// The Selected and About menus
+
+void TForm1::DisplaySelectedFiles1Click()
+{
+    auto& s = m_catalog.state();
+    if (!s.SelectedList.empty()) {
+        s.UseSelectedList = true;
+        s.FileList.clear();
+        for (const auto& name : s.SelectedList.names())
+            s.FileList.add(name);
+        viewOnScreen();
+    }
+    s.UseSelectedList = false;
+}
+
+void TForm1::PrintSelectedFiles2Click()
+{
+    auto& s = m_catalog.state();
+    if (!s.SelectedList.empty()) {
+        s.UseSelectedList = true;
+        s.FileList.clear();
+        for (const auto& name : s.SelectedList.names())
+            s.FileList.add(name);
+        viewOnPrinter();
+    }
+    s.UseSelectedList = false;
+}
+
+void TForm1::MoveAllSelectedFiles1Click()
+{
+    // Copying and moving come with the file operations.
+}
+
+void TForm1::DeleteSelected1Click()
+{
+    // Deleting comes with the file operations.
+}
+
+void TForm1::About1Click()
+{
+    if (m_aboutBox)
+        m_host.execDialog(*m_aboutBox);
+}
+
+// ---------------------------------------------------------------------------------------
+// Run control, keys and mouse
+
+void TForm1::SBButtonClick()
+{
+    m_catalog.SBButtonClick();
+}
+
+void TForm1::SBCancelClick()
+{
+    m_catalog.SBCancelClick();
+}
+
+void TForm1::SBPrevClick()
+{
+    m_catalog.SBPrevClick();
+}
+
+void TForm1::FormKeyDown(int& key)
+{
+    if (m_catalog.FormKeyDown(key))
+        key = 0;
+}
+
+void TForm1::FormKeyPress(char& key)
+{
+    if (m_catalog.FormKeyPress(key))
+        key = 0;
+}
+
+void TForm1::FormMouseUp(Qt::MouseButton button, int x, int y)
+{
+    if (button != Qt::RightButton)
+        return;
+    m_catalog.selectAt(m_page->canvas(), x, y);
+    Page->update();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Key preview: the window sees every key of its own controls first and consumes it.
+    // Keys with Alt and bare modifiers go on, so the menu bar's accelerators still work.
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&
+            !isModifierOnly(keyEvent->key()) && !(keyEvent->modifiers() & Qt::AltModifier)) {
+            int key = keyCode(*keyEvent);
+            FormKeyDown(key);
+            const QString text = keyEvent->text();
+            if (text.size() == 1 && text.at(0).unicode() < 128) {
+                char character = char(text.at(0).unicode());
+                FormKeyPress(character);
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_running) {
+        // The run ends at its next step; the window closes when it has.
+        m_closeRequested = true;
+        m_catalog.SBCancelClick();
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace orlika

@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: MIT
+// The main window: menus, status panel, the page on display, keys and mouse.
+#pragma once
+
+#include "app/QtHost.h"
+#include "catalog/Catalog.h"
+#include "platform/FileSystem.h"
+#include "render/Surfaces.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolButton;
+
+namespace orlika {
+
+class TAboutBox;
+class TTitleDlg;
+class TForm2;
+class TFileListFr;
+
+// The page area: shows the page image that runs draw into and reports mouse releases.
+class PageSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit PageSurface(TForm1& form, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TForm1& m_form;
+};
+
+// The bottom status panel: its caption, the labels and the speed buttons.
+class StatusPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusPanel(QWidget* parent);
+    QLabel* Caption = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class TForm1;
+    std::function<void()> m_onResize;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    /// The windows made after the main window, which it shows.
+    void setWindows(TAboutBox* aboutBox, TTitleDlg* titleDlg, TForm2* form2, TFileListFr* fileListFr);
+
+    Catalog& catalog() { return m_catalog; }
+    QtHost& host() { return m_host; }
+    /// The page on display; screen runs draw into it.
+    ImagePage& page() { return *m_page; }
+    TTitleDlg* titleDlg() const { return m_titleDlg; }
+    TAboutBox* aboutBox() const { return m_aboutBox; }
+    /// True while a run of the page engine is active.
+    bool running() const { return m_running; }
+    /// The printer of catalog runs, made at first use.
+    QPrinter& printer();
+    /// Pages printed by the last print run.
+    int lastPagesPrinted() const { return m_lastPagesPrinted; }
+    /// Opens a design file's folder from its first design (the command-line file).
+    void openFile(const QString& path);
+    /// The status panel's caption.
+    QString statusCaption() const;
+
+    // Menus and their items, named as the catalog's commands know them
+    QMenu* File1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* OpenatFile1 = nullptr;
+    QAction* OpenSelectedFiles1 = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* PrintFromFile1 = nullptr;
+    QAction* PrintSelectedFiles1 = nullptr;
+    QAction* mnfileList = nullptr;
+    QAction* PrintSetup1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* PageLayout1 = nullptr;
+    QAction* Standard = nullptr;
+    QAction* StandardWoRemarks = nullptr;
+    QMenu* ThumbNail2 = nullptr;
+    QAction* N12page1 = nullptr;
+    QAction* N20page1 = nullptr;
+    QAction* N30page1 = nullptr;
+    QAction* Enlarged = nullptr;
+    QMenu* Selected1 = nullptr;
+    QAction* DisplaySelectedFiles1 = nullptr;
+    QAction* PrintSelectedFiles2 = nullptr;
+    QAction* MoveAllSelectedFiles1 = nullptr;
+    QAction* DeleteSelected1 = nullptr;
+    QMenu* About2 = nullptr;
+    QAction* About1 = nullptr;
+
+    // The status panel
+    StatusPanel* Panel1 = nullptr;
+    QLabel* LSelected = nullptr;
+    QLabel* LLayOut = nullptr;
+    QLabel* LStat = nullptr;
+    QToolButton* SBCancel = nullptr;
+    QToolButton* SBButton = nullptr;
+    QToolButton* SBPrev = nullptr;
+
+    PageSurface* Page = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+
+    /// The seven filters of OpenDialog1 as Qt writes them (text, then patterns).
+    static const QStringList& openFilters();
+
+public slots:
+    void Open1Click();
+    void OpenatFile1Click();
+    void OpenSelectedFiles1Click();
+    void Print1Click();
+    void PrintFromFile1Click();
+    void PrintSelectedFiles1Click();
+    void mnfileListClick();
+    void PrintSetup1Click();
+    void Exit1Click();
+    void StandardClick();
+    void StandardWoRemarksClick();
+    void ThumbNail2Click();
+    void N12page1Click();
+    void N20page1Click();
+    void N30page1Click();
+    void EnlargedClick();
+    void DisplaySelectedFiles1Click();
+    void PrintSelectedFiles2Click();
+    void MoveAllSelectedFiles1Click();
+    void DeleteSelected1Click();
+    void About1Click();
+    void SBButtonClick();
+    void SBCancelClick();
+    void SBPrevClick();
+
+public:
+    /// A key went down: Enter, Space and Esc steer the run; every key is consumed.
+    void FormKeyDown(int& key);
+    /// A character was typed: P clicks Prev while it is shown, else N clicks Next.
+    void FormKeyPress(char& key);
+    /// A mouse button was released over the page at client (x, y).
+    void FormMouseUp(Qt::MouseButton button, int x, int y);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void createMenus();
+    void createStatusPanel();
+    void placePanelLabels();
+    /// Shows OpenDialog1 for one or several files; false when cancelled.
+    bool executeOpenDialog(bool multiSelect);
+    /// Steps every "Open" command shares once the dialog is confirmed.
+    void openedFolderSteps();
+    /// One run of the page engine on the page on display.
+    void viewOnScreen();
+    /// One run of the page engine on the printer.
+    void viewOnPrinter();
+    void afterRun();
+    void checkLayout(QAction* checked);
+    /// Asks where a catalog goes when no printer is installed; empty when declined.
+    QString askPdfFileName();
+
+    PosixFileSystem m_fileSystem;
+    QtHost m_host;
+    Catalog m_catalog;
+    std::unique_ptr<ImagePage> m_page;
+    std::unique_ptr<QPrinter> m_printer;
+    TAboutBox* m_aboutBox = nullptr;
+    TTitleDlg* m_titleDlg = nullptr;
+    TForm2* m_form2 = nullptr;
+    TFileListFr* m_fileListFr = nullptr;
+    QString m_pdfFileName;
+    int m_lastPagesPrinted = 0;
+    bool m_running = false;
+    bool m_closeRequested = false;
+};
+
+/// A path with its first doubled separator made single, as a multiple selection in a
+/// root folder returns it ("//a.dst" -> "/a.dst").
+std::string repairDoubleSeparator(std::string path);
+
+} // namespace orlika

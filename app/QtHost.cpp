@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: MIT
+#include "app/QtHost.h"
+
+#include "app/Orlika.h"
+#include "app/Prttitle.h"
+#include "platform/Rounding.h"
+#include "render/PainterCanvas.h"
+#include "render/QtText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QToolButton>
+
+namespace orlika {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQtButtons(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton toQtButton(MessageAnswer answer)
+{
+    switch (answer) {
+    case MessageAnswer::Ok:
+        return QMessageBox::Ok;
+    case MessageAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageAnswer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+QtHost::QtHost(TForm1& form) : m_form(form) {}
+
+int QtHost::execDialog(QDialog& dialog)
+{
+    if (answerDialog)
+        return answerDialog(dialog);
+    return dialog.exec();
+}
+
+void QtHost::setStatusCaption(const std::string& text)
+{
+    // The caption keeps the colour current when it was set: " FINISHED" stays red after
+    // the panel's colour goes back to black, and the next caption is black.
+    QLabel* caption = m_form.Panel1->Caption;
+    QPalette palette = caption->palette();
+    palette.setColor(QPalette::WindowText, toQColor(m_statusColor));
+    caption->setPalette(palette);
+    caption->setText(QString::fromStdString(text));
+}
+
+void QtHost::setStatusFontColor(Color color)
+{
+    m_statusColor = color;
+}
+
+void QtHost::setStatLabel(const std::string& text)
+{
+    m_form.LStat->setText(QString::fromStdString(text));
+}
+
+void QtHost::placeSpeedButtons()
+{
+    const int panelWidth = m_form.Panel1->width();
+    const int top = (m_form.Panel1->height() - m_form.SBPrev->height()) / 2;
+    const int prevLeft = panelWidth - roundPixel(1.25 * m_form.SBPrev->width());
+    const int nextLeft = prevLeft - roundPixel(1.25 * m_form.SBButton->width());
+    const int cancelLeft = nextLeft - roundPixel(1.25 * m_form.SBCancel->width());
+    m_form.SBPrev->move(prevLeft, top);
+    m_form.SBButton->move(nextLeft, top);
+    m_form.SBCancel->move(cancelLeft, top);
+}
+
+void QtHost::showSpeedButton(SpeedButton button, bool visible)
+{
+    QToolButton* target = button == SpeedButton::Cancel ? m_form.SBCancel
+                          : button == SpeedButton::Next ? m_form.SBButton
+                                                        : m_form.SBPrev;
+    target->setVisible(visible);
+}
+
+void QtHost::enableMenu(Menu menu, bool enabled)
+{
+    QMenu* target = menu == Menu::File ? m_form.File1 : menu == Menu::PageLayout ? m_form.PageLayout1 : m_form.Selected1;
+    target->menuAction()->setEnabled(enabled);
+}
+
+void QtHost::showSelectedLabel(bool visible, const std::string& caption)
+{
+    if (!caption.empty())
+        m_form.LSelected->setText(QString::fromStdString(caption));
+    m_form.LSelected->setVisible(visible);
+}
+
+void QtHost::processMessages()
+{
+    m_form.Page->update();
+    QCoreApplication::processEvents();
+}
+
+void QtHost::waitForEvents()
+{
+    m_form.Page->update();
+    if (onWait) {
+        onWait();
+        QCoreApplication::processEvents();
+        return;
+    }
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+MessageAnswer QtHost::messageBox(const MessageRequest& request)
+{
+    if (answerMessage)
+        return answerMessage(request);
+    QMessageBox box(toQtIcon(request.icon), QString::fromStdString(request.caption),
+                    QString::fromStdString(request.text), toQtButtons(request.buttons), &m_form);
+    box.setDefaultButton(toQtButton(request.defaultAnswer));
+    switch (execDialog(box)) {
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    default:
+        // Closed without a button: the box's escape answer.
+        return request.buttons == MessageButtons::Ok     ? MessageAnswer::Ok
+               : request.buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                          : MessageAnswer::Cancel;
+    }
+}
+
+std::string QtHost::askPageTitle()
+{
+    TTitleDlg* dialog = m_form.titleDlg();
+    if (!dialog)
+        return {};
+    execDialog(*dialog);
+    return dialog->Comments1->text().toStdString();
+}
+
+std::string QtHost::dateTimeText()
+{
+    return localDateTimeText();
+}
+
+char QtHost::decimalSeparator() const
+{
+    return localDecimalSeparator();
+}
+
+ScreenGeometry QtHost::screenGeometry() const
+{
+    const QWidget* client = m_form.centralWidget();
+    const QRect outer = m_form.frameGeometry();
+    return {client->width(), client->height(), m_form.Panel1->height(), outer.width(), outer.height()};
+}
+
+void QtHost::showError(const std::string& message)
+{
+    messageBox(MessageRequest{message, "ORLIKA", MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok});
+}
+
+} // namespace orlika

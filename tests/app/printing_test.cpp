@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+// Catalog printing from the window, to a PDF file where no printer is installed.
+#include "tests/app/AppFixture.h"
+
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace orlika::test {
+namespace {
+
+class PrintTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        if (!QPrinterInfo::availablePrinters().isEmpty())
+            GTEST_SKIP() << "a printer is installed; these runs would print on it";
+    }
+
+    static QString run(const QString& program, const QStringList& arguments)
+    {
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return {};
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(30000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    /// Pages of a PDF file as poppler counts them, or -1 without poppler.
+    static int pdfPages(const QString& file)
+    {
+        const QString info = run(QStringLiteral("pdfinfo"), {file});
+        const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    }
+    /// The text of each page.
+    static QStringList pdfText(const QString& file)
+    {
+        QStringList pages = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")})
+                                .split(QLatin1Char('\f'));
+        if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+            pages.pop_back();
+        return pages;
+    }
+    static bool havePoppler() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
+};
+
+TEST_F(PrintTest, TwelveDesignsPrintExactlyTwoPagesWithTitleFolderDateAndPageTexts)
+{
+    makeDesigns(12);
+    const QString pdf = path(QStringLiteral("out/catalog.pdf"));
+    QDir().mkpath(folder() + QStringLiteral("out"));
+    answerOpen({"d01.dst"});
+    answerTitle(QStringLiteral("Spring Catalog"));
+    answerPdfName(pdf);
+    form->Print1->trigger();
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1", "TitleDlg", "PdfFileDialog"}));
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
+    EXPECT_EQ(form->lastPagesPrinted(), 2);
+    EXPECT_EQ(waits, 0);
+    EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+    ASSERT_TRUE(QFile::exists(pdf));
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    EXPECT_EQ(pdfPages(pdf), 2);
+    const QStringList pages = pdfText(pdf);
+    ASSERT_EQ(pages.size(), 2);
+    for (int page = 0; page < 2; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("Spring Catalog")));
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("File Folder: ") + folder()));
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("Page %1 of 2 Pages").arg(page + 1)));
+        EXPECT_TRUE(pages[page].contains(QString::fromStdString(state().PrintDate)));
+    }
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_TRUE(pages[(i - 1) / 6].contains(QString::fromStdString(designName(i)))) << i;
+}
+
+TEST_F(PrintTest, TitleDialogKeepsItsTextAndShortTitlesAreNotPrinted)
+{
+    makeDesigns(14);
+    answerOpen({"d01.dst"});
+    onWait([&] { click(form->SBCancel); });
+    form->Open1->trigger();
+
+    // With a folder open, Print From Beginning asks no open dialog.
+    const QString first = path(QStringLiteral("first.pdf"));
+    answerTitle(QStringLiteral("Autumn"));
+    answerPdfName(first);
+    form->Print1->trigger();
+    EXPECT_EQ(form->lastPagesPrinted(), 3);
+
+    QString shown;
+    const QString second = path(QStringLiteral("second.pdf"));
+    answerTitle(QStringLiteral("A"), &shown);
+    answerPdfName(second);
+    form->Print1->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Autumn"));
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1", "TitleDlg", "PdfFileDialog", "TitleDlg",
+                                                  "PdfFileDialog"}));
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    EXPECT_EQ(pdfPages(first), 3);
+    const QStringList withTitle = pdfText(first);
+    ASSERT_EQ(withTitle.size(), 3);
+    EXPECT_TRUE(withTitle[0].contains(QStringLiteral("Autumn")));
+    EXPECT_TRUE(withTitle[2].contains(QStringLiteral("Page 3 of 3 Pages")));
+    EXPECT_TRUE(withTitle[2].contains(QStringLiteral("d14.dst")));
+    EXPECT_FALSE(withTitle[2].contains(QStringLiteral("d12.dst")));
+
+    const QStringList withoutTitle = pdfText(second);
+    ASSERT_EQ(withoutTitle.size(), 3);
+    for (const QString& page : withoutTitle) {
+        EXPECT_FALSE(page.contains(QStringLiteral("Autumn")));
+        EXPECT_TRUE(page.contains(QStringLiteral("File Folder: ")));
+        // The folder line is the first line of a page without title.
+        EXPECT_TRUE(page.trimmed().startsWith(QStringLiteral("File Folder: ")));
+    }
+}
+
+TEST_F(PrintTest, PrintBeginningAtFileAndSelectedDesignsPrintTheirShareOnly)
+{
+    makeDesigns(14);
+    const QString fromFile = path(QStringLiteral("from-file.pdf"));
+    answerOpen({"d10.dst"});
+    answerTitle(QString());
+    answerPdfName(fromFile);
+    form->PrintFromFile1->trigger();
+    EXPECT_EQ(state().PageCount, 1);
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
+
+    answerOpen({"d01.dst"});
+    onWait([&] {
+        QTest::mouseClick(form->Page, Qt::RightButton, {}, QPoint(72 + 100, 204 - 50));        // d01
+        QTest::mouseClick(form->Page, Qt::RightButton, {}, QPoint(72 + 286 + 100, 444 - 50));  // d05
+        click(form->SBCancel);
+    });
+    form->Open1->trigger();
+    const QString selected = path(QStringLiteral("selected.pdf"));
+    answerTitle(QString());
+    answerPdfName(selected);
+    form->PrintSelectedFiles2->trigger();
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
+    EXPECT_FALSE(state().UseSelectedList);
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const QStringList pages = pdfText(selected);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("d01.dst")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("d05.dst")));
+    EXPECT_FALSE(pages[0].contains(QStringLiteral("d02.dst")));
+    const QStringList atFile = pdfText(fromFile);
+    ASSERT_EQ(atFile.size(), 1);
+    EXPECT_TRUE(atFile[0].contains(QStringLiteral("d10.dst")));
+    EXPECT_FALSE(atFile[0].contains(QStringLiteral("d09.dst")));
+}
+
+TEST_F(PrintTest, DecliningThePdfNamePrintsNothingAndTheWindowGoesOn)
+{
+    makeDesigns(8);
+    answerOpen({"d01.dst"});
+    answerTitle(QString());
+    cancelDialog();
+    form->Print1->trigger();
+    EXPECT_EQ(form->lastPagesPrinted(), 0);
+    EXPECT_FALSE(form->running());
+    EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+
+    // A folder without designs asks neither the title nor the file.
+    QTemporaryDir empty;
+    QFile note(empty.path() + QStringLiteral("/x.txt"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.close();
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        files.setDirectory(empty.path());
+        files.selectFile(empty.path() + QStringLiteral("/x.txt"));
+        return int(QDialog::Accepted);
+    });
+    form->PrintFromFile1->trigger();
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" No Files Found"));
+    EXPECT_EQ(dialogsShown.size(), 4u);
+}
+
+} // namespace
+} // namespace orlika::test

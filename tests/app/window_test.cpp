@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: MIT
+// The main window at start, its menus, the small windows and recovery from errors.
+#include "app/AboutBox.h"
+#include "tests/app/AppFixture.h"
+
+#include <QComboBox>
+#include <QListView>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace orlika::test {
+namespace {
+
+std::vector<QString> menuShape(QWidget* menu)
+{
+    std::vector<QString> shape;
+    for (QAction* action : menu->actions())
+        shape.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return shape;
+}
+
+TEST_F(AppTest, StartsWithTheStandardLayoutAndEverythingARunShowsHidden)
+{
+    EXPECT_EQ(QApplication::applicationName(), QStringLiteral("ORLIKA"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ORLIKA"));
+    EXPECT_EQ(form->LLayOut->text(), QStringLiteral("Page Layout:  Standard"));
+    EXPECT_FALSE(form->LSelected->isVisible());
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 0"));
+    for (QToolButton* button : {form->SBCancel, form->SBButton, form->SBPrev})
+        EXPECT_FALSE(button->isVisible()) << button->objectName().toStdString();
+    EXPECT_EQ(form->SBButton->palette().color(QPalette::ButtonText), QColor(Qt::red));
+    EXPECT_EQ(form->SBPrev->palette().color(QPalette::ButtonText), QColor(Qt::blue));
+    EXPECT_EQ(form->SBCancel->toolTip(), QStringLiteral("Cancel Display"));
+    EXPECT_EQ(form->SBButton->toolTip(), QStringLiteral("Next Page"));
+    EXPECT_EQ(form->SBPrev->toolTip(), QStringLiteral("Previous Page"));
+    EXPECT_EQ(form->LSelected->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(form->LSelected->font().pixelSize(), 13);
+    const QFont font = form->centralWidget()->font();
+    EXPECT_EQ(font.pixelSize(), 14);
+    EXPECT_TRUE(font.bold());
+    EXPECT_EQ(font.family(), QStringLiteral("Arial"));
+
+    EXPECT_TRUE(form->Standard->isChecked());
+    EXPECT_FALSE(form->StandardWoRemarks->isChecked() || form->ThumbNail2->menuAction()->isChecked() ||
+                 form->Enlarged->isChecked());
+    EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->PageLayout1->menuAction()->isEnabled());
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+    EXPECT_EQ(state().PageColumns, 3);
+    EXPECT_EQ(state().PageRows, 2);
+    EXPECT_EQ(state().FileKind, 0);
+    EXPECT_TRUE(state().OpenFileName.empty());
+    EXPECT_EQ(state().OpenDialog1.FilterIndex, 7);
+
+    // The other windows exist from the start, owned by the main window.
+    EXPECT_EQ(forms.AboutBox->parent(), form);
+    EXPECT_EQ(forms.TitleDlg->parent(), form);
+    EXPECT_EQ(form->findChildren<QDialog*>().indexOf(forms.AboutBox),
+              form->findChildren<QDialog*>().indexOf(forms.TitleDlg) - 1);
+}
+
+TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
+{
+    const std::vector<QString> file = {
+        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "-", "&Print From Beginning",
+        "P&rint Beginning at File", "Print Selected Files", "-", "Print a File Listing", "-", "Print &Setup", "-",
+        "E&xit"};
+    EXPECT_EQ(menuShape(form->File1), file);
+    const std::vector<QString> layout = {"&Standard w/ Remarks", "Standard w/o Remarks", "&ThumbNail",
+                                         "&Enlarged/1 per Page"};
+    EXPECT_EQ(menuShape(form->PageLayout1), layout);
+    EXPECT_EQ(menuShape(form->ThumbNail2), (std::vector<QString>{"12/page", "20/page", "30/page"}));
+    const std::vector<QString> selected = {"&Display Selected Files", "&Print Selected Files", "-",
+                                           "Copy/Move All Selected Files", "-", "Delete (Erase) All Selected Files"};
+    EXPECT_EQ(menuShape(form->Selected1), selected);
+    EXPECT_EQ(menuShape(form->About2), (std::vector<QString>{"&About"}));
+
+    const std::vector<QString> bar = {"&File", "&Page Layout", "&Selected", "&About"};
+    EXPECT_EQ(menuShape(form->menuBar()), bar);
+    EXPECT_EQ(form->File1->menuAction()->statusTip(), QStringLiteral("Open/Print/Exit"));
+    EXPECT_EQ(form->PageLayout1->menuAction()->statusTip(), QStringLiteral("Set Page Layout"));
+    EXPECT_EQ(form->Selected1->menuAction()->statusTip(), QStringLiteral("Use Selected Designs"));
+}
+
+TEST_F(AppTest, OpenDialogHasTheSevenFiltersAndMatchesExtensionsInAnyCase)
+{
+    for (const char* name : {"a.dst", "B.DST", "c.Dst", "x.pes", "notes.txt"})
+        writeFile(QString::fromLatin1(name), {1, 2, 3});
+    QFileDialog* dialog = form->OpenDialog1;
+    const QStringList expected = {"Pfaff Professional ( KSM)", "Melco Dos Expanded (EXP)", "Pfaff(PCS,PCD,PCQ)",
+                                  "Brothers (PES,PEC)",        "Tajima (DST)",             "Janome (SEW)",
+                                  "All supported formats"};
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    QStringList shown;
+    for (int i = 0; i < types->count(); ++i)
+        shown << types->itemText(i);
+    EXPECT_EQ(shown, expected);
+
+    // The dialog lists what a filter matches once the folder is read.
+    const auto listed = [&](int filterIndex) {
+        dialog->selectNameFilter(TForm1::openFilters().at(filterIndex - 1));
+        dialog->setDirectory(dir.path());
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        EXPECT_NE(view, nullptr);
+        QStringList names;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000));
+        QTest::qWait(100);
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        names.sort(Qt::CaseInsensitive);
+        return names;
+    };
+    EXPECT_EQ(listed(5), (QStringList{"a.dst", "B.DST", "c.Dst"}));
+    EXPECT_EQ(listed(7), (QStringList{"a.dst", "B.DST", "c.Dst", "x.pes"}));
+    EXPECT_EQ(listed(4), (QStringList{"x.pes"}));
+
+    // The start filter is the seventh, and the dialog shows what GetFileTypes chose last.
+    makeDesigns(1);
+    answerOpen({"d01.dst"}, 5);
+    form->Open1->trigger();
+    EXPECT_EQ(state().OpenDialog1.FilterIndex, 5);
+    EXPECT_EQ(state().FileKind, 4);
+    dialogAnswers.push_back([](QDialog& shownDialog) {
+        EXPECT_EQ(dynamic_cast<QFileDialog&>(shownDialog).selectedNameFilter(), QStringLiteral("Tajima (DST)"));
+        return int(QDialog::Rejected);
+    });
+    form->Open1->trigger();
+}
+
+TEST_F(AppTest, AboutBoxShowsNameVersionFormatsAndClosesWithOk)
+{
+    dialogAnswers.push_back([](QDialog& dialog) {
+        auto& about = dynamic_cast<TAboutBox&>(dialog);
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("About ORLIKA"));
+        EXPECT_EQ(about.ProductName->text(), QStringLiteral("ORLIKA"));
+        EXPECT_EQ(about.Version->text(), QStringLiteral("Version 3.00W95/98 10 Dec 1999"));
+        for (const char* format : {"PCD", "PCQ", "PCS", "PES", "DST", "EXP", "KSM", "SEW"})
+            EXPECT_TRUE(about.Comments->text().contains(QLatin1String(format))) << format;
+        EXPECT_TRUE(about.Comments->wordWrap());
+        EXPECT_FALSE(about.ProgramIcon->pixmap().isNull());
+        about.open();
+        QTest::mouseClick(about.OKButton, Qt::LeftButton);
+        EXPECT_EQ(about.result(), int(QDialog::Accepted));
+        EXPECT_FALSE(about.isVisible());
+        return about.result();
+    });
+    form->About1->trigger();
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"AboutBox"}));
+}
+
+TEST_F(AppTest, TitleDialogLimitsItsTextIgnoresEscapeAndHasNoCloseBox)
+{
+    TTitleDlg& title = *forms.TitleDlg;
+    EXPECT_EQ(title.windowTitle(), QStringLiteral("ORLIKA Page Title"));
+    EXPECT_EQ(title.Label1->text(), QStringLiteral("In the box below, enter any comments you would like printed at "
+                                                   "the top of each Page.  This may be left blank if desired."));
+    EXPECT_EQ(title.Comments1->maxLength(), 150);
+    EXPECT_FALSE(title.windowFlags() & Qt::WindowCloseButtonHint);
+    title.open();
+    QTest::keyClicks(title.Comments1, QString(200, QLatin1Char('x')));
+    EXPECT_EQ(title.Comments1->text().size(), 150);
+    QTest::keyClick(&title, Qt::Key_Escape);
+    EXPECT_TRUE(title.isVisible());
+    QTest::mouseClick(title.OKBtn, Qt::LeftButton);
+    EXPECT_FALSE(title.isVisible());
+    EXPECT_EQ(title.result(), int(QDialog::Accepted));
+    EXPECT_EQ(title.Comments1->text().size(), 150);
+}
+
+TEST_F(AppTest, DecoderErrorShowsItsMessageAndTheWindowStaysUsable)
+{
+    makeDesigns(2);
+    std::vector<std::uint8_t> bad(512, ' ');
+    const std::string text = "ST:12a\r\x1a";
+    std::copy(text.begin(), text.end(), bad.begin());
+    writeFile(QStringLiteral("d01b.dst"), bad);
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "'12a' is not a valid integer value");
+    EXPECT_EQ(messages[0].caption, "ORLIKA");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(form->running());
+    EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->PageLayout1->menuAction()->isEnabled());
+    EXPECT_FALSE(form->SBCancel->isVisible());
+    EXPECT_TRUE(form->LStat->text().isEmpty());
+
+    // The next run works as usual.
+    QFile::remove(path(QStringLiteral("d01b.dst")));
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
+    EXPECT_EQ(state().FileCount, 2);
+}
+
+TEST_F(AppTest, PageComesBackAfterTheWindowIsCoveredOrRestored)
+{
+    makeDesigns(2);
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    const QImage before = form->Page->grab().toImage();
+    form->showMinimized();
+    QCoreApplication::processEvents();
+    form->showNormal();
+    QCoreApplication::processEvents();
+    const QImage after = form->Page->grab().toImage();
+    EXPECT_EQ(before, after);
+    EXPECT_GT(inkedPixels(), 1000);
+    // What the widget shows is the page the run drew.
+    EXPECT_EQ(after.convertToFormat(QImage::Format_RGB32), form->page().image().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(AppTest, ClosingTheWindowDuringARunEndsTheRunThenCloses)
+{
+    makeDesigns(8);
+    answerOpen({"d01.dst"});
+    bool closedWhileWaiting = true;
+    onWait([&] {
+        form->close();
+        closedWhileWaiting = form->isVisible();
+    });
+    form->Open1->trigger();
+    EXPECT_TRUE(closedWhileWaiting);   // the close waits for the run to end
+    EXPECT_FALSE(form->running());
+    EXPECT_TRUE(state().CancelPressed);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST(DoubleSeparator, FirstDoubledSeparatorIsMadeSingleOnce)
+{
+    EXPECT_EQ(repairDoubleSeparator("//a.dst"), "/a.dst");
+    EXPECT_EQ(repairDoubleSeparator("/x//y//a.dst"), "/x/y//a.dst");
+    EXPECT_EQ(repairDoubleSeparator("/x/a.dst"), "/x/a.dst");
+}
+
+} // namespace
+} // namespace orlika::test
