@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+// Drives the desktop program on a real display (Xvfb) and saves what it shows:
+//   orlika-screenshot-tour SAMPLES OUTDIR   opens SAMPLES in every layout, selects two
+//                                           designs, prints them to OUTDIR/selected.pdf
+//   orlika-screenshot-tour --grab OUT.png   saves the whole screen (for another program)
+#include "app/Forms.h"
+#include "app/Orlika.h"
+#include "app/Prttitle.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+
+using namespace orlika;
+
+namespace {
+
+bool grabScreen(const QString& file)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->grabWindow(0).save(file);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QStringLiteral("--grab"))
+        return grabScreen(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: orlika-screenshot-tour SAMPLES OUTDIR | --grab OUT.png\n");
+        return 2;
+    }
+    const QDir samples(QString::fromLocal8Bit(argv[1]));
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+    const QStringList names = samples.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (names.isEmpty())
+        return 1;
+
+    Forms forms = createForms();
+    TForm1& form = *forms.Form1;
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        form.setGeometry(screen->availableGeometry());
+    form.showMaximized();
+    form.activateWindow();
+    QTest::qWait(300);
+
+    std::deque<std::function<int(QDialog&)>> answers;
+    form.host().answerDialog = [&](QDialog& dialog) {
+        if (answers.empty())
+            return int(QDialog::Rejected);
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer(dialog);
+    };
+    const auto openSamples = [&] {
+        answers.push_back([&](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            files.setDirectory(samples.absolutePath());
+            files.selectFile(samples.absoluteFilePath(names.front()));
+            return int(QDialog::Accepted);
+        });
+    };
+    const auto shot = [&](const QString& name) {
+        QCoreApplication::processEvents();
+        QTest::qWait(150);
+        grabScreen(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+        std::printf("%s/%s.png  caption \"%s\"\n", qPrintable(out), qPrintable(name), qPrintable(form.statusCaption()));
+    };
+
+    struct Step {
+        QAction* action;
+        const char* name;
+    };
+    const Step layouts[] = {{form.Standard, "standard"}, {form.StandardWoRemarks, "noremarks"},
+                            {form.N12page1, "thumb12"},  {form.N20page1, "thumb20"},
+                            {form.N30page1, "thumb30"},  {form.Enlarged, "enlarged"}};
+    for (const Step& step : layouts) {
+        step.action->trigger();
+        openSamples();
+        int page = 0;
+        form.host().onWait = [&] {
+            shot(QStringLiteral("%1-page%2").arg(QLatin1String(step.name)).arg(++page));
+            QTest::mouseClick(page < 2 ? form.SBButton : form.SBCancel, Qt::LeftButton);
+        };
+        form.Open1->trigger();
+        if (page == 0)
+            shot(QLatin1String(step.name));
+    }
+
+    // Select the second and fourth designs of the first page, then print the selection.
+    form.Standard->trigger();
+    openSamples();
+    form.host().onWait = [&] {
+        const auto& s = form.catalog().state();
+        for (int cell : {1, 3}) {
+            const CellPoint origin = s.CellOrigin[std::size_t(cell)];
+            QTest::mouseClick(form.Page, Qt::RightButton, {},
+                              QPoint(origin.X + s.CellWidth / 2, origin.Y - s.HalfCellHeight / 2));
+        }
+        shot(QStringLiteral("selected-waiting"));
+        QTest::mouseClick(form.SBCancel, Qt::LeftButton);
+    };
+    form.Open1->trigger();
+    if (form.catalog().state().FileCount <= form.catalog().state().CellsPerPage) {
+        const auto& s = form.catalog().state();
+        for (int cell : {1, 3}) {
+            const CellPoint origin = s.CellOrigin[std::size_t(cell)];
+            QTest::mouseClick(form.Page, Qt::RightButton, {},
+                              QPoint(origin.X + s.CellWidth / 2, origin.Y - s.HalfCellHeight / 2));
+        }
+    }
+    shot(QStringLiteral("selected"));
+    form.DisplaySelectedFiles1->trigger();
+    shot(QStringLiteral("display-selected"));
+
+    answers.push_back([](QDialog& dialog) {
+        dynamic_cast<TTitleDlg&>(dialog).Comments1->setText(QStringLiteral("Two chosen designs"));
+        return int(QDialog::Accepted);
+    });
+    answers.push_back([&](QDialog& dialog) {
+        dynamic_cast<QFileDialog&>(dialog).selectFile(out + QStringLiteral("/selected.pdf"));
+        return int(QDialog::Accepted);
+    });
+    form.PrintSelectedFiles2->trigger();
+    std::printf("printed %d page(s) to %s/selected.pdf\n", form.lastPagesPrinted(), qPrintable(out));
+
+    // The Page Layout menu open, as the user sees it.
+    form.menuBar()->setActiveAction(form.PageLayout1->menuAction());
+    shot(QStringLiteral("layout-menu"));
+    form.PageLayout1->hide();
+    return 0;
+}
