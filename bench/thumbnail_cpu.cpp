@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// Process time of orlika-thumbnailer on a 20,000-stitch design at 256 pixels, the way a
+// file manager runs it: one process per thumbnail. Averages user + system time.
+#include "tools/designgen/DstWriter.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+double childSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string thumbnailer = argc > 1 ? argv[1] : ORLIKA_THUMBNAILER;
+    const auto folder = std::filesystem::temp_directory_path();
+    const std::string design = (folder / "orlika-thumb-20k.dst").string();
+    const std::string output = (folder / "orlika-thumb-20k.png").string();
+    {
+        const auto bytes = orlika::gen::writeDst(orlika::gen::makeSpiral(20000, 8));
+        std::ofstream(design, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                      std::streamsize(bytes.size()));
+    }
+    constexpr int kRuns = 30;
+    const double before = childSeconds();
+    for (int i = 0; i < kRuns; ++i) {
+        char* args[] = {const_cast<char*>(thumbnailer.c_str()), const_cast<char*>("-s"), const_cast<char*>("256"),
+                        const_cast<char*>(design.c_str()), const_cast<char*>(output.c_str()), nullptr};
+        pid_t child = 0;
+        int status = 0;
+        if (posix_spawn(&child, thumbnailer.c_str(), nullptr, nullptr, args, environ) != 0 ||
+            waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "thumbnail_cpu: %s failed\n", thumbnailer.c_str());
+            return 1;
+        }
+    }
+    const double perRun = (childSeconds() - before) / kRuns * 1000;
+    std::printf("orlika-thumbnailer, 20,000 stitches at 256 px: %.1f ms process time per thumbnail (%d runs)\n",
+                perRun, kRuns);
+    std::filesystem::remove(design);
+    std::filesystem::remove(output);
+    return perRun < 30 ? 0 : 1;
+}
