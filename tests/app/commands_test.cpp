@@ -92,6 +92,7 @@ TEST_F(AppTest, OpenAtBeginningAndBeginningAtFileStartWhereTheyShould)
     form->OpenatFile1->trigger();
     EXPECT_FALSE(state().FromBeginning);
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
+    EXPECT_EQ(form->Panel1->Caption->palette().color(QPalette::WindowText), QColor(Qt::red));
     EXPECT_EQ(state().OpenFileName, path(QStringLiteral("d09.dst")).toStdString());
     EXPECT_EQ(state().FolderPath, folder().toStdString());
 
@@ -100,6 +101,8 @@ TEST_F(AppTest, OpenAtBeginningAndBeginningAtFileStartWhereTheyShould)
         EXPECT_EQ(state().StartIndex, 0);
         EXPECT_EQ(firstOnDisplay(), 0);
         EXPECT_EQ(form->statusCaption(), QStringLiteral(" Picture 6 of 14"));
+        // " FINISHED" of the last run was red; the panel is back to black.
+        EXPECT_EQ(form->Panel1->Caption->palette().color(QPalette::WindowText), QColor(Qt::black));
         click(form->SBCancel);
     });
     form->Open1->trigger();

@@ -2,6 +2,8 @@
 // Catalog printing from the window, to a PDF file where no printer is installed.
 #include "tests/app/AppFixture.h"
 
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -181,6 +183,35 @@ TEST_F(PrintTest, DecliningThePdfNamePrintsNothingAndTheWindowGoesOn)
     form->PrintFromFile1->trigger();
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" No Files Found"));
     EXPECT_EQ(dialogsShown.size(), 4u);
+}
+
+TEST_F(PrintTest, PrintSetupChangesThePaperThatTheNextRunLaysOut)
+{
+    makeDesigns(3);
+    answerOpen({"d01.dst"});
+    answerTitle(QString());
+    answerPdfName(path(QStringLiteral("portrait.pdf")));
+    form->Print1->trigger();
+    // A portrait page turns the standard grid: two cells across, three down.
+    const int portraitWidth = form->printer().width();
+    const int portraitHeight = form->printer().height();
+    ASSERT_LT(portraitWidth, portraitHeight);
+    EXPECT_EQ(state().CellWidth, qRound(portraitWidth / 2.5));
+    EXPECT_EQ(state().CellHeight, qRound(portraitHeight / 3.5));
+
+    dialogAnswers.push_back([](QDialog& dialog) {
+        auto& setup = dynamic_cast<QPageSetupDialog&>(dialog);
+        setup.printer()->setPageOrientation(QPageLayout::Landscape);
+        return int(QDialog::Accepted);
+    });
+    form->PrintSetup1->trigger();
+    answerTitle(QString());
+    answerPdfName(path(QStringLiteral("landscape.pdf")));
+    form->Print1->trigger();
+    EXPECT_GT(form->printer().width(), form->printer().height());
+    EXPECT_EQ(state().CellWidth, qRound(form->printer().width() / 3.5));
+    EXPECT_EQ(state().CellHeight, qRound(form->printer().height() / 2.5));
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
 }
 
 } // namespace
