@@ -77,6 +77,9 @@ constexpr Item decodeItem(std::span<const std::uint8_t> bytes)
     const std::size_t n = bytes.size();
     if (n == 0)
         return {};
+    // The common stitch: two short parts, which can be neither an end nor a change.
+    if (n >= 2 && bytes[0] < 0x80 && bytes[1] < 0x80)
+        return {ItemKind::Movement, 2, false, shortValue(bytes[0]), shortValue(bytes[1])};
     if (bytes[0] == 0xFE) {
         if (n < 2)
             return {};
