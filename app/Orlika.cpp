@@ -342,7 +342,7 @@ void TForm1::placePanelLabels()
 
 void TForm1::FormCreate()
 {
-    setToolTipDuration(-1);
+    // Hints are Qt's tooltips and status tips, always on.
     // Palette steps matter only on displays with a colour palette; true-colour Qt has none.
     auto& s = m_catalog.state();
     s.NoRemarks = false;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QListView>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -228,6 +229,32 @@ TEST_F(AppTest, ClosingTheWindowDuringARunEndsTheRunThenCloses)
     EXPECT_FALSE(form->running());
     EXPECT_TRUE(state().CancelPressed);
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(AppTest, MessageBoxesCarryTheCaptionIconButtonsAndDefaultAsked)
+{
+    form->host().answerMessage = nullptr;
+    dialogAnswers.push_back([](QDialog& dialog) {
+        auto& box = dynamic_cast<QMessageBox&>(dialog);
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("ORLIKA DELETE"));
+        EXPECT_EQ(box.text(), QStringLiteral("Delete 2 files?"));
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+        return int(QMessageBox::Yes);
+    });
+    dialogAnswers.push_back([](QDialog& dialog) {
+        auto& box = dynamic_cast<QMessageBox&>(dialog);
+        EXPECT_EQ(box.icon(), QMessageBox::Critical);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+        return int(QMessageBox::Ok);
+    });
+    QtHost& host = form->host();
+    EXPECT_EQ(host.messageBox({"Delete 2 files?", "ORLIKA DELETE", MessageIcon::Question, MessageButtons::YesNoCancel,
+                               MessageAnswer::No}),
+              MessageAnswer::Yes);
+    host.showError("broken");
+    EXPECT_EQ(dialogsShown.size(), 2u);
 }
 
 TEST(DoubleSeparator, FirstDoubledSeparatorIsMadeSingleOnce)
