@@ -690,6 +690,33 @@ TEST(PesWriter, GeneratedStreamsDecodeToTheDesignsPoints)
     }
 }
 
+TEST_F(PesReader, RandomBytesBehindASignatureDecodeOrAreRejectedCleanly)
+{
+    std::uint32_t seed = 12345;
+    const auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return std::uint8_t(seed >> 24);
+    };
+    for (int round = 0; round < 300; ++round) {
+        const bool pes = round % 2 == 0;
+        Bytes file = pes ? Bytes{'#', 'P', 'E', 'S', '0', '0', '0', '1'} : Bytes{'#', 'P', 'E', 'C', '0', '0', '0', '1'};
+        const std::size_t size = 8 + std::size_t(round) * 11;
+        while (file.size() < size)
+            file.push_back(next());
+        if (pes && round % 4 == 0 && file.size() >= 12)
+            file[9] = file[10] = file[11] = 0;  // a small offset that lands inside the file
+        host.messages.clear();
+        ASSERT_NO_THROW(decode(pes ? "r.pes" : "r.pec", file)) << round;
+        if (host.messages.empty()) {
+            EXPECT_EQ(canvas.texts.at(1).rfind("Stitches: ", 0), 0u) << round;
+            EXPECT_EQ(canvas.pen, Black);
+        } else {
+            EXPECT_EQ(host.messages.size(), 1u);
+            EXPECT_EQ(canvas.texts, (std::vector<std::string>{pes ? "r.pes" : "r.pec", "Bad Format"})) << round;
+        }
+    }
+}
+
 Bytes fileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
