@@ -136,7 +136,7 @@ private:
     std::string m_pageTitle;
     bool m_prevShown = false;
     bool m_nextShown = false;
-    bool m_running = false;
+    bool m_folderLineOnPage = false;
 };
 
 } // namespace orlika

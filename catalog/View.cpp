@@ -93,6 +93,7 @@ void Catalog::beginRun()
 void Catalog::paintPageWhite(Canvas& canvas)
 {
     const ScreenGeometry screen = m_host.screenGeometry();
+    m_folderLineOnPage = false;
     canvas.setBrush(BrushStyle::Solid, White);
     canvas.rectangle(0, 0, screen.outerWidth, screen.outerHeight);
 }
@@ -151,6 +152,10 @@ void Catalog::computeGrid(int width, int height, bool portrait)
 
 void Catalog::writeFolderLine(Canvas& canvas, int width)
 {
+    // Once on a page is enough: writing antialiased text over itself thickens it.
+    if (m_folderLineOnPage)
+        return;
+    m_folderLineOnPage = true;
     const std::string text = "File Folder: " + m_state.FolderPath;
     canvas.textOut(width / 2 - canvas.textWidth(text) / 2, 0, text);
 }
@@ -282,7 +287,6 @@ void Catalog::finishRun(bool printing, const std::string& caption)
     }
     if (printing && m_printer && m_printer->printing())
         m_printer->endDoc();
-    m_running = false;
 }
 
 void Catalog::recoverFromError(bool printing, const std::string& message)
@@ -301,7 +305,6 @@ void Catalog::recoverFromError(bool printing, const std::string& message)
 void Catalog::View(Canvas& canvas, bool Printing)
 {
     auto& s = m_state;
-    m_running = true;
     beginRun();
 
     int width = 0, height = 0;

@@ -95,6 +95,24 @@ void convertDots(std::array<std::uint8_t, 512>& header)
     }
 }
 
+// Hands each whole record from the current position to visit(b0, b1, b2), block by
+// block through the fixed record buffer, until the data or the end record ends. A part
+// record at the end of a block is dropped.
+template <typename Visit>
+void forEachRecord(DesignFile& file, std::array<std::uint8_t, 1500>& buffer, Visit&& visit)
+{
+    for (;;) {
+        const std::size_t delivered = file.read(buffer);
+        if (delivered == 0)
+            return;
+        for (std::size_t r = 0; r + dst::kRecordSize <= delivered; r += dst::kRecordSize) {
+            visit(buffer[r], buffer[r + 1], buffer[r + 2]);
+            if (buffer[r + 2] == dst::kEndMarker)
+                return;
+        }
+    }
+}
+
 std::int32_t magnitude(std::int32_t value)
 {
     return value == std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::max()
@@ -158,29 +176,21 @@ void Catalog::extractTajimaHeader()
         file.seek(dst::kHeaderSize);
         s.StitchCount = 0;
         float x = 0, y = 0;
-        bool ended = false;
-        while (!ended) {
-            const std::size_t delivered = file.read(s.RecordBuffer);
-            if (delivered == 0)
-                break;
-            for (std::size_t r = 0; r + dst::kRecordSize <= delivered && !ended; r += dst::kRecordSize) {
-                const std::uint8_t b2 = s.RecordBuffer[r + 2];
-                const auto kind = dst::kindOf(b2);
-                if (kind == dst::RecordKind::Jump || kind == dst::RecordKind::Stitch) {
-                    const auto move = dst::movementOf(s.RecordBuffer[r], s.RecordBuffer[r + 1], b2);
-                    x = toSingle(double(x) + move.dx);
-                    y = toSingle(double(y) + move.dy);
-                    if (kind == dst::RecordKind::Stitch && s.StitchCount < std::numeric_limits<std::int32_t>::max())
-                        ++s.StitchCount;
-                }
-                const int ix = roundPixel(x), iy = roundPixel(y);
-                if (s.MinusX > ix) s.MinusX = ix;
-                if (s.PlusX < ix) s.PlusX = ix;
-                if (s.MinusY > iy) s.MinusY = iy;
-                if (s.PlusY < iy) s.PlusY = iy;
-                ended = b2 == dst::kEndMarker;
+        forEachRecord(file, s.RecordBuffer, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
+            const auto kind = dst::kindOf(b2);
+            if (kind == dst::RecordKind::Jump || kind == dst::RecordKind::Stitch) {
+                const auto move = dst::movementOf(b0, b1, b2);
+                x = toSingle(double(x) + move.dx);
+                y = toSingle(double(y) + move.dy);
+                if (kind == dst::RecordKind::Stitch && s.StitchCount < std::numeric_limits<std::int32_t>::max())
+                    ++s.StitchCount;
             }
-        }
+            const int ix = roundPixel(x), iy = roundPixel(y);
+            if (s.MinusX > ix) s.MinusX = ix;
+            if (s.PlusX < ix) s.PlusX = ix;
+            if (s.MinusY > iy) s.MinusY = iy;
+            if (s.PlusY < iy) s.PlusY = iy;
+        });
         s.MinusX = magnitude(s.MinusX);
         s.MinusY = magnitude(s.MinusY);
     }
@@ -211,37 +221,23 @@ void Catalog::TajimaFormat(Canvas& canvas)
         s.PosY = toSingle(cell.Y - s.MinusY * double(sy));
         s.ColorIndex = 0;
         bool first = true;
-        bool ended = false;
-        while (!ended) {
-            const std::size_t delivered = file.read(s.RecordBuffer);
-            if (delivered == 0)
-                break;
-            for (std::size_t r = 0; r + dst::kRecordSize <= delivered && !ended; r += dst::kRecordSize) {
-                const std::uint8_t b2 = s.RecordBuffer[r + 2];
-                switch (dst::kindOf(b2)) {
-                case dst::RecordKind::ColorChange:
-                    if (++s.ColorIndex > 16)
-                        s.ColorIndex = 0;
-                    canvas.setPenColor(s.ColorTable[std::size_t(s.ColorIndex)]);
-                    break;
-                case dst::RecordKind::Jump:
-                case dst::RecordKind::Stitch: {
-                    const auto move = dst::movementOf(s.RecordBuffer[r], s.RecordBuffer[r + 1], b2);
-                    s.PosX = toSingle(move.dx * double(sx) + s.PosX);
-                    s.PosY = toSingle(-move.dy * double(sx) + s.PosY);
-                    if (first || dst::kindOf(b2) == dst::RecordKind::Jump)
-                        canvas.moveTo(roundPixel(s.PosX), roundPixel(s.PosY));
-                    else
-                        canvas.lineTo(roundPixel(s.PosX), roundPixel(s.PosY));
-                    first = false;
-                    break;
-                }
-                case dst::RecordKind::Ignored:
-                    break;
-                }
-                ended = b2 == dst::kEndMarker;
+        forEachRecord(file, s.RecordBuffer, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
+            const auto kind = dst::kindOf(b2);
+            if (kind == dst::RecordKind::ColorChange) {
+                if (++s.ColorIndex > 16)
+                    s.ColorIndex = 0;
+                canvas.setPenColor(s.ColorTable[std::size_t(s.ColorIndex)]);
+            } else if (kind != dst::RecordKind::Ignored) {
+                const auto move = dst::movementOf(b0, b1, b2);
+                s.PosX = toSingle(move.dx * double(sx) + s.PosX);
+                s.PosY = toSingle(-move.dy * double(sx) + s.PosY);
+                if (first || kind == dst::RecordKind::Jump)
+                    canvas.moveTo(roundPixel(s.PosX), roundPixel(s.PosY));
+                else
+                    canvas.lineTo(roundPixel(s.PosX), roundPixel(s.PosY));
+                first = false;
             }
-        }
+        });
     }
     canvas.setPenColor(Black);
     writeNameLine(canvas, true);

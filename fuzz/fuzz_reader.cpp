@@ -4,6 +4,7 @@
 #include "catalog/Catalog.h"
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
+#include "platform/NullCanvas.h"
 
 #include <cstdlib>
 #include <cstdio>
@@ -17,21 +18,11 @@ namespace {
 using namespace orlika;
 
 // Counts and checks what reaches the canvas; faults abort so the fuzzer keeps the input.
-class CheckingCanvas final : public Canvas {
+class CheckingCanvas final : public NullCanvas {
 public:
-    void setPenColor(Color c) override { m_pen = c; }
-    Color penColor() const override { return m_pen; }
-    void setPenWidth(int) override {}
-    void setBrush(BrushStyle, Color) override {}
-    void setFont(const Font&) override {}
-    void setFontColor(Color) override {}
-    Color fontColor() const override { return Black; }
     void moveTo(int x, int y) override { check(x, y); }
     void lineTo(int x, int y) override { check(x, y); }
-    void rectangle(int, int, int, int) override {}
     void textOut(int x, int y, const std::string&) override { check(x, y); }
-    int textWidth(const std::string& text) override { return int(text.size()) * 6; }
-    int textHeight(const std::string&) override { return 10; }
 
 private:
     static void check(int x, int y)
@@ -39,7 +30,6 @@ private:
         if (std::abs(x) > (1 << 30) || std::abs(y) > (1 << 30))
             std::abort();
     }
-    Color m_pen = Black;
 };
 
 struct Layout {

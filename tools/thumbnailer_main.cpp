@@ -6,6 +6,7 @@
 #include "catalog/Catalog.h"
 #include "decoders/DecoderTable.h"
 #include "platform/HeadlessHost.h"
+#include "platform/NullCanvas.h"
 #include "render/PainterCanvas.h"
 
 #include <QImage>
@@ -23,29 +24,17 @@ namespace {
 using namespace orlika;
 
 // The readers' calls without text: texts are not part of a thumbnail.
-class StitchCanvas : public Canvas {
+class StitchCanvas : public NullCanvas {
 public:
     void setPenColor(Color color) override
     {
-        if (color != m_pen)
+        if (color != m_penColor)
             penChanged(color);
-        m_pen = color;
+        m_penColor = color;
     }
-    Color penColor() const override { return m_pen; }
-    void setPenWidth(int) override {}
-    void setBrush(BrushStyle, Color) override {}
-    void setFont(const Font&) override {}
-    void setFontColor(Color) override {}
-    Color fontColor() const override { return Black; }
-    void rectangle(int, int, int, int) override {}
-    void textOut(int, int, const std::string&) override { m_afterText = true; }
-    int textWidth(const std::string& text) override { return int(text.size()) * 6; }
-    int textHeight(const std::string&) override { return 10; }
 
 protected:
     virtual void penChanged(Color) {}
-    Color m_pen = Black;
-    bool m_afterText = false;
 };
 
 // First pass: the box of every line's ends.

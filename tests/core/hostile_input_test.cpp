@@ -6,6 +6,7 @@
 #include "decoders/DecoderTable.h"
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
+#include "platform/NullCanvas.h"
 #include "tests/support/CatalogFixture.h"
 
 #include <gtest/gtest.h>
@@ -23,21 +24,13 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Checks what a reader hands the canvas: finite, page-sized coordinates and no
 // number texts such as "nan" or "inf".
-class CheckingCanvas : public Canvas {
+class CheckingCanvas : public NullCanvas {
 public:
     long long points = 0;
     std::vector<std::string> faults;
 
-    void setPenColor(Color c) override { m_pen = c; }
-    Color penColor() const override { return m_pen; }
-    void setPenWidth(int) override {}
-    void setBrush(BrushStyle, Color) override {}
-    void setFont(const Font&) override {}
-    void setFontColor(Color) override {}
-    Color fontColor() const override { return Black; }
     void moveTo(int x, int y) override { point(x, y); }
     void lineTo(int x, int y) override { point(x, y); }
-    void rectangle(int, int, int, int) override {}
     void textOut(int x, int y, const std::string& text) override
     {
         point(x, y);
@@ -45,8 +38,6 @@ public:
             if (text.find(bad) != std::string::npos && text.find("Stitches") != std::string::npos)
                 faults.push_back("number text: " + text);
     }
-    int textWidth(const std::string& text) override { return int(text.size()) * 6; }
-    int textHeight(const std::string&) override { return 10; }
 
 private:
     void point(int x, int y)
@@ -56,7 +47,6 @@ private:
         if (std::abs(x) > limit || std::abs(y) > limit)
             faults.push_back("point out of range");
     }
-    Color m_pen = Black;
 };
 
 Bytes readAll(const fs::path& path)

@@ -118,6 +118,7 @@ TEST_F(ViewTest, SixDesignsFinishWithoutWaiting)
     openFolder(designName(1));
     EXPECT_EQ(host.waits, 0);
     EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}}));
+    EXPECT_EQ(std::count(canvas.texts.begin(), canvas.texts.end(), "File Folder: /designs/"), 1);
     EXPECT_EQ(host.captions.back(), " FINISHED");
     EXPECT_TRUE(s.ViewDone);
     EXPECT_TRUE(s.PageComplete);
@@ -138,6 +139,7 @@ TEST_F(ViewTest, EightDesignsPageForwardBackAndFinish)
     pressNext();
     openFolder(designName(1));
     EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7, 8}, {1, 2, 3, 4, 5, 6}, {7, 8}}));
+    EXPECT_EQ(std::count(canvas.texts.begin(), canvas.texts.end(), "File Folder: /designs/"), 4);  // once a page
     EXPECT_TRUE(host.onWait.empty());
     EXPECT_EQ(host.captions.back(), " FINISHED");
     EXPECT_EQ(host.captions[host.captions.size() - 2], " Picture 8 of 8");
@@ -324,6 +326,10 @@ TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
     EXPECT_EQ(decoderForName("c.Pcd")->name, "PCDesignerFormat");
     EXPECT_EQ(decoderForName("x.pcs.dst")->name, "PCDesignerFormat");  // the first reader in the table wins
     EXPECT_EQ(decoderForKind(2)->name, "PCDesignerFormat");
+    EXPECT_EQ(decoderForName("a.pes")->name, "PESFormat");
+    EXPECT_EQ(decoderForName("B.PEC")->name, "PESFormat");
+    EXPECT_EQ(decoderForName("x.pes.dst")->name, "TajimaFormat");  // DST comes before PES
+    EXPECT_EQ(decoderForKind(3)->name, "PESFormat");
     EXPECT_EQ(decoderForName("a.ksm")->name, "KSMFormat");
     EXPECT_EQ(decoderForName("a.Exp")->name, "EXPFormat");
     EXPECT_EQ(decoderForName("A.SEW")->name, "EXPFormat");
@@ -331,10 +337,6 @@ TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
     EXPECT_EQ(decoderForName("x.dst.ksm")->name, "TajimaFormat");
     EXPECT_EQ(decoderForKind(0)->name, "KSMFormat");
     EXPECT_EQ(decoderForKind(1)->name, "EXPFormat");
-    EXPECT_EQ(decoderForName("a.pes")->name, "PESFormat");
-    EXPECT_EQ(decoderForName("B.PEC")->name, "PESFormat");
-    EXPECT_EQ(decoderForName("x.pes.dst")->name, "TajimaFormat");  // DST comes before PES
-    EXPECT_EQ(decoderForKind(3)->name, "PESFormat");
     EXPECT_EQ(decoderForKind(5), nullptr);
 }
 
