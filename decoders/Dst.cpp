@@ -102,7 +102,7 @@ template <typename Visit>
 void forEachRecord(DesignFile& file, std::array<std::uint8_t, 1500>& buffer, Visit&& visit)
 {
     for (;;) {
-        const std::size_t delivered = file.read(buffer);
+        const std::size_t delivered = readFully(file, buffer);
         if (delivered == 0)
             return;
         for (std::size_t r = 0; r + dst::kRecordSize <= delivered; r += dst::kRecordSize) {
@@ -201,7 +201,7 @@ void Catalog::TajimaFormat(Canvas& canvas)
     auto& s = m_state;
     DesignFile& file = designFile();
     s.TajimaHeader.fill(kEndOfText);
-    file.read(s.TajimaHeader);
+    readFully(file, s.TajimaHeader);
     extractTajimaHeader();
     file.seek(dst::kHeaderSize);
 

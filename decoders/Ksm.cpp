@@ -24,7 +24,7 @@ void Catalog::KSMFormat(Canvas& canvas)
 
     file.seek(ksm::kStartRecordOffset);
     std::array<std::uint8_t, 2 * ksm::kRecordSize> header{};
-    const std::size_t headerBytes = readUpTo(file, header);
+    const std::size_t headerBytes = readFully(file, header);
     // A file whose second record is missing or wrong gets the same cell as one whose
     // start record is: nothing of it is read as stitches, so it cannot be shown as a
     // design, and the cell says why instead of showing an empty picture.

@@ -133,21 +133,8 @@ namespace {
 using pcd::kBlockSize;
 using pcd::kRecordSize;
 
-// Fills the buffer as far as the file allows. A read may deliver less than asked; reading
-// on until the buffer is full or the file has nothing more keeps the 9-byte records
-// aligned with the blocks.
-std::size_t readBlock(DesignFile& file, std::span<std::uint8_t> buffer)
-{
-    std::size_t total = 0;
-    while (total < buffer.size()) {
-        const std::size_t wanted = buffer.size() - total;
-        const std::size_t delivered = file.read(buffer.subspan(total));
-        if (delivered == 0)
-            break;
-        total += delivered < wanted ? delivered : wanted;
-    }
-    return total;
-}
+// Blocks are filled as far as the file allows (readFully), which keeps the 9-byte
+// records aligned with the blocks whatever a single read delivers.
 
 // Design units (1/6 mm) of a fixed-point field, held in single precision.
 float unitsOf(std::int32_t field)
@@ -169,7 +156,7 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
     const CellPoint cell = cellAnchor();
 
     std::array<std::uint8_t, pcd::kHeaderSize> header{};
-    if (readBlock(file, header) < header.size() || header[0] != pcd::kFormatByte) {
+    if (readFully(file, header) < header.size() || header[0] != pcd::kFormatByte) {
         m_host.messageBox(MessageRequest{s.DesignPath + " is not in PCD2 Format", "File Format Error",
                                          MessageIcon::None, MessageButtons::Ok});
         canvas.setPenColor(Black);
@@ -186,7 +173,7 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
     if (table.entriesRead > 0) {
         std::array<std::uint8_t, pcd::kMaxColors * pcd::kColorEntrySize> entries{};
         const std::size_t delivered =
-            readBlock(file, std::span(entries).first(table.entriesRead * pcd::kColorEntrySize));
+            readFully(file, std::span(entries).first(table.entriesRead * pcd::kColorEntrySize));
         colorsRead = delivered / pcd::kColorEntrySize;
         for (std::size_t i = 0; i < colorsRead; ++i) {
             const std::size_t at = i * pcd::kColorEntrySize;
@@ -204,7 +191,7 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
     };
 
     std::array<std::uint8_t, 2> countBytes{};
-    readBlock(file, countBytes);
+    readFully(file, countBytes);
     const std::int64_t headerCount = countBytes[0] | (countBytes[1] << 8);
 
     s.MinX = s.MinY = 32000.0f;
@@ -219,7 +206,7 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
     std::int64_t areaEnd = -1;
     std::int64_t recordEnd = firstRecord;
     while (areaEnd < 0) {
-        const std::size_t delivered = readBlock(file, std::span(block).first(kBlockSize));
+        const std::size_t delivered = readFully(file, std::span(block).first(kBlockSize));
         if (delivered == 0)
             break;
         for (std::size_t at = 0; at + kRecordSize <= delivered; at += kRecordSize) {
@@ -273,7 +260,7 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
         const std::int64_t remaining = areaEnd - position;
         const std::size_t wanted =
             remaining > std::int64_t(kBlockSize) ? kBlockSize : std::size_t(remaining < 0 ? 0 : remaining + 1);
-        const std::size_t delivered = readBlock(file, std::span(block).first(wanted));
+        const std::size_t delivered = readFully(file, std::span(block).first(wanted));
         if (delivered == 0)
             break;
         position += std::int64_t(delivered);
@@ -334,7 +321,7 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
             const std::int64_t left = file.size() - file.position();
             const std::size_t wanted =
                 left <= 0 ? 0 : (left < std::int64_t(note.size()) ? std::size_t(left) : note.size());
-            const std::size_t delivered = readBlock(file, std::span(note).first(wanted));
+            const std::size_t delivered = readFully(file, std::span(note).first(wanted));
             for (const std::string& line : pcd::noteLines(std::span(note).first(delivered)))
                 nextLine(line);
         }

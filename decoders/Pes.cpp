@@ -16,24 +16,11 @@ namespace {
 
 constexpr const char* kErrorCaption = "PES/PEC File Format Error";
 
-// Reads until the buffer is full or the file delivers nothing more; returns the count.
-std::size_t readAll(DesignFile& file, std::span<std::uint8_t> buffer)
-{
-    std::size_t total = 0;
-    while (total < buffer.size()) {
-        const std::size_t got = file.read(buffer.subspan(total));
-        if (got == 0)
-            break;
-        total += got;
-    }
-    return total;
-}
-
 // Little-endian number from the bytes delivered; bytes that were not delivered are 0.
 std::uint32_t littleEndian(DesignFile& file, std::size_t width)
 {
     std::array<std::uint8_t, 4> bytes{};
-    readAll(file, std::span(bytes).first(width));
+    readFully(file, std::span(bytes).first(width));
     return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
            std::uint32_t(bytes[3]) << 24;
 }
@@ -125,7 +112,7 @@ void Catalog::PESFormat(Canvas& canvas)
 
     file.seek(0);
     std::array<std::uint8_t, pes::kSignatureSize> signature{};
-    const std::size_t signatureRead = readAll(file, signature);
+    const std::size_t signatureRead = readFully(file, signature);
     if (!pes::hasSignature(std::span(signature).first(signatureRead))) {
         s.DesignPath = upperName;
         reject(s.DesignPath + " Has an Unknown File Format", "Unknown Format");
@@ -141,13 +128,13 @@ void Catalog::PESFormat(Canvas& canvas)
 
     file.seek(section + pes::kColorCountOffset);
     std::uint8_t colorsLess1 = 0;
-    if (readAll(file, std::span(&colorsLess1, 1)) == 0) {
+    if (readFully(file, std::span(&colorsLess1, 1)) == 0) {
         reject(s.DesignPath + " Has a Bad File Format", "Bad Format");
         return;
     }
     // The list holds what the file delivers of its N entries.
     std::array<std::uint8_t, 256> threads{};
-    const std::size_t threadCount = readAll(file, std::span(threads).first(std::size_t(colorsLess1) + 1));
+    const std::size_t threadCount = readFully(file, std::span(threads).first(std::size_t(colorsLess1) + 1));
     for (std::size_t i = 0; i < threadCount; ++i)
         threads[i] = pes::threadIndex(threads[i]);
 
@@ -157,7 +144,7 @@ void Catalog::PESFormat(Canvas& canvas)
     littleEndian(file, 2);  // the stored width: the stitches give the true one
     file.seek(section + pes::kHeightOffset);
     std::array<std::uint8_t, 2> storedHeight{};
-    if (readAll(file, storedHeight) == 0) {
+    if (readFully(file, storedHeight) == 0) {
         reject(s.DesignPath + " Has a Bad File Format", "Bad Format");
         return;
     }

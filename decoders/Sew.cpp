@@ -110,11 +110,11 @@ bool readHeader(Catalog& catalog, Canvas& canvas, ColorList& list)
     DesignFile& file = catalog.designFile();
     file.seek(0);
     std::array<std::uint8_t, 2 + 2 * kMaxColors> bytes{};
-    std::size_t got = readUpTo(file, std::span(bytes).first(2));
+    std::size_t got = readFully(file, std::span(bytes).first(2));
     if (got == 2) {
         const std::size_t stated = std::size_t(bytes[0] | (bytes[1] << 8));
         if (stated <= kMaxColors)
-            got += readUpTo(file, std::span(bytes).subspan(2, 2 * stated));
+            got += readFully(file, std::span(bytes).subspan(2, 2 * stated));
     }
     const HeaderStatus status = parseHeader(std::span(bytes).first(got), list);
     if (status == HeaderStatus::Ok)

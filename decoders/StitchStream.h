@@ -17,19 +17,6 @@ namespace orlika {
 class Catalog;
 class Canvas;
 
-/// Reads until the buffer is full or the file delivers nothing more; returns the count.
-inline std::size_t readUpTo(DesignFile& file, std::span<std::uint8_t> buffer)
-{
-    std::size_t total = 0;
-    while (total < buffer.size()) {
-        const std::size_t got = file.read(buffer.subspan(total));
-        if (got == 0)
-            break;
-        total += got;
-    }
-    return total;
-}
-
 /// Streams whole records of RecordSize bytes through `buffer`, one block at a time,
 /// until the file ends or `visit(records, firstBlock)` returns false. `records` holds
 /// whole records only; a record split by a short read is joined with the next read,
