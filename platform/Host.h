@@ -22,6 +22,18 @@ struct MessageRequest {
     MessageAnswer defaultAnswer = MessageAnswer::Ok;
 };
 
+// Where the copy/move dialog sends the selected designs.
+struct CopyMoveDestination {
+    std::string folder;   // as chosen; the root folder is "/"
+    bool copy = false;    // copy the files (asking before overwriting) instead of moving
+};
+
+// The file chosen in the file-listing dialog and the filter it was chosen under.
+struct ListingFileChoice {
+    std::string fileName;
+    int filterIndex = 7;  // 1-based, as in the dialog's filter list
+};
+
 // Size of the main window's page area, in pixels.
 struct ScreenGeometry {
     int clientWidth = 0;
@@ -66,6 +78,16 @@ public:
     virtual ScreenGeometry screenGeometry() const = 0;
     /// Shows the message of an error that ended a run.
     virtual void showError(const std::string& message) = 0;
+
+    // The file commands' dialogs. Hosts without them answer "cancelled".
+    /// Shows the copy/move dialog modally; false when it closed without OK.
+    virtual bool askCopyMoveDestination(CopyMoveDestination& /*destination*/) { return false; }
+    /// Shows the file-listing open dialog modally; false when cancelled.
+    virtual bool askListingFile(ListingFileChoice& /*choice*/) { return false; }
+    /// Shows or hides the window that tells a file listing is printing.
+    virtual void showListingWindow(bool /*visible*/) {}
+    /// Sets the wait cursor (true) or restores the normal one (false).
+    virtual void setWaitCursor(bool /*waiting*/) {}
 };
 
 // The printer service: one document of pages drawn on the printer's canvas.
@@ -79,6 +101,9 @@ public:
     virtual int pageHeight() const = 0;
     /// True when the paper is oriented portrait.
     virtual bool portrait() const = 0;
+    /// Horizontal and vertical resolution in dots per inch.
+    virtual int dpiX() const = 0;
+    virtual int dpiY() const = 0;
     /// Starts the document; its first page is ready to draw on.
     virtual void beginDoc() = 0;
     /// Ends the current page and starts the next.

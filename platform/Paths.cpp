@@ -23,6 +23,11 @@ std::size_t afterLastSeparator(const std::string& path)
 
 bool wildcardMatch(std::string_view pattern, std::string_view name)
 {
+    // As Windows reads it, a pattern ending in ".*" leaves the extension optional, so
+    // "*.*" matches every entry, also folders and files without a dot in their name.
+    if (pattern.size() >= 2 && pattern.ends_with(".*") && name.find('.') == std::string_view::npos)
+        pattern.remove_suffix(2);
+
     // Iterative match with one backtrack point: linear in practice, never recursive.
     std::size_t p = 0, n = 0;
     std::size_t starP = std::string_view::npos, starN = 0;

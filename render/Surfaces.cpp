@@ -45,6 +45,16 @@ bool PagedPrinter::portrait() const
     return m_device.pageLayout().orientation() == QPageLayout::Portrait;
 }
 
+int PagedPrinter::dpiX() const
+{
+    return m_device.logicalDpiX();
+}
+
+int PagedPrinter::dpiY() const
+{
+    return m_device.logicalDpiY();
+}
+
 void PagedPrinter::beginDoc()
 {
     m_printing = m_canvas.begin();

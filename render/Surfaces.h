@@ -35,6 +35,8 @@ public:
     int pageWidth() const override;
     int pageHeight() const override;
     bool portrait() const override;
+    int dpiX() const override;
+    int dpiY() const override;
     void beginDoc() override;
     void newPage() override;
     void endDoc() override;

@@ -14,12 +14,15 @@ public:
     int width = 9583;
     int height = 13699;
     bool isPortrait = true;
+    int resolution = 1200;
     bool open = false;
     int pages = 0;
 
     int pageWidth() const override { return width; }
     int pageHeight() const override { return height; }
     bool portrait() const override { return isPortrait; }
+    int dpiX() const override { return resolution; }
+    int dpiY() const override { return resolution; }
     void beginDoc() override
     {
         steps.push_back("BeginDoc");

@@ -28,6 +28,12 @@ public:
     bool selectedLabelVisible = false;
     std::string selectedLabel;
     int waits = 0;
+    // The file commands' dialogs: one scripted answer per showing (none: cancelled).
+    std::deque<CopyMoveDestination> destinations;
+    std::deque<ListingFileChoice> listingFiles;
+    int dialogsShown = 0;
+    bool waitCursor = false;
+    bool listingWindowVisible = false;
 
     void setStatusCaption(const std::string& text) override
     {
@@ -76,6 +82,36 @@ public:
     char decimalSeparator() const override { return '.'; }
     ScreenGeometry screenGeometry() const override { return geometry; }
     void showError(const std::string& message) override { errors.push_back(message); }
+    bool askCopyMoveDestination(CopyMoveDestination& destination) override
+    {
+        ++dialogsShown;
+        log.push_back("AskDestination");
+        if (destinations.empty())
+            return false;
+        destination = destinations.front();
+        destinations.pop_front();
+        return true;
+    }
+    bool askListingFile(ListingFileChoice& choice) override
+    {
+        ++dialogsShown;
+        log.push_back("AskListingFile");
+        if (listingFiles.empty())
+            return false;
+        choice = listingFiles.front();
+        listingFiles.pop_front();
+        return true;
+    }
+    void showListingWindow(bool visible) override
+    {
+        listingWindowVisible = visible;
+        log.push_back(visible ? "ShowListingWindow" : "HideListingWindow");
+    }
+    void setWaitCursor(bool waiting) override
+    {
+        waitCursor = waiting;
+        log.push_back(waiting ? "WaitCursor" : "NormalCursor");
+    }
 
     bool menuEnabled(Menu menu) const { return menus[int(menu)]; }
     bool buttonShown(SpeedButton button) const { return buttons[int(button)]; }

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#include "fileops/FileOps.h"
+
+namespace orlika {
+
+void FileOps::DeleteSelected1Click()
+{
+    if (m_state.SelectedList.empty())
+        return;
+    const MessageAnswer answer =
+        m_host.messageBox(MessageRequest{"Are you SURE you want to DELETE the selected designs?", "ORLIKA DELETE",
+                                         MessageIcon::Question, MessageButtons::YesNoCancel, MessageAnswer::No});
+    if (answer != MessageAnswer::Yes)
+        return;
+    const std::vector<std::string> names = m_state.SelectedList.names();
+    for (const std::string& name : names) {
+        if (!m_files.deleteFile(m_state.FolderPath + name))
+            m_host.messageBox(MessageRequest{
+                "Cannot Delete " + name + ". File may be write protected or in use by another program",
+                "ORLIKA DELETE", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+    }
+    clearSelection();
+}
+
+} // namespace orlika

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+#include "listing/FileListing.h"
+
+#include "platform/Rounding.h"
+
+namespace orlika {
+
+namespace {
+
+constexpr int kFilterPcd = 3;
+constexpr int kFilterBrother = 4;
+constexpr int kFilterAllSupported = 7;
+constexpr int kFilterAllFiles = 8;
+
+} // namespace
+
+ListingGeometry listingGeometry(int dpiX, int dpiY, int pageWidth, int pageHeight, bool portrait, int lineStep)
+{
+    ListingGeometry g;
+    g.columns = portrait ? 3 : 4;
+    g.left = int(dpiX * 0.7);
+    g.top = int(dpiY * 0.7);
+    g.bottom = pageHeight - g.top;
+    g.columnStart = pageWidth / 20;
+    // Column width: the columns after the first start at pageWidth / 20 plus whole
+    // widths, so the width leaves that same twentieth free at the right edge too. The
+    // 0.7-inch margin instead would leave the right edge 2 x 0.7 inch - pageWidth / 20
+    // wide, wasting most of an inch that long names need.
+    g.columnWidth = (pageWidth - 2 * g.columnStart) / g.columns;
+    g.lineStep = lineStep;
+    return g;
+}
+
+std::vector<std::string> listingExtensions(int filterIndex, const std::string& openFileExt,
+                                           const std::array<std::string, 9>& designExtensions)
+{
+    switch (filterIndex) {
+    case kFilterAllSupported:
+        return {designExtensions.begin(), designExtensions.end()};
+    case kFilterPcd:
+        return {".PCS", ".PCQ", ".PCD"};
+    case kFilterBrother:
+        return {".PES", ".PEC"};
+    case kFilterAllFiles:
+        return {".*"};
+    default:
+        return {openFileExt};
+    }
+}
+
+std::string listingTitle(int filterIndex, const std::string& openFileExt)
+{
+    switch (filterIndex) {
+    case kFilterAllFiles:
+        return "Listing of All Files in Folder - ";
+    case kFilterAllSupported:
+        return "Listing of All Supported Embroidery Design Files in Folder - ";
+    case kFilterPcd:
+        return "Listing of All .PCS/.PCQ/.PCD Embroidery Design Files in Folder - ";
+    case kFilterBrother:
+        return "Listing of All .PES/.PEC Embroidery Design Files in Folder - ";
+    default:
+        return "Listing of All " + upperCase(openFileExt) + " Embroidery Design Files in Folder - ";
+    }
+}
+
+void FileListing::mnfileListClick(Printer& printer)
+{
+    auto& s = m_catalog.state();
+    Host& host = m_catalog.host();
+    ListingFileChoice choice;
+    if (host.askListingFile(choice)) {
+        m_catalog.GetFileTypes();
+        s.FileList.clear();
+        s.SelectedList.clear();
+        s.UseSelectedList = false;
+        host.enableMenu(Menu::Selected, false);
+        host.showSelectedLabel(false, {});
+        s.OpenFileName = choice.fileName;
+        s.FromBeginning = true;
+        s.UseDialogList = false;
+        s.FolderPath = folderPart(s.OpenFileName);
+        s.OpenFileExt = extensionPart(s.OpenFileName);
+
+        for (const std::string& extension : listingExtensions(choice.filterIndex, s.OpenFileExt, s.DesignExtensions))
+            for (const std::string& name : m_fileSystem.findEntries(s.FolderPath + "*" + extension))
+                s.FileList.add(name);
+
+        if (s.FileList.empty())
+            host.setStatusCaption(" No Files Found");
+        else
+            print(printer, choice.filterIndex);
+    }
+    s.FileList.clear();
+    host.setWaitCursor(false);
+    host.processMessages();
+}
+
+void FileListing::print(Printer& printer, int filterIndex)
+{
+    auto& s = m_catalog.state();
+    Host& host = m_catalog.host();
+    host.showListingWindow(true);
+    host.setWaitCursor(true);
+    host.processMessages();
+
+    const int pageWidth = printer.pageWidth();
+    Canvas& canvas = printer.canvas();
+    canvas.setPenColor(Black);
+    canvas.setPenWidth(1);
+    canvas.setBrush(BrushStyle::Clear, White);
+    canvas.setFont(Font{"Arial", 10, false});
+    canvas.setFontColor(Black);
+    s.LineHeight = roundPixel(canvas.textHeight("H") * 1.25);
+
+    printer.beginDoc();
+    // A document that could not begin (no PDF file named) prints nothing.
+    if (printer.printing()) {
+        const ListingGeometry g = listingGeometry(printer.dpiX(), printer.dpiY(), pageWidth, printer.pageHeight(),
+                                                  printer.portrait(), s.LineHeight);
+        const std::string date = host.dateTimeText();
+        const std::string heading = listingTitle(filterIndex, s.OpenFileExt) + s.FolderPath;
+        const int headerX = pageWidth / 2 - canvas.textWidth(heading) / 2;
+        const int headerY = g.top - 2 * s.LineHeight;
+        canvas.textOut(headerX, headerY, heading);
+
+        int x = g.left;
+        int y = g.top;
+        int pageNo = 1;
+        int column = 1;
+        int columnStart = g.columnStart;
+        for (const std::string& name : s.FileList.names()) {
+            canvas.textOut(x, y, name);
+            y += s.LineHeight;
+            if (y <= g.bottom)
+                continue;
+            if (column < g.columns) {
+                columnStart += g.columnWidth;
+                ++column;
+                x = columnStart;
+                y = g.top;
+            } else {
+                writeFooter(canvas, pageNo, pageWidth, g, date);
+                printer.newPage();
+                ++pageNo;
+                canvas.textOut(headerX, headerY, heading);
+                canvas.textOut(pageWidth - g.left - canvas.textWidth(date), headerY - s.LineHeight, date);
+                column = 1;
+                x = g.left;
+                y = g.top;
+                columnStart = g.columnStart;
+            }
+        }
+        writeFooter(canvas, pageNo, pageWidth, g, date);
+        printer.endDoc();
+    }
+    host.showListingWindow(false);
+}
+
+void FileListing::writeFooter(Canvas& canvas, int pageNo, int pageWidth, const ListingGeometry& g,
+                              const std::string& date)
+{
+    const int footerY = g.bottom + int(g.lineStep * 1.5);
+    const std::string text = "Page " + std::to_string(pageNo);
+    canvas.textOut(pageWidth / 2 - canvas.textWidth(text) / 2, footerY, text);
+    canvas.textOut(pageWidth - g.left - canvas.textWidth(date), footerY, date);
+}
+
+} // namespace orlika

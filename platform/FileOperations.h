@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <sys/types.h>
+
+namespace orlika {
+
+// Results of copyFile: zero on success, else one of the negative codes the copy
+// command has a message for.
+enum CopyCode : int {
+    kCopyDone = 0,
+    kCopyBadSource = -1,        // the source cannot be opened or read as a file
+    kCopyBadDestination = -2,   // the destination cannot be created or put in place
+    kCopyNoSpace = -4,          // the destination's file system is full
+    kCopyFailed = -100,         // anything else
+};
+
+// The file operations of the copy, move and delete commands. Paths use '/'.
+class FileOperations {
+public:
+    virtual ~FileOperations() = default;
+
+    /// True when an entry of any kind exists at the path.
+    virtual bool exists(const std::string& path) = 0;
+    /// True when both paths name one and the same existing file.
+    virtual bool sameFile(const std::string& a, const std::string& b) = 0;
+    /// Copies source to destination, replacing an existing destination only once the
+    /// whole copy is written and flushed; on failure the destination is untouched.
+    /// Returns kCopyDone or a negative CopyCode.
+    virtual int copyFile(const std::string& source, const std::string& destination) = 0;
+    /// Moves a file, never replacing an existing destination, also between file systems;
+    /// false when it did not move (then both paths are as they were).
+    virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
+    /// Deletes a file; false when it is missing, a folder, or write-protected.
+    virtual bool deleteFile(const std::string& path) = 0;
+};
+
+// The real operations through POSIX calls. The system calls that can fail halfway are
+// virtual so tests can make them fail on a real folder.
+class PosixFileOperations : public FileOperations {
+public:
+    bool exists(const std::string& path) override;
+    bool sameFile(const std::string& a, const std::string& b) override;
+    int copyFile(const std::string& source, const std::string& destination) override;
+    bool moveFile(const std::string& source, const std::string& destination) override;
+    bool deleteFile(const std::string& path) override;
+
+protected:
+    /// write(2): bytes written, or -1 with errno set.
+    virtual ssize_t writeSome(int fd, const void* data, std::size_t size);
+    /// Renames without replacing an existing target: 0, or -1 with errno set.
+    virtual int renameNoReplace(const std::string& from, const std::string& to);
+    /// unlink(2): 0, or -1 with errno set.
+    virtual int removeFile(const std::string& path);
+
+private:
+    /// Copies source into a new temporary file in the destination's folder; returns
+    /// kCopyDone with its path in temporary, or a negative code with nothing left behind.
+    int copyToTemporary(const std::string& source, const std::string& destination, std::string& temporary);
+};
+
+/// The path of a name in a destination folder, with exactly one separator between them
+/// (the root folder "/" gives "/name").
+std::string destinationPath(const std::string& folder, const std::string& name);
+
+} // namespace orlika

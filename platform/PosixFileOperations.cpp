@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: MIT
+#include "platform/FileOperations.h"
+
+#include "platform/FileSystem.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orlika {
+
+namespace {
+
+constexpr std::size_t kCopyBlock = 64 * 1024;
+
+bool isNoSpace(int error)
+{
+    return error == ENOSPC || error == EDQUOT;
+}
+
+int writeErrorCode(int error)
+{
+    return isNoSpace(error) ? kCopyNoSpace : kCopyFailed;
+}
+
+// Renames without ever replacing `to`. renameat2 does it in one step; where the file
+// system lacks it, a hard link (which fails on an existing name) and an unlink do.
+int renameWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return -1;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) == 0)
+            return 0;
+        const int error = errno;
+        ::unlink(to.c_str());
+        errno = error;
+        return -1;
+    }
+    if (errno == EEXIST || errno == EXDEV || errno == ENOENT)
+        return -1;
+    // No hard links either (FAT and the like): a checked rename is the best left.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from.c_str(), to.c_str());
+}
+
+// Makes a finished rename in a folder durable; a failure here loses nothing written.
+void syncFolder(const std::string& path)
+{
+    const std::string folder = folderPart(path);
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+std::string destinationPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+ssize_t PosixFileOperations::writeSome(int fd, const void* data, std::size_t size)
+{
+    return ::write(fd, data, size);
+}
+
+int PosixFileOperations::renameNoReplace(const std::string& from, const std::string& to)
+{
+    return renameWithoutReplacing(from, to);
+}
+
+int PosixFileOperations::removeFile(const std::string& path)
+{
+    return ::unlink(path.c_str());
+}
+
+bool PosixFileOperations::exists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool PosixFileOperations::sameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {}, second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+int PosixFileOperations::copyToTemporary(const std::string& source, const std::string& destination,
+                                         std::string& temporary)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return kCopyBadSource;
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(in);
+        return kCopyBadSource;
+    }
+
+    // The temporary file lives beside the destination, so the final rename stays on one
+    // file system and either shows the whole copy or nothing.
+    std::string folder = folderPart(destination);
+    std::string name = (folder.empty() ? std::string("./") : folder) + ".orlika-copy-XXXXXX";
+    const int out = ::mkostemp(name.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return isNoSpace(error) ? kCopyNoSpace : kCopyBadDestination;
+    }
+
+    int code = kCopyDone;
+    std::array<std::uint8_t, kCopyBlock> buffer;
+    while (code == kCopyDone) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            code = kCopyFailed;
+            break;
+        }
+        if (got == 0)
+            break;
+        std::size_t done = 0;
+        while (done < std::size_t(got)) {
+            const ssize_t put = writeSome(out, buffer.data() + done, std::size_t(got) - done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0) {
+                code = put < 0 ? writeErrorCode(errno) : kCopyFailed;
+                break;
+            }
+            done += std::size_t(put);
+        }
+    }
+    if (code == kCopyDone) {
+        // The copy keeps the source's permissions and modification time.
+        ::fchmod(out, info.st_mode & 0777);
+        const timespec times[2] = {info.st_atim, info.st_mtim};
+        ::futimens(out, times);
+        if (::fsync(out) != 0)
+            code = writeErrorCode(errno);
+    }
+    if (::close(out) != 0 && code == kCopyDone)
+        code = writeErrorCode(errno);
+    ::close(in);
+    if (code != kCopyDone) {
+        ::unlink(name.c_str());
+        return code;
+    }
+    temporary = std::move(name);
+    return kCopyDone;
+}
+
+int PosixFileOperations::copyFile(const std::string& source, const std::string& destination)
+{
+    // Copying a file onto itself would empty it before reading it.
+    if (sameFile(source, destination))
+        return kCopyBadDestination;
+    std::string temporary;
+    const int code = copyToTemporary(source, destination, temporary);
+    if (code != kCopyDone)
+        return code;
+    if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return isNoSpace(error) ? kCopyNoSpace : kCopyBadDestination;
+    }
+    syncFolder(destination);
+    return kCopyDone;
+}
+
+bool PosixFileOperations::moveFile(const std::string& source, const std::string& destination)
+{
+    if (renameNoReplace(source, destination) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+
+    // Another file system: copy beside the destination, put it in place without
+    // replacing anything, and only then remove the source.
+    std::string temporary;
+    if (copyToTemporary(source, destination, temporary) != kCopyDone)
+        return false;
+    if (renameWithoutReplacing(temporary, destination) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(destination);
+    if (removeFile(source) != 0) {
+        // The source stays, so the copy just made goes again: one file, where it was.
+        ::unlink(destination.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool PosixFileOperations::deleteFile(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    // A design without any write permission is write-protected: it stays, as the user
+    // would expect from a read-only file, whoever runs the program.
+    if (S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
+        return false;
+    return removeFile(path) == 0;
+}
+
+} // namespace orlika

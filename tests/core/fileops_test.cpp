@@ -1,0 +1,489 @@
+// SPDX-License-Identifier: MIT
+// Copy, move and delete of the selected designs, on real temporary folders.
+#include "fileops/FileOps.h"
+#include "tests/support/ScriptedHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
+
+namespace orlika::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The real operations, with the system calls that tests make fail.
+class FaultyFileOperations : public PosixFileOperations {
+public:
+    long writeBudget = -1;        // bytes written before every write fails; -1: no limit
+    int writeError = EIO;
+    bool crossDevice = false;     // the first rename of each move reports another file system
+    std::set<std::string> undeletable;
+    int removeError = EBUSY;
+
+protected:
+    ssize_t writeSome(int fd, const void* data, std::size_t size) override
+    {
+        if (writeBudget >= 0) {
+            if (writeBudget == 0) {
+                errno = writeError;
+                return -1;
+            }
+            size = std::min<std::size_t>(size, std::size_t(writeBudget));
+            writeBudget -= long(size);
+        }
+        return PosixFileOperations::writeSome(fd, data, size);
+    }
+    int renameNoReplace(const std::string& from, const std::string& to) override
+    {
+        if (crossDevice) {
+            errno = EXDEV;
+            return -1;
+        }
+        return PosixFileOperations::renameNoReplace(from, to);
+    }
+    int removeFile(const std::string& path) override
+    {
+        if (undeletable.count(path)) {
+            errno = removeError;
+            return -1;
+        }
+        return PosixFileOperations::removeFile(path);
+    }
+};
+
+// Records the paths it is asked for and succeeds without touching the disk.
+class RecordingFileOperations : public FileOperations {
+public:
+    std::vector<std::string> calls;
+    bool exists(const std::string&) override { return false; }
+    bool sameFile(const std::string&, const std::string&) override { return false; }
+    int copyFile(const std::string& s, const std::string& d) override
+    {
+        calls.push_back("copy " + s + " " + d);
+        return kCopyDone;
+    }
+    bool moveFile(const std::string& s, const std::string& d) override
+    {
+        calls.push_back("move " + s + " " + d);
+        return true;
+    }
+    bool deleteFile(const std::string& p) override
+    {
+        calls.push_back("delete " + p);
+        return true;
+    }
+};
+
+// A host whose message boxes are answered with their default button, as Enter does.
+class EnterHost : public ScriptedHost {
+public:
+    MessageAnswer messageBox(const MessageRequest& request) override
+    {
+        messages.push_back(request);
+        return request.defaultAnswer;
+    }
+};
+
+const std::string kCannotMove =
+    ". File may be write protected,in use by another program or, already exists in destination directory.";
+
+class FileOpsTest : public ::testing::Test {
+protected:
+    fs::path root;
+    fs::path designs;
+    fs::path dest;
+    ScriptedHost host;
+    CatalogState state;
+    FaultyFileOperations files;
+    FileOps ops{state, host, files};
+
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "orlika-fileops-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        designs = root / "designs";
+        dest = root / "dest";
+        fs::create_directories(designs);
+        fs::create_directories(dest);
+        state.FolderPath = designs.string() + "/";
+        host.menus[int(Menu::Selected)] = true;
+        host.selectedLabelVisible = true;
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(root, ignored))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(root, ignored);
+    }
+
+    static void write(const fs::path& path, const std::string& content)
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << content;
+    }
+    static std::string read(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    /// Names in a folder, sorted: shows any temporary file left behind.
+    static std::vector<std::string> entries(const fs::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    /// Writes designs named in the catalog folder (content "<name> data") and selects them.
+    void selectDesigns(const std::vector<std::string>& names)
+    {
+        for (const auto& name : names) {
+            write(designs / name, name + " data");
+            state.SelectedList.add(name);
+        }
+    }
+    void chooseDestination(const fs::path& folder, bool copy)
+    {
+        host.destinations.push_back(CopyMoveDestination{folder.string(), copy});
+    }
+    void expectSelectionCleared()
+    {
+        EXPECT_TRUE(state.SelectedList.empty());
+        EXPECT_FALSE(host.menuEnabled(Menu::Selected));
+        EXPECT_FALSE(host.selectedLabelVisible);
+        EXPECT_EQ(host.selectedLabel, "Selected: 0");
+    }
+    void expectSelectionKept(std::size_t count)
+    {
+        EXPECT_EQ(state.SelectedList.names().size(), count);
+        EXPECT_TRUE(host.menuEnabled(Menu::Selected));
+        EXPECT_TRUE(host.selectedLabelVisible);
+    }
+};
+
+TEST_F(FileOpsTest, EmptySelectionAsksNothingAndCancelChangesNothing)
+{
+    ops.MoveAllSelectedFiles1Click();
+    ops.DeleteSelected1Click();
+    EXPECT_EQ(host.dialogsShown, 0);
+    EXPECT_TRUE(host.messages.empty());
+
+    selectDesigns({"a.dst", "b.dst"});
+    ops.MoveAllSelectedFiles1Click();   // no destination scripted: the dialog is cancelled
+    EXPECT_EQ(host.dialogsShown, 1);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
+    EXPECT_TRUE(entries(dest).empty());
+    EXPECT_FALSE(host.waitCursor);
+    expectSelectionKept(2);
+}
+
+TEST_F(FileOpsTest, DestinationPathsHaveExactlyOneSeparator)
+{
+    EXPECT_EQ(destinationPath("/", "a.dst"), "/a.dst");
+    EXPECT_EQ(destinationPath("/mnt/usb", "a.dst"), "/mnt/usb/a.dst");
+    EXPECT_EQ(destinationPath("/mnt/usb/", "a.dst"), "/mnt/usb/a.dst");
+
+    // The command builds the same paths for the root folder, moving and copying.
+    RecordingFileOperations recorder;
+    FileOps recorded{state, host, recorder};
+    state.FolderPath = "/home/me/designs/";
+    state.SelectedList.add("b.pes");
+    state.SelectedList.add("a.dst");
+    host.destinations.push_back({"/", false});
+    recorded.MoveAllSelectedFiles1Click();
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"move /home/me/designs/a.dst /a.dst",
+                                                        "move /home/me/designs/b.pes /b.pes"}));
+    state.SelectedList.add("a.dst");
+    host.destinations.push_back({"/", true});
+    recorded.MoveAllSelectedFiles1Click();
+    EXPECT_EQ(recorder.calls.back(), "copy /home/me/designs/a.dst /a.dst");
+}
+
+TEST_F(FileOpsTest, MovingOntoAnExistingNameFailsAndKeepsBothFiles)
+{
+    selectDesigns({"b.dst"});
+    write(dest / "b.dst", "older b");
+    chooseDestination(dest, false);
+    ops.MoveAllSelectedFiles1Click();
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Cannot move b.dst" + kCannotMove);
+    EXPECT_EQ(host.messages[0].caption, "ORLIKA Copy/Move");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
+    EXPECT_EQ(read(dest / "b.dst"), "older b");
+    expectSelectionKept(1);
+    EXPECT_FALSE(host.waitCursor);
+
+    // Moving into the catalog folder itself is the same: the name exists there.
+    host.messages.clear();
+    chooseDestination(designs, false);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
+}
+
+TEST_F(FileOpsTest, ThreeFileMoveWhoseSecondFailsGoesOnAndClearsTheSelection)
+{
+    selectDesigns({"a.dst", "b.dst", "c.dst"});
+    write(dest / "b.dst", "older b");
+    chooseDestination(dest, false);
+    ops.MoveAllSelectedFiles1Click();
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Cannot move b.dst" + kCannotMove);
+    EXPECT_EQ(entries(designs), std::vector<std::string>{"b.dst"});
+    EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst", "c.dst"}));
+    EXPECT_EQ(read(dest / "a.dst"), "a.dst data");
+    EXPECT_EQ(read(dest / "b.dst"), "older b");
+    EXPECT_EQ(read(dest / "c.dst"), "c.dst data");
+    expectSelectionCleared();
+}
+
+TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenRemovesAndNeverReplaces)
+{
+    files.crossDevice = true;
+    selectDesigns({"a.dst", "b.dst"});
+    write(dest / "b.dst", "older b");
+    chooseDestination(dest, false);
+    ops.MoveAllSelectedFiles1Click();
+
+    EXPECT_EQ(read(dest / "a.dst"), "a.dst data");
+    EXPECT_EQ(read(dest / "b.dst"), "older b");
+    EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
+    EXPECT_EQ(entries(designs), std::vector<std::string>{"b.dst"});
+    EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst"}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Cannot move b.dst" + kCannotMove);
+    expectSelectionKept(2);   // the last move failed
+
+    // A source that cannot be removed after the copy: the copy goes again.
+    write(designs / "c.dst", "c data");
+    files.undeletable.insert((designs / "c.dst").string());
+    EXPECT_FALSE(files.moveFile((designs / "c.dst").string(), (dest / "c.dst").string()));
+    EXPECT_EQ(read(designs / "c.dst"), "c data");
+    EXPECT_FALSE(fs::exists(dest / "c.dst"));
+
+    // A write error halfway leaves nothing in the destination and the source in place.
+    files.writeBudget = 3;
+    EXPECT_FALSE(files.moveFile((designs / "b.dst").string(), (dest / "new.dst").string()));
+    EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst"}));
+    EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
+}
+
+TEST_F(FileOpsTest, CopyOntoAnExistingFileAsksAndFollowsYesNoAndCancel)
+{
+    selectDesigns({"a.dst", "b.dst"});
+    write(dest / "a.dst", "older a");
+    const std::string question = (dest / "a.dst").string() + " already exists in destination directory.  Overwrite ?";
+
+    // No: a.dst stays, the run goes on with b.dst, and the last copy succeeded.
+    host.answers = {MessageAnswer::No};
+    chooseDestination(dest, true);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, question);
+    EXPECT_EQ(host.messages[0].caption, "Confirm");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(host.messages[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(read(dest / "a.dst"), "older a");
+    EXPECT_EQ(read(dest / "b.dst"), "b.dst data");
+    EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
+    expectSelectionCleared();
+
+    // Cancel: a.dst stays, the run stops before b.dst, the selection stays.
+    fs::remove(dest / "b.dst");
+    state.SelectedList.add("a.dst");
+    state.SelectedList.add("b.dst");
+    host.showSelectedLabel(true, "Selected: 2");
+    host.enableMenu(Menu::Selected, true);
+    host.messages.clear();
+    host.answers = {MessageAnswer::Cancel};
+    chooseDestination(dest, true);
+    ops.MoveAllSelectedFiles1Click();
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(read(dest / "a.dst"), "older a");
+    EXPECT_FALSE(fs::exists(dest / "b.dst"));
+    expectSelectionKept(2);
+
+    // Yes: replaced by the design, the sources untouched.
+    host.messages.clear();
+    host.answers = {MessageAnswer::Yes};
+    chooseDestination(dest, true);
+    ops.MoveAllSelectedFiles1Click();
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(read(dest / "a.dst"), "a.dst data");
+    EXPECT_EQ(read(dest / "b.dst"), "b.dst data");
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
+    EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst"}));
+    expectSelectionCleared();
+}
+
+TEST_F(FileOpsTest, ThreeFileCopyWhoseSecondFailsStopsAndKeepsTheSelection)
+{
+    selectDesigns({"a.dst", "b.dst", "c.dst"});
+    fs::remove(designs / "b.dst");   // gone since it was selected
+    chooseDestination(dest, true);
+    ops.MoveAllSelectedFiles1Click();
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Invalid Source file handle");
+    EXPECT_EQ(host.messages[0].caption, "Error");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(entries(dest), std::vector<std::string>{"a.dst"});
+    expectSelectionKept(3);
+    EXPECT_FALSE(host.waitCursor);
+}
+
+TEST_F(FileOpsTest, CopyOntoItselfIsRefusedAndLeavesTheFileWhole)
+{
+    selectDesigns({"a.dst"});
+    chooseDestination(designs, true);
+    host.answers = {MessageAnswer::Yes};   // were an overwrite question asked, Yes would be the danger
+    ops.MoveAllSelectedFiles1Click();
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption, "Error");
+    EXPECT_NE(host.messages[0].text.find("cannot be copied onto itself"), std::string::npos);
+    EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
+    EXPECT_EQ(entries(designs), std::vector<std::string>{"a.dst"});
+    expectSelectionKept(1);
+
+    // The platform refuses it too, also through another spelling of the path.
+    const std::string a = (designs / "a.dst").string();
+    EXPECT_EQ(files.copyFile(a, (designs / "." / "a.dst").string()), kCopyBadDestination);
+    EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
+}
+
+TEST_F(FileOpsTest, InterruptedCopyLeavesTheExistingTargetIntactAndNoTemporaryFile)
+{
+    // Several blocks of varied bytes, so a half-written copy would differ.
+    std::string big(300000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = char((i * 131) % 251);
+    write(designs / "big.pes", big);
+    write(dest / "big.pes", "the older big.pes");
+    state.SelectedList.add("big.pes");
+
+    struct Case {
+        int error;
+        const char* message;
+    };
+    for (const Case& c : {Case{EIO, "Unknown error"}, Case{ENOSPC, "There is insufficient space for the output file"},
+                          Case{EDQUOT, "There is insufficient space for the output file"}}) {
+        SCOPED_TRACE(c.message);
+        host.messages.clear();
+        files.writeBudget = 100000;
+        files.writeError = c.error;
+        host.answers = {MessageAnswer::Yes};
+        chooseDestination(dest, true);
+        ops.MoveAllSelectedFiles1Click();
+        ASSERT_EQ(host.messages.size(), 2u);
+        EXPECT_EQ(host.messages[1].text, c.message);
+        EXPECT_EQ(read(dest / "big.pes"), "the older big.pes");
+        EXPECT_EQ(entries(dest), std::vector<std::string>{"big.pes"});
+        expectSelectionKept(1);
+    }
+
+    // Without the fault the same copy is whole and keeps the source's time.
+    files.writeBudget = -1;
+    host.answers = {MessageAnswer::Yes};
+    chooseDestination(dest, true);
+    ops.MoveAllSelectedFiles1Click();
+    EXPECT_EQ(read(dest / "big.pes"), big);
+    EXPECT_EQ(fs::last_write_time(dest / "big.pes"), fs::last_write_time(designs / "big.pes"));
+    EXPECT_EQ(entries(dest), std::vector<std::string>{"big.pes"});
+}
+
+TEST_F(FileOpsTest, CopyFailuresMapOntoTheirCodesAndMessages)
+{
+    write(designs / "a.dst", "a");
+    const std::string a = (designs / "a.dst").string();
+    EXPECT_EQ(files.copyFile((designs / "missing.dst").string(), (dest / "x.dst").string()), kCopyBadSource);
+    EXPECT_EQ(files.copyFile(designs.string(), (dest / "x.dst").string()), kCopyBadSource);
+    EXPECT_EQ(files.copyFile(a, (root / "no such folder" / "a.dst").string()), kCopyBadDestination);
+    fs::create_directory(dest / "a folder.dst");
+    EXPECT_EQ(files.copyFile(a, (dest / "a folder.dst").string()), kCopyBadDestination);
+    EXPECT_TRUE(fs::is_directory(dest / "a folder.dst"));
+    EXPECT_EQ(entries(dest), std::vector<std::string>{"a folder.dst"});
+
+    EXPECT_EQ(FileOps::copyErrorText(-1), "Invalid Source file handle");
+    EXPECT_EQ(FileOps::copyErrorText(-2), "Invalid Destination file handle");
+    EXPECT_EQ(FileOps::copyErrorText(-3), "Source file format is not valid");
+    EXPECT_EQ(FileOps::copyErrorText(-4), "There is insufficient space for the output file");
+    EXPECT_EQ(FileOps::copyErrorText(-5), "Insufficient memory for the required buffers");
+    EXPECT_EQ(FileOps::copyErrorText(-6), "Internal data structure handle invalid");
+    EXPECT_EQ(FileOps::copyErrorText(-7), "Input parameter is out of range");
+    EXPECT_EQ(FileOps::copyErrorText(-8),
+              "The Source file was compressed with an unrecognized compression algorithm");
+    EXPECT_EQ(FileOps::copyErrorText(-9), "Unknown error");
+    EXPECT_EQ(FileOps::copyErrorText(kCopyFailed), "Unknown error");
+}
+
+TEST_F(FileOpsTest, DeleteAnsweredNoCancelOrEnterTouchesNothing)
+{
+    selectDesigns({"a.dst", "b.dst"});
+    host.answers = {MessageAnswer::No, MessageAnswer::Cancel};
+    ops.DeleteSelected1Click();
+    ops.DeleteSelected1Click();
+    ASSERT_EQ(host.messages.size(), 2u);
+    const MessageRequest& question = host.messages[0];
+    EXPECT_EQ(question.text, "Are you SURE you want to DELETE the selected designs?");
+    EXPECT_EQ(question.caption, "ORLIKA DELETE");
+    EXPECT_EQ(question.icon, MessageIcon::Question);
+    EXPECT_EQ(question.buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
+    expectSelectionKept(2);
+
+    EnterHost enter;
+    FileOps byEnter{state, enter, files};
+    byEnter.DeleteSelected1Click();
+    ASSERT_EQ(enter.messages.size(), 1u);
+    EXPECT_EQ(enter.messages[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
+    EXPECT_EQ(state.SelectedList.count(), 2);
+}
+
+TEST_F(FileOpsTest, DeleteYesReportsEachFailureGoesOnAndClearsTheSelection)
+{
+    selectDesigns({"a.dst", "b.dst", "c.dst", "d.dst"});
+    fs::permissions(designs / "a.dst", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::remove(designs / "c.dst");                            // vanished since selected
+    files.undeletable.insert((designs / "d.dst").string());   // in use: the system refuses
+    host.answers = {MessageAnswer::Yes};
+    ops.DeleteSelected1Click();
+
+    ASSERT_EQ(host.messages.size(), 4u);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(host.messages[std::size_t(i)].caption, "ORLIKA DELETE");
+        EXPECT_EQ(host.messages[std::size_t(i)].icon, MessageIcon::Warning);
+        EXPECT_EQ(host.messages[std::size_t(i)].buttons, MessageButtons::Ok);
+    }
+    const std::string tail = ". File may be write protected or in use by another program";
+    EXPECT_EQ(host.messages[1].text, "Cannot Delete a.dst" + tail);
+    EXPECT_EQ(host.messages[2].text, "Cannot Delete c.dst" + tail);
+    EXPECT_EQ(host.messages[3].text, "Cannot Delete d.dst" + tail);
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "d.dst"}));
+    EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
+    expectSelectionCleared();
+
+    // A folder of the same name is never erased.
+    fs::create_directory(designs / "e.dst");
+    EXPECT_FALSE(files.deleteFile((designs / "e.dst").string()));
+    EXPECT_TRUE(fs::is_directory(designs / "e.dst"));
+}
+
+} // namespace
+} // namespace orlika::test
