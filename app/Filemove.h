@@ -3,13 +3,39 @@
 
 #include <QDialog>
 
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
 namespace orlika {
 
-// Destination of copying or moving the selected designs.
+// Destination of copying or moving the selected designs. Made once, it keeps its
+// folder and its check box from one use to the next.
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
+
+    QLabel* Label1 = nullptr;
+    /// The destination folder: typed, or chosen with the folder button beside it.
+    QLineEdit* DirectoryEdit = nullptr;
+    QToolButton* BrowseButton = nullptr;
+    QCheckBox* CopyBox1 = nullptr;
+    QPushButton* BBOK = nullptr;
+    QPushButton* BBCancel = nullptr;
+
+    /// The folder the designs go to, without a trailing separator except for the root.
+    QString directory() const;
+    void setDirectory(const QString& folder);
+
+public slots:
+    void BBOKClick();
+    void BBCancelClick();
+    void CopyBox1Click();
+    /// Opens a folder chooser on the current folder.
+    void BrowseButtonClick();
 };
 
 } // namespace orlika

@@ -5,10 +5,13 @@
 #include "app/Filemove.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
+#include "fileops/FileOps.h"
+#include "listing/FileListing.h"
 #include "platform/Rounding.h"
 #include "render/QtText.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -82,6 +85,8 @@ public:
     int pageWidth() const override { return m_paged.pageWidth(); }
     int pageHeight() const override { return m_paged.pageHeight(); }
     bool portrait() const override { return m_paged.portrait(); }
+    int dpiX() const override { return m_paged.dpiX(); }
+    int dpiY() const override { return m_paged.dpiY(); }
     void beginDoc() override
     {
         if (m_prepare && !m_prepare())
@@ -189,6 +194,14 @@ TForm1::TForm1(QWidget* parent)
     OpenDialog1->setNameFilters(openFilters());
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
 
+    OpenDialog2 = new QFileDialog(this);
+    OpenDialog2->setObjectName(QStringLiteral("OpenDialog2"));
+    OpenDialog2->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog2->setOption(QFileDialog::HideNameFilterDetails);
+    OpenDialog2->setNameFilters(listingFilters());
+    OpenDialog2->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog2->setFileMode(QFileDialog::AnyFile);
+
     m_catalog.setMainCanvas(&m_page->canvas());
     qApp->installEventFilter(this);
     FormCreate();
@@ -219,6 +232,13 @@ const QStringList& TForm1::openFilters()
         QStringLiteral("Janome (SEW) (*.SEW)"),
         QStringLiteral("All supported formats (*.KSM *.EXP *.PC? *.PES *.PEC *.DST *.SEW)"),
     };
+    return filters;
+}
+
+const QStringList& TForm1::listingFilters()
+{
+    // "All Files" lists every entry; Qt's "*" shows names without a dot in the dialog too.
+    static const QStringList filters = openFilters() + QStringList{QStringLiteral("All Files (*)")};
     return filters;
 }
 
@@ -587,9 +607,46 @@ void TForm1::PrintSelectedFiles1Click()
     viewOnPrinter();
 }
 
+bool TForm1::executeListingDialog(ListingFileChoice& choice)
+{
+    const QStringList& filters = listingFilters();
+    OpenDialog2->selectNameFilter(filters.at(std::clamp(m_listingFilterIndex, 1, int(filters.size())) - 1));
+    if (m_host.execDialog(*OpenDialog2) != QDialog::Accepted)
+        return false;
+    const QStringList chosen = OpenDialog2->selectedFiles();
+    if (chosen.isEmpty())
+        return false;
+    const QString selected = OpenDialog2->selectedNameFilter();
+    for (int i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters.at(i);
+        if (filter == selected || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == selected)
+            m_listingFilterIndex = i + 1;
+    }
+    choice.fileName = chosen.constFirst().toStdString();
+    choice.filterIndex = m_listingFilterIndex;
+    return true;
+}
+
 void TForm1::mnfileListClick()
 {
-    // The printed file listing comes with the file operations.
+    if (m_running)
+        return;
+    m_running = true;
+    QPrinter& qprinter = printer();
+    const bool toPdfFile = QPrinterInfo::availablePrinters().isEmpty();
+    PrintJob job(qprinter, [&] {
+        if (!toPdfFile)
+            return true;
+        const QString name = askPdfFileName();
+        if (name.isEmpty())
+            return false;
+        qprinter.setOutputFormat(QPrinter::PdfFormat);
+        qprinter.setOutputFileName(name);
+        return true;
+    });
+    FileListing(m_catalog, m_fileSystem).mnfileListClick(job);
+    m_lastPagesPrinted = job.pagesPrinted();
+    afterRun();
 }
 
 void TForm1::PrintSetup1Click()
@@ -718,14 +775,27 @@ void TForm1::PrintSelectedFiles2Click()
     s.UseSelectedList = false;
 }
 
+bool TForm1::executeCopyMoveDialog(CopyMoveDestination& destination)
+{
+    if (!m_form2 || m_host.execDialog(*m_form2) != QDialog::Accepted)
+        return false;
+    destination.folder = m_form2->directory().toStdString();
+    destination.copy = m_form2->CopyBox1->isChecked();
+    return true;
+}
+
 void TForm1::MoveAllSelectedFiles1Click()
 {
-    // Copying and moving come with the file operations.
+    if (m_running)
+        return;
+    FileOps(m_catalog.state(), m_host, *m_fileOperations).MoveAllSelectedFiles1Click();
 }
 
 void TForm1::DeleteSelected1Click()
 {
-    // Deleting comes with the file operations.
+    if (m_running)
+        return;
+    FileOps(m_catalog.state(), m_host, *m_fileOperations).DeleteSelected1Click();
 }
 
 void TForm1::About1Click()

@@ -4,6 +4,7 @@
 
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
+#include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
 #include "render/Surfaces.h"
 
@@ -68,6 +69,14 @@ public:
     ImagePage& page() { return *m_page; }
     TTitleDlg* titleDlg() const { return m_titleDlg; }
     TAboutBox* aboutBox() const { return m_aboutBox; }
+    TForm2* form2() const { return m_form2; }
+    TFileListFr* fileListFr() const { return m_fileListFr; }
+    /// Shows Form2 and reads the destination from it; false unless closed with OK.
+    bool executeCopyMoveDialog(CopyMoveDestination& destination);
+    /// Shows OpenDialog2 for one file; false when cancelled.
+    bool executeListingDialog(ListingFileChoice& choice);
+    /// The file operations of the Selected menu (tests may put failing ones in).
+    void setFileOperations(FileOperations* operations) { m_fileOperations = operations ? operations : &m_posixFileOps; }
     /// True while a run of the page engine is active.
     bool running() const { return m_running; }
     /// The printer of catalog runs, made at first use.
@@ -117,9 +126,12 @@ public:
 
     PageSurface* Page = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* OpenDialog2 = nullptr;
 
     /// The seven filters of OpenDialog1 as Qt writes them (text, then patterns).
     static const QStringList& openFilters();
+    /// The eight filters of OpenDialog2: the seven above and "All Files".
+    static const QStringList& listingFilters();
 
 public slots:
     void Open1Click();
@@ -179,6 +191,9 @@ private:
     QString askPdfFileName();
 
     PosixFileSystem m_fileSystem;
+    PosixFileOperations m_posixFileOps;
+    FileOperations* m_fileOperations = &m_posixFileOps;
+    int m_listingFilterIndex = 7;
     QtHost m_host;
     Catalog m_catalog;
     std::unique_ptr<ImagePage> m_page;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/QtHost.h"
 
+#include "app/FormFileList.h"
 #include "app/Orlika.h"
 #include "app/Prttitle.h"
 #include "platform/Rounding.h"
@@ -201,6 +202,39 @@ ScreenGeometry QtHost::screenGeometry() const
 void QtHost::showError(const std::string& message)
 {
     messageBox(MessageRequest{message, "ORLIKA", MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok});
+}
+
+bool QtHost::askCopyMoveDestination(CopyMoveDestination& destination)
+{
+    return m_form.executeCopyMoveDialog(destination);
+}
+
+bool QtHost::askListingFile(ListingFileChoice& choice)
+{
+    return m_form.executeListingDialog(choice);
+}
+
+void QtHost::showListingWindow(bool visible)
+{
+    TFileListFr* window = m_form.fileListFr();
+    if (!window)
+        return;
+    if (visible)
+        window->showCentred();
+    else
+        window->hide();
+}
+
+void QtHost::setWaitCursor(bool waiting)
+{
+    // Override cursors stack: set and restore exactly once each.
+    if (waiting == m_waitCursor)
+        return;
+    m_waitCursor = waiting;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 } // namespace orlika

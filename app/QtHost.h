@@ -42,10 +42,15 @@ public:
     char decimalSeparator() const override;
     ScreenGeometry screenGeometry() const override;
     void showError(const std::string& message) override;
+    bool askCopyMoveDestination(CopyMoveDestination& destination) override;
+    bool askListingFile(ListingFileChoice& choice) override;
+    void showListingWindow(bool visible) override;
+    void setWaitCursor(bool waiting) override;
 
 private:
     TForm1& m_form;
     Color m_statusColor = Black;
+    bool m_waitCursor = false;
 };
 
 } // namespace orlika
