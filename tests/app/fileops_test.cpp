@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+// The Selected menu's copy, move and delete, and Print a File Listing, from the window.
+#include "tests/app/AppFixture.h"
+
+#include "app/Filemove.h"
+#include "app/FormFileList.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace orlika::test {
+namespace {
+
+class FileCommandsTest : public AppTest {
+protected:
+    QString destination() const { return folder() + QStringLiteral("dest"); }
+
+    /// Shows d01..d03 (one page, the run ends without waiting) and selects d01 and d03
+    /// with right clicks.
+    void selectFirstAndThird()
+    {
+        makeDesigns(3);
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dest")));
+        answerOpen({"d01.dst"});
+        form->Open1->trigger();
+        for (const QPoint& at : {QPoint(172, 154), QPoint(744, 154)})
+            rightClick(at.x(), at.y());
+        ASSERT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d01.dst", "d03.dst"}));
+        ASSERT_TRUE(form->Selected1->menuAction()->isEnabled());
+    }
+    /// Plays the user in Form2: the folder typed and the check box set, then OK.
+    void answerForm2(const QString& folder, bool copy, QString* titleSeen = nullptr)
+    {
+        dialogAnswers.push_back([folder, copy, titleSeen](QDialog& dialog) {
+            auto& form2 = dynamic_cast<TForm2&>(dialog);
+            form2.setDirectory(folder);
+            if (form2.CopyBox1->isChecked() != copy)
+                form2.CopyBox1->click();
+            if (titleSeen)
+                *titleSeen = form2.windowTitle();
+            return int(QDialog::Accepted);
+        });
+    }
+    bool exists(const QString& path) const { return QFileInfo::exists(path); }
+};
+
+TEST_F(FileCommandsTest, Form2TitleFollowsTheCheckBoxAndButtonsCloseIt)
+{
+    TForm2& form2 = *forms.Form2;
+    EXPECT_EQ(form2.windowTitle(), QStringLiteral("ORLIKA Move Files"));
+    EXPECT_EQ(form2.Label1->text(), QStringLiteral("Destination:"));
+    EXPECT_EQ(form2.CopyBox1->text(), QStringLiteral("Copy Files"));
+    EXPECT_FALSE(form2.CopyBox1->isChecked());
+    EXPECT_EQ(form2.BBOK->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(form2.BBCancel->text(), QStringLiteral("&Cancel"));
+
+    form2.show();
+    form2.CopyBox1->click();
+    EXPECT_EQ(form2.windowTitle(), QStringLiteral("ORLIKA Copy Files"));
+    form2.CopyBox1->click();
+    EXPECT_EQ(form2.windowTitle(), QStringLiteral("ORLIKA Move Files"));
+
+    form2.BBCancel->click();
+    EXPECT_EQ(form2.result(), int(QDialog::Rejected));
+    form2.show();
+    form2.BBOK->click();
+    EXPECT_EQ(form2.result(), int(QDialog::Accepted));
+
+    // The root folder stays "/", other folders lose a trailing separator.
+    form2.setDirectory(QStringLiteral("/"));
+    EXPECT_EQ(form2.directory(), QStringLiteral("/"));
+    form2.setDirectory(QStringLiteral("/tmp/x/"));
+    EXPECT_EQ(form2.directory(), QStringLiteral("/tmp/x"));
+}
+
+TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
+{
+    selectFirstAndThird();
+    answerForm2(destination(), false);
+    form->MoveAllSelectedFiles1->trigger();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(exists(destination() + QStringLiteral("/d01.dst")));
+    EXPECT_TRUE(exists(destination() + QStringLiteral("/d03.dst")));
+    EXPECT_FALSE(exists(path(QStringLiteral("d01.dst"))));
+    EXPECT_TRUE(exists(path(QStringLiteral("d02.dst"))));
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_FALSE(form->LSelected->isVisible());
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 0"));
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Copy d02 into a folder that already has a d02: the question's default (No) keeps it.
+    QFile::copy(path(QStringLiteral("d02.dst")), destination() + QStringLiteral("/d02.dst"));
+    QFile::resize(destination() + QStringLiteral("/d02.dst"), 10);
+    state().SelectedList.add("d02.dst");
+    form->Selected1->menuAction()->setEnabled(true);
+    QString folderShown;
+    bool copyShown = true;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& form2 = dynamic_cast<TForm2&>(dialog);
+        folderShown = form2.DirectoryEdit->text();
+        copyShown = form2.CopyBox1->isChecked();
+        form2.CopyBox1->click();
+        EXPECT_EQ(form2.windowTitle(), QStringLiteral("ORLIKA Copy Files"));
+        return int(QDialog::Accepted);
+    });
+    form->MoveAllSelectedFiles1->trigger();
+    EXPECT_EQ(folderShown, destination());
+    EXPECT_FALSE(copyShown);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Confirm");
+    EXPECT_EQ(messages[0].text,
+              (destination() + QStringLiteral("/d02.dst")).toStdString() +
+                  " already exists in destination directory.  Overwrite ?");
+    EXPECT_EQ(QFileInfo(destination() + QStringLiteral("/d02.dst")).size(), 10);
+    EXPECT_TRUE(exists(path(QStringLiteral("d02.dst"))));
+    EXPECT_TRUE(forms.Form2->CopyBox1->isChecked());
+
+    // Cancel in Form2 changes nothing.
+    state().SelectedList.add("d02.dst");
+    cancelDialog();
+    form->MoveAllSelectedFiles1->trigger();
+    EXPECT_EQ(state().SelectedList.count(), 1);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
+{
+    selectFirstAndThird();
+    form->DeleteSelected1->trigger();   // the fixture answers with the default button
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Are you SURE you want to DELETE the selected designs?");
+    EXPECT_EQ(messages[0].caption, "ORLIKA DELETE");
+    EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));
+    EXPECT_EQ(state().SelectedList.count(), 2);
+
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return MessageAnswer::Yes;
+    };
+    form->DeleteSelected1->trigger();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(exists(path(QStringLiteral("d01.dst"))));
+    EXPECT_TRUE(exists(path(QStringLiteral("d02.dst"))));
+    EXPECT_FALSE(exists(path(QStringLiteral("d03.dst"))));
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_FALSE(form->LSelected->isVisible());
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+}
+
+TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed; the listing would print on it";
+    makeDesigns(5);
+    writeFile(QStringLiteral("notes.txt"), {'x'});
+    const QString pdf = path(QStringLiteral("listing.pdf"));
+    QString filterShown;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        EXPECT_EQ(files.objectName(), QStringLiteral("OpenDialog2"));
+        EXPECT_EQ(files.nameFilters().size(), 8);
+        filterShown = files.selectedNameFilter();
+        files.selectNameFilter(TForm1::listingFilters().at(4));
+        files.setDirectory(dir.path());
+        files.selectFile(path(QStringLiteral("d01.dst")));
+        return int(QDialog::Accepted);
+    });
+    bool windowShown = false;
+    QString windowTexts;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        TFileListFr* window = form->fileListFr();
+        windowShown = window->isVisible();
+        windowTexts = window->windowTitle() + QLatin1Char('|') + window->Label1->text() + QLatin1Char('|') +
+                      window->Label2->text();
+        dynamic_cast<QFileDialog&>(dialog).selectFile(pdf);
+        return int(QDialog::Accepted);
+    });
+    form->mnfileList->trigger();
+
+    EXPECT_TRUE(filterShown.startsWith(QStringLiteral("All supported formats")));
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(windowTexts, QStringLiteral("ORLIKA File Listing|One moment please...|Printing File lListing."));
+    EXPECT_FALSE(form->fileListFr()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
+    ASSERT_TRUE(exists(pdf));
+    EXPECT_EQ(state().FolderPath, folder().toStdString());
+    EXPECT_TRUE(state().FileList.empty());
+
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QProcess process;
+        process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        process.waitForFinished(30000);
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_TRUE(text.contains(QStringLiteral("Listing of All .DST Embroidery Design Files in Folder - ") + folder()));
+        EXPECT_TRUE(text.contains(QStringLiteral("d05.dst")));
+        EXPECT_FALSE(text.contains(QStringLiteral("notes.txt")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Page 1")));
+    }
+
+    // The dialog opens on the filter it was last closed with.
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        filterShown = dynamic_cast<QFileDialog&>(dialog).selectedNameFilter();
+        return int(QDialog::Rejected);
+    });
+    form->mnfileList->trigger();
+    EXPECT_TRUE(filterShown.startsWith(QStringLiteral("Tajima (DST)")));
+}
+
+} // namespace
+} // namespace orlika::test
