@@ -12,7 +12,34 @@ constexpr int kFilterBrother = 4;
 constexpr int kFilterAllSupported = 7;
 constexpr int kFilterAllFiles = 8;
 
+// Drops the last UTF-8 character of a text.
+void dropLastCharacter(std::string& text)
+{
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
+        text.pop_back();
+    if (!text.empty())
+        text.pop_back();
+}
+
 } // namespace
+
+std::string fitName(Canvas& canvas, const std::string& name, int available)
+{
+    if (canvas.textWidth(name) <= available)
+        return name;
+    // Long names would run into the next column: shorten them visibly, keeping the
+    // extension, which tells the design's kind.
+    std::string extension = extensionPart(name);
+    if (extension.size() > 5)
+        extension.clear();
+    std::string stem = name.substr(0, name.size() - extension.size());
+    const std::string mark = "...";
+    // The mark stands for the extension's dot too: "Long_na...dst".
+    const std::string tail = extension.empty() ? std::string() : extension.substr(1);
+    while (!stem.empty() && canvas.textWidth(stem + mark + tail) > available)
+        dropLastCharacter(stem);
+    return stem + mark + tail;
+}
 
 ListingGeometry listingGeometry(int dpiX, int dpiY, int pageWidth, int pageHeight, bool portrait, int lineStep)
 {
@@ -129,8 +156,10 @@ void FileListing::print(Printer& printer, int filterIndex)
         int pageNo = 1;
         int column = 1;
         int columnStart = g.columnStart;
+        const int gap = canvas.textWidth(" ");
         for (const std::string& name : s.FileList.names()) {
-            canvas.textOut(x, y, name);
+            const int columnEnd = column < g.columns ? columnStart + g.columnWidth - gap : pageWidth;
+            canvas.textOut(x, y, fitName(canvas, name, columnEnd - x));
             y += s.LineHeight;
             if (y <= g.bottom)
                 continue;

@@ -293,6 +293,29 @@ TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
     EXPECT_TRUE(printer.steps.empty());
 }
 
+TEST_F(ListingTest, NamesTooLongForTheirColumnAreShortenedVisiblyBeforeTheirExtension)
+{
+    const std::string longName = "a_very_long_design_name_that_does_not_fit_in_one_column.dst";
+    touch(longName);
+    touch("short.dst");
+    list("short.dst", 5);
+    const auto texts = textsOf(pages().at(0));
+    ASSERT_EQ(texts.size(), 5u);
+    // The first column runs from 70 to the second's start at 280, less a blank: 204 pixels.
+    EXPECT_EQ(texts[1], longName.substr(0, 34 - 6) + "...dst");
+    EXPECT_EQ(texts[2], "short.dst");
+
+    RecordingCanvas canvas;
+    EXPECT_EQ(fitName(canvas, "abc.dst", 42), "abc.dst");
+    EXPECT_EQ(fitName(canvas, "abcdef.dst", 42), "a...dst");
+    EXPECT_EQ(fitName(canvas, "abcdefghij", 42), "abcd...");
+    EXPECT_EQ(fitName(canvas, "abcdefghij.longextension", 60), "abcdefg...");
+    // UTF-8 names are cut between characters, never inside one: 10 bytes fit, and a
+    // byte-wise cut would keep half of the second character.
+    const std::string cut = fitName(canvas, "d\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.dst", 60);
+    EXPECT_EQ(cut, "d\xC3\xA9...dst");
+}
+
 TEST(Wildcard, ATrailingDotStarMakesTheExtensionOptional)
 {
     EXPECT_TRUE(wildcardMatch("*.*", "README"));
