@@ -97,6 +97,8 @@ void FileListing::mnfileListClick(Printer& printer)
     Host& host = m_catalog.host();
     ListingFileChoice choice;
     if (host.askListingFile(choice)) {
+        // As after the open commands; it reads the catalog's own open dialog, so the
+        // format class of the next catalog run stays what that dialog chose.
         m_catalog.GetFileTypes();
         s.FileList.clear();
         s.SelectedList.clear();
