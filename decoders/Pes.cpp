@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace orlika {
@@ -34,27 +35,51 @@ public:
     {
     }
 
-    // The next item; Incomplete once the stream is exhausted or ends inside an item.
-    pes::Item next()
+    // Hands every item to visit(item) until the stream is exhausted, ends inside an
+    // item, or reaches the end movement (which is not handed over).
+    template <typename Visit>
+    void forEach(Visit&& visit)
     {
-        if (m_carried == 0 && m_filled - m_used >= pes::kLongestItem) {
-            const pes::Item item = pes::decodeItem(std::span(m_buffer).subspan(m_used, pes::kLongestItem));
-            m_used += item.size;
-            return item;
+        for (;;) {
+            // Inside a block, with no bytes carried over, items are decoded in place.
+            while (m_carried == 0 && m_filled - m_used >= pes::kLongestItem) {
+                const std::uint8_t x = m_buffer[m_used], y = m_buffer[m_used + 1];
+                // Most items are stitches of two short parts.
+                const pes::Item item = x < 0x80 && y < 0x80
+                    ? pes::Item{pes::ItemKind::Movement, 2, false, pes::shortValue(x), pes::shortValue(y)}
+                    : pes::decodeItem(std::span(m_buffer).subspan(m_used, pes::kLongestItem));
+                m_used += item.size;
+                if (item.kind == pes::ItemKind::End)
+                    return;
+                visit(item);
+            }
+            const pes::Item item = nextAcrossBlocks();
+            if (item.kind == pes::ItemKind::Incomplete || item.kind == pes::ItemKind::End)
+                return;
+            visit(item);
         }
-        return nextAcrossBlocks();
     }
 
 private:
     pes::Item nextAcrossBlocks()
     {
         while (true) {
-            while (m_carried < m_carry.size() && m_used < m_filled)
+            std::size_t fromBlock = 0;  // the last bytes carried, still in the current block
+            while (m_carried < m_carry.size() && m_used < m_filled) {
                 m_carry[m_carried++] = m_buffer[m_used++];
+                ++fromBlock;
+            }
             const pes::Item item = pes::decodeItem(std::span(m_carry).first(m_carried));
             if (item.kind != pes::ItemKind::Incomplete) {
-                m_carried -= item.size;
-                std::memmove(m_carry.data(), m_carry.data() + item.size, m_carried);
+                const std::size_t leftover = m_carried - item.size;
+                if (leftover <= fromBlock) {
+                    // What the item left is still in the block: read on from there directly.
+                    m_used -= leftover;
+                    m_carried = 0;
+                } else {
+                    m_carried = leftover;
+                    std::memmove(m_carry.data(), m_carry.data() + item.size, m_carried);
+                }
                 return item;
             }
             m_filled = std::size_t(m_catalog.GetPesData(m_end, m_position));
@@ -152,23 +177,30 @@ void Catalog::PESFormat(Canvas& canvas)
     const std::int64_t streamStart = section + pes::kStitchOffset;
     const std::int64_t streamEnd = section + blockEnd + pes::kStreamEndBase;
 
-    // Extents pass. The start point itself does not count.
+    // Extents pass. The start point itself does not count. The extremes are kept as
+    // integers and turned into single precision once: the conversion keeps the order, so
+    // the result is the same as comparing the converted positions one by one.
     float xmin = 99999, ymin = 99999, xmax = -99999, ymax = -99999;
     {
         file.seek(streamStart);
         ItemStream stream(*this, streamEnd, streamStart);
         std::int64_t x = 0, y = 0;
-        for (pes::Item item = stream.next(); item.kind != pes::ItemKind::Incomplete && item.kind != pes::ItemKind::End;
-             item = stream.next()) {
+        std::int64_t lowX = INT64_MAX, lowY = INT64_MAX, highX = INT64_MIN, highY = INT64_MIN;
+        stream.forEach([&](const pes::Item& item) {
             if (item.kind != pes::ItemKind::Movement)
-                continue;
+                return;
             x += item.dx;
             y += item.dy;
-            const float fx = float(x), fy = float(y);
-            xmin = std::min(xmin, fx);
-            ymin = std::min(ymin, fy);
-            xmax = std::max(xmax, fx);
-            ymax = std::max(ymax, fy);
+            lowX = std::min(lowX, x);
+            lowY = std::min(lowY, y);
+            highX = std::max(highX, x);
+            highY = std::max(highY, y);
+        });
+        if (lowX <= highX) {
+            xmin = std::min(xmin, float(lowX));
+            ymin = std::min(ymin, float(lowY));
+            xmax = std::max(xmax, float(highX));
+            ymax = std::max(ymax, float(highY));
         }
     }
     // A design without any movement is shown as a point at the start: size 0 x 0.
@@ -200,13 +232,12 @@ void Catalog::PESFormat(Canvas& canvas)
     {
         file.seek(streamStart);
         ItemStream stream(*this, streamEnd, streamStart);
-        for (pes::Item item = stream.next(); item.kind != pes::ItemKind::Incomplete && item.kind != pes::ItemKind::End;
-             item = stream.next()) {
+        stream.forEach([&](const pes::Item& item) {
             if (item.kind == pes::ItemKind::ColorChange) {
                 ++listPosition;
                 if (listPosition < std::int64_t(threadCount))
                     canvas.setPenColor(chart.color(threads[std::size_t(listPosition)]));
-                continue;
+                return;
             }
             px = toSingle(item.dx * double(scale) + px);
             py = toSingle(item.dy * double(scale) + py);
@@ -215,7 +246,7 @@ void Catalog::PESFormat(Canvas& canvas)
             else
                 canvas.lineTo(roundPixel(px), roundPixel(py));
             ++stitchCount;  // 16 bits: wraps to 0 after 65535
-        }
+        });
     }
 
     writeNameLine(canvas, true);
