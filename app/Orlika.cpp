@@ -509,9 +509,15 @@ void TForm1::openFile(const QString& path)
         chosen += QLatin1Char('/');
     s.OpenDialog1.FileName = chosen.toStdString();
     s.OpenDialog1.Files = {s.OpenDialog1.FileName};
+    showChosenFolder(true);
+}
+
+void TForm1::showChosenFolder(bool fromBeginning)
+{
+    auto& s = m_catalog.state();
     openedFolderSteps();
     s.OpenFileName = s.OpenDialog1.FileName;
-    s.FromBeginning = true;
+    s.FromBeginning = fromBeginning;
     s.UseDialogList = false;
     viewOnScreen();
 }
@@ -521,26 +527,14 @@ void TForm1::openFile(const QString& path)
 
 void TForm1::Open1Click()
 {
-    if (!executeOpenDialog(false))
-        return;
-    auto& s = m_catalog.state();
-    openedFolderSteps();
-    s.OpenFileName = s.OpenDialog1.FileName;
-    s.FromBeginning = true;
-    s.UseDialogList = false;
-    viewOnScreen();
+    if (executeOpenDialog(false))
+        showChosenFolder(true);
 }
 
 void TForm1::OpenatFile1Click()
 {
-    if (!executeOpenDialog(false))
-        return;
-    auto& s = m_catalog.state();
-    openedFolderSteps();
-    s.OpenFileName = s.OpenDialog1.FileName;
-    s.FromBeginning = false;
-    s.UseDialogList = false;
-    viewOnScreen();
+    if (executeOpenDialog(false))
+        showChosenFolder(false);
 }
 
 void TForm1::OpenSelectedFiles1Click()

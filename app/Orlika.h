@@ -181,6 +181,8 @@ private:
     bool executeOpenDialog(bool multiSelect);
     /// Steps every "Open" command shares once the dialog is confirmed.
     void openedFolderSteps();
+    // The single-file Open commands after their dialog: the chosen file's folder on screen.
+    void showChosenFolder(bool fromBeginning);
     /// One run of the page engine on the page on display.
     void viewOnScreen();
     /// One run of the page engine on the printer.
