@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+#include "platform/FileSystem.h"
+#include "platform/MemoryFile.h"
+#include "platform/Rounding.h"
+#include "platform/SortedNameList.h"
+#include "tests/support/CatalogFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace orlika::test {
+namespace {
+
+TEST(Wildcards, MatchLikeWindowsWithoutRegardToCase)
+{
+    EXPECT_TRUE(wildcardMatch("*.DST", "a.dst"));
+    EXPECT_TRUE(wildcardMatch("*.dst", "B.DsT"));
+    EXPECT_TRUE(wildcardMatch("*.PC?", "x.pcq"));
+    EXPECT_FALSE(wildcardMatch("*.PC?", "x.pcsx"));
+    EXPECT_FALSE(wildcardMatch("*.DST", "a.dst.bak"));
+    EXPECT_TRUE(wildcardMatch("*.DST", "my.design.dst"));
+    EXPECT_TRUE(wildcardMatch("a*b*c", "aXXbYYc"));
+    EXPECT_FALSE(wildcardMatch("a*b*c", "aXXbYY"));
+    EXPECT_FALSE(wildcardMatch("?.dst", "ab.dst"));
+    // A long name against many stars stays quick (no exponential backtracking).
+    EXPECT_FALSE(wildcardMatch("*a*a*a*a*a*a*a*b", std::string(5000, 'a')));
+}
+
+TEST(Paths, FolderNameAndExtension)
+{
+    EXPECT_EQ(folderPart("/home/u/designs/rose.dst"), "/home/u/designs/");
+    EXPECT_EQ(namePart("/home/u/designs/rose.dst"), "rose.dst");
+    EXPECT_EQ(namePart("a:b.dst"), "a:b.dst");  // ':' is part of a Linux name
+    EXPECT_EQ(extensionPart("/x/rose.Dst"), ".Dst");
+    EXPECT_EQ(extensionPart("/x.folder/rose"), "");
+    EXPECT_EQ(extensionPart("/x/archive.tar.gz"), ".gz");
+    EXPECT_EQ(upperCase("abc.pEs"), "ABC.PES");
+}
+
+TEST(SortedNames, SortWithoutCaseAndKeepOneOfEqualNames)
+{
+    SortedNameList list;
+    EXPECT_TRUE(list.add("b.dst"));
+    EXPECT_TRUE(list.add("A.DST"));
+    EXPECT_TRUE(list.add("c.pes"));
+    EXPECT_FALSE(list.add("B.DST"));  // equal but for case: unchanged
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"A.DST", "b.dst", "c.pes"}));
+    EXPECT_EQ(list.indexOf("C.PES"), 2);
+    EXPECT_EQ(list.indexOf("d.pes"), -1);
+    EXPECT_TRUE(list.remove("a.dst"));
+    EXPECT_FALSE(list.remove("a.dst"));
+    EXPECT_EQ(list.count(), 2);
+
+    // A new collation re-sorts, and drops names that have become equal.
+    list.setComparer([](const std::string& a, const std::string& b) { return b.compare(a); });
+    EXPECT_TRUE(list.add("B.dst"));  // case now counts
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"c.pes", "b.dst", "B.dst"}));
+    list.setComparer(foldedCompare);
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list[1], "c.pes");
+}
+
+TEST(Rounding, HalvesGoToEvenAndHugeValuesAreClamped)
+{
+    EXPECT_EQ(roundPixel(71.5), 72);
+    EXPECT_EQ(roundPixel(72.5), 72);
+    EXPECT_EQ(roundPixel(-2.5), -2);
+    EXPECT_EQ(roundPixel(2.4999), 2);
+    EXPECT_EQ(roundPixel(1e20), 1 << 30);
+    EXPECT_EQ(roundPixel(-1e20), -(1 << 30));
+    EXPECT_EQ(roundPixel(std::nan("")), 0);
+    EXPECT_EQ(roundPixel(INFINITY), 1 << 30);
+}
+
+TEST(MemoryFiles, ShortReadsSeeksAndTheEnd)
+{
+    MemoryFile file(std::vector<std::uint8_t>{1, 2, 3, 4, 5});
+    std::array<std::uint8_t, 3> buffer{};
+    EXPECT_EQ(file.read(buffer), 3u);
+    EXPECT_EQ(file.read(buffer), 2u);
+    EXPECT_EQ(buffer[0], 4);
+    EXPECT_EQ(file.read(buffer), 0u);
+    file.seek(100);
+    EXPECT_EQ(file.read(buffer), 0u);
+    EXPECT_THROW(file.seek(-1), InOutError);
+    file.seek(1);
+    EXPECT_EQ(readFully(file, buffer), 3u);
+    EXPECT_EQ(buffer[2], 4);
+}
+
+TEST(PosixFolders, SearchFindsEveryKindOfEntryInAnyCase)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "orlika-platform-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "OLD.DST");
+    for (const char* name : {"a.dst", "B.DST", ".hidden.dst", "c.pes"})
+        std::ofstream(folder / name) << "x";
+    PosixFileSystem files;
+    auto names = files.findEntries(folder.string() + "/*.DST");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden.dst", "B.DST", "OLD.DST", "a.dst"}));
+    EXPECT_EQ(files.openRead(folder.string() + "/OLD.DST"), nullptr);  // a folder is not a design
+    auto file = files.openRead(folder.string() + "/a.dst");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size(), 1);
+    EXPECT_EQ(files.openRead(folder.string() + "/missing.dst"), nullptr);
+    EXPECT_TRUE(files.findEntries("/no/such/folder/*.dst").empty());
+    std::filesystem::remove_all(folder);
+}
+
+using RemarkNumbers = CatalogFixture;
+
+TEST_F(RemarkNumbers, FixedNotationWithSixSignificantDigits)
+{
+    EXPECT_EQ(catalog.millimetres(1234), "123.4");
+    EXPECT_EQ(catalog.inches(1234), "4.86");
+    EXPECT_EQ(catalog.millimetres(0), "0.0");
+    EXPECT_EQ(catalog.inches(0), "0.00");
+    EXPECT_EQ(catalog.fixed(123456.78, 1), "123457.0");  // six significant digits
+    EXPECT_EQ(catalog.fixed(12345678.0, 1), "1.23457E+07");
+    EXPECT_EQ(catalog.fixed(-0.01, 1), "0.0");
+}
+
+} // namespace
+} // namespace orlika::test
