@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Dst.h"
+#include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/DstWriter.h"
 
@@ -7,8 +8,6 @@
 
 namespace orlika::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A header block whose text is given as-is (terminated by 0x1A and padded with spaces).
 Bytes headerText(const std::string& text)
@@ -18,12 +17,6 @@ Bytes headerText(const std::string& text)
     if (text.size() < 512)
         block[text.size()] = 0x1A;
     return block;
-}
-
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 Bytes record(int dx, int dy, std::uint8_t flags)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Exp.h"
 #include "tests/core/RealSamples.h"
+#include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/ExpWriter.h"
 
@@ -9,44 +10,12 @@
 namespace orlika::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 // Records as they lie in the file: pairs of (dx, dy) signed bytes, or 0x80 and a code.
 Bytes records(std::initializer_list<int> bytes)
 {
     Bytes out;
     for (const int b : bytes)
         out.push_back(std::uint8_t(b));
-    return out;
-}
-
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes repeat(const Bytes& part, int times)
-{
-    Bytes out;
-    for (int i = 0; i < times; ++i)
-        out = out + part;
-    return out;
-}
-
-std::string penLine(Color c)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "PenColor 0x%06X", unsigned(c));
-    return buffer;
-}
-
-std::vector<std::string> strokes(const RecordingCanvas& canvas)
-{
-    std::vector<std::string> out;
-    for (const auto& line : canvas.log)
-        if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0 || line.rfind("PenColor", 0) == 0)
-            out.push_back(line);
     return out;
 }
 
@@ -103,7 +72,7 @@ TEST_F(ExpReader, LeadingJumpsAreZeroedButStillCounted)
     const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 204", "MoveTo 72 204",
                                                "MoveTo 72 204",     "LineTo 192 204", "LineTo 192 84",
                                                "PenColor 0x000000"};
-    EXPECT_EQ(strokes(canvas), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     const std::vector<std::string> texts = {"lead.exp", "Stitches: 6, Size: 1.0 x 1.0 mm", "Size: 0.04 x 0.04 In.",
                                             "Color Changes: 0"};
     EXPECT_EQ(canvas.texts, texts);
@@ -118,7 +87,7 @@ TEST_F(ExpReader, OnlyTheFirstBlockOfEachPassHasALeadIn)
     EXPECT_EQ(s.MaxX, 20.0f);
     EXPECT_EQ(canvas.texts[1], "Stitches: 503, Size: 2.0 x 0.0 mm");
     // s = 286 / 20 x 0.5 = 7.15.
-    const auto drawn = strokes(canvas);
+    const auto drawn = drawingCalls(canvas.log);
     ASSERT_EQ(drawn.size(), 255u);
     EXPECT_EQ(drawn[251], "MoveTo 72 204");
     EXPECT_EQ(drawn[252], "MoveTo 144 204");  // 143.5, half to even
@@ -130,7 +99,7 @@ TEST_F(ExpReader, ColourChangeBeforeTheFirstMovementDrawsFromTheStartInTheNewCol
     decode("first.exp", records({0x80, 0x01, 10, 0}));
     const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 204", penLine(s.ColorTable[2]),
                                                "LineTo 215 204", "PenColor 0x000000"};
-    EXPECT_EQ(strokes(canvas), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
 }
 
@@ -160,7 +129,7 @@ TEST_F(ExpReader, CodesNameEntriesDirectlyOrAdvanceByTheirSignedRemainder)
         penLine(s.ColorTable[4]),  // 0x14 names entry 4
         penLine(s.ColorTable[5]),  // 0x11: position 5
         "PenColor 0x000000"};
-    EXPECT_EQ(strokes(canvas), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 7");
 }
 
@@ -171,7 +140,7 @@ TEST_F(ExpReader, JumpsLiftThePenUntilTheNextRecordOrAColourChange)
     const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 204",  "LineTo 108 204",
                                                "MoveTo 144 204",    "LineTo 179 204", penLine(s.ColorTable[5]),
                                                "LineTo 215 204",    "PenColor 0x000000"};
-    EXPECT_EQ(strokes(canvas), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts[1], "Stitches: 6, Size: 4.0 x 0.0 mm");
 }
 
@@ -201,7 +170,7 @@ TEST_F(ExpReader, StreamsWithoutMovementShowZeroSizesAndDrawNothing)
 
     // A vertical run takes the height's factor: 240 / 10 x 0.5 = 12.
     decode("column.exp", records({0, 10}));
-    EXPECT_EQ(strokes(canvas)[2], "LineTo 72 84");
+    EXPECT_EQ(drawingCalls(canvas.log)[2], "LineTo 72 84");
 }
 
 TEST_F(ExpReader, TwelveCellsGiveFourLinesAndTwentyNone)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Ksm.h"
 #include "tests/core/RealSamples.h"
+#include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/KsmWriter.h"
 
@@ -8,8 +9,6 @@
 
 namespace orlika::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A KSM file: the 512-byte header, the two start records, then the given records.
 Bytes ksmFile(const Bytes& records)
@@ -25,23 +24,6 @@ Bytes ksmFile(const Bytes& records)
 void put(Bytes& records, std::uint8_t yStep, std::uint8_t xStep, std::uint8_t control)
 {
     records.insert(records.end(), {yStep, xStep, control});
-}
-
-std::string penLine(Color c)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "PenColor 0x%06X", unsigned(c));
-    return buffer;
-}
-
-// The drawing calls only, in order.
-std::vector<std::string> strokes(const RecordingCanvas& canvas)
-{
-    std::vector<std::string> out;
-    for (const auto& line : canvas.log)
-        if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0 || line.rfind("PenColor", 0) == 0)
-            out.push_back(line);
-    return out;
 }
 
 TEST(KsmRecords, SignBitsCountOnlyTogetherWithBitSeven)
@@ -102,7 +84,7 @@ TEST_F(KsmReader, WorkedExampleOf1234By567With2000RecordsAndThreeChanges)
     EXPECT_EQ(s.MaxX, 1234.0f);
     EXPECT_EQ(s.MaxY, 567.0f);
     // s = min(286 / 1234, 240 / 567) x 0.6 = 0.13906; the origin lands on the anchor.
-    const auto drawn = strokes(canvas);
+    const auto drawn = drawingCalls(canvas.log);
     ASSERT_GE(drawn.size(), 3u);
     EXPECT_EQ(drawn[0], "MoveTo 72 204");
     EXPECT_EQ(drawn[1], "PenColor 0x000000");
@@ -129,7 +111,7 @@ TEST_F(KsmReader, MoveFlagHoldsUntilTheNextColourChange)
         "MoveTo 72 192",  // MinY = -10 lifts the origin 12 pixels above the anchor
         "PenColor 0x000000", "LineTo 195 192", "MoveTo 207 192", "MoveTo 219 192", "MoveTo 219 204",
         penLine(s.ColorTable[1]), "LineTo 231 204", "LineTo 244 204", "PenColor 0x000000"};
-    EXPECT_EQ(strokes(canvas), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
 }
 
@@ -195,22 +177,8 @@ TEST_F(KsmReader, PartialLastRecordIsIgnoredAndShortReadsKeepRecordsWhole)
     const float minY = s.MinY, maxY = s.MaxY;
 
     // The same file delivered a few bytes per read draws exactly the same.
-    class TrickleFile final : public DesignFile {
-    public:
-        explicit TrickleFile(Bytes bytes) : m_file(std::move(bytes)) {}
-        std::size_t read(std::span<std::uint8_t> buffer) override
-        {
-            return m_file.read(buffer.first(std::min<std::size_t>(buffer.size(), 7)));
-        }
-        void seek(std::int64_t position) override { m_file.seek(position); }
-        std::int64_t position() const override { return m_file.position(); }
-        std::int64_t size() const override { return m_file.size(); }
-
-    private:
-        MemoryFile m_file;
-    };
     canvas.clear();
-    catalog.decodeFile(canvas, "/designs/short.ksm", std::make_unique<TrickleFile>(file));
+    catalog.decodeFile(canvas, "/designs/short.ksm", std::make_unique<ChoppyFile>(file, 7));
     EXPECT_EQ(canvas.log, whole);
     EXPECT_EQ(s.MinY, minY);
     EXPECT_EQ(s.MaxY, maxY);
@@ -270,15 +238,15 @@ TEST_F(KsmReader, FlatAndEmptyDesigns)
     Bytes run;
     put(run, 0, 100, 0x80);
     decode("flat.ksm", ksmFile(run));
-    EXPECT_EQ(strokes(canvas)[2], "LineTo 244 204");
+    EXPECT_EQ(drawingCalls(canvas.log)[2], "LineTo 244 204");
     EXPECT_EQ(canvas.texts[1], "Stitches: 1, Size: 10.0 x 0.0 mm");
 
     // A vertical one takes the height's: 240 / 50 x 0.6 = 2.88.
     Bytes column;
     put(column, 50, 0, 0x80);
     decode("column.ksm", ksmFile(column));
-    EXPECT_EQ(strokes(canvas)[0], "MoveTo 72 204");
-    EXPECT_EQ(strokes(canvas)[2], "LineTo 72 60");
+    EXPECT_EQ(drawingCalls(canvas.log)[0], "MoveTo 72 204");
+    EXPECT_EQ(drawingCalls(canvas.log)[2], "LineTo 72 60");
 
     // A single step down: the origin counts toward the minima only, so the maximum
     // is the point itself and the design has no height either.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Pcd.h"
+#include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/PcdWriter.h"
 
@@ -13,14 +14,6 @@
 
 namespace orlika::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 Bytes text(const std::string& s)
 {
@@ -245,22 +238,6 @@ public:
     }
 };
 
-// A file that hands out at most a few bytes per read.
-class TricklingFile final : public DesignFile {
-public:
-    explicit TricklingFile(Bytes bytes) : m_file(std::move(bytes)) {}
-    std::size_t read(std::span<std::uint8_t> buffer) override
-    {
-        return m_file.read(buffer.first(std::min<std::size_t>(buffer.size(), 7)));
-    }
-    void seek(std::int64_t position) override { m_file.seek(position); }
-    std::int64_t position() const override { return m_file.position(); }
-    std::int64_t size() const override { return m_file.size(); }
-
-private:
-    MemoryFile m_file;
-};
-
 class PcdReader : public ::testing::Test {
 protected:
     PhaseHost host;
@@ -284,7 +261,7 @@ protected:
         host.messages.clear();
         ASSERT_NE(catalog.decodeFile(canvas, "/designs/" + name, std::move(file)), nullptr);
     }
-    std::vector<std::string> drawing() const
+    std::vector<std::string> drawingCalls() const
     {
         std::vector<std::string> out;
         for (const auto& line : canvas.log)
@@ -331,7 +308,7 @@ TEST_F(PcdReader, ColoursComeFromTheTableAndTheNextStitchIsAMove)
                        at(0, 100) + at(0, 50, 9);
     decode("colours.pcs", file);
     // E = 100: sX = 1.43, sY = 1.2.
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"PenColor 0x2778899", "MoveTo 72 204", "LineTo 215 204",
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"PenColor 0x2778899", "MoveTo 72 204", "LineTo 215 204",
                                                    "PenColor 0x445566", "MoveTo 215 84", "LineTo 72 84",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts.back(), "Colors Changes: 2, Size: 0.66 x 0.66 In.");
@@ -380,7 +357,7 @@ TEST_F(PcdReader, TableByteZeroOrOneMeansNoTableAndTheCountAtOffsetFour)
         const Bytes file = header(tableByte, 5, {}, 2) + at(0, 0) + colorChange(3) + at(30, 30) + Bytes{0} +
                            text("No table here");
         decode("plain.pcq", file);
-        EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "PenColor 0x000000", "MoveTo 215 84",
+        EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "PenColor 0x000000", "MoveTo 215 84",
                                                        "PenColor 0x000000"}));
         EXPECT_EQ(canvas.texts.front(), "plain.pcq");
         EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 5.0 x 5.0 mm");
@@ -427,7 +404,7 @@ TEST_F(PcdReader, TypeThreeWithYZeroIsAChangeWhateverItsX)
 {
     const Bytes file = withTable(palette(40), 2) + at(0, 0) + raw(35, 0, 3) + raw(600 * 256, 0, 3) + at(30, 30);
     decode("three.pcs", file);
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(palette(40)[35]),
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(palette(40)[35]),
                                                    "PenColor 0x000000", "MoveTo 215 84", "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[2], "Colors Changes: 2, Size: 0.20 x 0.20 In.");
 }
@@ -443,7 +420,7 @@ TEST_F(PcdReader, TypeThreeWithXFrom17To32SizesAsAStitchButDrawsAsAChange)
     EXPECT_EQ(canvas.texts, (std::vector<std::string>{"limits.pcs", "Stitches: 4, Size: 100.0 x 50.0 mm",
                                                       "Colors Changes: 3, Size: 3.94 x 1.97 In.",
                                                       "Found after four"}));
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(colors[17]),
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(colors[17]),
                                                    "PenColor " + hexColor(colors[16]), "MoveTo 215 204",
                                                    "PenColor " + hexColor(colors[32]), "PenColor 0x000000"}));
 }
@@ -453,7 +430,7 @@ TEST_F(PcdReader, TypeThreeWithX33OrMoreIsAStitchInBothPasses)
     const Bytes file = withTable(palette(40), 2) + at(0, 0) + raw(33, 300 * 256, 3) + Bytes{0} + text("Two stitches");
     decode("stitch3.pcs", file);
     // E = 300 (Y); X = 33/256 units adds nothing visible. sY = 0.4: y = 204 - 120.
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 84", "PenColor 0x000000"}));
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 84", "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts.back(), "Two stitches");
     EXPECT_EQ(canvas.texts[2], "Colors Changes: 0, Size: 0.00 x 1.97 In.");
 }
@@ -464,7 +441,7 @@ TEST_F(PcdReader, TypeFiveAlwaysMovesAndAfterAChangeStartsTheNewColour)
                        colorChange(1) + at(100, 100, 5) + at(0, 100);
     decode("jumps.pcs", file);
     // E = 100: sX = 1.43, sY = 1.2.
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "MoveTo 129 204", "LineTo 215 204",
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "MoveTo 129 204", "LineTo 215 204",
                                                    "PenColor 0x00FF00", "MoveTo 215 84", "LineTo 72 84",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 5, Size: 16.7 x 16.7 mm");
@@ -474,7 +451,7 @@ TEST_F(PcdReader, APointLikeDesignUses1200AndLandsOnTheAnchor)
 {
     const Bytes file = withTable({}, 3) + at(50, 50) + at(50, 50) + at(50, 50, 5);
     decode("point.pcs", file);
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 204", "MoveTo 72 204",
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 204", "MoveTo 72 204",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 3, Size: 0.0 x 0.0 mm");
     // Only an extent of exactly 0 is replaced: a step of 1/256 unit fills the half cell.
@@ -489,7 +466,7 @@ TEST_F(PcdReader, MaximaStartAtZeroSoNegativeDesignsReachToTheOrigin)
     EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 20.0 x 10.0 mm");
     EXPECT_EQ(s.MaxX, 0.0f);
     // E = 120: sX = 1.191667, sY = 1; (-50, -30) lands at (72 + 70 x 1.191667, 204 - 30).
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 155 174", "PenColor 0x000000"}));
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 155 174", "PenColor 0x000000"}));
 }
 
 TEST_F(PcdReader, APartialLastRecordIsIgnored)
@@ -531,7 +508,7 @@ TEST_F(PcdReader, ShortReadsGiveTheSamePicture)
     const Bytes file = withTable(palette(3), stitches) + records + Bytes{0} + text("Same note either way");
     decode("whole.pcs", file);
     const auto expected = canvas.log;
-    decodeFrom("whole.pcs", std::make_unique<TricklingFile>(file));
+    decodeFrom("whole.pcs", std::make_unique<ChoppyFile>(file, 7));
     EXPECT_EQ(canvas.log, expected);
     EXPECT_EQ(canvas.texts.back(), "Same note either way");
 }
@@ -679,7 +656,7 @@ TEST_F(PcdReader, GeneratedFilesRoundTripTheirColoursAndNote)
     options.colors = {0x00000080, 0x00008000};
     options.note = "PICTURE.BMP A generated sample";
     decode("gen.pcs", gen::writePcd(design, options));
-    EXPECT_EQ(drawing(), (std::vector<std::string>{"PenColor 0x000080", "MoveTo 72 204", "LineTo 215 204",
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"PenColor 0x000080", "MoveTo 72 204", "LineTo 215 204",
                                                    "PenColor 0x008000", "MoveTo 215 144", "LineTo 72 144",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts, (std::vector<std::string>{"gen.pcs", "Stitches: 4, Size: 10.0 x 5.0 mm",

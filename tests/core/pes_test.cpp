@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Pes.h"
 #include "decoders/PecThreads.h"
+#include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/PesWriter.h"
 
@@ -13,22 +14,6 @@
 
 namespace orlika::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes repeat(const Bytes& item, std::size_t times)
-{
-    Bytes out;
-    for (std::size_t i = 0; i < times; ++i)
-        out = out + item;
-    return out;
-}
 
 const Bytes kEnd{0xFF, 0x00};
 const Bytes kChange{0xFE, 0xB0, 0x02};
@@ -47,40 +32,6 @@ pes::Item item(const Bytes& bytes)
 {
     return pes::decodeItem(bytes);
 }
-
-std::string penLine(Color color)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "PenColor 0x%06X", unsigned(color));
-    return buffer;
-}
-
-// The drawing calls of a log (moves, lines and pen changes), in order.
-std::vector<std::string> drawing(const std::vector<std::string>& log)
-{
-    std::vector<std::string> out;
-    for (const auto& line : log)
-        if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0 || line.rfind("PenColor", 0) == 0)
-            out.push_back(line);
-    return out;
-}
-
-// A file that delivers at most `chunk` bytes a read, as a slow device may.
-class ChoppyFile final : public DesignFile {
-public:
-    ChoppyFile(Bytes bytes, std::size_t chunk) : m_file(std::move(bytes)), m_chunk(chunk) {}
-    std::size_t read(std::span<std::uint8_t> buffer) override
-    {
-        return m_file.read(buffer.first(std::min(buffer.size(), m_chunk)));
-    }
-    void seek(std::int64_t position) override { m_file.seek(position); }
-    std::int64_t position() const override { return m_file.position(); }
-    std::int64_t size() const override { return m_file.size(); }
-
-private:
-    MemoryFile m_file;
-    std::size_t m_chunk;
-};
 
 // Items
 
@@ -285,7 +236,7 @@ TEST_F(PesReader, PecAndPesFilesDrawTheSameDesignInItsThreadColour)
     decode("square.pec", pecWith({5}, stream));
     const std::vector<std::string> expected = {penLine(chart.color(5)), "MoveTo 72 84", "LineTo 192 84",
                                                "LineTo 192 204", "LineTo 72 204", "PenColor 0x000000"};
-    EXPECT_EQ(drawing(canvas.log), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     const std::vector<std::string> texts = {"square.pec", "Stitches: 3, Size: 1.0 x 1.0 mm",
                                             "Color Changes: 0, Size: 0.04 x 0.04 In.", "1. Red"};
     EXPECT_EQ(canvas.texts, texts);
@@ -295,10 +246,10 @@ TEST_F(PesReader, PecAndPesFilesDrawTheSameDesignInItsThreadColour)
     EXPECT_EQ(host.log, (std::vector<std::string>{"Stat \"Drawing\"", "Stat \"\""}));
     EXPECT_TRUE(host.messages.empty());
 
-    const auto pecLog = drawing(canvas.log);
+    const auto pecLog = drawingCalls(canvas.log);
     for (const std::uint32_t offset : {12u, 22u, 700u, 5000u}) {
         decode("square.pes", pesWith({5}, stream, offset));
-        EXPECT_EQ(drawing(canvas.log), pecLog) << offset;
+        EXPECT_EQ(drawingCalls(canvas.log), pecLog) << offset;
         EXPECT_EQ(canvas.texts[1], texts[1]);
     }
 }
@@ -309,7 +260,7 @@ TEST_F(PesReader, ExtentsLeaveOutTheStartPointAndPlaceTheLowestLeftmostPoint)
     decode("a.pec", pecWith({1}, Bytes{0x0A, 0x0A, 0x0A, 0x0A} + kEnd));
     const std::vector<std::string> expected = {penLine(chart.color(1)), "MoveTo 192 -36", "LineTo 312 84",
                                                "LineTo 432 204", "PenColor 0x000000"};
-    EXPECT_EQ(drawing(canvas.log), expected);
+    EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 1.0 x 1.0 mm");
 }
 
@@ -369,14 +320,14 @@ TEST_F(PesReader, TheNameDecidesWhereTheSectionIs)
     EXPECT_EQ(host.messages.size(), 2u);
     decode("sky.pec", pecWith({5}, stream));
     EXPECT_EQ(host.messages.size(), 2u);
-    const auto pecDrawing = drawing(canvas.log);
+    const auto pecDrawing = drawingCalls(canvas.log);
     const auto pecTexts = remarksAfterName();
 
     catalog.setDesignFile(std::make_unique<MemoryFile>(pecWith({5}, stream)));
     s.DesignPath = "/designs/sky.bin";
     canvas.clear();
     catalog.PESFormat(canvas);
-    EXPECT_EQ(drawing(canvas.log), pecDrawing);
+    EXPECT_EQ(drawingCalls(canvas.log), pecDrawing);
     EXPECT_EQ(remarksAfterName(), pecTexts);
 }
 
@@ -434,7 +385,7 @@ TEST_F(PesReader, DesignsWithoutMovementOrWithoutWidthOrHeight)
 {
     // No movement: size 0 x 0, a move to the start point on the middle line, no line.
     decode("empty.pec", pecWith({5}, kChange + kEnd));
-    EXPECT_EQ(drawing(canvas.log),
+    EXPECT_EQ(drawingCalls(canvas.log),
               (std::vector<std::string>{penLine(chart.color(5)), "MoveTo 72 204", "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 0, Size: 0.0 x 0.0 mm");
     EXPECT_EQ(canvas.texts[2], "Color Changes: 1, Size: 0.00 x 0.00 In.");
@@ -462,7 +413,7 @@ TEST_F(PesReader, LongValuesBeyond255MoveWithoutALine)
                          Bytes{0x8E, 0xFF, 0x01} + Bytes{0x01, 0x81, 0x00} + Bytes{0x01, 0x8F, 0x00} + kEnd;
     decode("long.pec", pecWith({5}, stream));
     std::vector<std::string> kinds;
-    for (const auto& line : drawing(canvas.log))
+    for (const auto& line : drawingCalls(canvas.log))
         kinds.push_back(line.substr(0, 6));
     const std::vector<std::string> expected = {"PenCol", "MoveTo", "LineTo", "MoveTo", "LineTo",
                                                "MoveTo", "MoveTo", "LineTo", "PenCol"};
@@ -532,7 +483,7 @@ TEST_F(PesReader, ItemsStraddlingBlockBoundariesAreJoined)
                  Bytes{0x80, 0x10, 0x80, 0x20} + kEnd;
         ASSERT_EQ(stream.size(), prefix + 4 + 3 + 4 + 2);
         decode("edge.pec", pecWith({5, 13, 2}, stream));
-        const auto calls = drawing(canvas.log);
+        const auto calls = drawingCalls(canvas.log);
         ASSERT_GE(calls.size(), 4u);
         EXPECT_EQ(calls[calls.size() - 4].substr(0, 6), "MoveTo") << prefix;
         EXPECT_EQ(calls[calls.size() - 3], penLine(chart.color(odd ? 2 : 13))) << prefix;

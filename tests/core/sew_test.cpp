@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Sew.h"
 #include "tests/core/RealSamples.h"
+#include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/SewWriter.h"
 
@@ -8,8 +9,6 @@
 
 namespace orlika::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A SEW file: the count, the list, zeros up to byte 7544, then the stitch records.
 Bytes sewFile(const std::vector<int>& list, const Bytes& stitches, int count = -1)
@@ -31,13 +30,6 @@ Bytes records(std::initializer_list<int> bytes)
     for (const int b : bytes)
         out.push_back(std::uint8_t(b));
     return out;
-}
-
-std::string penLine(Color c)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "PenColor 0x%06X", unsigned(c));
-    return buffer;
 }
 
 TEST(SewPalette, PairingsAreKeptExactlyAsTheChartHasThem)
