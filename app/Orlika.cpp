@@ -702,31 +702,28 @@ void TForm1::ThumbNail2Click()
     checkLayout(ThumbNail2->menuAction());
 }
 
-void TForm1::N12page1Click()
+void TForm1::chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows)
 {
     auto& s = m_catalog.state();
-    s.PageColumns = 4;
-    s.PageRows = 3;
-    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-12"));
+    s.PageColumns = columns;
+    s.PageRows = rows;
+    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-%1").arg(columns * rows));
     ThumbNail2Click();
+}
+
+void TForm1::N12page1Click()
+{
+    chooseThumbnailGrid(4, 3);
 }
 
 void TForm1::N20page1Click()
 {
-    auto& s = m_catalog.state();
-    s.PageColumns = 5;
-    s.PageRows = 4;
-    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-20"));
-    ThumbNail2Click();
+    chooseThumbnailGrid(5, 4);
 }
 
 void TForm1::N30page1Click()
 {
-    auto& s = m_catalog.state();
-    s.PageColumns = 6;
-    s.PageRows = 5;
-    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-30"));
-    ThumbNail2Click();
+    chooseThumbnailGrid(6, 5);
 }
 
 void TForm1::EnlargedClick()

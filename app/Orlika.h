@@ -183,6 +183,8 @@ private:
     void openedFolderSteps();
     // The single-file Open commands after their dialog: the chosen file's folder on screen.
     void showChosenFolder(bool fromBeginning);
+    // The three "/page" commands: the grid and caption, then the ThumbNail item's click.
+    void chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows);
     /// One run of the page engine on the page on display.
     void viewOnScreen();
     /// One run of the page engine on the printer.
