@@ -21,10 +21,14 @@ dpkg-deb --field "$deb" Depends
 sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 # xdg-mime answers from the shared MIME database through `mimetype` outside a desktop.
+missing=()
 for tool in xdg-utils libfile-mimeinfo-perl file; do
-  dpkg-query -W -f='${Status}' "$tool" 2>/dev/null | grep -q "ok installed" ||
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$tool" >/dev/null
+  dpkg-query -W -f='${Status}' "$tool" 2>/dev/null | grep -q "ok installed" || missing+=("$tool")
 done
+if [ ${#missing[@]} -gt 0 ]; then
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 "${sudo_cmd[@]}" apt-get install -y -qq "./$deb" >/dev/null
 trap '"${sudo_cmd[@]}" apt-get remove -y -qq orlika >/dev/null' EXIT
 
