@@ -672,26 +672,26 @@ void TForm1::checkLayout(QAction* checked)
         action->setChecked(action == checked);
 }
 
-void TForm1::StandardClick()
+void TForm1::chooseLayout(QAction* checked, bool noRemarks, std::uint16_t columns, std::uint16_t rows,
+                          const QString& caption)
 {
     auto& s = m_catalog.state();
     s.Thumbnails = false;
-    s.NoRemarks = false;
-    checkLayout(Standard);
-    s.PageColumns = 3;
-    s.PageRows = 2;
-    LLayOut->setText(QStringLiteral("Page Layout: Standard"));
+    s.NoRemarks = noRemarks;
+    checkLayout(checked);
+    s.PageColumns = columns;
+    s.PageRows = rows;
+    LLayOut->setText(caption);
+}
+
+void TForm1::StandardClick()
+{
+    chooseLayout(Standard, false, 3, 2, QStringLiteral("Page Layout: Standard"));
 }
 
 void TForm1::StandardWoRemarksClick()
 {
-    auto& s = m_catalog.state();
-    s.Thumbnails = false;
-    s.NoRemarks = true;
-    checkLayout(StandardWoRemarks);
-    s.PageColumns = 3;
-    s.PageRows = 2;
-    LLayOut->setText(QStringLiteral("Page Layout: Stnd.w/o Remarks"));
+    chooseLayout(StandardWoRemarks, true, 3, 2, QStringLiteral("Page Layout: Stnd.w/o Remarks"));
 }
 
 void TForm1::ThumbNail2Click()
@@ -728,13 +728,7 @@ void TForm1::N30page1Click()
 
 void TForm1::EnlargedClick()
 {
-    auto& s = m_catalog.state();
-    s.Thumbnails = false;
-    s.NoRemarks = false;
-    checkLayout(Enlarged);
-    s.PageColumns = 1;
-    s.PageRows = 1;
-    LLayOut->setText(QStringLiteral("Page Layout: Enlarged"));
+    chooseLayout(Enlarged, false, 1, 1, QStringLiteral("Page Layout: Enlarged"));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -185,6 +185,9 @@ private:
     void showChosenFolder(bool fromBeginning);
     // The three "/page" commands: the grid and caption, then the ThumbNail item's click.
     void chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows);
+    // The other layout commands: thumbnails off, the remarks flag, check mark, grid and caption.
+    void chooseLayout(QAction* checked, bool noRemarks, std::uint16_t columns, std::uint16_t rows,
+                      const QString& caption);
     /// One run of the page engine on the page on display.
     void viewOnScreen();
     /// One run of the page engine on the printer.

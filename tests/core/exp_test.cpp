@@ -225,10 +225,7 @@ TEST_F(ExpReader, RealFilesDecodeWithoutErrors)
         GTEST_SKIP() << "no real EXP files";
     for (const auto& path : paths) {
         SCOPED_TRACE(path);
-        canvas.clear();
-        setLayout(s, Layout::Standard);
-        catalog.prepareScreenPage(canvas, 1000, 600);
-        ASSERT_NO_THROW(catalog.decodeFile(canvas, path, std::make_unique<MemoryFile>(readWhole(path))));
+        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
         EXPECT_EQ(canvas.texts.front(), namePart(path));
         EXPECT_FALSE(canvas.linesStarting("LineTo").empty());
         EXPECT_GT(s.MaxX - s.MinX, 0.0f);

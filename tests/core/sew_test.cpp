@@ -263,10 +263,7 @@ TEST_F(SewReader, RealFilesDecodeWithoutErrors)
         GTEST_SKIP() << "no real SEW files";
     for (const auto& path : paths) {
         SCOPED_TRACE(path);
-        canvas.clear();
-        setLayout(s, Layout::Standard);
-        catalog.prepareScreenPage(canvas, 1000, 600);
-        ASSERT_NO_THROW(catalog.decodeFile(canvas, path, std::make_unique<MemoryFile>(readWhole(path))));
+        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
         EXPECT_EQ(canvas.texts.front(), namePart(path));
         EXPECT_FALSE(canvas.linesStarting("LineTo").empty());
         EXPECT_EQ(canvas.texts[4].rfind("1. ", 0), 0u);  // the colour list follows the remarks
