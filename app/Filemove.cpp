@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,6 +71,16 @@ void TForm2::setDirectory(const QString& folder)
 
 void TForm2::BBOKClick()
 {
+    // Only an existing folder that takes new files is a destination; anything else would
+    // fail file by file with a message that does not say why.
+    const QFileInfo folder(directory());
+    if (!folder.isDir() || !folder.isWritable()) {
+        if (warn)
+            warn(directory() + QStringLiteral(" is not an existing folder that can be written to. "
+                                              "Choose another destination."));
+        DirectoryEdit->setFocus();
+        return;
+    }
     done(QDialog::Accepted);
 }
 

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -29,6 +31,8 @@ public:
     /// The folder the designs go to, without a trailing separator except for the root.
     QString directory() const;
     void setDirectory(const QString& folder);
+    /// Tells the user why OK did not close the dialog (the main window's message box).
+    std::function<void(const QString&)> warn;
 
 public slots:
     void BBOKClick();

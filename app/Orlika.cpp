@@ -74,12 +74,14 @@ bool isModifierOnly(int key)
            key == Qt::Key_AltGr;
 }
 
-// The printer service of a catalog run. Where no printer is installed the document goes
-// to a PDF file, named when the document begins, so a run that finds no files asks nothing.
+// The printer service of a catalog run or a listing. Where no printer is installed the
+// document goes to a PDF file, named when the document begins, so a run that finds no
+// files asks nothing.
 class PrintJob : public Printer {
 public:
-    PrintJob(QPrinter& printer, std::function<bool()> prepare)
-        : m_paged(printer), m_prepare(std::move(prepare))
+    /// `choosePdfFile` names the PDF file; it returns an empty name when the user declines.
+    PrintJob(QPrinter& printer, std::function<QString()> choosePdfFile)
+        : m_printer(printer), m_paged(printer), m_choosePdfFile(std::move(choosePdfFile))
     {
     }
     int pageWidth() const override { return m_paged.pageWidth(); }
@@ -87,21 +89,40 @@ public:
     bool portrait() const override { return m_paged.portrait(); }
     int dpiX() const override { return m_paged.dpiX(); }
     int dpiY() const override { return m_paged.dpiY(); }
-    void beginDoc() override
+    bool beginDoc() override
     {
-        if (m_prepare && !m_prepare())
-            return;
-        m_paged.beginDoc();
+        if (QPrinterInfo::availablePrinters().isEmpty()) {
+            const QString name = m_choosePdfFile();
+            if (name.isEmpty())
+                return false;
+            m_printer.setOutputFormat(QPrinter::PdfFormat);
+            m_printer.setOutputFileName(name);
+        }
+        m_paged.setTarget(targetName(), m_printer.outputFileName());
+        return m_paged.beginDoc();
     }
     void newPage() override { m_paged.newPage(); }
-    void endDoc() override { m_paged.endDoc(); }
+    void endDoc() override
+    {
+        m_paged.endDoc();
+        if (m_printer.printerState() == QPrinter::Error || m_printer.printerState() == QPrinter::Aborted)
+            throw PrintError("Cannot print to " + targetName() + ": the printer service did not accept the document.");
+    }
     bool printing() const override { return m_paged.printing(); }
     Canvas& canvas() override { return m_paged.canvas(); }
     int pagesPrinted() const { return m_paged.pagesPrinted(); }
 
 private:
+    std::string targetName() const
+    {
+        if (!m_printer.outputFileName().isEmpty())
+            return m_printer.outputFileName().toStdString();
+        return "the printer " + m_printer.printerName().toStdString();
+    }
+
+    QPrinter& m_printer;
     PagedPrinter m_paged;
-    std::function<bool()> m_prepare;
+    std::function<QString()> m_choosePdfFile;
 };
 
 } // namespace
@@ -218,6 +239,11 @@ void TForm1::setWindows(TAboutBox* aboutBox, TTitleDlg* titleDlg, TForm2* form2,
     m_titleDlg = titleDlg;
     m_form2 = form2;
     m_fileListFr = fileListFr;
+    if (m_form2)
+        m_form2->warn = [this](const QString& text) {
+            m_host.messageBox(MessageRequest{text.toStdString(), "ORLIKA Copy/Move", MessageIcon::Warning,
+                                             MessageButtons::Ok, MessageAnswer::Ok});
+        };
 }
 
 const QStringList& TForm1::openFilters()
@@ -454,21 +480,7 @@ void TForm1::viewOnScreen()
 void TForm1::viewOnPrinter()
 {
     m_running = true;
-    QPrinter& qprinter = printer();
-    const bool toPdfFile = QPrinterInfo::availablePrinters().isEmpty();
-    PrintJob job(qprinter, [&] {
-        if (!toPdfFile)
-            return true;
-        const QString name = askPdfFileName();
-        if (name.isEmpty()) {
-            // Nothing can be printed: the run stops before its next design.
-            m_catalog.SBCancelClick();
-            return false;
-        }
-        qprinter.setOutputFormat(QPrinter::PdfFormat);
-        qprinter.setOutputFileName(name);
-        return true;
-    });
+    PrintJob job(printer(), [this] { return askPdfFileName(); });
     m_catalog.setPrinter(&job);
     m_catalog.View(job.canvas(), true);
     m_catalog.setPrinter(nullptr);
@@ -626,20 +638,11 @@ void TForm1::mnfileListClick()
     if (m_running)
         return;
     m_running = true;
-    QPrinter& qprinter = printer();
-    const bool toPdfFile = QPrinterInfo::availablePrinters().isEmpty();
-    PrintJob job(qprinter, [&] {
-        if (!toPdfFile)
-            return true;
-        const QString name = askPdfFileName();
-        if (name.isEmpty())
-            return false;
-        qprinter.setOutputFormat(QPrinter::PdfFormat);
-        qprinter.setOutputFileName(name);
-        return true;
-    });
+    PrintJob job(printer(), [this] { return askPdfFileName(); });
     FileListing(m_catalog, m_fileSystem).mnfileListClick(job);
     m_lastPagesPrinted = job.pagesPrinted();
+    // The listing starts a new selection: names on the page on display turn black.
+    showSelectionOnDisplay();
     afterRun();
 }
 
@@ -734,30 +737,40 @@ void TForm1::EnlargedClick()
 // ---------------------------------------------------------------------------------------
 // The Selected and About menus
 
+bool TForm1::useSelectedList()
+{
+    auto& s = m_catalog.state();
+    if (s.SelectedList.empty())
+        return false;
+    s.UseSelectedList = true;
+    s.FileList.clear();
+    for (const auto& name : s.SelectedList.names())
+        s.FileList.add(name);
+    // The run shows the folder the designs were selected in, whatever ran since.
+    s.OpenFileName = s.SelectedFolder + namePart(s.OpenFileName);
+    return true;
+}
+
 void TForm1::DisplaySelectedFiles1Click()
 {
     auto& s = m_catalog.state();
-    if (!s.SelectedList.empty()) {
-        s.UseSelectedList = true;
-        s.FileList.clear();
-        for (const auto& name : s.SelectedList.names())
-            s.FileList.add(name);
+    if (useSelectedList())
         viewOnScreen();
-    }
     s.UseSelectedList = false;
 }
 
 void TForm1::PrintSelectedFiles2Click()
 {
     auto& s = m_catalog.state();
-    if (!s.SelectedList.empty()) {
-        s.UseSelectedList = true;
-        s.FileList.clear();
-        for (const auto& name : s.SelectedList.names())
-            s.FileList.add(name);
+    if (useSelectedList())
         viewOnPrinter();
-    }
     s.UseSelectedList = false;
+}
+
+void TForm1::showSelectionOnDisplay()
+{
+    m_catalog.showSelectionOnDisplay();
+    Page->update();
 }
 
 bool TForm1::executeCopyMoveDialog(CopyMoveDestination& destination)
@@ -774,6 +787,7 @@ void TForm1::MoveAllSelectedFiles1Click()
     if (m_running)
         return;
     FileOps(m_catalog.state(), m_host, *m_fileOperations).MoveAllSelectedFiles1Click();
+    showSelectionOnDisplay();
 }
 
 void TForm1::DeleteSelected1Click()
@@ -781,6 +795,7 @@ void TForm1::DeleteSelected1Click()
     if (m_running)
         return;
     FileOps(m_catalog.state(), m_host, *m_fileOperations).DeleteSelected1Click();
+    showSelectionOnDisplay();
 }
 
 void TForm1::About1Click()

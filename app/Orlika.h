@@ -193,6 +193,10 @@ private:
     /// One run of the page engine on the printer.
     void viewOnPrinter();
     void afterRun();
+    /// Fills FileList from the selection for the two Selected commands; false when empty.
+    bool useSelectedList();
+    /// Writes the names on the page on display in their selection's colour again.
+    void showSelectionOnDisplay();
     void checkLayout(QAction* checked);
     /// Asks where a catalog goes when no printer is installed; empty when declined.
     QString askPdfFileName();

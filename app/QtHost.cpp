@@ -9,7 +9,9 @@
 #include "render/QtText.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -73,9 +75,13 @@ QtHost::QtHost(TForm1& form) : m_form(form) {}
 
 int QtHost::execDialog(QDialog& dialog)
 {
-    if (answerDialog)
-        return answerDialog(dialog);
-    return dialog.exec();
+    const int result = answerDialog ? answerDialog(dialog) : dialog.exec();
+    // A file name's completion list is a window of its own: left open after Enter closed
+    // the dialog, it would take the next click or key meant for the page.
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+        if (edit->completer() && edit->completer()->popup())
+            edit->completer()->popup()->hide();
+    return result;
 }
 
 void QtHost::setStatusCaption(const std::string& text)
@@ -140,7 +146,9 @@ void QtHost::processMessages()
 
 void QtHost::waitForEvents()
 {
-    m_form.Page->update();
+    // No repaint is asked for here: the run has shown its page before it waits, and every
+    // handler that draws asks for its own. A request here would wake the wait at once, so
+    // a waiting page would keep a core busy.
     if (onWait) {
         onWait();
         QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/CatalogState.h"
+#include "catalog/PageOnDisplay.h"
 #include "platform/Canvas.h"
 #include "platform/DesignFile.h"
 #include "platform/FileSystem.h"
@@ -64,8 +65,14 @@ public:
 
     /// Right-button release at (x, y) over the page: toggles the design under it.
     void selectAt(Canvas& canvas, int x, int y);
+    /// Writes every name of the page on display again in its selection's colour, after
+    /// the selection changed by some other route than a click (copy, move, delete).
+    void showSelectionOnDisplay();
     /// First file index of the page on display.
     int firstIndexOnDisplay() const;
+    const PageOnDisplay& pageOnDisplay() const { return m_display; }
+    /// Designs the last run drew or printed (cells it used).
+    int designsShown() const { return m_designsShown; }
 
     // Readers. Each draws the open design file into cell CellNo.
     void TajimaFormat(Canvas& canvas);
@@ -96,6 +103,10 @@ public:
 
     // Shared pieces of every cell, used by the readers.
     CellPoint cellAnchor() const;
+    /// The part of the page that cell CellNo owns: its column, from the highest point a
+    /// design drawn to scale may reach (or the top of its name line) down to the next
+    /// row's name line. A reader's lines never leave it.
+    PixelRect cellArea(Canvas& canvas) const;
     void shortenDesignPath();
     void writeNameLine(Canvas& canvas, bool withSelectionColor);
     void writeText(Canvas& canvas, float x, float y, const std::string& text);
@@ -106,6 +117,9 @@ public:
     void showPhase(const std::string& text);
 
 private:
+    enum class PageEnd { Next, Prev, Cancel };
+    enum class RunEnd { Finished, Cancelled, NothingToShow, PrintDeclined };
+
     // Steps of a run
     void beginRun();
     void measureTarget(Canvas& canvas, bool printing, int& width, int& height, bool& portrait);
@@ -115,13 +129,29 @@ private:
     void writeFolderLine(Canvas& canvas, int width);
     bool collectFiles();
     void findStartPosition();
-    void drawDesign(Canvas& canvas);
-    void waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
+    /// Moves FileIndex to the next entry that opens and returns it open; null at the
+    /// end of the list. Entries that cannot be opened are skipped without a cell.
+    std::unique_ptr<DesignFile> openNextDesign();
+    /// Entries from StartIndex on that open: the designs a print run will print.
+    int countDesignsToPrint();
+    RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
+    void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
+    /// Calls the reader with its lines confined to the cell.
+    void runDecoder(Canvas& canvas, const DecoderEntry& decoder);
+    PageEnd waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
+    /// After Prev: the first design of the page before the one on display comes next.
+    void goBackOnePage();
+    void rememberScreenGeometry();
+    /// Writes a name above a cell, shortened to the cell's width, on a white box so that
+    /// writing it again in another colour replaces it exactly.
+    void writeCellName(Canvas& canvas, CellPoint cell, int cellWidth, int halfCellHeight, const std::string& name);
+    void rewriteNameOnDisplay(Canvas& canvas, int cell);
     void finishRun(bool printing, const std::string& caption);
     void recoverFromError(bool printing, const std::string& message);
 
     // Catalog printing
-    void startPrintJob(Canvas& canvas, int width, int height);
+    /// Begins the document with the first page's texts; false when the user declined.
+    bool startPrintJob(Canvas& canvas, int width, int height);
     void startNewPrintPage(Canvas& canvas, int width, int height);
     void writePageTitle(Canvas& canvas, int width);
     void writePageFooterAndFolder(Canvas& canvas, int width, int height);
@@ -134,8 +164,11 @@ private:
     Printer* m_printer = nullptr;
     std::unique_ptr<DesignFile> m_designFile;
     std::string m_pageTitle;
+    PageOnDisplay m_display;
+    int m_designsShown = 0;
     bool m_prevShown = false;
     bool m_nextShown = false;
+    bool m_prevPressed = false;
     bool m_folderLineOnPage = false;
 };
 

@@ -35,15 +35,16 @@ void Catalog::writePageNumber(Canvas& canvas, int width, int height)
     canvas.textOut(roundPixel(s.PosX), roundPixel(s.PosY), text);
 }
 
-void Catalog::startPrintJob(Canvas& canvas, int width, int height)
+bool Catalog::startPrintJob(Canvas& canvas, int width, int height)
 {
     m_pageTitle = m_host.askPageTitle();
-    if (m_printer)
-        m_printer->beginDoc();
+    if (m_printer && !m_printer->beginDoc())
+        return false;
     m_state.PrintDate = m_host.dateTimeText();
     writePageTitle(canvas, width);
     writePageFooterAndFolder(canvas, width, height);
     writePageNumber(canvas, width, height);
+    return true;
 }
 
 void Catalog::startNewPrintPage(Canvas& canvas, int width, int height)

@@ -62,6 +62,7 @@ struct CatalogState {
     // Files and paging
     SortedNameList FileList;
     SortedNameList SelectedList;
+    std::string SelectedFolder;   // the folder of the page on which the names were selected
     std::string OpenFileName;
     std::string FolderPath;
     std::string OpenFileExt;

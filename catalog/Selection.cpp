@@ -2,51 +2,65 @@
 // Selecting designs on a page with the right mouse button.
 #include "catalog/Catalog.h"
 
-#include "platform/Rounding.h"
-
-#include <algorithm>
-
 namespace orlika {
+
+int PageOnDisplay::cellAt(int x, int y) const
+{
+    for (int k = 0; k < cellCount; ++k) {
+        const CellPoint origin = origins[std::size_t(k)];
+        // Only the band above the anchor line (the picture's half) answers a click.
+        if (origin.X < x && x < origin.X + cellWidth && origin.Y - halfCellHeight < y && y < origin.Y)
+            return k;
+    }
+    return -1;
+}
+
+void Catalog::rewriteNameOnDisplay(Canvas& canvas, int cell)
+{
+    const std::string& name = m_display.names[std::size_t(cell)];
+    canvas.setFontColor(m_state.SelectedList.contains(name) ? Red : Black);
+    writeCellName(canvas, m_display.origins[std::size_t(cell)], m_display.cellWidth, m_display.halfCellHeight, name);
+    canvas.setFontColor(Black);
+    canvas.flush();
+}
 
 void Catalog::selectAt(Canvas& canvas, int x, int y)
 {
     auto& s = m_state;
     if (!s.PageComplete)
         return;
-    const int cells = std::min<int>(s.CellsPerPage, int(s.CellOrigin.size()));
-    for (int k = 0; k < cells; ++k) {
-        const CellPoint origin = s.CellOrigin[std::size_t(k)];
-        // Only the band above the anchor line (the picture's half) answers a click.
-        const bool hit = origin.X < x && x < origin.X + s.CellWidth && origin.Y - s.HalfCellHeight < y && y < origin.Y;
-        if (!hit)
-            continue;
-        const int index = firstIndexOnDisplay() + k;
-        if (index < 0 || index >= s.FileList.count())
-            return;
-        const std::string name = namePart(s.FileList[index]);
-        s.PosX = toSingle(origin.X);
-        s.PosY = toSingle((origin.Y - s.HalfCellHeight) - 1.2 * canvas.textHeight(name));
-        if (!s.SelectedList.contains(name)) {
-            s.SelectedList.add(name);
-            canvas.setFontColor(Red);
-        } else {
-            s.SelectedList.remove(name);
-        }
-        if (s.SelectedList.empty()) {
-            m_host.showSelectedLabel(false, {});
-            m_host.enableMenu(Menu::Selected, false);
-        } else {
-            m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
-            // While a run merely waits at a page end the menu stays disabled.
-            m_host.enableMenu(Menu::Selected, s.ViewDone);
-        }
-        m_host.processMessages();
-        writeText(canvas, s.PosX, s.PosY, name);
-        canvas.setFontColor(Black);
-        canvas.flush();
-        m_host.processMessages();
+    const int cell = m_display.cellAt(x, y);
+    // A cell that shows no design (an empty end of the page) selects nothing.
+    if (cell < 0 || m_display.names[std::size_t(cell)].empty())
         return;
+    const std::string& name = m_display.names[std::size_t(cell)];
+    if (s.SelectedList.contains(name)) {
+        s.SelectedList.remove(name);
+    } else {
+        if (s.SelectedList.empty())
+            s.SelectedFolder = m_display.folder;
+        s.SelectedList.add(name);
     }
+    if (s.SelectedList.empty()) {
+        m_host.showSelectedLabel(false, {});
+        m_host.enableMenu(Menu::Selected, false);
+    } else {
+        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
+        // While a run merely waits at a page end the menu stays disabled.
+        m_host.enableMenu(Menu::Selected, s.ViewDone);
+    }
+    m_host.processMessages();
+    rewriteNameOnDisplay(canvas, cell);
+    m_host.processMessages();
+}
+
+void Catalog::showSelectionOnDisplay()
+{
+    if (!m_mainCanvas)
+        return;
+    for (int cell = 0; cell < m_display.cellCount; ++cell)
+        if (!m_display.names[std::size_t(cell)].empty())
+            rewriteNameOnDisplay(*m_mainCanvas, cell);
 }
 
 } // namespace orlika

@@ -6,6 +6,7 @@
 #include "platform/Rounding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace orlika {
 
@@ -94,6 +95,7 @@ void Catalog::paintPageWhite(Canvas& canvas)
 {
     const ScreenGeometry screen = m_host.screenGeometry();
     m_folderLineOnPage = false;
+    m_display.clearCells();
     canvas.setBrush(BrushStyle::Solid, White);
     canvas.rectangle(0, 0, screen.outerWidth, screen.outerHeight);
 }
@@ -192,21 +194,88 @@ void Catalog::findStartPosition()
     } else {
         // A chosen name that is not in the list (typed, or of an unsearched
         // extension) starts the run at the beginning rather than at index -1.
-        s.StartIndex = std::max(0, s.FileList.indexOf(namePart(s.OpenFileName)));
+        s.StartIndex = std::max(0, s.FileList.indexOfPreferringExact(namePart(s.OpenFileName)));
     }
     s.PageCount = (s.FileCount - s.StartIndex - 1) / s.CellsPerPage + 1;
     s.PageNo = 1;
     s.FileIndex = s.StartIndex;
 }
 
-void Catalog::drawDesign(Canvas& canvas)
+std::unique_ptr<DesignFile> Catalog::openNextDesign()
 {
     auto& s = m_state;
-    const DecoderEntry* decoder = s.FileKind == 6 ? decoderForName(s.FileList[s.FileIndex])
-                                                  : decoderForKind(s.FileKind);
-    if (decoder)
-        (this->*decoder->decode)(canvas);
-    canvas.flush();
+    for (; s.FileIndex < s.FileCount; ++s.FileIndex) {
+        s.DesignPath = s.FolderPath + s.FileList[s.FileIndex];
+        if (auto file = m_fileSystem.openRead(s.DesignPath))
+            return file;
+    }
+    return nullptr;
+}
+
+int Catalog::countDesignsToPrint()
+{
+    const auto& s = m_state;
+    int count = 0;
+    for (int index = s.StartIndex; index < s.FileCount; ++index)
+        if (m_fileSystem.openRead(s.FolderPath + s.FileList[index]))
+            ++count;
+    return count;
+}
+
+void Catalog::rememberScreenGeometry()
+{
+    const auto& s = m_state;
+    m_display.folder = s.FolderPath;
+    m_display.origins = s.CellOrigin;
+    m_display.cellWidth = s.CellWidth;
+    m_display.halfCellHeight = s.HalfCellHeight;
+    m_display.cellCount = std::min<int>(s.CellsPerPage, int(s.CellOrigin.size()));
+    m_display.pageStarts.clear();
+    m_display.clearCells();
+}
+
+PixelRect Catalog::cellArea(Canvas& canvas) const
+{
+    const auto& s = m_state;
+    const CellPoint cell = cellAnchor();
+    const int nameTop = roundPixel((cell.Y - s.HalfCellHeight) - canvas.textHeight("H") * 1.2);
+    // A design drawn to scale reaches above the middle line by at most half the cell's
+    // width (DST scales both axes by the width) or 0.6 of its height (KSM).
+    const int reach = int(std::ceil(std::max(0.5 * s.CellWidth, 0.6 * s.CellHeight))) + 1;
+    return {cell.X, std::min(nameTop, cell.Y - reach), cell.X + s.CellWidth, nameTop + s.CellHeight};
+}
+
+void Catalog::runDecoder(Canvas& canvas, const DecoderEntry& decoder)
+{
+    // A header that lies about the design's size must not draw over other cells.
+    struct LineClip {
+        Canvas& canvas;
+        ~LineClip()
+        {
+            canvas.flush();
+            canvas.unclipLines();
+        }
+    } clip{canvas};
+    canvas.clipLines(cellArea(canvas));
+    (this->*decoder.decode)(canvas);
+}
+
+void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file)
+{
+    auto& s = m_state;
+    m_designFile = std::move(file);
+    s.DesignSize = m_designFile->size();
+    m_designFile->seek(0);
+    const std::string name = s.FileList[s.FileIndex];
+    const DecoderEntry* decoder = s.FileKind == 6 ? decoderForName(name) : decoderForKind(s.FileKind);
+    if (!printing && s.CellNo == 1)
+        m_display.pageStarts.push_back(s.FileIndex);
+    if (decoder) {
+        runDecoder(canvas, *decoder);
+        if (!printing && s.CellNo <= m_display.cellCount)
+            m_display.names[std::size_t(s.CellNo - 1)] = name;
+    }
+    ++m_designsShown;
 }
 
 void Catalog::prepareScreenPage(Canvas& canvas, int width, int height)
@@ -226,48 +295,111 @@ const DecoderEntry* Catalog::decodeFile(Canvas& canvas, const std::string& path,
     const DecoderEntry* decoder = decoderForName(namePart(path));
     try {
         if (decoder)
-            (this->*decoder->decode)(canvas);
+            runDecoder(canvas, *decoder);
     } catch (...) {
         m_designFile.reset();
-        canvas.flush();
         throw;
     }
     m_designFile.reset();
-    canvas.flush();
     return decoder;
 }
 
 int Catalog::firstIndexOnDisplay() const
 {
-    const auto& s = m_state;
-    if (s.CellsPerPage <= 0)
-        return 0;
-    const int last = std::min(s.FileIndex, s.FileCount - 1);
-    return s.StartIndex + ((last - s.StartIndex) / s.CellsPerPage) * s.CellsPerPage;
+    return m_display.pageStarts.empty() ? m_state.StartIndex : m_display.pageStarts.back();
 }
 
-void Catalog::waitAtPageEnd(Canvas& canvas, int width, bool finalPage)
+Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int width, bool finalPage)
 {
     auto& s = m_state;
     s.NextPressed = false;
+    m_prevPressed = false;
     m_host.showSpeedButton(SpeedButton::Next, true);
     m_nextShown = true;
-    m_prevShown = firstIndexOnDisplay() > s.StartIndex;
+    m_prevShown = m_display.pageStarts.size() > 1;
     if (m_prevShown)
         m_host.showSpeedButton(SpeedButton::Prev, true);
     s.PageComplete = true;
     while (!s.NextPressed)
         m_host.waitForEvents();
     s.PageComplete = false;
+    const PageEnd end = m_prevPressed ? PageEnd::Prev : s.CancelPressed ? PageEnd::Cancel : PageEnd::Next;
     // The final page stays on screen after Next or Cancel; only Prev clears it.
-    if (!finalPage || s.FileIndex < s.FileCount) {
+    if (!finalPage || end == PageEnd::Prev) {
         paintPageWhite(canvas);
         canvas.setBrush(BrushStyle::Clear, White);
     }
     m_host.showSpeedButton(SpeedButton::Next, false);
     m_host.showSpeedButton(SpeedButton::Prev, false);
-    m_nextShown = m_prevShown = false;
+    m_nextShown = m_prevShown = m_prevPressed = false;
     writeFolderLine(canvas, width);
+    return end;
+}
+
+void Catalog::goBackOnePage()
+{
+    auto& s = m_state;
+    // The page on display goes; the one before it is drawn again and recorded anew.
+    m_display.pageStarts.pop_back();
+    s.FileIndex = m_display.pageStarts.back();
+    m_display.pageStarts.pop_back();
+    s.CellNo = 1;
+}
+
+Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, int height)
+{
+    auto& s = m_state;
+    bool printStarted = false;
+    for (;;) {
+        while (!s.CancelPressed) {
+            std::unique_ptr<DesignFile> file = openNextDesign();
+            if (!file)
+                break;
+            // A full page turns only when another design follows, so skipped entries at
+            // the end of the list never leave an empty page.
+            if (s.CellNo > s.CellsPerPage) {
+                if (printing) {
+                    startNewPrintPage(canvas, width, height);
+                } else {
+                    const PageEnd end = waitAtPageEnd(canvas, width, false);
+                    if (end == PageEnd::Cancel)
+                        return RunEnd::Cancelled;
+                    if (end == PageEnd::Prev) {
+                        goBackOnePage();
+                        continue;
+                    }
+                }
+                s.CellNo = 1;
+            }
+            m_host.showSpeedButton(SpeedButton::Cancel, true);
+            m_host.setStatusCaption(std::string(printing ? " Printing Picture " : " Picture ") +
+                                    std::to_string(s.FileIndex + 1) + " of " + std::to_string(s.FileCount));
+            if (printing && !printStarted) {
+                if (!startPrintJob(canvas, width, height))
+                    return RunEnd::PrintDeclined;
+                printStarted = true;
+            } else if (!printing) {
+                writeFolderLine(canvas, width);
+            }
+            drawDesign(canvas, printing, std::move(file));
+            ++s.CellNo;
+            m_host.processMessages();
+            m_designFile.reset();
+            m_host.processMessages();
+            ++s.FileIndex;
+        }
+        if (s.CancelPressed)
+            return RunEnd::Cancelled;
+        if (m_designsShown == 0)
+            return RunEnd::NothingToShow;
+        // A screen run of more than a page waits at its last page too, so Prev can go back.
+        if (printing || s.FileCount <= s.CellsPerPage)
+            return RunEnd::Finished;
+        const PageEnd end = waitAtPageEnd(canvas, width, true);
+        if (end != PageEnd::Prev)
+            return end == PageEnd::Cancel ? RunEnd::Cancelled : RunEnd::Finished;
+        goBackOnePage();
+    }
 }
 
 void Catalog::finishRun(bool printing, const std::string& caption)
@@ -298,7 +430,11 @@ void Catalog::recoverFromError(bool printing, const std::string& message)
     m_host.showSpeedButton(SpeedButton::Next, false);
     m_host.showSpeedButton(SpeedButton::Prev, false);
     m_nextShown = m_prevShown = false;
-    finishRun(printing, {});
+    try {
+        finishRun(printing, printing ? " PRINTING FAILED" : std::string());
+    } catch (const PrintError&) {
+        // The document could not be finished either; the first error says why.
+    }
     m_host.showError(message);
 }
 
@@ -315,61 +451,32 @@ void Catalog::View(Canvas& canvas, bool Printing)
         computeGrid(width, height, portrait);
         m_host.processMessages();
         s.CellNo = 1;
+        m_designsShown = 0;
 
-        if (!collectFiles()) {
+        const bool found = collectFiles();
+        if (!Printing)
+            rememberScreenGeometry();
+        RunEnd end = RunEnd::NothingToShow;
+        if (found) {
+            findStartPosition();
+            // The page count printed on every page counts the designs that will print.
+            if (Printing)
+                s.PageCount = (countDesignsToPrint() - 1) / s.CellsPerPage + 1;
+            end = drawDesigns(canvas, Printing, width, height);
+        }
+        switch (end) {
+        case RunEnd::NothingToShow:
             m_host.setStatusCaption(" No Files Found");
             finishRun(Printing, {});
-            return;
+            break;
+        case RunEnd::PrintDeclined:
+            finishRun(Printing, " NOTHING PRINTED");
+            break;
+        case RunEnd::Finished:
+        case RunEnd::Cancelled:
+            finishRun(Printing, Printing ? " FINISHED PRINTING" : " FINISHED");
+            break;
         }
-        findStartPosition();
-
-        bool firstPage = true;
-        for (;;) {
-            while (s.FileIndex < s.FileCount) {
-                m_host.showSpeedButton(SpeedButton::Cancel, true);
-                m_host.setStatusCaption(std::string(Printing ? " Printing Picture " : " Picture ") +
-                                        std::to_string(s.FileIndex + 1) + " of " + std::to_string(s.FileCount));
-                if (s.CancelPressed)
-                    break;
-                if (Printing) {
-                    if (firstPage)
-                        startPrintJob(canvas, width, height);
-                    firstPage = false;
-                } else {
-                    writeFolderLine(canvas, width);
-                }
-
-                s.DesignPath = s.FolderPath + s.FileList[s.FileIndex];
-                m_designFile = m_fileSystem.openRead(s.DesignPath);
-                if (!m_designFile) {
-                    ++s.FileIndex;
-                    continue;
-                }
-                s.DesignSize = m_designFile->size();
-                m_designFile->seek(0);
-                drawDesign(canvas);
-
-                ++s.CellNo;
-                m_host.processMessages();
-                if (s.FileIndex != s.FileCount - 1 && s.CellNo > s.CellsPerPage) {
-                    if (Printing)
-                        startNewPrintPage(canvas, width, height);
-                    else
-                        waitAtPageEnd(canvas, width, false);
-                }
-                m_designFile.reset();
-                m_host.processMessages();
-                if (s.CellNo > s.CellsPerPage)
-                    s.CellNo = 1;
-                ++s.FileIndex;
-            }
-            if (s.CancelPressed || Printing || s.FileCount <= s.CellsPerPage)
-                break;
-            waitAtPageEnd(canvas, width, true);
-            if (s.FileIndex >= s.FileCount)
-                break;
-        }
-        finishRun(Printing, Printing ? " FINISHED PRINTING" : " FINISHED");
     } catch (const std::exception& error) {
         recoverFromError(Printing, error.what());
     }
@@ -388,18 +495,11 @@ void Catalog::SBCancelClick()
 
 void Catalog::SBPrevClick()
 {
-    auto& s = m_state;
-    // Prev exists only while a later page waits; the arithmetic assumes it.
+    // Prev exists only while a page with another before it waits.
     if (!m_prevShown)
         return;
-    if (s.FileIndex < s.FileCount) {
-        s.FileIndex = s.FileIndex - s.CellsPerPage - s.CellNo + 1;
-    } else {
-        const int b = s.CellNo == 1 ? s.CellsPerPage + 1 : s.CellNo;
-        s.FileIndex = s.FileIndex - s.CellsPerPage - b + 1;
-        s.CellNo = 1;
-    }
-    s.NextPressed = true;
+    m_prevPressed = true;
+    m_state.NextPressed = true;
 }
 
 bool Catalog::FormKeyDown(int key)

@@ -2,6 +2,7 @@
 // What every reader shares: the cell anchor, the name line, remark text and numbers.
 #include "catalog/Catalog.h"
 
+#include "platform/NameFit.h"
 #include "platform/Rounding.h"
 
 #include <cmath>
@@ -27,17 +28,26 @@ void Catalog::writeText(Canvas& canvas, float x, float y, const std::string& tex
     canvas.textOut(roundPixel(x), roundPixel(y), text);
 }
 
+void Catalog::writeCellName(Canvas& canvas, CellPoint cell, int cellWidth, int halfCellHeight,
+                            const std::string& name)
+{
+    auto& s = m_state;
+    const std::string text = fitName(canvas, name, cellWidth - canvas.textWidth(" "));
+    s.PosX = toSingle(cell.X);
+    s.PosY = toSingle((cell.Y - halfCellHeight) - canvas.textHeight(text) * 1.2);
+    canvas.setBrush(BrushStyle::Solid, White);
+    writeText(canvas, s.PosX, s.PosY, text);
+    canvas.setBrush(BrushStyle::Clear, White);
+}
+
 void Catalog::writeNameLine(Canvas& canvas, bool withSelectionColor)
 {
     auto& s = m_state;
     shortenDesignPath();
-    const CellPoint cell = cellAnchor();
-    s.PosX = toSingle(cell.X);
-    s.PosY = toSingle((cell.Y - s.HalfCellHeight) - canvas.textHeight(s.DesignPath) * 1.2);
     // The selection shows on the main window's page only, never on paper.
     if (withSelectionColor && m_mainCanvas && !s.SelectedList.empty())
         m_mainCanvas->setFontColor(s.SelectedList.contains(s.DesignPath) ? Red : Black);
-    writeText(canvas, s.PosX, s.PosY, s.DesignPath);
+    writeCellName(canvas, cellAnchor(), s.CellWidth, s.HalfCellHeight, s.DesignPath);
     if (withSelectionColor && m_mainCanvas)
         m_mainCanvas->setFontColor(Black);
 }

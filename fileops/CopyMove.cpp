@@ -76,7 +76,7 @@ void FileOps::MoveAllSelectedFiles1Click()
     const std::vector<std::string> names = m_state.SelectedList.names();
     bool lastSucceeded = false;
     for (const std::string& name : names) {
-        const std::string source = m_state.FolderPath + name;
+        const std::string source = m_state.SelectedFolder + name;
         const std::string target = destinationPath(destination.folder, name);
         if (destination.copy) {
             lastSucceeded = CopyFile(source, target);

@@ -14,7 +14,7 @@ void FileOps::DeleteSelected1Click()
         return;
     const std::vector<std::string> names = m_state.SelectedList.names();
     for (const std::string& name : names) {
-        if (!m_files.deleteFile(m_state.FolderPath + name))
+        if (!m_files.deleteFile(m_state.SelectedFolder + name))
             m_host.messageBox(MessageRequest{
                 "Cannot Delete " + name + ". File may be write protected or in use by another program",
                 "ORLIKA DELETE", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});

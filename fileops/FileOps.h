@@ -10,8 +10,9 @@
 
 namespace orlika {
 
-// The "Selected" menu's file commands. They work on SelectedList in the catalog folder
-// FolderPath and talk to the user only through the host's dialogs and message boxes.
+// The "Selected" menu's file commands. They work on SelectedList in the folder its names
+// were selected in (SelectedFolder: a print run of another folder since then does not
+// move it) and talk to the user only through the host's dialogs and message boxes.
 class FileOps {
 public:
     FileOps(CatalogState& state, Host& host, FileOperations& files) : m_state(state), m_host(host), m_files(files) {}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "listing/FileListing.h"
 
+#include "platform/NameFit.h"
 #include "platform/Rounding.h"
 
 namespace orlika {
@@ -12,34 +13,7 @@ constexpr int kFilterBrother = 4;
 constexpr int kFilterAllSupported = 7;
 constexpr int kFilterAllFiles = 8;
 
-// Drops the last UTF-8 character of a text.
-void dropLastCharacter(std::string& text)
-{
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
-        text.pop_back();
-    if (!text.empty())
-        text.pop_back();
-}
-
 } // namespace
-
-std::string fitName(Canvas& canvas, const std::string& name, int available)
-{
-    if (canvas.textWidth(name) <= available)
-        return name;
-    // Long names would run into the next column: shorten them visibly, keeping the
-    // extension, which tells the design's kind.
-    std::string extension = extensionPart(name);
-    if (extension.size() > 5)
-        extension.clear();
-    std::string stem = name.substr(0, name.size() - extension.size());
-    const std::string mark = "...";
-    // The mark stands for the extension's dot too: "Long_na...dst".
-    const std::string tail = extension.empty() ? std::string() : extension.substr(1);
-    while (!stem.empty() && canvas.textWidth(stem + mark + tail) > available)
-        dropLastCharacter(stem);
-    return stem + mark + tail;
-}
 
 ListingGeometry listingGeometry(int dpiX, int dpiY, int pageWidth, int pageHeight, bool portrait, int lineStep)
 {
@@ -133,7 +107,6 @@ void FileListing::print(Printer& printer, int filterIndex)
     host.setWaitCursor(true);
     host.processMessages();
 
-    const int pageWidth = printer.pageWidth();
     Canvas& canvas = printer.canvas();
     canvas.setPenColor(Black);
     canvas.setPenWidth(1);
@@ -142,50 +115,68 @@ void FileListing::print(Printer& printer, int filterIndex)
     canvas.setFontColor(Black);
     s.LineHeight = roundPixel(canvas.textHeight("H") * 1.25);
 
-    printer.beginDoc();
-    // A document that could not begin (no PDF file named) prints nothing.
-    if (printer.printing()) {
-        const ListingGeometry g = listingGeometry(printer.dpiX(), printer.dpiY(), pageWidth, printer.pageHeight(),
-                                                  printer.portrait(), s.LineHeight);
-        const std::string date = host.dateTimeText();
-        const std::string heading = listingTitle(filterIndex, s.OpenFileExt) + s.FolderPath;
-        const int headerX = pageWidth / 2 - canvas.textWidth(heading) / 2;
-        const int headerY = g.top - 2 * s.LineHeight;
-        canvas.textOut(headerX, headerY, heading);
-
-        int x = g.left;
-        int y = g.top;
-        int pageNo = 1;
-        int column = 1;
-        int columnStart = g.columnStart;
-        const int gap = canvas.textWidth(" ");
-        for (const std::string& name : s.FileList.names()) {
-            const int columnEnd = column < g.columns ? columnStart + g.columnWidth - gap : pageWidth;
-            canvas.textOut(x, y, fitName(canvas, name, columnEnd - x));
-            y += s.LineHeight;
-            if (y <= g.bottom)
-                continue;
-            if (column < g.columns) {
-                columnStart += g.columnWidth;
-                ++column;
-                x = columnStart;
-                y = g.top;
-            } else {
-                writeFooter(canvas, pageNo, pageWidth, g, date);
-                printer.newPage();
-                ++pageNo;
-                canvas.textOut(headerX, headerY, heading);
-                canvas.textOut(pageWidth - g.left - canvas.textWidth(date), headerY - s.LineHeight, date);
-                column = 1;
-                x = g.left;
-                y = g.top;
-                columnStart = g.columnStart;
-            }
+    std::string failure;
+    try {
+        if (printer.beginDoc()) {
+            printPages(printer, filterIndex);
+            printer.endDoc();
+        } else {
+            host.setStatusCaption(" NOTHING PRINTED");
         }
-        writeFooter(canvas, pageNo, pageWidth, g, date);
-        printer.endDoc();
+    } catch (const PrintError& error) {
+        failure = error.what();
     }
     host.showListingWindow(false);
+    if (!failure.empty()) {
+        host.setStatusCaption(" PRINTING FAILED");
+        host.showError(failure);
+    }
+}
+
+void FileListing::printPages(Printer& printer, int filterIndex)
+{
+    auto& s = m_catalog.state();
+    Host& host = m_catalog.host();
+    Canvas& canvas = printer.canvas();
+    const int pageWidth = printer.pageWidth();
+    const ListingGeometry g = listingGeometry(printer.dpiX(), printer.dpiY(), pageWidth, printer.pageHeight(),
+                                              printer.portrait(), s.LineHeight);
+    const std::string date = host.dateTimeText();
+    const std::string heading = listingTitle(filterIndex, s.OpenFileExt) + s.FolderPath;
+    const int headerX = pageWidth / 2 - canvas.textWidth(heading) / 2;
+    const int headerY = g.top - 2 * s.LineHeight;
+    canvas.textOut(headerX, headerY, heading);
+
+    int x = g.left;
+    int y = g.top;
+    int pageNo = 1;
+    int column = 1;
+    int columnStart = g.columnStart;
+    const int gap = canvas.textWidth(" ");
+    for (const std::string& name : s.FileList.names()) {
+        const int columnEnd = column < g.columns ? columnStart + g.columnWidth - gap : pageWidth;
+        canvas.textOut(x, y, fitName(canvas, name, columnEnd - x));
+        y += s.LineHeight;
+        if (y <= g.bottom)
+            continue;
+        if (column < g.columns) {
+            columnStart += g.columnWidth;
+            ++column;
+            x = columnStart;
+            y = g.top;
+        } else {
+            writeFooter(canvas, pageNo, pageWidth, g, date);
+            printer.newPage();
+            ++pageNo;
+            canvas.textOut(headerX, headerY, heading);
+            canvas.textOut(pageWidth - g.left - canvas.textWidth(date), headerY - s.LineHeight, date);
+            column = 1;
+            x = g.left;
+            y = g.top;
+            columnStart = g.columnStart;
+        }
+    }
+    writeFooter(canvas, pageNo, pageWidth, g, date);
 }
 
 void FileListing::writeFooter(Canvas& canvas, int pageNo, int pageWidth, const ListingGeometry& g,

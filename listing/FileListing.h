@@ -27,9 +27,6 @@ ListingGeometry listingGeometry(int dpiX, int dpiY, int pageWidth, int pageHeigh
 /// The extensions searched under a filter index of the listing dialog.
 std::vector<std::string> listingExtensions(int filterIndex, const std::string& openFileExt,
                                            const std::array<std::string, 9>& designExtensions);
-/// The name as it fits in `available` pixels: whole, or shortened with "..." before its
-/// extension.
-std::string fitName(Canvas& canvas, const std::string& name, int available);
 /// The heading's title (the folder follows it) under a filter index.
 std::string listingTitle(int filterIndex, const std::string& openFileExt);
 
@@ -43,6 +40,7 @@ public:
 
 private:
     void print(Printer& printer, int filterIndex);
+    void printPages(Printer& printer, int filterIndex);
     void writeFooter(Canvas& canvas, int pageNo, int pageWidth, const ListingGeometry& g, const std::string& date);
 
     Catalog& m_catalog;

@@ -9,6 +9,15 @@ namespace orlika {
 
 enum class BrushStyle { Clear, Solid };
 
+// A rectangle of device pixels; right and bottom are just outside it.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
 struct Font {
     std::string name = "Arial";
     int pointSize = 8;
@@ -50,6 +59,11 @@ public:
     virtual int textHeight(const std::string& text) = 0;
     /// Puts everything drawn so far onto the surface (implementations may batch lines).
     virtual void flush() {}
+    /// Confines lines and rectangles drawn from now on to the area; text is not confined.
+    /// Canvases that only measure or count may ignore it.
+    virtual void clipLines(const PixelRect& /*area*/) {}
+    /// Lets lines and rectangles reach the whole surface again.
+    virtual void unclipLines() {}
 };
 
 } // namespace orlika

@@ -3,6 +3,7 @@
 
 #include "platform/Color.h"
 
+#include <stdexcept>
 #include <string>
 
 namespace orlika {
@@ -90,6 +91,13 @@ public:
     virtual void setWaitCursor(bool /*waiting*/) {}
 };
 
+// A print job that cannot start or cannot be written; the message names the printer or
+// file and the reason.
+class PrintError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The printer service: one document of pages drawn on the printer's canvas.
 class Printer {
 public:
@@ -104,11 +112,13 @@ public:
     /// Horizontal and vertical resolution in dots per inch.
     virtual int dpiX() const = 0;
     virtual int dpiY() const = 0;
-    /// Starts the document; its first page is ready to draw on.
-    virtual void beginDoc() = 0;
-    /// Ends the current page and starts the next.
+    /// Starts the document; its first page is ready to draw on. False when the user
+    /// declined (for example the name of a PDF file); throws PrintError when it cannot start.
+    virtual bool beginDoc() = 0;
+    /// Ends the current page and starts the next; throws PrintError when it cannot.
     virtual void newPage() = 0;
-    /// Ends the document and hands it to the printer service.
+    /// Ends the document and hands it to the printer service; throws PrintError when the
+    /// document could not be written or the service refused it.
     virtual void endDoc() = 0;
     /// True between beginDoc() and endDoc().
     virtual bool printing() const = 0;

@@ -17,16 +17,17 @@ int foldedCompare(const std::string& a, const std::string& b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-std::vector<std::string>::const_iterator SortedNameList::lowerBound(const std::string& name) const
+bool SortedNameList::before(const std::string& a, const std::string& b) const
 {
-    return std::lower_bound(m_names.begin(), m_names.end(), name,
-        [this](const std::string& element, const std::string& value) { return m_compare(element, value) < 0; });
+    const int order = m_compare(a, b);
+    return order != 0 ? order < 0 : a < b;
 }
 
 bool SortedNameList::add(const std::string& name)
 {
-    const auto at = lowerBound(name);
-    if (at != m_names.end() && m_compare(*at, name) == 0)
+    const auto at = std::lower_bound(m_names.begin(), m_names.end(), name,
+                                     [this](const std::string& a, const std::string& b) { return before(a, b); });
+    if (at != m_names.end() && *at == name)
         return false;
     m_names.insert(at, name);
     return true;
@@ -34,7 +35,20 @@ bool SortedNameList::add(const std::string& name)
 
 int SortedNameList::indexOf(const std::string& name) const
 {
-    const auto at = lowerBound(name);
+    const auto at = std::lower_bound(m_names.begin(), m_names.end(), name,
+                                     [this](const std::string& a, const std::string& b) { return before(a, b); });
+    if (at == m_names.end() || *at != name)
+        return -1;
+    return int(at - m_names.begin());
+}
+
+int SortedNameList::indexOfPreferringExact(const std::string& name) const
+{
+    const int exact = indexOf(name);
+    if (exact >= 0)
+        return exact;
+    const auto at = std::lower_bound(m_names.begin(), m_names.end(), name,
+                                     [this](const std::string& a, const std::string& b) { return m_compare(a, b) < 0; });
     if (at == m_names.end() || m_compare(*at, name) != 0)
         return -1;
     return int(at - m_names.begin());

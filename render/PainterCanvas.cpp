@@ -140,12 +140,41 @@ void PainterCanvas::textOut(int x, int y, const std::string& text)
     flush();
     const QString qtext = toQString(text);
     const QFontMetrics metrics(m_font, &m_device);
+    const int advance = metrics.horizontalAdvance(qtext);
     if (m_painter.isActive()) {
+        // Text is never clipped: only a cell's lines are kept inside it.
+        if (m_linesClipped)
+            m_painter.setClipping(false);
+        const QPoint baseline(x, y + metrics.ascent());
+        if (m_brushStyle == BrushStyle::Solid) {
+            // The box covers every pixel the glyphs may touch, so text written again on
+            // it leaves nothing of what stood there before.
+            const QRect box = QRect(x, y, advance, metrics.height()) | metrics.boundingRect(qtext).translated(baseline);
+            m_painter.fillRect(box, toQColor(m_brushColor));
+        }
         m_painter.setPen(toQColor(m_fontColor));
-        m_painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+        m_painter.drawText(baseline, qtext);
         applyPen();
+        if (m_linesClipped)
+            m_painter.setClipping(true);
     }
-    m_current = QPoint(x + metrics.horizontalAdvance(qtext), y);
+    m_current = QPoint(x + advance, y);
+}
+
+void PainterCanvas::clipLines(const PixelRect& area)
+{
+    flush();
+    m_linesClipped = true;
+    if (m_painter.isActive())
+        m_painter.setClipRect(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+}
+
+void PainterCanvas::unclipLines()
+{
+    flush();
+    m_linesClipped = false;
+    if (m_painter.isActive())
+        m_painter.setClipping(false);
 }
 
 int PainterCanvas::textWidth(const std::string& text)

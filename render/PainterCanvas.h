@@ -47,6 +47,8 @@ public:
     int textWidth(const std::string& text) override;
     int textHeight(const std::string& text) override;
     void flush() override;
+    void clipLines(const PixelRect& area) override;
+    void unclipLines() override;
 
 private:
     void applyPen();
@@ -62,6 +64,7 @@ private:
     Color m_brushColor = White;
     QFont m_font;
     Color m_fontColor = Black;
+    bool m_linesClipped = false;
 };
 
 } // namespace orlika

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "render/Surfaces.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 
@@ -11,6 +14,24 @@ namespace {
 constexpr int kDotsPerMeterAt96Dpi = 3780;
 
 } // namespace
+
+std::string pdfFileProblem(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (info.isDir())
+        return "it is a folder";
+    if (!info.absoluteDir().exists())
+        return "the folder " + info.absolutePath().toStdString() + " does not exist";
+    // Opened the way the PDF writer opens it, the file system gives its own reason.
+    QFile probe(fileName);
+    const bool existed = probe.exists();
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+        return probe.errorString().toLower().toStdString();
+    probe.close();
+    if (!existed)
+        probe.remove();
+    return "the file could not be written";
+}
 
 ImagePage::ImagePage(int width, int height)
 {
@@ -28,7 +49,16 @@ void ImagePage::resize(int width, int height)
     m_canvas->begin();
 }
 
-PagedPrinter::PagedPrinter(QPagedPaintDevice& device) : m_device(device), m_canvas(device) {}
+PagedPrinter::PagedPrinter(QPagedPaintDevice& device, std::string target, QString pdfFile)
+    : m_device(device), m_target(std::move(target)), m_pdfFile(std::move(pdfFile)), m_canvas(device)
+{
+}
+
+void PagedPrinter::setTarget(std::string target, QString pdfFile)
+{
+    m_target = std::move(target);
+    m_pdfFile = std::move(pdfFile);
+}
 
 int PagedPrinter::pageWidth() const
 {
@@ -55,10 +85,14 @@ int PagedPrinter::dpiY() const
     return m_device.logicalDpiY();
 }
 
-void PagedPrinter::beginDoc()
+bool PagedPrinter::beginDoc()
 {
-    m_printing = m_canvas.begin();
-    m_pages = m_printing ? 1 : 0;
+    m_pages = 0;
+    if (!m_canvas.begin())
+        fail(m_pdfFile.isEmpty() ? "the printer could not start the document" : pdfFileProblem(m_pdfFile));
+    m_printing = true;
+    m_pages = 1;
+    return true;
 }
 
 void PagedPrinter::newPage()
@@ -66,7 +100,8 @@ void PagedPrinter::newPage()
     if (!m_printing)
         return;
     m_canvas.flush();
-    m_device.newPage();
+    if (!m_device.newPage())
+        fail("a new page could not be started");
     ++m_pages;
 }
 
@@ -76,6 +111,14 @@ void PagedPrinter::endDoc()
         return;
     m_canvas.end();
     m_printing = false;
+}
+
+void PagedPrinter::fail(const std::string& reason)
+{
+    // Nothing more can go to this document: stop painting before reporting it.
+    m_canvas.end();
+    m_printing = false;
+    throw PrintError("Cannot print to " + m_target + ": " + reason + ".");
 }
 
 } // namespace orlika

@@ -6,7 +6,9 @@
 #include "render/PainterCanvas.h"
 
 #include <QImage>
+#include <QString>
 #include <memory>
+#include <string>
 
 class QPagedPaintDevice;
 
@@ -28,16 +30,22 @@ private:
     std::unique_ptr<PainterCanvas> m_canvas;
 };
 
-// The printer service over a Qt paged device (QPrinter or QPdfWriter).
+/// Why a PDF file cannot be written, in words for the user.
+std::string pdfFileProblem(const QString& fileName);
+
+// The printer service over a Qt paged device (QPrinter or QPdfWriter). The target names
+// the printer or file in error messages; a PDF file is also checked for the reason when
+// the document cannot begin.
 class PagedPrinter : public Printer {
 public:
-    explicit PagedPrinter(QPagedPaintDevice& device);
+    explicit PagedPrinter(QPagedPaintDevice& device, std::string target = "the printer", QString pdfFile = {});
+    void setTarget(std::string target, QString pdfFile = {});
     int pageWidth() const override;
     int pageHeight() const override;
     bool portrait() const override;
     int dpiX() const override;
     int dpiY() const override;
-    void beginDoc() override;
+    bool beginDoc() override;
     void newPage() override;
     void endDoc() override;
     bool printing() const override { return m_printing; }
@@ -45,7 +53,11 @@ public:
     int pagesPrinted() const { return m_pages; }
 
 private:
+    [[noreturn]] void fail(const std::string& reason);
+
     QPagedPaintDevice& m_device;
+    std::string m_target;
+    QString m_pdfFile;
     PainterCanvas m_canvas;
     bool m_printing = false;
     int m_pages = 0;

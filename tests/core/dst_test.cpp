@@ -170,7 +170,11 @@ TEST_F(DstReader, NameIsRedOnlyWhenSelectedAndTheSelectionIsNotEmpty)
     const Bytes file = headerText("+X:10\r-X:10\r+Y:10\r-Y:10\r");
     decode("k.dst", file);
     EXPECT_EQ(canvas.linesStarting("FontColor"), std::vector<std::string>{"FontColor 0x000000"});
+    // "K.DST" is another file than "k.dst" on Linux: selecting it leaves k.dst black.
     s.SelectedList.add("K.DST");
+    decode("k.dst", file);
+    EXPECT_EQ(canvas.linesStarting("FontColor").front(), "FontColor 0x000000");
+    s.SelectedList.add("k.dst");
     decode("k.dst", file);
     EXPECT_EQ(canvas.linesStarting("FontColor"),
               (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));

@@ -189,7 +189,7 @@ TEST_F(ExpReader, TwelveCellsGiveFourLinesAndTwentyNone)
 
 TEST_F(ExpReader, SelectedNameIsRedAndStatusEndsEmpty)
 {
-    s.SelectedList.add("SEL.EXP");
+    s.SelectedList.add("sel.exp");
     decode("sel.exp", records({10, 10}));
     EXPECT_EQ(canvas.linesStarting("FontColor"),
               (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));

@@ -111,7 +111,7 @@ protected:
         dest = root / "dest";
         fs::create_directories(designs);
         fs::create_directories(dest);
-        state.FolderPath = designs.string() + "/";
+        state.SelectedFolder = designs.string() + "/";
         host.menus[int(Menu::Selected)] = true;
         host.selectedLabelVisible = true;
     }
@@ -192,10 +192,12 @@ TEST_F(FileOpsTest, DestinationPathsHaveExactlyOneSeparator)
     EXPECT_EQ(destinationPath("/mnt/usb", "a.dst"), "/mnt/usb/a.dst");
     EXPECT_EQ(destinationPath("/mnt/usb/", "a.dst"), "/mnt/usb/a.dst");
 
-    // The command builds the same paths for the root folder, moving and copying.
+    // The command builds the same paths for the root folder, moving and copying, from
+    // the folder the names were selected in, not the folder a later print run used.
     RecordingFileOperations recorder;
     FileOps recorded{state, host, recorder};
-    state.FolderPath = "/home/me/designs/";
+    state.SelectedFolder = "/home/me/designs/";
+    state.FolderPath = "/home/me/printed-since/";
     state.SelectedList.add("b.pes");
     state.SelectedList.add("a.dst");
     host.destinations.push_back({"/", false});

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The printed file listing on real temporary folders and a recording printer.
 #include "listing/FileListing.h"
+#include "platform/NameFit.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tests/support/ScriptedHost.h"
 

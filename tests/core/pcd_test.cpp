@@ -546,7 +546,7 @@ TEST_F(PcdReader, NoteLineOfOneCharacterIsDropped)
 
 TEST_F(PcdReader, PhasesAndNameSelectionFollowTheCommonFrame)
 {
-    s.SelectedList.add("SEL.PCS");
+    s.SelectedList.add("sel.pcs");
     decode("sel.pcs", withTable({}, 1) + at(0, 0));
     EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"Drawing\"", "Stat \"\""}));
     EXPECT_EQ(canvas.linesStarting("FontColor"), (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));
@@ -587,14 +587,15 @@ TEST_F(PcdReader, CancelAfterTheSecondPassKeepsThePictureOnly)
 
 TEST_F(PcdReader, WrongFormatByteOrShortHeaderIsRejectedWithAMessage)
 {
-    s.SelectedList.add("BAD.PCS");
+    s.SelectedList.add("bad.pcs");
     for (const Bytes& file : {Bytes{0x31, 3, 0, 0, 0, 0}, Bytes{}, Bytes{0x32, 3, 0}}) {
         decode("bad.pcs", file);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, "/designs/bad.pcs is not in PCD2 Format");
         EXPECT_EQ(host.messages[0].caption, "File Format Error");
         EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
-        EXPECT_EQ(canvas.log, (std::vector<std::string>{"PenColor 0x000000", "TextOut 72 72 \"bad.pcs\"",
+        EXPECT_EQ(canvas.log, (std::vector<std::string>{"PenColor 0x000000", "Brush solid 0xFFFFFF",
+                                                        "TextOut 72 72 \"bad.pcs\"", "Brush clear",
                                                         "TextOut 72 204 \" Bad File Format (Not PCD-2 Format)\""}));
         EXPECT_TRUE(host.phases().empty());
         EXPECT_EQ(s.DesignPath, "bad.pcs");

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace orlika::test {
 namespace {
@@ -42,27 +43,31 @@ TEST(Paths, FolderNameAndExtension)
     EXPECT_EQ(upperCase("abc.pEs"), "ABC.PES");
 }
 
-TEST(SortedNames, SortWithoutCaseAndKeepOneOfEqualNames)
+TEST(SortedNames, SortWithoutCaseButKeepNamesThatDifferOnlyInCase)
 {
     SortedNameList list;
     EXPECT_TRUE(list.add("b.dst"));
     EXPECT_TRUE(list.add("A.DST"));
     EXPECT_TRUE(list.add("c.pes"));
-    EXPECT_FALSE(list.add("B.DST"));  // equal but for case: unchanged
-    EXPECT_EQ(list.names(), (std::vector<std::string>{"A.DST", "b.dst", "c.pes"}));
-    EXPECT_EQ(list.indexOf("C.PES"), 2);
-    EXPECT_EQ(list.indexOf("d.pes"), -1);
-    EXPECT_TRUE(list.remove("a.dst"));
+    EXPECT_TRUE(list.add("B.DST"));   // another file on Linux
+    EXPECT_FALSE(list.add("b.dst"));  // the same file again
+    // Case twins stand together in byte order, whatever order they came in.
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"A.DST", "B.DST", "b.dst", "c.pes"}));
+    EXPECT_EQ(list.indexOf("b.dst"), 2);
+    EXPECT_EQ(list.indexOf("C.PES"), -1);
+    EXPECT_EQ(list.indexOfPreferringExact("C.PES"), 3);
+    EXPECT_EQ(list.indexOfPreferringExact("b.dst"), 2);
+    EXPECT_EQ(list.indexOfPreferringExact("B.dSt"), 1);
+    EXPECT_EQ(list.indexOfPreferringExact("d.pes"), -1);
     EXPECT_FALSE(list.remove("a.dst"));
-    EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(list.remove("A.DST"));
+    EXPECT_EQ(list.count(), 3);
 
-    // A new collation re-sorts, and drops names that have become equal.
+    // A new collation re-sorts; equal names stay apart.
     list.setComparer([](const std::string& a, const std::string& b) { return b.compare(a); });
-    EXPECT_TRUE(list.add("B.dst"));  // case now counts
-    EXPECT_EQ(list.names(), (std::vector<std::string>{"c.pes", "b.dst", "B.dst"}));
-    list.setComparer(foldedCompare);
-    EXPECT_EQ(list.count(), 2);
-    EXPECT_EQ(list[1], "c.pes");
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"c.pes", "b.dst", "B.DST"}));
+    list.setComparer([](const std::string&, const std::string&) { return 0; });
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"B.DST", "b.dst", "c.pes"}));
 }
 
 TEST(Rounding, HalvesGoToEvenAndHugeValuesAreClamped)
@@ -111,6 +116,32 @@ TEST(PosixFolders, SearchFindsEveryKindOfEntryInAnyCase)
     EXPECT_EQ(files.openRead(folder.string() + "/missing.dst"), nullptr);
     EXPECT_TRUE(files.findEntries("/no/such/folder/*.dst").empty());
     std::filesystem::remove_all(folder);
+}
+
+TEST(PosixFolders, EntriesThatAreNoDesignFileAreNotOpenedAndNeverBlock)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "orlika-entry-kinds";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::ofstream(folder / "good.dst") << "x";
+    fs::create_symlink(folder / "good.dst", folder / "link.dst");
+    fs::create_symlink(folder / "gone.dst", folder / "dangling.exp");
+    fs::create_symlink(folder / "loop2.dst", folder / "loop1.dst");
+    fs::create_symlink(folder / "loop1.dst", folder / "loop2.dst");
+    fs::create_symlink("/dev/zero", folder / "endless.pes");
+    ASSERT_EQ(::mkfifo((folder / "pipe.dst").c_str(), 0600), 0);  // opening it for reading would wait for a writer
+
+    PosixFileSystem files;
+    const std::string base = folder.string() + "/";
+    EXPECT_NE(files.openRead(base + "good.dst"), nullptr);
+    EXPECT_NE(files.openRead(base + "link.dst"), nullptr);  // a link to a design is that design
+    for (const char* name : {"dangling.exp", "loop1.dst", "endless.pes", "pipe.dst"})
+        EXPECT_EQ(files.openRead(base + name), nullptr) << name;
+    auto names = files.findEntries(base + "*.DST");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"good.dst", "link.dst", "loop1.dst", "loop2.dst", "pipe.dst"}));
+    fs::remove_all(folder);
 }
 
 using RemarkNumbers = CatalogFixture;

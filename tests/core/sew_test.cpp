@@ -125,7 +125,7 @@ TEST_F(SewReader, CountOfOneHundredIsReadAndOneHundredOneIsAnUnknownFormat)
     EXPECT_EQ(canvas.texts[1], "Stitches: 1, Size: 1.0 x 1.0 mm");
 
     host.log.clear();
-    s.SelectedList.add("BIG.SEW");
+    s.SelectedList.add("big.sew");
     decode("big.sew", sewFile(std::vector<int>(101, 10), records({10, 10})));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "big.sew Has an Unknown File Format");
@@ -133,7 +133,8 @@ TEST_F(SewReader, CountOfOneHundredIsReadAndOneHundredOneIsAnUnknownFormat)
     EXPECT_EQ(host.messages[0].icon, MessageIcon::None);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
     // The name without selection colour, "Unknown Format" 2.2 text heights above the middle line.
-    const std::vector<std::string> expected = {"TextOut 72 72 \"big.sew\"", "TextOut 72 182 \"Unknown Format\""};
+    const std::vector<std::string> expected = {"Brush solid 0xFFFFFF", "TextOut 72 72 \"big.sew\"", "Brush clear",
+                                               "TextOut 72 182 \"Unknown Format\""};
     EXPECT_EQ(canvas.log, expected);
     EXPECT_TRUE(host.log.empty());  // the status label is not touched
 }

@@ -5,6 +5,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ public:
     Color pen = Black;
     Color font = Black;
     Font currentFont;
+    std::optional<PixelRect> clip;   // kept apart from the log: every reader call sets it
 
     void setPenColor(Color color) override
     {
@@ -51,6 +53,8 @@ public:
         add("TextOut " + xy(x, y) + " \"" + text + "\"");
         texts.push_back(text);
     }
+    void clipLines(const PixelRect& area) override { clip = area; }
+    void unclipLines() override { clip.reset(); }
     int textWidth(const std::string& text) override { return int(text.size()) * kCharWidth; }
     int textHeight(const std::string&) override { return kTextHeight; }
 

@@ -23,11 +23,21 @@ public:
     bool portrait() const override { return isPortrait; }
     int dpiX() const override { return resolution; }
     int dpiY() const override { return resolution; }
-    void beginDoc() override
+    // What goes wrong, for failure tests.
+    bool declineBegin = false;   // the user declines the PDF file name
+    bool failBegin = false;      // the document cannot start
+    bool failEnd = false;        // the service refuses the finished document
+
+    bool beginDoc() override
     {
         steps.push_back("BeginDoc");
+        if (declineBegin)
+            return false;
+        if (failBegin)
+            throw PrintError("Cannot print to /no/such/folder/catalog.pdf: the folder /no/such/folder does not exist.");
         open = true;
         pages = 1;
+        return true;
     }
     void newPage() override
     {
@@ -38,6 +48,8 @@ public:
     {
         steps.push_back("EndDoc");
         open = false;
+        if (failEnd)
+            throw PrintError("Cannot print to the printer refuser: the printer service did not accept the document.");
     }
     bool printing() const override { return open; }
     Canvas& canvas() override { return page; }
