@@ -43,6 +43,9 @@ public:
 
     // The page engine: one whole catalog run on the screen page or the printer.
     void View(Canvas& canvas, bool Printing);
+    /// The names a run over all supported formats lists in a folder (ending in '/'), in
+    /// the run's order; entries that cannot be opened are still listed.
+    std::vector<std::string> listDesignFiles(const std::string& folder);
 
     /// Lays out a screen page of width x height pixels in the current layout, with the
     /// canvas set up as a run would, ready to draw into cell 1.
@@ -142,8 +145,8 @@ private:
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();
     void rememberScreenGeometry();
-    /// Writes a name above a cell, shortened to the cell's width, on a white box so that
-    /// writing it again in another colour replaces it exactly.
+    /// Writes a name above a cell, shortened to the cell's width, as a label that a later
+    /// write in another colour replaces exactly.
     void writeCellName(Canvas& canvas, CellPoint cell, int cellWidth, int halfCellHeight, const std::string& name);
     void rewriteNameOnDisplay(Canvas& canvas, int cell);
     void finishRun(bool printing, const std::string& caption);

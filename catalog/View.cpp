@@ -185,6 +185,16 @@ bool Catalog::collectFiles()
     return !s.FileList.empty();
 }
 
+std::vector<std::string> Catalog::listDesignFiles(const std::string& folder)
+{
+    auto& s = m_state;
+    s.OpenFileName = folder + "*";
+    s.FileKind = 6;
+    s.UseDialogList = s.UseSelectedList = false;
+    collectFiles();
+    return s.FileList.names();
+}
+
 void Catalog::findStartPosition()
 {
     auto& s = m_state;

@@ -32,12 +32,11 @@ void Catalog::writeCellName(Canvas& canvas, CellPoint cell, int cellWidth, int h
                             const std::string& name)
 {
     auto& s = m_state;
-    const std::string text = fitName(canvas, name, cellWidth - canvas.textWidth(" "));
+    // A clear gap before the next cell's name, which starts a cell's width further on.
+    const std::string text = fitName(canvas, name, cellWidth - canvas.textWidth("XX"));
     s.PosX = toSingle(cell.X);
     s.PosY = toSingle((cell.Y - halfCellHeight) - canvas.textHeight(text) * 1.2);
-    canvas.setBrush(BrushStyle::Solid, White);
-    writeText(canvas, s.PosX, s.PosY, text);
-    canvas.setBrush(BrushStyle::Clear, White);
+    canvas.labelOut(roundPixel(s.PosX), roundPixel(s.PosY), text);
 }
 
 void Catalog::writeNameLine(Canvas& canvas, bool withSelectionColor)

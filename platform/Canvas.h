@@ -53,6 +53,10 @@ public:
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
     /// Writes text with its top-left corner at (x, y); the current point moves to its end.
     virtual void textOut(int x, int y, const std::string& text) = 0;
+    /// Writes text as textOut does, as a label that may be written again at the same
+    /// place in another colour: the new label then replaces the old exactly, over what
+    /// lay under it. Canvases that are never written over may simply call textOut.
+    virtual void labelOut(int x, int y, const std::string& text) { textOut(x, y, text); }
     /// Width of text in device pixels with the current font.
     virtual int textWidth(const std::string& text) = 0;
     /// Height of text in device pixels with the current font.

@@ -2,8 +2,11 @@
 #include "render/PainterCanvas.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPaintDevice>
 #include <QString>
+
+#include <algorithm>
 
 namespace orlika {
 
@@ -128,6 +131,9 @@ void PainterCanvas::lineTo(int x, int y)
 void PainterCanvas::rectangle(int left, int top, int right, int bottom)
 {
     flush();
+    // What lay under a label inside the rectangle is gone.
+    const QRect area(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    std::erase_if(m_underLabels, [&](const UnderLabel& saved) { return area.intersects(saved.box); });
     if (!m_painter.isActive())
         return;
     m_painter.setBrush(m_brushStyle == BrushStyle::Solid ? QBrush(toQColor(m_brushColor)) : QBrush(Qt::NoBrush));
@@ -135,30 +141,57 @@ void PainterCanvas::rectangle(int left, int top, int right, int bottom)
     m_painter.setBrush(Qt::NoBrush);
 }
 
+QRect PainterCanvas::textBox(int x, int y, const QString& text) const
+{
+    // Every pixel the glyphs may touch: the advance and the ink, which can overhang it.
+    const QFontMetrics metrics(m_font, &m_device);
+    return QRect(x, y, metrics.horizontalAdvance(text), metrics.height()) |
+           metrics.boundingRect(text).translated(x, y + metrics.ascent());
+}
+
 void PainterCanvas::textOut(int x, int y, const std::string& text)
 {
     flush();
     const QString qtext = toQString(text);
     const QFontMetrics metrics(m_font, &m_device);
-    const int advance = metrics.horizontalAdvance(qtext);
     if (m_painter.isActive()) {
         // Text is never clipped: only a cell's lines are kept inside it.
         if (m_linesClipped)
             m_painter.setClipping(false);
-        const QPoint baseline(x, y + metrics.ascent());
-        if (m_brushStyle == BrushStyle::Solid) {
-            // The box covers every pixel the glyphs may touch, so text written again on
-            // it leaves nothing of what stood there before.
-            const QRect box = QRect(x, y, advance, metrics.height()) | metrics.boundingRect(qtext).translated(baseline);
-            m_painter.fillRect(box, toQColor(m_brushColor));
-        }
         m_painter.setPen(toQColor(m_fontColor));
-        m_painter.drawText(baseline, qtext);
+        m_painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
         applyPen();
         if (m_linesClipped)
             m_painter.setClipping(true);
     }
-    m_current = QPoint(x + advance, y);
+    m_current = QPoint(x + metrics.horizontalAdvance(qtext), y);
+}
+
+void PainterCanvas::labelOut(int x, int y, const std::string& text)
+{
+    auto* image = m_device.devType() == QInternal::Image ? static_cast<QImage*>(&m_device) : nullptr;
+    if (!image || !m_painter.isActive()) {
+        textOut(x, y, text);
+        return;
+    }
+    flush();
+    const QPoint at(x, y);
+    const auto under = std::find_if(m_underLabels.begin(), m_underLabels.end(),
+                                    [&](const UnderLabel& saved) { return saved.at == at; });
+    if (under == m_underLabels.end()) {
+        // Antialiased text written over itself thickens and keeps a fringe of the old
+        // colour: keep what lies under the label, to put it back before a rewrite.
+        const QRect box = textBox(x, y, toQString(text)) & image->rect();
+        m_underLabels.push_back({at, box, image->copy(box)});
+    } else {
+        const bool clipped = m_painter.hasClipping();
+        m_painter.setClipping(false);
+        m_painter.setCompositionMode(QPainter::CompositionMode_Source);
+        m_painter.drawImage(under->box.topLeft(), under->pixels);
+        m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        m_painter.setClipping(clipped);
+    }
+    textOut(x, y, text);
 }
 
 void PainterCanvas::clipLines(const PixelRect& area)

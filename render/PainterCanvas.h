@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPoint>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     void lineTo(int x, int y) override;
     void rectangle(int left, int top, int right, int bottom) override;
     void textOut(int x, int y, const std::string& text) override;
+    /// On an image, keeps the pixels under a label and puts them back before a label is
+    /// written at the same place again; elsewhere plain text.
+    void labelOut(int x, int y, const std::string& text) override;
     int textWidth(const std::string& text) override;
     int textHeight(const std::string& text) override;
     void flush() override;
@@ -51,7 +55,14 @@ public:
     void unclipLines() override;
 
 private:
+    struct UnderLabel {
+        QPoint at;
+        QRect box;
+        QImage pixels;
+    };
+
     void applyPen();
+    QRect textBox(int x, int y, const QString& text) const;
 
     QPaintDevice& m_device;
     QPainter m_painter;
@@ -65,6 +76,7 @@ private:
     QFont m_font;
     Color m_fontColor = Black;
     bool m_linesClipped = false;
+    std::vector<UnderLabel> m_underLabels;
 };
 
 } // namespace orlika

@@ -11,11 +11,13 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -111,29 +113,42 @@ void showProgress(const std::string& caption)
 
 int writePdf(Catalog& catalog, HeadlessHost& host, const Options& options)
 {
-    QFile probe(QString::fromStdString(options.output));
-    if (!probe.open(QIODevice::WriteOnly)) {
-        std::fprintf(stderr, "orlika-catalog: cannot write %s\n", options.output.c_str());
+    // The catalog is written beside its target and takes its name only when complete:
+    // a run that fails leaves no partial file, and an older file of that name untouched.
+    QSaveFile file(QString::fromStdString(options.output));
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", options.output.c_str(),
+                     file.errorString().toLocal8Bit().constData());
         return 1;
     }
-    probe.close();
-    QPdfWriter writer(QString::fromStdString(options.output));
-    writer.setCreator(QStringLiteral("ORLIKA"));
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageOrientation(options.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
-    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    writer.setResolution(600);  // a laser printer's: one-pixel lines stay visible on paper
-    PagedPrinter printer(writer);
-    catalog.setPrinter(&printer);
-    catalog.View(printer.canvas(), true);
-    if (!host.errors().empty())
-        std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
-    if (printer.pagesPrinted() == 0) {
+    int pages = 0;
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("ORLIKA"));
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageOrientation(options.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
+        writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        writer.setResolution(600);  // a laser printer's: one-pixel lines stay visible on paper
+        PagedPrinter printer(writer, options.output);
+        catalog.setPrinter(&printer);
+        catalog.View(printer.canvas(), true);
+        catalog.setPrinter(nullptr);
+        pages = printer.pagesPrinted();
+    }
+    if (catalog.designsShown() == 0) {
         std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());
         return 1;
     }
-    std::printf("%s: %d page%s\n", options.output.c_str(), printer.pagesPrinted(),
-                printer.pagesPrinted() == 1 ? "" : "s");
+    if (!host.errors().empty()) {
+        std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
+        return 1;
+    }
+    if (!file.commit()) {
+        std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", options.output.c_str(),
+                     file.errorString().toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("%s: %d page%s\n", options.output.c_str(), pages, pages == 1 ? "" : "s");
     return 0;
 }
 
@@ -142,12 +157,14 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
     ImagePage page(kPageWidth, kPageHeight);
     host.geometry = {kPageWidth, kPageHeight, 0, kPageWidth, kPageHeight};
     catalog.setMainCanvas(&page.canvas());
-    int pages = 0;
+    std::vector<std::string> written;
     bool failed = false;
     const auto savePage = [&] {
         page.flush();
-        const std::string path = numberedPath(options.output, ++pages);
-        if (!page.image().save(QString::fromStdString(path), "PNG")) {
+        const std::string path = numberedPath(options.output, int(written.size()) + 1);
+        if (page.image().save(QString::fromStdString(path), "PNG")) {
+            written.push_back(path);
+        } else {
             std::fprintf(stderr, "orlika-catalog: cannot write %s\n", path.c_str());
             failed = true;
         }
@@ -161,18 +178,25 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
     };
     catalog.View(page.canvas(), false);
     const auto& s = catalog.state();
-    if (!host.errors().empty())
-        std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
-    if (s.FileCount == 0) {
+    if (catalog.designsShown() == 0) {
         std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());
         return 1;
+    }
+    if (!host.errors().empty()) {
+        std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
+        failed = true;
     }
     // A run of more than one page ends with a wait at its last page, already saved.
     if (!failed && s.FileCount <= s.CellsPerPage)
         savePage();
-    if (failed)
+    if (failed) {
+        // No partial set of pages stays behind.
+        for (const auto& path : written)
+            std::remove(path.c_str());
         return 1;
-    std::printf("%s: %d page%s\n", numberedPath(options.output, 1).c_str(), pages, pages == 1 ? "" : "s");
+    }
+    std::printf("%s: %d page%s\n", numberedPath(options.output, 1).c_str(), int(written.size()),
+                written.size() == 1 ? "" : "s");
     return 0;
 }
 

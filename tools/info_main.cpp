@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// orlika-info [--layout NAME] FILE...: what the readers make of each design, as JSON lines.
+// orlika-info [--layout NAME] FILE|FOLDER...: what the readers make of each design, as JSON lines.
 #include "catalog/Catalog.h"
 #include "decoders/DecoderTable.h"
 #include "platform/HeadlessHost.h"
 #include "render/PainterCanvas.h"
+#include "render/QtText.h"
 #include "tools/ToolSupport.h"
 
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -121,7 +123,7 @@ std::string describe(const std::string& path, const std::string& layout)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: orlika-info [--layout %s] FILE...\n", tools::layoutNames());
+    std::fprintf(stderr, "usage: orlika-info [--layout %s] FILE|FOLDER...\n", tools::layoutNames());
     return 2;
 }
 
@@ -150,7 +152,23 @@ int main(int argc, char** argv)
     }
     if (paths.empty())
         return usage();
-    for (const auto& path : paths)
-        std::cout << describe(path, layout) << '\n';
+    for (const auto& path : paths) {
+        if (!std::filesystem::is_directory(path)) {
+            std::cout << describe(path, layout) << '\n';
+            continue;
+        }
+        // A folder: each design a catalog run of it draws, in its order; entries that
+        // cannot be opened are skipped as the run skips them.
+        std::string folder = path;
+        if (folder.back() != '/')
+            folder += '/';
+        HeadlessHost host;
+        PosixFileSystem files;
+        Catalog catalog(host, files);
+        catalog.state().FileList.setComparer(localNameComparer());
+        for (const auto& name : catalog.listDesignFiles(folder))
+            if (files.openRead(folder + name))
+                std::cout << describe(folder + name, layout) << '\n';
+    }
     return 0;
 }

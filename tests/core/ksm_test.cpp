@@ -207,9 +207,8 @@ TEST_F(KsmReader, WrongStartRecordGivesTheErrorCellWithoutAMessage)
     file[514] = 0x86;
     s.SelectedList.add("bad.ksm");
     decode("bad.ksm", file);
-    const std::vector<std::string> expected = {"FontColor 0x0000FF",     "Brush solid 0xFFFFFF",
-                                               "TextOut 72 72 \"bad.ksm\"", "Brush clear",
-                                               "FontColor 0x000000",     "TextOut 72 204 \"Bad File Format (Not KSM Format)\""};
+    const std::vector<std::string> expected = {"FontColor 0x0000FF", "TextOut 72 72 \"bad.ksm\"", "FontColor 0x000000",
+                                               "TextOut 72 204 \"Bad File Format (Not KSM Format)\""};
     EXPECT_EQ(canvas.log, expected);  // no pen colour, no stitches
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.log.back(), "Stat \"\"");

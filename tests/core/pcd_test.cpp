@@ -594,8 +594,7 @@ TEST_F(PcdReader, WrongFormatByteOrShortHeaderIsRejectedWithAMessage)
         EXPECT_EQ(host.messages[0].text, "/designs/bad.pcs is not in PCD2 Format");
         EXPECT_EQ(host.messages[0].caption, "File Format Error");
         EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
-        EXPECT_EQ(canvas.log, (std::vector<std::string>{"PenColor 0x000000", "Brush solid 0xFFFFFF",
-                                                        "TextOut 72 72 \"bad.pcs\"", "Brush clear",
+        EXPECT_EQ(canvas.log, (std::vector<std::string>{"PenColor 0x000000", "TextOut 72 72 \"bad.pcs\"",
                                                         "TextOut 72 204 \" Bad File Format (Not PCD-2 Format)\""}));
         EXPECT_TRUE(host.phases().empty());
         EXPECT_EQ(s.DesignPath, "bad.pcs");

@@ -95,6 +95,97 @@ TEST_F(RenderTest, ADstDesignIsDrawnInItsColoursInsideItsCell)
     EXPECT_EQ(countPixels(page.image().copy(400, 0, 600, 600), qRgb(0, 0, 0)), 0);
 }
 
+TEST_F(RenderTest, ALabelWrittenAgainInAnotherColourLeavesNoTraceOfTheOld)
+{
+    const auto stitchesUnderTheLabel = [](Canvas& canvas) {
+        canvas.setFont(Font{"Arial", 8, false});
+        canvas.setPenColor(rgb(0, 128, 0));
+        for (int x = 0; x < 120; x += 7) {
+            canvas.moveTo(x, 0);
+            canvas.lineTo(x + 20, 30);
+        }
+    };
+    ImagePage never(120, 30);
+    stitchesUnderTheLabel(never.canvas());
+    never.canvas().labelOut(5, 8, "design.dst");
+    never.flush();
+
+    ImagePage reselected(120, 30);
+    Canvas& canvas = reselected.canvas();
+    stitchesUnderTheLabel(canvas);
+    canvas.labelOut(5, 8, "design.dst");
+    canvas.setFontColor(Red);
+    canvas.labelOut(5, 8, "design.dst");
+    reselected.flush();
+    EXPECT_NE(reselected.image(), never.image());  // red now
+    canvas.setFontColor(Black);
+    canvas.labelOut(5, 8, "design.dst");
+    reselected.flush();
+    EXPECT_EQ(reselected.image(), never.image());
+
+    // A page painted white forgets what lay under its labels.
+    canvas.setBrush(BrushStyle::Solid, White);
+    canvas.rectangle(-1, -1, 121, 31);
+    canvas.labelOut(5, 8, "design.dst");
+    canvas.setFontColor(Red);
+    canvas.labelOut(5, 8, "design.dst");
+    reselected.flush();
+    EXPECT_EQ(countPixels(reselected.image(), qRgb(0, 128, 0)), 0);
+}
+
+TEST_F(RenderTest, LinesStayInsideTheirClipButTextDoesNot)
+{
+    ImagePage page(100, 60);
+    Canvas& canvas = page.canvas();
+    canvas.setFont(Font{"Arial", 8, false});
+    canvas.clipLines({10, 10, 50, 50});
+    canvas.moveTo(0, 30);
+    canvas.lineTo(99, 30);
+    canvas.textOut(60, 5, "T");
+    canvas.unclipLines();
+    canvas.moveTo(0, 55);
+    canvas.lineTo(99, 55);
+    page.flush();
+    const QImage& image = page.image();
+    EXPECT_EQ(image.pixel(9, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(10, 30), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(49, 30), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(50, 30), qRgb(255, 255, 255));
+    EXPECT_GT(image.width() * image.height() - countPixels(image.copy(55, 0, 45, 25), qRgb(255, 255, 255)), 0);
+    EXPECT_EQ(image.pixel(5, 55), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(95, 55), qRgb(0, 0, 0));
+}
+
+TEST_F(RenderTest, ADesignWhoseHeaderLiesStaysInItsOwnCell)
+{
+    // A design sewn downwards from its start, its -Y and +Y swapped as some converters
+    // write them: trusted as read, the picture hangs below the middle line into the row
+    // below.
+    gen::Design hanging;
+    hanging.stitch(0, 0);
+    hanging.runTo(0, -600);
+    hanging.runTo(300, -600);
+    std::vector<std::uint8_t> file = gen::writeDst(hanging);
+    const auto block = gen::dstHeaderBlock({"lying", 0, 0, 300, 0, 600, 0});
+    std::copy(block.begin(), block.end(), file.begin());
+
+    HeadlessHost host;
+    PosixFileSystem files;
+    Catalog catalog(host, files);
+    catalog.state().NoRemarks = true;
+    ImagePage page(1000, 600);
+    catalog.setMainCanvas(&page.canvas());
+    catalog.prepareScreenPage(page.canvas(), 1000, 600);
+    catalog.decodeFile(page.canvas(), "/x/lying.dst", std::make_unique<MemoryFile>(file));
+    page.flush();
+    // Cell 1 owns x 72..357 and, with its name, y 59..311 (the next row's name begins there).
+    const QImage below = page.image().copy(0, 312, 1000, 288);
+    const QImage right = page.image().copy(358, 0, 642, 600);
+    EXPECT_EQ(countPixels(below, qRgb(255, 255, 255)), below.width() * below.height());
+    EXPECT_EQ(countPixels(right, qRgb(255, 255, 255)), right.width() * right.height());
+    EXPECT_GT(countPixels(page.image().copy(72, 200, 286, 112), qRgb(0, 0, 0)), 50);  // what shows of it
+}
+
 TEST_F(RenderTest, PagedPrinterWritesOnePdfPagePerPage)
 {
     QTemporaryDir folder;

@@ -46,6 +46,37 @@ check "info: no reader for the name" has 3 '"decoder": null'
 check "info: nothing drawn without a reader" has 3 '"bbox": null'
 check "info: a file that cannot be opened" has 4 '"error": "cannot open the file"'
 
+# A folder as users have them: entries that cannot be opened, case twins, a long name.
+messy="$work/messy"
+mkdir -p "$messy/y.pes"
+ln -s "$messy/gone.exp" "$messy/dangling.exp"
+ln -s "$messy/loop2.dst" "$messy/loop1.dst"
+ln -s "$messy/loop1.dst" "$messy/loop2.dst"
+mkfifo "$messy/pipe.dst"
+cp "$first" "$messy/Twin.DST"
+cp "$first" "$messy/Twin.dst"
+cp "$first" "$messy/c1_andkoma__nautical_anchor_with_a_rope_and_chain.dst"
+cp "$first" "$messy/good.dst"
+minfo=$("$tools/orlika-info" --layout thumb30 "$messy")
+check "info on a folder: one design per file that opens" test "$(printf '%s\n' "$minfo" | wc -l)" -eq 4
+check "info on a folder: both case twins" bash -c "printf '%s\n' '$minfo' | grep -q '/Twin.DST\"' && printf '%s\n' '$minfo' | grep -q '/Twin.dst\"'"
+check "info on a folder: entries that cannot be opened are skipped" bash -c "! printf '%s\n' '$minfo' | grep -q -e y.pes -e dangling -e loop -e pipe"
+check "info: a long name is written shortened" bash -c "printf '%s\n' '$minfo' | grep -q '\"c1_andkoma[^\"]*\\.\\.\\.dst\"'"
+check "catalog of the messy folder: 4 designs on 1 page" \
+  bash -c "'$tools/orlika-catalog' '$messy' -o '$work/messy.pdf' | grep -q ': 1 page'"
+
+# A failed run leaves no file behind, and an older catalog of that name untouched.
+mkdir "$work/broken"
+cp "$first" "$work/broken/a.dst"
+printf 'ST: oops\r\x1a' > "$work/broken/b.dst"
+echo "older" > "$work/old.pdf"
+check "a reader error fails the run" bash -c "! '$tools/orlika-catalog' '$work/broken' -o '$work/old.pdf' 2>'$work/err.txt'"
+check "the reader error is told" grep -q "not a valid integer value" "$work/err.txt"
+check "an older file is left untouched" grep -q older "$work/old.pdf"
+check "no partial PNG pages" bash -c "! '$tools/orlika-catalog' '$work/broken' -o '$work/broken.png' 2>/dev/null && ! ls '$work'/broken-*.png >/dev/null 2>&1"
+check "a missing folder for the output is told and leaves nothing" \
+  bash -c "'$tools/orlika-catalog' '$samples' -o '$work/no/such/x.pdf' 2>&1 | grep -q 'cannot write' && test ! -e '$work/no'"
+
 passed=$(( $(grep -c '^check ' "$0") - failures ))
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
