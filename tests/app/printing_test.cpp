@@ -2,6 +2,8 @@
 // Catalog printing from the window, to a PDF file where no printer is installed.
 #include "tests/app/AppFixture.h"
 
+#include "app/FormFileList.h"
+
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -168,6 +170,8 @@ TEST_F(PrintTest, DecliningThePdfNamePrintsNothingAndTheWindowGoesOn)
     EXPECT_EQ(form->lastPagesPrinted(), 0);
     EXPECT_FALSE(form->running());
     EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" NOTHING PRINTED"));
+    EXPECT_TRUE(messages.empty());
 
     // A folder without designs asks neither the title nor the file.
     QTemporaryDir empty;
@@ -183,6 +187,45 @@ TEST_F(PrintTest, DecliningThePdfNamePrintsNothingAndTheWindowGoesOn)
     form->PrintFromFile1->trigger();
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" No Files Found"));
     EXPECT_EQ(dialogsShown.size(), 4u);
+}
+
+TEST_F(PrintTest, APdfThatCannotBeWrittenIsToldAndNothingClaimsSuccess)
+{
+    makeDesigns(8);
+    const QString pdf = path(QStringLiteral("no/such/folder/catalog.pdf"));
+    // The message names the file and the reason (Qt's file dialog may resolve the
+    // missing folder against another, so only its end is certain).
+    const auto told = [](const MessageRequest& message) {
+        return message.text.rfind("Cannot print to ", 0) == 0 &&
+               message.text.find("/no/such/folder/catalog.pdf: the folder ") != std::string::npos &&
+               message.text.ends_with("/no/such/folder does not exist.");
+    };
+    answerOpen({"d01.dst"});
+    answerTitle(QString());
+    answerPdfName(pdf);
+    form->Print1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(told(messages[0])) << messages[0].text;
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" PRINTING FAILED"));
+    EXPECT_EQ(form->lastPagesPrinted(), 0);
+    EXPECT_FALSE(form->running());
+    EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->PageLayout1->menuAction()->isEnabled());
+    EXPECT_FALSE(form->SBCancel->isVisible());
+
+    // The file listing says the same.
+    messages.clear();
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        dynamic_cast<QFileDialog&>(dialog).selectFile(path(QStringLiteral("d01.dst")));
+        return int(QDialog::Accepted);
+    });
+    answerPdfName(pdf);
+    form->mnfileList->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(told(messages[0])) << messages[0].text;
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" PRINTING FAILED"));
+    EXPECT_FALSE(form->fileListFr()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PrintTest, PrintSetupChangesThePaperThatTheNextRunLaysOut)

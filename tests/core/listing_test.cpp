@@ -196,19 +196,20 @@ TEST_F(ListingTest, LandscapeGivesFourColumnsPortraitThree)
     EXPECT_EQ(landscape.columnStart + 4 * landscape.columnWidth, 6600 - 330);
 }
 
-TEST_F(ListingTest, AllFilesListsFoldersDotEntriesAndNamesWithoutExtension)
+TEST_F(ListingTest, AllFilesListsFoldersDotEntriesCaseTwinsAndNamesWithoutExtension)
 {
     fs::create_directory(folder / "sub");
     touch("README");
     touch("notes.txt");
     touch("b.DST");
     touch("a.dst");
+    touch("A.DST");  // another file than a.dst on Linux: both are listed
     list("notes.txt", 8);
 
     const auto printed = pages();
     ASSERT_EQ(printed.size(), 1u);
     EXPECT_EQ(textsOf(printed[0]),
-              (std::vector<std::string>{"Listing of All Files in Folder - " + folderPath(), ".", "..", "a.dst",
+              (std::vector<std::string>{"Listing of All Files in Folder - " + folderPath(), ".", "..", "A.DST", "a.dst",
                                         "b.DST", "notes.txt", "README", "sub", "Page 1", host.dateTimeText()}));
 }
 
