@@ -3,7 +3,9 @@
 #include "app/AboutBox.h"
 #include "tests/app/AppFixture.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -128,6 +130,34 @@ TEST_F(AppTest, OpenDialogHasTheSevenFiltersAndMatchesExtensionsInAnyCase)
         return int(QDialog::Rejected);
     });
     form->Open1->trigger();
+}
+
+TEST_F(AppTest, TheFileNameCompletionListClosesWithTheDialog)
+{
+    makeDesigns(8);
+    QWidget* completionList = nullptr;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        files.setDirectory(dir.path());
+        files.show();
+        auto* view = files.findChild<QListView*>(QStringLiteral("listView"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000));
+        auto* edit = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::keyClicks(edit, QStringLiteral("d0"));
+        completionList = edit->completer()->popup();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return completionList->isVisible(); }, 5000));
+        files.selectFile(path(QStringLiteral("d01.dst")));
+        files.hide();
+        return int(QDialog::Accepted);
+    });
+    onWait([&] {
+        // Left open, it would take the keys and clicks meant for the page.
+        EXPECT_FALSE(completionList->isVisible());
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        key(Qt::Key_Escape);
+    });
+    form->Open1->trigger();
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
 }
 
 TEST_F(AppTest, AboutBoxShowsNameVersionFormatsAndClosesWithOk)
