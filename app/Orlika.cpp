@@ -2,6 +2,7 @@
 #include "app/Orlika.h"
 
 #include "app/AboutBox.h"
+#include "app/CupsAnswer.h"
 #include "app/Filemove.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
@@ -76,10 +77,11 @@ bool isModifierOnly(int key)
 
 // The printer service of a catalog run. Where no printer is installed the document goes
 // to a PDF file, named when the document begins, so a run that finds no files asks nothing.
+// A document for a printer goes to the print server when it ends; the server may refuse it.
 class PrintJob : public Printer {
 public:
     PrintJob(QPrinter& printer, std::function<bool()> prepare)
-        : m_paged(printer), m_prepare(std::move(prepare))
+        : m_printer(printer), m_paged(printer), m_prepare(std::move(prepare))
     {
     }
     int pageWidth() const override { return m_paged.pageWidth(); }
@@ -94,14 +96,27 @@ public:
         m_paged.beginDoc();
     }
     void newPage() override { m_paged.newPage(); }
-    void endDoc() override { m_paged.endDoc(); }
+    void endDoc() override
+    {
+        if (!m_paged.printing() || m_printer.outputFormat() != QPrinter::NativeFormat) {
+            m_paged.endDoc();
+            return;
+        }
+        const CupsAnswer answer(m_printer.printerName());
+        m_paged.endDoc();
+        m_refusal = answer.refusal();
+    }
     bool printing() const override { return m_paged.printing(); }
     Canvas& canvas() override { return m_paged.canvas(); }
     int pagesPrinted() const { return m_paged.pagesPrinted(); }
+    /// Why the print server refused the document; empty when it took it.
+    const QString& refusal() const { return m_refusal; }
 
 private:
+    QPrinter& m_printer;
     PagedPrinter m_paged;
     std::function<bool()> m_prepare;
+    QString m_refusal;
 };
 
 } // namespace
@@ -473,7 +488,20 @@ void TForm1::viewOnPrinter()
     m_catalog.View(job.canvas(), true);
     m_catalog.setPrinter(nullptr);
     m_lastPagesPrinted = job.pagesPrinted();
+    reportRefusedPrintJob(job.refusal());
     afterRun();
+}
+
+void TForm1::reportRefusedPrintJob(const QString& refusal)
+{
+    if (refusal.isEmpty())
+        return;
+    // The run has already said it finished printing: correct that before explaining.
+    m_host.setStatusFontColor(Red);
+    m_host.setStatusCaption(" PRINTING FAILED");
+    m_host.setStatusFontColor(Black);
+    m_host.messageBox(MessageRequest{refusal.toStdString(), "ORLIKA Print", MessageIcon::Error, MessageButtons::Ok,
+                                     MessageAnswer::Ok});
 }
 
 void TForm1::afterRun()
@@ -640,6 +668,7 @@ void TForm1::mnfileListClick()
     });
     FileListing(m_catalog, m_fileSystem).mnfileListClick(job);
     m_lastPagesPrinted = job.pagesPrinted();
+    reportRefusedPrintJob(job.refusal());
     afterRun();
 }
 

@@ -193,6 +193,8 @@ private:
     /// One run of the page engine on the printer.
     void viewOnPrinter();
     void afterRun();
+    /// Tells the user that the print server refused a run's document, when it did.
+    void reportRefusedPrintJob(const QString& refusal);
     void checkLayout(QAction* checked);
     /// Asks where a catalog goes when no printer is installed; empty when declined.
     QString askPdfFileName();
