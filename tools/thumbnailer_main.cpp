@@ -63,9 +63,11 @@ private:
     std::pair<int, int> m_current{0, 0};
 };
 
-// Second pass: the lines, scaled into the image, one polyline per run of one colour.
+// Second pass: the lines, scaled into the image, a polyline per run of one colour.
 class ThumbnailCanvas final : public StitchCanvas {
 public:
+    static constexpr qsizetype kLongestRun = 4096;
+
     ThumbnailCanvas(QPainter& painter, double scale, double dx, double dy)
         : m_painter(painter), m_scale(scale), m_dx(dx), m_dy(dy)
     {
@@ -84,6 +86,12 @@ public:
             m_run << m_current;
         m_current = map(x, y);
         m_run << m_current;
+        // A long run is drawn in pieces, as the page canvas does, so that memory stays
+        // flat however many stitches one colour has.
+        if (m_run.size() >= kLongestRun) {
+            flush();
+            m_run << m_current;
+        }
     }
     void flush() override
     {
@@ -98,7 +106,8 @@ private:
         flush();
         QPen pen(toQColor(color));
         pen.setWidthF(1.0);
-        pen.setCapStyle(Qt::RoundCap);
+        // Flat caps: the pieces of a long run meet without a dot drawn twice at the join.
+        pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::RoundJoin);
         m_painter.setPen(pen);
     }
