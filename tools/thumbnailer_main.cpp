@@ -8,6 +8,7 @@
 #include "platform/HeadlessHost.h"
 #include "platform/NullCanvas.h"
 #include "render/PainterCanvas.h"
+#include "tools/ToolSupport.h"
 
 #include <QImage>
 #include <QPainter>
@@ -140,9 +141,24 @@ bool readDesign(const std::string& path, Canvas& canvas, HeadlessHost& host)
     }
 }
 
+constexpr const char* kUsage = "usage: orlika-thumbnailer -s SIZE INPUT OUTPUT\n";
+
+std::string helpText()
+{
+    return std::string(kUsage) +
+           "\n"
+           "Draws the design in INPUT as a PNG picture of SIZE x SIZE pixels in OUTPUT, for\n"
+           "a file manager's thumbnails. A file that no reader accepts writes nothing and\n"
+           "ends with status 1.\n"
+           "\n"
+           "  -s SIZE    the picture's width and height in pixels, 8 to 4096\n"
+           "  --help     show this help and exit\n"
+           "  --version  show the version and exit\n";
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: orlika-thumbnailer -s SIZE INPUT OUTPUT\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -150,6 +166,8 @@ int usage()
 
 int main(int argc, char** argv)
 {
+    if (tools::answerHelpOrVersion(argc, argv, "orlika-thumbnailer", helpText()))
+        return 0;
     if (argc != 5 || std::string(argv[1]) != "-s")
         return usage();
     const int size = std::atoi(argv[2]);
