@@ -100,7 +100,7 @@ status=0
 ORLIKA_CUPS_OUTPUT=$root/out QT_QPA_PLATFORM=offscreen build/tests/orlika_cups_tests || status=$?
 
 echo "jobs the private cupsd completed:"
-lpstat -W completed -o | sed 's/^/  /'
+lpstat -W completed -o | sort -V | sed 's/^/  /'
 echo "requests it refused:"
 grep -h 'not-accepting-jobs' "$root"/log/access_log | sed 's/^/  /' || echo "  none"
 exit "$status"

@@ -102,7 +102,7 @@ protected:
     }
 
     /// Runs one print command; returns the PDF that the queue wrote for it.
-    PrintedPdf printThroughQueue(const std::function<void()>& command)
+    PrintedPdf printThroughQueue(const char* what, const std::function<void()>& command)
     {
         QFile::remove(queueOutput(kPdfQueue));
         command();
@@ -116,7 +116,9 @@ protected:
             ADD_FAILURE() << "the queue wrote no PDF";
             return {};
         }
-        return readPdf(queueOutput(kPdfQueue));
+        PrintedPdf pdf = readPdf(queueOutput(kPdfQueue));
+        std::cout << what << ": " << kPdfQueue.toStdString() << " wrote " << pdf.pages << " page(s)\n";
+        return pdf;
     }
 
     /// Where cell k's picture band lies on a page rendered at kRenderDpi: the upper half
@@ -152,7 +154,7 @@ TEST_F(CupsPrintTest, CatalogOfTwelveDesignsComesOutAsTwoPagesWithTheirTextsAndD
     makeDesigns(12);
     answerOpen({"d01.dst"});
     answerTitle(QStringLiteral("Spring Catalog"));
-    const PrintedPdf pdf = printThroughQueue([&] { form->Print1->trigger(); });
+    const PrintedPdf pdf = printThroughQueue("catalog of 12 designs", [&] { form->Print1->trigger(); });
     // A printer is installed: nothing asks for a PDF file.
     EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1", "TitleDlg"}));
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
@@ -187,7 +189,7 @@ TEST_F(CupsPrintTest, PrintSelectedPrintsTheChosenDesignsAndLeavesTheOtherCellsB
     ASSERT_EQ(state().SelectedList.count(), 2);
 
     answerTitle(QString());
-    const PrintedPdf pdf = printThroughQueue([&] { form->PrintSelectedFiles2->trigger(); });
+    const PrintedPdf pdf = printThroughQueue("Print Selected, 2 designs", [&] { form->PrintSelectedFiles2->trigger(); });
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
     ASSERT_EQ(pdf.pages, 1);
     ASSERT_EQ(pdf.texts.size(), 1);
@@ -215,7 +217,7 @@ TEST_F(CupsPrintTest, FileListingComesOutWithHeadingNamesPageNumberAndDate)
         files.selectFile(path(QStringLiteral("d01.dst")));
         return int(QDialog::Accepted);
     });
-    const PrintedPdf pdf = printThroughQueue([&] { form->mnfileList->trigger(); });
+    const PrintedPdf pdf = printThroughQueue("file listing of 5 designs", [&] { form->mnfileList->trigger(); });
     EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog2"}));
     ASSERT_EQ(pdf.pages, 1);
     ASSERT_EQ(pdf.texts.size(), 1);
@@ -234,7 +236,7 @@ TEST_F(CupsPrintTest, PortraitChosenInPrintSetupTurnsTheGridAndThePaper)
     choosePrinterInPrintSetup(kPdfQueue, QPageLayout::Landscape);
     answerOpen({"d01.dst"});
     answerTitle(QString());
-    const PrintedPdf landscape = printThroughQueue([&] { form->Print1->trigger(); });
+    const PrintedPdf landscape = printThroughQueue("landscape catalog", [&] { form->Print1->trigger(); });
     const int landscapeWidth = form->printer().width();
     ASSERT_GT(landscapeWidth, form->printer().height());
     EXPECT_EQ(state().CellWidth, qRound(landscapeWidth / 3.5));
@@ -242,7 +244,7 @@ TEST_F(CupsPrintTest, PortraitChosenInPrintSetupTurnsTheGridAndThePaper)
 
     choosePrinterInPrintSetup(kPdfQueue, QPageLayout::Portrait);
     answerTitle(QString());
-    const PrintedPdf portrait = printThroughQueue([&] { form->Print1->trigger(); });
+    const PrintedPdf portrait = printThroughQueue("portrait catalog", [&] { form->Print1->trigger(); });
     // A portrait printer turns the standard grid: two cells across, three down.
     const int width = form->printer().width();
     const int height = form->printer().height();
@@ -294,7 +296,7 @@ TEST_F(CupsPrintTest, AQueueThatRejectsTheJobIsReportedAndTheWindowGoesOn)
     // Back on the working queue the next run prints.
     choosePrinterInPrintSetup(kPdfQueue, QPageLayout::Portrait);
     answerTitle(QString());
-    const PrintedPdf pdf = printThroughQueue([&] { form->Print1->trigger(); });
+    const PrintedPdf pdf = printThroughQueue("catalog after the refusal", [&] { form->Print1->trigger(); });
     EXPECT_EQ(pdf.pages, 1);
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
     EXPECT_EQ(messages.size(), 2u);
