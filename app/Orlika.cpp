@@ -2,6 +2,7 @@
 #include "app/Orlika.h"
 
 #include "app/AboutBox.h"
+#include "app/CupsAnswer.h"
 #include "app/Filemove.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
@@ -76,7 +77,8 @@ bool isModifierOnly(int key)
 
 // The printer service of a catalog run or a listing. Where no printer is installed the
 // document goes to a PDF file, named when the document begins, so a run that finds no
-// files asks nothing.
+// files asks nothing. A document for a printer goes to the print server when it ends; the
+// server may refuse it.
 class PrintJob : public Printer {
 public:
     /// `choosePdfFile` names the PDF file; it returns an empty name when the user declines.
@@ -104,9 +106,15 @@ public:
     void newPage() override { m_paged.newPage(); }
     void endDoc() override
     {
+        if (!m_paged.printing() || m_printer.outputFormat() != QPrinter::NativeFormat) {
+            m_paged.endDoc();
+            return;
+        }
+        const CupsAnswer answer(m_printer.printerName());
         m_paged.endDoc();
-        if (m_printer.printerState() == QPrinter::Error || m_printer.printerState() == QPrinter::Aborted)
-            throw PrintError("Cannot print to " + targetName() + ": the printer service did not accept the document.");
+        const QString refusal = answer.refusal();
+        if (!refusal.isEmpty())
+            throw PrintError("Cannot print to " + targetName() + ": " + refusal.toStdString() + ".");
     }
     bool printing() const override { return m_paged.printing(); }
     Canvas& canvas() override { return m_paged.canvas(); }

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running ORLIKA need.
+#   --cups: also the print server and PDF printer that the CUPS tests print through.
 # Idempotent: does nothing when everything is already installed.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
-  qt6-base-dev
+  qt6-base-dev libcups2-dev
   xvfb xauth fonts-liberation2 poppler-utils
 )
+if [ "${1:-}" = "--cups" ]; then
+  packages+=(cups printer-driver-cups-pdf)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -95,4 +95,20 @@ void useOffscreenPlatformUnlessSet()
     }
 }
 
+bool answerHelpOrVersion(int argc, char** argv, const char* program, const std::string& help)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help") {
+            std::fputs(help.c_str(), stdout);
+            return true;
+        }
+        if (arg == "--version") {
+            std::printf("%s %s\n", program, ORLIKA_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace orlika::tools

@@ -23,4 +23,8 @@ std::string jsonString(const std::string& text);
 /// Makes Qt work without a display: the tools never open a window.
 void useOffscreenPlatformUnlessSet();
 
+/// With --help or --version among the arguments, writes the help text or "PROGRAM VERSION"
+/// to standard output and returns true: the program then ends with success.
+bool answerHelpOrVersion(int argc, char** argv, const char* program, const std::string& help);
+
 } // namespace orlika::tools

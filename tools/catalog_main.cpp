@@ -35,12 +35,37 @@ struct Options {
 constexpr int kPageWidth = 1600;
 constexpr int kPageHeight = 1000;
 
+std::string usageLine()
+{
+    return std::string("usage: orlika-catalog PATH [--layout ") + tools::layoutNames() +
+           "] [--title TEXT] [--portrait|--landscape]\n"
+           "                      [--all-formats] -o OUT.pdf|OUT.png\n";
+}
+
+std::string helpText()
+{
+    return usageLine() +
+           "\n"
+           "Draws the designs of a folder as a catalog: the printed pages as a PDF file, or\n"
+           "the screen pages as PNG images.\n"
+           "\n"
+           "  PATH             a folder (every supported format), or a design file (its folder,\n"
+           "                   in that file's format)\n"
+           "  -o OUT           OUT.pdf: the printed catalog, A4; OUT.png: screen pages of\n"
+           "                   1600 x 1000 pixels, written as OUT-1.png, OUT-2.png...\n"
+           "  --layout LAYOUT  the page grid: standard (3 x 2, the default), noremarks,\n"
+           "                   thumb12, thumb20, thumb30 or enlarged (one design a page)\n"
+           "  --title TEXT     a title line at the top of every printed page\n"
+           "  --portrait       print on portrait pages\n"
+           "  --landscape      print on landscape pages (the default)\n"
+           "  --all-formats    with a design file: every supported format of its folder\n"
+           "  --help           show this help and exit\n"
+           "  --version        show the version and exit\n";
+}
+
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: orlika-catalog PATH [--layout %s] [--title TEXT] [--portrait|--landscape]\n"
-                 "                      [--all-formats] -o OUT.pdf|OUT.png\n",
-                 tools::layoutNames());
+    std::fputs(usageLine().c_str(), stderr);
     return 2;
 }
 
@@ -204,6 +229,8 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
 
 int main(int argc, char** argv)
 {
+    if (tools::answerHelpOrVersion(argc, argv, "orlika-catalog", helpText()))
+        return 0;
     tools::useOffscreenPlatformUnlessSet();
     QGuiApplication app(argc, argv);
     Options options;

@@ -121,9 +121,29 @@ std::string describe(const std::string& path, const std::string& layout)
     return out + "}}";
 }
 
+std::string usageLine()
+{
+    return std::string("usage: orlika-info [--layout ") + tools::layoutNames() + "] FILE|FOLDER...\n";
+}
+
+std::string helpText()
+{
+    return usageLine() +
+           "\n"
+           "Reads each design file as the catalog does and writes one JSON object a line: the\n"
+           "reader used, the texts written in the design's cell, message boxes raised, the\n"
+           "error that ended reading, and how many moves and lines were drawn inside which box.\n"
+           "A FOLDER stands for each design a catalog of it shows, in the catalog's order.\n"
+           "\n"
+           "  --layout LAYOUT  the page grid the cell belongs to: standard (the default),\n"
+           "                   noremarks, thumb12, thumb20, thumb30 or enlarged\n"
+           "  --help           show this help and exit\n"
+           "  --version        show the version and exit\n";
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: orlika-info [--layout %s] FILE|FOLDER...\n", tools::layoutNames());
+    std::fputs(usageLine().c_str(), stderr);
     return 2;
 }
 
@@ -131,6 +151,8 @@ int usage()
 
 int main(int argc, char** argv)
 {
+    if (tools::answerHelpOrVersion(argc, argv, "orlika-info", helpText()))
+        return 0;
     tools::useOffscreenPlatformUnlessSet();
     QGuiApplication app(argc, argv);
     std::string layout = "standard";

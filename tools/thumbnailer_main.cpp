@@ -8,6 +8,7 @@
 #include "platform/HeadlessHost.h"
 #include "platform/NullCanvas.h"
 #include "render/PainterCanvas.h"
+#include "tools/ToolSupport.h"
 
 #include <QImage>
 #include <QPainter>
@@ -63,9 +64,11 @@ private:
     std::pair<int, int> m_current{0, 0};
 };
 
-// Second pass: the lines, scaled into the image, one polyline per run of one colour.
+// Second pass: the lines, scaled into the image, a polyline per run of one colour.
 class ThumbnailCanvas final : public StitchCanvas {
 public:
+    static constexpr qsizetype kLongestRun = 4096;
+
     ThumbnailCanvas(QPainter& painter, double scale, double dx, double dy)
         : m_painter(painter), m_scale(scale), m_dx(dx), m_dy(dy)
     {
@@ -84,6 +87,12 @@ public:
             m_run << m_current;
         m_current = map(x, y);
         m_run << m_current;
+        // A long run is drawn in pieces, as the page canvas does, so that memory stays
+        // flat however many stitches one colour has.
+        if (m_run.size() >= kLongestRun) {
+            flush();
+            m_run << m_current;
+        }
     }
     void flush() override
     {
@@ -98,7 +107,8 @@ private:
         flush();
         QPen pen(toQColor(color));
         pen.setWidthF(1.0);
-        pen.setCapStyle(Qt::RoundCap);
+        // Flat caps: the pieces of a long run meet without a dot drawn twice at the join.
+        pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::RoundJoin);
         m_painter.setPen(pen);
     }
@@ -131,9 +141,24 @@ bool readDesign(const std::string& path, Canvas& canvas, HeadlessHost& host)
     }
 }
 
+constexpr const char* kUsage = "usage: orlika-thumbnailer -s SIZE INPUT OUTPUT\n";
+
+std::string helpText()
+{
+    return std::string(kUsage) +
+           "\n"
+           "Draws the design in INPUT as a PNG picture of SIZE x SIZE pixels in OUTPUT, for\n"
+           "a file manager's thumbnails. A file that no reader accepts writes nothing and\n"
+           "ends with status 1.\n"
+           "\n"
+           "  -s SIZE    the picture's width and height in pixels, 8 to 4096\n"
+           "  --help     show this help and exit\n"
+           "  --version  show the version and exit\n";
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: orlika-thumbnailer -s SIZE INPUT OUTPUT\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -141,6 +166,8 @@ int usage()
 
 int main(int argc, char** argv)
 {
+    if (tools::answerHelpOrVersion(argc, argv, "orlika-thumbnailer", helpText()))
+        return 0;
     if (argc != 5 || std::string(argv[1]) != "-s")
         return usage();
     const int size = std::atoi(argv[2]);
