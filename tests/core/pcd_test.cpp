@@ -301,6 +301,14 @@ TEST_F(PcdReader, RemarksOfA600By300DesignWith1234StitchesAnd5Changes)
     }
 }
 
+TEST_F(PcdReader, SizesAreRoundedOnceFromTheExactValue)
+{
+    // 1997.1953125 units are 13.104956 inches: 13.10, not 13.11 by way of 13.1050.
+    decode("wide.pcs", withTable({}, 2) + raw(0, 0, 0) + raw(511282, 0, 0));
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"wide.pcs", "Stitches: 2, Size: 332.9 x 0.0 mm",
+                                                      "Colors Changes: 0, Size: 13.10 x 0.00 In."}));
+}
+
 TEST_F(PcdReader, ColoursComeFromTheTableAndTheNextStitchIsAMove)
 {
     const std::vector<Color> colors = {0x00112233, 0x00445566, 0x02778899};
