@@ -103,7 +103,7 @@ private:
 // it stays at 65535 rather than wrapping to a small size that would blow the picture up.
 std::uint16_t sizeUnits(float low, float high)
 {
-    const double extent = std::nearbyint(double(toSingle(double(high) - low)));
+    const double extent = std::nearbyint(double(high) - low);
     return std::uint16_t(std::clamp(extent, 0.0, 65535.0));
 }
 

@@ -467,6 +467,14 @@ TEST_F(PcdReader, APointLikeDesignUses1200AndLandsOnTheAnchor)
     EXPECT_EQ(canvas.linesStarting("LineTo"), std::vector<std::string>{"LineTo 215 84"});
 }
 
+TEST_F(PcdReader, FarApartExtentsScaleByTheirExactDifference)
+{
+    // Y from -0.34375 to 2744876 units: E = 2744876.34375, which single precision would
+    // round to 2744876.25. The top lands on 135.500006 and is drawn at 136, not 135.
+    decode("damaged.pcs", withTable({}, 2) + raw(0, -88, 0) + raw(0, 2744876 * 256, 0), Layout::Enlarged);
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 273 408", "LineTo 273 136", "PenColor 0x000000"}));
+}
+
 TEST_F(PcdReader, MaximaStartAtZeroSoNegativeDesignsReachToTheOrigin)
 {
     decode("negative.pcs", withTable({}, 2) + at(-120, -60) + at(-50, -30));
