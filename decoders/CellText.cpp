@@ -65,8 +65,11 @@ std::string fixedText(double value, int places, int decimals)
     if (error != std::errc())
         return "";  // more places than the buffer holds: written in scientific notation
     std::string text(buffer, end);
-    if (places < decimals)
-        text += (places == 0 ? "." : "") + std::string(std::size_t(decimals - places), '0');
+    if (places < decimals) {
+        if (places == 0)
+            text += '.';
+        text.append(std::size_t(decimals - places), '0');
+    }
     return text;
 }
 
