@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running ORLIKA need.
+# Installs the Debian packages that building, testing and running ORLIKA need, and
+# any further packages named as arguments.
 # Idempotent: does nothing when everything is already installed.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   qt6-base-dev
   xvfb xauth fonts-liberation2 poppler-utils
+  "$@"
 )
 
 missing=()
