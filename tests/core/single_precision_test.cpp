@@ -12,8 +12,10 @@
 #include "tools/designgen/PcdWriter.h"
 #include "tools/designgen/PesWriter.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <utility>
 
 namespace orlika::test {
 namespace {
