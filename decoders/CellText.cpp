@@ -5,8 +5,11 @@
 #include "platform/NameFit.h"
 #include "platform/Rounding.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <iterator>
+#include <string>
 
 namespace orlika {
 
@@ -51,27 +54,67 @@ void Catalog::writeNameLine(Canvas& canvas, bool withSelectionColor)
         m_mainCanvas->setFontColor(Black);
 }
 
+namespace {
+
+constexpr int kSignificantDigits = 6;
+
+// Digits before the decimal point of a number as to_chars writes it.
+std::size_t integerDigitsOf(const std::string& text)
+{
+    const std::size_t point = text.find('.');
+    return (point == std::string::npos ? text.size() : point) - (text.front() == '-' ? 1 : 0);
+}
+
+// The value rounded once to `places` and written with `decimals` places; the places
+// beyond the rounding are zeros.
+std::string fixedText(double value, int places, int decimals)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, std::end(buffer), value, std::chars_format::fixed, places);
+    if (error != std::errc())
+        return "";  // more places than the buffer holds: written in scientific notation
+    std::string text(buffer, end);
+    if (places < decimals) {
+        if (places == 0)
+            text += '.';
+        text.append(std::size_t(decimals - places), '0');
+    }
+    return text;
+}
+
+std::string scientificText(double value)
+{
+    char buffer[32];  // "-d.dddddE+ddd"
+    std::string text(buffer, std::to_chars(buffer, std::end(buffer), value, std::chars_format::scientific,
+                                           kSignificantDigits - 1).ptr);
+    std::replace(text.begin(), text.end(), 'e', 'E');
+    return text;
+}
+
+} // namespace
+
 std::string Catalog::fixed(double value, int decimals) const
 {
-    // Fixed notation with at most 6 significant digits; larger numbers go scientific.
+    // Fixed notation with at most 6 significant digits: the exact value is rounded once,
+    // to `decimals` places or to fewer when its integer part leaves less room. Rounding
+    // first to 6 digits and then to the places would round twice (13.104956 to 13.1050,
+    // then to 13.11).
     if (!std::isfinite(value))
         return std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF");
-    char buffer[64];
-    if (std::fabs(value) >= 999999.5) {
-        std::snprintf(buffer, sizeof buffer, "%.5E", value);
-    } else {
-        std::snprintf(buffer, sizeof buffer, "%.5e", value);
-        const double significant = std::strtod(buffer, nullptr);
-        std::snprintf(buffer, sizeof buffer, "%.*f", decimals, significant == 0 ? 0.0 : significant);
-    }
-    std::string text = buffer;
+    int integerDigits = 0;
+    for (double power = 1; std::fabs(value) >= power && integerDigits <= kSignificantDigits; power *= 10)
+        ++integerDigits;
+    std::string text;
+    if (integerDigits <= kSignificantDigits)
+        text = fixedText(value, std::min(decimals, kSignificantDigits - integerDigits), decimals);
+    // Seven integer digits, or six that the rounding carried into a seventh (999999.5 on).
+    if (text.empty() || integerDigitsOf(text) > kSignificantDigits)
+        text = scientificText(value);
     if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-')
         text.erase(0, 1);
     const char separator = m_host.decimalSeparator();
     if (separator != '.')
-        for (char& c : text)
-            if (c == '.')
-                c = separator;
+        std::replace(text.begin(), text.end(), '.', separator);
     return text;
 }
 

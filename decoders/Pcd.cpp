@@ -239,14 +239,16 @@ void Catalog::PCDesignerFormat(Canvas& canvas)
     if (counted == 0)
         s.MinX = s.MaxX = s.MinY = s.MaxY = 0.0f;
 
-    const float width = toSingle(double(s.MaxX) - s.MinX);
-    const float height = toSingle(double(s.MaxY) - s.MinY);
-    float extent = height > width ? height : width;
-    if (extent == 0.0f)
-        extent = 1200.0f;  // a point-like design
+    // Width, height and E are differences of the single-precision extents, kept in double:
+    // extents far apart would lose bits in a single-precision difference.
+    const double width = double(s.MaxX) - s.MinX;
+    const double height = double(s.MaxY) - s.MinY;
+    double extent = height > width ? height : width;
+    if (extent == 0)
+        extent = 1200;  // a point-like design
     // Each axis has its own scale: the picture stretches with a cell that is not square.
-    const float sX = toSingle(s.CellWidth / double(extent) * 0.5);
-    const float sY = toSingle(s.CellHeight / double(extent) * 0.5);
+    const float sX = toSingle(s.CellWidth / extent * 0.5);
+    const float sY = toSingle(s.CellHeight / extent * 0.5);
 
     // Drawing pass, over the same records; the last read takes one byte more, so that the
     // note text follows right where the pass leaves the file.

@@ -103,7 +103,7 @@ private:
 // it stays at 65535 rather than wrapping to a small size that would blow the picture up.
 std::uint16_t sizeUnits(float low, float high)
 {
-    const double extent = std::nearbyint(double(toSingle(double(high) - low)));
+    const double extent = std::nearbyint(double(high) - low);
     return std::uint16_t(std::clamp(extent, 0.0, 65535.0));
 }
 
@@ -177,31 +177,46 @@ void Catalog::PESFormat(Canvas& canvas)
     const std::int64_t streamStart = section + pes::kStitchOffset;
     const std::int64_t streamEnd = section + blockEnd + pes::kStreamEndBase;
 
-    // Extents pass. The start point itself does not count. The extremes are kept as
-    // integers and turned into single precision once: the conversion keeps the order, so
-    // the result is the same as comparing the converted positions one by one.
-    float xmin = 99999, ymin = 99999, xmax = -99999, ymax = -99999;
-    {
+    // Extents pass. The start point itself does not count. Positions are single-precision
+    // sums; within 2^24 units of the start every such sum is an integer that single
+    // precision holds exactly, so there the sums and extremes are kept as integers and
+    // the extremes turned into single precision once (the conversion keeps the order).
+    // A design that reaches further is sized again with single-precision sums.
+    const auto forEachMovement = [&](auto&& visit) {
         file.seek(streamStart);
         ItemStream stream(*this, streamEnd, streamStart);
-        std::int64_t x = 0, y = 0;
-        std::int64_t lowX = INT64_MAX, lowY = INT64_MAX, highX = INT64_MIN, highY = INT64_MIN;
         stream.forEach([&](const pes::Item& item) {
-            if (item.kind != pes::ItemKind::Movement)
-                return;
-            x += item.dx;
-            y += item.dy;
-            lowX = std::min(lowX, x);
-            lowY = std::min(lowY, y);
-            highX = std::max(highX, x);
-            highY = std::max(highY, y);
+            if (item.kind == pes::ItemKind::Movement)
+                visit(item.dx, item.dy);
         });
-        if (lowX <= highX) {
-            xmin = std::min(xmin, float(lowX));
-            ymin = std::min(ymin, float(lowY));
-            xmax = std::max(xmax, float(highX));
-            ymax = std::max(ymax, float(highY));
-        }
+    };
+    float xmin = 99999, ymin = 99999, xmax = -99999, ymax = -99999;
+    std::int64_t x = 0, y = 0;
+    std::int64_t lowX = INT64_MAX, lowY = INT64_MAX, highX = INT64_MIN, highY = INT64_MIN;
+    forEachMovement([&](int dx, int dy) {
+        x += dx;
+        y += dy;
+        lowX = std::min(lowX, x);
+        lowY = std::min(lowY, y);
+        highX = std::max(highX, x);
+        highY = std::max(highY, y);
+    });
+    constexpr std::int64_t kExactIntegers = std::int64_t(1) << 24;
+    if (std::min(lowX, lowY) < -kExactIntegers || std::max(highX, highY) > kExactIntegers) {
+        float fx = 0, fy = 0;
+        forEachMovement([&](int dx, int dy) {
+            fx = toSingle(double(fx) + dx);
+            fy = toSingle(double(fy) + dy);
+            xmin = std::min(xmin, fx);
+            ymin = std::min(ymin, fy);
+            xmax = std::max(xmax, fx);
+            ymax = std::max(ymax, fy);
+        });
+    } else if (lowX <= highX) {
+        xmin = std::min(xmin, toSingle(double(lowX)));
+        ymin = std::min(ymin, toSingle(double(lowY)));
+        xmax = std::max(xmax, toSingle(double(highX)));
+        ymax = std::max(ymax, toSingle(double(highY)));
     }
     // A design without any movement is shown as a point at the start: size 0 x 0.
     if (xmin > xmax) {

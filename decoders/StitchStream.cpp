@@ -11,14 +11,15 @@ namespace orlika {
 
 bool cellScale(const CatalogState& s, double factor, float& scale)
 {
-    const float width = toSingle(double(s.MaxX) - s.MinX);
-    const float height = toSingle(double(s.MaxY) - s.MinY);
-    const bool hasWidth = width > 0.0f;
-    const bool hasHeight = height > 0.0f;
+    // The differences stay in double: only the extents and the scale are single precision.
+    const double width = double(s.MaxX) - s.MinX;
+    const double height = double(s.MaxY) - s.MinY;
+    const bool hasWidth = width > 0;
+    const bool hasHeight = height > 0;
     if (!hasWidth && !hasHeight)
         return false;
-    const float byWidth = hasWidth ? toSingle(s.CellWidth / double(width) * factor) : 0.0f;
-    const float byHeight = hasHeight ? toSingle(s.CellHeight / double(height) * factor) : 0.0f;
+    const float byWidth = hasWidth ? toSingle(s.CellWidth / width * factor) : 0.0f;
+    const float byHeight = hasHeight ? toSingle(s.CellHeight / height * factor) : 0.0f;
     if (!hasHeight)
         scale = byWidth;
     else if (!hasWidth)

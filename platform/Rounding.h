@@ -21,10 +21,15 @@ inline int roundPixel(double value)
 }
 
 // Stores a product or sum formed in double back as single precision, the way the
-// catalog accumulates positions.
+// catalog keeps its positions and scales. Every such value in the core goes through
+// here, and the store is volatile on purpose: GCC 12 at -O2/-O3 vectorises two of these
+// conversions side by side and keeps the unrounded double, moving points by a pixel.
+// A volatile store of a float is an access no compiler may drop or widen, at any
+// optimisation level, so the rounding survives every build; it costs a store and a load.
 inline float toSingle(double value)
 {
-    return float(value);
+    volatile float single = float(value);
+    return single;
 }
 
 } // namespace orlika

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running ORLIKA need.
-#   --cups: also the print server and PDF printer that the CUPS tests print through.
+# Installs the Debian packages that building, testing and running ORLIKA need, and
+# any further packages named as arguments (the CUPS tests name the print server's).
 # Idempotent: does nothing when everything is already installed.
 set -euo pipefail
 
@@ -9,10 +9,8 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   qt6-base-dev libcups2-dev
   xvfb xauth fonts-liberation2 poppler-utils
+  "$@"
 )
-if [ "${1:-}" = "--cups" ]; then
-  packages+=(cups printer-driver-cups-pdf)
-fi
 
 missing=()
 for package in "${packages[@]}"; do

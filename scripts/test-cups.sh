@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh --cups
+bash scripts/setup.sh cups printer-driver-cups-pdf
 cmake --preset default >/dev/null
 cmake --build --preset default --target orlika_cups_tests
 

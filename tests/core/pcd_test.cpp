@@ -301,6 +301,14 @@ TEST_F(PcdReader, RemarksOfA600By300DesignWith1234StitchesAnd5Changes)
     }
 }
 
+TEST_F(PcdReader, SizesAreRoundedOnceFromTheExactValue)
+{
+    // 1997.1953125 units are 13.104956 inches: 13.10, not 13.11 by way of 13.1050.
+    decode("wide.pcs", withTable({}, 2) + raw(0, 0, 0) + raw(511282, 0, 0));
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"wide.pcs", "Stitches: 2, Size: 332.9 x 0.0 mm",
+                                                      "Colors Changes: 0, Size: 13.10 x 0.00 In."}));
+}
+
 TEST_F(PcdReader, ColoursComeFromTheTableAndTheNextStitchIsAMove)
 {
     const std::vector<Color> colors = {0x00112233, 0x00445566, 0x02778899};
@@ -457,6 +465,14 @@ TEST_F(PcdReader, APointLikeDesignUses1200AndLandsOnTheAnchor)
     // Only an extent of exactly 0 is replaced: a step of 1/256 unit fills the half cell.
     decode("tiny.pcs", withTable({}, 2) + raw(0, 0, 0) + raw(1, 1, 0));
     EXPECT_EQ(canvas.linesStarting("LineTo"), std::vector<std::string>{"LineTo 215 84"});
+}
+
+TEST_F(PcdReader, FarApartExtentsScaleByTheirExactDifference)
+{
+    // Y from -0.34375 to 2744876 units: E = 2744876.34375, which single precision would
+    // round to 2744876.25. The top lands on 135.500006 and is drawn at 136, not 135.
+    decode("damaged.pcs", withTable({}, 2) + raw(0, -88, 0) + raw(0, 2744876 * 256, 0), Layout::Enlarged);
+    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 273 408", "LineTo 273 136", "PenColor 0x000000"}));
 }
 
 TEST_F(PcdReader, MaximaStartAtZeroSoNegativeDesignsReachToTheOrigin)

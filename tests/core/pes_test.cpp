@@ -407,6 +407,23 @@ TEST_F(PesReader, DesignsWithoutMovementOrWithoutWidthOrHeight)
     EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 0.0 x 0.0 mm");
 }
 
+TEST_F(PesReader, PositionsBeyond2To24UnitsAreSummedInSinglePrecision)
+{
+    // 10000 steps of 2047 down: past 16777216 units single precision no longer holds
+    // every integer, and the single-precision sums reach 20471804, not 20470000. The
+    // start point lies above the cell by that much times 240 / 65535 x 0.5.
+    Bytes stream;
+    for (int i = 0; i < 10000; ++i) {
+        gen::appendPecPart(stream, 0);
+        gen::appendPecPart(stream, 2047);
+    }
+    decode("far.pec", pecWith({5}, stream + kEnd));
+    const auto moves = canvas.linesStarting("MoveTo");
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.front(), "MoveTo 72 -37282");  // -37278 from exact sums
+    EXPECT_EQ(canvas.texts[1], "Stitches: 10000, Size: 0.0 x 6553.5 mm");
+}
+
 TEST_F(PesReader, LongValuesBeyond255MoveWithoutALine)
 {
     const Bytes stream = Bytes{0x80, 0xFF, 0x01} + Bytes{0x81, 0x00, 0x01} + Bytes{0x8F, 0x00, 0x01} +
