@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "tools/ToolSupport.h"
 
-#include <cstdio>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -33,9 +37,9 @@ bool applyLayout(CatalogState& s, const std::string& name)
     return false;
 }
 
-const char* layoutNames()
+QString layoutNames()
 {
-    return "standard|noremarks|thumb12|thumb20|thumb30|enlarged";
+    return QStringLiteral("standard, noremarks, thumb12, thumb20, thumb30 or enlarged");
 }
 
 namespace {
@@ -56,32 +60,20 @@ std::size_t utf8Length(const std::string& text, std::size_t i)
 
 } // namespace
 
-std::string jsonString(const std::string& text)
+QString textOf(const std::string& bytes)
 {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = (unsigned char)text[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else if (c < 0x80) {
-            out += char(c);
-        } else if (const std::size_t length = utf8Length(text, i)) {
-            out.append(text, i, length);
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (const std::size_t length = utf8Length(bytes, i)) {
+            text += QString::fromUtf8(bytes.data() + i, qsizetype(length));
             i += length;
-            continue;
         } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
+            text += QChar(char16_t(static_cast<unsigned char>(bytes[i])));
+            ++i;
         }
-        ++i;
     }
-    return out + "\"";
+    return text;
 }
 
 void useOffscreenPlatformUnlessSet()
@@ -95,20 +87,34 @@ void useOffscreenPlatformUnlessSet()
     }
 }
 
-bool answerHelpOrVersion(int argc, char** argv, const char* program, const std::string& help)
+std::optional<int> parseCommandLine(const QString& program, QCommandLineParser& parser, const QStringList& arguments,
+                                    const std::function<QString()>& problem)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help") {
-            std::fputs(help.c_str(), stdout);
-            return true;
-        }
-        if (arg == "--version") {
-            std::printf("%s %s\n", program, ORLIKA_VERSION);
-            return true;
-        }
+    QCoreApplication::setApplicationName(program);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORLIKA_VERSION));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    QString error;
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    else if (parser.isSet(help) || parser.isSet(version))
+        error.clear();
+    else if (problem)
+        error = problem();
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(program),
+                     qPrintable(error), qPrintable(program));
+        return 2;
     }
-    return false;
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qPrintable(program), qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return std::nullopt;
 }
 
 } // namespace orlika::tools

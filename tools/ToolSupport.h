@@ -4,8 +4,14 @@
 
 #include "catalog/CatalogState.h"
 
+#include <QString>
+#include <QStringList>
+
+#include <functional>
 #include <optional>
 #include <string>
+
+class QCommandLineParser;
 
 namespace orlika::tools {
 
@@ -13,18 +19,22 @@ namespace orlika::tools {
 /// false for an unknown name.
 bool applyLayout(CatalogState& state, const std::string& name);
 
-/// The layout names, for usage texts.
-const char* layoutNames();
+/// The layout names, for help texts.
+QString layoutNames();
 
-/// Text as a JSON string literal (quotes included); bytes that are not UTF-8 are kept
-/// as the characters of the same code, so that no output is ever invalid JSON.
-std::string jsonString(const std::string& text);
+/// Bytes as text: UTF-8 where they are valid UTF-8, any other byte as the character of
+/// the same code, so that a name or note in an old 8-bit encoding still reads.
+QString textOf(const std::string& bytes);
 
 /// Makes Qt work without a display: the tools never open a window.
 void useOffscreenPlatformUnlessSet();
 
-/// With --help or --version among the arguments, writes the help text or "PROGRAM VERSION"
-/// to standard output and returns true: the program then ends with success.
-bool answerHelpOrVersion(int argc, char** argv, const char* program, const std::string& help);
+/// Names the program (and its version) for Qt, then parses the command line with the
+/// parser's options, after adding --help and --version. Returns the exit status when the program is to end at once: 0 after the
+/// help or the version was written, 2 after a wrong command line was told on standard
+/// error (`problem`, when set, adds a check of the parsed values: it returns the
+/// message for a value that is wrong, or an empty one).
+std::optional<int> parseCommandLine(const QString& program, QCommandLineParser& parser, const QStringList& arguments,
+                                    const std::function<QString()>& problem = {});
 
 } // namespace orlika::tools

@@ -6,7 +6,7 @@
 #include "render/Surfaces.h"
 #include "tools/ToolSupport.h"
 
-#include <QFile>
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
@@ -35,69 +35,63 @@ struct Options {
 constexpr int kPageWidth = 1600;
 constexpr int kPageHeight = 1000;
 
-std::string usageLine()
-{
-    return std::string("usage: orlika-catalog PATH [--layout ") + tools::layoutNames() +
-           "] [--title TEXT] [--portrait|--landscape]\n"
-           "                      [--all-formats] -o OUT.pdf|OUT.png\n";
-}
+// The command line: the parser's options and what they set.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption output{QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("OUT.pdf: the printed catalog, A4; OUT.png: screen pages of 1600 x "
+                                             "1000 pixels, written as OUT-1.png, OUT-2.png..."),
+                              QStringLiteral("OUT")};
+    QCommandLineOption layout{QStringLiteral("layout"),
+                              QStringLiteral("The page grid: ") + tools::layoutNames() +
+                                  QStringLiteral(" (standard, 3 x 2, when not given; enlarged: one design a page)."),
+                              QStringLiteral("LAYOUT"), QStringLiteral("standard")};
+    QCommandLineOption title{QStringLiteral("title"), QStringLiteral("A title line at the top of every printed page."),
+                             QStringLiteral("TEXT")};
+    QCommandLineOption portrait{QStringLiteral("portrait"), QStringLiteral("Print on portrait pages.")};
+    QCommandLineOption landscape{QStringLiteral("landscape"), QStringLiteral("Print on landscape pages (the default).")};
+    QCommandLineOption allFormats{QStringLiteral("all-formats"),
+                                  QStringLiteral("With a design file: every supported format of its folder.")};
 
-std::string helpText()
-{
-    return usageLine() +
-           "\n"
-           "Draws the designs of a folder as a catalog: the printed pages as a PDF file, or\n"
-           "the screen pages as PNG images.\n"
-           "\n"
-           "  PATH             a folder (every supported format), or a design file (its folder,\n"
-           "                   in that file's format)\n"
-           "  -o OUT           OUT.pdf: the printed catalog, A4; OUT.png: screen pages of\n"
-           "                   1600 x 1000 pixels, written as OUT-1.png, OUT-2.png...\n"
-           "  --layout LAYOUT  the page grid: standard (3 x 2, the default), noremarks,\n"
-           "                   thumb12, thumb20, thumb30 or enlarged (one design a page)\n"
-           "  --title TEXT     a title line at the top of every printed page\n"
-           "  --portrait       print on portrait pages\n"
-           "  --landscape      print on landscape pages (the default)\n"
-           "  --all-formats    with a design file: every supported format of its folder\n"
-           "  --help           show this help and exit\n"
-           "  --version        show the version and exit\n";
-}
-
-int usage()
-{
-    std::fputs(usageLine().c_str(), stderr);
-    return 2;
-}
-
-bool parse(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "-o" && hasValue)
-            options.output = argv[++i];
-        else if (arg == "--layout" && hasValue)
-            options.layout = argv[++i];
-        else if (arg == "--title" && hasValue)
-            options.title = argv[++i];
-        else if (arg == "--portrait")
-            options.portrait = true;
-        else if (arg == "--landscape")
-            options.portrait = false;
-        else if (arg == "--all-formats")
-            options.allFormats = true;
-        else if (arg.rfind("-", 0) == 0 || !options.path.empty())
-            return false;
-        else
-            options.path = arg;
+    CommandLine()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Draws the designs of a folder as a catalog: the printed pages as a PDF file, or the screen\n"
+            "pages as PNG images."));
+        parser.addOptions({output, layout, title, portrait, landscape, allFormats});
+        parser.addPositionalArgument(QStringLiteral("PATH"),
+                                     QStringLiteral("A folder (every supported format), or a design file (its "
+                                                    "folder, in that file's format)."));
     }
-    return !options.path.empty() && !options.output.empty();
-}
 
-bool endsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
+    /// What is wrong with the parsed command line, or nothing.
+    QString problem() const
+    {
+        const QString out = parser.value(output);
+        CatalogState probe;
+        if (parser.positionalArguments().size() != 1)
+            return QStringLiteral("give one folder or design file");
+        if (!parser.isSet(output))
+            return QStringLiteral("give the output with -o OUT.pdf or -o OUT.png");
+        if (!out.endsWith(QStringLiteral(".pdf")) && !out.endsWith(QStringLiteral(".png")))
+            return QStringLiteral("the output must end in .pdf or .png");
+        if (!tools::applyLayout(probe, parser.value(layout).toStdString()))
+            return QStringLiteral("unknown layout '%1'").arg(parser.value(layout));
+        return {};
+    }
+
+    Options options() const
+    {
+        Options o;
+        o.path = parser.positionalArguments().constFirst().toStdString();
+        o.output = parser.value(output).toStdString();
+        o.layout = parser.value(layout).toStdString();
+        o.title = parser.value(title).toStdString();
+        o.portrait = parser.isSet(portrait) && !parser.isSet(landscape);
+        o.allFormats = parser.isSet(allFormats);
+        return o;
+    }
+};
 
 // "out.png" -> "out-3.png"
 std::string numberedPath(const std::string& output, int page)
@@ -229,18 +223,13 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
 
 int main(int argc, char** argv)
 {
-    if (tools::answerHelpOrVersion(argc, argv, "orlika-catalog", helpText()))
-        return 0;
     tools::useOffscreenPlatformUnlessSet();
     QGuiApplication app(argc, argv);
-    Options options;
-    if (!parse(argc, argv, options))
-        return usage();
-    const bool pdf = endsWith(options.output, ".pdf");
-    if (!pdf && !endsWith(options.output, ".png")) {
-        std::fprintf(stderr, "orlika-catalog: the output must end in .pdf or .png\n");
-        return usage();
-    }
+    CommandLine commandLine;
+    if (const auto status = tools::parseCommandLine(QStringLiteral("orlika-catalog"), commandLine.parser,
+                                                    app.arguments(), [&] { return commandLine.problem(); }))
+        return *status;
+    const Options options = commandLine.options();
     if (!std::filesystem::exists(options.path)) {
         std::fprintf(stderr, "orlika-catalog: %s does not exist\n", options.path.c_str());
         return 1;
@@ -255,11 +244,9 @@ int main(int argc, char** argv)
     Catalog catalog(host, files);
     catalog.state().FileList.setComparer(localNameComparer());
     catalog.state().SelectedList.setComparer(localNameComparer());
-    if (!tools::applyLayout(catalog.state(), options.layout)) {
-        std::fprintf(stderr, "orlika-catalog: unknown layout '%s'\n", options.layout.c_str());
-        return usage();
-    }
+    tools::applyLayout(catalog.state(), options.layout);
     chooseFiles(catalog.state(), catalog, options);
+    const bool pdf = options.output.ends_with(".pdf");
     const int status = pdf ? writePdf(catalog, host, options) : writePngPages(catalog, host, options);
     if (isatty(STDERR_FILENO))
         std::fputc('\n', stderr);

@@ -7,8 +7,12 @@
 #include "render/QtText.h"
 #include "tools/ToolSupport.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <climits>
@@ -75,15 +79,15 @@ private:
     Color m_font = Black;
 };
 
-std::string jsonList(const std::vector<std::string>& items)
+QJsonArray textList(const std::vector<std::string>& items)
 {
-    std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i)
-        out += (i ? ", " : "") + tools::jsonString(items[i]);
-    return out + "]";
+    QJsonArray list;
+    for (const auto& item : items)
+        list.append(tools::textOf(item));
+    return list;
 }
 
-std::string describe(const std::string& path, const std::string& layout)
+QJsonObject describe(const std::string& path, const std::string& layout)
 {
     HeadlessHost host;
     PosixFileSystem files;
@@ -94,95 +98,75 @@ std::string describe(const std::string& path, const std::string& layout)
     catalog.prepareScreenPage(canvas, 1000, 600);
 
     const DecoderEntry* decoder = decoderForName(namePart(path));
-    std::string error;
-    bool failed = false;
+    QJsonValue error;
     if (auto file = files.openRead(path)) {
         try {
             catalog.decodeFile(canvas, path, std::move(file));
         } catch (const std::exception& e) {
-            error = e.what();
-            failed = true;
+            error = tools::textOf(e.what());
         }
     } else {
-        error = "cannot open the file";
-        failed = true;
+        error = QStringLiteral("cannot open the file");
     }
 
-    std::string out = "{\"file\": " + tools::jsonString(path);
-    out += ", \"decoder\": " + (decoder ? tools::jsonString(std::string(decoder->name)) : std::string("null"));
-    out += ", \"texts\": " + jsonList(canvas.texts);
-    out += ", \"messages\": " + jsonList(host.messages());
-    out += ", \"error\": " + (failed ? tools::jsonString(error) : std::string("null"));
-    out += ", \"drawn\": {\"moves\": " + std::to_string(canvas.moves) + ", \"lines\": " + std::to_string(canvas.lines);
-    out += ", \"bbox\": ";
-    out += canvas.drewPoints() ? "[" + std::to_string(canvas.left) + ", " + std::to_string(canvas.top) + ", " +
-                                     std::to_string(canvas.right) + ", " + std::to_string(canvas.bottom) + "]"
-                               : "null";
-    return out + "}}";
+    QJsonObject drawn{{QStringLiteral("moves"), qint64(canvas.moves)}, {QStringLiteral("lines"), qint64(canvas.lines)}};
+    drawn[QStringLiteral("bbox")] =
+        canvas.drewPoints() ? QJsonValue(QJsonArray{canvas.left, canvas.top, canvas.right, canvas.bottom}) : QJsonValue();
+    return {
+        {QStringLiteral("file"), tools::textOf(path)},
+        {QStringLiteral("decoder"), decoder ? QJsonValue(tools::textOf(std::string(decoder->name))) : QJsonValue()},
+        {QStringLiteral("texts"), textList(canvas.texts)},
+        {QStringLiteral("messages"), textList(host.messages())},
+        {QStringLiteral("error"), error},
+        {QStringLiteral("drawn"), drawn},
+    };
 }
 
-std::string usageLine()
+void writeLine(const QJsonObject& object)
 {
-    return std::string("usage: orlika-info [--layout ") + tools::layoutNames() + "] FILE|FOLDER...\n";
-}
-
-std::string helpText()
-{
-    return usageLine() +
-           "\n"
-           "Reads each design file as the catalog does and writes one JSON object a line: the\n"
-           "reader used, the texts written in the design's cell, message boxes raised, the\n"
-           "error that ended reading, and how many moves and lines were drawn inside which box.\n"
-           "A FOLDER stands for each design a catalog of it shows, in the catalog's order.\n"
-           "\n"
-           "  --layout LAYOUT  the page grid the cell belongs to: standard (the default),\n"
-           "                   noremarks, thumb12, thumb20, thumb30 or enlarged\n"
-           "  --help           show this help and exit\n"
-           "  --version        show the version and exit\n";
-}
-
-int usage()
-{
-    std::fputs(usageLine().c_str(), stderr);
-    return 2;
+    std::cout << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (tools::answerHelpOrVersion(argc, argv, "orlika-info", helpText()))
-        return 0;
     tools::useOffscreenPlatformUnlessSet();
     QGuiApplication app(argc, argv);
-    std::string layout = "standard";
-    std::vector<std::string> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--layout" && i + 1 < argc) {
-            layout = argv[++i];
-            orlika::CatalogState probe;
-            if (!tools::applyLayout(probe, layout)) {
-                std::fprintf(stderr, "orlika-info: unknown layout '%s'\n", layout.c_str());
-                return usage();
-            }
-        } else if (arg.rfind("--", 0) == 0) {
-            return usage();
-        } else {
-            paths.push_back(arg);
-        }
-    }
-    if (paths.empty())
-        return usage();
-    for (const auto& path : paths) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads each design file as the catalog does and writes one JSON object a line: the reader\n"
+        "used, the texts written in the design's cell, message boxes raised, the error that ended\n"
+        "reading, and how many moves and lines were drawn inside which box. A FOLDER stands for\n"
+        "each design a catalog of it shows, in the catalog's order."));
+    const QCommandLineOption layoutOption(QStringLiteral("layout"),
+                                          QStringLiteral("The page grid the cell belongs to: ") + tools::layoutNames() +
+                                              QStringLiteral(" (standard when not given)."),
+                                          QStringLiteral("LAYOUT"), QStringLiteral("standard"));
+    parser.addOption(layoutOption);
+    parser.addPositionalArgument(QStringLiteral("FILE|FOLDER"), QStringLiteral("Design files or folders."),
+                                 QStringLiteral("FILE|FOLDER..."));
+    CatalogState probe;
+    if (const auto status = tools::parseCommandLine(QStringLiteral("orlika-info"), parser, app.arguments(), [&]() -> QString {
+            if (!tools::applyLayout(probe, parser.value(layoutOption).toStdString()))
+                return QStringLiteral("unknown layout '%1'").arg(parser.value(layoutOption));
+            if (parser.positionalArguments().isEmpty())
+                return QStringLiteral("no design file or folder given");
+            return {};
+        }))
+        return *status;
+
+    const std::string layout = parser.value(layoutOption).toStdString();
+    for (const QString& argument : parser.positionalArguments()) {
+        const std::string path = argument.toStdString();
         if (!std::filesystem::is_directory(path)) {
-            std::cout << describe(path, layout) << '\n';
+            writeLine(describe(path, layout));
             continue;
         }
         // A folder: each design a catalog run of it draws, in its order; entries that
         // cannot be opened are skipped as the run skips them.
         std::string folder = path;
-        if (folder.back() != '/')
+        if (!folder.ends_with('/'))
             folder += '/';
         HeadlessHost host;
         PosixFileSystem files;
@@ -190,7 +174,7 @@ int main(int argc, char** argv)
         catalog.state().FileList.setComparer(localNameComparer());
         for (const auto& name : catalog.listDesignFiles(folder))
             if (files.openRead(folder + name))
-                std::cout << describe(folder + name, layout) << '\n';
+                writeLine(describe(folder + name, layout));
     }
     return 0;
 }

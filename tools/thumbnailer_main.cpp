@@ -10,6 +10,8 @@
 #include "render/PainterCanvas.h"
 #include "tools/ToolSupport.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPolygonF>
@@ -141,40 +143,39 @@ bool readDesign(const std::string& path, Canvas& canvas, HeadlessHost& host)
     }
 }
 
-constexpr const char* kUsage = "usage: orlika-thumbnailer -s SIZE INPUT OUTPUT\n";
-
-std::string helpText()
-{
-    return std::string(kUsage) +
-           "\n"
-           "Draws the design in INPUT as a PNG picture of SIZE x SIZE pixels in OUTPUT, for\n"
-           "a file manager's thumbnails. A file that no reader accepts writes nothing and\n"
-           "ends with status 1.\n"
-           "\n"
-           "  -s SIZE    the picture's width and height in pixels, 8 to 4096\n"
-           "  --help     show this help and exit\n"
-           "  --version  show the version and exit\n";
-}
-
-int usage()
-{
-    std::fputs(kUsage, stderr);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (tools::answerHelpOrVersion(argc, argv, "orlika-thumbnailer", helpText()))
-        return 0;
-    if (argc != 5 || std::string(argv[1]) != "-s")
-        return usage();
-    const int size = std::atoi(argv[2]);
-    if (size < 8 || size > 4096)
-        return usage();
-    const std::string input = argv[3];
-    const std::string output = argv[4];
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Draws the design in INPUT as a PNG picture of SIZE x SIZE pixels in OUTPUT, for a file\n"
+        "manager's thumbnails. A file that no reader accepts writes nothing and ends with status 1."));
+    const QCommandLineOption sizeOption(QStringLiteral("s"),
+                                        QStringLiteral("The picture's width and height in pixels, 8 to 4096."),
+                                        QStringLiteral("SIZE"));
+    parser.addOption(sizeOption);
+    parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("The design file."));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("The PNG file to write."));
+    int size = 0;
+    if (const auto status = tools::parseCommandLine(QStringLiteral("orlika-thumbnailer"), parser, app.arguments(),
+                                                    [&]() -> QString {
+                                                        bool number = false;
+                                                        size = parser.value(sizeOption).toInt(&number);
+                                                        if (!parser.isSet(sizeOption))
+                                                            return QStringLiteral("give the size with -s SIZE");
+                                                        if (!number || size < 8 || size > 4096)
+                                                            return QStringLiteral("the size '%1' is not a whole "
+                                                                                  "number from 8 to 4096")
+                                                                .arg(parser.value(sizeOption));
+                                                        if (parser.positionalArguments().size() != 2)
+                                                            return QStringLiteral("give one INPUT and one OUTPUT");
+                                                        return {};
+                                                    }))
+        return *status;
+    const std::string input = parser.positionalArguments().at(0).toStdString();
+    const std::string output = parser.positionalArguments().at(1).toStdString();
 
     HeadlessHost host;
     BoundsCanvas bounds;

@@ -39,12 +39,18 @@ info=$("$tools/orlika-info" "$first" "$work/bad.dst" "$work/notes.txt" "$work/ab
 line() { printf '%s\n' "$info" | sed -n "$1p"; }
 has() { line "$1" | grep -qF -- "$2"; }
 check "info: one line per file" test "$(printf '%s\n' "$info" | wc -l)" -eq 4
-check "info: a good design is read by TajimaFormat" has 1 '"decoder": "TajimaFormat"'
-check "info: a good design has no error" has 1 '"error": null'
-check "info: the conversion error" has 2 "\"error\": \"' oops' is not a valid integer value\""
-check "info: no reader for the name" has 3 '"decoder": null'
-check "info: nothing drawn without a reader" has 3 '"bbox": null'
-check "info: a file that cannot be opened" has 4 '"error": "cannot open the file"'
+check "info: a good design is read by TajimaFormat" has 1 '"decoder":"TajimaFormat"'
+check "info: a good design has no error" has 1 '"error":null'
+check "info: the conversion error" has 2 "\"error\":\"' oops' is not a valid integer value\""
+check "info: no reader for the name" has 3 '"decoder":null'
+check "info: nothing drawn without a reader" has 3 '"bbox":null'
+check "info: a file that cannot be opened" has 4 '"error":"cannot open the file"'
+
+# Wrong command lines are told, with status 2.
+check "catalog: an output that is neither PDF nor PNG" bash -c "'$tools/orlika-catalog' '$samples' -o '$work/x.txt' 2>&1 >/dev/null | grep -q 'must end in .pdf or .png'; test \${PIPESTATUS[0]} -eq 2"
+check "thumbnailer: a size that is no number" bash -c "'$tools/orlika-thumbnailer' -s abc '$first' '$work/t.png' 2>&1 | grep -q \"the size 'abc' is not a whole number\"; test \${PIPESTATUS[0]} -eq 2 && test ! -e '$work/t.png'"
+check "info: an unknown option" bash -c "'$tools/orlika-info' --colour '$first' 2>/dev/null; test \$? -eq 2"
+check "every tool tells its version" bash -c "'$tools/orlika-info' --version | grep -q '^orlika-info [0-9]' && '$tools/orlika-thumbnailer' -v | grep -q '^orlika-thumbnailer [0-9]'"
 
 # A folder as users have them: entries that cannot be opened, case twins, a long name.
 messy="$work/messy"
