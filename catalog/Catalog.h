@@ -16,12 +16,6 @@ namespace orlika {
 
 struct DecoderEntry;
 
-// A header number that is not an integer, as the runtime's string conversion reports it.
-class ConversionError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // The catalog: its state, the page engine and the readers. The readers are members,
 // named after their format, whose only argument is the canvas; everything else they
 // find in the state.
@@ -77,26 +71,13 @@ public:
     /// Designs the last run drew or printed (cells it used).
     int designsShown() const { return m_designsShown; }
 
-    // Readers. Each draws the open design file into cell CellNo.
+    // Readers. Each draws the open design file into cell CellNo with the reader module of
+    // its format.
     void TajimaFormat(Canvas& canvas);
     void PESFormat(Canvas& canvas);
     void PCDesignerFormat(Canvas& canvas);
     void KSMFormat(Canvas& canvas);
     void EXPFormat(Canvas& canvas);
-
-    // Tajima helpers
-    void extractTajimaHeader();
-    static void TajimaXY(std::uint32_t record, int& dx, int& dy);
-
-    // PES/PEC helpers
-    /// Reads the next block of the stitch stream, iMin(512, end - position + 2) bytes,
-    /// into PesBuffer; advances position by the count delivered and returns it.
-    int GetPesData(std::int64_t end, std::int64_t& position);
-    static std::int64_t iMin(std::int64_t a, std::int64_t b) { return a < b ? a : b; }
-
-    // KSM helpers
-    /// True when a KSM control byte sets the move flag (low five bits 11 to 19).
-    static bool ksmControl(std::uint8_t control);
 
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();
@@ -104,20 +85,13 @@ public:
     void setDesignFile(std::unique_ptr<DesignFile> file);
     std::unique_ptr<DesignFile> takeDesignFile() { return std::move(m_designFile); }
 
-    // Shared pieces of every cell, used by the readers.
+    /// What a reader is given for cell CellNo on the canvas.
+    CellContext cellContext(Canvas& canvas);
     CellPoint cellAnchor() const;
     /// The part of the page that cell CellNo owns: its column, from the highest point a
     /// design drawn to scale may reach (or the top of its name line) down to the next
     /// row's name line. A reader's lines never leave it.
     PixelRect cellArea(Canvas& canvas) const;
-    void shortenDesignPath();
-    void writeNameLine(Canvas& canvas, bool withSelectionColor);
-    void writeText(Canvas& canvas, float x, float y, const std::string& text);
-    bool remarksShown() const { return m_state.CellsPerPage < 20 && !m_state.NoRemarks; }
-    std::string millimetres(double units) const;
-    std::string inches(double units) const;
-    std::string fixed(double value, int decimals) const;
-    void showPhase(const std::string& text);
 
 private:
     enum class PageEnd { Next, Prev, Cancel };
@@ -141,13 +115,12 @@ private:
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
     /// Calls the reader with its lines confined to the cell.
     void runDecoder(Canvas& canvas, const DecoderEntry& decoder);
+    /// Reads the open design file into cell CellNo with a reader module.
+    void readDesign(Canvas& canvas, void (*reader)(CellContext&, DesignFile&));
     PageEnd waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();
     void rememberScreenGeometry();
-    /// Writes a name above a cell, shortened to the cell's width, as a label that a later
-    /// write in another colour replaces exactly.
-    void writeCellName(Canvas& canvas, CellPoint cell, int cellWidth, int halfCellHeight, const std::string& name);
     void rewriteNameOnDisplay(Canvas& canvas, int cell);
     void finishRun(bool printing, const std::string& caption);
     void recoverFromError(bool printing, const std::string& message);

@@ -17,18 +17,8 @@ void ByteCursor::seek(std::int64_t position)
     m_filePosition = position;
 }
 
-void ByteCursor::skip(std::int64_t count)
+void ByteCursor::refill(std::size_t wanted)
 {
-    if (count >= 0 && count <= std::int64_t(m_end - m_begin))
-        m_begin += std::size_t(count);
-    else
-        seek(position() + count);
-}
-
-void ByteCursor::fill(std::size_t wanted)
-{
-    if (available() >= wanted)
-        return;
     // What is left of the last block moves to the front, so that the next record or
     // number lies in one piece.
     if (m_begin > 0) {
@@ -64,12 +54,6 @@ std::size_t ByteCursor::bytes(std::span<std::uint8_t> out)
         copied += count;
     }
     return copied;
-}
-
-std::span<const std::uint8_t> ByteCursor::peek(std::size_t count)
-{
-    fill(count);
-    return {m_buffer.data() + m_begin, std::min(available(), count)};
 }
 
 } // namespace orlika

@@ -8,11 +8,13 @@
 #include "platform/DesignFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <span>
 #include <type_traits>
+#include <utility>
 
 namespace orlika {
 
@@ -24,6 +26,26 @@ struct Read {
     std::size_t count = 0;
     bool complete() const { return count == sizeof(T); }
 };
+
+namespace detail {
+
+template <typename U, std::size_t N, std::size_t... K>
+constexpr U littleEndianOf(std::span<const std::uint8_t, N> bytes, std::index_sequence<K...>)
+{
+    // Written out byte by byte, so that the compiler sees one little-endian load.
+    return U(((U(bytes[K]) << (8 * K)) | ...));
+}
+
+} // namespace detail
+
+/// The little-endian number that the N bytes (as many as T holds at most) make.
+template <typename T, std::size_t N>
+constexpr T littleEndian(std::span<const std::uint8_t, N> bytes)
+{
+    static_assert(N != std::dynamic_extent && N <= sizeof(T));
+    using U = std::make_unsigned_t<T>;
+    return T(detail::littleEndianOf<U>(bytes, std::make_index_sequence<N>()));
+}
 
 /// Whole records of N bytes, in file order, as ByteCursor::records hands them out: views
 /// into the cursor's buffer, valid until the cursor is used again.
@@ -81,7 +103,13 @@ public:
     /// Moves to a file position; a negative one throws InOutError, as the file does.
     void seek(std::int64_t position);
     /// Moves on by `count` bytes.
-    void skip(std::int64_t count);
+    void skip(std::int64_t count)
+    {
+        if (count >= 0 && count <= std::int64_t(m_end - m_begin))
+            m_begin += std::size_t(count);
+        else
+            seek(position() + count);
+    }
     /// Hands out nothing at or beyond the file position `end` (kNoLimit: the data's end).
     void limitTo(std::int64_t end) { m_limit = end; }
 
@@ -97,7 +125,11 @@ public:
     std::size_t bytes(std::span<std::uint8_t> out);
     /// The next `count` bytes (at most the buffer's size) without moving past them; fewer
     /// only where the data ends.
-    std::span<const std::uint8_t> peek(std::size_t count);
+    std::span<const std::uint8_t> peek(std::size_t count)
+    {
+        fill(count);
+        return {m_buffer.data() + m_begin, std::min(available(), count)};
+    }
 
     /// The next block of up to `count` whole records of N bytes (count x N at most the
     /// buffer's size). A block is filled as far as the data goes, whatever a single read
@@ -125,18 +157,23 @@ private:
     }
     /// Makes at least `wanted` bytes (at most the buffer's size) available, or all the
     /// data holds before its end or the limit.
-    void fill(std::size_t wanted);
+    void fill(std::size_t wanted)
+    {
+        if (available() < wanted)
+            refill(wanted);
+    }
+    void refill(std::size_t wanted);
 
     template <typename T, std::size_t Width>
     Read<T> number()
     {
         fill(Width);
         const std::size_t count = std::min(available(), Width);
-        std::uint64_t value = 0;
-        for (std::size_t k = 0; k < count; ++k)
-            value |= std::uint64_t(m_buffer[m_begin + k]) << (8 * k);
+        // The bytes a short read did not deliver count as 0.
+        std::array<std::uint8_t, Width> bytes{};
+        std::copy_n(m_buffer.begin() + std::ptrdiff_t(m_begin), count, bytes.begin());
         m_begin += count;
-        return {T(value), count};
+        return {littleEndian<T>(std::span<const std::uint8_t, Width>(bytes)), count};
     }
     template <typename U>
     static Read<std::make_signed_t<U>> signedOf(Read<U> read)

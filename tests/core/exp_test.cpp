@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Exp.h"
+#include "platform/ByteCursor.h"
 #include "tests/core/RealSamples.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
@@ -48,19 +49,46 @@ TEST(ExpRecords, ColourCodesNameAnEntryOrStepThePosition)
     EXPECT_EQ(exp::nextColor(0, 0x01).entry, 1);
 }
 
-TEST(ExpRecords, LeadInZeroesOnlyTheDisplacementsAfterLeadingJumpsOfTheBlock)
+// The sizing pass on the file's bytes alone.
+exp::Figures measured(const Bytes& file)
 {
-    Bytes block = records({0x80, 0x02, 5, 5, 0x80, 0x04, 7, 7, 1, 1, 0x80, 0x04, 9, 9});
-    EXPECT_EQ(exp::zeroLeadingJumps(block), 2u);
-    EXPECT_EQ(block, records({0x80, 0x02, 0, 0, 0x80, 0x04, 0, 0, 1, 1, 0x80, 0x04, 9, 9}));
+    MemoryFile memory(file);
+    std::array<std::uint8_t, 1000> buffer{};
+    ByteCursor cursor(memory, buffer);
+    return exp::measure(cursor, 0);
+}
 
-    Bytes endsOnJump = records({0x80, 0x04, 5, 5, 0x80, 0x04});
-    EXPECT_EQ(exp::zeroLeadingJumps(endsOnJump), 1u);  // nothing after the block is touched
-    EXPECT_EQ(endsOnJump, records({0x80, 0x04, 0, 0, 0x80, 0x04}));
+TEST(ExpSizing, DisplacementsAfterTheFirstBlocksLeadingJumpsTravelNowhereButCount)
+{
+    const auto jumpsIn = [](const Bytes& bytes) { return exp::leadingJumps(RecordBlock<2>(bytes)); };
+    EXPECT_EQ(jumpsIn(records({0x80, 0x02, 5, 5, 0x80, 0x04, 7, 7, 1, 1, 0x80, 0x04, 9, 9})), 2u);
+    EXPECT_EQ(jumpsIn(records({0x80, 0x04, 5, 5, 0x80, 0x04})), 1u);  // nothing after the block is touched
+    EXPECT_EQ(jumpsIn(records({0x80, 0x01, 5, 5})), 0u);
 
-    Bytes startsWithChange = records({0x80, 0x01, 5, 5});
-    EXPECT_EQ(exp::zeroLeadingJumps(startsWithChange), 0u);
-    EXPECT_EQ(startsWithChange, records({0x80, 0x01, 5, 5}));
+    const exp::Figures lead = measured(records({0x80, 0x04, 50, 50, 0x80, 0x02, 10, 10, 10, 0, 0, 10}));
+    EXPECT_EQ(lead.stitches, 6);
+    EXPECT_EQ(lead.colorChanges, 0);
+    EXPECT_EQ(lead.extents.maxX, 10.0f);
+    EXPECT_EQ(lead.extents.maxY, 10.0f);
+    // 250 jump pairs fill the first 1000-byte block; the jump that opens the second keeps
+    // its displacement.
+    const exp::Figures blocks = measured(repeat(records({0x80, 0x04, 0x7F, 0x7F}), 250) + records({0x80, 0x04, 10, 0, 10, 0}));
+    EXPECT_EQ(blocks.stitches, 503);
+    EXPECT_EQ(blocks.extents.maxX, 20.0f);
+}
+
+TEST(ExpSizing, EndRecordsOddLengthsAndStreamsWithoutMovement)
+{
+    const exp::Figures end = measured(records({10, 0, 0x80, 0x01, 0x80, 0x10, 0x7F, 0x7F, 0x80, 0x01}));
+    EXPECT_EQ(end.stitches, 1);
+    EXPECT_EQ(end.colorChanges, 1);
+    EXPECT_EQ(end.extents.maxX, 10.0f);
+    EXPECT_EQ(measured(records({10, 0, 0x7F})).stitches, 1);  // the odd last byte is dropped
+    // No ordinary record: the origin, sized 0 x 0, not the start values' difference.
+    const exp::Figures controls = measured(records({0x80, 0x01, 0x80, 0x04}));
+    EXPECT_EQ(controls.stitches, 1);
+    EXPECT_EQ(controls.extents.width(), 0.0);
+    EXPECT_EQ(controls.extents.height(), 0.0);
 }
 
 using ExpReader = CatalogFixture;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Pcd.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/PcdWriter.h"
@@ -214,6 +215,46 @@ TEST(PcdNote, DigitModeCutsBeforeTheDigitsTwoToNine)
     // Exactly k characters are written whole, even with a digit at k.
     const std::string exact = std::string(39, '1') + "5";
     EXPECT_EQ(lines(exact), (std::vector<std::string>{exact}));
+}
+
+// The header and the sizing pass on the file's bytes alone
+
+pcd::Figures measured(const Bytes& file, pcd::Header& header, bool cancel = false)
+{
+    MemoryFile memory(file);
+    std::array<std::uint8_t, pcd::kBlockSize> buffer{};
+    ByteCursor cursor(memory, buffer);
+    if (!pcd::readHeader(cursor, header))
+        return {};
+    return pcd::measure(cursor, header.stitchCount, cancel);
+}
+
+TEST(PcdSizing, TheStitchAreaEndsWhereTheHeadersCountIsReached)
+{
+    pcd::Header header;
+    // Three stitches counted after the fourth record (a change does not count); the record
+    // after them lies beyond the area and does not widen the design.
+    const Bytes head = withTable({0x00112233, 0x00445566}, 3);
+    const Bytes file = head + at(0, -6) + colorChange(1) + at(60, 0) + at(60, 30) + at(600, 600) + Bytes{0};
+    pcd::Figures f = measured(file, header);
+    EXPECT_EQ(header.colorsRead, 2u);
+    EXPECT_EQ(header.colorAt(1), 0x00445566u);
+    EXPECT_EQ(header.colorAt(2), Black);
+    EXPECT_EQ(f.firstRecord, std::int64_t(head.size()));
+    EXPECT_EQ(f.areaEnd, std::int64_t(head.size() + 4 * 9));
+    EXPECT_EQ(f.counted, 3);
+    EXPECT_EQ(f.extents.minY, -6.0f);
+    EXPECT_EQ(f.extents.maxX, 60.0f);
+    EXPECT_EQ(f.extents.maxY, 30.0f);
+    // A count the records never reach: the area runs to the end of the file.
+    f = measured(withTable({}, 9) + at(0, 0) + at(6, 6) + Bytes{1, 2, 3}, header);
+    EXPECT_EQ(f.areaEnd, std::int64_t(withTable({}, 9).size() + 2 * 9 + 3));
+    EXPECT_EQ(f.counted, 2);
+    // A cancel before the first record leaves the start values.
+    f = measured(file, header, true);
+    EXPECT_TRUE(f.cancelled);
+    EXPECT_EQ(f.extents.minX, 32000.0f);
+    EXPECT_EQ(f.extents.maxX, 0.0f);
 }
 
 // The reader on whole files

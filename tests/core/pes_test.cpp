@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Pes.h"
 #include "decoders/PecThreads.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/PesWriter.h"
@@ -206,7 +207,7 @@ TEST(PecThreadChart, IndicesOutsideTheChartShareSlotZeroAndTheTablesRefill)
 
 class PesReader : public CatalogFixture {
 protected:
-    const PecThreadTables& chart = s.PecThreads;
+    const PecThreadTables& chart = threadChart();
 
     std::vector<std::string> remarksAfterName() const
     {
@@ -526,23 +527,40 @@ TEST_F(PesReader, ShortReadsGiveTheSameDrawingAsWholeBlocks)
     }
 }
 
-TEST_F(PesReader, GetPesDataReadsAtMost512BytesUpToTheEnd)
+TEST(PesSizing, SectionAndExtentsFromTheBytesAlone)
 {
-    catalog.setDesignFile(std::make_unique<MemoryFile>(Bytes(2000, 0x11)));
-    std::int64_t position = 100;
-    catalog.designFile().seek(100);
-    EXPECT_EQ(catalog.GetPesData(5000, position), 512);
-    EXPECT_EQ(position, 612);
-    EXPECT_EQ(catalog.GetPesData(700, position), 90);  // 700 - 612 + 2
-    EXPECT_EQ(position, 702);
-    EXPECT_EQ(catalog.GetPesData(700, position), 0);
-    EXPECT_EQ(catalog.GetPesData(-100000, position), 0);
-    EXPECT_EQ(position, 702);
-    position = 1900;
-    catalog.designFile().seek(1900);
-    EXPECT_EQ(catalog.GetPesData(5000, position), 100);  // the file ends first
-    EXPECT_EQ(Catalog::iMin(3, -4), -4);
-    EXPECT_EQ(Catalog::iMin(512, 512), 512);
+    // Points (10, 10) and (20, 20) behind a PES offset of 700; the start point does not count.
+    const Bytes file = pesWith({5, 0xFF}, Bytes{0x0A, 0x0A, 0x0A, 0x0A} + kEnd + Bytes{0x30, 0x30}, 700);
+    MemoryFile memory(file);
+    std::array<std::uint8_t, 512> buffer{};
+    ByteCursor cursor(memory, buffer);
+    pes::Section section;
+    ASSERT_EQ(pes::readSection(cursor, true, section), pes::SectionStatus::Ok);
+    EXPECT_EQ(section.offset, 700);
+    EXPECT_EQ(section.threadCount, 2u);
+    EXPECT_EQ(section.threads[1], 16);  // 0xFF, reduced
+    const pes::Figures f = pes::measure(cursor, section);
+    EXPECT_EQ(f.xmin, 10.0f);
+    EXPECT_EQ(f.xmax, 20.0f);
+    EXPECT_EQ(f.ymin, 10.0f);
+    EXPECT_EQ(f.ymax, 20.0f);
+    EXPECT_EQ(f.width, 10);
+    EXPECT_EQ(f.height, 10);
+
+    // The stream ends at section offset 512 + L: GetPesData hands nothing beyond it.
+    cursor.seek(section.streamStart());
+    cursor.limitTo(section.streamStart() + 3);
+    EXPECT_EQ(pes::GetPesData(cursor).kind, pes::ItemKind::Movement);
+    EXPECT_EQ(pes::GetPesData(cursor).kind, pes::ItemKind::Incomplete);
+    EXPECT_EQ(pes::iMin(512, -4), -4);
+
+    // Read as PEC (no "PES" in the name), the section is taken to follow the signature.
+    EXPECT_EQ(pes::readSection(cursor, false, section), pes::SectionStatus::Ok);
+    EXPECT_EQ(section.offset, 8);
+    const Bytes unsigned8{'#', 'P', 'E', 'S', '0', '1', '0', '0'};
+    MemoryFile wrong(unsigned8);
+    ByteCursor wrongCursor(wrong, buffer);
+    EXPECT_EQ(pes::readSection(wrongCursor, true, section), pes::SectionStatus::UnknownFormat);
 }
 
 TEST_F(PesReader, RemarksAndThreadListFollowTheLayout)

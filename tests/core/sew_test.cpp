@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Sew.h"
+#include "platform/ByteCursor.h"
 #include "tests/core/RealSamples.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
@@ -85,7 +86,12 @@ TEST(SewPalette, IndicesOutsideThePaletteAreUndefinedAndBlack)
 TEST(SewHeader, CountsAndReductions)
 {
     sew::ColorList list;
-    const auto parse = [&](const Bytes& bytes) { return sew::parseHeader(bytes, list); };
+    const auto parse = [&](const Bytes& bytes) {
+        MemoryFile file(bytes);
+        std::array<std::uint8_t, 16> buffer{};
+        ByteCursor cursor(file, buffer);
+        return sew::parseHeader(cursor, list);
+    };
     EXPECT_EQ(parse({}), sew::HeaderStatus::UnknownFormat);
     EXPECT_EQ(parse({3}), sew::HeaderStatus::UnknownFormat);
     EXPECT_EQ(parse({101, 0}), sew::HeaderStatus::UnknownFormat);
