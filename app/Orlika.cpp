@@ -6,6 +6,7 @@
 #include "app/Filemove.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
+#include "decoders/Registry.h"
 #include "fileops/FileOps.h"
 #include "listing/FileListing.h"
 #include "platform/Rounding.h"
@@ -257,15 +258,17 @@ void TForm1::setWindows(TAboutBox* aboutBox, TTitleDlg* titleDlg, TForm2* form2,
 const QStringList& TForm1::openFilters()
 {
     // Qt separates patterns with blanks; the texts before them are the dialog's own.
-    static const QStringList filters{
-        QStringLiteral("Pfaff Professional ( KSM) (*.KSM)"),
-        QStringLiteral("Melco Dos Expanded (EXP) (*.EXP)"),
-        QStringLiteral("Pfaff(PCS,PCD,PCQ) (*.PC?)"),
-        QStringLiteral("Brothers (PES,PEC) (*.PES *.PEC)"),
-        QStringLiteral("Tajima (DST) (*.DST)"),
-        QStringLiteral("Janome (SEW) (*.SEW)"),
-        QStringLiteral("All supported formats (*.KSM *.EXP *.PC? *.PES *.PEC *.DST *.SEW)"),
-    };
+    static const QStringList filters = [] {
+        QStringList list;
+        for (const DialogFilter& filter : openDialogFilters()) {
+            QStringList patterns;
+            for (const std::string& pattern : filter.patterns)
+                patterns << QString::fromStdString(pattern);
+            list << QString::fromStdString(filter.text) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                        QLatin1Char(')');
+        }
+        return list;
+    }();
     return filters;
 }
 
@@ -439,7 +442,7 @@ bool TForm1::executeOpenDialog(bool multiSelect)
     auto& dialog = m_catalog.state().OpenDialog1;
     // A typed name need not exist for a single file; a multiple selection picks files.
     OpenDialog1->setFileMode(multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
-    const int filter = std::clamp(dialog.FilterIndex, 1, int(openFilters().size()));
+    const int filter = std::clamp(int(dialog.FilterIndex), 1, int(openFilters().size()));
     OpenDialog1->selectNameFilter(openFilters().at(filter - 1));
     if (!dialog.FileName.empty())
         OpenDialog1->selectFile(QString::fromStdString(dialog.FileName));
@@ -457,7 +460,7 @@ bool TForm1::executeOpenDialog(bool multiSelect)
     for (int i = 0; i < openFilters().size(); ++i) {
         const QString& filter = openFilters().at(i);
         if (filter == selected || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == selected)
-            dialog.FilterIndex = i + 1;
+            dialog.FilterIndex = FilterIndex(i + 1);
     }
     return true;
 }
@@ -637,7 +640,7 @@ bool TForm1::executeListingDialog(ListingFileChoice& choice)
             m_listingFilterIndex = i + 1;
     }
     choice.fileName = chosen.constFirst().toStdString();
-    choice.filterIndex = m_listingFilterIndex;
+    choice.filterIndex = FilterIndex(m_listingFilterIndex);
     return true;
 }
 

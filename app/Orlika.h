@@ -204,7 +204,7 @@ private:
     PosixFileSystem m_fileSystem;
     PosixFileOperations m_posixFileOps;
     FileOperations* m_fileOperations = &m_posixFileOps;
-    int m_listingFilterIndex = 7;
+    int m_listingFilterIndex = int(FilterIndex::AllSupported);
     QtHost m_host;
     Catalog m_catalog;
     std::unique_ptr<ImagePage> m_page;

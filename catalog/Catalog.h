@@ -14,8 +14,6 @@
 
 namespace orlika {
 
-struct DecoderEntry;
-
 // The catalog: its state, the page engine and the readers. The readers are members,
 // named after their format, whose only argument is the canvas; everything else they
 // find in the state.
@@ -45,9 +43,9 @@ public:
     /// canvas set up as a run would, ready to draw into cell 1.
     void prepareScreenPage(Canvas& canvas, int width, int height);
     /// Reads one design into cell CellNo with the reader its name selects (as under
-    /// "All supported formats"); returns that reader's entry, or null when none reads it.
+    /// "All supported formats"); returns that reader, or null when none reads it.
     /// Errors of the reader propagate to the caller.
-    const DecoderEntry* decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
+    const Reader* decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
 
     // Run control while a page waits at its end.
     void SBButtonClick();
@@ -71,8 +69,7 @@ public:
     /// Designs the last run drew or printed (cells it used).
     int designsShown() const { return m_designsShown; }
 
-    // Readers. Each draws the open design file into cell CellNo with the reader module of
-    // its format.
+    // Readers. Each draws the open design file into cell CellNo with its reader module.
     void TajimaFormat(Canvas& canvas);
     void PESFormat(Canvas& canvas);
     void PCDesignerFormat(Canvas& canvas);
@@ -114,9 +111,9 @@ private:
     RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
     /// Calls the reader with its lines confined to the cell.
-    void runDecoder(Canvas& canvas, const DecoderEntry& decoder);
-    /// Reads the open design file into cell CellNo with a reader module.
-    void readDesign(Canvas& canvas, void (*reader)(CellContext&, DesignFile&));
+    void runDecoder(Canvas& canvas, const Reader& reader);
+    /// Reads the open design file into cell CellNo with the registry's reader of that name.
+    void readDesign(Canvas& canvas, std::string_view readerName);
     PageEnd waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();

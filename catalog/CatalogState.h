@@ -2,6 +2,7 @@
 #pragma once
 
 #include "decoders/CellContext.h"
+#include "decoders/Registry.h"
 #include "platform/Color.h"
 #include "platform/SortedNameList.h"
 
@@ -16,7 +17,7 @@ namespace orlika {
 struct OpenDialogState {
     std::string FileName;             // the whole path of the (first) chosen file
     std::vector<std::string> Files;   // every chosen path of a multiple selection
-    int FilterIndex = 7;              // 1-based, "All supported formats" first
+    orlika::FilterIndex FilterIndex = orlika::FilterIndex::AllSupported;  // shown first
 };
 
 // The program-wide variables through which the page engine, the commands, the
@@ -52,9 +53,8 @@ struct CatalogState : DesignFigures {
     std::string OpenFileName;
     std::string FolderPath;
     std::string OpenFileExt;
-    std::uint8_t FileKind = 0;
-    std::array<std::string, 9> DesignExtensions{
-        ".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST"};
+    orlika::FileKind FileKind{};
+    std::vector<std::string> DesignExtensions = designExtensions();
     bool FromBeginning = false;
     bool UseDialogList = false;
     bool UseSelectedList = false;

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // How the catalog hands a design to a reader: the cell context it builds from its state,
-// and the reader routines, which forward to the reader modules.
+// and the reader routines, which forward to the registry's readers.
 #include "catalog/Catalog.h"
 
-#include "decoders/Dst.h"
-#include "decoders/Exp.h"
-#include "decoders/Ksm.h"
-#include "decoders/Pcd.h"
-#include "decoders/Pes.h"
+#include "platform/Rounding.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace orlika {
 
@@ -19,6 +18,17 @@ CellPoint Catalog::cellAnchor() const
     return m_state.CellOrigin[std::size_t(index)];
 }
 
+PixelRect Catalog::cellArea(Canvas& canvas) const
+{
+    const auto& s = m_state;
+    const CellPoint cell = cellAnchor();
+    const int nameTop = roundPixel((cell.Y - s.HalfCellHeight) - canvas.textHeight("H") * 1.2);
+    // A design drawn to scale reaches above the middle line by at most half the cell's
+    // width (DST scales both axes by the width) or 0.6 of its height (KSM).
+    const int reach = int(std::ceil(std::max(0.5 * s.CellWidth, 0.6 * s.CellHeight))) + 1;
+    return {cell.X, std::min(nameTop, cell.Y - reach), cell.X + s.CellWidth, nameTop + s.CellHeight};
+}
+
 CellContext Catalog::cellContext(Canvas& canvas)
 {
     auto& s = m_state;
@@ -28,16 +38,32 @@ CellContext Catalog::cellContext(Canvas& canvas)
                        CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed});
 }
 
-void Catalog::readDesign(Canvas& canvas, void (*reader)(CellContext&, DesignFile&))
+void Catalog::readDesign(Canvas& canvas, std::string_view readerName)
 {
     CellContext cell = cellContext(canvas);
-    reader(cell, designFile());
+    readerNamed(readerName)->read(cell, designFile());
 }
 
-void Catalog::TajimaFormat(Canvas& canvas) { readDesign(canvas, &orlika::TajimaFormat); }
-void Catalog::PESFormat(Canvas& canvas) { readDesign(canvas, &orlika::PESFormat); }
-void Catalog::PCDesignerFormat(Canvas& canvas) { readDesign(canvas, &orlika::PCDesignerFormat); }
-void Catalog::KSMFormat(Canvas& canvas) { readDesign(canvas, &orlika::KSMFormat); }
-void Catalog::EXPFormat(Canvas& canvas) { readDesign(canvas, &orlika::EXPFormat); }
+void Catalog::runDecoder(Canvas& canvas, const Reader& reader)
+{
+    // A header that lies about the design's size must not draw over other cells.
+    struct LineClip {
+        Canvas& canvas;
+        ~LineClip()
+        {
+            canvas.flush();
+            canvas.unclipLines();
+        }
+    } clip{canvas};
+    canvas.clipLines(cellArea(canvas));
+    CellContext cell = cellContext(canvas);
+    reader.read(cell, designFile());
+}
+
+void Catalog::TajimaFormat(Canvas& canvas) { readDesign(canvas, "TajimaFormat"); }
+void Catalog::PESFormat(Canvas& canvas) { readDesign(canvas, "PESFormat"); }
+void Catalog::PCDesignerFormat(Canvas& canvas) { readDesign(canvas, "PCDesignerFormat"); }
+void Catalog::KSMFormat(Canvas& canvas) { readDesign(canvas, "KSMFormat"); }
+void Catalog::EXPFormat(Canvas& canvas) { readDesign(canvas, "EXPFormat"); }
 
 } // namespace orlika

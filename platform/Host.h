@@ -29,10 +29,14 @@ struct CopyMoveDestination {
     bool copy = false;    // copy the files (asking before overwriting) instead of moving
 };
 
+/// A position in an open dialog's filter list, counted from 1. The formats' own filters
+/// come first, where their rows in the format registry put them; then the two below.
+enum class FilterIndex : int { AllSupported = 7, AllFiles = 8 };
+
 // The file chosen in the file-listing dialog and the filter it was chosen under.
 struct ListingFileChoice {
     std::string fileName;
-    int filterIndex = 7;  // 1-based, as in the dialog's filter list
+    FilterIndex filterIndex = FilterIndex::AllSupported;
 };
 
 // Size of the main window's page area, in pixels.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // orlika-info [--layout NAME] FILE|FOLDER...: what the readers make of each design, as JSON lines.
 #include "catalog/Catalog.h"
-#include "decoders/DecoderTable.h"
+#include "decoders/Registry.h"
 #include "platform/HeadlessHost.h"
 #include "render/PainterCanvas.h"
 #include "render/QtText.h"
@@ -93,7 +93,7 @@ std::string describe(const std::string& path, const std::string& layout)
     catalog.setMainCanvas(&canvas);
     catalog.prepareScreenPage(canvas, 1000, 600);
 
-    const DecoderEntry* decoder = decoderForName(namePart(path));
+    const Reader* decoder = readerOfName(namePart(path));
     std::string error;
     bool failed = false;
     if (auto file = files.openRead(path)) {

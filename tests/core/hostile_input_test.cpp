@@ -3,7 +3,7 @@
 // truncation at a spread of lengths and a few hundred seeded byte flips, in every layout.
 // A damaged file may be drawn oddly or rejected, but must give a clean cell.
 #include "catalog/Catalog.h"
-#include "decoders/DecoderTable.h"
+#include "decoders/Registry.h"
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
 #include "platform/NullCanvas.h"
@@ -61,7 +61,7 @@ std::vector<fs::path> designsIn(const std::string& folder)
     if (!fs::is_directory(folder))
         return paths;
     for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && decoderForName(entry.path().filename().string()))
+        if (entry.is_regular_file() && readerOfName(entry.path().filename().string()))
             paths.push_back(entry.path());
     std::sort(paths.begin(), paths.end());
     return paths;

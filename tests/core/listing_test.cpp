@@ -75,7 +75,7 @@ protected:
     }
     void list(const std::string& chosen, int filterIndex)
     {
-        host.listingFiles.push_back({folderPath() + chosen, filterIndex});
+        host.listingFiles.push_back({folderPath() + chosen, FilterIndex(filterIndex)});
         listing.mnfileListClick(printer);
     }
     /// The texts of each printed page, in the order written.
@@ -247,7 +247,7 @@ TEST_F(ListingTest, TheHeadingAndTheNamesFollowTheFilterIndex)
         EXPECT_EQ(texts.front(), c.title + folderPath());
         EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end() - 2), c.names);
     }
-    EXPECT_EQ(listingTitle(5, ".dSt"), "Listing of All .DST" + all);
+    EXPECT_EQ(listingTitle(FilterIndex{5}, ".dSt"), "Listing of All .DST" + all);
 }
 
 TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+// The format registry's rows and what derives from them: the three orders in which
+// formats are tested, the dialogs' filters, the dispatch and the fuzz targets.
+#include "decoders/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace orlika::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+std::string readerOf(const std::string& name)
+{
+    const Reader* reader = readerOfName(name);
+    return reader ? std::string(reader->name) : "none";
+}
+
+TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
+{
+    Texts marks, kinds;
+    for (const Format& format : formats()) {
+        for (std::string mark : format.patterns()) {
+            std::erase(mark, '*');
+            std::erase(mark, '?');
+            marks.push_back(mark);
+            kinds.push_back(std::to_string(int(format.kind)) + "/" + std::to_string(int(format.filter)));
+        }
+    }
+    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW"}));
+    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6"}));
+    // The first mark found decides, wherever it stands in the path.
+    EXPECT_EQ(formatOfDialogName("/a.dst/x.pes")->name, "Tajima");
+    EXPECT_EQ(formatOfDialogName("/OLD.PCX/x.ksm")->name, "PfaffDesigner");
+    EXPECT_EQ(formatOfDialogName("/a/x.txt"), nullptr);
+}
+
+TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
+{
+    Texts order;
+    for (int rank = 1; rank <= int(formats().size()); ++rank)
+        for (const Format& format : formats())
+            if (format.nameRank == rank)
+                for (const FileType& type : format.types)
+                    order.emplace_back(type.extension);
+    EXPECT_EQ(order, (Texts{".PCS", ".PCQ", ".PCD", ".DST", ".KSM", ".EXP", ".SEW", ".PES", ".PEC"}));
+    EXPECT_EQ(readerOf("c.Pcd"), "PCDesignerFormat");
+    EXPECT_EQ(readerOf("x.pcs.dst"), "PCDesignerFormat");  // the first format in that order wins
+    EXPECT_EQ(readerOf("x.pes.dst"), "TajimaFormat");      // DST comes before PES
+    EXPECT_EQ(readerOf("x.dst.ksm"), "TajimaFormat");
+    EXPECT_EQ(readerOf("x.ksm.exp"), "KSMFormat");         // KSM comes before EXP
+    EXPECT_EQ(readerOf("A.SEW"), "EXPFormat");
+    EXPECT_EQ(readerOf("B.PEC"), "PESFormat");
+    EXPECT_EQ(readerOf("a.txt"), "none");
+    // By format class: one reader each; EXP and SEW share theirs.
+    Texts byKind;
+    for (int kind = 0; kind <= 6; ++kind)
+        byKind.push_back(readerOfKind(FileKind(kind)) ? std::string(readerOfKind(FileKind(kind))->name) : "none");
+    EXPECT_EQ(byKind, (Texts{"KSMFormat", "EXPFormat", "PCDesignerFormat", "PESFormat", "TajimaFormat", "none", "none"}));
+    EXPECT_EQ(readerNamed("EXPFormat"), readerOfKind(FileKind{1}));
+}
+
+TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
+{
+    EXPECT_EQ(designExtensions(), (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST"}));
+    Texts filters;
+    for (const DialogFilter& filter : openDialogFilters()) {
+        std::string patterns;
+        for (const std::string& pattern : filter.patterns)
+            patterns += (patterns.empty() ? "" : ";") + pattern;
+        filters.push_back(filter.text + " | " + patterns);
+    }
+    EXPECT_EQ(filters, (Texts{"Pfaff Professional ( KSM) | *.KSM", "Melco Dos Expanded (EXP) | *.EXP",
+                              "Pfaff(PCS,PCD,PCQ) | *.PC?", "Brothers (PES,PEC) | *.PES;*.PEC",
+                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW",
+                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW"}));
+    EXPECT_EQ(int(FilterIndex::AllSupported), int(formats().size()) + 1);
+    EXPECT_EQ(formatOfFilter(FilterIndex{3})->types.size(), 3u);
+    EXPECT_EQ(formatOfFilter(FilterIndex::AllSupported), nullptr);
+}
+
+TEST(Registry, EveryTypeHasItsOwnMimeTypeAndSeedsAFuzzTarget)
+{
+    Texts targets;
+    for (const FuzzTarget& target : fuzzTargets()) {
+        std::string seeds;
+        for (const std::string& extension : target.extensions)
+            seeds += " " + extension;
+        targets.push_back(target.name + ":" + seeds);
+    }
+    EXPECT_EQ(targets, (Texts{"dst: dst", "pes: pes", "pec: pec", "pcs: pcs pcq pcd", "ksm: ksm", "exp: exp", "sew: sew"}));
+    Texts mimeTypes;
+    for (const Format& format : formats())
+        for (const FileType& type : format.types)
+            mimeTypes.emplace_back(type.mimeType);
+    std::sort(mimeTypes.begin(), mimeTypes.end());
+    EXPECT_EQ(std::unique(mimeTypes.begin(), mimeTypes.end()), mimeTypes.end());
+    EXPECT_EQ(mimeTypes.size(), designExtensions().size());
+}
+
+} // namespace
+} // namespace orlika::test
