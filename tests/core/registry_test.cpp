@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,15 @@ namespace orlika::test {
 namespace {
 
 using Texts = std::vector<std::string>;
+
+Texts linesOf(const std::string& generatedFile)
+{
+    std::ifstream in(ORLIKA_FORMAT_FILES + generatedFile);
+    Texts lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 std::string readerOf(const std::string& name)
 {
@@ -83,23 +94,41 @@ TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
     EXPECT_EQ(formatOfFilter(FilterIndex::AllSupported), nullptr);
 }
 
-TEST(Registry, EveryTypeHasItsOwnMimeTypeAndSeedsAFuzzTarget)
+// CMake reads the same rows for the fuzz targets and the MIME types it writes out.
+TEST(Registry, TheBuildsFuzzTargetsAndMimeTypesComeFromTheRows)
 {
     Texts targets;
     for (const FuzzTarget& target : fuzzTargets()) {
-        std::string seeds;
+        std::string line = target.name;
         for (const std::string& extension : target.extensions)
-            seeds += " " + extension;
-        targets.push_back(target.name + ":" + seeds);
+            line += " " + extension;
+        targets.push_back(line);
     }
-    EXPECT_EQ(targets, (Texts{"dst: dst", "pes: pes", "pec: pec", "pcs: pcs pcq pcd", "ksm: ksm", "exp: exp", "sew: sew"}));
-    Texts mimeTypes;
-    for (const Format& format : formats())
-        for (const FileType& type : format.types)
-            mimeTypes.emplace_back(type.mimeType);
-    std::sort(mimeTypes.begin(), mimeTypes.end());
-    EXPECT_EQ(std::unique(mimeTypes.begin(), mimeTypes.end()), mimeTypes.end());
-    EXPECT_EQ(mimeTypes.size(), designExtensions().size());
+    EXPECT_EQ(targets, (Texts{"dst dst", "pes pes", "pec pec", "pcs pcs pcq pcd", "ksm ksm", "exp exp", "sew sew"}));
+    EXPECT_EQ(linesOf("/orlika-fuzz-targets.txt"), targets);
+
+    Texts expected;
+    for (const Format& format : formats()) {
+        for (const FileType& type : format.types) {
+            std::string glob(type.extension);
+            std::transform(glob.begin(), glob.end(), glob.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+            expected.push_back(std::string(type.mimeType) + " *" + glob + " *" + std::string(type.extension));
+        }
+    }
+    // The quoted value after `key` in a line, or "".
+    const auto valueAfter = [](const std::string& line, const std::string& key) {
+        const auto at = line.find(key);
+        return at == std::string::npos ? std::string() : line.substr(at + key.size(), line.find('"', at + key.size()) - at - key.size());
+    };
+    Texts written;
+    for (const std::string& line : linesOf("/orlika-mime.xml")) {
+        if (const std::string type = valueAfter(line, "<mime-type type=\""); !type.empty())
+            written.push_back(type);
+        else if (const std::string glob = valueAfter(line, "<glob pattern=\""); !glob.empty() && !written.empty())
+            written.back() += " " + glob;
+    }
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(expected.size(), designExtensions().size());
 }
 
 } // namespace
