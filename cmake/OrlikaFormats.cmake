@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: MIT
-# What CMake builds from the format registry: it reads the ORLIKA_FILE_TYPE lines of
-# decoders/Formats.def (the same file the C++ registry is compiled from) for the fuzz
-# targets and the shared-mime-info types of the desktop integration.
+# What CMake builds from the format registry: it reads decoders/Formats.def (the same file
+# the C++ registry is compiled from) for the readers' sources, the fuzz targets and the
+# shared-mime-info types of the desktop integration.
 
 # orlika_read_formats() sets, in the caller's scope:
+#   ORLIKA_FORMATS              each row's format, the name of its reader pair in decoders/
 #   ORLIKA_FILE_TYPES           each type's extension, lower case without its dot, in row order
 #   ORLIKA_MIME_TYPE_<ext>      its MIME type; ORLIKA_MIME_COMMENT_<ext>, ORLIKA_MIME_MAGIC_<ext>,
 #                               ORLIKA_MIME_PRIORITY_<ext> and ORLIKA_MIME_WEIGHT_<ext> likewise
@@ -12,6 +13,11 @@
 function(orlika_read_formats)
   set(registry "${PROJECT_SOURCE_DIR}/decoders/Formats.def")
   set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${registry}")
+  # Read whole: a pattern's ';' would split a line that file(STRINGS) returns.
+  file(READ "${registry}" content)
+  string(REGEX MATCHALL "\nORLIKA_FORMAT\\([A-Za-z]+" rows "${content}")
+  list(TRANSFORM rows REPLACE "\nORLIKA_FORMAT\\(" "")
+  set(ORLIKA_FORMATS ${rows} PARENT_SCOPE)
   file(STRINGS "${registry}" lines REGEX "^ORLIKA_FILE_TYPE\\(")
   set(text [=["([^"]*)"]=])
   set(number "([0-9]+)")

@@ -40,7 +40,7 @@ struct FileType {
 
 /// One format: a filter of the open dialogs and the reader of its files.
 struct Format {
-    std::string_view name;        // "Tajima"
+    std::string_view name;        // "Dst": its file pair is decoders/Dst.{h,cpp}
     FilterIndex filter;
     std::string_view filterText;  // "Pfaff(PCS,PCD,PCQ)"
     std::string_view pattern;     // "*.PC?", or several joined by ';'

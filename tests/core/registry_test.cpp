@@ -45,8 +45,8 @@ TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
     EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW"}));
     EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6"}));
     // The first mark found decides, wherever it stands in the path.
-    EXPECT_EQ(formatOfDialogName("/a.dst/x.pes")->name, "Tajima");
-    EXPECT_EQ(formatOfDialogName("/OLD.PCX/x.ksm")->name, "PfaffDesigner");
+    EXPECT_EQ(formatOfDialogName("/a.dst/x.pes")->name, "Dst");
+    EXPECT_EQ(formatOfDialogName("/OLD.PCX/x.ksm")->name, "Pcd");
     EXPECT_EQ(formatOfDialogName("/a/x.txt"), nullptr);
 }
 
