@@ -71,7 +71,7 @@ struct CatalogState : DesignFigures {
     bool PageComplete = false;
     bool ViewDone = false;
 
-    // Pen colours the DST, KSM and EXP readers step through at colour changes
+    // Pen colours that readers step through at colour changes
     PenColorTable ColorTable{
         rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0), rgb(128, 128, 0), rgb(0, 0, 128),
         rgb(128, 0, 128), rgb(0, 128, 128), rgb(128, 128, 128), rgb(192, 192, 192),

@@ -24,7 +24,8 @@ PixelRect Catalog::cellArea(Canvas& canvas) const
     const CellPoint cell = cellAnchor();
     const int nameTop = roundPixel((cell.Y - s.HalfCellHeight) - canvas.textHeight("H") * 1.2);
     // A design drawn to scale reaches above the middle line by at most half the cell's
-    // width (DST scales both axes by the width) or 0.6 of its height (KSM).
+    // width (a reader may scale both axes by the width) or 0.6 of its height (the largest
+    // factor a reader takes).
     const int reach = int(std::ceil(std::max(0.5 * s.CellWidth, 0.6 * s.CellHeight))) + 1;
     return {cell.X, std::min(nameTop, cell.Y - reach), cell.X + s.CellWidth, nameTop + s.CellHeight};
 }

@@ -51,7 +51,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// The pen colours that the DST, KSM and EXP readers step through at colour changes.
+/// The pen colours that readers step through at colour changes.
 using PenColorTable = std::array<Color, 18>;
 
 /// The cell a design is drawn into and the layout it belongs to, in device pixels.

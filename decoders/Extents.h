@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A design's extents as the sizing passes find them, and the one scale for both axes
-// that the KSM and EXP readers take from them.
+// that the readers of relative steps take from them.
 #pragma once
 
 #include "decoders/CellContext.h"
@@ -14,7 +14,7 @@ struct Extents {
     float minY = 0;
     float maxY = 0;
 
-    /// The KSM and EXP readers' start: the origin counts toward the minima only.
+    /// Where the readers of relative steps start: the origin counts toward the minima only.
     static Extents fromOrigin() { return {0.0f, -32000.0f, 0.0f, -32000.0f}; }
 
     void include(float x, float y)

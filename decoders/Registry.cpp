@@ -168,12 +168,19 @@ std::vector<FuzzTarget> fuzzTargets()
 std::vector<DialogFilter> openDialogFilters()
 {
     std::vector<DialogFilter> filters;
-    DialogFilter all{"All supported formats", {}};
+    DialogFilter all{FilterIndex::AllSupported, "All supported formats", {}};
     for (const Format* format : formatsByFilter()) {
-        filters.push_back({std::string(format->filterText), format->patterns()});
+        filters.push_back({format->filter, std::string(format->filterText), format->patterns()});
         all.patterns.insert(all.patterns.end(), filters.back().patterns.begin(), filters.back().patterns.end());
     }
     filters.push_back(std::move(all));
+    return filters;
+}
+
+std::vector<DialogFilter> listingDialogFilters()
+{
+    std::vector<DialogFilter> filters = openDialogFilters();
+    filters.push_back({FilterIndex::AllFiles, "All Files", {"*.*"}});
     return filters;
 }
 

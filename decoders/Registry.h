@@ -81,10 +81,13 @@ std::vector<FuzzTarget> fuzzTargets();
 
 /// One filter of an open dialog: its text and patterns.
 struct DialogFilter {
+    FilterIndex index;
     std::string text;
     std::vector<std::string> patterns;
 };
 /// The open dialog's filters in their order: each format's, then "All supported formats".
 std::vector<DialogFilter> openDialogFilters();
+/// The listing dialog's: the open dialog's, then "All Files".
+std::vector<DialogFilter> listingDialogFilters();
 
 } // namespace orlika

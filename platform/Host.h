@@ -29,9 +29,10 @@ struct CopyMoveDestination {
     bool copy = false;    // copy the files (asking before overwriting) instead of moving
 };
 
-/// A position in an open dialog's filter list, counted from 1. The formats' own filters
-/// come first, where their rows in the format registry put them; then the two below.
-enum class FilterIndex : int { AllSupported = 7, AllFiles = 8 };
+/// A filter of the open dialogs. The formats' own filters are numbered from 1 by their
+/// rows in the format registry, in the order the dialogs list them; the dialogs list the
+/// two that span them after all of those.
+enum class FilterIndex : int { AllSupported = 100, AllFiles = 101 };
 
 // The file chosen in the file-listing dialog and the filter it was chosen under.
 struct ListingFileChoice {

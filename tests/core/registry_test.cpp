@@ -78,18 +78,26 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
 TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
 {
     EXPECT_EQ(designExtensions(), (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST"}));
+    // The listing's filters are the open dialog's and "All Files"; the formats' own are
+    // numbered 1 on, as the dialogs list them.
     Texts filters;
-    for (const DialogFilter& filter : openDialogFilters()) {
+    int position = 0;
+    for (const DialogFilter& filter : listingDialogFilters()) {
         std::string patterns;
         for (const std::string& pattern : filter.patterns)
             patterns += (patterns.empty() ? "" : ";") + pattern;
         filters.push_back(filter.text + " | " + patterns);
+        if (++position <= int(formats().size())) {
+            EXPECT_EQ(int(filter.index), position);
+        }
     }
     EXPECT_EQ(filters, (Texts{"Pfaff Professional ( KSM) | *.KSM", "Melco Dos Expanded (EXP) | *.EXP",
                               "Pfaff(PCS,PCD,PCQ) | *.PC?", "Brothers (PES,PEC) | *.PES;*.PEC",
                               "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW",
-                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW"}));
-    EXPECT_EQ(int(FilterIndex::AllSupported), int(formats().size()) + 1);
+                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW",
+                              "All Files | *.*"}));
+    EXPECT_EQ(openDialogFilters().back().index, FilterIndex::AllSupported);
+    EXPECT_EQ(listingDialogFilters().back().index, FilterIndex::AllFiles);
     EXPECT_EQ(formatOfFilter(FilterIndex{3})->types.size(), 3u);
     EXPECT_EQ(formatOfFilter(FilterIndex::AllSupported), nullptr);
 }
