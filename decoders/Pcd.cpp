@@ -133,8 +133,6 @@ namespace pcd {
 
 namespace {
 
-constexpr std::size_t kStitchCountSize = 2;
-
 // Design units (1/6 mm) of a fixed-point field, held in single precision.
 float unitsOf(std::int32_t field)
 {
