@@ -42,17 +42,6 @@ TEST(DstRecords, EveryMovementRoundTripsThroughTheBitTable)
     EXPECT_EQ(dy, 0);
 }
 
-TEST(DstRecords, KindIsTestedColourChangeThenJumpThenStitch)
-{
-    EXPECT_EQ(dst::kindOf(0xC3), dst::RecordKind::ColorChange);
-    EXPECT_EQ(dst::kindOf(0xF3), dst::RecordKind::ColorChange);
-    EXPECT_EQ(dst::kindOf(0x83), dst::RecordKind::Jump);
-    EXPECT_EQ(dst::kindOf(0x80), dst::RecordKind::Jump);
-    EXPECT_EQ(dst::kindOf(0x01), dst::RecordKind::Stitch);
-    EXPECT_EQ(dst::kindOf(0x02), dst::RecordKind::Stitch);
-    EXPECT_EQ(dst::kindOf(0x3C), dst::RecordKind::Ignored);
-}
-
 // The sizing pass on the file's bytes alone.
 DesignFigures measured(const Bytes& file)
 {

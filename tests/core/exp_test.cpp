@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Exp.h"
 #include "platform/ByteCursor.h"
-#include "tests/core/RealSamples.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
-#include "tools/designgen/ExpWriter.h"
 
 #include <cstdio>
 
@@ -18,18 +16,6 @@ Bytes records(std::initializer_list<int> bytes)
     for (const int b : bytes)
         out.push_back(std::uint8_t(b));
     return out;
-}
-
-TEST(ExpRecords, ControlRecordsAndTheirCodes)
-{
-    EXPECT_EQ(exp::kindOf(0x7F, 0x80), exp::RecordKind::Stitch);
-    EXPECT_EQ(exp::kindOf(0x81, 0x10), exp::RecordKind::Stitch);
-    EXPECT_EQ(exp::kindOf(0x80, 0x10), exp::RecordKind::End);
-    EXPECT_EQ(exp::kindOf(0x80, 0x02), exp::RecordKind::Jump);
-    EXPECT_EQ(exp::kindOf(0x80, 0x04), exp::RecordKind::Jump);
-    EXPECT_EQ(exp::kindOf(0x80, 0x12), exp::RecordKind::ColorChange);
-    EXPECT_EQ(exp::kindOf(0x80, 0x14), exp::RecordKind::ColorChange);
-    EXPECT_EQ(exp::kindOf(0x80, 0x90), exp::RecordKind::ColorChange);
 }
 
 TEST(ExpRecords, ColourCodesNameAnEntryOrStepThePosition)
@@ -227,38 +213,6 @@ TEST_F(ExpReader, SelectedNameIsRedAndStatusEndsEmpty)
         if (line.rfind("Stat ", 0) == 0)
             seen.push_back(line);
     EXPECT_EQ(seen, phases);
-}
-
-TEST_F(ExpReader, GeneratedDesignReadsBackWithItsExtents)
-{
-    gen::Design design;
-    design.jump(-300, 20);
-    design.stitch(-300, 400);
-    design.colorChange(1);
-    design.jump(200, -100);
-    design.stitch(250, -100);
-    decode("gen.exp", gen::writeExp(design));
-    // The leading jump travels nowhere: everything after it is shifted by (300, -20).
-    EXPECT_EQ(s.MinX, 0.0f);
-    EXPECT_EQ(s.MaxX, 550.0f);
-    EXPECT_EQ(s.MinY, -120.0f);
-    EXPECT_EQ(s.MaxY, 380.0f);
-    EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
-}
-
-TEST_F(ExpReader, RealFilesDecodeWithoutErrors)
-{
-    const auto paths = realSamples({".EXP"});
-    if (paths.empty())
-        GTEST_SKIP() << "no real EXP files";
-    for (const auto& path : paths) {
-        SCOPED_TRACE(path);
-        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
-        EXPECT_EQ(canvas.texts.front(), namePart(path));
-        EXPECT_FALSE(canvas.linesStarting("LineTo").empty());
-        EXPECT_GT(s.MaxX - s.MinX, 0.0f);
-        EXPECT_TRUE(host.messages.empty());
-    }
 }
 
 } // namespace

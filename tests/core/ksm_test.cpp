@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Ksm.h"
 #include "platform/ByteCursor.h"
-#include "tests/core/RealSamples.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
-#include "tools/designgen/KsmWriter.h"
 
 #include <cstdio>
 
@@ -25,20 +23,6 @@ Bytes ksmFile(const Bytes& records)
 void put(Bytes& records, std::uint8_t yStep, std::uint8_t xStep, std::uint8_t control)
 {
     records.insert(records.end(), {yStep, xStep, control});
-}
-
-TEST(KsmRecords, SignBitsCountOnlyTogetherWithBitSeven)
-{
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x40).dx, 7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x40).dy, 5);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x20).dx, 7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x20).dy, 5);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xC0).dx, -7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xC0).dy, 5);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xA0).dx, 7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xA0).dy, -5);
-    EXPECT_EQ(ksm::stepOf(255, 255, 0xE0).dx, -255);
-    EXPECT_EQ(ksm::stepOf(255, 255, 0xE0).dy, -255);
 }
 
 TEST(KsmRecords, MoveTestTakesTheLowFiveBitsFromElevenToNineteen)
@@ -299,39 +283,6 @@ TEST_F(KsmReader, FlatAndEmptyDesigns)
     // Colour changes without movement are still counted.
     decode("changes.ksm", ksmFile({0, 0, 0x99, 0, 0, 0x99}));
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 2");
-}
-
-TEST_F(KsmReader, GeneratedDesignReadsBackWithItsExtents)
-{
-    gen::Design design;
-    design.jump(-300, 0);
-    design.stitch(-300, 400);
-    design.colorChange(1);
-    design.jump(200, -100);
-    design.stitch(250, -100);
-    decode("gen.ksm", gen::writeKsm(design));
-    // The leading jump is left out, so everything is shifted by (300, 0); the jump
-    // before the colour change is written as two moves, which the change ends.
-    EXPECT_EQ(s.MinX, 0.0f);
-    EXPECT_EQ(s.MaxX, 550.0f);
-    EXPECT_EQ(s.MinY, -100.0f);
-    EXPECT_EQ(s.MaxY, 400.0f);
-    EXPECT_EQ(canvas.linesStarting("MoveTo").size(), 3u);
-    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 5u);  // 2 + the change + 1 + the end record
-    EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
-}
-
-TEST_F(KsmReader, RealFilesDecodeWithoutErrors)
-{
-    const auto paths = realSamples({".KSM"});
-    if (paths.empty())
-        GTEST_SKIP() << "no real KSM files";
-    for (const auto& path : paths) {
-        SCOPED_TRACE(path);
-        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
-        ASSERT_FALSE(canvas.texts.empty());
-        EXPECT_EQ(canvas.texts.front(), namePart(path));
-    }
 }
 
 } // namespace
