@@ -9,14 +9,15 @@
 #include "platform/Host.h"
 
 #include <memory>
-#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orlika {
 
-// The catalog: its state, the page engine and the readers. The readers are members,
-// named after their format, whose only argument is the canvas; everything else they
-// find in the state.
+// The catalog: its state, the page engine, and the reader routines named after their
+// format, whose only argument is the canvas. They forward to the registry's readers,
+// which find everything else in the cell context the catalog builds from its state.
 class Catalog {
 public:
     Catalog(Host& host, FileSystem& fileSystem);
@@ -76,12 +77,12 @@ public:
     void KSMFormat(Canvas& canvas);
     void EXPFormat(Canvas& canvas);
 
+    /// Hands the catalog a design file for the reader routines above.
+    void setDesignFile(std::unique_ptr<DesignFile> file);
+
+private:
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();
-    /// Hands the catalog a design file to read (the page engine and the tools use it).
-    void setDesignFile(std::unique_ptr<DesignFile> file);
-    std::unique_ptr<DesignFile> takeDesignFile() { return std::move(m_designFile); }
-
     /// What a reader is given for cell CellNo on the canvas.
     CellContext cellContext(Canvas& canvas);
     CellPoint cellAnchor() const;
@@ -90,7 +91,6 @@ public:
     /// row's name line. A reader's lines never leave it.
     PixelRect cellArea(Canvas& canvas) const;
 
-private:
     enum class PageEnd { Next, Prev, Cancel };
     enum class RunEnd { Finished, Cancelled, NothingToShow, PrintDeclined };
 
