@@ -6,6 +6,7 @@
 #include "app/Filemove.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
+#include "decoders/Registry.h"
 #include "fileops/FileOps.h"
 #include "listing/FileListing.h"
 #include "platform/Rounding.h"
@@ -254,25 +255,60 @@ void TForm1::setWindows(TAboutBox* aboutBox, TTitleDlg* titleDlg, TForm2* form2,
         };
 }
 
+namespace {
+
+// A dialog's filters as Qt writes them: the text, then the patterns separated by blanks.
+QStringList qtFilters(const std::vector<DialogFilter>& filters)
+{
+    QStringList list;
+    for (const DialogFilter& filter : filters) {
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns)
+            patterns << QString::fromStdString(pattern);
+        // "All Files" lists every entry; Qt's "*" shows names without a dot in the dialog too.
+        if (filter.index == FilterIndex::AllFiles)
+            patterns = QStringList{QStringLiteral("*")};
+        list << QString::fromStdString(filter.text) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                    QLatin1Char(')');
+    }
+    return list;
+}
+
+// Shows the filter in the dialog; one it does not list shows the first.
+void selectFilter(QFileDialog& dialog, const std::vector<DialogFilter>& filters, const QStringList& texts,
+                  FilterIndex index)
+{
+    int position = 0;
+    for (std::size_t i = 0; i < filters.size(); ++i)
+        if (filters[i].index == index)
+            position = int(i);
+    dialog.selectNameFilter(texts.at(position));
+}
+
+// The filter the dialog closed with; with the patterns hidden Qt names it by its text alone.
+FilterIndex selectedFilter(const QFileDialog& dialog, const std::vector<DialogFilter>& filters,
+                           const QStringList& texts, FilterIndex otherwise)
+{
+    const QString selected = dialog.selectedNameFilter();
+    for (int i = 0; i < texts.size(); ++i) {
+        const QString& filter = texts.at(i);
+        if (filter == selected || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == selected)
+            return filters[std::size_t(i)].index;
+    }
+    return otherwise;
+}
+
+} // namespace
+
 const QStringList& TForm1::openFilters()
 {
-    // Qt separates patterns with blanks; the texts before them are the dialog's own.
-    static const QStringList filters{
-        QStringLiteral("Pfaff Professional ( KSM) (*.KSM)"),
-        QStringLiteral("Melco Dos Expanded (EXP) (*.EXP)"),
-        QStringLiteral("Pfaff(PCS,PCD,PCQ) (*.PC?)"),
-        QStringLiteral("Brothers (PES,PEC) (*.PES *.PEC)"),
-        QStringLiteral("Tajima (DST) (*.DST)"),
-        QStringLiteral("Janome (SEW) (*.SEW)"),
-        QStringLiteral("All supported formats (*.KSM *.EXP *.PC? *.PES *.PEC *.DST *.SEW)"),
-    };
+    static const QStringList filters = qtFilters(openDialogFilters());
     return filters;
 }
 
 const QStringList& TForm1::listingFilters()
 {
-    // "All Files" lists every entry; Qt's "*" shows names without a dot in the dialog too.
-    static const QStringList filters = openFilters() + QStringList{QStringLiteral("All Files (*)")};
+    static const QStringList filters = qtFilters(listingDialogFilters());
     return filters;
 }
 
@@ -439,8 +475,7 @@ bool TForm1::executeOpenDialog(bool multiSelect)
     auto& dialog = m_catalog.state().OpenDialog1;
     // A typed name need not exist for a single file; a multiple selection picks files.
     OpenDialog1->setFileMode(multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
-    const int filter = std::clamp(dialog.FilterIndex, 1, int(openFilters().size()));
-    OpenDialog1->selectNameFilter(openFilters().at(filter - 1));
+    selectFilter(*OpenDialog1, openDialogFilters(), openFilters(), dialog.FilterIndex);
     if (!dialog.FileName.empty())
         OpenDialog1->selectFile(QString::fromStdString(dialog.FileName));
     if (m_host.execDialog(*OpenDialog1) != QDialog::Accepted)
@@ -452,13 +487,7 @@ bool TForm1::executeOpenDialog(bool multiSelect)
     for (const QString& file : chosen)
         dialog.Files.push_back(file.toStdString());
     dialog.FileName = dialog.Files.front();
-    // With the patterns hidden Qt names the filter by its text alone.
-    const QString selected = OpenDialog1->selectedNameFilter();
-    for (int i = 0; i < openFilters().size(); ++i) {
-        const QString& filter = openFilters().at(i);
-        if (filter == selected || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == selected)
-            dialog.FilterIndex = i + 1;
-    }
+    dialog.FilterIndex = selectedFilter(*OpenDialog1, openDialogFilters(), openFilters(), dialog.FilterIndex);
     return true;
 }
 
@@ -623,21 +652,15 @@ void TForm1::PrintSelectedFiles1Click()
 
 bool TForm1::executeListingDialog(ListingFileChoice& choice)
 {
-    const QStringList& filters = listingFilters();
-    OpenDialog2->selectNameFilter(filters.at(std::clamp(m_listingFilterIndex, 1, int(filters.size())) - 1));
+    selectFilter(*OpenDialog2, listingDialogFilters(), listingFilters(), m_listingFilter);
     if (m_host.execDialog(*OpenDialog2) != QDialog::Accepted)
         return false;
     const QStringList chosen = OpenDialog2->selectedFiles();
     if (chosen.isEmpty())
         return false;
-    const QString selected = OpenDialog2->selectedNameFilter();
-    for (int i = 0; i < filters.size(); ++i) {
-        const QString& filter = filters.at(i);
-        if (filter == selected || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == selected)
-            m_listingFilterIndex = i + 1;
-    }
+    m_listingFilter = selectedFilter(*OpenDialog2, listingDialogFilters(), listingFilters(), m_listingFilter);
     choice.fileName = chosen.constFirst().toStdString();
-    choice.filterIndex = m_listingFilterIndex;
+    choice.filterIndex = m_listingFilter;
     return true;
 }
 

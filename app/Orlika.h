@@ -128,9 +128,10 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* OpenDialog2 = nullptr;
 
-    /// The seven filters of OpenDialog1 as Qt writes them (text, then patterns).
+    /// The filters of OpenDialog1 as Qt writes them (text, then patterns): one per format,
+    /// then "All supported formats".
     static const QStringList& openFilters();
-    /// The eight filters of OpenDialog2: the seven above and "All Files".
+    /// The filters of OpenDialog2: those above and "All Files".
     static const QStringList& listingFilters();
 
 public slots:
@@ -204,7 +205,7 @@ private:
     PosixFileSystem m_fileSystem;
     PosixFileOperations m_posixFileOps;
     FileOperations* m_fileOperations = &m_posixFileOps;
-    int m_listingFilterIndex = 7;
+    FilterIndex m_listingFilter = FilterIndex::AllSupported;
     QtHost m_host;
     Catalog m_catalog;
     std::unique_ptr<ImagePage> m_page;

@@ -44,7 +44,7 @@ void ThumbnailPage30(benchmark::State& state)
     catalog.setMainCanvas(&page.canvas());
     for (auto _ : state) {
         s.OpenFileName = folder + "design100.dst";
-        s.FileKind = 4;
+        s.FileKind = FileKind{4};
         s.FromBeginning = true;
         catalog.View(page.canvas(), false);
         page.flush();

@@ -9,22 +9,15 @@
 #include "platform/Host.h"
 
 #include <memory>
-#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orlika {
 
-struct DecoderEntry;
-
-// A header number that is not an integer, as the runtime's string conversion reports it.
-class ConversionError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The catalog: its state, the page engine and the readers. The readers are members,
-// named after their format, whose only argument is the canvas; everything else they
-// find in the state.
+// The catalog: its state, the page engine, and the reader routines named after their
+// format, whose only argument is the canvas. They forward to the registry's readers,
+// which find everything else in the cell context the catalog builds from its state.
 class Catalog {
 public:
     Catalog(Host& host, FileSystem& fileSystem);
@@ -51,9 +44,9 @@ public:
     /// canvas set up as a run would, ready to draw into cell 1.
     void prepareScreenPage(Canvas& canvas, int width, int height);
     /// Reads one design into cell CellNo with the reader its name selects (as under
-    /// "All supported formats"); returns that reader's entry, or null when none reads it.
+    /// "All supported formats"); returns that reader, or null when none reads it.
     /// Errors of the reader propagate to the caller.
-    const DecoderEntry* decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
+    const Reader* decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
 
     // Run control while a page waits at its end.
     void SBButtonClick();
@@ -77,49 +70,27 @@ public:
     /// Designs the last run drew or printed (cells it used).
     int designsShown() const { return m_designsShown; }
 
-    // Readers. Each draws the open design file into cell CellNo.
+    // Readers. Each draws the open design file into cell CellNo with its reader module.
     void TajimaFormat(Canvas& canvas);
     void PESFormat(Canvas& canvas);
     void PCDesignerFormat(Canvas& canvas);
     void KSMFormat(Canvas& canvas);
     void EXPFormat(Canvas& canvas);
 
-    // Tajima helpers
-    void extractTajimaHeader();
-    static void TajimaXY(std::uint32_t record, int& dx, int& dy);
+    /// Hands the catalog a design file for the reader routines above.
+    void setDesignFile(std::unique_ptr<DesignFile> file);
 
-    // PES/PEC helpers
-    /// Reads the next block of the stitch stream, iMin(512, end - position + 2) bytes,
-    /// into PesBuffer; advances position by the count delivered and returns it.
-    int GetPesData(std::int64_t end, std::int64_t& position);
-    static std::int64_t iMin(std::int64_t a, std::int64_t b) { return a < b ? a : b; }
-
-    // KSM helpers
-    /// True when a KSM control byte sets the move flag (low five bits 11 to 19).
-    static bool ksmControl(std::uint8_t control);
-
+private:
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();
-    /// Hands the catalog a design file to read (the page engine and the tools use it).
-    void setDesignFile(std::unique_ptr<DesignFile> file);
-    std::unique_ptr<DesignFile> takeDesignFile() { return std::move(m_designFile); }
-
-    // Shared pieces of every cell, used by the readers.
+    /// What a reader is given for cell CellNo on the canvas.
+    CellContext cellContext(Canvas& canvas);
     CellPoint cellAnchor() const;
     /// The part of the page that cell CellNo owns: its column, from the highest point a
     /// design drawn to scale may reach (or the top of its name line) down to the next
     /// row's name line. A reader's lines never leave it.
     PixelRect cellArea(Canvas& canvas) const;
-    void shortenDesignPath();
-    void writeNameLine(Canvas& canvas, bool withSelectionColor);
-    void writeText(Canvas& canvas, float x, float y, const std::string& text);
-    bool remarksShown() const { return m_state.CellsPerPage < 20 && !m_state.NoRemarks; }
-    std::string millimetres(double units) const;
-    std::string inches(double units) const;
-    std::string fixed(double value, int decimals) const;
-    void showPhase(const std::string& text);
 
-private:
     enum class PageEnd { Next, Prev, Cancel };
     enum class RunEnd { Finished, Cancelled, NothingToShow, PrintDeclined };
 
@@ -140,14 +111,13 @@ private:
     RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
     /// Calls the reader with its lines confined to the cell.
-    void runDecoder(Canvas& canvas, const DecoderEntry& decoder);
+    void runDecoder(Canvas& canvas, const Reader& reader);
+    /// Reads the open design file into cell CellNo with the registry's reader of that name.
+    void readDesign(Canvas& canvas, std::string_view readerName);
     PageEnd waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();
     void rememberScreenGeometry();
-    /// Writes a name above a cell, shortened to the cell's width, as a label that a later
-    /// write in another colour replaces exactly.
-    void writeCellName(Canvas& canvas, CellPoint cell, int cellWidth, int halfCellHeight, const std::string& name);
     void rewriteNameOnDisplay(Canvas& canvas, int cell);
     void finishRun(bool printing, const std::string& caption);
     void recoverFromError(bool printing, const std::string& message);

@@ -2,7 +2,6 @@
 // The page engine: lays out the grid, collects the files and pages through them.
 #include "catalog/Catalog.h"
 
-#include "decoders/DecoderTable.h"
 #include "platform/Rounding.h"
 
 #include <algorithm>
@@ -49,26 +48,14 @@ void Catalog::setDesignFile(std::unique_ptr<DesignFile> file)
 void Catalog::GetFileTypes()
 {
     auto& dialog = m_state.OpenDialog1;
-    if (dialog.FilterIndex == 7) {
-        m_state.FileKind = 6;
+    if (dialog.FilterIndex == FilterIndex::AllSupported) {
+        m_state.FileKind = FileKind::AllSupported;
         return;
     }
-    struct Mark {
-        const char* text;
-        std::uint8_t kind;
-        int filter;
-    };
-    static constexpr Mark kMarks[] = {
-        {".DST", 4, 5}, {".PES", 3, 4}, {".PEC", 3, 4}, {".PC", 2, 3},
-        {".KSM", 0, 1}, {".EXP", 1, 2}, {".SEW", 1, 6},
-    };
-    const std::string upper = upperCase(dialog.FileName);
-    for (const auto& mark : kMarks) {
-        if (upper.find(mark.text) != std::string::npos) {
-            m_state.FileKind = mark.kind;
-            dialog.FilterIndex = mark.filter;
-            return;
-        }
+    // A path with no format's mark keeps the kind and filter of the last choice.
+    if (const Format* format = formatOfDialogName(dialog.FileName)) {
+        m_state.FileKind = format->kind;
+        dialog.FilterIndex = format->filter;
     }
 }
 
@@ -172,8 +159,8 @@ bool Catalog::collectFiles()
     s.OpenFileExt = extensionPart(s.OpenFileName);
     if (!listGiven) {
         std::vector<std::string> extensions;
-        if (s.FileKind == 6)
-            extensions.assign(s.DesignExtensions.begin(), s.DesignExtensions.end());
+        if (s.FileKind == FileKind::AllSupported)
+            extensions = s.DesignExtensions;
         else
             extensions.push_back(s.OpenFileExt);
         for (const auto& extension : extensions) {
@@ -189,7 +176,7 @@ std::vector<std::string> Catalog::listDesignFiles(const std::string& folder)
 {
     auto& s = m_state;
     s.OpenFileName = folder + "*";
-    s.FileKind = 6;
+    s.FileKind = FileKind::AllSupported;
     s.UseDialogList = s.UseSelectedList = false;
     collectFiles();
     return s.FileList.names();
@@ -244,32 +231,6 @@ void Catalog::rememberScreenGeometry()
     m_display.clearCells();
 }
 
-PixelRect Catalog::cellArea(Canvas& canvas) const
-{
-    const auto& s = m_state;
-    const CellPoint cell = cellAnchor();
-    const int nameTop = roundPixel((cell.Y - s.HalfCellHeight) - canvas.textHeight("H") * 1.2);
-    // A design drawn to scale reaches above the middle line by at most half the cell's
-    // width (DST scales both axes by the width) or 0.6 of its height (KSM).
-    const int reach = int(std::ceil(std::max(0.5 * s.CellWidth, 0.6 * s.CellHeight))) + 1;
-    return {cell.X, std::min(nameTop, cell.Y - reach), cell.X + s.CellWidth, nameTop + s.CellHeight};
-}
-
-void Catalog::runDecoder(Canvas& canvas, const DecoderEntry& decoder)
-{
-    // A header that lies about the design's size must not draw over other cells.
-    struct LineClip {
-        Canvas& canvas;
-        ~LineClip()
-        {
-            canvas.flush();
-            canvas.unclipLines();
-        }
-    } clip{canvas};
-    canvas.clipLines(cellArea(canvas));
-    (this->*decoder.decode)(canvas);
-}
-
 void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file)
 {
     auto& s = m_state;
@@ -277,11 +238,11 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
     s.DesignSize = m_designFile->size();
     m_designFile->seek(0);
     const std::string name = s.FileList[s.FileIndex];
-    const DecoderEntry* decoder = s.FileKind == 6 ? decoderForName(name) : decoderForKind(s.FileKind);
+    const Reader* reader = s.FileKind == FileKind::AllSupported ? readerOfName(name) : readerOfKind(s.FileKind);
     if (!printing && s.CellNo == 1)
         m_display.pageStarts.push_back(s.FileIndex);
-    if (decoder) {
-        runDecoder(canvas, *decoder);
+    if (reader) {
+        runDecoder(canvas, *reader);
         if (!printing && s.CellNo <= m_display.cellCount)
             m_display.names[std::size_t(s.CellNo - 1)] = name;
     }
@@ -295,23 +256,23 @@ void Catalog::prepareScreenPage(Canvas& canvas, int width, int height)
     m_state.CellNo = 1;
 }
 
-const DecoderEntry* Catalog::decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file)
+const Reader* Catalog::decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file)
 {
     auto& s = m_state;
     s.DesignPath = path;
     m_designFile = std::move(file);
     s.DesignSize = m_designFile->size();
     m_designFile->seek(0);
-    const DecoderEntry* decoder = decoderForName(namePart(path));
+    const Reader* reader = readerOfName(namePart(path));
     try {
-        if (decoder)
-            runDecoder(canvas, *decoder);
+        if (reader)
+            runDecoder(canvas, *reader);
     } catch (...) {
         m_designFile.reset();
         throw;
     }
     m_designFile.reset();
-    return decoder;
+    return reader;
 }
 
 int Catalog::firstIndexOnDisplay() const

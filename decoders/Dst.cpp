@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The Tajima DST reader: a 512-byte text header, then 3-byte stitch records.
 #include "decoders/Dst.h"
 
-#include "catalog/Catalog.h"
+#include "decoders/CellContext.h"
+#include "platform/ByteCursor.h"
 #include "platform/Rounding.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace orlika {
 
@@ -43,19 +43,9 @@ constexpr ByteTables kByte0 = makeTable({1, -1, 9, -9, 0, 0, 0, 0}, {0, 0, 0, 0,
 constexpr ByteTables kByte1 = makeTable({3, -3, 27, -27, 0, 0, 0, 0}, {0, 0, 0, 0, -27, 27, -3, 3});
 constexpr ByteTables kByte2 = makeTable({0, 0, 81, -81, 0, 0, 0, 0}, {0, 0, 0, 0, -81, 81, 0, 0});
 
-} // namespace
-
-Movement movementOf(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2)
-{
-    return {kByte0.dx[b0] + kByte1.dx[b1] + kByte2.dx[b2], kByte0.dy[b0] + kByte1.dy[b1] + kByte2.dy[b2]};
-}
-
-} // namespace dst
-
-namespace {
-
 constexpr std::uint8_t kEndOfText = 0x1A;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
+constexpr std::size_t kBlockRecords = 500;
 
 // The header's integers: leading spaces, an optional sign, decimal digits, nothing else.
 std::int32_t headerInteger(const std::string& text)
@@ -82,7 +72,7 @@ std::int32_t headerInteger(const std::string& text)
 }
 
 // A dot ends a line; the first pair of dots ends the header.
-void convertDots(std::array<std::uint8_t, 512>& header)
+void convertDots(HeaderBlock& header)
 {
     for (std::size_t i = 0; i + 1 < header.size(); ++i) {
         if (header[i] != '.')
@@ -95,21 +85,34 @@ void convertDots(std::array<std::uint8_t, 512>& header)
     }
 }
 
-// Hands each whole record from the current position to visit(b0, b1, b2), block by
-// block through the fixed record buffer, until the data or the end record ends. A part
-// record at the end of a block is dropped.
-template <typename Visit>
-void forEachRecord(DesignFile& file, std::array<std::uint8_t, 1500>& buffer, Visit&& visit)
+bool endsText(std::uint8_t byte)
 {
-    for (;;) {
-        const std::size_t delivered = readFully(file, buffer);
-        if (delivered == 0)
-            return;
-        for (std::size_t r = 0; r + dst::kRecordSize <= delivered; r += dst::kRecordSize) {
-            visit(buffer[r], buffer[r + 1], buffer[r + 2]);
-            if (buffer[r + 2] == dst::kEndMarker)
-                return;
+    return byte == kEndOfText || byte == 0;
+}
+
+// Stores the line's value under the first tag of the header's order that it holds.
+void takeLine(std::string line, DesignFigures& figures)
+{
+    struct Tag {
+        const char* text;
+        std::int32_t DesignFigures::*target;
+    };
+    static constexpr Tag kTags[] = {{"LA:", nullptr},
+                                    {"CO:", &DesignFigures::ColorChangeCount},
+                                    {"ST:", &DesignFigures::StitchCount},
+                                    {"+X:", &DesignFigures::PlusX},
+                                    {"-X:", &DesignFigures::MinusX},
+                                    {"-Y:", &DesignFigures::MinusY},
+                                    {"+Y:", &DesignFigures::PlusY}};
+    for (const Tag& tag : kTags) {
+        const auto at = line.find(tag.text);
+        if (at == std::string::npos)
+            continue;
+        if (tag.target) {
+            line.erase(at, 3);
+            figures.*tag.target = headerInteger(line);
         }
+        return;
     }
 }
 
@@ -119,144 +122,159 @@ std::int32_t magnitude(std::int32_t value)
                                                              : std::abs(value);
 }
 
+// Hands each whole record from byte 512 on to visit(b0, b1, b2) up to the end record.
+template <typename Visit>
+void forEachStitchRecord(ByteCursor& cursor, Visit&& visit)
+{
+    cursor.seek(kHeaderSize);
+    forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](RecordBlock<kRecordSize>::Record r) {
+        visit(r[0], r[1], r[2]);
+        return r[2] != kEndMarker;
+    });
+}
+
+// The extents pass: it starts from what the header gave (0 for an axis it lacks) and
+// replaces the stitch count by the stitch records counted.
+void findExtents(ByteCursor& cursor, DesignFigures& figures)
+{
+    figures.StitchCount = 0;
+    float x = 0, y = 0;
+    forEachStitchRecord(cursor, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
+        const auto kind = kindOf(b2);
+        if (kind == RecordKind::Jump || kind == RecordKind::Stitch) {
+            const auto move = movementOf(b0, b1, b2);
+            x = toSingle(double(x) + move.dx);
+            y = toSingle(double(y) + move.dy);
+            if (kind == RecordKind::Stitch && figures.StitchCount < std::numeric_limits<std::int32_t>::max())
+                ++figures.StitchCount;
+        }
+        const int ix = roundPixel(x), iy = roundPixel(y);
+        if (figures.MinusX > ix) figures.MinusX = ix;
+        if (figures.PlusX < ix) figures.PlusX = ix;
+        if (figures.MinusY > iy) figures.MinusY = iy;
+        if (figures.PlusY < iy) figures.PlusY = iy;
+    });
+    figures.MinusX = magnitude(figures.MinusX);
+    figures.MinusY = magnitude(figures.MinusY);
+}
+
+// The drawing pass. Both axes use the x scale; the y scale only places the start point.
+void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t extent)
+{
+    const CellGeometry& g = cell.cell();
+    DesignFigures& shared = cell.figures();
+    Canvas& canvas = cell.canvas();
+    const float sx = toSingle(g.width / double(extent) * 0.5);
+    const float sy = toSingle(g.height / double(extent) * 0.5);
+    shared.PosX = toSingle(shared.MinusX * double(sx) + g.anchor.X);
+    shared.PosY = toSingle(g.anchor.Y - shared.MinusY * double(sy));
+    int colorIndex = 0;
+    bool first = true;
+    forEachStitchRecord(cursor, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
+        const auto kind = kindOf(b2);
+        if (kind == RecordKind::ColorChange) {
+            if (++colorIndex > 16)
+                colorIndex = 0;
+            canvas.setPenColor(cell.colorTable()[std::size_t(colorIndex)]);
+        } else if (kind != RecordKind::Ignored) {
+            const auto move = movementOf(b0, b1, b2);
+            shared.PosX = toSingle(move.dx * double(sx) + shared.PosX);
+            shared.PosY = toSingle(-move.dy * double(sx) + shared.PosY);
+            if (first || kind == RecordKind::Jump)
+                canvas.moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+            else
+                canvas.lineTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+            first = false;
+        }
+    });
+}
+
+// Always the four-line block, one line below the middle line. The header counts colour
+// changes; the remark counts colours, one more.
+void writeRemarks(CellContext& cell, std::int64_t width, std::int64_t height)
+{
+    if (!cell.remarksShown())
+        return;
+    DesignFigures& shared = cell.figures();
+    if (shared.ColorChangeCount < std::numeric_limits<std::int32_t>::max())
+        ++shared.ColorChangeCount;
+    const CellPoint anchor = cell.cell().anchor;
+    cell.writeRemarks(shared.PosX, shared.PosY, {anchor.X, anchor.Y + cell.cell().lineHeight},
+                      cell.remarks(shared.StitchCount, shared.ColorChangeCount, double(width), double(height),
+                                   DesignUnit::TenthMillimetre),
+                      ShortRemarks::FourLines);
+}
+
 } // namespace
 
-void Catalog::TajimaXY(std::uint32_t record, int& dx, int& dy)
+Movement movementOf(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2)
 {
-    const dst::Movement movement =
-        dst::movementOf(std::uint8_t(record), std::uint8_t(record >> 8), std::uint8_t(record >> 16));
+    return {kByte0.dx[b0] + kByte1.dx[b1] + kByte2.dx[b2], kByte0.dy[b0] + kByte1.dy[b1] + kByte2.dy[b2]};
+}
+
+void TajimaXY(std::uint32_t record, int& dx, int& dy)
+{
+    const Movement movement = movementOf(std::uint8_t(record), std::uint8_t(record >> 8), std::uint8_t(record >> 16));
     dx = movement.dx;
     dy = movement.dy;
 }
 
-void Catalog::extractTajimaHeader()
+void extractTajimaHeader(HeaderBlock& header, DesignFigures& figures)
 {
-    auto& s = m_state;
-    auto& header = s.TajimaHeader;
-    s.PlusX = s.MinusX = s.PlusY = s.MinusY = 0;
-    s.StitchCount = 0;
-    s.ColorChangeCount = 0;
+    figures.PlusX = figures.MinusX = figures.PlusY = figures.MinusY = 0;
+    figures.StitchCount = 0;
+    figures.ColorChangeCount = 0;
     convertDots(header);
-
-    struct Tag {
-        const char* text;
-        std::int32_t* target;
-    };
-    const Tag tags[] = {{"LA:", nullptr}, {"CO:", &s.ColorChangeCount}, {"ST:", &s.StitchCount},
-                        {"+X:", &s.PlusX}, {"-X:", &s.MinusX}, {"-Y:", &s.MinusY}, {"+Y:", &s.PlusY}};
-
     std::size_t pos = 0;
     while (pos < header.size() && header[pos] != kEndOfText) {
+        // A line that starts with a line end is empty; the others run to the next end.
         std::string line;
         if (header[pos] != kCarriageReturn) {
             line.push_back(char(header[pos++]));
-            while (pos < header.size() && header[pos] != kCarriageReturn && header[pos] != kEndOfText &&
-                   header[pos] != 0)
+            while (pos < header.size() && header[pos] != kCarriageReturn && !endsText(header[pos]))
                 line.push_back(char(header[pos++]));
         }
         const bool blockEnded = pos >= header.size();
         ++pos;
-        for (const Tag& tag : tags) {
-            const auto at = line.find(tag.text);
-            if (at == std::string::npos)
-                continue;
-            if (tag.target) {
-                line.erase(at, 3);
-                *tag.target = headerInteger(line);
-            }
+        takeLine(std::move(line), figures);
+        if (blockEnded || pos >= header.size() || endsText(header[pos]))
             break;
-        }
-        if (blockEnded || pos >= header.size() || header[pos] == kEndOfText || header[pos] == 0)
-            break;
-    }
-
-    if ((s.PlusX == 0 && s.MinusX == 0) || (s.PlusY == 0 && s.MinusY == 0)) {
-        // No extents in the header: find them (and the stitch count) from the records.
-        DesignFile& file = designFile();
-        file.seek(dst::kHeaderSize);
-        s.StitchCount = 0;
-        float x = 0, y = 0;
-        forEachRecord(file, s.RecordBuffer, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
-            const auto kind = dst::kindOf(b2);
-            if (kind == dst::RecordKind::Jump || kind == dst::RecordKind::Stitch) {
-                const auto move = dst::movementOf(b0, b1, b2);
-                x = toSingle(double(x) + move.dx);
-                y = toSingle(double(y) + move.dy);
-                if (kind == dst::RecordKind::Stitch && s.StitchCount < std::numeric_limits<std::int32_t>::max())
-                    ++s.StitchCount;
-            }
-            const int ix = roundPixel(x), iy = roundPixel(y);
-            if (s.MinusX > ix) s.MinusX = ix;
-            if (s.PlusX < ix) s.PlusX = ix;
-            if (s.MinusY > iy) s.MinusY = iy;
-            if (s.PlusY < iy) s.PlusY = iy;
-        });
-        s.MinusX = magnitude(s.MinusX);
-        s.MinusY = magnitude(s.MinusY);
     }
 }
 
-void Catalog::TajimaFormat(Canvas& canvas)
+void measure(ByteCursor& cursor, DesignFigures& figures)
 {
-    auto& s = m_state;
-    DesignFile& file = designFile();
-    s.TajimaHeader.fill(kEndOfText);
-    readFully(file, s.TajimaHeader);
-    extractTajimaHeader();
-    file.seek(dst::kHeaderSize);
+    HeaderBlock header;
+    header.fill(kEndOfText);  // what a short file does not fill reads as the text's end
+    cursor.bytes(header);
+    extractTajimaHeader(header, figures);
+    if ((figures.PlusX == 0 && figures.MinusX == 0) || (figures.PlusY == 0 && figures.MinusY == 0))
+        findExtents(cursor, figures);
+}
+
+} // namespace dst
+
+void TajimaFormat(CellContext& cell, DesignFile& file)
+{
+    std::array<std::uint8_t, dst::kBlockRecords * dst::kRecordSize> buffer;
+    ByteCursor cursor(file, buffer);
+    // The header's figures are the catalog's own: the remarks and the next design read them.
+    DesignFigures& figures = cell.figures();
+    dst::measure(cursor, figures);
 
     // Sums in 64 bits: hostile headers may hold extents near the 32-bit limits.
-    const std::int64_t width = std::int64_t(s.MinusX) + s.PlusX;
-    const std::int64_t height = std::int64_t(s.MinusY) + s.PlusY;
+    const std::int64_t width = std::int64_t(figures.MinusX) + figures.PlusX;
+    const std::int64_t height = std::int64_t(figures.MinusY) + figures.PlusY;
     const std::int64_t extent = height > width ? height : width;
-    const CellPoint cell = cellAnchor();
-
-    showPhase("Drawing");
-    // A design without extent (or with a nonsensical negative one) has no scale:
-    // nothing is drawn for its stitches, but the name and remarks still appear.
-    if (extent > 0) {
-        const float sx = toSingle(s.CellWidth / double(extent) * 0.5);
-        const float sy = toSingle(s.CellHeight / double(extent) * 0.5);
-        s.PosX = toSingle(s.MinusX * double(sx) + cell.X);
-        s.PosY = toSingle(cell.Y - s.MinusY * double(sy));
-        s.ColorIndex = 0;
-        bool first = true;
-        forEachRecord(file, s.RecordBuffer, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
-            const auto kind = dst::kindOf(b2);
-            if (kind == dst::RecordKind::ColorChange) {
-                if (++s.ColorIndex > 16)
-                    s.ColorIndex = 0;
-                canvas.setPenColor(s.ColorTable[std::size_t(s.ColorIndex)]);
-            } else if (kind != dst::RecordKind::Ignored) {
-                const auto move = dst::movementOf(b0, b1, b2);
-                s.PosX = toSingle(move.dx * double(sx) + s.PosX);
-                s.PosY = toSingle(-move.dy * double(sx) + s.PosY);
-                if (first || kind == dst::RecordKind::Jump)
-                    canvas.moveTo(roundPixel(s.PosX), roundPixel(s.PosY));
-                else
-                    canvas.lineTo(roundPixel(s.PosX), roundPixel(s.PosY));
-                first = false;
-            }
-        });
-    }
-    canvas.setPenColor(Black);
-    writeNameLine(canvas, true);
-
-    if (remarksShown()) {
-        s.PosX = toSingle(cell.X);
-        s.PosY = toSingle(cell.Y + s.LineHeight);
-        const auto nextLine = [&](const std::string& text) {
-            writeText(canvas, s.PosX, s.PosY, text);
-            s.PosY = toSingle(double(s.PosY) + s.LineHeight);
-        };
-        nextLine("Stitches: " + std::to_string(s.StitchCount));
-        nextLine("Size: " + millimetres(double(width)) + " x " + millimetres(double(height)) + " mm");
-        nextLine("Size: " + inches(double(width)) + " x " + inches(double(height)) + " In.");
-        if (s.ColorChangeCount < std::numeric_limits<std::int32_t>::max())
-            ++s.ColorChangeCount;  // the header counts changes; the remark counts colours
-        nextLine("Color Changes: " + std::to_string(s.ColorChangeCount));
-    }
-    showPhase("");
+    cell.showPhase("Drawing");
+    // A design without extent (or with a nonsensical negative one) has no scale: nothing
+    // is drawn for its stitches, but the name and remarks still appear.
+    if (extent > 0)
+        dst::drawStitches(cell, cursor, extent);
+    cell.canvas().setPenColor(Black);
+    cell.writeNameLine(true);
+    dst::writeRemarks(cell, width, height);
+    cell.showPhase("");
 }
 
 } // namespace orlika

@@ -1,10 +1,22 @@
 // SPDX-License-Identifier: MIT
-// Tajima DST stitch records, as pure functions of their three bytes.
+// The Tajima DST reader: a 512-byte text header, then 3-byte stitch records.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
-namespace orlika::dst {
+namespace orlika {
+
+class ByteCursor;
+class CellContext;
+class DesignFile;
+struct DesignFigures;
+
+/// Draws the DST design of `file` (positioned at byte 0) into the context's cell.
+void TajimaFormat(CellContext& cell, DesignFile& file);
+
+namespace dst {
 
 enum class RecordKind { ColorChange, Jump, Stitch, Ignored };
 
@@ -32,4 +44,20 @@ constexpr RecordKind kindOf(std::uint8_t b2)
 /// The movement coded by the 20 movement bits of a record.
 Movement movementOf(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2);
 
-} // namespace orlika::dst
+/// The movement of a record given as one 24-bit value, b0 in the low byte.
+void TajimaXY(std::uint32_t record, int& dx, int& dy);
+
+using HeaderBlock = std::array<std::uint8_t, kHeaderSize>;
+
+/// Parses the header block, whose dots it turns into line ends in place, into the
+/// figures' StitchCount, ColorChangeCount, PlusX, MinusX, PlusY and MinusY, which it first
+/// sets to 0. A tag's value that is not an integer throws ConversionError, leaving what
+/// the lines before it gave.
+void extractTajimaHeader(HeaderBlock& header, DesignFigures& figures);
+
+/// The sizing pass: the header from the cursor's position (byte 0) and, when it lacks an
+/// axis's extents, a pass over the records for them and the stitch count.
+void measure(ByteCursor& cursor, DesignFigures& figures);
+
+} // namespace dst
+} // namespace orlika

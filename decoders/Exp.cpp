@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The Melco EXP reader, which also reads Janome SEW files: 2-byte relative records,
-// read twice (extents, then drawing). The SEW parts are in Sew.cpp.
 #include "decoders/Exp.h"
 
-#include "catalog/Catalog.h"
+#include "decoders/CellContext.h"
 #include "decoders/Sew.h"
-#include "decoders/StitchStream.h"
+#include "platform/ByteCursor.h"
 #include "platform/FileSystem.h"
 #include "platform/Rounding.h"
 
@@ -15,145 +13,182 @@ namespace orlika {
 
 namespace exp {
 
-std::size_t zeroLeadingJumps(std::span<std::uint8_t> records)
+namespace {
+
+// Hands the stream's records to visit(record) until it returns false or the data ends.
+// Leading jumps travel nowhere: in the first block the displacement after each of them is
+// handed over as 0, 0, so the design starts at the start point.
+template <typename Visit>
+void forEachStreamRecord(ByteCursor& cursor, std::int64_t streamStart, Visit&& visit)
 {
-    std::size_t zeroed = 0;
-    std::size_t at = 0;
-    while (at + kRecordSize <= records.size() && isJump(records[at], records[at + 1])) {
-        const std::size_t next = at + kRecordSize;
-        if (next + kRecordSize > records.size())
-            break;
-        records[next] = 0;
-        records[next + 1] = 0;
-        ++zeroed;
-        at = next + kRecordSize;
+    static constexpr std::array<std::uint8_t, kRecordSize> kNoDisplacement{};
+    cursor.seek(streamStart);
+    bool firstBlock = true;
+    while (const RecordBlock<kRecordSize> block = cursor.records<kRecordSize>(kBlockRecords)) {
+        std::size_t from = 0;
+        if (firstBlock) {
+            const std::size_t jumps = leadingJumps(block);
+            for (std::size_t k = 0; k < jumps; ++k)
+                if (!visit(block[2 * k]) || !visit(Record(kNoDisplacement)))
+                    return;
+            from = 2 * jumps;
+            firstBlock = false;
+        }
+        for (const Record record : block.from(from))
+            if (!visit(record))
+                return;
     }
-    return zeroed;
+}
+
+// What a colour change does to the pen: EXP files step through the pen table; SEW files
+// follow their thread list, starting again when it runs out (a file without a list stays
+// in black).
+struct PenSteps {
+    const sew::ColorList* threads = nullptr;  // the SEW list; null for EXP files
+    std::uint16_t position = 0;
+
+    Color first() const
+    {
+        return threads && threads->count > 0 ? sew::threadColor(threads->entries[0]) : Black;
+    }
+    // Returns false when the pen keeps its colour.
+    bool next(const PenColorTable& table, std::uint8_t code, Color& color)
+    {
+        if (!threads) {
+            const ColorStep step = nextColor(position, code);
+            position = step.position;
+            color = table[std::size_t(step.entry)];
+            return true;
+        }
+        if (threads->count == 0)
+            return false;
+        if (++position >= threads->count)
+            position = 0;
+        color = sew::threadColor(threads->entries[position]);
+        return true;
+    }
+};
+
+// The drawing pass. A jump lifts the pen for the next record only; a colour change puts
+// it down again.
+void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t streamStart, float scale, PenSteps pen)
+{
+    Canvas& canvas = cell.canvas();
+    DesignFigures& shared = cell.figures();
+    bool penUp = false;
+    forEachStreamRecord(cursor, streamStart, [&](Record r) {
+        if (r[0] != kControl) {
+            shared.PosX = toSingle(double(shared.PosX) + std::int8_t(r[0]) * double(scale));
+            shared.PosY = toSingle(double(shared.PosY) - std::int8_t(r[1]) * double(scale));
+            if (penUp)
+                canvas.moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+            else
+                canvas.lineTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+            penUp = false;
+            return true;
+        }
+        switch (kindOf(r[0], r[1])) {
+        case RecordKind::End:
+            return false;
+        case RecordKind::Jump:
+            penUp = true;
+            break;
+        default:
+            if (Color color = Black; pen.next(cell.colorTable(), r[1], color))
+                canvas.setPenColor(color);
+            penUp = false;
+            break;
+        }
+        return true;
+    });
+}
+
+// Scales the design into the cell and draws it, its lowest-left corner on the anchor. A
+// design without width and height has nothing to draw.
+void draw(CellContext& cell, ByteCursor& cursor, std::int64_t streamStart, const Extents& extents, PenSteps pen)
+{
+    float scale = 0;
+    const bool drawn = cellScale(extents, cell.cell(), 0.5, scale);
+    if (drawn) {
+        const CellPoint anchor = cell.cell().anchor;
+        DesignFigures& shared = cell.figures();
+        cell.canvas().setPenColor(pen.first());
+        shared.PosX = toSingle(anchor.X - extents.minX * double(scale));
+        shared.PosY = toSingle(anchor.Y + extents.minY * double(scale));
+        cell.canvas().moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+    }
+    cell.showPhase("Drawing");
+    if (drawn)
+        drawStitches(cell, cursor, streamStart, scale, pen);
+}
+
+} // namespace
+
+Figures measure(ByteCursor& cursor, std::int64_t streamStart)
+{
+    Figures figures{Extents::fromOrigin(), 0, 0};
+    float x = 0, y = 0;
+    bool moved = false;
+    forEachStreamRecord(cursor, streamStart, [&](Record r) {
+        if (r[0] == kControl) {
+            switch (kindOf(r[0], r[1])) {
+            case RecordKind::End:
+                return false;
+            case RecordKind::Jump:
+                ++figures.stitches;  // its displacement is counted again as an ordinary record
+                break;
+            default:
+                ++figures.colorChanges;
+                break;
+            }
+            return true;
+        }
+        x = toSingle(double(x) + std::int8_t(r[0]));
+        y = toSingle(double(y) + std::int8_t(r[1]));
+        ++figures.stitches;
+        figures.extents.include(x, y);
+        moved = true;
+        return true;
+    });
+    // A stream without ordinary records keeps the maxima at their start value; it is a
+    // point at the origin, sized 0 x 0 rather than by the start values' difference.
+    if (!moved)
+        figures.extents = {};
+    return figures;
 }
 
 } // namespace exp
 
-void Catalog::EXPFormat(Canvas& canvas)
+void EXPFormat(CellContext& cell, DesignFile& file)
 {
-    auto& s = m_state;
-    DesignFile& file = designFile();
-    const CellPoint cell = cellAnchor();
-    const bool sewPath = upperCase(extensionPart(s.DesignPath)) == ".SEW";
-
-    sew::ColorList colors;
+    std::array<std::uint8_t, exp::kBlockRecords * exp::kRecordSize> buffer;
+    ByteCursor cursor(file, buffer);
+    const bool sewPath = upperCase(extensionPart(cell.designPath())) == ".SEW";
+    sew::ColorList threads;
     std::int64_t streamStart = 0;
     if (sewPath) {
-        if (!sew::readHeader(*this, canvas, colors))
+        if (!sew::readHeader(cell, cursor, threads))
             return;
         streamStart = sew::kStitchOffset;
     }
-    std::array<std::uint8_t, exp::kBlockSize> block;
+    cell.showPhase("Reading");
+    const exp::Figures figures = exp::measure(cursor, streamStart);
+    DesignFigures& shared = cell.figures();
+    figures.extents.storeIn(shared);
 
-    // Sizing pass. Leading jumps travel nowhere: their displacements are zeroed in the
-    // first block of each pass, so the design starts at the start point.
-    file.seek(streamStart);
-    float x = 0, y = 0;
-    std::int64_t stitches = 0, colorChanges = 0;
-    bool moved = false;
-    startExtents(s);
-    showPhase("Reading");
-    forEachRecordBlock<exp::kRecordSize>(file, block, [&](std::span<std::uint8_t> records, bool first) {
-        if (first)
-            exp::zeroLeadingJumps(records);
-        const std::uint8_t* r = records.data();
-        const std::uint8_t* const end = r + records.size();
-        for (; r != end; r += exp::kRecordSize) {
-            if (r[0] == exp::kControl) {
-                switch (exp::kindOf(r[0], r[1])) {
-                case exp::RecordKind::End:
-                    return false;
-                case exp::RecordKind::Jump:
-                    ++stitches;  // its displacement is counted again as an ordinary record
-                    break;
-                default:
-                    ++colorChanges;
-                    break;
-                }
-                continue;
-            }
-            x = toSingle(double(x) + std::int8_t(r[0]));
-            y = toSingle(double(y) + std::int8_t(r[1]));
-            ++stitches;
-            if (x < s.MinX) s.MinX = x;
-            if (x > s.MaxX) s.MaxX = x;
-            if (y < s.MinY) s.MinY = y;
-            if (y > s.MaxY) s.MaxY = y;
-            moved = true;
-        }
-        return true;
-    });
-    settleExtents(s, moved);
-
-    file.seek(streamStart);
-    std::uint16_t position = sewPath ? 0 : 1;
-    float scale = 0;
-    const bool drawn = cellScale(s, 0.5, scale);
-    const int listWidth = roundPixel(s.CellWidth * 0.8);
-    if (drawn) {
-        // A SEW file without a thread list has no colour of its own: its stitches stay
-        // black, and its colour changes keep them black.
-        canvas.setPenColor(sewPath && colors.count > 0 ? sew::threadColor(colors.entries[0]) : Black);
-        s.PosX = toSingle(cell.X - s.MinX * double(scale));
-        s.PosY = toSingle(cell.Y + s.MinY * double(scale));
-        canvas.moveTo(roundPixel(s.PosX), roundPixel(s.PosY));
-    }
-    bool penUp = false;
-    showPhase("Drawing");
-    // Drawing pass; a design without width and height has nothing to draw.
-    if (drawn) {
-        forEachRecordBlock<exp::kRecordSize>(file, block, [&](std::span<std::uint8_t> records, bool first) {
-            if (first)
-                exp::zeroLeadingJumps(records);
-            const std::uint8_t* r = records.data();
-            const std::uint8_t* const end = r + records.size();
-            for (; r != end; r += exp::kRecordSize) {
-                if (r[0] != exp::kControl) {
-                    s.PosX = toSingle(double(s.PosX) + std::int8_t(r[0]) * double(scale));
-                    s.PosY = toSingle(double(s.PosY) - std::int8_t(r[1]) * double(scale));
-                    if (penUp) {
-                        canvas.moveTo(roundPixel(s.PosX), roundPixel(s.PosY));
-                        penUp = false;
-                    } else {
-                        canvas.lineTo(roundPixel(s.PosX), roundPixel(s.PosY));
-                    }
-                    continue;
-                }
-                switch (exp::kindOf(r[0], r[1])) {
-                case exp::RecordKind::End:
-                    return false;
-                case exp::RecordKind::Jump:
-                    penUp = true;
-                    break;
-                default:
-                    if (!sewPath) {
-                        const exp::ColorStep step = exp::nextColor(position, r[1]);
-                        position = step.position;
-                        canvas.setPenColor(s.ColorTable[std::size_t(step.entry)]);
-                    } else if (colors.count > 0) {
-                        // SEW blocks follow the header's list, starting again when it runs out.
-                        if (++position >= colors.count)
-                            position = 0;
-                        canvas.setPenColor(sew::threadColor(colors.entries[position]));
-                    }
-                    penUp = false;
-                    break;
-                }
-            }
-            return true;
-        });
-    }
-
-    canvas.setPenColor(Black);
-    writeNameLine(canvas, true);
-    writeSizeRemarks(*this, canvas, stitches, colorChanges);
+    // SEW blocks follow the header's list from its first entry; EXP colour positions start at 1.
+    exp::draw(cell, cursor, streamStart, figures.extents,
+              sewPath ? exp::PenSteps{&threads, 0} : exp::PenSteps{nullptr, 1});
+    cell.canvas().setPenColor(Black);
+    cell.writeNameLine(true);
+    const Extents& e = figures.extents;
+    cell.writeRemarks(shared.PosX, shared.PosY, cell.cell().anchor,
+                      cell.remarks(figures.stitches, figures.colorChanges, e.width(), e.height(),
+                                   DesignUnit::TenthMillimetre),
+                      ShortRemarks::ThreeLines);
     if (sewPath)
-        sew::writeColorList(*this, canvas, colors, listWidth);
-    showPhase("");
+        sew::writeColorList(cell, threads);
+    cell.showPhase("");
 }
 
 } // namespace orlika

@@ -1,18 +1,33 @@
 // SPDX-License-Identifier: MIT
-// Melco EXP stitch records (also the stitch stream of Janome SEW files), as pure
-// functions of their two bytes: signed dx, signed dy, or 0x80 and a control code.
+// The Melco EXP reader, which also reads Janome SEW files: 2-byte records of signed dx and
+// dy, or 0x80 and a control code, read twice (extents, then drawing). The SEW header and
+// colour list are in Sew.h.
 #pragma once
+
+#include "decoders/Extents.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-namespace orlika::exp {
+namespace orlika {
+
+class ByteCursor;
+class CellContext;
+class DesignFile;
+
+/// Draws the EXP design of `file`, or the SEW design when its name ends in ".SEW", into
+/// the context's cell.
+void EXPFormat(CellContext& cell, DesignFile& file);
+
+namespace exp {
 
 constexpr std::size_t kRecordSize = 2;
-constexpr std::size_t kBlockSize = 1000;
+constexpr std::size_t kBlockRecords = 500;
 constexpr std::uint8_t kControl = 0x80;
 constexpr std::int8_t kEndCode = 0x10;
+
+using Record = std::span<const std::uint8_t, kRecordSize>;
 
 enum class RecordKind { Stitch, End, Jump, ColorChange };
 
@@ -28,9 +43,9 @@ constexpr RecordKind kindOf(std::uint8_t b0, std::uint8_t b1)
     return RecordKind::ColorChange;
 }
 
-constexpr bool isJump(std::uint8_t b0, std::uint8_t b1)
+constexpr bool isJump(Record record)
 {
-    return kindOf(b0, b1) == RecordKind::Jump;
+    return kindOf(record[0], record[1]) == RecordKind::Jump;
 }
 
 /// The colour position and the ColorTable entry after a colour-change code. The code's
@@ -52,9 +67,28 @@ constexpr ColorStep nextColor(std::uint16_t position, std::uint8_t code)
     return {position, position};
 }
 
-/// The lead-in of a stream's first block: while the scan stands on a jump record, the
-/// displacement after it becomes 0, 0 and the scan moves two records on. The scan never
-/// leaves the block. Returns the number of displacements zeroed.
-std::size_t zeroLeadingJumps(std::span<std::uint8_t> records);
+/// The lead-in of a stream's first block: while the scan from the first record stands
+/// on a jump, the displacement after it counts as 0, 0 and the scan moves two records on;
+/// it never leaves the block. Returns the number of displacements so cancelled.
+template <typename Block>
+std::size_t leadingJumps(const Block& firstBlock)
+{
+    std::size_t jumps = 0;
+    while (2 * jumps + 1 < firstBlock.size() && isJump(firstBlock[2 * jumps]))
+        ++jumps;
+    return jumps;
+}
 
-} // namespace orlika::exp
+/// What the sizing pass finds: the extents (from the origin), the records counted as
+/// stitches (jumps and the displacements after them included) and the colour changes.
+struct Figures {
+    Extents extents;
+    std::int64_t stitches = 0;
+    std::int64_t colorChanges = 0;
+};
+
+/// The sizing pass over the stream that starts at `streamStart`.
+Figures measure(ByteCursor& cursor, std::int64_t streamStart);
+
+} // namespace exp
+} // namespace orlika

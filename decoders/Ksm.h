@@ -1,12 +1,25 @@
 // SPDX-License-Identifier: MIT
-// Pfaff KSM stitch records, as pure functions of their three bytes: Y step, X step,
-// control byte. Steps are unsigned magnitudes; the control byte carries their signs.
+// The Pfaff KSM reader: two fixed records at byte 512, then relative 3-byte stitch records
+// (Y step, X step, control byte) up to the end record. Steps are unsigned magnitudes; the
+// control byte carries their signs.
 #pragma once
+
+#include "decoders/Extents.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
-namespace orlika::ksm {
+namespace orlika {
+
+class ByteCursor;
+class CellContext;
+class DesignFile;
+
+/// Draws the KSM design of `file` into the context's cell.
+void KSMFormat(CellContext& cell, DesignFile& file);
+
+namespace ksm {
 
 constexpr std::int64_t kStartRecordOffset = 512;
 constexpr std::int64_t kFirstStitchOffset = 518;
@@ -14,6 +27,8 @@ constexpr std::size_t kRecordSize = 3;
 constexpr std::uint8_t kStartControl = 0x87;
 constexpr std::uint8_t kSecondControl = 0x8B;
 constexpr std::uint8_t kEndRecord = 0x88;
+
+using Record = std::span<const std::uint8_t, kRecordSize>;
 
 struct Step {
     int dx = 0;
@@ -34,7 +49,7 @@ constexpr bool isColorChange(std::uint8_t control)
 }
 
 /// The move test: the low five bits from 11 to 19. No colour-change byte passes it.
-constexpr bool isMove(std::uint8_t control)
+constexpr bool ksmControl(std::uint8_t control)
 {
     const int low = control & 0x1F;
     return low > 10 && low < 20;
@@ -46,9 +61,24 @@ constexpr bool isEnd(std::uint8_t control)
 }
 
 /// True for the bytes 0x00, 0x00, control.
-constexpr bool isHeaderRecord(const std::uint8_t* record, std::uint8_t control)
+constexpr bool isHeaderRecord(Record record, std::uint8_t control)
 {
     return record[0] == 0 && record[1] == 0 && record[2] == control;
 }
 
-} // namespace orlika::ksm
+/// Reads the two fixed records at byte 512; true when both are in place, the cursor then
+/// standing at the first stitch record.
+bool readStartRecords(ByteCursor& cursor);
+
+/// What the sizing pass finds: the extents (from the origin) and every record counted,
+/// the end record, colour changes and moves included.
+struct Figures {
+    Extents extents;
+    std::int64_t records = 0;
+};
+
+/// The sizing pass, from the cursor's position up to the end record or the data's end.
+Figures measure(ByteCursor& cursor);
+
+} // namespace ksm
+} // namespace orlika

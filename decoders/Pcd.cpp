@@ -4,7 +4,8 @@
 // size it, once to draw it.
 #include "decoders/Pcd.h"
 
-#include "catalog/Catalog.h"
+#include "decoders/CellContext.h"
+#include "platform/ByteCursor.h"
 #include "platform/Rounding.h"
 
 #include <array>
@@ -128,13 +129,9 @@ std::vector<std::string> noteLines(std::span<const std::uint8_t> bytes)
 
 } // namespace pcd
 
+namespace pcd {
+
 namespace {
-
-using pcd::kBlockSize;
-using pcd::kRecordSize;
-
-// Blocks are filled as far as the file allows (readFully), which keeps the 9-byte
-// records aligned with the blocks whatever a single read delivers.
 
 // Design units (1/6 mm) of a fixed-point field, held in single precision.
 float unitsOf(std::int32_t field)
@@ -142,193 +139,182 @@ float unitsOf(std::int32_t field)
     return toSingle(double(field) / 256.0);
 }
 
-std::span<const std::uint8_t, kRecordSize> recordBytes(std::span<const std::uint8_t> block, std::size_t at)
+// Where the drawing pass ended: the records it drew in the stitch area and the position
+// after its last read, where the note text begins.
+struct Drawn {
+    std::int64_t colorChanges = 0;
+    std::int64_t notePosition = 0;
+};
+
+// The drawing pass over the stitch area, 504 records a block. After a block it stops once
+// as many stitches and jumps as the header counts are drawn. Its last read takes the byte
+// after the area too, so that the note follows where it stops; a pass stopped before the
+// area's end leaves the note where it stopped.
+Drawn drawStitches(CellContext& cell, ByteCursor& cursor, const Header& header, const Figures& figures)
 {
-    return block.subspan(at).first<kRecordSize>();
+    const CellGeometry& g = cell.cell();
+    DesignFigures& shared = cell.figures();
+    Canvas& canvas = cell.canvas();
+    // Width, height and E are differences of the single-precision extents, kept in double:
+    // extents far apart would lose bits in a single-precision difference.
+    double extent = std::max(figures.extents.width(), figures.extents.height());
+    if (extent == 0)
+        extent = 1200;  // a point-like design
+    // Each axis has its own scale: the picture stretches with a cell that is not square.
+    const float sX = toSingle(g.width / extent * 0.5);
+    const float sY = toSingle(g.height / extent * 0.5);
+    cursor.seek(figures.firstRecord);
+    cursor.limitTo(figures.areaEnd);
+    const std::int64_t recordsEnd =
+        figures.firstRecord + (figures.areaEnd - figures.firstRecord) / std::int64_t(kRecordSize) * std::int64_t(kRecordSize);
+    bool penUp = true;
+    std::int64_t drawn = 0;
+    Drawn result;
+    while (const RecordBlock<kRecordSize> block = cursor.records<kRecordSize>(kBlockRecords)) {
+        for (const auto bytes : block) {
+            const Record r = recordOf(bytes);
+            const DrawKind kind = drawKindOf(r);
+            if (kind == DrawKind::Ignored)
+                continue;
+            if (kind == DrawKind::ColorChange) {
+                canvas.setPenColor(header.colorAt(r.x));
+                penUp = true;
+                ++result.colorChanges;
+                continue;
+            }
+            shared.PosX = toSingle(roundPixel((double(unitsOf(r.x)) - shared.MinX) * sX + g.anchor.X));
+            shared.PosY = toSingle(roundPixel(g.anchor.Y - (double(unitsOf(r.y)) - shared.MinY) * sY));
+            if (penUp || kind == DrawKind::Jump)
+                canvas.moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+            else
+                canvas.lineTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+            penUp = false;
+            ++drawn;
+        }
+        if (drawn == header.stitchCount && cursor.position() < recordsEnd) {
+            result.notePosition = cursor.position();
+            return result;
+        }
+    }
+    result.notePosition = std::min(figures.areaEnd + 1, cursor.size());
+    return result;
+}
+
+// The remarks in the 1/6 mm units of the format ("Colors Changes" in this reader), and
+// below them, outside the thumbnail layouts, the note text that follows the stitch area.
+void writeRemarks(CellContext& cell, ByteCursor& cursor, const Header& header, const Figures& figures,
+                  const Drawn& drawn)
+{
+    if (!cell.remarksShown())
+        return;
+    DesignFigures& shared = cell.figures();
+    const Extents& e = figures.extents;
+    cell.writeRemarks(shared.PosX, shared.PosY, cell.cell().anchor,
+                      cell.remarks(header.stitchCount, drawn.colorChanges, e.width(), e.height(),
+                                   DesignUnit::SixthMillimetre, "Colors Changes: "),
+                      ShortRemarks::TwoLines);
+    if (cell.cell().thumbnails)
+        return;
+    std::array<std::uint8_t, kNoteLimit> note{};
+    cursor.limitTo(ByteCursor::kNoLimit);
+    cursor.seek(drawn.notePosition);
+    const std::size_t delivered = cursor.bytes(note);
+    for (const std::string& line : noteLines(std::span(note).first(delivered)))
+        cell.writeLine(shared.PosX, shared.PosY, line);
 }
 
 } // namespace
 
-void Catalog::PCDesignerFormat(Canvas& canvas)
+Color Header::colorAt(std::int32_t entry) const
 {
-    auto& s = m_state;
-    DesignFile& file = designFile();
-    const CellPoint cell = cellAnchor();
+    // A colour change to an entry the file did not give (no table, a number outside the
+    // table, or a table cut short by the end of the file) draws in black, the pen's
+    // colour at the start of every design.
+    return entry >= 0 && std::size_t(entry) < colorsRead ? colors[std::size_t(entry)] : Black;
+}
 
-    std::array<std::uint8_t, pcd::kHeaderSize> header{};
-    if (readFully(file, header) < header.size() || header[0] != pcd::kFormatByte) {
-        m_host.messageBox(MessageRequest{s.DesignPath + " is not in PCD2 Format", "File Format Error",
-                                         MessageIcon::None, MessageButtons::Ok});
-        canvas.setPenColor(Black);
-        writeNameLine(canvas, false);
-        writeText(canvas, toSingle(cell.X), toSingle(cell.Y), " Bad File Format (Not PCD-2 Format)");
+bool readHeader(ByteCursor& cursor, Header& header)
+{
+    const Read<std::uint8_t> format = cursor.u8();
+    const Read<std::uint8_t> tableByte = cursor.u8();
+    const Read<std::int16_t> colorCount = cursor.i16();
+    if (!format.complete() || !tableByte.complete() || !colorCount.complete() || format.value != kFormatByte)
+        return false;
+    const ColorTableLayout table = colorTableLayout(tableByte.value, colorCount.value);
+    for (Read<std::uint32_t> entry; header.colorsRead < table.entriesRead && (entry = cursor.u32()).complete();)
+        header.colors[header.colorsRead++] = entry.value;
+    // A table cut short leaves the stitch count where the file's bytes end.
+    if (header.colorsRead == table.entriesRead)
+        cursor.skip(table.bytesSkipped);
+    header.stitchCount = cursor.u16().value;
+    return true;
+}
+
+Figures measure(ByteCursor& cursor, std::int64_t headerCount, const bool& cancelPressed)
+{
+    Figures figures;
+    figures.firstRecord = cursor.position();
+    figures.areaEnd = -1;
+    std::int64_t recordEnd = figures.firstRecord;
+    forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](std::span<const std::uint8_t, kRecordSize> bytes) {
+        if (cancelPressed) {
+            figures.cancelled = true;
+            return false;
+        }
+        const Record r = recordOf(bytes);
+        if (countsWhenSizing(r)) {
+            figures.extents.include(unitsOf(r.x), unitsOf(r.y));
+            ++figures.counted;
+        }
+        recordEnd += std::int64_t(kRecordSize);
+        if (figures.counted != headerCount)
+            return true;
+        figures.areaEnd = recordEnd;
+        return false;
+    });
+    if (figures.areaEnd < 0)
+        figures.areaEnd = cursor.size();
+    return figures;
+}
+
+} // namespace pcd
+
+void PCDesignerFormat(CellContext& cell, DesignFile& file)
+{
+    std::array<std::uint8_t, pcd::kBlockSize> buffer;
+    ByteCursor cursor(file, buffer);
+    pcd::Header header;
+    if (!pcd::readHeader(cursor, header)) {
+        cell.messageBox(cell.designPath() + " is not in PCD2 Format", "File Format Error");
+        cell.canvas().setPenColor(Black);
+        cell.writeErrorCell(" Bad File Format (Not PCD-2 Format)", ErrorPlace::MiddleLine, false);
         return;
     }
-
-    // Colour table: only the entries actually read are ever used (see colorAt below).
-    std::array<Color, pcd::kMaxColors> colors{};
-    std::size_t colorsRead = 0;
-    const auto colorCount = std::int16_t(std::uint16_t(header[2] | (header[3] << 8)));
-    const pcd::ColorTableLayout table = pcd::colorTableLayout(header[1], colorCount);
-    if (table.entriesRead > 0) {
-        std::array<std::uint8_t, pcd::kMaxColors * pcd::kColorEntrySize> entries{};
-        const std::size_t delivered =
-            readFully(file, std::span(entries).first(table.entriesRead * pcd::kColorEntrySize));
-        colorsRead = delivered / pcd::kColorEntrySize;
-        for (std::size_t i = 0; i < colorsRead; ++i) {
-            const std::size_t at = i * pcd::kColorEntrySize;
-            colors[i] = Color(entries[at]) | (Color(entries[at + 1]) << 8) | (Color(entries[at + 2]) << 16) |
-                        (Color(entries[at + 3]) << 24);
-        }
-        if (table.bytesSkipped > 0)
-            file.seek(file.position() + table.bytesSkipped);
+    DesignFigures& shared = cell.figures();
+    cell.showPhase("Reading");
+    pcd::Figures figures = pcd::measure(cursor, header.stitchCount, cell.cancelled());
+    figures.extents.storeIn(shared);
+    if (figures.cancelled) {
+        cell.setPhase("");
+        return;
     }
-    // A colour change to an entry the file did not give (no table, a number outside the
-    // table, or a table cut short by the end of the file) draws in black, the pen's colour
-    // at the start of every design.
-    const auto colorAt = [&](std::int32_t entry) {
-        return entry >= 0 && std::size_t(entry) < colorsRead ? colors[std::size_t(entry)] : Black;
-    };
-
-    std::array<std::uint8_t, 2> countBytes{};
-    readFully(file, countBytes);
-    const std::int64_t headerCount = countBytes[0] | (countBytes[1] << 8);
-
-    s.MinX = s.MinY = 32000.0f;
-    s.MaxX = s.MaxY = 0.0f;
-    const std::int64_t firstRecord = file.position();
-    showPhase("Reading");
-
-    // Sizing pass. The stitch area ends right after the record that brings the count of
-    // stitches to the header's count; when that never happens it runs to the end of the file.
-    std::array<std::uint8_t, kBlockSize + 1> block{};
-    std::int64_t counted = 0;
-    std::int64_t areaEnd = -1;
-    std::int64_t recordEnd = firstRecord;
-    while (areaEnd < 0) {
-        const std::size_t delivered = readFully(file, std::span(block).first(kBlockSize));
-        if (delivered == 0)
-            break;
-        for (std::size_t at = 0; at + kRecordSize <= delivered; at += kRecordSize) {
-            if (s.CancelPressed) {
-                m_host.setStatLabel("");
-                return;
-            }
-            const pcd::Record r = pcd::recordOf(recordBytes(block, at));
-            if (pcd::countsWhenSizing(r)) {
-                const float x = unitsOf(r.x), y = unitsOf(r.y);
-                if (x < s.MinX) s.MinX = x;
-                if (x > s.MaxX) s.MaxX = x;
-                if (y < s.MinY) s.MinY = y;
-                if (y > s.MaxY) s.MaxY = y;
-                ++counted;
-            }
-            recordEnd += std::int64_t(kRecordSize);
-            if (counted == headerCount) {
-                areaEnd = recordEnd;
-                break;
-            }
-        }
-    }
-    if (areaEnd < 0)
-        areaEnd = file.size();
-    m_host.processMessages();
-
+    cell.processMessages();
     // Without a single stitch the extents would keep their start values and show as a
     // size of -5333.3 mm: such a design shows a size of 0 and draws nothing.
-    if (counted == 0)
-        s.MinX = s.MaxX = s.MinY = s.MaxY = 0.0f;
-
-    // Width, height and E are differences of the single-precision extents, kept in double:
-    // extents far apart would lose bits in a single-precision difference.
-    const double width = double(s.MaxX) - s.MinX;
-    const double height = double(s.MaxY) - s.MinY;
-    double extent = height > width ? height : width;
-    if (extent == 0)
-        extent = 1200;  // a point-like design
-    // Each axis has its own scale: the picture stretches with a cell that is not square.
-    const float sX = toSingle(s.CellWidth / extent * 0.5);
-    const float sY = toSingle(s.CellHeight / extent * 0.5);
-
-    // Drawing pass, over the same records; the last read takes one byte more, so that the
-    // note text follows right where the pass leaves the file.
-    file.seek(firstRecord);
-    bool penUp = true;
-    std::int64_t drawn = 0;
-    std::int64_t colorChanges = 0;
-    std::int64_t position = firstRecord;
-    showPhase("Drawing");
-    for (;;) {
-        const std::int64_t remaining = areaEnd - position;
-        const std::size_t wanted =
-            remaining > std::int64_t(kBlockSize) ? kBlockSize : std::size_t(remaining < 0 ? 0 : remaining + 1);
-        const std::size_t delivered = readFully(file, std::span(block).first(wanted));
-        if (delivered == 0)
-            break;
-        position += std::int64_t(delivered);
-        for (std::size_t at = 0; at + kRecordSize <= delivered; at += kRecordSize) {
-            const pcd::Record r = pcd::recordOf(recordBytes(block, at));
-            const pcd::DrawKind kind = pcd::drawKindOf(r);
-            if (kind == pcd::DrawKind::Ignored)
-                continue;
-            if (kind == pcd::DrawKind::ColorChange) {
-                canvas.setPenColor(colorAt(r.x));
-                penUp = true;
-                ++colorChanges;
-                continue;
-            }
-            s.PosX = toSingle(roundPixel((double(unitsOf(r.x)) - s.MinX) * sX + cell.X));
-            s.PosY = toSingle(roundPixel(cell.Y - (double(unitsOf(r.y)) - s.MinY) * sY));
-            if (penUp || kind == pcd::DrawKind::Jump)
-                canvas.moveTo(roundPixel(s.PosX), roundPixel(s.PosY));
-            else
-                canvas.lineTo(roundPixel(s.PosX), roundPixel(s.PosY));
-            penUp = false;
-            ++drawn;
-        }
-        if (drawn == headerCount)
-            break;
+    if (figures.counted == 0) {
+        figures.extents = {};
+        figures.extents.storeIn(shared);
     }
-    if (s.CancelPressed) {
-        m_host.setStatLabel("");
+    cell.showPhase("Drawing");
+    const pcd::Drawn drawn = pcd::drawStitches(cell, cursor, header, figures);
+    if (cell.cancelled()) {
+        cell.setPhase("");
         return;
     }
-
-    canvas.setPenColor(Black);
-    writeNameLine(canvas, true);
-
-    if (remarksShown()) {
-        s.PosX = toSingle(cell.X);
-        s.PosY = toSingle(cell.Y);
-        const auto nextLine = [&](const std::string& text) {
-            writeText(canvas, s.PosX, s.PosY, text);
-            s.PosY = toSingle(double(s.PosY) + s.LineHeight);
-        };
-        const std::string mm = fixed(width * (1.0 / 6), 1) + " x " + fixed(height * (1.0 / 6), 1) + " mm";
-        const std::string in = fixed(width * (1.0 / 152.4), 2) + " x " + fixed(height * (1.0 / 152.4), 2) + " In.";
-        const std::string stitches = "Stitches: " + std::to_string(headerCount);
-        const std::string changes = "Colors Changes: " + std::to_string(colorChanges);
-        if (s.CellsPerPage < 12) {
-            nextLine(stitches + ", Size: " + mm);
-            nextLine(changes + ", Size: " + in);
-        } else {
-            nextLine(stitches);
-            nextLine("Size: " + mm);
-            nextLine("Size: " + in);
-            nextLine(changes);
-        }
-
-        if (!s.Thumbnails) {
-            std::array<std::uint8_t, pcd::kNoteLimit> note{};
-            const std::int64_t left = file.size() - file.position();
-            const std::size_t wanted =
-                left <= 0 ? 0 : (left < std::int64_t(note.size()) ? std::size_t(left) : note.size());
-            const std::size_t delivered = readFully(file, std::span(note).first(wanted));
-            for (const std::string& line : pcd::noteLines(std::span(note).first(delivered)))
-                nextLine(line);
-        }
-    }
-    m_host.setStatLabel("");
+    cell.canvas().setPenColor(Black);
+    cell.writeNameLine(true);
+    pcd::writeRemarks(cell, cursor, header, figures, drawn);
+    cell.setPhase("");
 }
 
 } // namespace orlika

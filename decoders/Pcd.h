@@ -3,13 +3,26 @@
 // text, as pure functions of their bytes.
 #pragma once
 
+#include "decoders/Extents.h"
+#include "platform/ByteCursor.h"
+#include "platform/Color.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
-namespace orlika::pcd {
+namespace orlika {
+
+class CellContext;
+class DesignFile;
+
+/// Draws the PCD, PCQ or PCS design of `file` (positioned at byte 0) into the context's cell.
+void PCDesignerFormat(CellContext& cell, DesignFile& file);
+
+namespace pcd {
 
 constexpr std::uint8_t kFormatByte = 0x32;  // the character "2"
 constexpr std::size_t kHeaderSize = 4;       // format byte, colour-table byte, colour count
@@ -31,11 +44,7 @@ struct Record {
 /// The record held in the nine bytes (little-endian fields).
 constexpr Record recordOf(std::span<const std::uint8_t, kRecordSize> bytes)
 {
-    const auto field = [&](std::size_t at) {
-        return std::int32_t(std::uint32_t(bytes[at]) | (std::uint32_t(bytes[at + 1]) << 8) |
-                            (std::uint32_t(bytes[at + 2]) << 16) | (std::uint32_t(bytes[at + 3]) << 24));
-    };
-    return {field(0), field(4), bytes[8]};
+    return {littleEndian<std::int32_t>(bytes.first<4>()), littleEndian<std::int32_t>(bytes.subspan<4, 4>()), bytes[8]};
 }
 
 /// Whether the sizing pass counts the record as a stitch (it widens the extents).
@@ -101,4 +110,32 @@ std::vector<std::string> noteLines(std::span<const std::uint8_t> bytes);
 /// Wraps a cleaned note of 40 or more characters into lines.
 std::vector<std::string> wrapNote(std::string note);
 
-} // namespace orlika::pcd
+/// The header: the colour table as far as the file gives it, and the stitch count.
+struct Header {
+    std::array<Color, kMaxColors> colors{};
+    std::size_t colorsRead = 0;
+    std::int64_t stitchCount = 0;
+    /// The colour of a colour change to `entry`; black for an entry the file did not give.
+    Color colorAt(std::int32_t entry) const;
+};
+
+/// Reads the header from the cursor's position (byte 0); false when the file is not of
+/// the format (too short, or another format byte). The cursor then stands at the first record.
+bool readHeader(ByteCursor& cursor, Header& header);
+
+/// What the sizing pass finds.
+struct Figures {
+    Extents extents{32000.0f, 0.0f, 32000.0f, 0.0f};  // the maxima start at 0, not below
+    std::int64_t counted = 0;      // records sized as stitches
+    std::int64_t firstRecord = 0;  // file position of the first record
+    std::int64_t areaEnd = 0;      // end of the stitch area: where the note begins, less one
+    bool cancelled = false;        // the user stopped the run during the pass
+};
+
+/// The sizing pass from the cursor's position: the stitch area ends right after the
+/// record that brings the stitches counted to the header's count, else at the file's end.
+/// It looks at `cancelPressed` before each record.
+Figures measure(ByteCursor& cursor, std::int64_t headerCount, const bool& cancelPressed);
+
+} // namespace pcd
+} // namespace orlika

@@ -101,6 +101,12 @@ void FillThreadTables(PecThreadTables& tables)
         tables.PecPaletteEntries[std::size_t(applique)] = PaletteEntry{255, 255, 255, 0};
 }
 
+const PecThreadTables& threadChart()
+{
+    static const PecThreadTables chart;
+    return chart;
+}
+
 void ResetSystemPalette() {}
 
 PaletteRef BuildThreadPalette(std::span<const PaletteEntry>, int)

@@ -52,6 +52,9 @@ private:
     }
 };
 
+/// The chart, filled once.
+const PecThreadTables& threadChart();
+
 // Logical display palettes only matter on 256-colour displays. This program draws on
 // true-colour surfaces only, so it builds none: the routines below do nothing and the
 // thread colours reach the pens straight from PecThreadColors.

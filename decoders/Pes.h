@@ -3,12 +3,29 @@
 // stitch stream, as pure functions of their bytes.
 #pragma once
 
+#include "platform/ByteCursor.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
-namespace orlika::pes {
+namespace orlika {
+
+class CellContext;
+class DesignFile;
+
+/// Draws the PES or PEC design of `file` into the context's cell.
+void PESFormat(CellContext& cell, DesignFile& file);
+
+namespace pes {
+
+/// The smaller of two integers.
+constexpr std::int64_t iMin(std::int64_t a, std::int64_t b)
+{
+    return a < b ? a : b;
+}
 
 // Offsets inside the PEC section.
 constexpr std::int64_t kColorCountOffset = 48;   // number of colours minus 1
@@ -115,4 +132,64 @@ constexpr Item decodeItem(std::span<const std::uint8_t> bytes)
     return {ItemKind::Movement, std::uint8_t(at), move, dx, dy};
 }
 
-} // namespace orlika::pes
+/// The PEC section as its header gives it.
+struct Section {
+    std::int64_t offset = 0;              // P, from the start of the file
+    std::array<std::uint8_t, 256> threads{};  // thread indices in sewing order, reduced
+    std::size_t threadCount = 0;          // as many as the file delivers of its N
+    std::int64_t blockLength = 0;         // L
+    /// The stitch stream: from offset 532 through 512 + L, where reads of
+    /// iMin(512, end - position + 2) bytes with end = P + L + 511 stop.
+    std::int64_t streamStart() const { return offset + kStitchOffset; }
+    std::int64_t streamLimit() const { return offset + blockLength + kStreamEndBase + 2; }
+};
+
+enum class SectionStatus { Ok, UnknownFormat, BadFormat };
+
+/// Reads the signature and the PEC section's header. The section follows an offset at
+/// byte 8 when the file's name holds "PES" (anywhere), else the signature.
+SectionStatus readSection(ByteCursor& cursor, bool pesName, Section& section);
+
+/// The stream's next item from the cursor, which stands in the stitch stream and is
+/// limited to it: Incomplete where the stream ends inside an item or before one.
+Item GetPesData(ByteCursor& stream);
+
+/// Hands every item of the section's stitch stream to visit(item) up to the end movement
+/// (which is not handed over) or where the stream ends.
+template <typename Visit>
+void forEachItem(ByteCursor& stream, const Section& section, Visit&& visit)
+{
+    stream.seek(section.streamStart());
+    stream.limitTo(section.streamLimit());
+    for (;;) {
+        // Most items are stitches of two short parts, which can be neither an end nor a
+        // change: they are taken here, the others by GetPesData.
+        const std::span<const std::uint8_t> bytes = stream.peek(2);
+        if (bytes.size() == 2 && bytes[0] < 0x80 && bytes[1] < 0x80) {
+            stream.skip(2);
+            visit(Item{ItemKind::Movement, 2, false, shortValue(bytes[0]), shortValue(bytes[1])});
+            continue;
+        }
+        const Item item = GetPesData(stream);
+        if (item.kind != ItemKind::Movement && item.kind != ItemKind::ColorChange)
+            break;
+        visit(item);
+    }
+    stream.limitTo(ByteCursor::kNoLimit);
+}
+
+/// What the extents pass finds; the start point itself does not count.
+struct Figures {
+    float xmin = 99999;
+    float xmax = -99999;
+    float ymin = 99999;
+    float ymax = -99999;
+    std::uint16_t width = 0;   // rounded, in 16 bits
+    std::uint16_t height = 0;
+};
+
+/// The extents pass over the section's stitch stream.
+Figures measure(ByteCursor& cursor, const Section& section);
+
+} // namespace pes
+} // namespace orlika

@@ -3,8 +3,8 @@
 // thread list, and the list of thread names written below the remarks.
 #include "decoders/Sew.h"
 
-#include "catalog/Catalog.h"
-#include "decoders/StitchStream.h"
+#include "decoders/CellContext.h"
+#include "platform/ByteCursor.h"
 #include "platform/Rounding.h"
 
 namespace orlika::sew {
@@ -59,25 +59,21 @@ Color threadColor(std::uint16_t index)
     return index < SewThreadColors.size() ? SewThreadColors[index] : SewThreadColors[0];
 }
 
-HeaderStatus parseHeader(std::span<const std::uint8_t> bytes, ColorList& list)
+HeaderStatus parseHeader(ByteCursor& cursor, ColorList& list)
 {
     list.count = 0;
-    if (bytes.size() < 2)
+    cursor.seek(0);
+    const Read<std::uint16_t> stated = cursor.u16();
+    if (!stated.complete() || stated.value > kMaxColors)
         return HeaderStatus::UnknownFormat;
-    const std::size_t stated = std::size_t(bytes[0] | (bytes[1] << 8));
-    if (stated > kMaxColors)
-        return HeaderStatus::UnknownFormat;
-    // A list cut short by the end of the file keeps the entries it holds whole.
-    const std::size_t held = (bytes.size() - 2) / 2;
-    list.count = stated < held ? stated : held;
     bool reduced = false;
-    for (std::size_t i = 0; i < list.count; ++i) {
-        std::uint16_t index = std::uint16_t(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
-        if (index > kPaletteSize - 1) {
-            index = std::uint16_t(index % kPaletteSize);
+    // A list cut short by the end of the file keeps the entries it holds whole.
+    for (Read<std::uint16_t> entry; list.count < stated.value && (entry = cursor.u16()).complete(); ++list.count) {
+        if (entry.value > kPaletteSize - 1) {
+            entry.value = std::uint16_t(entry.value % kPaletteSize);
             reduced = true;
         }
-        list.entries[i] = index;
+        list.entries[list.count] = entry.value;
     }
     return reduced ? HeaderStatus::ColorsReduced : HeaderStatus::Ok;
 }
@@ -90,64 +86,40 @@ std::string entryText(std::size_t position, std::uint16_t index)
 std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int limit,
                                         const std::function<int(const std::string&)>& textWidth)
 {
-    std::vector<std::string> lines;
-    std::size_t next = 0;
-    while (next < list.size()) {
-        std::string line = entryText(next, list[next]);
-        ++next;
-        // The width test takes the bare name of the next entry, without its number.
-        while (next < list.size() && textWidth(line + std::string(threadName(list[next]))) < limit) {
-            line += ", " + entryText(next, list[next]);
-            ++next;
-        }
-        lines.push_back(std::move(line));
-    }
-    return lines;
+    // The width test takes the bare name of the next entry, without its number.
+    return wrapEntries(
+        list.size(), [&](std::size_t i) { return entryText(i, list[i]); },
+        [&](const std::string& line, std::size_t next) { return textWidth(line + std::string(threadName(list[next]))); },
+        limit);
 }
 
-bool readHeader(Catalog& catalog, Canvas& canvas, ColorList& list)
+bool readHeader(CellContext& cell, ByteCursor& cursor, ColorList& list)
 {
-    DesignFile& file = catalog.designFile();
-    file.seek(0);
-    std::array<std::uint8_t, 2 + 2 * kMaxColors> bytes{};
-    std::size_t got = readFully(file, std::span(bytes).first(2));
-    if (got == 2) {
-        const std::size_t stated = std::size_t(bytes[0] | (bytes[1] << 8));
-        if (stated <= kMaxColors)
-            got += readFully(file, std::span(bytes).subspan(2, 2 * stated));
-    }
-    const HeaderStatus status = parseHeader(std::span(bytes).first(got), list);
+    const HeaderStatus status = parseHeader(cursor, list);
     if (status == HeaderStatus::Ok)
         return true;
-
-    auto& s = catalog.state();
-    catalog.shortenDesignPath();
+    cell.shortenDesignPath();
+    const std::string& name = cell.designPath();
     if (status == HeaderStatus::ColorsReduced) {
-        catalog.host().messageBox(MessageRequest{s.DesignPath + ": Color Error.  Colors have been modified for display.",
-                                                 "SEW File Format Error", MessageIcon::None, MessageButtons::Ok});
+        cell.messageBox(name + ": Color Error.  Colors have been modified for display.", "SEW File Format Error");
         return true;
     }
-    catalog.host().messageBox(MessageRequest{s.DesignPath + " Has an Unknown File Format", "SEW File Format Error",
-                                             MessageIcon::None, MessageButtons::Ok});
-    catalog.writeNameLine(canvas, false);
-    const CellPoint cell = catalog.cellAnchor();
-    catalog.writeText(canvas, toSingle(cell.X), toSingle(cell.Y - canvas.textHeight("B") * 2.2), "Unknown Format");
+    cell.messageBox(name + " Has an Unknown File Format", "SEW File Format Error");
+    cell.writeErrorCell("Unknown Format", ErrorPlace::AboveMiddleLine, false);
     return false;
 }
 
-void writeColorList(Catalog& catalog, Canvas& canvas, const ColorList& list, int listWidth)
+void writeColorList(CellContext& cell, const ColorList& list)
 {
-    auto& s = catalog.state();
     // Only the standard and the enlarged layout show it, always after the remarks.
-    if (s.Thumbnails || s.NoRemarks || !catalog.remarksShown())
+    if (cell.cell().thumbnails || cell.cell().noRemarks || !cell.remarksShown())
         return;
-    const int limit = roundPixel(listWidth * (s.CellsPerPage == 1 ? 0.6 : 0.95));
+    Canvas& canvas = cell.canvas();
+    DesignFigures& shared = cell.figures();
+    shared.PosX = toSingle(cell.cell().anchor.X);
     const auto width = [&canvas](const std::string& text) { return canvas.textWidth(text); };
-    s.PosX = toSingle(catalog.cellAnchor().X);
-    for (const std::string& line : colorListLines(list.used(), limit, width)) {
-        catalog.writeText(canvas, s.PosX, s.PosY, line);
-        s.PosY = toSingle(double(s.PosY) + s.LineHeight);
-    }
+    for (const std::string& line : colorListLines(list.used(), cell.listWidthLimit(), width))
+        cell.writeLine(shared.PosX, shared.PosY, line);
 }
 
 } // namespace orlika::sew

@@ -16,8 +16,8 @@
 
 namespace orlika {
 
-class Catalog;
-class Canvas;
+class ByteCursor;
+class CellContext;
 
 namespace sew {
 
@@ -46,11 +46,11 @@ struct ColorList {
 
 enum class HeaderStatus { Ok, ColorsReduced, UnknownFormat };
 
-/// Parses the header bytes as read from offset 0: the 2-byte count and then the list.
-/// A count above 100, or a file too short to hold its count, is an unknown format. A
-/// file that ends inside its list keeps the entries it holds whole. Entries above 79
-/// are reduced modulo 80 (ColorsReduced).
-HeaderStatus parseHeader(std::span<const std::uint8_t> bytes, ColorList& list);
+/// Reads the header from byte 0: the 2-byte count and then the list. A count above 100,
+/// or a file too short to hold its count, is an unknown format. A file that ends inside
+/// its list keeps the entries it holds whole. Entries above 79 are reduced modulo 80
+/// (ColorsReduced).
+HeaderStatus parseHeader(ByteCursor& cursor, ColorList& list);
 
 /// "1. Black": the 1-based list position, ". " and the thread's name.
 std::string entryText(std::size_t position, std::uint16_t index);
@@ -61,13 +61,13 @@ std::string entryText(std::size_t position, std::uint16_t index);
 std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int limit,
                                         const std::function<int(const std::string&)>& textWidth);
 
-/// Reads the header of the open design file. On an unknown format it shows the message
-/// box and the "Unknown Format" cell and returns false; on reduced colours it shows the
-/// colour-error box once and returns true.
-bool readHeader(Catalog& catalog, Canvas& canvas, ColorList& list);
+/// Reads the header. On an unknown format it shows the message box and the "Unknown
+/// Format" cell and returns false; on reduced colours it shows the colour-error box once
+/// and returns true.
+bool readHeader(CellContext& cell, ByteCursor& cursor, ColorList& list);
 
 /// The colour list below the remarks, in the layouts that show it.
-void writeColorList(Catalog& catalog, Canvas& canvas, const ColorList& list, int listWidth);
+void writeColorList(CellContext& cell, const ColorList& list);
 
 } // namespace sew
 } // namespace orlika

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             catalog.decodeFile(canvas, "/fuzz/" ORLIKA_FUZZ_FILE_NAME, std::make_unique<MemoryFile>(data, size));
         } catch (const ConversionError&) {
-            // reported to the user as the run's error: expected for bad DST headers
+            // reported to the user as the run's error: expected for a header number that is none
         }
         if (canvas.penColor() != Black)
             std::abort();

@@ -8,10 +8,16 @@ namespace orlika {
 
 namespace {
 
-constexpr int kFilterPcd = 3;
-constexpr int kFilterBrother = 4;
-constexpr int kFilterAllSupported = 7;
-constexpr int kFilterAllFiles = 8;
+// A format whose filter covers several extensions lists them all, under a title that
+// names them.
+std::vector<std::string> extensionsOfFilter(FilterIndex filter)
+{
+    std::vector<std::string> extensions;
+    if (const Format* format = formatOfFilter(filter); format && format->types.size() > 1)
+        for (const FileType& type : format->types)
+            extensions.emplace_back(type.extension);
+    return extensions;
+}
 
 } // namespace
 
@@ -32,37 +38,29 @@ ListingGeometry listingGeometry(int dpiX, int dpiY, int pageWidth, int pageHeigh
     return g;
 }
 
-std::vector<std::string> listingExtensions(int filterIndex, const std::string& openFileExt,
-                                           const std::array<std::string, 9>& designExtensions)
+std::vector<std::string> listingExtensions(FilterIndex filter, const std::string& openFileExt,
+                                           const std::vector<std::string>& designExtensions)
 {
-    switch (filterIndex) {
-    case kFilterAllSupported:
-        return {designExtensions.begin(), designExtensions.end()};
-    case kFilterPcd:
-        return {".PCS", ".PCQ", ".PCD"};
-    case kFilterBrother:
-        return {".PES", ".PEC"};
-    case kFilterAllFiles:
+    if (filter == FilterIndex::AllSupported)
+        return designExtensions;
+    if (filter == FilterIndex::AllFiles)
         return {".*"};
-    default:
-        return {openFileExt};
-    }
+    std::vector<std::string> extensions = extensionsOfFilter(filter);
+    if (extensions.empty())
+        extensions.push_back(openFileExt);
+    return extensions;
 }
 
-std::string listingTitle(int filterIndex, const std::string& openFileExt)
+std::string listingTitle(FilterIndex filter, const std::string& openFileExt)
 {
-    switch (filterIndex) {
-    case kFilterAllFiles:
+    if (filter == FilterIndex::AllFiles)
         return "Listing of All Files in Folder - ";
-    case kFilterAllSupported:
+    if (filter == FilterIndex::AllSupported)
         return "Listing of All Supported Embroidery Design Files in Folder - ";
-    case kFilterPcd:
-        return "Listing of All .PCS/.PCQ/.PCD Embroidery Design Files in Folder - ";
-    case kFilterBrother:
-        return "Listing of All .PES/.PEC Embroidery Design Files in Folder - ";
-    default:
-        return "Listing of All " + upperCase(openFileExt) + " Embroidery Design Files in Folder - ";
-    }
+    std::string named;
+    for (const std::string& extension : extensionsOfFilter(filter))
+        named += (named.empty() ? "" : "/") + extension;
+    return "Listing of All " + (named.empty() ? upperCase(openFileExt) : named) + " Embroidery Design Files in Folder - ";
 }
 
 void FileListing::mnfileListClick(Printer& printer)
@@ -99,7 +97,7 @@ void FileListing::mnfileListClick(Printer& printer)
     host.processMessages();
 }
 
-void FileListing::print(Printer& printer, int filterIndex)
+void FileListing::print(Printer& printer, FilterIndex filter)
 {
     auto& s = m_catalog.state();
     Host& host = m_catalog.host();
@@ -118,7 +116,7 @@ void FileListing::print(Printer& printer, int filterIndex)
     std::string failure;
     try {
         if (printer.beginDoc()) {
-            printPages(printer, filterIndex);
+            printPages(printer, filter);
             printer.endDoc();
         } else {
             host.setStatusCaption(" NOTHING PRINTED");
@@ -133,7 +131,7 @@ void FileListing::print(Printer& printer, int filterIndex)
     }
 }
 
-void FileListing::printPages(Printer& printer, int filterIndex)
+void FileListing::printPages(Printer& printer, FilterIndex filter)
 {
     auto& s = m_catalog.state();
     Host& host = m_catalog.host();
@@ -142,7 +140,7 @@ void FileListing::printPages(Printer& printer, int filterIndex)
     const ListingGeometry g = listingGeometry(printer.dpiX(), printer.dpiY(), pageWidth, printer.pageHeight(),
                                               printer.portrait(), s.LineHeight);
     const std::string date = host.dateTimeText();
-    const std::string heading = listingTitle(filterIndex, s.OpenFileExt) + s.FolderPath;
+    const std::string heading = listingTitle(filter, s.OpenFileExt) + s.FolderPath;
     const int headerX = pageWidth / 2 - canvas.textWidth(heading) / 2;
     const int headerY = g.top - 2 * s.LineHeight;
     canvas.textOut(headerX, headerY, heading);

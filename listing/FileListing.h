@@ -24,11 +24,12 @@ struct ListingGeometry {
 
 /// The page geometry of a printer with the line step of its canvas.
 ListingGeometry listingGeometry(int dpiX, int dpiY, int pageWidth, int pageHeight, bool portrait, int lineStep);
-/// The extensions searched under a filter index of the listing dialog.
-std::vector<std::string> listingExtensions(int filterIndex, const std::string& openFileExt,
-                                           const std::array<std::string, 9>& designExtensions);
-/// The heading's title (the folder follows it) under a filter index.
-std::string listingTitle(int filterIndex, const std::string& openFileExt);
+/// The extensions searched under a filter of the listing dialog: every supported one,
+/// every file, a format's extensions when it has several, else the chosen file's own.
+std::vector<std::string> listingExtensions(FilterIndex filter, const std::string& openFileExt,
+                                           const std::vector<std::string>& designExtensions);
+/// The heading's title (the folder follows it) under a filter.
+std::string listingTitle(FilterIndex filter, const std::string& openFileExt);
 
 class FileListing {
 public:
@@ -39,8 +40,8 @@ public:
     void mnfileListClick(Printer& printer);
 
 private:
-    void print(Printer& printer, int filterIndex);
-    void printPages(Printer& printer, int filterIndex);
+    void print(Printer& printer, FilterIndex filter);
+    void printPages(Printer& printer, FilterIndex filter);
     void writeFooter(Canvas& canvas, int pageNo, int pageWidth, const ListingGeometry& g, const std::string& date);
 
     Catalog& m_catalog;

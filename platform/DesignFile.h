@@ -31,18 +31,4 @@ public:
     virtual std::int64_t size() const = 0;
 };
 
-/// Reads until the buffer is full or the file delivers nothing more; returns the count.
-/// Readers use it wherever a short read must not shift the records that follow.
-inline std::size_t readFully(DesignFile& file, std::span<std::uint8_t> buffer)
-{
-    std::size_t total = 0;
-    while (total < buffer.size()) {
-        const std::size_t got = file.read(buffer.subspan(total));
-        if (got == 0)
-            break;
-        total += got;
-    }
-    return total;
-}
-
 } // namespace orlika

@@ -2,13 +2,14 @@
 # Fuzzes every reader for SECONDS each (default 60) with libFuzzer, seeded from the
 # bundled samples (and the real files beside the project, when present). Reports the
 # executions per reader and copies every finding to tests/data/crashers/.
-# usage: scripts/fuzz.sh [SECONDS] [READER...]   readers: dst pes pec pcs ksm exp sew
+# usage: scripts/fuzz.sh [SECONDS] [TARGET...]
+# The targets and the extensions that seed them come from the format registry, as the
+# configured build lists them in orlika-fuzz-targets.txt (default: all of them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 readers=("$@")
-[ ${#readers[@]} -gt 0 ] || readers=(dst pes pec pcs ksm exp sew)
 
 if ! command -v clang++-14 >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "ok installed"; then
   sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -22,8 +23,13 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
   -DORLIKA_FUZZ=ON -DORLIKA_BUILD_GUI=OFF -DORLIKA_BUILD_TESTS=OFF -DORLIKA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j2 >/dev/null
 
-declare -A extensions=([dst]="dst" [pes]="pes" [pec]="pec" [pcs]="pcs pcd pcq" [ksm]="ksm" [exp]="exp" [sew]="sew")
+declare -A extensions=()
+while read -r target seeds; do
+  extensions[$target]=$seeds
+  [ "$#" -gt 0 ] || readers+=("$target")
+done <"$build/orlika-fuzz-targets.txt"
 for reader in "${readers[@]}"; do
+  [ -n "${extensions[$reader]:-}" ] || { echo "$reader: no such fuzz target (${!extensions[*]})"; exit 2; }
   corpus="$build/corpus/$reader"
   findings="$build/findings/$reader"
   mkdir -p "$corpus" "$findings"

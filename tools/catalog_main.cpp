@@ -109,10 +109,10 @@ void chooseFiles(CatalogState& s, Catalog& catalog, const Options& options)
         if (folder.empty() || folder.back() != '/')
             folder += '/';
         s.OpenDialog1.FileName = folder + "*";
-        s.OpenDialog1.FilterIndex = 7;
+        s.OpenDialog1.FilterIndex = FilterIndex::AllSupported;
     } else {
         s.OpenDialog1.FileName = path.lexically_normal().string();
-        s.OpenDialog1.FilterIndex = options.allFormats ? 7 : 1;
+        s.OpenDialog1.FilterIndex = options.allFormats ? FilterIndex::AllSupported : FilterIndex{1};
     }
     catalog.GetFileTypes();
     s.OpenFileName = s.OpenDialog1.FileName;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // orlika-info [--layout NAME] FILE|FOLDER...: what the readers make of each design, as JSON lines.
 #include "catalog/Catalog.h"
-#include "decoders/DecoderTable.h"
+#include "decoders/Registry.h"
 #include "platform/HeadlessHost.h"
 #include "render/PainterCanvas.h"
 #include "render/QtText.h"
@@ -97,7 +97,7 @@ QJsonObject describe(const std::string& path, const std::string& layout)
     catalog.setMainCanvas(&canvas);
     catalog.prepareScreenPage(canvas, 1000, 600);
 
-    const DecoderEntry* decoder = decoderForName(namePart(path));
+    const Reader* decoder = readerOfName(namePart(path));
     QJsonValue error;
     if (auto file = files.openRead(path)) {
         try {

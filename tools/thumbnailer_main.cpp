@@ -4,7 +4,6 @@
 // then drawn, fitted into SIZE x SIZE with a small margin, antialiased on white.
 // A file the readers reject (or that has no stitches) exits non-zero and writes nothing.
 #include "catalog/Catalog.h"
-#include "decoders/DecoderTable.h"
 #include "platform/HeadlessHost.h"
 #include "platform/NullCanvas.h"
 #include "render/PainterCanvas.h"

@@ -52,9 +52,9 @@ TEST_F(AppTest, StartsWithTheStandardLayoutAndEverythingARunShowsHidden)
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
     EXPECT_EQ(state().PageColumns, 3);
     EXPECT_EQ(state().PageRows, 2);
-    EXPECT_EQ(state().FileKind, 0);
+    EXPECT_EQ(int(state().FileKind), 0);
     EXPECT_TRUE(state().OpenFileName.empty());
-    EXPECT_EQ(state().OpenDialog1.FilterIndex, 7);
+    EXPECT_EQ(state().OpenDialog1.FilterIndex, FilterIndex::AllSupported);
 
     // The other windows exist from the start, owned by the main window.
     EXPECT_EQ(forms.AboutBox->parent(), form);
@@ -123,8 +123,8 @@ TEST_F(AppTest, OpenDialogHasTheSevenFiltersAndMatchesExtensionsInAnyCase)
     makeDesigns(1);
     answerOpen({"d01.dst"}, 5);
     form->Open1->trigger();
-    EXPECT_EQ(state().OpenDialog1.FilterIndex, 5);
-    EXPECT_EQ(state().FileKind, 4);
+    EXPECT_EQ(int(state().OpenDialog1.FilterIndex), 5);
+    EXPECT_EQ(int(state().FileKind), 4);
     dialogAnswers.push_back([](QDialog& shownDialog) {
         EXPECT_EQ(dynamic_cast<QFileDialog&>(shownDialog).selectedNameFilter(), QStringLiteral("Tajima (DST)"));
         return int(QDialog::Rejected);

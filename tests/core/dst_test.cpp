@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Dst.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/DstWriter.h"
@@ -36,20 +37,74 @@ TEST(DstRecords, EveryMovementRoundTripsThroughTheBitTable)
         }
     }
     int dx = 0, dy = 0;
-    Catalog::TajimaXY(0x000000 | (0x04u << 16) | 0x01u, dx, dy);  // b2 +81, b0 +1
+    dst::TajimaXY(0x000000 | (0x04u << 16) | 0x01u, dx, dy);  // b2 +81, b0 +1
     EXPECT_EQ(dx, 82);
     EXPECT_EQ(dy, 0);
 }
 
-TEST(DstRecords, KindIsTestedColourChangeThenJumpThenStitch)
+// The sizing pass on the file's bytes alone.
+DesignFigures measured(const Bytes& file)
 {
-    EXPECT_EQ(dst::kindOf(0xC3), dst::RecordKind::ColorChange);
-    EXPECT_EQ(dst::kindOf(0xF3), dst::RecordKind::ColorChange);
-    EXPECT_EQ(dst::kindOf(0x83), dst::RecordKind::Jump);
-    EXPECT_EQ(dst::kindOf(0x80), dst::RecordKind::Jump);
-    EXPECT_EQ(dst::kindOf(0x01), dst::RecordKind::Stitch);
-    EXPECT_EQ(dst::kindOf(0x02), dst::RecordKind::Stitch);
-    EXPECT_EQ(dst::kindOf(0x3C), dst::RecordKind::Ignored);
+    MemoryFile memory(file);
+    std::array<std::uint8_t, 1500> buffer{};
+    ByteCursor cursor(memory, buffer);
+    DesignFigures figures;
+    figures.StitchCount = 77;  // whatever the last design left is reset
+    dst::measure(cursor, figures);
+    return figures;
+}
+
+TEST(DstSizing, AFullHeaderIsTakenAsItStands)
+{
+    const DesignFigures f =
+        measured(headerText("LA:test\rST:  1234\rCO:  3\r+X:  700\r-X:  534\r+Y:  300\r-Y:  267\r") +
+                 record(10, 0, 0x03) + record(0, 0, 0xF3));
+    EXPECT_EQ(f.StitchCount, 1234);
+    EXPECT_EQ(f.ColorChangeCount, 3);
+    EXPECT_EQ(f.PlusX, 700);
+    EXPECT_EQ(f.MinusX, 534);
+    EXPECT_EQ(f.PlusY, 300);
+    EXPECT_EQ(f.MinusY, 267);
+    // A value right after the colon is read in full.
+    EXPECT_EQ(measured(headerText("CO:3\r+X:1\r-X:1\r+Y:1\r-Y:1\r")).ColorChangeCount, 3);
+}
+
+TEST(DstSizing, MissingExtentsAreFoundFromTheRecordsWhichAlsoCountTheStitches)
+{
+    const DesignFigures f = measured(headerText("LA:x\rST:  999\r+X:  10\r-X:  10\r+Y:    0\r") + record(20, 30, 0x03) +
+                                     record(-50, 0, 0x83) + record(0, 0, 0xC3) + record(0, -40, 0x03) +
+                                     record(0, 0, 0xF3) + record(121, 121, 0x03));
+    // X extents came from the header and seed the pass: min starts at 10, so x = -30 wins.
+    EXPECT_EQ(f.MinusX, 30);
+    EXPECT_EQ(f.PlusX, 20);
+    EXPECT_EQ(f.PlusY, 30);
+    EXPECT_EQ(f.MinusY, 10);
+    EXPECT_EQ(f.StitchCount, 2);  // jumps, colour changes and records after the end do not count
+}
+
+TEST(DstSizing, HeaderDotsEndLinesAndTwoDotsEndTheHeader)
+{
+    // "ST:5" ends at the dot; "+X:9" ends at the pair; "-X:7" is never read.
+    const DesignFigures f = measured(headerText("LA:my.design\rST:5.+X:9..-X:7\r"));
+    EXPECT_EQ(f.PlusX, 9);
+    EXPECT_EQ(f.MinusX, 0);
+    EXPECT_EQ(f.StitchCount, 0);  // Y is missing: the pass over no records counts 0
+}
+
+TEST(DstSizing, NonIntegerHeaderValueRaisesTheConversionError)
+{
+    EXPECT_THROW(
+        {
+            try {
+                measured(headerText("ST:   \r"));
+            } catch (const ConversionError& error) {
+                EXPECT_STREQ(error.what(), "'   ' is not a valid integer value");
+                throw;
+            }
+        },
+        ConversionError);
+    EXPECT_THROW(measured(headerText("CO: 12x\r")), ConversionError);
+    EXPECT_THROW(measured(headerText("+X: 99999999999\r")), ConversionError);
 }
 
 using DstReader = CatalogFixture;
@@ -59,60 +114,15 @@ TEST_F(DstReader, FullHeaderIsUsedAsGivenAndRecordsReadOnce)
     const Bytes file = headerText("LA:test\rST:  1234\rCO:  3\r+X:  700\r-X:  534\r+Y:  300\r-Y:  267\r") +
                        record(10, 0, 0x03) + record(0, 0, 0xF3);
     decode("a.dst", file);
-    EXPECT_EQ(s.StitchCount, 1234);
-    EXPECT_EQ(s.PlusX, 700);
-    EXPECT_EQ(s.MinusX, 534);
-    EXPECT_EQ(s.PlusY, 300);
-    EXPECT_EQ(s.MinusY, 267);
     const std::vector<std::string> expected = {"a.dst", "Stitches: 1234", "Size: 123.4 x 56.7 mm",
                                                "Size: 4.86 x 2.23 In.", "Color Changes: 4"};
     EXPECT_EQ(canvas.texts, expected);
     EXPECT_EQ(s.ColorChangeCount, 4);
-}
-
-TEST_F(DstReader, MissingExtentsAreFoundFromTheRecordsWhichAlsoCountTheStitches)
-{
-    const Bytes file = headerText("LA:x\rST:  999\r+X:  10\r-X:  10\r+Y:    0\r") + record(20, 30, 0x03) +
-                       record(-50, 0, 0x83) + record(0, 0, 0xC3) + record(0, -40, 0x03) + record(0, 0, 0xF3) +
-                       record(121, 121, 0x03);
-    decode("b.dst", file);
-    // X extents came from the header and seed the pass: min starts at 10, so x = -30 wins.
-    EXPECT_EQ(s.MinusX, 30);
-    EXPECT_EQ(s.PlusX, 20);
-    EXPECT_EQ(s.PlusY, 30);
-    EXPECT_EQ(s.MinusY, 10);
-    EXPECT_EQ(s.StitchCount, 2);  // jumps, colour changes and records after the end do not count
-}
-
-TEST_F(DstReader, HeaderDotsEndLinesAndTwoDotsEndTheHeader)
-{
-    decode("c.dst", headerText("LA:my.design\rST:5.+X:9..-X:7\r"));
-    // "ST:5" ends at the dot; "+X:9" ends at the pair; "-X:7" is never read.
-    EXPECT_EQ(s.PlusX, 9);
-    EXPECT_EQ(s.MinusX, 0);
-    EXPECT_EQ(s.StitchCount, 0);  // Y is missing: the pass over no records counts 0
-}
-
-TEST_F(DstReader, ValueRightAfterTheColonIsReadInFull)
-{
-    decode("d.dst", headerText("CO:3\r+X:1\r-X:1\r+Y:1\r-Y:1\r"));
-    EXPECT_EQ(canvas.texts.back(), "Color Changes: 4");
-}
-
-TEST_F(DstReader, NonIntegerHeaderValueRaisesTheConversionError)
-{
-    EXPECT_THROW(
-        {
-            try {
-                decode("e.dst", headerText("ST:   \r"));
-            } catch (const ConversionError& error) {
-                EXPECT_STREQ(error.what(), "'   ' is not a valid integer value");
-                throw;
-            }
-        },
-        ConversionError);
-    EXPECT_THROW(decode("f.dst", headerText("CO: 12x\r")), ConversionError);
-    EXPECT_THROW(decode("g.dst", headerText("+X: 99999999999\r")), ConversionError);
+    EXPECT_EQ(s.StitchCount, 1234);
+    // A conversion error ends the reader before anything is written.
+    canvas.clear();
+    EXPECT_THROW(decode("e.dst", headerText("ST:   \r")), ConversionError);
+    EXPECT_TRUE(canvas.texts.empty());
 }
 
 TEST_F(DstReader, ColourChangesCycleThroughSeventeenEntriesAndIgnoreMovementBits)

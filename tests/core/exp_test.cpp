@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Exp.h"
-#include "tests/core/RealSamples.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
-#include "tools/designgen/ExpWriter.h"
 
 #include <cstdio>
 
@@ -17,18 +16,6 @@ Bytes records(std::initializer_list<int> bytes)
     for (const int b : bytes)
         out.push_back(std::uint8_t(b));
     return out;
-}
-
-TEST(ExpRecords, ControlRecordsAndTheirCodes)
-{
-    EXPECT_EQ(exp::kindOf(0x7F, 0x80), exp::RecordKind::Stitch);
-    EXPECT_EQ(exp::kindOf(0x81, 0x10), exp::RecordKind::Stitch);
-    EXPECT_EQ(exp::kindOf(0x80, 0x10), exp::RecordKind::End);
-    EXPECT_EQ(exp::kindOf(0x80, 0x02), exp::RecordKind::Jump);
-    EXPECT_EQ(exp::kindOf(0x80, 0x04), exp::RecordKind::Jump);
-    EXPECT_EQ(exp::kindOf(0x80, 0x12), exp::RecordKind::ColorChange);
-    EXPECT_EQ(exp::kindOf(0x80, 0x14), exp::RecordKind::ColorChange);
-    EXPECT_EQ(exp::kindOf(0x80, 0x90), exp::RecordKind::ColorChange);
 }
 
 TEST(ExpRecords, ColourCodesNameAnEntryOrStepThePosition)
@@ -48,19 +35,46 @@ TEST(ExpRecords, ColourCodesNameAnEntryOrStepThePosition)
     EXPECT_EQ(exp::nextColor(0, 0x01).entry, 1);
 }
 
-TEST(ExpRecords, LeadInZeroesOnlyTheDisplacementsAfterLeadingJumpsOfTheBlock)
+// The sizing pass on the file's bytes alone.
+exp::Figures measured(const Bytes& file)
 {
-    Bytes block = records({0x80, 0x02, 5, 5, 0x80, 0x04, 7, 7, 1, 1, 0x80, 0x04, 9, 9});
-    EXPECT_EQ(exp::zeroLeadingJumps(block), 2u);
-    EXPECT_EQ(block, records({0x80, 0x02, 0, 0, 0x80, 0x04, 0, 0, 1, 1, 0x80, 0x04, 9, 9}));
+    MemoryFile memory(file);
+    std::array<std::uint8_t, 1000> buffer{};
+    ByteCursor cursor(memory, buffer);
+    return exp::measure(cursor, 0);
+}
 
-    Bytes endsOnJump = records({0x80, 0x04, 5, 5, 0x80, 0x04});
-    EXPECT_EQ(exp::zeroLeadingJumps(endsOnJump), 1u);  // nothing after the block is touched
-    EXPECT_EQ(endsOnJump, records({0x80, 0x04, 0, 0, 0x80, 0x04}));
+TEST(ExpSizing, DisplacementsAfterTheFirstBlocksLeadingJumpsTravelNowhereButCount)
+{
+    const auto jumpsIn = [](const Bytes& bytes) { return exp::leadingJumps(RecordBlock<2>(bytes)); };
+    EXPECT_EQ(jumpsIn(records({0x80, 0x02, 5, 5, 0x80, 0x04, 7, 7, 1, 1, 0x80, 0x04, 9, 9})), 2u);
+    EXPECT_EQ(jumpsIn(records({0x80, 0x04, 5, 5, 0x80, 0x04})), 1u);  // nothing after the block is touched
+    EXPECT_EQ(jumpsIn(records({0x80, 0x01, 5, 5})), 0u);
 
-    Bytes startsWithChange = records({0x80, 0x01, 5, 5});
-    EXPECT_EQ(exp::zeroLeadingJumps(startsWithChange), 0u);
-    EXPECT_EQ(startsWithChange, records({0x80, 0x01, 5, 5}));
+    const exp::Figures lead = measured(records({0x80, 0x04, 50, 50, 0x80, 0x02, 10, 10, 10, 0, 0, 10}));
+    EXPECT_EQ(lead.stitches, 6);
+    EXPECT_EQ(lead.colorChanges, 0);
+    EXPECT_EQ(lead.extents.maxX, 10.0f);
+    EXPECT_EQ(lead.extents.maxY, 10.0f);
+    // 250 jump pairs fill the first 1000-byte block; the jump that opens the second keeps
+    // its displacement.
+    const exp::Figures blocks = measured(repeat(records({0x80, 0x04, 0x7F, 0x7F}), 250) + records({0x80, 0x04, 10, 0, 10, 0}));
+    EXPECT_EQ(blocks.stitches, 503);
+    EXPECT_EQ(blocks.extents.maxX, 20.0f);
+}
+
+TEST(ExpSizing, EndRecordsOddLengthsAndStreamsWithoutMovement)
+{
+    const exp::Figures end = measured(records({10, 0, 0x80, 0x01, 0x80, 0x10, 0x7F, 0x7F, 0x80, 0x01}));
+    EXPECT_EQ(end.stitches, 1);
+    EXPECT_EQ(end.colorChanges, 1);
+    EXPECT_EQ(end.extents.maxX, 10.0f);
+    EXPECT_EQ(measured(records({10, 0, 0x7F})).stitches, 1);  // the odd last byte is dropped
+    // No ordinary record: the origin, sized 0 x 0, not the start values' difference.
+    const exp::Figures controls = measured(records({0x80, 0x01, 0x80, 0x04}));
+    EXPECT_EQ(controls.stitches, 1);
+    EXPECT_EQ(controls.extents.width(), 0.0);
+    EXPECT_EQ(controls.extents.height(), 0.0);
 }
 
 using ExpReader = CatalogFixture;
@@ -199,38 +213,6 @@ TEST_F(ExpReader, SelectedNameIsRedAndStatusEndsEmpty)
         if (line.rfind("Stat ", 0) == 0)
             seen.push_back(line);
     EXPECT_EQ(seen, phases);
-}
-
-TEST_F(ExpReader, GeneratedDesignReadsBackWithItsExtents)
-{
-    gen::Design design;
-    design.jump(-300, 20);
-    design.stitch(-300, 400);
-    design.colorChange(1);
-    design.jump(200, -100);
-    design.stitch(250, -100);
-    decode("gen.exp", gen::writeExp(design));
-    // The leading jump travels nowhere: everything after it is shifted by (300, -20).
-    EXPECT_EQ(s.MinX, 0.0f);
-    EXPECT_EQ(s.MaxX, 550.0f);
-    EXPECT_EQ(s.MinY, -120.0f);
-    EXPECT_EQ(s.MaxY, 380.0f);
-    EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
-}
-
-TEST_F(ExpReader, RealFilesDecodeWithoutErrors)
-{
-    const auto paths = realSamples({".EXP"});
-    if (paths.empty())
-        GTEST_SKIP() << "no real EXP files";
-    for (const auto& path : paths) {
-        SCOPED_TRACE(path);
-        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
-        EXPECT_EQ(canvas.texts.front(), namePart(path));
-        EXPECT_FALSE(canvas.linesStarting("LineTo").empty());
-        EXPECT_GT(s.MaxX - s.MinX, 0.0f);
-        EXPECT_TRUE(host.messages.empty());
-    }
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 // truncation at a spread of lengths and a few hundred seeded byte flips, in every layout.
 // A damaged file may be drawn oddly or rejected, but must give a clean cell.
 #include "catalog/Catalog.h"
-#include "decoders/DecoderTable.h"
+#include "decoders/Registry.h"
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
 #include "platform/NullCanvas.h"
 #include "tests/support/CatalogFixture.h"
+#include "tests/support/RecordingCanvas.h"
+#include "tests/support/ScriptedHost.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 
 namespace orlika::test {
 namespace {
@@ -61,7 +64,7 @@ std::vector<fs::path> designsIn(const std::string& folder)
     if (!fs::is_directory(folder))
         return paths;
     for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && decoderForName(entry.path().filename().string()))
+        if (entry.is_regular_file() && readerOfName(entry.path().filename().string()))
             paths.push_back(entry.path());
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -150,26 +153,62 @@ TEST(HostileInput, CrashFilesOnceFoundStayClean)
     }
 }
 
-// Files written by other programs: readers may reject a variant they do not know (with
-// their message), but never fail otherwise; DST files are all drawn.
-TEST(RealFiles, EveryRealDesignDecodesCleanly)
+// Whole files: the project's samples all draw, in colour where the format has colours;
+// files written by other programs draw too, or are rejected with the reader's message or
+// error cell where they are a variant the reader does not know.
+TEST(SampleFiles, BundledAndRealDesignsDrawOrAreRejectedWithTheirMessage)
 {
-    const auto samples = designsIn(ORLIKA_REAL_SAMPLES);
-    if (samples.empty())
-        GTEST_SKIP() << "no real design files at " << ORLIKA_REAL_SAMPLES;
-    for (const auto& path : samples) {
-        HeadlessHost host;
+    auto paths = designsIn(ORLIKA_SAMPLES);
+    const std::size_t bundled = paths.size();
+    ASSERT_GE(bundled, 12u);
+    const auto real = designsIn(ORLIKA_REAL_SAMPLES);
+    paths.insert(paths.end(), real.begin(), real.end());
+    bool wrappedNote = false;
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        const fs::path& path = paths[k];
+        const std::string name = path.filename().string();
+        const std::string extension = upperCase(path.extension().string());
+        SCOPED_TRACE(path.string());
+        ScriptedHost host;
         PosixFileSystem files;
         Catalog catalog(host, files);
-        CheckingCanvas canvas;
+        RecordingCanvas canvas;
         catalog.setMainCanvas(&canvas);
         catalog.prepareScreenPage(canvas, 1000, 600);
-        EXPECT_NO_THROW(catalog.decodeFile(canvas, path.string(), files.openRead(path.string()))) << path;
-        EXPECT_TRUE(canvas.faults.empty()) << path;
-        if (upperCase(path.extension().string()) == ".DST") {
-            EXPECT_GT(canvas.points, 1000) << path;
+        ASSERT_NO_THROW(catalog.decodeFile(canvas, path.string(), files.openRead(path.string())));
+        ASSERT_GE(canvas.texts.size(), 2u);
+        if (!host.messages.empty() || canvas.texts[1] == "Bad File Format (Not KSM Format)") {
+            EXPECT_GE(k, bundled);
+            // Brother files of versions other than "00..": refused by the signature rule.
+            if (!host.messages.empty()) {
+                EXPECT_EQ(host.messages.front().text, upperCase(name) + " Has an Unknown File Format");
+            }
+            continue;
         }
+        EXPECT_EQ(canvas.texts[0], name);
+        EXPECT_EQ(canvas.texts[1].rfind("Stitches: ", 0), 0u);
+        EXPECT_EQ(canvas.texts[1].find('-'), std::string::npos);  // no size from unset extents
+        const std::size_t lines = canvas.linesStarting("LineTo").size();
+        EXPECT_GT(lines, k < bundled ? 100u : 0u);
+        const bool threads = extension == ".PES" || extension == ".PEC" || extension == ".SEW";
+        if (k < bundled && (threads || extension.rfind(".PC", 0) == 0)) {
+            const auto pens = canvas.linesStarting("PenColor");
+            EXPECT_GE(std::set<std::string>(pens.begin(), pens.end()).size(), 3u);  // two colours and black
+        }
+        if (extension == ".PES" || extension == ".PEC") {
+            // Moves count as stitches too, in 16 bits; the first move is the start point's.
+            const std::size_t drawn = lines + canvas.linesStarting("MoveTo").size() - 1;
+            EXPECT_NE(canvas.texts[1].find("Stitches: " + std::to_string(drawn % 65536) + ","), std::string::npos);
+        }
+        if (threads) {
+            // The thread list follows the two or three remark lines.
+            const std::size_t list = extension == ".SEW" ? 4 : 3;
+            ASSERT_GT(canvas.texts.size(), list);
+            EXPECT_EQ(canvas.texts[list].rfind("1. ", 0), 0u);
+        }
+        wrappedNote = wrappedNote || (extension == ".PCD" && canvas.texts.size() >= 5);
     }
+    EXPECT_TRUE(wrappedNote) << "a bundled sample carries a note that wraps";
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Ksm.h"
-#include "tests/core/RealSamples.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
-#include "tools/designgen/KsmWriter.h"
 
 #include <cstdio>
 
@@ -26,36 +25,62 @@ void put(Bytes& records, std::uint8_t yStep, std::uint8_t xStep, std::uint8_t co
     records.insert(records.end(), {yStep, xStep, control});
 }
 
-TEST(KsmRecords, SignBitsCountOnlyTogetherWithBitSeven)
-{
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x40).dx, 7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x40).dy, 5);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x20).dx, 7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0x20).dy, 5);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xC0).dx, -7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xC0).dy, 5);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xA0).dx, 7);
-    EXPECT_EQ(ksm::stepOf(5, 7, 0xA0).dy, -5);
-    EXPECT_EQ(ksm::stepOf(255, 255, 0xE0).dx, -255);
-    EXPECT_EQ(ksm::stepOf(255, 255, 0xE0).dy, -255);
-}
-
 TEST(KsmRecords, MoveTestTakesTheLowFiveBitsFromElevenToNineteen)
 {
-    EXPECT_FALSE(Catalog::ksmControl(0x8A));  // 10
-    EXPECT_TRUE(Catalog::ksmControl(0x8B));   // 11
-    EXPECT_TRUE(Catalog::ksmControl(0x93));   // 19
-    EXPECT_FALSE(Catalog::ksmControl(0x94));  // 20
-    EXPECT_TRUE(Catalog::ksmControl(0xEB));   // sign bits do not matter
-    EXPECT_FALSE(Catalog::ksmControl(ksm::kEndRecord));
+    EXPECT_FALSE(ksm::ksmControl(0x8A));  // 10
+    EXPECT_TRUE(ksm::ksmControl(0x8B));   // 11
+    EXPECT_TRUE(ksm::ksmControl(0x93));   // 19
+    EXPECT_FALSE(ksm::ksmControl(0x94));  // 20
+    EXPECT_TRUE(ksm::ksmControl(0xEB));   // sign bits do not matter
+    EXPECT_FALSE(ksm::ksmControl(ksm::kEndRecord));
     for (int b = 0; b < 256; ++b) {
         if (ksm::isColorChange(std::uint8_t(b))) {
-            EXPECT_FALSE(Catalog::ksmControl(std::uint8_t(b))) << b;  // a change always draws
+            EXPECT_FALSE(ksm::ksmControl(std::uint8_t(b))) << b;  // a change always draws
         }
     }
     EXPECT_TRUE(ksm::isColorChange(0x99));
     EXPECT_TRUE(ksm::isColorChange(0x19));
     EXPECT_FALSE(ksm::isColorChange(0x98));
+}
+
+// The start records and the sizing pass on the file's bytes alone.
+ksm::Figures measured(const Bytes& file, bool& started)
+{
+    MemoryFile memory(file);
+    std::array<std::uint8_t, 1500> buffer{};
+    ByteCursor cursor(memory, buffer);
+    started = ksm::readStartRecords(cursor);
+    return started ? ksm::measure(cursor) : ksm::Figures{};
+}
+
+TEST(KsmSizing, EveryRecordCountsUpToTheEndRecordAndSignsNeedBitSeven)
+{
+    Bytes records;
+    put(records, 5, 7, 0x40);
+    put(records, 3, 2, 0x20);    // x 9, y 8
+    put(records, 0, 20, 0xC0);   // x -11
+    put(records, 10, 0, 0xA0);   // y -2
+    put(records, 1, 1, 0xE0);    // x -12, y -3
+    put(records, 0, 0, 0x99);    // a colour change counts too
+    put(records, 0, 0, 0x88);    // and so does the end record
+    put(records, 50, 50, 0x80);  // but nothing after it
+    bool started = false;
+    const ksm::Figures f = measured(ksmFile(records), started);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(f.records, 7);
+    EXPECT_EQ(f.extents.minX, -12.0f);
+    EXPECT_EQ(f.extents.maxX, 9.0f);
+    EXPECT_EQ(f.extents.minY, -3.0f);
+    EXPECT_EQ(f.extents.maxY, 8.0f);
+
+    // Without records the design is the origin, sized 0 x 0.
+    EXPECT_EQ(measured(ksmFile({}), started).extents.width(), 0.0);
+    Bytes file = ksmFile({});
+    file[517] = 0x8A;
+    measured(file, started);
+    EXPECT_FALSE(started);
+    measured(Bytes(file.begin(), file.begin() + 517), started);
+    EXPECT_FALSE(started);
 }
 
 using KsmReader = CatalogFixture;
@@ -129,21 +154,6 @@ TEST_F(KsmReader, SeventeenthChangeIsBlackAndEighteenthIsEntryOne)
     EXPECT_EQ(pens[17], penLine(s.ColorTable[0]));
     EXPECT_EQ(pens[18], penLine(s.ColorTable[1]));
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 18");
-}
-
-TEST_F(KsmReader, SignBitsWithoutBitSevenLeaveStepsPositive)
-{
-    Bytes records;
-    put(records, 5, 7, 0x40);
-    put(records, 3, 2, 0x20);    // x 9, y 8
-    put(records, 0, 20, 0xC0);   // x -11
-    put(records, 10, 0, 0xA0);   // y -2
-    put(records, 1, 1, 0xE0);    // x -12, y -3
-    decode("signs.ksm", ksmFile(records));
-    EXPECT_EQ(s.MinX, -12.0f);
-    EXPECT_EQ(s.MaxX, 9.0f);
-    EXPECT_EQ(s.MinY, -3.0f);
-    EXPECT_EQ(s.MaxY, 8.0f);
 }
 
 TEST_F(KsmReader, EndRecordIsCountedAndDrawnAndWhatFollowsIsIgnored)
@@ -273,39 +283,6 @@ TEST_F(KsmReader, FlatAndEmptyDesigns)
     // Colour changes without movement are still counted.
     decode("changes.ksm", ksmFile({0, 0, 0x99, 0, 0, 0x99}));
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 2");
-}
-
-TEST_F(KsmReader, GeneratedDesignReadsBackWithItsExtents)
-{
-    gen::Design design;
-    design.jump(-300, 0);
-    design.stitch(-300, 400);
-    design.colorChange(1);
-    design.jump(200, -100);
-    design.stitch(250, -100);
-    decode("gen.ksm", gen::writeKsm(design));
-    // The leading jump is left out, so everything is shifted by (300, 0); the jump
-    // before the colour change is written as two moves, which the change ends.
-    EXPECT_EQ(s.MinX, 0.0f);
-    EXPECT_EQ(s.MaxX, 550.0f);
-    EXPECT_EQ(s.MinY, -100.0f);
-    EXPECT_EQ(s.MaxY, 400.0f);
-    EXPECT_EQ(canvas.linesStarting("MoveTo").size(), 3u);
-    EXPECT_EQ(canvas.linesStarting("LineTo").size(), 5u);  // 2 + the change + 1 + the end record
-    EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
-}
-
-TEST_F(KsmReader, RealFilesDecodeWithoutErrors)
-{
-    const auto paths = realSamples({".KSM"});
-    if (paths.empty())
-        GTEST_SKIP() << "no real KSM files";
-    for (const auto& path : paths) {
-        SCOPED_TRACE(path);
-        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
-        ASSERT_FALSE(canvas.texts.empty());
-        EXPECT_EQ(canvas.texts.front(), namePart(path));
-    }
 }
 
 } // namespace

@@ -73,9 +73,9 @@ protected:
             touch(name);
         }
     }
-    void list(const std::string& chosen, int filterIndex)
+    void list(const std::string& chosen, FilterIndex filter)
     {
-        host.listingFiles.push_back({folderPath() + chosen, filterIndex});
+        host.listingFiles.push_back({folderPath() + chosen, filter});
         listing.mnfileListClick(printer);
     }
     /// The texts of each printed page, in the order written.
@@ -108,7 +108,7 @@ TEST_F(ListingTest, NamesThatExactlyFillTheFirstPageGiveASecondPageWithHeadingDa
 {
     makeNames(3 * kPerColumn);
     touch("other.pes");
-    list("n000.dst", 5);
+    list("n000.dst", FilterIndex{5});
 
     EXPECT_EQ(printer.steps, (std::vector<std::string>{"BeginDoc", "NewPage", "EndDoc"}));
     const auto printed = pages();
@@ -157,7 +157,7 @@ TEST_F(ListingTest, NamesThatExactlyFillTheFirstPageGiveASecondPageWithHeadingDa
     fs::remove(folder / "n116.dst");
     printer.steps.clear();
     printer.page.clear();
-    list("n000.dst", 5);
+    list("n000.dst", FilterIndex{5});
     EXPECT_EQ(printer.steps, (std::vector<std::string>{"BeginDoc", "EndDoc"}));
     EXPECT_EQ(pages().size(), 1u);
 }
@@ -174,13 +174,13 @@ TEST_F(ListingTest, LandscapeGivesFourColumnsPortraitThree)
         return xs;
     };
 
-    list("n000.dst", 5);
+    list("n000.dst", FilterIndex{5});
     EXPECT_EQ(firstOfColumns(), (std::vector<int>{70, 280, 520}));
     EXPECT_EQ(printer.pages, 2);
 
     printer.isPortrait = false;
     printer.page.clear();
-    list("n000.dst", 5);
+    list("n000.dst", FilterIndex{5});
     // Four columns of (800 - 2 x 40) / 4 = 180 after the first at 0.7 inch.
     EXPECT_EQ(firstOfColumns(), (std::vector<int>{70, 220, 400, 580}));
     EXPECT_EQ(printer.pages, 1);
@@ -204,7 +204,7 @@ TEST_F(ListingTest, AllFilesListsFoldersDotEntriesCaseTwinsAndNamesWithoutExtens
     touch("b.DST");
     touch("a.dst");
     touch("A.DST");  // another file than a.dst on Linux: both are listed
-    list("notes.txt", 8);
+    list("notes.txt", FilterIndex::AllFiles);
 
     const auto printed = pages();
     ASSERT_EQ(printed.size(), 1u);
@@ -219,27 +219,27 @@ TEST_F(ListingTest, TheHeadingAndTheNamesFollowTheFilterIndex)
                              "k.pct"})
         touch(name);
     struct Case {
-        int filter;
+        FilterIndex filter;
         const char* chosen;
         std::string title;
         std::vector<std::string> names;
     };
     const std::string all = " Embroidery Design Files in Folder - ";
     const Case cases[] = {
-        {1, "a.ksm", "Listing of All .KSM" + all, {"a.ksm"}},
-        {2, "b.exp", "Listing of All .EXP" + all, {"b.exp"}},
-        {3, "c.pcs", "Listing of All .PCS/.PCQ/.PCD" + all, {"c.pcs", "d.pcq", "e.pcd"}},
-        {4, "g.pec", "Listing of All .PES/.PEC" + all, {"f.pes", "g.pec"}},
-        {5, "h.dst", "Listing of All .DST" + all, {"h.dst"}},
-        {6, "i.sew", "Listing of All .SEW" + all, {"i.sew"}},
-        {7, "h.dst", "Listing of All Supported Embroidery Design Files in Folder - ",
+        {FilterIndex{1}, "a.ksm", "Listing of All .KSM" + all, {"a.ksm"}},
+        {FilterIndex{2}, "b.exp", "Listing of All .EXP" + all, {"b.exp"}},
+        {FilterIndex{3}, "c.pcs", "Listing of All .PCS/.PCQ/.PCD" + all, {"c.pcs", "d.pcq", "e.pcd"}},
+        {FilterIndex{4}, "g.pec", "Listing of All .PES/.PEC" + all, {"f.pes", "g.pec"}},
+        {FilterIndex{5}, "h.dst", "Listing of All .DST" + all, {"h.dst"}},
+        {FilterIndex{6}, "i.sew", "Listing of All .SEW" + all, {"i.sew"}},
+        {FilterIndex::AllSupported, "h.dst", "Listing of All Supported Embroidery Design Files in Folder - ",
          {"a.ksm", "b.exp", "c.pcs", "d.pcq", "e.pcd", "f.pes", "g.pec", "h.dst", "i.sew"}},
-        {8, "j.txt", "Listing of All Files in Folder - ",
+        {FilterIndex::AllFiles, "j.txt", "Listing of All Files in Folder - ",
          {".", "..", "a.ksm", "b.exp", "c.pcs", "d.pcq", "e.pcd", "f.pes", "g.pec", "h.dst", "i.sew", "j.txt",
           "k.pct"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.filter);
+        SCOPED_TRACE(int(c.filter));
         printer.page.clear();
         list(c.chosen, c.filter);
         auto texts = textsOf(pages().at(0));
@@ -247,7 +247,7 @@ TEST_F(ListingTest, TheHeadingAndTheNamesFollowTheFilterIndex)
         EXPECT_EQ(texts.front(), c.title + folderPath());
         EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end() - 2), c.names);
     }
-    EXPECT_EQ(listingTitle(5, ".dSt"), "Listing of All .DST" + all);
+    EXPECT_EQ(listingTitle(FilterIndex{5}, ".dSt"), "Listing of All .DST" + all);
 }
 
 TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
@@ -258,7 +258,7 @@ TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
     s.UseDialogList = true;
     host.enableMenu(Menu::Selected, true);
     host.showSelectedLabel(true, "Selected: 1");
-    list("n001.dst", 5);
+    list("n001.dst", FilterIndex{5});
 
     EXPECT_TRUE(s.FileList.empty());
     EXPECT_TRUE(s.SelectedList.empty());
@@ -280,7 +280,7 @@ TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
     // No matching file: the caption says so and no document is begun.
     printer.steps.clear();
     host.log.clear();
-    list("n001.pes", 4);
+    list("n001.pes", FilterIndex{4});
     EXPECT_TRUE(printer.steps.empty());
     EXPECT_EQ(host.captions.back(), " No Files Found");
     EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "ShowListingWindow"), 0);
@@ -300,7 +300,7 @@ TEST_F(ListingTest, NamesTooLongForTheirColumnAreShortenedVisiblyBeforeTheirExte
     const std::string longName = "a_very_long_design_name_that_does_not_fit_in_one_column.dst";
     touch(longName);
     touch("short.dst");
-    list("short.dst", 5);
+    list("short.dst", FilterIndex{5});
     const auto texts = textsOf(pages().at(0));
     ASSERT_EQ(texts.size(), 5u);
     // The first column runs from 70 to the second's start at 280, less a blank: 204 pixels.

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Pcd.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/PcdWriter.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <limits>
 
 namespace orlika::test {
@@ -82,47 +80,6 @@ TEST(PcdRecords, FieldsAreLittleEndianSignedWithTheTypeLast)
     EXPECT_EQ(s.x, 0x16800);  // 360 units
     EXPECT_EQ(s.y, std::int32_t(0x8000FE66u));
     EXPECT_EQ(s.type, 5);
-}
-
-TEST(PcdRecords, SizingAndDrawingRulesForEveryType)
-{
-    for (std::uint8_t type : {0, 1, 2, 4, 6}) {
-        EXPECT_TRUE(pcd::countsWhenSizing({0, 0, type}));
-        EXPECT_EQ(pcd::drawKindOf({0, 0, type}), pcd::DrawKind::Stitch);
-    }
-    EXPECT_TRUE(pcd::countsWhenSizing({0, 0, 5}));
-    EXPECT_EQ(pcd::drawKindOf({0, 0, 5}), pcd::DrawKind::Jump);
-    for (int type = 7; type <= 255; ++type) {
-        EXPECT_FALSE(pcd::countsWhenSizing({100, 100, std::uint8_t(type)}));
-        EXPECT_EQ(pcd::drawKindOf({100, 100, std::uint8_t(type)}), pcd::DrawKind::Ignored);
-    }
-    // Type 3: Y = 0 is a colour change whatever X.
-    EXPECT_FALSE(pcd::countsWhenSizing({100000, 0, 3}));
-    EXPECT_EQ(pcd::drawKindOf({100000, 0, 3}), pcd::DrawKind::ColorChange);
-    // Y not 0: X 16 or less is a change in both passes, 17 to 32 differ, 33 up a stitch.
-    EXPECT_FALSE(pcd::countsWhenSizing({16, 1, 3}));
-    EXPECT_EQ(pcd::drawKindOf({16, 1, 3}), pcd::DrawKind::ColorChange);
-    for (int x : {17, 32}) {
-        EXPECT_TRUE(pcd::countsWhenSizing({x, -5, 3}));
-        EXPECT_EQ(pcd::drawKindOf({x, -5, 3}), pcd::DrawKind::ColorChange);
-    }
-    EXPECT_TRUE(pcd::countsWhenSizing({33, 1, 3}));
-    EXPECT_EQ(pcd::drawKindOf({33, 1, 3}), pcd::DrawKind::Stitch);
-    EXPECT_FALSE(pcd::countsWhenSizing({-40, 1, 3}));  // signed: negative X is small
-}
-
-TEST(PcdRecords, ColourTableLayoutReadsAtMost65AndSkipsTheRest)
-{
-    EXPECT_EQ(pcd::colorTableLayout(0, 10).entriesRead, 0u);
-    EXPECT_EQ(pcd::colorTableLayout(1, 10).entriesRead, 0u);
-    EXPECT_EQ(pcd::colorTableLayout(2, 10).entriesRead, 10u);
-    EXPECT_EQ(pcd::colorTableLayout(255, 65).entriesRead, 65u);
-    EXPECT_EQ(pcd::colorTableLayout(255, 65).bytesSkipped, 0);
-    EXPECT_EQ(pcd::colorTableLayout(3, 66).entriesRead, 65u);
-    EXPECT_EQ(pcd::colorTableLayout(3, 66).bytesSkipped, 4);
-    EXPECT_EQ(pcd::colorTableLayout(3, 32767).bytesSkipped, (32767 - 65) * 4);
-    EXPECT_EQ(pcd::colorTableLayout(3, -1).entriesRead, 0u);
-    EXPECT_EQ(pcd::colorTableLayout(3, -32768).bytesSkipped, 0);
 }
 
 std::vector<std::string> lines(const std::string& note)
@@ -216,6 +173,46 @@ TEST(PcdNote, DigitModeCutsBeforeTheDigitsTwoToNine)
     EXPECT_EQ(lines(exact), (std::vector<std::string>{exact}));
 }
 
+// The header and the sizing pass on the file's bytes alone
+
+pcd::Figures measured(const Bytes& file, pcd::Header& header, bool cancel = false)
+{
+    MemoryFile memory(file);
+    std::array<std::uint8_t, pcd::kBlockSize> buffer{};
+    ByteCursor cursor(memory, buffer);
+    if (!pcd::readHeader(cursor, header))
+        return {};
+    return pcd::measure(cursor, header.stitchCount, cancel);
+}
+
+TEST(PcdSizing, TheStitchAreaEndsWhereTheHeadersCountIsReached)
+{
+    pcd::Header header;
+    // Three stitches counted after the fourth record (a change does not count); the record
+    // after them lies beyond the area and does not widen the design.
+    const Bytes head = withTable({0x00112233, 0x00445566}, 3);
+    const Bytes file = head + at(0, -6) + colorChange(1) + at(60, 0) + at(60, 30) + at(600, 600) + Bytes{0};
+    pcd::Figures f = measured(file, header);
+    EXPECT_EQ(header.colorsRead, 2u);
+    EXPECT_EQ(header.colorAt(1), 0x00445566u);
+    EXPECT_EQ(header.colorAt(2), Black);
+    EXPECT_EQ(f.firstRecord, std::int64_t(head.size()));
+    EXPECT_EQ(f.areaEnd, std::int64_t(head.size() + 4 * 9));
+    EXPECT_EQ(f.counted, 3);
+    EXPECT_EQ(f.extents.minY, -6.0f);
+    EXPECT_EQ(f.extents.maxX, 60.0f);
+    EXPECT_EQ(f.extents.maxY, 30.0f);
+    // A count the records never reach: the area runs to the end of the file.
+    f = measured(withTable({}, 9) + at(0, 0) + at(6, 6) + Bytes{1, 2, 3}, header);
+    EXPECT_EQ(f.areaEnd, std::int64_t(withTable({}, 9).size() + 2 * 9 + 3));
+    EXPECT_EQ(f.counted, 2);
+    // A cancel before the first record leaves the start values.
+    f = measured(file, header, true);
+    EXPECT_TRUE(f.cancelled);
+    EXPECT_EQ(f.extents.minX, 32000.0f);
+    EXPECT_EQ(f.extents.maxX, 0.0f);
+}
+
 // The reader on whole files
 
 // A host that lets a test act when the reader shows a phase.
@@ -250,24 +247,13 @@ protected:
 
     void decode(const std::string& name, Bytes bytes, Layout layout = Layout::Standard)
     {
-        decodeFrom(name, std::make_unique<MemoryFile>(std::move(bytes)), layout);
-    }
-    void decodeFrom(const std::string& name, std::unique_ptr<DesignFile> file, Layout layout = Layout::Standard)
-    {
         setLayout(s, layout);
         catalog.prepareScreenPage(canvas, 1000, 600);
         canvas.clear();
         host.log.clear();
         host.messages.clear();
-        ASSERT_NE(catalog.decodeFile(canvas, "/designs/" + name, std::move(file)), nullptr);
-    }
-    std::vector<std::string> drawingCalls() const
-    {
-        std::vector<std::string> out;
-        for (const auto& line : canvas.log)
-            if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0 || line.rfind("PenColor", 0) == 0)
-                out.push_back(line);
-        return out;
+        ASSERT_NE(catalog.decodeFile(canvas, "/designs/" + name, std::make_unique<MemoryFile>(std::move(bytes))),
+                  nullptr);
     }
 };
 
@@ -316,7 +302,7 @@ TEST_F(PcdReader, ColoursComeFromTheTableAndTheNextStitchIsAMove)
                        at(0, 100) + at(0, 50, 9);
     decode("colours.pcs", file);
     // E = 100: sX = 1.43, sY = 1.2.
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"PenColor 0x2778899", "MoveTo 72 204", "LineTo 215 204",
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"PenColor 0x2778899", "MoveTo 72 204", "LineTo 215 204",
                                                    "PenColor 0x445566", "MoveTo 215 84", "LineTo 72 84",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts.back(), "Colors Changes: 2, Size: 0.66 x 0.66 In.");
@@ -365,7 +351,7 @@ TEST_F(PcdReader, TableByteZeroOrOneMeansNoTableAndTheCountAtOffsetFour)
         const Bytes file = header(tableByte, 5, {}, 2) + at(0, 0) + colorChange(3) + at(30, 30) + Bytes{0} +
                            text("No table here");
         decode("plain.pcq", file);
-        EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "PenColor 0x000000", "MoveTo 215 84",
+        EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "PenColor 0x000000", "MoveTo 215 84",
                                                        "PenColor 0x000000"}));
         EXPECT_EQ(canvas.texts.front(), "plain.pcq");
         EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 5.0 x 5.0 mm");
@@ -412,7 +398,7 @@ TEST_F(PcdReader, TypeThreeWithYZeroIsAChangeWhateverItsX)
 {
     const Bytes file = withTable(palette(40), 2) + at(0, 0) + raw(35, 0, 3) + raw(600 * 256, 0, 3) + at(30, 30);
     decode("three.pcs", file);
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(palette(40)[35]),
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(palette(40)[35]),
                                                    "PenColor 0x000000", "MoveTo 215 84", "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[2], "Colors Changes: 2, Size: 0.20 x 0.20 In.");
 }
@@ -428,7 +414,7 @@ TEST_F(PcdReader, TypeThreeWithXFrom17To32SizesAsAStitchButDrawsAsAChange)
     EXPECT_EQ(canvas.texts, (std::vector<std::string>{"limits.pcs", "Stitches: 4, Size: 100.0 x 50.0 mm",
                                                       "Colors Changes: 3, Size: 3.94 x 1.97 In.",
                                                       "Found after four"}));
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(colors[17]),
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "PenColor " + hexColor(colors[17]),
                                                    "PenColor " + hexColor(colors[16]), "MoveTo 215 204",
                                                    "PenColor " + hexColor(colors[32]), "PenColor 0x000000"}));
 }
@@ -438,7 +424,7 @@ TEST_F(PcdReader, TypeThreeWithX33OrMoreIsAStitchInBothPasses)
     const Bytes file = withTable(palette(40), 2) + at(0, 0) + raw(33, 300 * 256, 3) + Bytes{0} + text("Two stitches");
     decode("stitch3.pcs", file);
     // E = 300 (Y); X = 33/256 units adds nothing visible. sY = 0.4: y = 204 - 120.
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 84", "PenColor 0x000000"}));
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 84", "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts.back(), "Two stitches");
     EXPECT_EQ(canvas.texts[2], "Colors Changes: 0, Size: 0.00 x 1.97 In.");
 }
@@ -449,7 +435,7 @@ TEST_F(PcdReader, TypeFiveAlwaysMovesAndAfterAChangeStartsTheNewColour)
                        colorChange(1) + at(100, 100, 5) + at(0, 100);
     decode("jumps.pcs", file);
     // E = 100: sX = 1.43, sY = 1.2.
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "MoveTo 129 204", "LineTo 215 204",
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "MoveTo 129 204", "LineTo 215 204",
                                                    "PenColor 0x00FF00", "MoveTo 215 84", "LineTo 72 84",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 5, Size: 16.7 x 16.7 mm");
@@ -459,7 +445,7 @@ TEST_F(PcdReader, APointLikeDesignUses1200AndLandsOnTheAnchor)
 {
     const Bytes file = withTable({}, 3) + at(50, 50) + at(50, 50) + at(50, 50, 5);
     decode("point.pcs", file);
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 204", "MoveTo 72 204",
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 204", "MoveTo 72 204",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 3, Size: 0.0 x 0.0 mm");
     // Only an extent of exactly 0 is replaced: a step of 1/256 unit fills the half cell.
@@ -472,7 +458,7 @@ TEST_F(PcdReader, FarApartExtentsScaleByTheirExactDifference)
     // Y from -0.34375 to 2744876 units: E = 2744876.34375, which single precision would
     // round to 2744876.25. The top lands on 135.500006 and is drawn at 136, not 135.
     decode("damaged.pcs", withTable({}, 2) + raw(0, -88, 0) + raw(0, 2744876 * 256, 0), Layout::Enlarged);
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 273 408", "LineTo 273 136", "PenColor 0x000000"}));
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 273 408", "LineTo 273 136", "PenColor 0x000000"}));
 }
 
 TEST_F(PcdReader, MaximaStartAtZeroSoNegativeDesignsReachToTheOrigin)
@@ -482,7 +468,7 @@ TEST_F(PcdReader, MaximaStartAtZeroSoNegativeDesignsReachToTheOrigin)
     EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 20.0 x 10.0 mm");
     EXPECT_EQ(s.MaxX, 0.0f);
     // E = 120: sX = 1.191667, sY = 1; (-50, -30) lands at (72 + 70 x 1.191667, 204 - 30).
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"MoveTo 72 204", "LineTo 155 174", "PenColor 0x000000"}));
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "LineTo 155 174", "PenColor 0x000000"}));
 }
 
 TEST_F(PcdReader, APartialLastRecordIsIgnored)
@@ -511,22 +497,6 @@ TEST_F(PcdReader, StitchAreaEndsAcrossBlocksAndTheNoteFollowsIt)
         EXPECT_EQ(canvas.texts[3].rfind("The end of the stitches", 0), 0u) << count;
         EXPECT_EQ(s.MaxX, 99.0f);
     }
-}
-
-TEST_F(PcdReader, ShortReadsGiveTheSamePicture)
-{
-    Bytes records;
-    std::uint16_t stitches = 0;
-    for (int i = 0; i < 700; ++i) {
-        records = records + (i % 97 == 0 ? colorChange(i % 3) : at(i % 50, i / 10));
-        stitches += i % 97 != 0;
-    }
-    const Bytes file = withTable(palette(3), stitches) + records + Bytes{0} + text("Same note either way");
-    decode("whole.pcs", file);
-    const auto expected = canvas.log;
-    decodeFrom("whole.pcs", std::make_unique<ChoppyFile>(file, 7));
-    EXPECT_EQ(canvas.log, expected);
-    EXPECT_EQ(canvas.texts.back(), "Same note either way");
 }
 
 TEST_F(PcdReader, ANoteWithAPictureNameShowsOnlyItsDescription)
@@ -655,84 +625,6 @@ TEST_F(PcdReader, HostileFilesStayInsideTheUpperHalfOfTheCell)
         }
         EXPECT_EQ(host.phases().back(), "Stat \"\"") << round;
         EXPECT_EQ(canvas.pen, Black) << round;
-    }
-}
-
-// Whole files from the generator and from other programs
-
-TEST_F(PcdReader, GeneratedFilesRoundTripTheirColoursAndNote)
-{
-    gen::Design design;
-    design.stitch(0, 0);
-    design.stitch(100, 0);  // 0.1 mm: 60 units
-    design.colorChange(1);
-    design.jump(100, 50);
-    design.stitch(0, 50);
-    gen::PcdOptions options;
-    options.colors = {0x00000080, 0x00008000};
-    options.note = "PICTURE.BMP A generated sample";
-    decode("gen.pcs", gen::writePcd(design, options));
-    EXPECT_EQ(drawingCalls(), (std::vector<std::string>{"PenColor 0x000080", "MoveTo 72 204", "LineTo 215 204",
-                                                   "PenColor 0x008000", "MoveTo 215 144", "LineTo 72 144",
-                                                   "PenColor 0x000000"}));
-    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"gen.pcs", "Stitches: 4, Size: 10.0 x 5.0 mm",
-                                                      "Colors Changes: 2, Size: 0.39 x 0.20 In.",
-                                                      "A generated sample"}));
-}
-
-std::vector<std::filesystem::path> pcdFilesIn(const std::filesystem::path& folder)
-{
-    std::vector<std::filesystem::path> found;
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        return found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string ext = upperCase(entry.path().extension().string());
-        if (ext == ".PCD" || ext == ".PCQ" || ext == ".PCS")
-            found.push_back(entry.path());
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-Bytes contents(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-TEST_F(PcdReader, BundledSamplesDecodeInTheirColours)
-{
-    const auto samples = pcdFilesIn(ORLIKA_SAMPLES);
-    ASSERT_GE(samples.size(), 3u);
-    bool wrapped = false;
-    for (const auto& path : samples) {
-        decode(path.filename().string(), contents(path));
-        EXPECT_TRUE(host.messages.empty()) << path;
-        EXPECT_GT(canvas.linesStarting("LineTo").size(), 100u) << path;
-        // More than black: the table's colours are used.
-        std::size_t colored = 0;
-        for (const auto& pen : canvas.linesStarting("PenColor"))
-            colored += pen != "PenColor 0x000000";
-        EXPECT_GE(colored, 2u) << path;
-        wrapped = wrapped || canvas.texts.size() >= 5;
-    }
-    EXPECT_TRUE(wrapped) << "one sample carries a note that wraps";
-}
-
-TEST_F(PcdReader, RealFilesFromOtherProgramsDecodeWithoutErrors)
-{
-    const auto real = pcdFilesIn(ORLIKA_REAL_SAMPLES);
-    if (real.empty())
-        GTEST_SKIP() << "no PCD, PCQ or PCS files in " << ORLIKA_REAL_SAMPLES;
-    for (const auto& path : real) {
-        decode(path.filename().string(), contents(path));
-        EXPECT_TRUE(host.messages.empty()) << path;
-        EXPECT_GT(canvas.linesStarting("LineTo").size(), 100u) << path;
-        ASSERT_GE(canvas.texts.size(), 3u) << path;
-        EXPECT_EQ(canvas.texts[1].rfind("Stitches: ", 0), 0u) << path;
-        EXPECT_EQ(canvas.texts[1].find("-"), std::string::npos) << path;
-        EXPECT_EQ(host.phases().back(), "Stat \"\"") << path;
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Pes.h"
 #include "decoders/PecThreads.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
 #include "tools/designgen/PesWriter.h"
@@ -8,9 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace orlika::test {
 namespace {
@@ -206,7 +204,7 @@ TEST(PecThreadChart, IndicesOutsideTheChartShareSlotZeroAndTheTablesRefill)
 
 class PesReader : public CatalogFixture {
 protected:
-    const PecThreadTables& chart = s.PecThreads;
+    const PecThreadTables& chart = threadChart();
 
     std::vector<std::string> remarksAfterName() const
     {
@@ -218,14 +216,6 @@ protected:
             if (text.rfind("Stitches: ", 0) == 0)
                 return text.substr(10, text.find(',') - 10);
         return "";
-    }
-    /// Decodes through the page engine's entry, with a file of our own.
-    void decodeThrough(std::unique_ptr<DesignFile> file, const std::string& name)
-    {
-        setLayout(s, Layout::Standard);
-        catalog.prepareScreenPage(canvas, 1000, 600);
-        canvas.clear();
-        catalog.decodeFile(canvas, "/designs/" + name, std::move(file));
     }
 };
 
@@ -252,16 +242,6 @@ TEST_F(PesReader, PecAndPesFilesDrawTheSameDesignInItsThreadColour)
         EXPECT_EQ(drawingCalls(canvas.log), pecLog) << offset;
         EXPECT_EQ(canvas.texts[1], texts[1]);
     }
-}
-
-TEST_F(PesReader, ExtentsLeaveOutTheStartPointAndPlaceTheLowestLeftmostPoint)
-{
-    // Points (10, 10) and (20, 20): xmin 10, ymax 20, W = H = 10, scale 12.
-    decode("a.pec", pecWith({1}, Bytes{0x0A, 0x0A, 0x0A, 0x0A} + kEnd));
-    const std::vector<std::string> expected = {penLine(chart.color(1)), "MoveTo 192 -36", "LineTo 312 84",
-                                               "LineTo 432 204", "PenColor 0x000000"};
-    EXPECT_EQ(drawingCalls(canvas.log), expected);
-    EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 1.0 x 1.0 mm");
 }
 
 TEST_F(PesReader, SignaturesAreCheckedInTheFirstEightBytes)
@@ -355,7 +335,7 @@ TEST_F(PesReader, MissingColourCountOrHeightRejectsTheFileAsBad)
     EXPECT_EQ(host.messages.back().text, "short.pes Has a Bad File Format");
 }
 
-TEST_F(PesReader, ThreadIndicesAreReducedAndIndexZeroDrawsBlack)
+TEST_F(PesReader, ThreadIndicesAreReducedIndexZeroDrawsBlackAndTheLastColourStays)
 {
     const Bytes stream = Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange +
                          Bytes{0x01, 0x01} + kEnd;
@@ -368,14 +348,12 @@ TEST_F(PesReader, ThreadIndicesAreReducedAndIndexZeroDrawsBlack)
     EXPECT_EQ(canvas.texts[3], "1. Silver, 2. Blue, 3. Applique");
     EXPECT_EQ(canvas.texts[4], "4. Not Defined");
     EXPECT_EQ(canvas.texts[2], "Color Changes: 3, Size: 0.01 x 0.01 In.");
-}
 
-TEST_F(PesReader, ColourChangesPastTheListKeepTheLastColour)
-{
-    const Bytes stream = Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange + kChange + Bytes{0x01, 0x01} + kEnd;
-    decode("more.pec", pecWith({5, 13}, stream));
-    const std::vector<std::string> expected = {penLine(chart.color(5)), penLine(chart.color(13)), "PenColor 0x000000"};
-    EXPECT_EQ(canvas.linesStarting("PenColor"), expected);
+    // Colour changes past the end of the list keep the last colour.
+    const Bytes more = Bytes{0x01, 0x01} + kChange + Bytes{0x01, 0x01} + kChange + kChange + Bytes{0x01, 0x01} + kEnd;
+    decode("more.pec", pecWith({5, 13}, more));
+    EXPECT_EQ(canvas.linesStarting("PenColor"),
+              (std::vector<std::string>{penLine(chart.color(5)), penLine(chart.color(13)), "PenColor 0x000000"}));
     EXPECT_EQ(canvas.linesStarting("LineTo").size(), 3u);
     EXPECT_EQ(canvas.texts[2], "Color Changes: 3, Size: 0.01 x 0.01 In.");
     EXPECT_EQ(canvas.texts[3], "1. Red, 2. Yellow");
@@ -510,39 +488,40 @@ TEST_F(PesReader, ItemsStraddlingBlockBoundariesAreJoined)
     }
 }
 
-TEST_F(PesReader, ShortReadsGiveTheSameDrawingAsWholeBlocks)
+TEST(PesSizing, SectionAndExtentsFromTheBytesAlone)
 {
-    const std::pair<const char*, Bytes> files[] = {{"star.pes", gen::writePes(gen::makeStar(400))},
-                                                   {"circle.pec", gen::writePec(gen::makeFilledCircle(300))},
-                                                   {"text.pes", gen::writePes(gen::makeTextOutline("ORLIKA", 240))}};
-    for (const auto& [name, file] : files) {
-        decodeThrough(std::make_unique<MemoryFile>(file), name);
-        const auto whole = canvas.log;
-        ASSERT_GT(canvas.linesStarting("LineTo").size(), 50u) << name;
-        for (const std::size_t chunk : {1u, 2u, 3u, 5u, 7u, 511u}) {
-            decodeThrough(std::make_unique<ChoppyFile>(file, chunk), name);
-            EXPECT_EQ(canvas.log, whole) << chunk;
-        }
-    }
-}
+    // Points (10, 10) and (20, 20) behind a PES offset of 700; the start point does not count.
+    const Bytes file = pesWith({5, 0xFF}, Bytes{0x0A, 0x0A, 0x0A, 0x0A} + kEnd + Bytes{0x30, 0x30}, 700);
+    MemoryFile memory(file);
+    std::array<std::uint8_t, 512> buffer{};
+    ByteCursor cursor(memory, buffer);
+    pes::Section section;
+    ASSERT_EQ(pes::readSection(cursor, true, section), pes::SectionStatus::Ok);
+    EXPECT_EQ(section.offset, 700);
+    EXPECT_EQ(section.threadCount, 2u);
+    EXPECT_EQ(section.threads[1], 16);  // 0xFF, reduced
+    const pes::Figures f = pes::measure(cursor, section);
+    EXPECT_EQ(f.xmin, 10.0f);
+    EXPECT_EQ(f.xmax, 20.0f);
+    EXPECT_EQ(f.ymin, 10.0f);
+    EXPECT_EQ(f.ymax, 20.0f);
+    EXPECT_EQ(f.width, 10);
+    EXPECT_EQ(f.height, 10);
 
-TEST_F(PesReader, GetPesDataReadsAtMost512BytesUpToTheEnd)
-{
-    catalog.setDesignFile(std::make_unique<MemoryFile>(Bytes(2000, 0x11)));
-    std::int64_t position = 100;
-    catalog.designFile().seek(100);
-    EXPECT_EQ(catalog.GetPesData(5000, position), 512);
-    EXPECT_EQ(position, 612);
-    EXPECT_EQ(catalog.GetPesData(700, position), 90);  // 700 - 612 + 2
-    EXPECT_EQ(position, 702);
-    EXPECT_EQ(catalog.GetPesData(700, position), 0);
-    EXPECT_EQ(catalog.GetPesData(-100000, position), 0);
-    EXPECT_EQ(position, 702);
-    position = 1900;
-    catalog.designFile().seek(1900);
-    EXPECT_EQ(catalog.GetPesData(5000, position), 100);  // the file ends first
-    EXPECT_EQ(Catalog::iMin(3, -4), -4);
-    EXPECT_EQ(Catalog::iMin(512, 512), 512);
+    // The stream ends at section offset 512 + L: GetPesData hands nothing beyond it.
+    cursor.seek(section.streamStart());
+    cursor.limitTo(section.streamStart() + 3);
+    EXPECT_EQ(pes::GetPesData(cursor).kind, pes::ItemKind::Movement);
+    EXPECT_EQ(pes::GetPesData(cursor).kind, pes::ItemKind::Incomplete);
+    EXPECT_EQ(pes::iMin(512, -4), -4);
+
+    // Read as PEC (no "PES" in the name), the section is taken to follow the signature.
+    EXPECT_EQ(pes::readSection(cursor, false, section), pes::SectionStatus::Ok);
+    EXPECT_EQ(section.offset, 8);
+    const Bytes unsigned8{'#', 'P', 'E', 'S', '0', '1', '0', '0'};
+    MemoryFile wrong(unsigned8);
+    ByteCursor wrongCursor(wrong, buffer);
+    EXPECT_EQ(pes::readSection(wrongCursor, true, section), pes::SectionStatus::UnknownFormat);
 }
 
 TEST_F(PesReader, RemarksAndThreadListFollowTheLayout)
@@ -602,147 +581,6 @@ TEST_F(PesReader, ThreadListWrapsAtItsWidthLimit)
         EXPECT_NE(joined.find("256. "), std::string::npos);
         EXPECT_NE(joined.find("11. " + chart.name(threads[10])), std::string::npos);
     }
-}
-
-TEST_F(PesReader, NameLineIsRedWhenSelectedAndThePenEndsBlack)
-{
-    s.SelectedList.add("sel.pes");
-    decode("sel.pes", pesWith({5}, Bytes{0x0A, 0x0A} + kEnd));
-    const auto it = std::find(canvas.log.begin(), canvas.log.end(), "TextOut 72 72 \"sel.pes\"");
-    ASSERT_NE(it, canvas.log.end());
-    EXPECT_EQ(*std::prev(it), "FontColor 0x0000FF");
-    EXPECT_EQ(*std::next(it), "FontColor 0x000000");
-    EXPECT_EQ(*std::next(it, 2), "PenColor 0x000000");
-    decode("other.pes", pesWith({5}, Bytes{0x0A, 0x0A} + kEnd));
-    EXPECT_EQ(canvas.linesStarting("FontColor").front(), "FontColor 0x000000");
-}
-
-TEST(PesWriter, GeneratedStreamsDecodeToTheDesignsPoints)
-{
-    for (const gen::Design& design : {gen::makeStar(400), gen::makeFilledCircle(300), gen::makeSpiral(3000, 5),
-                                      gen::makeTextOutline("SEW WITH ME", 120)}) {
-        const Bytes stream = gen::pecStitchStream(design);
-        std::vector<std::pair<int, int>> reached;
-        int changes = 0;
-        long x = 0, y = 0;
-        std::size_t at = 0;
-        while (true) {
-            const auto m = pes::decodeItem(std::span(stream).subspan(at));
-            ASSERT_NE(m.kind, pes::ItemKind::Incomplete);
-            at += m.size;
-            if (m.kind == pes::ItemKind::End)
-                break;
-            if (m.kind == pes::ItemKind::ColorChange) {
-                ++changes;
-                continue;
-            }
-            x += m.dx;
-            y += m.dy;
-            reached.emplace_back(int(x), int(-y));
-        }
-        EXPECT_EQ(at, stream.size());
-        // Every stitch and jump target is reached, in order (long jumps in pieces).
-        std::size_t k = 0;
-        int designChanges = 0;
-        for (const auto& step : design.steps) {
-            if (step.kind == gen::Step::Kind::ColorChange) {
-                ++designChanges;
-                continue;
-            }
-            while (k < reached.size() && reached[k] != std::make_pair(step.x, step.y))
-                ++k;
-            ASSERT_LT(k, reached.size()) << design.name;
-        }
-        EXPECT_EQ(changes, designChanges);
-        EXPECT_EQ(gen::pecThreadList(design).size(), std::size_t(designChanges) + 1);
-    }
-}
-
-TEST_F(PesReader, RandomBytesBehindASignatureDecodeOrAreRejectedCleanly)
-{
-    std::uint32_t seed = 12345;
-    const auto next = [&] {
-        seed = seed * 1664525u + 1013904223u;
-        return std::uint8_t(seed >> 24);
-    };
-    for (int round = 0; round < 300; ++round) {
-        const bool pes = round % 2 == 0;
-        Bytes file = pes ? Bytes{'#', 'P', 'E', 'S', '0', '0', '0', '1'} : Bytes{'#', 'P', 'E', 'C', '0', '0', '0', '1'};
-        const std::size_t size = 8 + std::size_t(round) * 11;
-        while (file.size() < size)
-            file.push_back(next());
-        if (pes && round % 4 == 0 && file.size() >= 12)
-            file[9] = file[10] = file[11] = 0;  // a small offset that lands inside the file
-        host.messages.clear();
-        ASSERT_NO_THROW(decode(pes ? "r.pes" : "r.pec", file)) << round;
-        if (host.messages.empty()) {
-            EXPECT_EQ(canvas.texts.at(1).rfind("Stitches: ", 0), 0u) << round;
-            EXPECT_EQ(canvas.pen, Black);
-        } else {
-            EXPECT_EQ(host.messages.size(), 1u);
-            EXPECT_EQ(canvas.texts, (std::vector<std::string>{pes ? "r.pes" : "r.pec", "Bad Format"})) << round;
-        }
-    }
-}
-
-Bytes fileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-TEST_F(PesReader, BundledSamplesDrawInSeveralThreadColours)
-{
-    namespace fs = std::filesystem;
-    int seen = 0;
-    for (const auto& entry : fs::directory_iterator(ORLIKA_SAMPLES)) {
-        const std::string name = entry.path().filename().string();
-        const std::string upper = upperCase(name);
-        if (!upper.ends_with(".PES") && !upper.ends_with(".PEC"))
-            continue;
-        ++seen;
-        decode(name, fileBytes(entry.path()));
-        EXPECT_TRUE(host.messages.empty()) << name;
-        auto pens = canvas.linesStarting("PenColor");
-        std::sort(pens.begin(), pens.end());
-        pens.erase(std::unique(pens.begin(), pens.end()), pens.end());
-        EXPECT_GE(pens.size(), 3u) << name;  // two threads or more, and black at the end
-        EXPECT_GT(canvas.linesStarting("LineTo").size(), 100u) << name;
-    }
-    EXPECT_GE(seen, 4);
-}
-
-TEST_F(PesReader, RealFilesDecodeWithoutErrors)
-{
-    namespace fs = std::filesystem;
-    const fs::path folder = ORLIKA_REAL_SAMPLES;
-    if (!fs::is_directory(folder))
-        GTEST_SKIP() << "no real samples at " << folder;
-    int seen = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        const std::string upper = upperCase(name);
-        if (!upper.ends_with(".PES") && !upper.ends_with(".PEC"))
-            continue;
-        ++seen;
-        const Bytes bytes = fileBytes(entry.path());
-        host.messages.clear();
-        ASSERT_NO_THROW(decode(name, bytes)) << name;
-        const Bytes first8(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(8, bytes.size())));
-        if (!pes::hasSignature(first8)) {
-            // Versions other than "00.." are refused by the signature rule.
-            ASSERT_EQ(host.messages.size(), 1u) << name;
-            EXPECT_EQ(host.messages[0].text, upper + " Has an Unknown File Format");
-            continue;
-        }
-        EXPECT_TRUE(host.messages.empty()) << name;
-        const std::size_t drawn = canvas.linesStarting("LineTo").size() + canvas.linesStarting("MoveTo").size() - 1;
-        EXPECT_GT(drawn, 0u) << name;
-        EXPECT_EQ(stitchesOf(), std::to_string(drawn % 65536)) << name;
-        ASSERT_GE(canvas.texts.size(), 4u) << name;
-        EXPECT_EQ(canvas.texts[3].substr(0, 3), "1. ") << name;
-    }
-    EXPECT_GT(seen, 0);
 }
 
 } // namespace

@@ -296,7 +296,7 @@ protected:
     void print()
     {
         s.OpenFileName = "/designs/d01.dst";
-        s.FileKind = 6;
+        s.FileKind = FileKind::AllSupported;
         s.FromBeginning = true;
         catalog.View(printer.page, true);
     }

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Sew.h"
-#include "tests/core/RealSamples.h"
+#include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/CatalogFixture.h"
-#include "tools/designgen/SewWriter.h"
 
 #include <cstdio>
 
@@ -85,7 +84,12 @@ TEST(SewPalette, IndicesOutsideThePaletteAreUndefinedAndBlack)
 TEST(SewHeader, CountsAndReductions)
 {
     sew::ColorList list;
-    const auto parse = [&](const Bytes& bytes) { return sew::parseHeader(bytes, list); };
+    const auto parse = [&](const Bytes& bytes) {
+        MemoryFile file(bytes);
+        std::array<std::uint8_t, 16> buffer{};
+        ByteCursor cursor(file, buffer);
+        return sew::parseHeader(cursor, list);
+    };
     EXPECT_EQ(parse({}), sew::HeaderStatus::UnknownFormat);
     EXPECT_EQ(parse({3}), sew::HeaderStatus::UnknownFormat);
     EXPECT_EQ(parse({101, 0}), sew::HeaderStatus::UnknownFormat);
@@ -243,32 +247,6 @@ TEST_F(SewReader, ExtensionDecidesThePathWhateverItsCase)
     decode("plain.exp", file);
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 0");
     EXPECT_EQ(s.MaxX, 21.0f);
-}
-
-TEST_F(SewReader, GeneratedDesignKeepsItsThreads)
-{
-    gen::Design design;
-    design.stitch(100, 0);
-    design.colorChange(1);
-    design.stitch(100, 100);
-    decode("gen.sew", gen::writeSew(design, {30, 48}));
-    EXPECT_EQ(canvas.texts.back(), "1. Navy Blue, 2. Emerald Green");
-    EXPECT_EQ(canvas.linesStarting("PenColor")[1], penLine(sew::SewThreadColors[48]));
-}
-
-TEST_F(SewReader, RealFilesDecodeWithoutErrors)
-{
-    const auto paths = realSamples({".SEW"});
-    if (paths.empty())
-        GTEST_SKIP() << "no real SEW files";
-    for (const auto& path : paths) {
-        SCOPED_TRACE(path);
-        ASSERT_NO_THROW(decode(namePart(path), readWhole(path)));
-        EXPECT_EQ(canvas.texts.front(), namePart(path));
-        EXPECT_FALSE(canvas.linesStarting("LineTo").empty());
-        EXPECT_EQ(canvas.texts[4].rfind("1. ", 0), 0u);  // the colour list follows the remarks
-        EXPECT_TRUE(host.messages.empty());
-    }
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 // double instead (as an optimiser once did) moves it by one pixel. The numbers in the
 // comments are those of the enlarged layout on a 1000 x 600 page: a 909 x 545 cell
 // anchored at (273, 408).
-#include "decoders/StitchStream.h"
+#include "decoders/Extents.h"
 #include "tests/support/CatalogFixture.h"
 #include "tests/support/TestBytes.h"
 #include "tools/designgen/DstWriter.h"
@@ -138,23 +138,18 @@ TEST_F(SinglePrecision, ExpAndSewScaleAndStartPoint)
     EXPECT_EQ(drawnBox(canvas).right, 727);
 }
 
-TEST_F(SinglePrecision, KsmAndExpScaleComesFromTheExactWidth)
+TEST(SinglePrecisionScale, KsmAndExpScaleComesFromTheExactWidth)
 {
     // Extents as the sizing pass leaves them, 33554431 units apart: that width is not a
     // single-precision number (33554432 is), and the scale is that of the exact width.
-    s.CellWidth = 182;
-    s.CellHeight = 133;
-    s.MinX = -16777215.0f;
-    s.MaxX = 16777216.0f;
-    s.MinY = 0.0f;
-    s.MaxY = 0.0f;
+    CellGeometry cell;
+    cell.width = 182;
+    cell.height = 133;
     float scale = 0;
-    ASSERT_TRUE(cellScale(s, 0.6, scale));
+    ASSERT_TRUE(cellScale(Extents{-16777215.0f, 16777216.0f, 0.0f, 0.0f}, cell, 0.6, scale));
     EXPECT_EQ(scale, 3.254413741e-06f);  // 3.254413514e-06 from the rounded width
-    std::swap(s.MinX, s.MinY);
-    std::swap(s.MaxX, s.MaxY);
-    s.CellHeight = 182;
-    ASSERT_TRUE(cellScale(s, 0.6, scale));
+    cell.height = 182;
+    ASSERT_TRUE(cellScale(Extents{0.0f, 0.0f, -16777215.0f, 16777216.0f}, cell, 0.6, scale));
     EXPECT_EQ(scale, 3.254413741e-06f);
 }
 

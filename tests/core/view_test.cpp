@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "decoders/DecoderTable.h"
 #include "tests/support/CatalogFixture.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tools/designgen/DstWriter.h"
@@ -280,8 +279,8 @@ TEST_F(ViewTest, OneFilterSearchesTheChosenExtensionOnly)
     files.add("/designs/b.dst", tinyDst());
     files.add("/designs/A.DST", tinyDst());
     files.add("/designs/c.pes");
-    openFolder("b.dst", true, 5);
-    EXPECT_EQ(s.FileKind, 4);
+    openFolder("b.dst", true, FilterIndex{5});
+    EXPECT_EQ(s.FileKind, FileKind{4});
     EXPECT_EQ(files.searches, std::vector<std::string>{"/designs/*.dst"});
     EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"A.DST", "b.dst"}));
 }
@@ -301,43 +300,19 @@ TEST(FileTypes, DialogNameDecidesTheKindAndTheNextFilter)
                           {"/a/x.ksm", 0, 1}, {"/a/x.exp", 1, 2}, {"/a/x.sew", 1, 6},
                           {"/OLD.PCX/x.ksm", 2, 3}, {"/a.dst/x.pes", 4, 5}};
     for (const auto& c : cases) {
-        s.OpenDialog1 = {c.name, {}, 1};
+        s.OpenDialog1 = {c.name, {}, FilterIndex{1}};
         catalog.GetFileTypes();
-        EXPECT_EQ(s.FileKind, c.kind) << c.name;
-        EXPECT_EQ(s.OpenDialog1.FilterIndex, c.filter) << c.name;
+        EXPECT_EQ(int(s.FileKind), c.kind) << c.name;
+        EXPECT_EQ(int(s.OpenDialog1.FilterIndex), c.filter) << c.name;
     }
-    s.OpenDialog1 = {"/a/x.txt", {}, 2};
+    s.OpenDialog1 = {"/a/x.txt", {}, FilterIndex{2}};
     catalog.GetFileTypes();
-    EXPECT_EQ(s.FileKind, 4);  // unchanged from the last case
-    EXPECT_EQ(s.OpenDialog1.FilterIndex, 2);
-    s.OpenDialog1 = {"/a/x.dst", {}, 7};
+    EXPECT_EQ(s.FileKind, FileKind{4});  // unchanged from the last case
+    EXPECT_EQ(s.OpenDialog1.FilterIndex, FilterIndex{2});
+    s.OpenDialog1 = {"/a/x.dst", {}, FilterIndex::AllSupported};
     catalog.GetFileTypes();
-    EXPECT_EQ(s.FileKind, 6);
-    EXPECT_EQ(s.OpenDialog1.FilterIndex, 7);
-}
-
-TEST(DecoderDispatch, NamesChooseByTheFirstMarkInTableOrder)
-{
-    EXPECT_EQ(decoderForName("a.dst")->name, "TajimaFormat");
-    EXPECT_EQ(decoderForName("a.txt"), nullptr);
-    EXPECT_EQ(decoderForKind(4)->name, "TajimaFormat");
-    EXPECT_EQ(decoderForName("a.pcs")->name, "PCDesignerFormat");
-    EXPECT_EQ(decoderForName("B.PCQ")->name, "PCDesignerFormat");
-    EXPECT_EQ(decoderForName("c.Pcd")->name, "PCDesignerFormat");
-    EXPECT_EQ(decoderForName("x.pcs.dst")->name, "PCDesignerFormat");  // the first reader in the table wins
-    EXPECT_EQ(decoderForKind(2)->name, "PCDesignerFormat");
-    EXPECT_EQ(decoderForName("a.pes")->name, "PESFormat");
-    EXPECT_EQ(decoderForName("B.PEC")->name, "PESFormat");
-    EXPECT_EQ(decoderForName("x.pes.dst")->name, "TajimaFormat");  // DST comes before PES
-    EXPECT_EQ(decoderForKind(3)->name, "PESFormat");
-    EXPECT_EQ(decoderForName("a.ksm")->name, "KSMFormat");
-    EXPECT_EQ(decoderForName("a.Exp")->name, "EXPFormat");
-    EXPECT_EQ(decoderForName("A.SEW")->name, "EXPFormat");
-    EXPECT_EQ(decoderForName("x.ksm.exp")->name, "KSMFormat");  // KSM comes before EXP
-    EXPECT_EQ(decoderForName("x.dst.ksm")->name, "TajimaFormat");
-    EXPECT_EQ(decoderForKind(0)->name, "KSMFormat");
-    EXPECT_EQ(decoderForKind(1)->name, "EXPFormat");
-    EXPECT_EQ(decoderForKind(5), nullptr);
+    EXPECT_EQ(s.FileKind, FileKind::AllSupported);
+    EXPECT_EQ(s.OpenDialog1.FilterIndex, FilterIndex::AllSupported);
 }
 
 // Print runs
@@ -350,7 +325,7 @@ protected:
     void print(const std::string& chosen, bool fromBeginning = true)
     {
         s.OpenFileName = "/designs/" + chosen;
-        s.FileKind = 6;
+        s.FileKind = FileKind::AllSupported;
         s.FromBeginning = fromBeginning;
         catalog.View(printer.page, true);
     }

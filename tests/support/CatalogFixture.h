@@ -40,7 +40,7 @@ protected:
     CatalogFixture() { catalog.setMainCanvas(&canvas); }
 
     /// Decodes one design into cell 1 of a 1000 x 600 screen page in the layout.
-    const DecoderEntry* decode(const std::string& name, std::vector<std::uint8_t> bytes,
+    const Reader* decode(const std::string& name, std::vector<std::uint8_t> bytes,
                                Layout layout = Layout::Standard)
     {
         setLayout(s, layout);
@@ -51,7 +51,8 @@ protected:
 
     /// Puts files named in the folder /designs/ (contents optional) and opens the first
     /// chosen one as "Open at Beginning" would, on screen.
-    void openFolder(const std::string& chosen, bool fromBeginning = true, int filterIndex = 7)
+    void openFolder(const std::string& chosen, bool fromBeginning = true,
+                    FilterIndex filterIndex = FilterIndex::AllSupported)
     {
         s.OpenDialog1.FileName = "/designs/" + chosen;
         s.OpenDialog1.FilterIndex = filterIndex;

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+// How the catalog hands a design to a reader: the cell context it builds from its state,
+// and the reader routines, which forward to the registry's readers.
+#include "catalog/Catalog.h"
+
+#include "platform/Rounding.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orlika {
+
+CellPoint Catalog::cellAnchor() const
+{
+    const int index = m_state.CellNo - 1;
+    if (index < 0 || index >= int(m_state.CellOrigin.size()))
+        return {};
+    return m_state.CellOrigin[std::size_t(index)];
+}
+
+PixelRect Catalog::cellArea(Canvas& canvas) const
+{
+    const auto& s = m_state;
+    const CellPoint cell = cellAnchor();
+    const int nameTop = roundPixel((cell.Y - s.HalfCellHeight) - canvas.textHeight("H") * 1.2);
+    // A design drawn to scale reaches above the middle line by at most half the cell's
+    // width (a reader may scale both axes by the width) or 0.6 of its height (the largest
+    // factor a reader takes).
+    const int reach = int(std::ceil(std::max(0.5 * s.CellWidth, 0.6 * s.CellHeight))) + 1;
+    return {cell.X, std::min(nameTop, cell.Y - reach), cell.X + s.CellWidth, nameTop + s.CellHeight};
+}
+
+CellContext Catalog::cellContext(Canvas& canvas)
+{
+    auto& s = m_state;
+    const CellGeometry cell{cellAnchor(), s.CellWidth,    s.CellHeight, s.HalfCellHeight,
+                            s.LineHeight, s.CellsPerPage, s.Thumbnails, s.NoRemarks};
+    return CellContext(canvas, cell, s, s.DesignPath, s.ColorTable,
+                       CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed});
+}
+
+void Catalog::readDesign(Canvas& canvas, std::string_view readerName)
+{
+    CellContext cell = cellContext(canvas);
+    readerNamed(readerName)->read(cell, designFile());
+}
+
+void Catalog::runDecoder(Canvas& canvas, const Reader& reader)
+{
+    // A header that lies about the design's size must not draw over other cells.
+    struct LineClip {
+        Canvas& canvas;
+        ~LineClip()
+        {
+            canvas.flush();
+            canvas.unclipLines();
+        }
+    } clip{canvas};
+    canvas.clipLines(cellArea(canvas));
+    CellContext cell = cellContext(canvas);
+    reader.read(cell, designFile());
+}
+
+void Catalog::TajimaFormat(Canvas& canvas) { readDesign(canvas, "TajimaFormat"); }
+void Catalog::PESFormat(Canvas& canvas) { readDesign(canvas, "PESFormat"); }
+void Catalog::PCDesignerFormat(Canvas& canvas) { readDesign(canvas, "PCDesignerFormat"); }
+void Catalog::KSMFormat(Canvas& canvas) { readDesign(canvas, "KSMFormat"); }
+void Catalog::EXPFormat(Canvas& canvas) { readDesign(canvas, "EXPFormat"); }
+
+} // namespace orlika
