@@ -92,7 +92,7 @@ TEST(Invariants, HoldForTheReadersOnEveryBundledSample)
 }
 
 // Every finding is a test: the inputs that once broke a reader, named with their reader's
-// extension.
+// extension, and the corpus the fuzzers keep, read as each target reads its inputs.
 TEST(Invariants, HoldOnEveryInputThatOnceBrokeAReader)
 {
     for (const fs::path& path : filesIn(fs::path(ORLIKA_TEST_DATA) / "crashers")) {
@@ -103,6 +103,34 @@ TEST(Invariants, HoldOnEveryInputThatOnceBrokeAReader)
         EXPECT_TRUE(violations.empty()) << path << described(violations);
     }
 }
+
+class KeptCorpus : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(KeptCorpus, HoldsTheInvariants)
+{
+    const auto targets = fuzzTargets();
+    const auto target =
+        std::find_if(targets.begin(), targets.end(), [](const FuzzTarget& t) { return t.name == GetParam(); });
+    ASSERT_NE(target, targets.end());
+    const std::string name = fuzz::fuzzFileName(*target);
+    const auto files = filesIn(fs::path(ORLIKA_FUZZ_CORPUS) / target->name);
+    ASSERT_FALSE(files.empty()) << "no kept corpus for " << target->name;
+    for (const fs::path& path : files) {
+        const auto violations = fuzz::checkReader(*readerOfName(name), name, readAll(path));
+        EXPECT_TRUE(violations.empty()) << path << described(violations);
+    }
+}
+
+std::vector<std::string> fuzzTargetNames()
+{
+    std::vector<std::string> names;
+    for (const FuzzTarget& target : fuzzTargets())
+        names.push_back(target.name);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTarget, KeptCorpus, ::testing::ValuesIn(fuzzTargetNames()),
+                         [](const auto& info) { return info.param; });
 
 // ---------------------------------------------------------------------------------------
 // Readers with deliberate faults
