@@ -3,7 +3,7 @@
 # under the invariants of fuzz/Invariants.h.
 #
 # usage: scripts/fuzz.sh [--merge] [SECONDS] [TARGET...]
-#        scripts/fuzz.sh --smoke
+#        scripts/fuzz.sh --smoke [TARGET...]
 #
 # Each target runs SECONDS (default 60) from its kept corpus, fuzz/corpus/<target>/, and
 # the bundled samples of its types. Per target it prints the executions, the coverage
@@ -27,8 +27,11 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-seconds=${1:-60}
-[ $# -eq 0 ] || shift
+seconds=60
+if [[ ${1:-} =~ ^[0-9]+$ ]]; then
+  seconds=$1
+  shift
+fi
 $smoke && seconds=15
 readers=("$@")
 started=$SECONDS
