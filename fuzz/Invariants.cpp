@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -231,6 +230,8 @@ Transcript readInCell(const ReadRoutine& read, const Page& page, const std::stri
         selected.add(fileName);
     else if (page.layout->selection == Selection::AnotherDesign)
         selected.add("another " + fileName);
+    // Nobody cancels: a cancelled PCD design keeps its picture without the name line, the
+    // pen in its last colour, so the checks hold for designs read to their end.
     const bool cancelPressed = false;
     DesignFigures figures;
     std::string designPath = "/fuzz/" + fileName;
@@ -503,7 +504,8 @@ void compareWithPieces(const Transcript& whole, const Transcript& pieces, Findin
     if (whole.hostEvents != pieces.hostEvents)
         findings.add(Invariant::SameInPieces, "messages or phases differ");
     if (whole.error != pieces.error)
-        findings.add(Invariant::SameInPieces, "error \"" + whole.error + "\" whole, \"" + pieces.error + "\" in pieces");
+        findings.add(Invariant::SameInPieces,
+                     "error \"" + whole.error + "\" whole, \"" + pieces.error + "\" in pieces");
 }
 
 // The spacing of single-precision numbers around `magnitude`.
@@ -532,8 +534,8 @@ void checkArea(const Transcript& t, const Expectations& e, Findings& findings)
     // beyond 2^24 units are inexact in the sizing pass as well.
     double tolerance = 1;
     if (area->runningSums) {
-        const double reach =
-            2 + std::max({std::fabs(area->left), std::fabs(area->right), std::fabs(area->top), std::fabs(area->bottom)});
+        const double reach = 2 + std::max({std::fabs(area->left), std::fabs(area->right), std::fabs(area->top),
+                                           std::fabs(area->bottom)});
         double perStep = ulpAt(reach);
         if (area->extentMagnitude >= double(1 << 24))
             perStep += area->scale * ulpAt(area->extentMagnitude);
@@ -583,7 +585,7 @@ std::optional<std::int64_t> remarkCount(const Transcript& t, std::size_t from,
             if (text.rfind(prefix, 0) != 0)
                 continue;
             std::int64_t value = 0;
-            for (std::size_t k = prefix.size(); k < text.size() && std::isdigit(static_cast<unsigned char>(text[k])); ++k)
+            for (std::size_t k = prefix.size(); k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
                 value = value * 10 + (text[k] - '0');
             return value;
         }
@@ -648,7 +650,8 @@ void checkBlackAfterwards(const Transcript& t, Findings& findings)
         return;
     for (auto call = nameLine + 1; call != t.calls.end(); ++call) {
         if (call->isText() && call->value != Black) {
-            findings.add(Invariant::BlackAfterwards, "\"" + t.texts[call->text - 1] + "\" written in " + hex(call->value));
+            findings.add(Invariant::BlackAfterwards,
+                         "\"" + t.texts[call->text - 1] + "\" written in " + hex(call->value));
             return;
         }
     }

@@ -246,7 +246,8 @@ public:
         const std::int64_t start = m_file.position();
         const std::size_t delivered = m_file.read(buffer);
         std::fill(buffer.begin() + std::ptrdiff_t(delivered), buffer.end(), std::uint8_t(0));
-        const auto claimed = std::size_t(std::clamp<std::int64_t>(m_file.size() - start, 0, std::int64_t(buffer.size())));
+        const std::int64_t left = std::max<std::int64_t>(m_file.size() - start, 0);
+        const auto claimed = std::size_t(std::min(left, std::int64_t(buffer.size())));
         m_file.seek(start + std::int64_t(claimed));
         return claimed;
     }
