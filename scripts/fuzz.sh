@@ -61,9 +61,11 @@ done <"$build/orlika-fuzz-targets.txt"
 
 # Kept inputs stay small (every test run replays them; the corpus stays under 2 MB) but
 # span a few of their reader's blocks: 4 KB, 6 KB for PCD (4536-byte blocks), and for SEW,
-# whose stitches start at byte 7544, one EXP block (1000 bytes) and a bit beyond that.
+# whose stitches start at byte 7544, one EXP block (1000 bytes) and a bit beyond that. PEC
+# keeps 3 KB, six of its 512-byte blocks: at 4 KB it reached no edge more.
 keep_limit() {
   case "$1" in
+    pec) echo 3072 ;;
     pcs) echo 6144 ;;
     sew) echo 8704 ;;
     *) echo 4096 ;;
