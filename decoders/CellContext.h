@@ -108,6 +108,8 @@ public:
     /// The design's path; the name line shortens it to the bare file name.
     std::string& designPath() const { return m_designPath; }
     const PenColorTable& colorTable() const { return m_colorTable; }
+    /// What the user interface lends: with the parts above, the same cell on another canvas.
+    const CellServices& services() const { return m_services; }
 
     /// Shows the reader's phase ("Reading", "Drawing", "") and lets pending events run.
     void showPhase(const std::string& text) const;

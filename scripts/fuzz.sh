@@ -1,15 +1,40 @@
 #!/usr/bin/env bash
-# Fuzzes every reader for SECONDS each (default 60) with libFuzzer, seeded from the
-# bundled samples (and the real files beside the project, when present). Reports the
-# executions per reader and copies every finding to tests/data/crashers/.
-# usage: scripts/fuzz.sh [SECONDS] [TARGET...]
-# The targets and the extensions that seed them come from the format registry, as the
-# configured build lists them in orlika-fuzz-targets.txt (default: all of them).
+# Fuzzes the readers with libFuzzer (clang-14, AddressSanitizer and UndefinedBehaviorSanitizer)
+# under the invariants of fuzz/Invariants.h.
+#
+# usage: scripts/fuzz.sh [--merge] [SECONDS] [TARGET...]
+#        scripts/fuzz.sh --smoke [TARGET...]
+#
+# Each target runs SECONDS (default 60) from its kept corpus, fuzz/corpus/<target>/, and
+# the bundled samples of its types. Per target it prints the executions, the coverage
+# (cov: and ft:) at the start and at the end, and the findings. A finding is printed as
+# hex with the fuzzer's report, copied to tests/data/crashers/ (which the test suite
+# replays) and makes the script exit non-zero.
+#   --merge  afterwards replaces the kept corpus by a -merge=1 minimisation of it and of
+#            what the run added, small files only (the folder stays well under 2 MB)
+#   --smoke  what CI runs: 15 seconds per target from the kept corpus alone
+# The targets and their types come from the format registry, as the configured build
+# lists them in orlika-fuzz-targets.txt (default: all of them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
-shift || true
+
+merge=false
+smoke=false
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --merge) merge=true; shift ;;
+    --smoke) smoke=true; shift ;;
+    *) break ;;
+  esac
+done
+seconds=60
+if [[ ${1:-} =~ ^[0-9]+$ ]]; then
+  seconds=$1
+  shift
+fi
+$smoke && seconds=15
 readers=("$@")
+started=$SECONDS
 
 if ! command -v clang++-14 >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "ok installed"; then
   sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -19,31 +44,83 @@ fi
 bash scripts/setup.sh
 
 build=build-fuzz
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DORLIKA_FUZZ=ON -DORLIKA_BUILD_GUI=OFF -DORLIKA_BUILD_TESTS=OFF -DORLIKA_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j2 >/dev/null
+mkdir -p "$build"
+if ! { CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+         -DORLIKA_FUZZ=ON -DORLIKA_BUILD_GUI=OFF -DORLIKA_BUILD_TESTS=OFF -DORLIKA_BUILD_BENCH=OFF &&
+       cmake --build "$build" -j2; } >"$build/build.log" 2>&1; then
+  cat "$build/build.log"
+  exit 2
+fi
+echo "fuzz targets built ($((SECONDS - started)) s)"
 
 declare -A extensions=()
-while read -r target seeds; do
-  extensions[$target]=$seeds
+while read -r target types; do
+  extensions[$target]=$types
   [ "$#" -gt 0 ] || readers+=("$target")
 done <"$build/orlika-fuzz-targets.txt"
+
+# Kept inputs stay small (every test run replays them; the corpus stays under 2 MB) but
+# span a few of their reader's blocks: 4 KB, 6 KB for PCD (4536-byte blocks), and for SEW,
+# whose stitches start at byte 7544, one EXP block (1000 bytes) and a bit beyond that. PEC
+# keeps 3 KB, six of its 512-byte blocks: at 4 KB it reached no edge more.
+keep_limit() {
+  case "$1" in
+    pec) echo 3072 ;;
+    pcs) echo 6144 ;;
+    sew) echo 8704 ;;
+    *) echo 4096 ;;
+  esac
+}
+
+# The hex of a finding, with offsets and the bytes as text.
+show_input() {
+  echo "input $(basename "$1") ($(stat -c %s "$1") bytes):"
+  od -A x -t x1z -v "$1"
+}
+
+failed=0
 for reader in "${readers[@]}"; do
   [ -n "${extensions[$reader]:-}" ] || { echo "$reader: no such fuzz target (${!extensions[*]})"; exit 2; }
-  corpus="$build/corpus/$reader"
+  fuzzer="$build/fuzz/fuzz_$reader"
+  kept="fuzz/corpus/$reader"
+  work="$build/work/$reader"
   findings="$build/findings/$reader"
-  mkdir -p "$corpus" "$findings"
-  for ext in ${extensions[$reader]}; do
-    find samples ../shared/samples-real -maxdepth 1 -type f -iname "*.$ext" -exec cp {} "$corpus/" \; 2>/dev/null || true
-  done
   log="$build/fuzz-$reader.log"
-  "$build/fuzz/fuzz_$reader" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 \
-    -max_len=65536 -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || true
+  rm -rf "$work" "$findings"
+  mkdir -p "$work" "$findings" "$kept"
+  find "$kept" -maxdepth 1 -type f -exec cp {} "$work/" \;
+  if ! $smoke; then
+    for ext in ${extensions[$reader]}; do
+      find samples -maxdepth 1 -type f -iname "*.$ext" -exec cp {} "$work/" \;
+    done
+  fi
+  "$fuzzer" "$work" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+    -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || true
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+  first=$(grep -m1 'INITED' "$log" | grep -o 'cov: [0-9]* ft: [0-9]*' || echo "cov: ? ft: ?")
+  last=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -n 1 | grep -o 'cov: [0-9]* ft: [0-9]*' || echo "cov: ? ft: ?")
   count=$(find "$findings" -type f | wc -l)
-  echo "$reader: ${runs:-0} executions, $count findings"
+  echo "$reader: ${runs:-0} executions, $first at the start, $last at the end, $count findings"
   for finding in "$findings"/*; do
     [ -e "$finding" ] || continue
-    cp "$finding" "tests/data/crashers/$reader-$(basename "$finding").$reader"
+    failed=1
+    grep -E '^(INVARIANT|==[0-9]+==ERROR|SUMMARY|.*runtime error)' "$log" | head -n 20 || true
+    show_input "$finding"
+    ext=${extensions[$reader]%% *}
+    cp "$finding" "tests/data/crashers/$reader-$(basename "$finding").$ext"
   done
+  if $merge && [ "$count" -eq 0 ]; then
+    candidates="$build/candidates/$reader"
+    merged="$build/merged/$reader"
+    rm -rf "$candidates" "$merged"
+    mkdir -p "$candidates" "$merged"
+    find "$kept" "$work" -maxdepth 1 -type f -size -"$(keep_limit "$reader")"c -exec cp {} "$candidates/" \;
+    "$fuzzer" -merge=1 "$merged" "$candidates" >"$build/merge-$reader.log" 2>&1
+    rm -rf "$kept"
+    mkdir -p "$kept"
+    find "$merged" -maxdepth 1 -type f -exec cp {} "$kept/" \;
+    echo "$reader: kept corpus $(find "$kept" -type f | wc -l) files, $(du -sb "$kept" | cut -f1) bytes"
+  fi
 done
+echo "fuzzing took $((SECONDS - started)) s"
+exit "$failed"
