@@ -163,7 +163,7 @@ void EXPFormat(CellContext& cell, DesignFile& file)
 {
     std::array<std::uint8_t, exp::kBlockRecords * exp::kRecordSize> buffer;
     ByteCursor cursor(file, buffer);
-    const bool sewPath = upperCase(extensionPart(cell.designPath())) == ".SEW";
+    const bool sewPath = sew::namedSew(cell.designPath());
     sew::ColorList threads;
     std::int64_t streamStart = 0;
     if (sewPath) {

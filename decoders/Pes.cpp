@@ -161,6 +161,11 @@ Item GetPesData(ByteCursor& stream)
     return item;
 }
 
+bool namedPes(const std::string& path)
+{
+    return upperCase(path).find("PES") != std::string::npos;
+}
+
 SectionStatus readSection(ByteCursor& cursor, bool pesName, Section& section)
 {
     cursor.seek(0);
@@ -210,9 +215,7 @@ void PESFormat(CellContext& cell, DesignFile& file)
     cell.shortenDesignPath();
     const std::string upperName = upperCase(cell.designPath());
     pes::Section section;
-    // The section's place follows the name, not the signature: "PES" anywhere in the name
-    // means a PES file.
-    switch (pes::readSection(cursor, upperName.find("PES") != std::string::npos, section)) {
+    switch (pes::readSection(cursor, pes::namedPes(upperName), section)) {
     case pes::SectionStatus::UnknownFormat:
         cell.designPath() = upperName;
         pes::reject(cell, upperName + " Has an Unknown File Format", "Unknown Format");

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace orlika {
@@ -146,8 +147,12 @@ struct Section {
 
 enum class SectionStatus { Ok, UnknownFormat, BadFormat };
 
+/// Whether a design of this name is laid out as a PES file: its name holds "PES"
+/// anywhere, in any case. The section's place follows the name, not the signature.
+bool namedPes(const std::string& path);
+
 /// Reads the signature and the PEC section's header. The section follows an offset at
-/// byte 8 when the file's name holds "PES" (anywhere), else the signature.
+/// byte 8 when the file is `namedPes`, else the signature.
 SectionStatus readSection(ByteCursor& cursor, bool pesName, Section& section);
 
 /// The stream's next item from the cursor, which stands in the stitch stream and is

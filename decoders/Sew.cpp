@@ -5,6 +5,7 @@
 
 #include "decoders/CellContext.h"
 #include "platform/ByteCursor.h"
+#include "platform/FileSystem.h"
 #include "platform/Rounding.h"
 
 namespace orlika::sew {
@@ -91,6 +92,11 @@ std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int
         list.size(), [&](std::size_t i) { return entryText(i, list[i]); },
         [&](const std::string& line, std::size_t next) { return textWidth(line + std::string(threadName(list[next]))); },
         limit);
+}
+
+bool namedSew(const std::string& path)
+{
+    return upperCase(extensionPart(path)) == ".SEW";
 }
 
 bool readHeader(CellContext& cell, ByteCursor& cursor, ColorList& list)

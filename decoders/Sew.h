@@ -61,6 +61,10 @@ std::string entryText(std::size_t position, std::uint16_t index);
 std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int limit,
                                         const std::function<int(const std::string&)>& textWidth);
 
+/// Whether the EXP reader reads a design of this name as SEW: its extension is .SEW in
+/// any case.
+bool namedSew(const std::string& path);
+
 /// Reads the header. On an unknown format it shows the message box and the "Unknown
 /// Format" cell and returns false; on reduced colours it shows the colour-error box once
 /// and returns true.

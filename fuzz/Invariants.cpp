@@ -327,8 +327,7 @@ Expectations pesExpectations(const std::string& fileName, std::span<const std::u
 {
     Buffered in(bytes);
     pes::Section section;
-    const bool pesName = upperCase(fileName).find("PES") != std::string::npos;
-    if (pes::readSection(in.cursor, pesName, section) != pes::SectionStatus::Ok)
+    if (pes::readSection(in.cursor, pes::namedPes(fileName), section) != pes::SectionStatus::Ok)
         return {};
     const pes::Figures f = pes::measure(in.cursor, section);
     Expectations e;
@@ -402,7 +401,7 @@ Expectations expExpectations(const std::string& fileName, std::span<const std::u
     Buffered in(bytes);
     std::int64_t streamStart = 0;
     std::int64_t threads = std::numeric_limits<std::int64_t>::max();
-    if (upperCase(extensionPart(fileName)) == ".SEW") {
+    if (sew::namedSew(fileName)) {
         sew::ColorList list;
         if (sew::parseHeader(in.cursor, list) == sew::HeaderStatus::UnknownFormat)
             return {};
