@@ -163,7 +163,7 @@ public slots:
 public:
     /// A key went down: Enter, Space and Esc steer the run; every key is consumed.
     void FormKeyDown(int& key);
-    /// A character was typed: P clicks Prev while it is shown, else N clicks Next.
+    /// A character was typed: P clicks Prev while it is shown, N clicks Next.
     void FormKeyPress(char& key);
     /// A mouse button was released over the page at client (x, y).
     void FormMouseUp(Qt::MouseButton button, int x, int y);

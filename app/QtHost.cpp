@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace orlika {
@@ -50,8 +51,28 @@ QMessageBox::StandardButtons toQtButtons(MessageButtons buttons)
         return QMessageBox::Yes | QMessageBox::No;
     case MessageButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::OkNoMoreStop:
+        return QMessageBox::Ok;  // and the two of addRunButtons()
     }
     return QMessageBox::Ok;
+}
+
+struct RunButtons {
+    QAbstractButton* noMore = nullptr;
+    QAbstractButton* stop = nullptr;
+};
+
+// A design's box during a run can end the storm of boxes or the run itself.
+RunButtons addRunButtons(QMessageBox& box)
+{
+    RunButtons buttons;
+    buttons.noMore = box.addButton(QStringLiteral("No More Messages"), QMessageBox::ActionRole);
+    buttons.noMore->setObjectName(QStringLiteral("NoMoreMessages"));
+    buttons.stop = box.addButton(QStringLiteral("Stop the Run"), QMessageBox::RejectRole);
+    buttons.stop->setObjectName(QStringLiteral("StopTheRun"));
+    // Esc is OK, as in a box with OK alone: stopping takes a deliberate choice.
+    box.setEscapeButton(box.button(QMessageBox::Ok));
+    return buttons;
 }
 
 QMessageBox::StandardButton toQtButton(MessageAnswer answer)
@@ -65,6 +86,9 @@ QMessageBox::StandardButton toQtButton(MessageAnswer answer)
         return QMessageBox::Yes;
     case MessageAnswer::No:
         return QMessageBox::No;
+    case MessageAnswer::NoMoreMessages:
+    case MessageAnswer::StopRun:
+        break;  // not standard buttons; such a box defaults to OK
     }
     return QMessageBox::Ok;
 }
@@ -164,7 +188,15 @@ MessageAnswer QtHost::messageBox(const MessageRequest& request)
     QMessageBox box(toQtIcon(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text), toQtButtons(request.buttons), &m_form);
     box.setDefaultButton(toQtButton(request.defaultAnswer));
-    switch (execDialog(box)) {
+    RunButtons runButtons;
+    if (request.buttons == MessageButtons::OkNoMoreStop)
+        runButtons = addRunButtons(box);
+    const int result = execDialog(box);
+    if (box.clickedButton() && box.clickedButton() == runButtons.noMore)
+        return MessageAnswer::NoMoreMessages;
+    if (box.clickedButton() && box.clickedButton() == runButtons.stop)
+        return MessageAnswer::StopRun;
+    switch (result) {
     case QMessageBox::Cancel:
         return MessageAnswer::Cancel;
     case QMessageBox::Yes:
@@ -175,7 +207,8 @@ MessageAnswer QtHost::messageBox(const MessageRequest& request)
         return MessageAnswer::Ok;
     default:
         // Closed without a button: the box's escape answer.
-        return request.buttons == MessageButtons::Ok     ? MessageAnswer::Ok
+        return request.buttons == MessageButtons::Ok || request.buttons == MessageButtons::OkNoMoreStop
+                   ? MessageAnswer::Ok
                : request.buttons == MessageButtons::YesNo ? MessageAnswer::No
                                                           : MessageAnswer::Cancel;
     }

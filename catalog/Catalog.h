@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -102,10 +103,17 @@ private:
     void paintPageWhite(Canvas& canvas);
     void writeFolderLine(Canvas& canvas, int width);
     bool collectFiles();
+    /// The extensions a run over a folder lists, in their order.
+    std::vector<std::string> extensionsToSearch() const;
     void findStartPosition();
     /// Moves FileIndex to the next entry that opens and returns it open; null at the
     /// end of the list. Entries that cannot be opened are skipped without a cell.
     std::unique_ptr<DesignFile> openNextDesign();
+    /// The caption of the picture being drawn, with the entries of the page that could
+    /// not be opened.
+    void showPictureCaption(bool printing, int index);
+    /// "; 2 could not be opened: 1 gone, 1 no permission", or empty.
+    std::string skippedSummary() const;
     /// Entries from StartIndex on that open: the designs a print run will print.
     int countDesignsToPrint();
     RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
@@ -132,6 +140,8 @@ private:
 
     CatalogState m_state;
     Host& m_host;
+    RunMessages m_messages{m_host, m_state.CancelPressed};  // the boxes of the run under way
+    bool m_runActive = false;
     FileSystem& m_fileSystem;
     Canvas* m_mainCanvas = nullptr;
     Printer* m_printer = nullptr;
@@ -143,6 +153,12 @@ private:
     bool m_nextShown = false;
     bool m_prevPressed = false;
     bool m_folderLineOnPage = false;
+    // Entries of this run that could not be opened, by index; those since the last
+    // design drawn; those of the page.
+    std::map<int, OpenFailure> m_skipped;
+    int m_skippedBeforeDesign = 0;
+    int m_skippedOnPage = 0;
+    int m_lastPictureIndex = 0;
 };
 
 } // namespace orlika

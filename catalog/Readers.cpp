@@ -36,7 +36,8 @@ CellContext Catalog::cellContext(Canvas& canvas)
     const CellGeometry cell{cellAnchor(), s.CellWidth,    s.CellHeight, s.HalfCellHeight,
                             s.LineHeight, s.CellsPerPage, s.Thumbnails, s.NoRemarks};
     return CellContext(canvas, cell, s, s.DesignPath, s.ColorTable,
-                       CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed});
+                       CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed,
+                                    m_runActive ? &m_messages : nullptr});
 }
 
 void Catalog::readDesign(Canvas& canvas, std::string_view readerName)

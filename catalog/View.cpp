@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace orlika {
 
@@ -52,11 +53,33 @@ void Catalog::GetFileTypes()
         m_state.FileKind = FileKind::AllSupported;
         return;
     }
-    // A path with no format's mark keeps the kind and filter of the last choice.
+    // A path with no format's mark keeps the filter it was chosen under, and the kind
+    // follows that filter rather than whatever an earlier choice left.
     if (const Format* format = formatOfDialogName(dialog.FileName)) {
         m_state.FileKind = format->kind;
         dialog.FilterIndex = format->filter;
+    } else if (const Format* shown = formatOfFilter(dialog.FilterIndex)) {
+        m_state.FileKind = shown->kind;
     }
+}
+
+std::vector<std::string> Catalog::extensionsToSearch() const
+{
+    const auto& s = m_state;
+    if (s.FileKind == FileKind::AllSupported)
+        return s.DesignExtensions;
+    // Under one format's filter only that format's names are listed: the chosen file's
+    // own extension where it is one of them, else all of them (a typed "notes" must not
+    // list README, "." and ".." as designs).
+    std::vector<std::string> extensions;
+    if (const Format* format = formatOfFilter(s.OpenDialog1.FilterIndex)) {
+        for (const FileType& type : format->types) {
+            if (upperCase(s.OpenFileExt) == type.extension)
+                return {s.OpenFileExt};
+            extensions.emplace_back(type.extension);
+        }
+    }
+    return extensions;
 }
 
 void Catalog::beginRun()
@@ -73,6 +96,9 @@ void Catalog::beginRun()
     m_host.showSpeedButton(SpeedButton::Cancel, false);
     m_prevShown = m_nextShown = false;
     m_state.CancelPressed = false;
+    m_messages.beginRun();
+    m_skipped.clear();
+    m_skippedBeforeDesign = m_skippedOnPage = 0;
     if (!m_state.UseDialogList && !m_state.UseSelectedList)
         m_state.FileList.clear();
     m_host.processMessages();
@@ -158,12 +184,7 @@ bool Catalog::collectFiles()
     s.FolderPath = folderPart(s.OpenFileName);
     s.OpenFileExt = extensionPart(s.OpenFileName);
     if (!listGiven) {
-        std::vector<std::string> extensions;
-        if (s.FileKind == FileKind::AllSupported)
-            extensions = s.DesignExtensions;
-        else
-            extensions.push_back(s.OpenFileExt);
-        for (const auto& extension : extensions) {
+        for (const auto& extension : extensionsToSearch()) {
             s.DesignPath = s.FolderPath + "*" + extension;
             for (const auto& name : m_fileSystem.findEntries(s.DesignPath))
                 s.FileList.add(name);
@@ -205,8 +226,36 @@ std::unique_ptr<DesignFile> Catalog::openNextDesign()
         s.DesignPath = s.FolderPath + s.FileList[s.FileIndex];
         if (auto file = m_fileSystem.openRead(s.DesignPath))
             return file;
+        m_skipped[s.FileIndex] = m_fileSystem.whyNotOpened(s.DesignPath);
+        ++m_skippedBeforeDesign;
     }
     return nullptr;
+}
+
+void Catalog::showPictureCaption(bool printing, int index)
+{
+    m_lastPictureIndex = index;
+    std::string caption = std::string(printing ? " Printing Picture " : " Picture ") + std::to_string(index + 1) +
+                          " of " + std::to_string(m_state.FileCount);
+    if (m_skippedOnPage > 0)
+        caption += " (" + std::to_string(m_skippedOnPage) + " skipped on this page)";
+    m_host.setStatusCaption(caption);
+}
+
+std::string Catalog::skippedSummary() const
+{
+    if (m_skipped.empty())
+        return {};
+    std::map<OpenFailure, int> byReason;
+    for (const auto& [index, failure] : m_skipped)
+        ++byReason[failure];
+    std::string summary = "; " + std::to_string(m_skipped.size()) + " could not be opened: ";
+    const char* separator = "";
+    for (const auto& [failure, count] : byReason) {
+        summary += separator + std::to_string(count) + " " + openFailureText(failure);
+        separator = ", ";
+    }
+    return summary;
 }
 
 int Catalog::countDesignsToPrint()
@@ -315,6 +364,7 @@ void Catalog::goBackOnePage()
     s.FileIndex = m_display.pageStarts.back();
     m_display.pageStarts.pop_back();
     s.CellNo = 1;
+    m_skippedBeforeDesign = 0;
 }
 
 Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, int height)
@@ -324,8 +374,14 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
     for (;;) {
         while (!s.CancelPressed) {
             std::unique_ptr<DesignFile> file = openNextDesign();
-            if (!file)
+            if (!file) {
+                // Entries after the last design that could not be opened are the page's too.
+                if (m_skippedBeforeDesign > 0 && m_designsShown > 0) {
+                    m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
+                    showPictureCaption(printing, m_lastPictureIndex);
+                }
                 break;
+            }
             // A full page turns only when another design follows, so skipped entries at
             // the end of the list never leave an empty page.
             if (s.CellNo > s.CellsPerPage) {
@@ -343,8 +399,10 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
                 s.CellNo = 1;
             }
             m_host.showSpeedButton(SpeedButton::Cancel, true);
-            m_host.setStatusCaption(std::string(printing ? " Printing Picture " : " Picture ") +
-                                    std::to_string(s.FileIndex + 1) + " of " + std::to_string(s.FileCount));
+            if (s.CellNo == 1)
+                m_skippedOnPage = 0;
+            m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
+            showPictureCaption(printing, s.FileIndex);
             if (printing && !printStarted) {
                 if (!startPrintJob(canvas, width, height))
                     return RunEnd::PrintDeclined;
@@ -412,6 +470,10 @@ void Catalog::recoverFromError(bool printing, const std::string& message)
 void Catalog::View(Canvas& canvas, bool Printing)
 {
     auto& s = m_state;
+    struct RunActive {
+        bool& active;
+        ~RunActive() { active = false; }
+    } runActive{m_runActive = true};
     beginRun();
 
     int width = 0, height = 0;
@@ -437,7 +499,7 @@ void Catalog::View(Canvas& canvas, bool Printing)
         }
         switch (end) {
         case RunEnd::NothingToShow:
-            m_host.setStatusCaption(" No Files Found");
+            m_host.setStatusCaption(" No Files Found" + skippedSummary());
             finishRun(Printing, {});
             break;
         case RunEnd::PrintDeclined:
@@ -445,7 +507,7 @@ void Catalog::View(Canvas& canvas, bool Printing)
             break;
         case RunEnd::Finished:
         case RunEnd::Cancelled:
-            finishRun(Printing, Printing ? " FINISHED PRINTING" : " FINISHED");
+            finishRun(Printing, (Printing ? " FINISHED PRINTING" : " FINISHED") + skippedSummary());
             break;
         }
     } catch (const std::exception& error) {
@@ -486,12 +548,11 @@ bool Catalog::FormKeyDown(int key)
 
 bool Catalog::FormKeyPress(char key)
 {
-    if (m_prevShown) {
-        if (key == 'P' || key == 'p') {
-            SBPrevClick();
-            return true;
-        }
-    } else if (key == 'N' || key == 'n') {
+    if (m_prevShown && (key == 'P' || key == 'p')) {
+        SBPrevClick();
+        return true;
+    }
+    if (key == 'N' || key == 'n') {
         SBButtonClick();
         return true;
     }

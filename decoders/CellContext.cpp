@@ -36,7 +36,10 @@ void CellContext::processMessages() const
 
 void CellContext::messageBox(const std::string& text, const std::string& caption) const
 {
-    m_services.host.messageBox(MessageRequest{text, caption, MessageIcon::None, MessageButtons::Ok});
+    if (m_services.runMessages)
+        m_services.runMessages->raise(m_designPath, text, caption);
+    else
+        m_services.host.messageBox(MessageRequest{text, caption, MessageIcon::None, MessageButtons::Ok});
 }
 
 void CellContext::shortenDesignPath() const

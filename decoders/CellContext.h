@@ -8,6 +8,7 @@
 #include "platform/Canvas.h"
 #include "platform/Color.h"
 #include "platform/Host.h"
+#include "platform/RunMessages.h"
 #include "platform/SortedNameList.h"
 
 #include <array>
@@ -72,6 +73,7 @@ struct CellServices {
     Canvas* mainCanvas;               // selected names turn red here; null: nowhere
     const SortedNameList& selected;   // the designs the user selected
     const bool& cancelPressed;        // the user asked to stop the run
+    RunMessages* runMessages;         // a run's boxes; null: straight to the host
 };
 
 /// The units of a format's coordinates, for the sizes its remarks give.
@@ -116,7 +118,8 @@ public:
     /// Shows the phase without letting events run.
     void setPhase(const std::string& text) const;
     void processMessages() const;
-    /// A modal message box with an OK button and no icon.
+    /// A modal message box with an OK button and no icon; during a run also "No More
+    /// Messages" and "Stop the Run", and once a design at most.
     void messageBox(const std::string& text, const std::string& caption) const;
     /// True once the user asked to stop the run.
     bool cancelled() const { return m_services.cancelPressed; }

@@ -236,7 +236,7 @@ Transcript readInCell(const ReadRoutine& read, const Page& page, const std::stri
     DesignFigures figures;
     std::string designPath = "/fuzz/" + fileName;
     CellContext cell(canvas, page.cell, figures, designPath, penColorTable(),
-                     CellServices{host, &canvas, selected, cancelPressed});
+                     CellServices{host, &canvas, selected, cancelPressed, nullptr});
     Transcript transcript;
     try {
         read(cell, file);

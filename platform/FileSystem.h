@@ -9,6 +9,12 @@
 
 namespace orlika {
 
+/// Why a listed entry could not be opened.
+enum class OpenFailure { Gone, NoPermission, NotAFile, Other };
+
+/// How a run's end names the reason: "gone", "no permission"...
+std::string openFailureText(OpenFailure failure);
+
 // The file system as the catalog sees it. Paths use '/' and a folder path ends in '/'.
 class FileSystem {
 public:
@@ -16,6 +22,8 @@ public:
 
     /// Opens a file read-only; nullptr when it cannot be opened.
     virtual std::unique_ptr<DesignFile> openRead(const std::string& path) = 0;
+    /// Why openRead() just failed for this path.
+    virtual OpenFailure whyNotOpened(const std::string& /*path*/) { return OpenFailure::Other; }
     /// Names (no folder) of every entry of the pattern's folder whose name matches the
     /// pattern's last component: Windows wildcards, case-insensitive, any entry kind.
     virtual std::vector<std::string> findEntries(const std::string& pattern) = 0;
@@ -25,6 +33,7 @@ public:
 class PosixFileSystem : public FileSystem {
 public:
     std::unique_ptr<DesignFile> openRead(const std::string& path) override;
+    OpenFailure whyNotOpened(const std::string& path) override;
     std::vector<std::string> findEntries(const std::string& pattern) override;
 };
 

@@ -12,8 +12,9 @@ enum class Menu { File, PageLayout, Selected };
 enum class SpeedButton { Cancel, Next, Prev };
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+// OkNoMoreStop: a design's box during a run, with "No More Messages" and "Stop the Run".
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, OkNoMoreStop };
+enum class MessageAnswer { Ok, Cancel, Yes, No, NoMoreMessages, StopRun };
 
 struct MessageRequest {
     std::string text;

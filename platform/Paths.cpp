@@ -75,4 +75,19 @@ std::string upperCase(std::string text)
     return text;
 }
 
+std::string openFailureText(OpenFailure failure)
+{
+    switch (failure) {
+    case OpenFailure::Gone:
+        return "gone";
+    case OpenFailure::NoPermission:
+        return "no permission";
+    case OpenFailure::NotAFile:
+        return "not a file";
+    case OpenFailure::Other:
+        break;
+    }
+    return "cannot be opened";
+}
+
 } // namespace orlika

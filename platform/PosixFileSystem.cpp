@@ -82,6 +82,24 @@ std::unique_ptr<DesignFile> PosixFileSystem::openRead(const std::string& path)
     return std::make_unique<PosixDesignFile>(fd);
 }
 
+OpenFailure PosixFileSystem::whyNotOpened(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return OpenFailure::Gone;
+        return errno == EACCES ? OpenFailure::NoPermission : OpenFailure::Other;
+    }
+    if (!S_ISREG(info.st_mode))
+        return OpenFailure::NotAFile;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return OpenFailure::Other;
+    }
+    return errno == EACCES || errno == EPERM ? OpenFailure::NoPermission : OpenFailure::Other;
+}
+
 std::vector<std::string> PosixFileSystem::findEntries(const std::string& pattern)
 {
     std::string folder = folderPart(pattern);

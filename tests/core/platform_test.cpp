@@ -13,7 +13,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orlika::test {
 namespace {
@@ -136,6 +138,19 @@ TEST(PosixFolders, EntriesThatAreNoDesignFileAreNotOpenedAndNeverBlock)
     EXPECT_NE(files.openRead(base + "link.dst"), nullptr);  // a link to a design is that design
     for (const char* name : {"dangling.exp", "loop1.dst", "endless.pes", "pipe.dst"})
         EXPECT_EQ(files.openRead(base + name), nullptr) << name;
+    // Why, as a run's end names it.
+    EXPECT_EQ(files.whyNotOpened(base + "dangling.exp"), OpenFailure::Gone);
+    EXPECT_EQ(files.whyNotOpened(base + "never.dst"), OpenFailure::Gone);
+    EXPECT_EQ(files.whyNotOpened(base + "loop1.dst"), OpenFailure::Other);
+    EXPECT_EQ(files.whyNotOpened(base + "endless.pes"), OpenFailure::NotAFile);
+    EXPECT_EQ(files.whyNotOpened(base + "pipe.dst"), OpenFailure::NotAFile);
+    EXPECT_EQ(files.whyNotOpened(folder.string()), OpenFailure::NotAFile);
+    std::ofstream(folder / "locked.pcs") << "x";
+    fs::permissions(folder / "locked.pcs", fs::perms::none);
+    if (::geteuid() == 0)
+        std::cout << "[ note     ] running as root, which opens any file: the no-permission case is not checked\n";
+    else
+        EXPECT_EQ(files.whyNotOpened(base + "locked.pcs"), OpenFailure::NoPermission);
     auto names = files.findEntries(base + "*.DST");
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"good.dst", "link.dst", "loop1.dst", "loop2.dst", "pipe.dst"}));

@@ -78,7 +78,7 @@ TEST_F(RealFolderTest, EachCellActsOnTheFileItDrewNotOnAListPosition)
         click(0);
         click(5);
         EXPECT_EQ(selected(), (std::vector<std::string>{"b1.dst", "b6.dst"}));
-        EXPECT_EQ(host.captions.back(), " Picture 9 of 11");  // the list position of b6
+        EXPECT_EQ(host.captions.back(), " Picture 9 of 11 (3 skipped on this page)");  // b6's list position
         catalog.SBButtonClick();
     });
     onWait([&] {
@@ -123,7 +123,7 @@ TEST_F(RealFolderTest, PrevReturnsToThePagesAsDrawnAndNeverBeforeTheStart)
     const std::vector<std::string> second = {"d07.dst", "d08.dst", "d09.dst", "d10.dst", "d11.dst"};
     EXPECT_EQ(pagesDrawn(), (Pages{first, second, first, second}));
     EXPECT_TRUE(host.errors.empty());
-    EXPECT_EQ(host.captions.back(), " FINISHED");
+    EXPECT_EQ(host.captions.back(), " FINISHED; 5 could not be opened: 5 no permission");
 }
 
 TEST_F(RealFolderTest, StartingAtAFileKeepsPrevAtOrAfterIt)
@@ -165,7 +165,7 @@ TEST_F(RealFolderTest, AFolderOfOnlyUnopenableEntriesFindsNoFiles)
 {
     makeFolder({}, {"x.dst", "y.pes"});
     openFolder("x.dst");
-    EXPECT_EQ(host.captions.back(), " No Files Found");
+    EXPECT_EQ(host.captions.back(), " No Files Found; 2 could not be opened: 2 no permission");
     EXPECT_EQ(host.waits, 0);
     click(0);
     EXPECT_TRUE(selected().empty());
@@ -319,7 +319,7 @@ TEST_F(RealFolderPrintTest, ThePageCountCountsTheDesignsThatPrint)
         if (text.rfind("Page ", 0) == 0)
             pageTexts.push_back(text);
     EXPECT_EQ(pageTexts, (std::vector<std::string>{"Page 1 of 2 Pages", "Page 2 of 2 Pages"}));
-    EXPECT_EQ(host.captions.back(), " FINISHED PRINTING");
+    EXPECT_EQ(host.captions.back(), " FINISHED PRINTING; 3 could not be opened: 3 no permission");
 }
 
 TEST_F(RealFolderPrintTest, AJobThatCannotStartOrBeWrittenSaysSoAndTheWindowRecovers)

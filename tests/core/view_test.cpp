@@ -190,7 +190,7 @@ TEST_F(ViewTest, KeysSpaceEnterAndLetters)
     host.onWait.push_back([this] { EXPECT_TRUE(catalog.FormKeyPress('P')); });
     host.onWait.push_back([this] { EXPECT_TRUE(catalog.FormKeyPress('n')); });
     host.onWait.push_back([this] { catalog.FormKeyDown(13); });
-    host.onWait.push_back([this] { EXPECT_FALSE(catalog.FormKeyPress('n')); catalog.FormKeyDown(13); });
+    host.onWait.push_back([this] { EXPECT_TRUE(catalog.FormKeyPress('n')); });  // the last page, Prev shown
     openFolder(designName(1));
     EXPECT_EQ(pagesDrawn().size(), 5u);
 }
@@ -223,6 +223,93 @@ TEST_F(ViewTest, StartAtANameNotInTheListStartsAtTheBeginning)
     openFolder("missing.dst", false);
     EXPECT_EQ(s.StartIndex, 0);
     EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3}}));
+}
+
+// A folder of designs that each raise a box: PES files of a version the reader rejects.
+class RunMessagesTest : public ViewTest {
+protected:
+    void addRejectedPes(int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            files.add("/designs/p" + std::to_string(i) + ".pes", {'#', 'P', 'E', 'S', '9', '9', '9', '9'});
+    }
+};
+
+TEST_F(RunMessagesTest, EachDesignAsksOnceARunAndEveryBoxOffersToStop)
+{
+    addRejectedPes(8);
+    pressNext();
+    pressPrev();  // page 1 again: its designs asked already
+    pressNext();
+    pressCancel();
+    openFolder("p1.pes");
+    EXPECT_EQ(catalog.designsShown(), 8 + 6 + 2);
+    ASSERT_EQ(host.messages.size(), 8u);
+    for (const MessageRequest& box : host.messages)
+        EXPECT_EQ(box.buttons, MessageButtons::OkNoMoreStop) << box.text;
+    EXPECT_EQ(host.messages[7].text, "P8.PES Has an Unknown File Format");
+
+    // A new run asks again.
+    pressNext();
+    pressCancel();
+    openFolder("p1.pes");
+    EXPECT_EQ(host.messages.size(), 16u);
+}
+
+TEST_F(RunMessagesTest, StopTheRunEndsItAtThatDesign)
+{
+    addRejectedPes(8);
+    host.answers = {MessageAnswer::Ok, MessageAnswer::StopRun};
+    openFolder("p1.pes");
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(catalog.designsShown(), 2);
+    EXPECT_EQ(host.waits, 0);
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+    EXPECT_TRUE(host.menuEnabled(Menu::File));
+}
+
+TEST_F(RunMessagesTest, NoMoreMessagesDrawsTheRestQuietly)
+{
+    addRejectedPes(8);
+    host.answers = {MessageAnswer::NoMoreMessages};
+    pressNext();
+    pressCancel();
+    openFolder("p1.pes");
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(catalog.designsShown(), 8);
+    const auto errorCells = std::count_if(canvas.log.begin(), canvas.log.end(), [](const std::string& line) {
+        return line.find("\"Unknown Format\"") != std::string::npos;
+    });
+    EXPECT_EQ(errorCells, 8);
+}
+
+TEST_F(ViewTest, EntriesThatCannotBeOpenedAreCountedOnThePageAndNamedAtTheEnd)
+{
+    addDesigns(10);
+    files.unreadable = {"/designs/" + designName(2), "/designs/" + designName(9)};
+    host.onWait.push_back([this] {
+        EXPECT_EQ(host.captions.back(), " Picture 7 of 10 (1 skipped on this page)");
+        files.files.erase("/designs/" + designName(10));  // gone while the page waits
+        catalog.SBButtonClick();
+    });
+    host.onWait.push_back([this] {
+        EXPECT_EQ(host.captions.back(), " Picture 8 of 10 (2 skipped on this page)");
+        catalog.SBPrevClick();
+    });
+    host.onWait.push_back([this] {
+        EXPECT_EQ(host.captions.back(), " Picture 7 of 10 (1 skipped on this page)");
+        catalog.SBCancelClick();
+    });
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 3, 4, 5, 6, 7}, {8}, {1, 3, 4, 5, 6, 7}}));
+    // Each entry counts once, however often the run passed it.
+    EXPECT_EQ(host.captions.back(), " FINISHED; 3 could not be opened: 1 gone, 2 no permission");
+
+    files.unreadable = {"/designs/" + designName(1)};
+    for (int i = 2; i <= 9; ++i)
+        files.files.erase("/designs/" + designName(i));
+    openFolder(designName(1));
+    EXPECT_EQ(host.captions.back(), " No Files Found; 1 could not be opened: 1 no permission");
 }
 
 TEST_F(ViewTest, EmptyFolderSaysNoFilesFound)
@@ -285,6 +372,27 @@ TEST_F(ViewTest, OneFilterSearchesTheChosenExtensionOnly)
     EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"A.DST", "b.dst"}));
 }
 
+TEST_F(ViewTest, OneFilterWithATypedNameListsOnlyThatFormatsNames)
+{
+    files.add("/designs/b.dst", tinyDst());
+    files.add("/designs/A.DST", tinyDst());
+    files.add("/designs/notes.txt", {'h', 'i'});
+    files.add("/designs/README");
+    files.add("/designs/c.pcs");
+    openFolder("notes", true, FilterIndex{5});
+    EXPECT_EQ(s.FileKind, FileKind{4});
+    EXPECT_EQ(files.searches, std::vector<std::string>{"/designs/*.DST"});
+    EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"A.DST", "b.dst"}));
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+
+    // A filter of several extensions lists each of them; a name of none of them
+    // (".pcx" holds the filter's mark) does not narrow the search to itself.
+    files.searches.clear();
+    openFolder("old.pcx", true, FilterIndex{3});
+    EXPECT_EQ(files.searches, (std::vector<std::string>{"/designs/*.PCS", "/designs/*.PCQ", "/designs/*.PCD"}));
+    EXPECT_EQ(s.FileList.names(), std::vector<std::string>{"c.pcs"});
+}
+
 TEST(FileTypes, DialogNameDecidesTheKindAndTheNextFilter)
 {
     ScriptedHost host;
@@ -307,7 +415,7 @@ TEST(FileTypes, DialogNameDecidesTheKindAndTheNextFilter)
     }
     s.OpenDialog1 = {"/a/x.txt", {}, FilterIndex{2}};
     catalog.GetFileTypes();
-    EXPECT_EQ(s.FileKind, FileKind{4});  // unchanged from the last case
+    EXPECT_EQ(s.FileKind, FileKind{1});  // the filter's, not the last case's
     EXPECT_EQ(s.OpenDialog1.FilterIndex, FilterIndex{2});
     s.OpenDialog1 = {"/a/x.dst", {}, FilterIndex::AllSupported};
     catalog.GetFileTypes();

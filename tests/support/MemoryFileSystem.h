@@ -30,6 +30,11 @@ public:
         return std::make_unique<MemoryFile>(it->second);
     }
 
+    OpenFailure whyNotOpened(const std::string& path) override
+    {
+        return files.count(path) ? OpenFailure::NoPermission : OpenFailure::Gone;
+    }
+
     std::vector<std::string> findEntries(const std::string& pattern) override
     {
         searches.push_back(pattern);
