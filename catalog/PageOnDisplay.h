@@ -16,6 +16,7 @@ struct PageOnDisplay {
     std::string folder;                  // the folder of the run that drew the page
     std::array<CellPoint, 31> origins{};
     int cellWidth = 0;
+    int pageWidth = 0;
     int halfCellHeight = 0;
     int cellCount = 0;
     std::array<std::string, 31> names{}; // the file drawn in each cell; empty: nothing

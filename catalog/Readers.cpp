@@ -33,8 +33,10 @@ PixelRect Catalog::cellArea(Canvas& canvas) const
 CellContext Catalog::cellContext(Canvas& canvas)
 {
     auto& s = m_state;
-    const CellGeometry cell{cellAnchor(), s.CellWidth,    s.CellHeight, s.HalfCellHeight,
-                            s.LineHeight, s.CellsPerPage, s.Thumbnails, s.NoRemarks};
+    const CellPoint anchor = cellAnchor();
+    const CellGeometry cell{anchor,        s.CellWidth,  s.CellHeight, s.HalfCellHeight,
+                            s.LineHeight,  s.CellsPerPage, s.Thumbnails, s.NoRemarks,
+                            nameLineWidth(anchor, s.CellWidth, m_pageWidth)};
     return CellContext(canvas, cell, s, s.DesignPath, s.ColorTable,
                        CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed,
                                     m_runActive ? &m_messages : nullptr});

@@ -19,7 +19,8 @@ void Catalog::rewriteNameOnDisplay(Canvas& canvas, int cell)
 {
     const std::string& name = m_display.names[std::size_t(cell)];
     canvas.setFontColor(m_state.SelectedList.contains(name) ? Red : Black);
-    writeCellName(canvas, m_state, m_display.origins[std::size_t(cell)], m_display.cellWidth,
+    const CellPoint origin = m_display.origins[std::size_t(cell)];
+    writeCellName(canvas, m_state, origin, nameLineWidth(origin, m_display.cellWidth, m_display.pageWidth),
                   m_display.halfCellHeight, name);
     canvas.setFontColor(Black);
     canvas.flush();

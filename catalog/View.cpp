@@ -143,6 +143,7 @@ void Catalog::setUpCanvas(Canvas& canvas, bool printing, int width, int height)
 void Catalog::computeGrid(int width, int height, bool portrait)
 {
     auto& s = m_state;
+    m_pageWidth = width;
     const bool oneByOne = s.PageColumns == 1 && s.PageRows == 1;
     const double f = oneByOne ? 0.1 : 0.5;
     const int across = portrait ? s.PageRows : s.PageColumns;
@@ -274,6 +275,7 @@ void Catalog::rememberScreenGeometry()
     m_display.folder = s.FolderPath;
     m_display.origins = s.CellOrigin;
     m_display.cellWidth = s.CellWidth;
+    m_display.pageWidth = m_pageWidth;
     m_display.halfCellHeight = s.HalfCellHeight;
     m_display.cellCount = std::min<int>(s.CellsPerPage, int(s.CellOrigin.size()));
     m_display.pageStarts.clear();

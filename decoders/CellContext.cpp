@@ -65,7 +65,8 @@ void CellContext::writeNameLine(bool withSelectionColor) const
     // The selection shows on the main window's page only, never on paper.
     if (withSelectionColor && main && !m_services.selected.empty())
         main->setFontColor(m_services.selected.contains(m_designPath) ? Red : Black);
-    writeCellName(m_canvas, m_figures, m_cell.anchor, m_cell.width, m_cell.halfHeight, m_designPath);
+    writeCellName(m_canvas, m_figures, m_cell.anchor, m_cell.nameWidth > 0 ? m_cell.nameWidth : m_cell.width,
+                  m_cell.halfHeight, m_designPath);
     if (withSelectionColor && main)
         main->setFontColor(Black);
 }
@@ -119,11 +120,16 @@ int CellContext::listWidthLimit() const
     return roundPixel(listWidth * (m_cell.cellsPerPage == 1 ? 0.6 : 0.95));
 }
 
-void writeCellName(Canvas& canvas, DesignFigures& figures, CellPoint cell, int cellWidth, int halfCellHeight,
+int nameLineWidth(CellPoint origin, int cellWidth, int pageWidth)
+{
+    return std::min(cellWidth, pageWidth - origin.X);
+}
+
+void writeCellName(Canvas& canvas, DesignFigures& figures, CellPoint cell, int nameWidth, int halfCellHeight,
                    const std::string& name)
 {
     // A clear gap before the next cell's name, which starts a cell's width further on.
-    const std::string text = fitName(canvas, name, cellWidth - canvas.textWidth("XX"));
+    const std::string text = fitName(canvas, name, nameWidth - canvas.textWidth("XX"));
     figures.PosX = toSingle(cell.X);
     figures.PosY = toSingle((cell.Y - halfCellHeight) - canvas.textHeight(text) * 1.2);
     canvas.labelOut(roundPixel(figures.PosX), roundPixel(figures.PosY), text);

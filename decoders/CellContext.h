@@ -65,6 +65,7 @@ struct CellGeometry {
     int cellsPerPage = 0;
     bool thumbnails = false;
     bool noRemarks = false;
+    int nameWidth = 0;     // room of the name line (nameLineWidth); 0: the cell's width
 };
 
 /// What the user interface lends a reader.
@@ -162,9 +163,13 @@ std::string remarkNumber(double value, int decimals, char separator);
 /// A count as the remarks write it; counts beyond 32 bits stop at the largest.
 std::string countText(std::int64_t count);
 
-/// Writes a name above a cell, shortened to the cell's width, as a label that a later
+/// The room of the name line of a cell at `origin`: the cell's width, or less where the
+/// page ends first (the one cell of the enlarged layout is wider than what is right of it).
+int nameLineWidth(CellPoint origin, int cellWidth, int pageWidth);
+
+/// Writes a name above a cell, shortened to `nameWidth`, as a label that a later
 /// write in another colour replaces exactly; leaves PosX and PosY at its place.
-void writeCellName(Canvas& canvas, DesignFigures& figures, CellPoint cell, int cellWidth, int halfCellHeight,
+void writeCellName(Canvas& canvas, DesignFigures& figures, CellPoint cell, int nameWidth, int halfCellHeight,
                    const std::string& name);
 
 /// Entries joined with ", " into lines: entry `next` joins the line while probe(line,

@@ -217,7 +217,8 @@ void PESFormat(CellContext& cell, DesignFile& file)
     pes::Section section;
     switch (pes::readSection(cursor, pes::namedPes(upperName), section)) {
     case pes::SectionStatus::UnknownFormat:
-        cell.designPath() = upperName;
+        // The box names the file in capitals; the cell keeps it as it is on disk, so
+        // that names differing only in letter case stay apart.
         pes::reject(cell, upperName + " Has an Unknown File Format", "Unknown Format");
         return;
     case pes::SectionStatus::BadFormat:

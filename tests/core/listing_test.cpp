@@ -304,14 +304,20 @@ TEST_F(ListingTest, NamesTooLongForTheirColumnAreShortenedVisiblyBeforeTheirExte
     const auto texts = textsOf(pages().at(0));
     ASSERT_EQ(texts.size(), 5u);
     // The first column runs from 70 to the second's start at 280, less a blank: 204 pixels.
-    EXPECT_EQ(texts[1], longName.substr(0, 34 - 6) + "...dst");
+    EXPECT_EQ(texts[1], longName.substr(0, 34 - 10) + "...umn.dst");
     EXPECT_EQ(texts[2], "short.dst");
 
     RecordingCanvas canvas;
     EXPECT_EQ(fitName(canvas, "abc.dst", 42), "abc.dst");
+    // Too narrow to keep the stem's end beside some start: the start and the extension.
     EXPECT_EQ(fitName(canvas, "abcdef.dst", 42), "a...dst");
-    EXPECT_EQ(fitName(canvas, "abcdefghij", 42), "abcd...");
-    EXPECT_EQ(fitName(canvas, "abcdefghij.longextension", 60), "abcdefg...");
+    EXPECT_EQ(fitName(canvas, "abcdefghij", 42), "a...hij");
+    EXPECT_EQ(fitName(canvas, "abcdefghij.longextension", 60), "abcd...ion");
+    // Names of one series stay apart.
+    std::vector<std::string> series;
+    for (const char* name : {"spring_flower_bouquet_v1.dst", "spring_flower_bouquet_v2.dst"})
+        series.push_back(fitName(canvas, name, 90));
+    EXPECT_EQ(series, (std::vector<std::string>{"sprin..._v1.dst", "sprin..._v2.dst"}));
     // UTF-8 names are cut between characters, never inside one: 10 bytes fit, and a
     // byte-wise cut would keep half of the second character.
     const std::string cut = fitName(canvas, "d\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.dst", 60);

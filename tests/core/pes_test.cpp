@@ -263,13 +263,13 @@ TEST_F(PesReader, SignaturesAreCheckedInTheFirstEightBytes)
         EXPECT_EQ(host.messages[0].text, "WRONG.PEC Has an Unknown File Format");
         EXPECT_EQ(host.messages[0].caption, "PES/PEC File Format Error");
         EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
-        // The name in capitals above the cell, the text a little above the middle line
+        // The name as on disk above the cell, the text a little above the middle line
         // (204 - 10 x 2.2), nothing drawn, the status label untouched.
-        EXPECT_EQ(canvas.log, (std::vector<std::string>{"TextOut 72 72 \"WRONG.PEC\"", "TextOut 72 182 \"Unknown Format\""}));
+        EXPECT_EQ(canvas.log, (std::vector<std::string>{"TextOut 72 72 \"Wrong.pec\"", "TextOut 72 182 \"Unknown Format\""}));
         EXPECT_TRUE(host.log.empty());
     }
     decode("tiny.pes", Bytes{'#', 'P', 'E'});
-    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"TINY.PES", "Unknown Format"}));
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"tiny.pes", "Unknown Format"}));
 }
 
 TEST_F(PesReader, RejectedNamesKeepTheirColourEvenWhenSelected)

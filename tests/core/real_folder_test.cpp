@@ -205,12 +205,29 @@ TEST_F(RealFolderTest, LongNamesAreShortenedToTheirCellAndClicksWriteTheSameText
     ASSERT_GE(names.size(), 2u);
     EXPECT_LE(names[0].size() * RecordingCanvas::kCharWidth, 142u);
     EXPECT_EQ(names[0].substr(0, 10), "c1_andkoma");
-    EXPECT_EQ(names[0].substr(names[0].size() - 6), "...dst");
+    EXPECT_EQ(names[0].substr(names[0].size() - 10), "...hor.dst");
     EXPECT_EQ(names.back(), "short.dst");
 
     catalog.selectAt(clicks, 38 + 50, 92 - 20);  // cell 0 of the 6 x 5 grid
     EXPECT_EQ(selected(), std::vector<std::string>{"c1_andkoma__nautical_anchor.dst"});
     EXPECT_EQ(clicks.texts, std::vector<std::string>{names[0]});
+}
+
+TEST_F(RealFolderTest, TheEnlargedNameEndsAtThePageEdgeAndAClickWritesTheSameText)
+{
+    setLayout(s, Layout::Enlarged);
+    const std::string name = std::string(140, 'n') + "_v2.dst";
+    makeFolder({name});
+    openFolder(name);
+    // The cell is 909 pixels wide but starts at 273 on a page of 1000: 727 pixels of
+    // room, less the gap of two characters.
+    ASSERT_FALSE(canvas.texts.empty());
+    const std::string written = canvas.texts[1];
+    EXPECT_EQ(written.substr(written.size() - 10), "..._v2.dst");
+    EXPECT_LE(273 + written.size() * RecordingCanvas::kCharWidth, 1000u - 2 * RecordingCanvas::kCharWidth);
+    EXPECT_GT(273 + (written.size() + 1) * RecordingCanvas::kCharWidth, 1000u - 2 * RecordingCanvas::kCharWidth);
+    catalog.selectAt(clicks, 273 + 100, 300);
+    EXPECT_EQ(clicks.texts, std::vector<std::string>{written});
 }
 
 TEST_F(RealFolderTest, AfterAPrintRunClicksStillActOnTheScreenPage)

@@ -67,7 +67,7 @@ minfo=$("$tools/orlika-info" --layout thumb30 "$messy")
 check "info on a folder: one design per file that opens" test "$(printf '%s\n' "$minfo" | wc -l)" -eq 4
 check "info on a folder: both case twins" bash -c "printf '%s\n' '$minfo' | grep -q '/Twin.DST\"' && printf '%s\n' '$minfo' | grep -q '/Twin.dst\"'"
 check "info on a folder: entries that cannot be opened are skipped" bash -c "! printf '%s\n' '$minfo' | grep -q -e y.pes -e dangling -e loop -e pipe"
-check "info: a long name is written shortened" bash -c "printf '%s\n' '$minfo' | grep -q '\"c1_andkoma[^\"]*\\.\\.\\.dst\"'"
+check "info: a long name is written shortened, keeping its end" bash -c "printf '%s\n' '$minfo' | grep -q '\"c1_andkoma[^\"]*\\.\\.\\.ain\\.dst\"'"
 check "catalog of the messy folder: 4 designs on 1 page" \
   bash -c "'$tools/orlika-catalog' '$messy' -o '$work/messy.pdf' | grep -q ': 1 page'"
 
