@@ -13,12 +13,16 @@ void FileOps::DeleteSelected1Click()
     if (answer != MessageAnswer::Yes)
         return;
     const std::vector<std::string> names = m_state.SelectedList.names();
+    std::vector<std::string> leftOut;
     for (const std::string& name : names) {
-        if (!m_files.deleteFile(m_state.SelectedFolder + name))
+        if (!m_files.deleteFile(m_state.SelectedFolder + name)) {
+            leftOut.push_back(name);
             m_host.messageBox(MessageRequest{
                 "Cannot Delete " + name + ". File may be write protected or in use by another program",
                 "ORLIKA DELETE", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+        }
     }
+    reportLeftOut(names.size(), leftOut, "deleted", "ORLIKA DELETE");
     clearSelection();
 }
 

@@ -111,11 +111,12 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     form->MoveAllSelectedFiles1->trigger();
     EXPECT_EQ(folderShown, destination());
     EXPECT_FALSE(copyShown);
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].caption, "Confirm");
     EXPECT_EQ(messages[0].text,
               (destination() + QStringLiteral("/d02.dst")).toStdString() +
                   " already exists in destination directory.  Overwrite ?");
+    EXPECT_EQ(messages[1].text, "0 of 1 copied; not copied: d02.dst");
     EXPECT_EQ(QFileInfo(destination() + QStringLiteral("/d02.dst")).size(), 10);
     EXPECT_TRUE(exists(path(QStringLiteral("d02.dst"))));
     EXPECT_TRUE(forms.Form2->CopyBox1->isChecked());
@@ -125,7 +126,7 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     cancelDialog();
     form->MoveAllSelectedFiles1->trigger();
     EXPECT_EQ(state().SelectedList.count(), 1);
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
