@@ -154,7 +154,7 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
 }
 
-TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
+TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShownAndItsOwnFileName)
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         GTEST_SKIP() << "a printer is installed; the listing would print on it";
@@ -174,19 +174,24 @@ TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
     });
     bool windowShown = false;
     QString windowTexts;
+    QString pdfDialogSeen;
     dialogAnswers.push_back([&](QDialog& dialog) {
         TFileListFr* window = form->fileListFr();
         windowShown = window->isVisible();
         windowTexts = window->windowTitle() + QLatin1Char('|') + window->Label1->text() + QLatin1Char('|') +
                       window->Label2->text();
-        dynamic_cast<QFileDialog&>(dialog).selectFile(pdf);
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        pdfDialogSeen = files.windowTitle() + QLatin1Char('|') + files.selectedFiles().value(0);
+        files.selectFile(pdf);
         return int(QDialog::Accepted);
     });
     form->mnfileList->trigger();
 
     EXPECT_TRUE(filterShown.startsWith(QStringLiteral("All supported formats")));
     EXPECT_TRUE(windowShown);
-    EXPECT_EQ(windowTexts, QStringLiteral("ORLIKA File Listing|One moment please...|Printing File lListing."));
+    EXPECT_EQ(windowTexts, QStringLiteral("ORLIKA File Listing|One moment please...|Printing File Listing."));
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the file listing to a PDF file|") +
+                                 QDir::home().filePath(QStringLiteral("listing.pdf")));
     EXPECT_FALSE(form->fileListFr()->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(form->lastPagesPrinted(), 1);
@@ -212,6 +217,38 @@ TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
     });
     form->mnfileList->trigger();
     EXPECT_TRUE(filterShown.startsWith(QStringLiteral("Tajima (DST)")));
+
+    // A catalog is offered its own name, and each print remembers its own last file.
+    const auto seePdfDialog = [&](const QString& choose) {
+        dialogAnswers.push_back([&, choose](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            pdfDialogSeen = files.windowTitle() + QLatin1Char('|') + files.selectedFiles().value(0);
+            files.selectFile(choose);
+            return int(QDialog::Accepted);
+        });
+    };
+    const QString catalogPdf = path(QStringLiteral("designs.pdf"));
+    answerTitle(QStringLiteral("Catalog"));   // the listing's folder is open: no open dialog
+    seePdfDialog(catalogPdf);
+    form->Print1->trigger();
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the catalog to a PDF file|") +
+                                 QDir::home().filePath(QStringLiteral("catalog.pdf")));
+    EXPECT_TRUE(exists(catalogPdf));
+
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        files.setDirectory(dir.path());
+        files.selectFile(path(QStringLiteral("d01.dst")));
+        return int(QDialog::Accepted);
+    });
+    seePdfDialog(pdf);
+    form->mnfileList->trigger();
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the file listing to a PDF file|") + pdf);
+
+    answerTitle(QStringLiteral("Catalog"));
+    seePdfDialog(catalogPdf);
+    form->Print1->trigger();
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the catalog to a PDF file|") + catalogPdf);
 }
 
 } // namespace
