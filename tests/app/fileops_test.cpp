@@ -134,7 +134,8 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
     selectFirstAndThird();
     form->DeleteSelected1->trigger();   // the fixture answers with the default button
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Are you SURE you want to DELETE the selected designs?");
+    EXPECT_EQ(messages[0].text, "Are you SURE you want to DELETE the selected designs?\n\n2 designs in " +
+                                    folder().toStdString() + ":\nd01.dst\nd03.dst");
     EXPECT_EQ(messages[0].caption, "ORLIKA DELETE");
     EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));

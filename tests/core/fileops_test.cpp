@@ -495,7 +495,8 @@ TEST_F(FileOpsTest, DeleteAnsweredNoCancelOrEnterTouchesNothing)
     ops.DeleteSelected1Click();
     ASSERT_EQ(host.messages.size(), 2u);
     const MessageRequest& question = host.messages[0];
-    EXPECT_EQ(question.text, "Are you SURE you want to DELETE the selected designs?");
+    const std::string asked = "Are you SURE you want to DELETE the selected designs?\n\n";
+    EXPECT_EQ(question.text, asked + "2 designs in " + state.SelectedFolder + ":\na.dst\nb.dst");
     EXPECT_EQ(question.caption, "ORLIKA DELETE");
     EXPECT_EQ(question.icon, MessageIcon::Question);
     EXPECT_EQ(question.buttons, MessageButtons::YesNoCancel);
@@ -509,6 +510,24 @@ TEST_F(FileOpsTest, DeleteAnsweredNoCancelOrEnterTouchesNothing)
     EXPECT_EQ(enter.messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
     EXPECT_EQ(state.SelectedList.count(), 2);
+
+    // One design, and twelve, of which the box names ten.
+    state.SelectedList.remove("b.dst");
+    byEnter.DeleteSelected1Click();
+    ASSERT_EQ(enter.messages.size(), 2u);
+    EXPECT_EQ(enter.messages[1].text, asked + "1 design in " + state.SelectedFolder + ":\na.dst");
+    state.SelectedList.clear();
+    std::string named;
+    for (int i = 1; i <= 12; ++i) {
+        const std::string name = "n" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".dst";
+        state.SelectedList.add(name);
+        if (i <= 10)
+            named += "\n" + name;
+    }
+    byEnter.DeleteSelected1Click();
+    ASSERT_EQ(enter.messages.size(), 3u);
+    EXPECT_EQ(enter.messages[2].text, asked + "12 designs in " + state.SelectedFolder + ":" + named + "\nand 2 more");
+    EXPECT_EQ(state.SelectedList.count(), 12);
 }
 
 TEST_F(FileOpsTest, DeleteYesReportsEachFailureGoesOnAndClearsTheSelection)
