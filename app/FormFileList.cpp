@@ -15,7 +15,7 @@ TFileListFr::TFileListFr(QWidget* parent)
     setWindowTitle(QStringLiteral("ORLIKA File Listing"));
     Label1 = new QLabel(QStringLiteral("One moment please..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("Printing File lListing."), this);
+    Label2 = new QLabel(QStringLiteral("Printing File Listing."), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);

@@ -517,7 +517,10 @@ void TForm1::viewOnScreen()
 void TForm1::viewOnPrinter()
 {
     m_running = true;
-    PrintJob job(printer(), [this] { return askPdfFileName(); });
+    PrintJob job(printer(), [this] {
+        return askPdfFileName(QStringLiteral("Print the catalog to a PDF file"), QStringLiteral("catalog.pdf"),
+                              m_pdfFileName);
+    });
     m_catalog.setPrinter(&job);
     m_catalog.View(job.canvas(), true);
     m_catalog.setPrinter(nullptr);
@@ -532,20 +535,20 @@ void TForm1::afterRun()
         close();
 }
 
-QString TForm1::askPdfFileName()
+QString TForm1::askPdfFileName(const QString& title, const QString& proposedName, QString& lastChosen)
 {
-    QFileDialog dialog(this, QStringLiteral("Print the catalog to a PDF file"));
+    QFileDialog dialog(this, title);
     dialog.setObjectName(QStringLiteral("PdfFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.selectFile(m_pdfFileName.isEmpty() ? QDir::home().filePath(QStringLiteral("catalog.pdf")) : m_pdfFileName);
+    dialog.selectFile(lastChosen.isEmpty() ? QDir::home().filePath(proposedName) : lastChosen);
     if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    m_pdfFileName = dialog.selectedFiles().constFirst();
-    return m_pdfFileName;
+    lastChosen = dialog.selectedFiles().constFirst();
+    return lastChosen;
 }
 
 void TForm1::openFile(const QString& path)
@@ -669,7 +672,10 @@ void TForm1::mnfileListClick()
     if (m_running)
         return;
     m_running = true;
-    PrintJob job(printer(), [this] { return askPdfFileName(); });
+    PrintJob job(printer(), [this] {
+        return askPdfFileName(QStringLiteral("Print the file listing to a PDF file"), QStringLiteral("listing.pdf"),
+                              m_listingPdfFileName);
+    });
     FileListing(m_catalog, m_fileSystem).mnfileListClick(job);
     m_lastPagesPrinted = job.pagesPrinted();
     // The listing starts a new selection: names on the page on display turn black.

@@ -199,8 +199,10 @@ private:
     /// Writes the names on the page on display in their selection's colour again.
     void showSelectionOnDisplay();
     void checkLayout(QAction* checked);
-    /// Asks where a catalog goes when no printer is installed; empty when declined.
-    QString askPdfFileName();
+    /// Asks where a catalog or a listing goes when no printer is installed, proposing the
+    /// file last chosen for that kind of print, else proposedName in the home folder;
+    /// empty when declined.
+    QString askPdfFileName(const QString& title, const QString& proposedName, QString& lastChosen);
 
     PosixFileSystem m_fileSystem;
     PosixFileOperations m_posixFileOps;
@@ -214,7 +216,8 @@ private:
     TTitleDlg* m_titleDlg = nullptr;
     TForm2* m_form2 = nullptr;
     TFileListFr* m_fileListFr = nullptr;
-    QString m_pdfFileName;
+    QString m_pdfFileName;          // the catalog's last PDF file
+    QString m_listingPdfFileName;   // the file listing's
     int m_lastPagesPrinted = 0;
     bool m_running = false;
     bool m_closeRequested = false;

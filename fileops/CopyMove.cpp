@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fileops/FileOps.h"
 
+#include <cstddef>
+
 namespace orlika {
 
 std::string FileOps::copyErrorText(int code)
@@ -34,7 +36,30 @@ void FileOps::clearSelection()
     m_host.showSelectedLabel(false, "Selected: 0");
 }
 
-bool FileOps::CopyFile(const std::string& source, const std::string& destination)
+std::string FileOps::nameList(const std::vector<std::string>& names, const std::string& separator)
+{
+    constexpr std::size_t kShown = 10;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i)
+        text += (i ? separator : std::string()) + names[i];
+    if (names.size() > kShown)
+        text += separator + "and " + std::to_string(names.size() - kShown) + " more";
+    return text;
+}
+
+void FileOps::reportLeftOut(std::size_t total, const std::vector<std::string>& leftOut, const std::string& done,
+                            const std::string& caption)
+{
+    // The boxes of the run name single failures; this one tells what the run as a whole
+    // did not do, also what a Cancel or a No left out without any failure.
+    if (leftOut.empty())
+        return;
+    m_host.messageBox(MessageRequest{std::to_string(total - leftOut.size()) + " of " + std::to_string(total) + " " +
+                                         done + "; not " + done + ": " + nameList(leftOut, ", "),
+                                     caption, MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+}
+
+CopyOutcome FileOps::CopyFile(const std::string& source, const std::string& destination)
 {
     // Copying a design onto itself (the destination is the catalog folder) would
     // replace it by itself at best: refuse it plainly.
@@ -42,7 +67,7 @@ bool FileOps::CopyFile(const std::string& source, const std::string& destination
         m_host.messageBox(MessageRequest{source + " cannot be copied onto itself: the destination folder is the "
                                                   "folder it is in. Nothing was copied.",
                                          "Error", MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok});
-        return false;
+        return CopyOutcome::Stopped;
     }
     if (m_files.exists(destination)) {
         // No is the default, so a stray Enter never replaces a file.
@@ -50,16 +75,17 @@ bool FileOps::CopyFile(const std::string& source, const std::string& destination
             MessageRequest{destination + " already exists in destination directory.  Overwrite ?", "Confirm",
                            MessageIcon::Question, MessageButtons::YesNoCancel, MessageAnswer::No});
         if (answer == MessageAnswer::No)
-            return true;
+            return CopyOutcome::Skipped;
         if (answer != MessageAnswer::Yes)
-            return false;
+            return CopyOutcome::Stopped;
     }
     const int result = m_files.copyFile(source, destination);
     if (result >= 0)
-        return true;
-    m_host.messageBox(
-        MessageRequest{copyErrorText(result), "Error", MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok});
-    return false;
+        return CopyOutcome::Copied;
+    m_host.messageBox(MessageRequest{copyErrorText(result) + "\n\n" + source + " was not copied to " +
+                                         destination + ".",
+                                     "Error", MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok});
+    return CopyOutcome::Stopped;
 }
 
 void FileOps::MoveAllSelectedFiles1Click()
@@ -74,27 +100,37 @@ void FileOps::MoveAllSelectedFiles1Click()
 
     // The list may not change under the loop: a message box lets events through.
     const std::vector<std::string> names = m_state.SelectedList.names();
+    std::vector<std::string> leftOut;
     bool lastSucceeded = false;
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         const std::string source = m_state.SelectedFolder + name;
         const std::string target = destinationPath(destination.folder, name);
         if (destination.copy) {
-            lastSucceeded = CopyFile(source, target);
-            if (!lastSucceeded)
+            const CopyOutcome outcome = CopyFile(source, target);
+            lastSucceeded = outcome != CopyOutcome::Stopped;
+            if (outcome == CopyOutcome::Stopped) {
+                leftOut.insert(leftOut.end(), names.begin() + std::ptrdiff_t(i), names.end());
                 break;
+            }
+            if (outcome == CopyOutcome::Skipped)
+                leftOut.push_back(name);
         } else {
             lastSucceeded = m_files.moveFile(source, target);
-            if (!lastSucceeded)
+            if (!lastSucceeded) {
+                leftOut.push_back(name);
                 m_host.messageBox(MessageRequest{"Cannot move " + name +
                                                      ". File may be write protected,in use by another program or, "
                                                      "already exists in destination directory.",
                                                  "ORLIKA Copy/Move", MessageIcon::Warning, MessageButtons::Ok,
                                                  MessageAnswer::Ok});
+            }
         }
     }
 
     m_host.setWaitCursor(false);
     m_host.processMessages();
+    reportLeftOut(names.size(), leftOut, destination.copy ? "copied" : "moved", "ORLIKA Copy/Move");
     if (lastSucceeded)
         clearSelection();
     m_host.processMessages();

@@ -6,9 +6,18 @@
 #include "platform/FileOperations.h"
 #include "platform/Host.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace orlika {
+
+// How the copy of one file ended.
+enum class CopyOutcome {
+    Copied,    // the destination now holds the design
+    Skipped,   // the user kept the existing destination (No): the run goes on
+    Stopped,   // a failure (shown) or Cancel: the run ends here
+};
 
 // The "Selected" menu's file commands. They work on SelectedList in the folder its names
 // were selected in (SelectedFolder: a print run of another folder since then does not
@@ -21,18 +30,23 @@ public:
     /// every selected design there; clears the selection when the last one succeeded.
     void MoveAllSelectedFiles1Click();
     /// Copies one file by full paths, asking before an existing destination is replaced.
-    /// True when the file was copied or the user chose No (skip it and go on); false
-    /// after a failure (shown) or Cancel, which end the run with the selection kept.
-    bool CopyFile(const std::string& source, const std::string& destination);
+    /// A failure is shown naming both paths; it and Cancel end the run with the selection
+    /// kept, No skips the file and the run goes on.
+    CopyOutcome CopyFile(const std::string& source, const std::string& destination);
     /// "Delete (Erase) All Selected Files": asks once, erases every selected design,
     /// reports each failure and clears the selection.
     void DeleteSelected1Click();
 
     /// The message of a negative copy result.
     static std::string copyErrorText(int code);
+    /// Names joined by separator, at most ten of them, then "and N more" for the rest.
+    static std::string nameList(const std::vector<std::string>& names, const std::string& separator);
 
 private:
     void clearSelection();
+    /// After a run that left files out: "3 of 6 copied; not copied: d.dst, e.dst, f.dst".
+    void reportLeftOut(std::size_t total, const std::vector<std::string>& leftOut, const std::string& done,
+                       const std::string& caption);
 
     CatalogState& m_state;
     Host& m_host;

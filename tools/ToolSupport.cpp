@@ -94,10 +94,11 @@ std::optional<int> parseCommandLine(const QString& program, QCommandLineParser& 
     QCoreApplication::setApplicationVersion(QStringLiteral(ORLIKA_VERSION));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QString helpAll = QStringLiteral("help-all");
     QString error;
     if (!parser.parse(arguments))
         error = parser.errorText();
-    else if (parser.isSet(help) || parser.isSet(version))
+    else if (parser.isSet(help) || parser.isSet(helpAll) || parser.isSet(version))
         error.clear();
     else if (problem)
         error = problem();
@@ -110,6 +111,9 @@ std::optional<int> parseCommandLine(const QString& program, QCommandLineParser& 
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }
+    // Only Qt's own handling lists Qt's options; it writes the help and exits with 0.
+    if (parser.isSet(helpAll))
+        parser.process(arguments);
     if (parser.isSet(version)) {
         std::printf("%s %s\n", qPrintable(program), qPrintable(QCoreApplication::applicationVersion()));
         return 0;

@@ -30,8 +30,9 @@ QString textOf(const std::string& bytes);
 void useOffscreenPlatformUnlessSet();
 
 /// Names the program (and its version) for Qt, then parses the command line with the
-/// parser's options, after adding --help and --version. Returns the exit status when the program is to end at once: 0 after the
-/// help or the version was written, 2 after a wrong command line was told on standard
+/// parser's options, after adding --help, --help-all and --version. Returns the exit
+/// status when the program is to end at once: 0 after the help or the version was
+/// written (--help-all exits from here), 2 after a wrong command line was told on standard
 /// error (`problem`, when set, adds a check of the parsed values: it returns the
 /// message for a value that is wrong, or an empty one).
 std::optional<int> parseCommandLine(const QString& program, QCommandLineParser& parser, const QStringList& arguments,

@@ -111,11 +111,12 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     form->MoveAllSelectedFiles1->trigger();
     EXPECT_EQ(folderShown, destination());
     EXPECT_FALSE(copyShown);
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].caption, "Confirm");
     EXPECT_EQ(messages[0].text,
               (destination() + QStringLiteral("/d02.dst")).toStdString() +
                   " already exists in destination directory.  Overwrite ?");
+    EXPECT_EQ(messages[1].text, "0 of 1 copied; not copied: d02.dst");
     EXPECT_EQ(QFileInfo(destination() + QStringLiteral("/d02.dst")).size(), 10);
     EXPECT_TRUE(exists(path(QStringLiteral("d02.dst"))));
     EXPECT_TRUE(forms.Form2->CopyBox1->isChecked());
@@ -125,7 +126,7 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     cancelDialog();
     form->MoveAllSelectedFiles1->trigger();
     EXPECT_EQ(state().SelectedList.count(), 1);
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
@@ -133,7 +134,8 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
     selectFirstAndThird();
     form->DeleteSelected1->trigger();   // the fixture answers with the default button
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Are you SURE you want to DELETE the selected designs?");
+    EXPECT_EQ(messages[0].text, "Are you SURE you want to DELETE the selected designs?\n\n2 designs in " +
+                                    folder().toStdString() + ":\nd01.dst\nd03.dst");
     EXPECT_EQ(messages[0].caption, "ORLIKA DELETE");
     EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));
@@ -153,7 +155,7 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
 }
 
-TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
+TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShownAndItsOwnFileName)
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         GTEST_SKIP() << "a printer is installed; the listing would print on it";
@@ -173,19 +175,24 @@ TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
     });
     bool windowShown = false;
     QString windowTexts;
+    QString pdfDialogSeen;
     dialogAnswers.push_back([&](QDialog& dialog) {
         TFileListFr* window = form->fileListFr();
         windowShown = window->isVisible();
         windowTexts = window->windowTitle() + QLatin1Char('|') + window->Label1->text() + QLatin1Char('|') +
                       window->Label2->text();
-        dynamic_cast<QFileDialog&>(dialog).selectFile(pdf);
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        pdfDialogSeen = files.windowTitle() + QLatin1Char('|') + files.selectedFiles().value(0);
+        files.selectFile(pdf);
         return int(QDialog::Accepted);
     });
     form->mnfileList->trigger();
 
     EXPECT_TRUE(filterShown.startsWith(QStringLiteral("All supported formats")));
     EXPECT_TRUE(windowShown);
-    EXPECT_EQ(windowTexts, QStringLiteral("ORLIKA File Listing|One moment please...|Printing File lListing."));
+    EXPECT_EQ(windowTexts, QStringLiteral("ORLIKA File Listing|One moment please...|Printing File Listing."));
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the file listing to a PDF file|") +
+                                 QDir::home().filePath(QStringLiteral("listing.pdf")));
     EXPECT_FALSE(form->fileListFr()->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(form->lastPagesPrinted(), 1);
@@ -211,6 +218,38 @@ TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShown)
     });
     form->mnfileList->trigger();
     EXPECT_TRUE(filterShown.startsWith(QStringLiteral("Tajima (DST)")));
+
+    // A catalog is offered its own name, and each print remembers its own last file.
+    const auto seePdfDialog = [&](const QString& choose) {
+        dialogAnswers.push_back([&, choose](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            pdfDialogSeen = files.windowTitle() + QLatin1Char('|') + files.selectedFiles().value(0);
+            files.selectFile(choose);
+            return int(QDialog::Accepted);
+        });
+    };
+    const QString catalogPdf = path(QStringLiteral("designs.pdf"));
+    answerTitle(QStringLiteral("Catalog"));   // the listing's folder is open: no open dialog
+    seePdfDialog(catalogPdf);
+    form->Print1->trigger();
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the catalog to a PDF file|") +
+                                 QDir::home().filePath(QStringLiteral("catalog.pdf")));
+    EXPECT_TRUE(exists(catalogPdf));
+
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        files.setDirectory(dir.path());
+        files.selectFile(path(QStringLiteral("d01.dst")));
+        return int(QDialog::Accepted);
+    });
+    seePdfDialog(pdf);
+    form->mnfileList->trigger();
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the file listing to a PDF file|") + pdf);
+
+    answerTitle(QStringLiteral("Catalog"));
+    seePdfDialog(catalogPdf);
+    form->Print1->trigger();
+    EXPECT_EQ(pdfDialogSeen, QStringLiteral("Print the catalog to a PDF file|") + catalogPdf);
 }
 
 } // namespace

@@ -161,6 +161,14 @@ protected:
         EXPECT_FALSE(host.selectedLabelVisible);
         EXPECT_EQ(host.selectedLabel, "Selected: 0");
     }
+    /// The box that ends a run which left files out.
+    void expectSummary(const MessageRequest& box, const std::string& text, const std::string& caption)
+    {
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.icon, MessageIcon::Warning);
+        EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    }
     void expectSelectionKept(std::size_t count)
     {
         EXPECT_EQ(state.SelectedList.names().size(), count);
@@ -217,11 +225,12 @@ TEST_F(FileOpsTest, MovingOntoAnExistingNameFailsAndKeepsBothFiles)
     chooseDestination(dest, false);
     ops.MoveAllSelectedFiles1Click();
 
-    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[0].text, "Cannot move b.dst" + kCannotMove);
     EXPECT_EQ(host.messages[0].caption, "ORLIKA Copy/Move");
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    expectSummary(host.messages[1], "0 of 1 moved; not moved: b.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
     EXPECT_EQ(read(dest / "b.dst"), "older b");
     expectSelectionKept(1);
@@ -231,7 +240,7 @@ TEST_F(FileOpsTest, MovingOntoAnExistingNameFailsAndKeepsBothFiles)
     host.messages.clear();
     chooseDestination(designs, false);
     ops.MoveAllSelectedFiles1Click();
-    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
 }
 
@@ -242,14 +251,31 @@ TEST_F(FileOpsTest, ThreeFileMoveWhoseSecondFailsGoesOnAndClearsTheSelection)
     chooseDestination(dest, false);
     ops.MoveAllSelectedFiles1Click();
 
-    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[0].text, "Cannot move b.dst" + kCannotMove);
+    expectSummary(host.messages[1], "2 of 3 moved; not moved: b.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(entries(designs), std::vector<std::string>{"b.dst"});
     EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst", "c.dst"}));
     EXPECT_EQ(read(dest / "a.dst"), "a.dst data");
     EXPECT_EQ(read(dest / "b.dst"), "older b");
     EXPECT_EQ(read(dest / "c.dst"), "c.dst data");
     expectSelectionCleared();
+
+    // Twelve that are all gone: one box each, and the summary names ten of them.
+    host.messages.clear();
+    for (int i = 1; i <= 12; ++i)
+        state.SelectedList.add("n" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".dst");
+    host.enableMenu(Menu::Selected, true);
+    host.showSelectedLabel(true, "Selected: 12");
+    chooseDestination(dest, false);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 13u);
+    EXPECT_EQ(host.messages[11].text, "Cannot move n12.dst" + kCannotMove);
+    expectSummary(host.messages[12],
+                  "0 of 12 moved; not moved: n01.dst, n02.dst, n03.dst, n04.dst, n05.dst, n06.dst, n07.dst, n08.dst, "
+                  "n09.dst, n10.dst, and 2 more",
+                  "ORLIKA Copy/Move");
+    expectSelectionKept(12);
 }
 
 TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenRemovesAndNeverReplaces)
@@ -265,8 +291,9 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenRemovesAndNeverReplaces)
     EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
     EXPECT_EQ(entries(designs), std::vector<std::string>{"b.dst"});
     EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst"}));
-    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[0].text, "Cannot move b.dst" + kCannotMove);
+    expectSummary(host.messages[1], "1 of 2 moved; not moved: b.dst", "ORLIKA Copy/Move");
     expectSelectionKept(2);   // the last move failed
 
     // A source that cannot be removed after the copy: the copy goes again.
@@ -289,22 +316,25 @@ TEST_F(FileOpsTest, CopyOntoAnExistingFileAsksAndFollowsYesNoAndCancel)
     write(dest / "a.dst", "older a");
     const std::string question = (dest / "a.dst").string() + " already exists in destination directory.  Overwrite ?";
 
-    // No: a.dst stays, the run goes on with b.dst, and the last copy succeeded.
+    // No: a.dst stays, the run goes on with b.dst, and the last copy succeeded; the end
+    // says a.dst was not copied.
     host.answers = {MessageAnswer::No};
     chooseDestination(dest, true);
     ops.MoveAllSelectedFiles1Click();
-    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[0].text, question);
     EXPECT_EQ(host.messages[0].caption, "Confirm");
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Question);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNoCancel);
     EXPECT_EQ(host.messages[0].defaultAnswer, MessageAnswer::No);
+    expectSummary(host.messages[1], "1 of 2 copied; not copied: a.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(read(dest / "a.dst"), "older a");
     EXPECT_EQ(read(dest / "b.dst"), "b.dst data");
     EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
     expectSelectionCleared();
 
-    // Cancel: a.dst stays, the run stops before b.dst, the selection stays.
+    // Cancel: a.dst stays, the run stops before b.dst, the selection stays, and the end
+    // names both as not copied.
     fs::remove(dest / "b.dst");
     state.SelectedList.add("a.dst");
     state.SelectedList.add("b.dst");
@@ -314,12 +344,13 @@ TEST_F(FileOpsTest, CopyOntoAnExistingFileAsksAndFollowsYesNoAndCancel)
     host.answers = {MessageAnswer::Cancel};
     chooseDestination(dest, true);
     ops.MoveAllSelectedFiles1Click();
-    EXPECT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
+    expectSummary(host.messages[1], "0 of 2 copied; not copied: a.dst, b.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(read(dest / "a.dst"), "older a");
     EXPECT_FALSE(fs::exists(dest / "b.dst"));
     expectSelectionKept(2);
 
-    // Yes: replaced by the design, the sources untouched.
+    // Yes: replaced by the design, the sources untouched; all done, so no summary.
     host.messages.clear();
     host.answers = {MessageAnswer::Yes};
     chooseDestination(dest, true);
@@ -332,21 +363,40 @@ TEST_F(FileOpsTest, CopyOntoAnExistingFileAsksAndFollowsYesNoAndCancel)
     expectSelectionCleared();
 }
 
-TEST_F(FileOpsTest, ThreeFileCopyWhoseSecondFailsStopsAndKeepsTheSelection)
+TEST_F(FileOpsTest, CopyThatStopsNamesTheFileAndWhatWasNotCopied)
 {
     selectDesigns({"a.dst", "b.dst", "c.dst"});
     fs::remove(designs / "b.dst");   // gone since it was selected
     chooseDestination(dest, true);
     ops.MoveAllSelectedFiles1Click();
 
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, "Invalid Source file handle");
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0].text, "Invalid Source file handle\n\n" + (designs / "b.dst").string() +
+                                         " was not copied to " + (dest / "b.dst").string() + ".");
     EXPECT_EQ(host.messages[0].caption, "Error");
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    expectSummary(host.messages[1], "1 of 3 copied; not copied: b.dst, c.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(entries(dest), std::vector<std::string>{"a.dst"});
     expectSelectionKept(3);
     EXPECT_FALSE(host.waitCursor);
+
+    // The disk fills after three of six copies ("a.dst data" is 10 bytes each).
+    fs::remove(dest / "a.dst");
+    state.SelectedList.clear();
+    host.messages.clear();
+    selectDesigns({"a.dst", "b.dst", "c.dst", "d.dst", "e.dst", "f.dst"});
+    files.writeBudget = 30;
+    files.writeError = ENOSPC;
+    chooseDestination(dest, true);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0].text, "There is insufficient space for the output file\n\n" +
+                                         (designs / "d.dst").string() + " was not copied to " +
+                                         (dest / "d.dst").string() + ".");
+    expectSummary(host.messages[1], "3 of 6 copied; not copied: d.dst, e.dst, f.dst", "ORLIKA Copy/Move");
+    EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst", "c.dst"}));
+    expectSelectionKept(6);
 }
 
 TEST_F(FileOpsTest, CopyOntoItselfIsRefusedAndLeavesTheFileWhole)
@@ -356,9 +406,10 @@ TEST_F(FileOpsTest, CopyOntoItselfIsRefusedAndLeavesTheFileWhole)
     host.answers = {MessageAnswer::Yes};   // were an overwrite question asked, Yes would be the danger
     ops.MoveAllSelectedFiles1Click();
 
-    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[0].caption, "Error");
     EXPECT_NE(host.messages[0].text.find("cannot be copied onto itself"), std::string::npos);
+    expectSummary(host.messages[1], "0 of 1 copied; not copied: a.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
     EXPECT_EQ(entries(designs), std::vector<std::string>{"a.dst"});
     expectSelectionKept(1);
@@ -392,8 +443,10 @@ TEST_F(FileOpsTest, InterruptedCopyLeavesTheExistingTargetIntactAndNoTemporaryFi
         host.answers = {MessageAnswer::Yes};
         chooseDestination(dest, true);
         ops.MoveAllSelectedFiles1Click();
-        ASSERT_EQ(host.messages.size(), 2u);
-        EXPECT_EQ(host.messages[1].text, c.message);
+        ASSERT_EQ(host.messages.size(), 3u);
+        EXPECT_EQ(host.messages[1].text, c.message + std::string("\n\n") + (designs / "big.pes").string() +
+                                             " was not copied to " + (dest / "big.pes").string() + ".");
+        expectSummary(host.messages[2], "0 of 1 copied; not copied: big.pes", "ORLIKA Copy/Move");
         EXPECT_EQ(read(dest / "big.pes"), "the older big.pes");
         EXPECT_EQ(entries(dest), std::vector<std::string>{"big.pes"});
         expectSelectionKept(1);
@@ -442,7 +495,8 @@ TEST_F(FileOpsTest, DeleteAnsweredNoCancelOrEnterTouchesNothing)
     ops.DeleteSelected1Click();
     ASSERT_EQ(host.messages.size(), 2u);
     const MessageRequest& question = host.messages[0];
-    EXPECT_EQ(question.text, "Are you SURE you want to DELETE the selected designs?");
+    const std::string asked = "Are you SURE you want to DELETE the selected designs?\n\n";
+    EXPECT_EQ(question.text, asked + "2 designs in " + state.SelectedFolder + ":\na.dst\nb.dst");
     EXPECT_EQ(question.caption, "ORLIKA DELETE");
     EXPECT_EQ(question.icon, MessageIcon::Question);
     EXPECT_EQ(question.buttons, MessageButtons::YesNoCancel);
@@ -456,6 +510,24 @@ TEST_F(FileOpsTest, DeleteAnsweredNoCancelOrEnterTouchesNothing)
     EXPECT_EQ(enter.messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
     EXPECT_EQ(state.SelectedList.count(), 2);
+
+    // One design, and twelve, of which the box names ten.
+    state.SelectedList.remove("b.dst");
+    byEnter.DeleteSelected1Click();
+    ASSERT_EQ(enter.messages.size(), 2u);
+    EXPECT_EQ(enter.messages[1].text, asked + "1 design in " + state.SelectedFolder + ":\na.dst");
+    state.SelectedList.clear();
+    std::string named;
+    for (int i = 1; i <= 12; ++i) {
+        const std::string name = "n" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".dst";
+        state.SelectedList.add(name);
+        if (i <= 10)
+            named += "\n" + name;
+    }
+    byEnter.DeleteSelected1Click();
+    ASSERT_EQ(enter.messages.size(), 3u);
+    EXPECT_EQ(enter.messages[2].text, asked + "12 designs in " + state.SelectedFolder + ":" + named + "\nand 2 more");
+    EXPECT_EQ(state.SelectedList.count(), 12);
 }
 
 TEST_F(FileOpsTest, DeleteYesReportsEachFailureGoesOnAndClearsTheSelection)
@@ -467,7 +539,7 @@ TEST_F(FileOpsTest, DeleteYesReportsEachFailureGoesOnAndClearsTheSelection)
     host.answers = {MessageAnswer::Yes};
     ops.DeleteSelected1Click();
 
-    ASSERT_EQ(host.messages.size(), 4u);
+    ASSERT_EQ(host.messages.size(), 5u);
     for (int i = 1; i < 4; ++i) {
         EXPECT_EQ(host.messages[std::size_t(i)].caption, "ORLIKA DELETE");
         EXPECT_EQ(host.messages[std::size_t(i)].icon, MessageIcon::Warning);
@@ -477,6 +549,7 @@ TEST_F(FileOpsTest, DeleteYesReportsEachFailureGoesOnAndClearsTheSelection)
     EXPECT_EQ(host.messages[1].text, "Cannot Delete a.dst" + tail);
     EXPECT_EQ(host.messages[2].text, "Cannot Delete c.dst" + tail);
     EXPECT_EQ(host.messages[3].text, "Cannot Delete d.dst" + tail);
+    expectSummary(host.messages[4], "1 of 4 deleted; not deleted: a.dst, c.dst, d.dst", "ORLIKA DELETE");
     EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "d.dst"}));
     EXPECT_EQ(read(designs / "a.dst"), "a.dst data");
     expectSelectionCleared();

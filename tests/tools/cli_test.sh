@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # The command-line tools as a user runs them: outputs, page counts, exit codes.
-# usage: cli_test.sh TOOLS_DIR SAMPLES_DIR
+# usage: cli_test.sh TOOLS_DIR SAMPLES_DIR [ORLIKA]
 set -u
 tools=$1
 samples=$2
+orlika=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
 failures=0
+checks=0
 
 check() {  # check DESCRIPTION COMMAND...
   local what=$1; shift
+  checks=$((checks + 1))
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
 
@@ -51,6 +54,26 @@ check "catalog: an output that is neither PDF nor PNG" bash -c "'$tools/orlika-c
 check "thumbnailer: a size that is no number" bash -c "'$tools/orlika-thumbnailer' -s abc '$first' '$work/t.png' 2>&1 | grep -q \"the size 'abc' is not a whole number\"; test \${PIPESTATUS[0]} -eq 2 && test ! -e '$work/t.png'"
 check "info: an unknown option" bash -c "'$tools/orlika-info' --colour '$first' 2>/dev/null; test \$? -eq 2"
 check "every tool tells its version" bash -c "'$tools/orlika-info' --version | grep -q '^orlika-info [0-9]' && '$tools/orlika-thumbnailer' -v | grep -q '^orlika-thumbnailer [0-9]'"
+check "--help-all adds Qt's options" bash -c "'$tools/orlika-info' --help-all | grep -q -e '-platform' && '$tools/orlika-catalog' --help-all | grep -q -e '-platform'"
+
+# The desktop program answers its command line without a display, opening no window.
+if [ -n "$orlika" ]; then
+  nodisplay() { timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "$@"; }
+  answers() {  # answers STATUS STDOUT_PATTERN STDERR_PATTERN ARGUMENT...: status and both outputs
+    local status=$1 out=$2 err=$3; shift 3
+    nodisplay "$orlika" "$@" >"$work/orlika.out" 2>"$work/orlika.err"
+    local got=$?
+    [ "$got" -eq "$status" ] || { echo "  status $got, not $status"; return 1; }
+    if [ -n "$out" ]; then grep -q -e "$out" "$work/orlika.out"; else test ! -s "$work/orlika.out"; fi || return 1
+    [ -z "$err" ] || grep -q -e "$err" "$work/orlika.err"
+  }
+  check "orlika --help without a display" answers 0 '^Usage: .*orlika \[options\] \[FILE\]' '' --help
+  check "orlika -h lists --version" answers 0 '--version' '' -h
+  check "orlika --help-all without a display lists Qt's options" answers 0 '-platform' '' --help-all
+  check "orlika --version without a display" answers 0 '^orlika [0-9]' '' --version
+  check "orlika: a wrong option is told with status 2" answers 2 '' "Unknown option 'colour'" --colour
+  check "orlika: no display for the window is told with status 1" answers 1 '' 'no display' "$first"
+fi
 
 # A folder as users have them: entries that cannot be opened, case twins, a long name.
 messy="$work/messy"
@@ -83,6 +106,6 @@ check "no partial PNG pages" bash -c "! '$tools/orlika-catalog' '$work/broken' -
 check "a missing folder for the output is told and leaves nothing" \
   bash -c "'$tools/orlika-catalog' '$samples' -o '$work/no/such/x.pdf' 2>&1 | grep -q 'cannot write' && test ! -e '$work/no'"
 
-passed=$(( $(grep -c '^check ' "$0") - failures ))
+passed=$((checks - failures))
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
