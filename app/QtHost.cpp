@@ -187,6 +187,8 @@ MessageAnswer QtHost::messageBox(const MessageRequest& request)
         return answerMessage(request);
     QMessageBox box(toQtIcon(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text), toQtButtons(request.buttons), &m_form);
+    // Texts carry file names, which may look like markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(toQtButton(request.defaultAnswer));
     RunButtons runButtons;
     if (request.buttons == MessageButtons::OkNoMoreStop)
@@ -212,6 +214,11 @@ MessageAnswer QtHost::messageBox(const MessageRequest& request)
                : request.buttons == MessageButtons::YesNo ? MessageAnswer::No
                                                           : MessageAnswer::Cancel;
     }
+}
+
+void QtHost::resizePage()
+{
+    m_form.page().resize(m_form.Page->width(), m_form.Page->height());
 }
 
 std::string QtHost::askPageTitle()

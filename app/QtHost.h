@@ -37,6 +37,7 @@ public:
     void processMessages() override;
     void waitForEvents() override;
     MessageAnswer messageBox(const MessageRequest& request) override;
+    void resizePage() override;
     std::string askPageTitle() override;
     std::string dateTimeText() override;
     char decimalSeparator() const override;

@@ -122,10 +122,15 @@ private:
     void runDecoder(Canvas& canvas, const Reader& reader);
     /// Reads the open design file into cell CellNo with the registry's reader of that name.
     void readDesign(Canvas& canvas, std::string_view readerName);
-    PageEnd waitAtPageEnd(Canvas& canvas, int width, bool finalPage);
+    PageEnd waitAtPageEnd(Canvas& canvas, int& width, int& height, bool finalPage);
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();
     void rememberScreenGeometry();
+    /// The grid of the page on display, for clicks and red names.
+    void recordDisplayGeometry();
+    /// Before a new screen page: when the window's page area changed size since the
+    /// page before, the page and its grid take the new size.
+    void followWindowSize(Canvas& canvas, int& width, int& height);
     void rewriteNameOnDisplay(Canvas& canvas, int cell);
     void finishRun(bool printing, const std::string& caption);
     void recoverFromError(bool printing, const std::string& message);

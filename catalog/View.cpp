@@ -271,15 +271,35 @@ int Catalog::countDesignsToPrint()
 
 void Catalog::rememberScreenGeometry()
 {
+    m_display.folder = m_state.FolderPath;
+    recordDisplayGeometry();
+    m_display.pageStarts.clear();
+    m_display.clearCells();
+}
+
+void Catalog::recordDisplayGeometry()
+{
     const auto& s = m_state;
-    m_display.folder = s.FolderPath;
     m_display.origins = s.CellOrigin;
     m_display.cellWidth = s.CellWidth;
     m_display.pageWidth = m_pageWidth;
     m_display.halfCellHeight = s.HalfCellHeight;
     m_display.cellCount = std::min<int>(s.CellsPerPage, int(s.CellOrigin.size()));
-    m_display.pageStarts.clear();
-    m_display.clearCells();
+}
+
+void Catalog::followWindowSize(Canvas& canvas, int& width, int& height)
+{
+    const ScreenGeometry screen = m_host.screenGeometry();
+    const int nowWidth = screen.clientWidth;
+    const int nowHeight = screen.clientHeight - screen.panelHeight;
+    if (nowWidth == width && nowHeight == height)
+        return;
+    width = nowWidth;
+    height = nowHeight;
+    m_host.resizePage();
+    setUpCanvas(canvas, false, width, height);
+    computeGrid(width, height, false);
+    recordDisplayGeometry();
 }
 
 void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file)
@@ -331,7 +351,7 @@ int Catalog::firstIndexOnDisplay() const
     return m_display.pageStarts.empty() ? m_state.StartIndex : m_display.pageStarts.back();
 }
 
-Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int width, bool finalPage)
+Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height, bool finalPage)
 {
     auto& s = m_state;
     s.NextPressed = false;
@@ -348,6 +368,8 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int width, bool finalPag
     const PageEnd end = m_prevPressed ? PageEnd::Prev : s.CancelPressed ? PageEnd::Cancel : PageEnd::Next;
     // The final page stays on screen after Next or Cancel; only Prev clears it.
     if (!finalPage || end == PageEnd::Prev) {
+        if (end != PageEnd::Cancel)
+            followWindowSize(canvas, width, height);
         paintPageWhite(canvas);
         canvas.setBrush(BrushStyle::Clear, White);
     }
@@ -390,7 +412,7 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
                 if (printing) {
                     startNewPrintPage(canvas, width, height);
                 } else {
-                    const PageEnd end = waitAtPageEnd(canvas, width, false);
+                    const PageEnd end = waitAtPageEnd(canvas, width, height, false);
                     if (end == PageEnd::Cancel)
                         return RunEnd::Cancelled;
                     if (end == PageEnd::Prev) {
@@ -426,7 +448,7 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
         // A screen run of more than a page waits at its last page too, so Prev can go back.
         if (printing || s.FileCount <= s.CellsPerPage)
             return RunEnd::Finished;
-        const PageEnd end = waitAtPageEnd(canvas, width, true);
+        const PageEnd end = waitAtPageEnd(canvas, width, height, true);
         if (end != PageEnd::Prev)
             return end == PageEnd::Cancel ? RunEnd::Cancelled : RunEnd::Finished;
         goBackOnePage();

@@ -83,6 +83,9 @@ public:
     virtual char decimalSeparator() const = 0;
     /// The main window's page area.
     virtual ScreenGeometry screenGeometry() const = 0;
+    /// Makes the page that screen runs draw on the page area's size, white, keeping its
+    /// canvas (a run calls it when the window changed size while a page waited).
+    virtual void resizePage() {}
     /// Shows the message of an error that ended a run.
     virtual void showError(const std::string& message) = 0;
 

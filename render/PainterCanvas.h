@@ -33,6 +33,8 @@ public:
     /// Puts pending lines on the device and stops painting.
     void end();
     bool active() const { return m_painter.isActive(); }
+    /// Forgets the pixels kept under labels: the device's picture was replaced.
+    void forgetLabels() { m_underLabels.clear(); }
 
     void setPenColor(Color color) override;
     Color penColor() const override { return m_penColor; }

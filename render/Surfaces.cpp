@@ -40,12 +40,16 @@ ImagePage::ImagePage(int width, int height)
 
 void ImagePage::resize(int width, int height)
 {
-    m_canvas.reset();
+    // The canvas stays the same object (a run holds it) and paints on the new image.
+    if (m_canvas)
+        m_canvas->end();
     m_image = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
     m_image.setDotsPerMeterX(kDotsPerMeterAt96Dpi);
     m_image.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
     m_image.fill(Qt::white);
-    m_canvas = std::make_unique<PainterCanvas>(m_image);
+    if (!m_canvas)
+        m_canvas = std::make_unique<PainterCanvas>(m_image);
+    m_canvas->forgetLabels();
     m_canvas->begin();
 }
 

@@ -22,7 +22,7 @@ public:
     PainterCanvas& canvas() { return *m_canvas; }
     /// Makes everything drawn so far visible in the image.
     void flush() { m_canvas->flush(); }
-    /// Sets a new size, starting again from a white page.
+    /// Sets a new size, starting again from a white page; the canvas stays the same.
     void resize(int width, int height);
 
 private:

@@ -312,6 +312,39 @@ TEST_F(ViewTest, EntriesThatCannotBeOpenedAreCountedOnThePageAndNamedAtTheEnd)
     EXPECT_EQ(host.captions.back(), " No Files Found; 1 could not be opened: 1 no permission");
 }
 
+TEST_F(ViewTest, APageAfterTheWindowChangedSizeTakesTheNewSize)
+{
+    addDesigns(8);
+    host.onWait.push_back([this] {
+        EXPECT_EQ(s.CellWidth, 286);
+        host.geometry = {700, 440, 40, 716, 500};
+        catalog.SBButtonClick();
+    });
+    host.onWait.push_back([this] { catalog.SBPrevClick(); });
+    host.onWait.push_back([this] {
+        // Clicks find the cells where the page shows them.
+        catalog.selectAt(canvas, 250 + 20, s.CellOrigin[1].Y - 10);
+        EXPECT_EQ(s.SelectedList.names(), std::vector<std::string>{"d02.dst"});
+        catalog.SBCancelClick();
+    });
+    openFolder(designName(1));
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "ResizePage"), 1);  // once: Prev keeps the size
+    // 700 x 400 pixels: cells of 200 x 160 from a margin of 50.
+    EXPECT_EQ(s.CellWidth, 200);
+    EXPECT_EQ(s.CellHeight, 160);
+    const auto written = [&](const std::string& name) {
+        std::vector<int> xs;
+        for (const auto& line : canvas.log) {
+            int x = 0;
+            if (line.find("\"" + name + "\"") != std::string::npos && std::sscanf(line.c_str(), "TextOut %d", &x) == 1)
+                xs.push_back(x);
+        }
+        return xs;
+    };
+    EXPECT_EQ(written("d01.dst"), (std::vector<int>{72, 50}));
+    EXPECT_EQ(written("d08.dst"), std::vector<int>{250});
+}
+
 TEST_F(ViewTest, EmptyFolderSaysNoFilesFound)
 {
     openFolder("none.dst");

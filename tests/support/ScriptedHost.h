@@ -81,6 +81,7 @@ public:
     std::string dateTimeText() override { return "07/12/2026 10:00:00"; }
     char decimalSeparator() const override { return '.'; }
     ScreenGeometry screenGeometry() const override { return geometry; }
+    void resizePage() override { log.push_back("ResizePage"); }
     void showError(const std::string& message) override { errors.push_back(message); }
     bool askCopyMoveDestination(CopyMoveDestination& destination) override
     {
