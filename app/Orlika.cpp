@@ -29,6 +29,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace orlika {
 
 namespace {
@@ -78,8 +80,8 @@ bool isModifierOnly(int key)
 
 // The printer service of a catalog run or a listing. Where no printer is installed the
 // document goes to a PDF file, named when the document begins, so a run that finds no
-// files asks nothing. A document for a printer goes to the print server when it ends; the
-// server may refuse it.
+// files asks nothing; the file takes its name only when all of it is written. A document
+// for a printer goes to the print server when it ends; the server may refuse it.
 class PrintJob : public Printer {
 public:
     /// `choosePdfFile` names the PDF file; it returns an empty name when the user declines.
@@ -98,16 +100,25 @@ public:
             const QString name = m_choosePdfFile();
             if (name.isEmpty())
                 return false;
-            m_printer.setOutputFormat(QPrinter::PdfFormat);
-            m_printer.setOutputFileName(name);
+            m_pdf.emplace(name);
+            m_paged.printTo(*m_pdf);
+        } else {
+            m_paged.setTarget(printerName());
         }
-        m_paged.setTarget(targetName(), m_printer.outputFileName());
         return m_paged.beginDoc();
     }
     void newPage() override { m_paged.newPage(); }
     void endDoc() override
     {
-        if (!m_paged.printing() || m_printer.outputFormat() != QPrinter::NativeFormat) {
+        if (!m_paged.printing())
+            return;
+        if (m_pdf) {
+            m_paged.endDoc();
+            if (const std::string problem = m_pdf->commit(); !problem.empty())
+                throw PrintError("Cannot print to " + m_pdf->fileName().toStdString() + ": " + problem + ".");
+            return;
+        }
+        if (m_printer.outputFormat() != QPrinter::NativeFormat) {
             m_paged.endDoc();
             return;
         }
@@ -115,14 +126,14 @@ public:
         m_paged.endDoc();
         const QString refusal = answer.refusal();
         if (!refusal.isEmpty())
-            throw PrintError("Cannot print to " + targetName() + ": " + refusal.toStdString() + ".");
+            throw PrintError("Cannot print to " + printerName() + ": " + refusal.toStdString() + ".");
     }
     bool printing() const override { return m_paged.printing(); }
     Canvas& canvas() override { return m_paged.canvas(); }
     int pagesPrinted() const { return m_paged.pagesPrinted(); }
 
 private:
-    std::string targetName() const
+    std::string printerName() const
     {
         if (!m_printer.outputFileName().isEmpty())
             return m_printer.outputFileName().toStdString();
@@ -130,6 +141,8 @@ private:
     }
 
     QPrinter& m_printer;
+    // Declared before the printer service, whose canvas may paint on its writer.
+    std::optional<PdfFile> m_pdf;
     PagedPrinter m_paged;
     std::function<QString()> m_choosePdfFile;
 };

@@ -465,13 +465,14 @@ void Catalog::finishRun(bool printing, const std::string& caption)
     m_host.enableMenu(Menu::File, true);
     m_host.showSpeedButton(SpeedButton::Cancel, false);
     m_host.enableMenu(Menu::PageLayout, true);
+    // The document is written before the caption says so; it may fail instead.
+    if (printing && m_printer && m_printer->printing())
+        m_printer->endDoc();
     if (!caption.empty()) {
         m_host.setStatusFontColor(Red);
         m_host.setStatusCaption(caption);
         m_host.setStatusFontColor(Black);
     }
-    if (printing && m_printer && m_printer->printing())
-        m_printer->endDoc();
 }
 
 void Catalog::recoverFromError(bool printing, const std::string& message)

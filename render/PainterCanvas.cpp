@@ -25,7 +25,7 @@ QColor toQColor(Color color)
 }
 
 PainterCanvas::PainterCanvas(QPaintDevice& device, bool antialiased)
-    : m_device(device), m_antialiased(antialiased), m_font(QStringLiteral("Arial"), 8)
+    : m_device(&device), m_antialiased(antialiased), m_font(QStringLiteral("Arial"), 8)
 {
 }
 
@@ -38,7 +38,7 @@ bool PainterCanvas::begin()
 {
     if (m_painter.isActive())
         return true;
-    if (!m_painter.begin(&m_device))
+    if (!m_painter.begin(m_device))
         return false;
     m_painter.setRenderHint(QPainter::Antialiasing, m_antialiased);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -47,12 +47,19 @@ bool PainterCanvas::begin()
     return true;
 }
 
-void PainterCanvas::end()
+bool PainterCanvas::end()
 {
     if (!m_painter.isActive())
-        return;
+        return true;
     flush();
-    m_painter.end();
+    return m_painter.end();
+}
+
+void PainterCanvas::setDevice(QPaintDevice& device)
+{
+    end();
+    m_underLabels.clear();
+    m_device = &device;
 }
 
 void PainterCanvas::applyPen()
@@ -144,7 +151,7 @@ void PainterCanvas::rectangle(int left, int top, int right, int bottom)
 QRect PainterCanvas::textBox(int x, int y, const QString& text) const
 {
     // Every pixel the glyphs may touch: the advance and the ink, which can overhang it.
-    const QFontMetrics metrics(m_font, &m_device);
+    const QFontMetrics metrics(m_font, m_device);
     return QRect(x, y, metrics.horizontalAdvance(text), metrics.height()) |
            metrics.boundingRect(text).translated(x, y + metrics.ascent());
 }
@@ -153,7 +160,7 @@ void PainterCanvas::textOut(int x, int y, const std::string& text)
 {
     flush();
     const QString qtext = toQString(text);
-    const QFontMetrics metrics(m_font, &m_device);
+    const QFontMetrics metrics(m_font, m_device);
     if (m_painter.isActive()) {
         // Text is never clipped: only a cell's lines are kept inside it.
         if (m_linesClipped)
@@ -169,7 +176,7 @@ void PainterCanvas::textOut(int x, int y, const std::string& text)
 
 void PainterCanvas::labelOut(int x, int y, const std::string& text)
 {
-    auto* image = m_device.devType() == QInternal::Image ? static_cast<QImage*>(&m_device) : nullptr;
+    auto* image = m_device->devType() == QInternal::Image ? static_cast<QImage*>(m_device) : nullptr;
     if (!image || !m_painter.isActive()) {
         textOut(x, y, text);
         return;
@@ -212,12 +219,12 @@ void PainterCanvas::unclipLines()
 
 int PainterCanvas::textWidth(const std::string& text)
 {
-    return QFontMetrics(m_font, &m_device).horizontalAdvance(toQString(text));
+    return QFontMetrics(m_font, m_device).horizontalAdvance(toQString(text));
 }
 
 int PainterCanvas::textHeight(const std::string&)
 {
-    return QFontMetrics(m_font, &m_device).height();
+    return QFontMetrics(m_font, m_device).height();
 }
 
 } // namespace orlika

@@ -30,8 +30,12 @@ public:
 
     /// Starts painting on the device (for a printer: when its document begins).
     bool begin();
-    /// Puts pending lines on the device and stops painting.
-    void end();
+    /// Puts pending lines on the device and stops painting; false when the device could
+    /// not finish what was painted.
+    bool end();
+    /// Measures and draws on another device from now on (a printer's pages going to a file
+    /// laid out as they were); painting on the old one stops.
+    void setDevice(QPaintDevice& device);
     bool active() const { return m_painter.isActive(); }
     /// Forgets the pixels kept under labels: the device's picture was replaced.
     void forgetLabels() { m_underLabels.clear(); }
@@ -66,7 +70,7 @@ private:
     void applyPen();
     QRect textBox(int x, int y, const QString& text) const;
 
-    QPaintDevice& m_device;
+    QPaintDevice* m_device;
     QPainter m_painter;
     bool m_antialiased;
     QPoint m_current;

@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
+
+#include <cerrno>
+#include <cstring>
 
 namespace orlika {
 
@@ -13,25 +17,97 @@ namespace {
 
 constexpr int kDotsPerMeterAt96Dpi = 3780;
 
-} // namespace
+std::string lowerCase(const QString& text)
+{
+    return text.toLower().toStdString();
+}
 
-std::string pdfFileProblem(const QString& fileName)
+// Why a file cannot be opened for writing, in words for the user; `file` is the one that
+// failed to open.
+std::string openProblem(const QString& fileName, const QFileDevice& file)
 {
     const QFileInfo info(fileName);
     if (info.isDir())
         return "it is a folder";
     if (!info.absoluteDir().exists())
         return "the folder " + info.absolutePath().toStdString() + " does not exist";
-    // Opened the way the PDF writer opens it, the file system gives its own reason.
+    // Opened in place, the file system gives its own reason for a file it protects.
     QFile probe(fileName);
     const bool existed = probe.exists();
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
-        return probe.errorString().toLower().toStdString();
+        return lowerCase(probe.errorString());
     probe.close();
     if (!existed)
         probe.remove();
-    return "the file could not be written";
+    return file.error() == QFileDevice::NoError ? "the file could not be written" : lowerCase(file.errorString());
 }
+
+} // namespace
+
+std::string CheckedSaveFile::openForWriting()
+{
+    if (isOpen())
+        return {};
+    m_problem.clear();
+    if (!open(QIODevice::WriteOnly))
+        m_problem = openProblem(fileName(), *this);
+    return m_problem;
+}
+
+qint64 CheckedSaveFile::writeData(const char* data, qint64 length)
+{
+    if (!m_problem.empty())
+        return -1;
+    errno = 0;
+    const qint64 written = QSaveFile::writeData(data, length);
+    if (written != length)
+        noteWriteFailure();
+    return m_problem.empty() ? written : -1;
+}
+
+void CheckedSaveFile::noteWriteFailure()
+{
+    // Where the system wrote part of a block and refused the rest, Qt reports no reason
+    // or none at all; the system's own is still in errno.
+    if (const int reason = errno; reason != 0)
+        m_problem = lowerCase(QString::fromLocal8Bit(std::strerror(reason)));
+    else
+        m_problem = "not all of it could be written";
+}
+
+std::string CheckedSaveFile::commitChecked()
+{
+    if (!isOpen())
+        return m_problem.empty() ? "the file was not written" : m_problem;
+    // commit() would miss a failure of the last flush, which it makes itself.
+    errno = 0;
+    if (m_problem.empty() && !flush())
+        noteWriteFailure();
+    if (m_problem.empty() && !commit())
+        m_problem = error() == QFileDevice::NoError ? "the file could not be put in place" : lowerCase(errorString());
+    if (!m_problem.empty())
+        cancelWriting();
+    return m_problem;
+}
+
+std::string savePng(const QImage& image, const QString& fileName)
+{
+    CheckedSaveFile file(fileName);
+    if (std::string problem = file.openForWriting(); !problem.empty())
+        return problem;
+    if (!image.save(&file, "PNG") && file.problem().empty()) {
+        file.cancelWriting();
+        return "the image could not be encoded";
+    }
+    return file.commitChecked();
+}
+
+PdfFile::PdfFile(const QString& fileName) : m_file(fileName), m_writer(std::make_unique<QPdfWriter>(&m_file))
+{
+    m_writer->setCreator(QStringLiteral("ORLIKA"));
+}
+
+PdfFile::~PdfFile() = default;
 
 ImagePage::ImagePage(int width, int height)
 {
@@ -53,47 +129,65 @@ void ImagePage::resize(int width, int height)
     m_canvas->begin();
 }
 
-PagedPrinter::PagedPrinter(QPagedPaintDevice& device, std::string target, QString pdfFile)
-    : m_device(device), m_target(std::move(target)), m_pdfFile(std::move(pdfFile)), m_canvas(device)
+PagedPrinter::PagedPrinter(QPagedPaintDevice& device, std::string target)
+    : m_device(&device), m_target(std::move(target)), m_canvas(device)
 {
 }
 
-void PagedPrinter::setTarget(std::string target, QString pdfFile)
+PagedPrinter::PagedPrinter(PdfFile& file) : PagedPrinter(file.writer(), file.fileName().toStdString())
+{
+    m_file = &file;
+}
+
+void PagedPrinter::setTarget(std::string target)
 {
     m_target = std::move(target);
-    m_pdfFile = std::move(pdfFile);
+}
+
+void PagedPrinter::printTo(PdfFile& file)
+{
+    QPdfWriter& writer = file.writer();
+    writer.setPageLayout(m_device->pageLayout());
+    writer.setResolution(m_device->logicalDpiX());
+    m_device = &writer;
+    m_canvas.setDevice(writer);
+    m_file = &file;
+    m_target = file.fileName().toStdString();
 }
 
 int PagedPrinter::pageWidth() const
 {
-    return m_device.width();
+    return m_device->width();
 }
 
 int PagedPrinter::pageHeight() const
 {
-    return m_device.height();
+    return m_device->height();
 }
 
 bool PagedPrinter::portrait() const
 {
-    return m_device.pageLayout().orientation() == QPageLayout::Portrait;
+    return m_device->pageLayout().orientation() == QPageLayout::Portrait;
 }
 
 int PagedPrinter::dpiX() const
 {
-    return m_device.logicalDpiX();
+    return m_device->logicalDpiX();
 }
 
 int PagedPrinter::dpiY() const
 {
-    return m_device.logicalDpiY();
+    return m_device->logicalDpiY();
 }
 
 bool PagedPrinter::beginDoc()
 {
     m_pages = 0;
+    if (m_file)
+        if (const std::string problem = m_file->open(); !problem.empty())
+            fail(problem);
     if (!m_canvas.begin())
-        fail(m_pdfFile.isEmpty() ? "the printer could not start the document" : pdfFileProblem(m_pdfFile));
+        fail(m_file ? "the document could not be started" : "the printer could not start the document");
     m_printing = true;
     m_pages = 1;
     return true;
@@ -104,8 +198,10 @@ void PagedPrinter::newPage()
     if (!m_printing)
         return;
     m_canvas.flush();
-    if (!m_device.newPage())
+    if (!m_device->newPage())
         fail("a new page could not be started");
+    // The page just ended went to the file: stop at once when the disk is full.
+    failOnWriteProblem();
     ++m_pages;
 }
 
@@ -113,8 +209,19 @@ void PagedPrinter::endDoc()
 {
     if (!m_printing)
         return;
-    m_canvas.end();
+    const bool ended = m_canvas.end();
     m_printing = false;
+    if (m_file && !ended)
+        fail("the document could not be finished");
+    failOnWriteProblem();
+}
+
+void PagedPrinter::failOnWriteProblem()
+{
+    if (!m_file)
+        return;
+    if (const std::string problem = m_file->problem(); !problem.empty())
+        fail(problem);
 }
 
 void PagedPrinter::fail(const std::string& reason)

@@ -6,11 +6,13 @@
 #include "render/PainterCanvas.h"
 
 #include <QImage>
+#include <QSaveFile>
 #include <QString>
 #include <memory>
 #include <string>
 
 class QPagedPaintDevice;
+class QPdfWriter;
 
 namespace orlika {
 
@@ -30,16 +32,70 @@ private:
     std::unique_ptr<PainterCanvas> m_canvas;
 };
 
-/// Why a PDF file cannot be written, in words for the user.
-std::string pdfFileProblem(const QString& fileName);
+// A file written under a temporary name beside its target, which it takes only when all
+// of it is written. Unlike QSaveFile alone it sees every failed write: one the system
+// cut short (a full disk) as well as a failure of the last flush.
+class CheckedSaveFile : public QSaveFile {
+public:
+    using QSaveFile::QSaveFile;
+    /// Starts the temporary file; the reason in words when it cannot be, or empty.
+    std::string openForWriting();
+    /// Why writing failed so far, or empty; nothing more is written after a failure.
+    const std::string& problem() const { return m_problem; }
+    /// Puts the file in place; the reason in words when it could not be written (it is
+    /// then discarded), or empty.
+    std::string commitChecked();
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override;
+
+private:
+    void noteWriteFailure();
+
+    std::string m_problem;
+};
+
+/// Writes an image as a PNG file that takes its name only when all of it is written; the
+/// reason in words when it cannot be, or empty.
+std::string savePng(const QImage& image, const QString& fileName);
+
+// A PDF document whose file takes its name only when all of it is written: a document
+// that fails (a full disk, a run that ends in an error) leaves no partial file and an
+// older file of that name untouched.
+class PdfFile {
+public:
+    explicit PdfFile(const QString& fileName);
+    ~PdfFile();
+    PdfFile(const PdfFile&) = delete;
+    PdfFile& operator=(const PdfFile&) = delete;
+
+    QString fileName() const { return m_file.fileName(); }
+    /// The paged device that writes the document; lay it out before the document begins.
+    QPdfWriter& writer() { return *m_writer; }
+    /// Starts the temporary file; the reason in words when it cannot be, or empty.
+    std::string open() { return m_file.openForWriting(); }
+    /// Why the document could not be written so far, or empty.
+    const std::string& problem() const { return m_file.problem(); }
+    /// After the document ended: puts it in place; the reason in words when it could not
+    /// be written, or empty.
+    std::string commit() { return m_file.commitChecked(); }
+
+private:
+    CheckedSaveFile m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
+};
 
 // The printer service over a Qt paged device (QPrinter or QPdfWriter). The target names
-// the printer or file in error messages; a PDF file is also checked for the reason when
-// the document cannot begin.
+// the printer or file in error messages. Pages that go to a PdfFile fail the job as soon
+// as the file cannot be written; its owner puts the file in place after the job.
 class PagedPrinter : public Printer {
 public:
-    explicit PagedPrinter(QPagedPaintDevice& device, std::string target = "the printer", QString pdfFile = {});
-    void setTarget(std::string target, QString pdfFile = {});
+    explicit PagedPrinter(QPagedPaintDevice& device, std::string target = "the printer");
+    /// Prints to a PDF file with the layout of its writer.
+    explicit PagedPrinter(PdfFile& file);
+    void setTarget(std::string target);
+    /// Prints to a PDF file from now on, laid out as the device's pages were.
+    void printTo(PdfFile& file);
     int pageWidth() const override;
     int pageHeight() const override;
     bool portrait() const override;
@@ -54,10 +110,11 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& reason);
+    void failOnWriteProblem();
 
-    QPagedPaintDevice& m_device;
+    QPagedPaintDevice* m_device;
     std::string m_target;
-    QString m_pdfFile;
+    PdfFile* m_file = nullptr;
     PainterCanvas m_canvas;
     bool m_printing = false;
     int m_pages = 0;

@@ -11,7 +11,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <filesystem>
@@ -132,39 +131,34 @@ void showProgress(const std::string& caption)
 
 int writePdf(Catalog& catalog, HeadlessHost& host, const Options& options)
 {
-    // The catalog is written beside its target and takes its name only when complete:
-    // a run that fails leaves no partial file, and an older file of that name untouched.
-    QSaveFile file(QString::fromStdString(options.output));
-    if (!file.open(QIODevice::WriteOnly)) {
-        std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", options.output.c_str(),
-                     file.errorString().toLocal8Bit().constData());
+    // The catalog takes its name only when complete: a run that fails leaves no partial
+    // file, and an older file of that name untouched.
+    PdfFile file(QString::fromStdString(options.output));
+    if (const std::string problem = file.open(); !problem.empty()) {
+        std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", options.output.c_str(), problem.c_str());
         return 1;
     }
-    int pages = 0;
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("ORLIKA"));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageOrientation(options.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
-        writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-        writer.setResolution(600);  // a laser printer's: one-pixel lines stay visible on paper
-        PagedPrinter printer(writer, options.output);
-        catalog.setPrinter(&printer);
-        catalog.View(printer.canvas(), true);
-        catalog.setPrinter(nullptr);
-        pages = printer.pagesPrinted();
-    }
+    QPdfWriter& writer = file.writer();
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(options.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    writer.setResolution(600);  // a laser printer's: one-pixel lines stay visible on paper
+    PagedPrinter printer(file);
+    catalog.setPrinter(&printer);
+    catalog.View(printer.canvas(), true);
+    catalog.setPrinter(nullptr);
+    const int pages = printer.pagesPrinted();
     if (catalog.designsShown() == 0) {
         std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());
         return 1;
     }
+    // Reader errors and a document that could not be written alike.
     if (!host.errors().empty()) {
         std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
         return 1;
     }
-    if (!file.commit()) {
-        std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", options.output.c_str(),
-                     file.errorString().toLocal8Bit().constData());
+    if (const std::string problem = file.commit(); !problem.empty()) {
+        std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", options.output.c_str(), problem.c_str());
         return 1;
     }
     std::printf("%s: %d page%s\n", options.output.c_str(), pages, pages == 1 ? "" : "s");
@@ -181,10 +175,11 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
     const auto savePage = [&] {
         page.flush();
         const std::string path = numberedPath(options.output, int(written.size()) + 1);
-        if (page.image().save(QString::fromStdString(path), "PNG")) {
+        // Each page takes its name only when all of it is written.
+        if (const std::string problem = savePng(page.image(), QString::fromStdString(path)); problem.empty()) {
             written.push_back(path);
         } else {
-            std::fprintf(stderr, "orlika-catalog: cannot write %s\n", path.c_str());
+            std::fprintf(stderr, "orlika-catalog: cannot write %s: %s\n", path.c_str(), problem.c_str());
             failed = true;
         }
     };

@@ -3,6 +3,7 @@
 #include "tests/app/AppFixture.h"
 
 #include "app/FormFileList.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -48,6 +49,25 @@ protected:
         return pages;
     }
     static bool havePoppler() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
+    static QByteArray contents(const QString& file)
+    {
+        QFile read(file);
+        return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+    }
+    QStringList files() const { return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    /// The box an unwritable file gets, naming the file.
+    static bool toldCannotPrintTo(const MessageRequest& message, const QString& file)
+    {
+        return message.text.rfind("Cannot print to " + file.toStdString() + ": ", 0) == 0 &&
+               message.text.ends_with(".") && message.icon == MessageIcon::Error && message.caption == "ORLIKA";
+    }
+    void answerListingOf(const QString& design)
+    {
+        dialogAnswers.push_back([this, design](QDialog& dialog) {
+            dynamic_cast<QFileDialog&>(dialog).selectFile(path(design));
+            return int(QDialog::Accepted);
+        });
+    }
 };
 
 TEST_F(PrintTest, TwelveDesignsPrintExactlyTwoPagesWithTitleFolderDateAndPageTexts)
@@ -226,6 +246,71 @@ TEST_F(PrintTest, APdfThatCannotBeWrittenIsToldAndNothingClaimsSuccess)
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" PRINTING FAILED"));
     EXPECT_FALSE(form->fileListFr()->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PrintTest, ACatalogOnAFullDiskIsToldAsAnUnwritableFileIsAndLeavesNoPartialFile)
+{
+    makeDesigns(12);
+    const QString pdf = path(QStringLiteral("catalog.pdf"));
+    answerOpen({"d01.dst"});
+    answerTitle(QString());
+    answerPdfName(pdf);
+    form->Print1->trigger();
+    ASSERT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
+    const QByteArray older = contents(pdf);
+    ASSERT_FALSE(older.isEmpty());
+    const QStringList before = files();
+
+    // The catalog again on a disk with room for half of it: over the older file, and
+    // under a new name.
+    for (const QString& target : {pdf, path(QStringLiteral("new.pdf"))}) {
+        SCOPED_TRACE(target.toStdString());
+        messages.clear();
+        answerTitle(QString());
+        answerPdfName(target);
+        {
+            const FileSizeLimit full(rlim_t(older.size() / 2));
+            ASSERT_TRUE(full.set());
+            form->Print1->trigger();
+        }
+        EXPECT_EQ(form->statusCaption(), QStringLiteral(" PRINTING FAILED"));
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(toldCannotPrintTo(messages[0], target)) << messages[0].text;
+        EXPECT_FALSE(form->running());
+        EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+        EXPECT_FALSE(form->SBCancel->isVisible());
+    }
+    EXPECT_EQ(contents(pdf), older);
+    // Neither the new file nor a temporary one stays behind.
+    EXPECT_EQ(files(), before);
+}
+
+TEST_F(PrintTest, AFileListingOnAFullDiskIsToldAsAnUnwritableFileIsAndLeavesNoPartialFile)
+{
+    makeDesigns(12);
+    const QString listing = path(QStringLiteral("listing.pdf"));
+    answerListingOf(QStringLiteral("d01.dst"));
+    answerPdfName(listing);
+    form->mnfileList->trigger();
+    ASSERT_TRUE(messages.empty());
+    const qint64 size = QFileInfo(listing).size();
+    ASSERT_GT(size, 0);
+    ASSERT_TRUE(QFile::remove(listing));
+    const QStringList before = files();
+
+    answerListingOf(QStringLiteral("d01.dst"));
+    answerPdfName(listing);
+    {
+        const FileSizeLimit full(rlim_t(size / 2));
+        ASSERT_TRUE(full.set());
+        form->mnfileList->trigger();
+    }
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" PRINTING FAILED"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(toldCannotPrintTo(messages[0], listing)) << messages[0].text;
+    EXPECT_FALSE(form->fileListFr()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(files(), before);
 }
 
 TEST_F(PrintTest, PrintSetupChangesThePaperThatTheNextRunLaysOut)

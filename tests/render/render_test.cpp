@@ -3,6 +3,7 @@
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
 #include "render/Surfaces.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tools/designgen/DstWriter.h"
 
 #include <QGuiApplication>
@@ -209,6 +210,48 @@ TEST_F(RenderTest, PagedPrinterWritesOnePdfPagePerPage)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     const QByteArray bytes = pdf.readAll();
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 2);
+}
+
+TEST_F(RenderTest, ASaveFileTakesItsNameOnlyWhenAllOfItIsWritten)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("out.bin");
+    {
+        // Writes that Qt keeps in its buffer: only the last flush, when the file is put in
+        // place, finds the disk full.
+        CheckedSaveFile file(path);
+        ASSERT_EQ(file.openForWriting(), "");
+        const test::FileSizeLimit full(4096);
+        ASSERT_TRUE(full.set());
+        EXPECT_EQ(file.write(QByteArray(10000, 'x')), 10000);
+        EXPECT_EQ(file.problem(), "");
+        EXPECT_EQ(file.commitChecked(), "file too large");
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    {
+        // A write past Qt's buffer that the system cuts short; nothing more goes after it.
+        CheckedSaveFile file(path);
+        ASSERT_EQ(file.openForWriting(), "");
+        const test::FileSizeLimit full(20000);
+        ASSERT_TRUE(full.set());
+        EXPECT_EQ(file.write(QByteArray(65536, 'x')), -1);
+        EXPECT_EQ(file.problem(), "file too large");
+        EXPECT_EQ(file.write("more"), -1);
+        EXPECT_EQ(file.commitChecked(), "file too large");
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    {
+        CheckedSaveFile file(path);
+        ASSERT_EQ(file.openForWriting(), "");
+        EXPECT_EQ(file.write(QByteArray(65536, 'x')), 65536);
+        EXPECT_EQ(file.write("end"), 3);
+        EXPECT_EQ(file.commitChecked(), "");
+    }
+    EXPECT_EQ(QFileInfo(path).size(), 65539);
+    EXPECT_EQ(savePng(QImage(), path), "the image could not be encoded");
+    EXPECT_EQ(QFileInfo(path).size(), 65539);
+    EXPECT_EQ(CheckedSaveFile(folder.filePath("none/x.bin")).openForWriting(),
+              "the folder " + folder.filePath("none").toStdString() + " does not exist");
 }
 
 } // namespace

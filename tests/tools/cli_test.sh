@@ -106,6 +106,20 @@ check "no partial PNG pages" bash -c "! '$tools/orlika-catalog' '$work/broken' -
 check "a missing folder for the output is told and leaves nothing" \
   bash -c "'$tools/orlika-catalog' '$samples' -o '$work/no/such/x.pdf' 2>&1 | grep -q 'cannot write' && test ! -e '$work/no'"
 
+# A full disk: files may not grow past 20 KB, and the write that would fails instead of
+# killing the tool. The run fails, says why, and leaves no partial file or page.
+fails_on_full_disk() {  # fails_on_full_disk STDERR_FILE COMMAND...
+  local err=$1; shift
+  ! bash -c 'trap "" XFSZ; ulimit -f 20; exec "$@"' full "$@" 2>"$err"
+}
+mkdir "$work/full-pdf" "$work/full-png"
+check "PDF on a full disk fails" fails_on_full_disk "$work/full-pdf.txt" "$tools/orlika-catalog" "$samples" -o "$work/full-pdf/x.pdf"
+check "PDF on a full disk is told" grep -q "x.pdf: file too large" "$work/full-pdf.txt"
+check "PDF on a full disk leaves no file" test -z "$(ls -A "$work/full-pdf")"
+check "PNG on a full disk fails" fails_on_full_disk "$work/full-png.txt" "$tools/orlika-catalog" "$samples" -o "$work/full-png/x.png"
+check "PNG on a full disk is told" grep -q "cannot write .*x-1.png: file too large" "$work/full-png.txt"
+check "PNG on a full disk leaves no page" test -z "$(ls -A "$work/full-png")"
+
 passed=$((checks - failures))
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
