@@ -148,6 +148,7 @@ private:
     RunMessages m_messages{m_host, m_state.CancelPressed};  // the boxes of the run under way
     bool m_runActive = false;
     int m_pageWidth = 0;  // of the run's target, in its pixels
+    int m_pageHeight = 0;
     FileSystem& m_fileSystem;
     Canvas* m_mainCanvas = nullptr;
     Printer* m_printer = nullptr;

@@ -36,7 +36,8 @@ CellContext Catalog::cellContext(Canvas& canvas)
     const CellPoint anchor = cellAnchor();
     const CellGeometry cell{anchor,        s.CellWidth,  s.CellHeight, s.HalfCellHeight,
                             s.LineHeight,  s.CellsPerPage, s.Thumbnails, s.NoRemarks,
-                            nameLineWidth(anchor, s.CellWidth, m_pageWidth)};
+                            nameLineWidth(anchor, s.CellWidth, m_pageWidth),
+                            listBottom(anchor, s.CellHeight, s.HalfCellHeight, m_pageHeight, canvas.textHeight("H"))};
     return CellContext(canvas, cell, s, s.DesignPath, s.ColorTable,
                        CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed,
                                     m_runActive ? &m_messages : nullptr});

@@ -144,6 +144,7 @@ void Catalog::computeGrid(int width, int height, bool portrait)
 {
     auto& s = m_state;
     m_pageWidth = width;
+    m_pageHeight = height;
     const bool oneByOne = s.PageColumns == 1 && s.PageRows == 1;
     const double f = oneByOne ? 0.1 : 0.5;
     const int across = portrait ? s.PageRows : s.PageColumns;

@@ -120,6 +120,27 @@ int CellContext::listWidthLimit() const
     return roundPixel(listWidth * (m_cell.cellsPerPage == 1 ? 0.6 : 0.95));
 }
 
+void CellContext::writeListLines(float x, float& y, const std::vector<std::string>& lines) const
+{
+    const int textHeight = m_canvas.textHeight("H");
+    const auto fits = [&](float top) { return m_cell.textBottom <= 0 || roundPixel(top) + textHeight <= m_cell.textBottom; };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!fits(y))
+            return;
+        const float below = toSingle(double(y) + m_cell.lineHeight);
+        const bool last = i + 1 < lines.size() && !fits(below);
+        writeLine(x, y, last ? lines[i] + " ..." : lines[i]);
+        if (last)
+            return;
+    }
+}
+
+int listBottom(CellPoint anchor, int height, int halfHeight, int pageHeight, int textHeight)
+{
+    const int nameLine = roundPixel(1.2 * textHeight);
+    return std::min(anchor.Y - halfHeight + height, pageHeight) - nameLine;
+}
+
 int nameLineWidth(CellPoint origin, int cellWidth, int pageWidth)
 {
     return std::min(cellWidth, pageWidth - origin.X);

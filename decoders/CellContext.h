@@ -66,6 +66,7 @@ struct CellGeometry {
     bool thumbnails = false;
     bool noRemarks = false;
     int nameWidth = 0;     // room of the name line (nameLineWidth); 0: the cell's width
+    int textBottom = 0;    // no text of the cell reaches below (listBottom); 0: no limit
 };
 
 /// What the user interface lends a reader.
@@ -146,6 +147,9 @@ public:
     void writeRemarks(float& x, float& y, CellPoint start, const Remarks& remarks, ShortRemarks form) const;
     /// The width the lines of a thread or colour list stay under.
     int listWidthLimit() const;
+    /// Writes a list's lines from (x, y) down, each a line lower, as many as stay above
+    /// the cell's text bottom; where some are left out the last one written ends in "...".
+    void writeListLines(float x, float& y, const std::vector<std::string>& lines) const;
 
 private:
     Canvas& m_canvas;
@@ -166,6 +170,10 @@ std::string countText(std::int64_t count);
 /// The room of the name line of a cell at `origin`: the cell's width, or less where the
 /// page ends first (the one cell of the enlarged layout is wider than what is right of it).
 int nameLineWidth(CellPoint origin, int cellWidth, int pageWidth);
+
+/// The lowest point of a cell's texts: above the next row's name line and above the
+/// printed page's footer line, both of which stand 1.2 text heights above their base.
+int listBottom(CellPoint anchor, int height, int halfHeight, int pageHeight, int textHeight);
 
 /// Writes a name above a cell, shortened to `nameWidth`, as a label that a later
 /// write in another colour replaces exactly; leaves PosX and PosY at its place.

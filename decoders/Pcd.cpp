@@ -219,8 +219,7 @@ void writeRemarks(CellContext& cell, ByteCursor& cursor, const Header& header, c
     cursor.limitTo(ByteCursor::kNoLimit);
     cursor.seek(drawn.notePosition);
     const std::size_t delivered = cursor.bytes(note);
-    for (const std::string& line : noteLines(std::span(note).first(delivered)))
-        cell.writeLine(shared.PosX, shared.PosY, line);
+    cell.writeListLines(shared.PosX, shared.PosY, noteLines(std::span(note).first(delivered)));
 }
 
 } // namespace

@@ -90,6 +90,7 @@ void reject(CellContext& cell, const std::string& message, const std::string& ce
 struct Drawn {
     std::int64_t colorChanges = 0;  // the position reached in the thread list
     std::uint16_t stitches = 0;     // movements drawn; 16 bits, wrapping to 0 after 65535
+    std::int64_t movements = 0;     // the same, without wrapping
 };
 
 // The drawing pass: one scale for both axes, the lowest point on the middle line. Each
@@ -127,6 +128,7 @@ Drawn drawStitches(CellContext& cell, ByteCursor& cursor, const Section& section
         else
             canvas.lineTo(roundPixel(px), roundPixel(py));
         ++drawn.stitches;
+        ++drawn.movements;
     });
     return drawn;
 }
@@ -142,14 +144,14 @@ void writeRemarks(CellContext& cell, const Section& section, const Figures& figu
                       cell.remarks(drawn.stitches, drawn.colorChanges, figures.width, figures.height,
                                    DesignUnit::TenthMillimetre),
                       ShortRemarks::TwoLines);
-    if (g.thumbnails || g.noRemarks || section.threadCount == 0)
+    // A design without a stitch uses no thread, whatever its colour count claims.
+    if (g.thumbnails || g.noRemarks || section.threadCount == 0 || drawn.movements == 0)
         return;
     const PecThreadTables& chart = threadChart();
     Canvas& canvas = cell.canvas();
     const auto entry = [&](std::size_t i) { return std::to_string(i + 1) + ". " + chart.name(section.threads[i]); };
     const auto probe = [&](const std::string& line, std::size_t next) { return canvas.textWidth(line + ", " + entry(next)); };
-    for (const std::string& line : wrapEntries(section.threadCount, entry, probe, cell.listWidthLimit()))
-        cell.writeLine(x, y, line);
+    cell.writeListLines(x, y, wrapEntries(section.threadCount, entry, probe, cell.listWidthLimit()));
 }
 
 } // namespace

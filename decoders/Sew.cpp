@@ -124,8 +124,7 @@ void writeColorList(CellContext& cell, const ColorList& list)
     DesignFigures& shared = cell.figures();
     shared.PosX = toSingle(cell.cell().anchor.X);
     const auto width = [&canvas](const std::string& text) { return canvas.textWidth(text); };
-    for (const std::string& line : colorListLines(list.used(), cell.listWidthLimit(), width))
-        cell.writeLine(shared.PosX, shared.PosY, line);
+    cell.writeListLines(shared.PosX, shared.PosY, colorListLines(list.used(), cell.listWidthLimit(), width));
 }
 
 } // namespace orlika::sew

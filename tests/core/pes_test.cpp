@@ -546,40 +546,46 @@ TEST_F(PesReader, RemarksAndThreadListFollowTheLayout)
     EXPECT_EQ(canvas.pen, Black);
 }
 
-TEST_F(PesReader, ThreadListWrapsAtItsWidthLimit)
+TEST_F(PesReader, ThreadListWrapsAtItsWidthLimitAndStopsAtItsCell)
 {
+    const Bytes oneStitch = Bytes{0x0A, 0x05} + kEnd;
     // Standard: 0.8 x 286 = 229, x 0.95 = 218 pixels; 36 characters of 6 pixels fit.
-    decode("w.pec", pecWith({2, 2, 2, 2, 2}, kEnd));
-    EXPECT_EQ(remarksAfterName(),
-              (std::vector<std::string>{"Stitches: 0, Size: 0.0 x 0.0 mm", "Color Changes: 0, Size: 0.00 x 0.00 In.",
-                                        "1. Blue, 2. Blue, 3. Blue, 4. Blue", "5. Blue"}));
+    decode("w.pec", pecWith({2, 2, 2, 2, 2}, oneStitch));
+    const std::vector<std::string> remarks = remarksAfterName();
+    ASSERT_EQ(remarks.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(remarks.begin() + 2, remarks.end()),
+              (std::vector<std::string>{"1. Blue, 2. Blue, 3. Blue, 4. Blue", "5. Blue"}));
     EXPECT_EQ(canvas.linesStarting("TextOut").back(), "TextOut 72 228 \"5. Blue\"");
 
-    // Every line is narrower than the limit, and the next entry would not have fitted:
-    // 0.48 of the cell width enlarged, 0.76 in the standard layout.
+    // A design without a stitch lists no threads, however many its header claims.
     std::vector<std::uint8_t> threads;
     for (int i = 0; i < 256; ++i)
         threads.push_back(std::uint8_t(i * 7 % 70));
+    decode("empty.pec", pecWith(threads, kEnd));
+    EXPECT_EQ(remarksAfterName().size(), 2u);
+
+    // A long list wraps below the limit (the next entry would not have fitted: 0.48 of
+    // the cell width enlarged, 0.76 in the standard layout) and stops above the next
+    // row's name line (312 = 444 - 120 - 12) or the page's foot (600 - 12), its last
+    // line ending in "...".
     for (const Layout layout : {Layout::Standard, Layout::Enlarged}) {
-        decode("w.pec", pecWith(threads, kEnd), layout);
+        decode("w.pec", pecWith(threads, oneStitch), layout);
         const int base = int(std::nearbyint(s.CellWidth * 0.8));
         const int limit = int(std::nearbyint(base * (layout == Layout::Enlarged ? 0.6 : 0.95)));
         const std::vector<std::string> lines(canvas.texts.begin() + 3, canvas.texts.end());
         ASSERT_GT(lines.size(), 2u);
-        std::size_t entries = 0;
-        std::string joined;
-        for (std::size_t k = 0; k < lines.size(); ++k) {
+        for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
             EXPECT_LT(canvas.textWidth(lines[k]), limit);
-            if (k + 1 < lines.size()) {
-                const std::string next = lines[k + 1].substr(0, lines[k + 1].find(','));
-                EXPECT_GE(canvas.textWidth(lines[k] + ", " + next), limit);
-            }
-            entries += std::size_t(std::count(lines[k].begin(), lines[k].end(), '.'));
-            joined += (k ? ", " : "") + lines[k];
+            const std::string next = lines[k + 1].substr(0, lines[k + 1].find(','));
+            EXPECT_GE(canvas.textWidth(lines[k] + ", " + next), limit);
         }
-        EXPECT_EQ(entries, 256u);
-        EXPECT_NE(joined.find("256. "), std::string::npos);
-        EXPECT_NE(joined.find("11. " + chart.name(threads[10])), std::string::npos);
+        EXPECT_EQ(lines.back().substr(lines.back().size() - 4), " ...");
+        EXPECT_NE(lines.front().find("1. " + chart.name(threads[0])), std::string::npos);
+        int lowest = 0;
+        ASSERT_EQ(std::sscanf(canvas.linesStarting("TextOut").back().c_str(), "TextOut %*d %d", &lowest), 1);
+        const int bottom = layout == Layout::Enlarged ? 600 - 12 : 312;
+        EXPECT_LE(lowest + RecordingCanvas::kTextHeight, bottom);
+        EXPECT_GT(lowest + s.LineHeight + RecordingCanvas::kTextHeight, bottom);
     }
 }
 
