@@ -7,6 +7,7 @@
 #include "platform/HeadlessHost.h"
 #include "platform/NullCanvas.h"
 #include "render/PainterCanvas.h"
+#include "render/Surfaces.h"
 #include "tools/ToolSupport.h"
 
 #include <QCommandLineParser>
@@ -199,9 +200,9 @@ int main(int argc, char** argv)
         if (!readDesign(input, canvas, host))
             return 1;
     }
-    if (!image.save(QString::fromStdString(output), "PNG")) {
-        std::fprintf(stderr, "orlika-thumbnailer: cannot write %s\n", output.c_str());
-        std::remove(output.c_str());
+    // Written whole or not at all: a full disk must not leave a truncated thumbnail.
+    if (const std::string problem = savePng(image, QString::fromStdString(output)); !problem.empty()) {
+        std::fprintf(stderr, "orlika-thumbnailer: cannot write %s: %s\n", output.c_str(), problem.c_str());
         return 1;
     }
     return 0;

@@ -119,6 +119,8 @@ check "PDF on a full disk leaves no file" test -z "$(ls -A "$work/full-pdf")"
 check "PNG on a full disk fails" fails_on_full_disk "$work/full-png.txt" "$tools/orlika-catalog" "$samples" -o "$work/full-png/x.png"
 check "PNG on a full disk is told" grep -q "cannot write .*x-1.png: file too large" "$work/full-png.txt"
 check "PNG on a full disk leaves no page" test -z "$(ls -A "$work/full-png")"
+mkdir "$work/full-thumb"
+check "a thumbnail on a full disk fails, says why and leaves no file" bash -c "! bash -c 'trap \"\" XFSZ; ulimit -f 20; exec \"\$@\"' full '$tools/orlika-thumbnailer' -s 2000 '$first' '$work/full-thumb/t.png' 2>'$work/full-thumb.txt' && grep -q 'file too large' '$work/full-thumb.txt' && test -z \"\$(ls -A '$work/full-thumb')\""
 
 passed=$((checks - failures))
 echo "$passed passed, $failures failed"
