@@ -285,6 +285,31 @@ TEST_F(AppTest, MessageBoxesCarryTheCaptionIconButtonsAndDefaultAsked)
               MessageAnswer::Yes);
     host.showError("broken");
     EXPECT_EQ(dialogsShown.size(), 2u);
+
+    // A design's box during a run: OK, "No More Messages" and "Stop the Run"; Esc is OK.
+    // Its text is plain: file names may look like markup.
+    const auto clicking = [](const char* button) {
+        return [button](QDialog& dialog) {
+            auto& box = dynamic_cast<QMessageBox&>(dialog);
+            EXPECT_EQ(box.textFormat(), Qt::PlainText);
+            EXPECT_EQ(box.escapeButton(), box.button(QMessageBox::Ok));
+            EXPECT_EQ(box.buttons().size(), 3);
+            if (auto* chosen = box.findChild<QAbstractButton*>(QString::fromLatin1(button)))
+                chosen->click();
+            else
+                box.button(QMessageBox::Ok)->click();
+            return box.result();
+        };
+    };
+    const MessageRequest designBox{"<b>x.pes</b> Has an Unknown File Format", "PES/PEC File Format Error",
+                                   MessageIcon::None, MessageButtons::OkNoMoreStop, MessageAnswer::Ok};
+    dialogAnswers.push_back(clicking("StopTheRun"));
+    EXPECT_EQ(host.messageBox(designBox), MessageAnswer::StopRun);
+    dialogAnswers.push_back(clicking("NoMoreMessages"));
+    EXPECT_EQ(host.messageBox(designBox), MessageAnswer::NoMoreMessages);
+    dialogAnswers.push_back(clicking("OK"));
+    EXPECT_EQ(host.messageBox(designBox), MessageAnswer::Ok);
+    EXPECT_EQ(dialogsShown.size(), 5u);
 }
 
 TEST(DoubleSeparator, FirstDoubledSeparatorIsMadeSingleOnce)
