@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "render/Surfaces.h"
 
+#include "render/PngEncoder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -92,13 +94,21 @@ std::string CheckedSaveFile::commitChecked()
 
 std::string savePng(const QImage& image, const QString& fileName)
 {
+    if (image.isNull())
+        return "the image could not be encoded";
     CheckedSaveFile file(fileName);
     if (std::string problem = file.openForWriting(); !problem.empty())
         return problem;
-    if (!image.save(&file, "PNG") && file.problem().empty()) {
-        file.cancelWriting();
-        return "the image could not be encoded";
+    if (image.hasAlphaChannel()) {
+        // Not a page of ours: Qt's writer keeps the alpha channel.
+        if (!image.save(&file, "PNG") && file.problem().empty()) {
+            file.cancelWriting();
+            return "the image could not be encoded";
+        }
+        return file.commitChecked();
     }
+    const std::vector<std::uint8_t> png = encodePng(image);
+    file.write(reinterpret_cast<const char*>(png.data()), qint64(png.size()));
     return file.commitChecked();
 }
 

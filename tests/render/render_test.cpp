@@ -254,5 +254,41 @@ TEST_F(RenderTest, ASaveFileTakesItsNameOnlyWhenAllOfItIsWritten)
               "the folder " + folder.filePath("none").toStdString() + " does not exist");
 }
 
+TEST_F(RenderTest, PngPagesDecodeToTheSamePixelsAsTheImage)
+{
+    // A catalog page (lines in colours, antialiased text), sizes of one pixel and odd
+    // widths, and noise, whose rows differ in every byte (the Up filter wraps around).
+    ImagePage page(1600, 1000);
+    HeadlessHost host;
+    PosixFileSystem files;
+    Catalog catalog(host, files);
+    catalog.prepareScreenPage(page.canvas(), 1600, 1000);
+    catalog.decodeFile(page.canvas(), "/designs/star.dst", std::make_unique<MemoryFile>(gen::writeDst(gen::makeStar(400))));
+    page.canvas().textOut(700, 900, "Page 1 of 2 Pages");
+    page.flush();
+    QImage noise(37, 5, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            noise.setPixel(x, y, 0xFF000000u | (seed >> 8));
+        }
+    QImage single(1, 1, QImage::Format_RGB32);
+    single.fill(qRgb(1, 2, 3));
+    QImage grey(3, 7, QImage::Format_Grayscale8);
+    grey.fill(200);
+
+    QTemporaryDir folder;
+    for (const QImage& image : {page.image(), noise, single, grey}) {
+        const QString path = folder.filePath("page.png");
+        ASSERT_EQ(savePng(image, path), "");
+        const QImage back(path);
+        ASSERT_FALSE(back.isNull());
+        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image.convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(back.dotsPerMeterX(), image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() : 3780);
+    }
+    EXPECT_GT(countPixels(page.image(), qRgb(128, 0, 0)), 100);  // the page drew
+}
+
 } // namespace
 } // namespace orlika

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+#include "render/PngEncoder.h"
+
+#include <libdeflate.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+
+namespace orlika {
+
+namespace {
+
+// Level 1 keeps a page within a few per cent of Qt's size (runs of white dominate); the
+// higher levels cost several times the time for little.
+constexpr int kDeflateLevel = 1;
+
+struct CompressorFree {
+    void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+};
+
+void appendU32(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(std::uint8_t(value >> shift));
+}
+
+void appendChunk(std::vector<std::uint8_t>& out, std::string_view type, const std::uint8_t* data, std::size_t size)
+{
+    appendU32(out, std::uint32_t(size));
+    const std::size_t typeAt = out.size();
+    out.insert(out.end(), type.begin(), type.end());
+    out.insert(out.end(), data, data + size);
+    // The CRC covers the type and the data.
+    appendU32(out, std::uint32_t(libdeflate_crc32(0, out.data() + typeAt, out.size() - typeAt)));
+}
+
+// The rows as PNG's filtered scanlines: a filter byte, then R, G, B per pixel, each the
+// difference to the pixel above.
+std::vector<std::uint8_t> filteredRows(const QImage& image)
+{
+    const auto width = std::size_t(image.width());
+    const auto height = std::size_t(image.height());
+    const std::size_t stride = 1 + 3 * width;
+    std::vector<std::uint8_t> rows(stride * height, 0);
+    const QRgb* above = nullptr;
+    for (std::size_t y = 0; y < height; ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+        std::uint8_t* out = rows.data() + y * stride;
+        *out++ = 2;  // Up
+        // A row like the one above (most of a page) stays zeros.
+        if (above && std::memcmp(pixels, above, width * sizeof(QRgb)) == 0) {
+            above = pixels;
+            continue;
+        }
+        for (std::size_t x = 0; x < width; ++x, out += 3) {
+            const QRgb pixel = pixels[x];
+            const QRgb up = above ? above[x] : 0;
+            out[0] = std::uint8_t(std::uint8_t(pixel >> 16) - std::uint8_t(up >> 16));
+            out[1] = std::uint8_t(std::uint8_t(pixel >> 8) - std::uint8_t(up >> 8));
+            out[2] = std::uint8_t(std::uint8_t(pixel) - std::uint8_t(up));
+        }
+        above = pixels;
+    }
+    return rows;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodePng(const QImage& image)
+{
+    const QImage rgb = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    const std::vector<std::uint8_t> rows = filteredRows(rgb);
+
+    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(kDeflateLevel));
+    if (!compressor)
+        throw std::bad_alloc();
+    std::vector<std::uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), rows.size()));
+    const std::size_t compressedSize =
+        libdeflate_zlib_compress(compressor.get(), rows.data(), rows.size(), compressed.data(), compressed.size());
+    if (compressedSize == 0)
+        throw std::runtime_error("the image could not be compressed");
+
+    std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> header;
+    appendU32(header, std::uint32_t(rgb.width()));
+    appendU32(header, std::uint32_t(rgb.height()));
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, adaptive filters, no interlace
+    png.reserve(png.size() + compressedSize + 64);
+    appendChunk(png, "IHDR", header.data(), header.size());
+    // A density of 96 dpi, as Qt's pages carry, so that viewers show them at their size.
+    const auto perMetre = std::uint32_t(rgb.dotsPerMeterX() > 0 ? rgb.dotsPerMeterX() : 3780);
+    std::vector<std::uint8_t> density;
+    appendU32(density, perMetre);
+    appendU32(density, std::uint32_t(rgb.dotsPerMeterY() > 0 ? rgb.dotsPerMeterY() : 3780));
+    density.push_back(1);  // the unit is the metre
+    appendChunk(png, "pHYs", density.data(), density.size());
+    appendChunk(png, "IDAT", compressed.data(), compressedSize);
+    appendChunk(png, "IEND", nullptr, 0);
+    return png;
+}
+
+} // namespace orlika
