@@ -70,6 +70,13 @@ public:
     const PageOnDisplay& pageOnDisplay() const { return m_display; }
     /// Designs the last run drew or printed (cells it used).
     int designsShown() const { return m_designsShown; }
+    /// A design of a run whose file could not be read: its cell shows the message.
+    struct FailedDesign {
+        std::string name;
+        std::string message;
+    };
+    /// The designs of the last run that failed, in the run's order, each once.
+    std::vector<FailedDesign> failedDesigns() const;
 
     // Readers. Each draws the open design file into cell CellNo with its reader module.
     void TajimaFormat(Canvas& canvas);
@@ -118,6 +125,8 @@ private:
     int countDesignsToPrint();
     RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
+    /// After a read error of the design FileIndex: its error cell, and its box once a run.
+    void showDesignError(Canvas& canvas, const std::string& message);
     /// Calls the reader with its lines confined to the cell.
     void runDecoder(Canvas& canvas, const Reader& reader);
     /// Reads the open design file into cell CellNo with the registry's reader of that name.
@@ -163,6 +172,7 @@ private:
     // Entries of this run that could not be opened, by index; those since the last
     // design drawn; those of the page.
     std::map<int, OpenFailure> m_skipped;
+    std::map<int, std::string> m_failed;  // designs whose reading failed, by index
     int m_skippedBeforeDesign = 0;
     int m_skippedOnPage = 0;
     int m_lastPictureIndex = 0;

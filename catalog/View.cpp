@@ -98,6 +98,7 @@ void Catalog::beginRun()
     m_state.CancelPressed = false;
     m_messages.beginRun();
     m_skipped.clear();
+    m_failed.clear();
     m_skippedBeforeDesign = m_skippedOnPage = 0;
     if (!m_state.UseDialogList && !m_state.UseSelectedList)
         m_state.FileList.clear();
@@ -307,18 +308,47 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
 {
     auto& s = m_state;
     m_designFile = std::move(file);
-    s.DesignSize = m_designFile->size();
-    m_designFile->seek(0);
     const std::string name = s.FileList[s.FileIndex];
     const Reader* reader = s.FileKind == FileKind::AllSupported ? readerOfName(name) : readerOfKind(s.FileKind);
     if (!printing && s.CellNo == 1)
         m_display.pageStarts.push_back(s.FileIndex);
-    if (reader) {
-        runDecoder(canvas, *reader);
-        if (!printing && s.CellNo <= m_display.cellCount)
-            m_display.names[std::size_t(s.CellNo - 1)] = name;
+    // One damaged file among thousands must not end the run: its cell says what went
+    // wrong and the next design follows. Whatever else is thrown still ends the run.
+    try {
+        s.DesignSize = m_designFile->size();
+        m_designFile->seek(0);
+        if (reader)
+            runDecoder(canvas, *reader);
+    } catch (const ConversionError& error) {
+        showDesignError(canvas, error.what());
+    } catch (const InOutError& error) {
+        showDesignError(canvas, error.what());
     }
+    if (reader && !printing && s.CellNo <= m_display.cellCount)
+        m_display.names[std::size_t(s.CellNo - 1)] = name;
     ++m_designsShown;
+}
+
+void Catalog::showDesignError(Canvas& canvas, const std::string& message)
+{
+    auto& s = m_state;
+    const std::string path = s.FolderPath + s.FileList[s.FileIndex];
+    m_failed[s.FileIndex] = message;
+    // What the reader drew before the error stays; the pen and the phase label it left
+    // behind do not carry over to the next design.
+    canvas.setPenColor(Black);
+    m_host.setStatLabel("");
+    s.DesignPath = path;
+    cellContext(canvas).writeErrorCell(message, ErrorPlace::MiddleLine, true);
+    m_messages.raise(path, message, "ORLIKA", MessageIcon::Error);
+}
+
+std::vector<Catalog::FailedDesign> Catalog::failedDesigns() const
+{
+    std::vector<FailedDesign> failed;
+    for (const auto& [index, message] : m_failed)
+        failed.push_back({m_state.FileList[index], message});
+    return failed;
 }
 
 void Catalog::prepareScreenPage(Canvas& canvas, int width, int height)

@@ -21,7 +21,8 @@ public:
     void beginRun();
     /// Shows the design's box unless this design showed it already this run or the user
     /// asked for no more; "Stop the Run" sets the cancel flag.
-    void raise(const std::string& designPath, const std::string& text, const std::string& caption);
+    void raise(const std::string& designPath, const std::string& text, const std::string& caption,
+               MessageIcon icon = MessageIcon::None);
     /// Boxes this run did not show.
     int suppressed() const { return m_suppressed; }
 

@@ -29,6 +29,7 @@ struct Options {
     std::string title;
     bool portrait = false;
     bool allFormats = false;
+    bool strict = false;
 };
 
 constexpr int kPageWidth = 1600;
@@ -51,13 +52,17 @@ struct CommandLine {
     QCommandLineOption landscape{QStringLiteral("landscape"), QStringLiteral("Print on landscape pages (the default).")};
     QCommandLineOption allFormats{QStringLiteral("all-formats"),
                                   QStringLiteral("With a design file: every supported format of its folder.")};
+    QCommandLineOption strict{QStringLiteral("strict"),
+                              QStringLiteral("Exit with status 1 when a design could not be read (the catalog is "
+                                             "still written, that design's cell showing why).")};
 
     CommandLine()
     {
         parser.setApplicationDescription(QStringLiteral(
             "Draws the designs of a folder as a catalog: the printed pages as a PDF file, or the screen\n"
-            "pages as PNG images."));
-        parser.addOptions({output, layout, title, portrait, landscape, allFormats});
+            "pages as PNG images. A design that cannot be read shows the error in its cell and is named\n"
+            "on standard error; the run goes on."));
+        parser.addOptions({output, layout, title, portrait, landscape, allFormats, strict});
         parser.addPositionalArgument(QStringLiteral("PATH"),
                                      QStringLiteral("A folder (every supported format), or a design file (its "
                                                     "folder, in that file's format)."));
@@ -88,6 +93,7 @@ struct CommandLine {
         o.title = parser.value(title).toStdString();
         o.portrait = parser.isSet(portrait) && !parser.isSet(landscape);
         o.allFormats = parser.isSet(allFormats);
+        o.strict = parser.isSet(strict);
         return o;
     }
 };
@@ -152,7 +158,7 @@ int writePdf(Catalog& catalog, HeadlessHost& host, const Options& options)
         std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());
         return 1;
     }
-    // Reader errors and a document that could not be written alike.
+    // A design that could not be read has its cell; only the document itself fails here.
     if (!host.errors().empty()) {
         std::fprintf(stderr, "orlika-catalog: %s\n", host.errors().front().c_str());
         return 1;
@@ -242,8 +248,15 @@ int main(int argc, char** argv)
     tools::applyLayout(catalog.state(), options.layout);
     chooseFiles(catalog.state(), catalog, options);
     const bool pdf = options.output.ends_with(".pdf");
-    const int status = pdf ? writePdf(catalog, host, options) : writePngPages(catalog, host, options);
+    int status = pdf ? writePdf(catalog, host, options) : writePngPages(catalog, host, options);
     if (isatty(STDERR_FILENO))
         std::fputc('\n', stderr);
+    // One damaged file among many still gives the catalog; a script that must not miss
+    // one asks for --strict.
+    const auto failed = catalog.failedDesigns();
+    for (const auto& design : failed)
+        std::fprintf(stderr, "orlika-catalog: %s: %s\n", design.name.c_str(), design.message.c_str());
+    if (status == 0 && options.strict && !failed.empty())
+        status = 1;
     return status;
 }

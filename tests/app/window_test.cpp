@@ -200,7 +200,7 @@ TEST_F(AppTest, TitleDialogLimitsItsTextIgnoresEscapeAndHasNoCloseBox)
     EXPECT_EQ(title.Comments1->text().size(), 150);
 }
 
-TEST_F(AppTest, DecoderErrorShowsItsMessageAndTheWindowStaysUsable)
+TEST_F(AppTest, DecoderErrorShowsItsMessageAndTheRunGoesOn)
 {
     makeDesigns(2);
     std::vector<std::uint8_t> bad(512, ' ');
@@ -213,6 +213,9 @@ TEST_F(AppTest, DecoderErrorShowsItsMessageAndTheWindowStaysUsable)
     EXPECT_EQ(messages[0].text, "'12a' is not a valid integer value");
     EXPECT_EQ(messages[0].caption, "ORLIKA");
     EXPECT_EQ(messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(messages[0].buttons, MessageButtons::OkNoMoreStop);
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
+    EXPECT_EQ(form->catalog().designsShown(), 3);
     EXPECT_FALSE(form->running());
     EXPECT_TRUE(form->File1->menuAction()->isEnabled());
     EXPECT_TRUE(form->PageLayout1->menuAction()->isEnabled());

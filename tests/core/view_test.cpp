@@ -18,6 +18,15 @@ std::vector<std::uint8_t> tinyDst()
     return gen::writeDst(design);
 }
 
+// A DST whose header holds the line given and nothing else.
+std::vector<std::uint8_t> damagedDst(const std::string& headerLine)
+{
+    std::vector<std::uint8_t> bytes(512, ' ');
+    const std::string text = headerLine + "\r\x1a";
+    std::copy(text.begin(), text.end(), bytes.begin());
+    return bytes;
+}
+
 std::string designName(int i)
 {
     char name[16];
@@ -362,21 +371,73 @@ TEST_F(ViewTest, UnopenableFileIsSkippedAndTheNextTakesItsCell)
     EXPECT_EQ(canvas.linesStarting("TextOut 358 72").size(), 1u);  // d03 in the second cell
 }
 
-TEST_F(ViewTest, ConversionErrorEndsTheRunAndLeavesTheWindowUsable)
+TEST_F(ViewTest, ADamagedHeaderShowsItsMessageInItsCellAndTheRunGoesOn)
 {
-    addDesigns(2);
-    std::vector<std::uint8_t> bad(512, ' ');
-    const std::string text = "ST:12a\r\x1a";
-    std::copy(text.begin(), text.end(), bad.begin());
-    files.add("/designs/d01b.dst", bad);
+    addDesigns(6);
+    files.add("/designs/d02b.dst", damagedDst("ST:12a"));
+    const std::string message = "'12a' is not a valid integer value";
+    pressNext();
+    pressPrev();  // the first page again: its damaged design asks no second time
+    pressNext();
+    pressNext();
     openFolder(designName(1));
-    ASSERT_EQ(host.errors, std::vector<std::string>{"'12a' is not a valid integer value"});
+    // d02b.dst, in the third cell, counts as 2 here.
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 2, 3, 4, 5}, {6}, {1, 2, 2, 3, 4, 5}, {6}}));
+    EXPECT_EQ(canvas.linesStarting("TextOut 644 72 \"d02b.dst\"").size(), 2u);
+    EXPECT_EQ(canvas.linesStarting("TextOut 644 204 \"" + message + "\"").size(), 2u);
+    // Every other design is drawn with its remarks, on both showings of its page.
+    EXPECT_EQ(std::count(canvas.texts.begin(), canvas.texts.end(), "Stitches: 2"), 12);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, message);
+    EXPECT_EQ(host.messages[0].caption, "ORLIKA");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::OkNoMoreStop);
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+    ASSERT_EQ(catalog.failedDesigns().size(), 1u);
+    EXPECT_EQ(catalog.failedDesigns()[0].name, "d02b.dst");
+    EXPECT_EQ(catalog.failedDesigns()[0].message, message);
     EXPECT_TRUE(host.menuEnabled(Menu::File));
     EXPECT_TRUE(host.menuEnabled(Menu::PageLayout));
     EXPECT_FALSE(host.buttonShown(SpeedButton::Cancel));
     EXPECT_EQ(host.statLabel, "");
     EXPECT_TRUE(s.ViewDone);
-    EXPECT_EQ(pagesDrawn(), (Pages{{1}}));
+
+    // "Stop the Run" in its box ends the run there.
+    host.messages.clear();
+    host.answers.push_back(MessageAnswer::StopRun);
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn().back(), (std::vector<int>{1, 2, 2}));
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+}
+
+TEST_F(ViewTest, AReadErrorKeepsWhatWasDrawnAndTheNextDesignFollows)
+{
+    files.add("/designs/d01.dst", tinyDst());
+    files.add("/designs/d02.dst", gen::writeDst(gen::makeSpiral(1200, 1)));
+    files.add("/designs/d03.dst", tinyDst());
+    // The header and the first block of 500 records read; the next block fails.
+    files.failingReads["/designs/d02.dst"] = 512 + 1500;
+    openFolder(designName(1));
+    const std::string message = "Read error: Input/output error";
+    std::size_t errorAt = 0;
+    int linesInSecondCell = 0;
+    for (std::size_t i = 0; i < canvas.log.size(); ++i) {
+        int x = 0, y = 0;
+        if (std::sscanf(canvas.log[i].c_str(), "LineTo %d %d", &x, &y) == 2 && x >= 358 && x < 644)
+            ++linesInSecondCell;
+        if (canvas.log[i] == "TextOut 358 204 \"" + message + "\"")
+            errorAt = i;
+    }
+    ASSERT_GT(errorAt, 0u);
+    EXPECT_GE(linesInSecondCell, 400);
+    EXPECT_LT(linesInSecondCell, 1200);
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3}}));
+    EXPECT_EQ(canvas.linesStarting("TextOut 644 72 \"d03.dst\"").size(), 1u);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, message);
+    EXPECT_EQ(host.captions.back(), " FINISHED");
 }
 
 TEST_F(ViewTest, AllFormatsListsOneAlphabeticalSequenceAndUnknownNamesTakeEmptyCells)
@@ -542,16 +603,25 @@ TEST_F(PrintTest, NoFilesPrintsNothingAndAsksNoTitle)
     EXPECT_EQ(host.captions.back(), " No Files Found");
 }
 
-TEST_F(PrintTest, AnErrorEndsTheDocumentWithThePagesSoFar)
+TEST_F(PrintTest, ADamagedDesignPrintsItsMessageAndEveryPageFollows)
 {
     addDesigns(7);
-    std::vector<std::uint8_t> bad(512, ' ');
-    const std::string text = "+X:oops\r\x1a";
-    std::copy(text.begin(), text.end(), bad.begin());
-    files.add("/designs/d07a.dst", bad);
+    files.add("/designs/d03a.dst", damagedDst("+X:oops"));
     print(designName(1));
     EXPECT_EQ(printer.steps, (std::vector<std::string>{"BeginDoc", "NewPage", "EndDoc"}));
-    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(pageTexts(), (std::vector<std::string>{"Page 1 of 2 Pages", "Page 2 of 2 Pages"}));
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_EQ(std::count(printer.page.texts.begin(), printer.page.texts.end(), designName(i)), 1) << i;
+    EXPECT_EQ(std::count(printer.page.texts.begin(), printer.page.texts.end(), "Stitches: 2"), 7);
+    // The fourth cell, on the middle line.
+    const CellPoint cell = s.CellOrigin[3];
+    EXPECT_EQ(printer.page.linesStarting("TextOut " + std::to_string(cell.X) + " " + std::to_string(cell.Y) +
+                                         " \"'oops' is not a valid integer value\"")
+                  .size(),
+              1u);
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.captions.back(), " FINISHED PRINTING");
     EXPECT_FALSE(printer.open);
 }
 

@@ -11,10 +11,34 @@
 
 namespace orlika::test {
 
+// A file whose reads fail from a position on, as a damaged disk or a dropped network
+// share does in the middle of a file.
+class FailingFile final : public DesignFile {
+public:
+    FailingFile(std::vector<std::uint8_t> bytes, std::int64_t failFrom) : m_file(std::move(bytes)), m_failFrom(failFrom)
+    {
+    }
+
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        if (m_file.position() + std::int64_t(buffer.size()) > m_failFrom)
+            throw InOutError("Read error: Input/output error");
+        return m_file.read(buffer);
+    }
+    void seek(std::int64_t position) override { m_file.seek(position); }
+    std::int64_t position() const override { return m_file.position(); }
+    std::int64_t size() const override { return m_file.size(); }
+
+private:
+    MemoryFile m_file;
+    std::int64_t m_failFrom;
+};
+
 class MemoryFileSystem : public FileSystem {
 public:
     std::map<std::string, std::vector<std::uint8_t>> files;  // full path -> contents
     std::vector<std::string> unreadable;                     // paths that fail to open
+    std::map<std::string, std::int64_t> failingReads;        // path -> reads fail past this byte
     std::vector<std::string> searches;                       // patterns searched, in order
 
     void add(const std::string& path, std::vector<std::uint8_t> bytes = {}) { files[path] = std::move(bytes); }
@@ -27,6 +51,8 @@ public:
         const auto it = files.find(path);
         if (it == files.end())
             return nullptr;
+        if (const auto failing = failingReads.find(path); failing != failingReads.end())
+            return std::make_unique<FailingFile>(it->second, failing->second);
         return std::make_unique<MemoryFile>(it->second);
     }
 

@@ -94,15 +94,29 @@ check "info: a long name is written shortened, keeping its end" bash -c "printf 
 check "catalog of the messy folder: 4 designs on 1 page" \
   bash -c "'$tools/orlika-catalog' '$messy' -o '$work/messy.pdf' | grep -q ': 1 page'"
 
-# A failed run leaves no file behind, and an older catalog of that name untouched.
+# A damaged design among good ones: its cell shows why, the rest of the catalog is written
+# and the design is named on standard error; only --strict makes that a failure.
 mkdir "$work/broken"
-cp "$first" "$work/broken/a.dst"
+for name in a c d e f g; do cp "$first" "$work/broken/$name.dst"; done
 printf 'ST: oops\r\x1a' > "$work/broken/b.dst"
+check "a reader error does not fail the run" \
+  bash -c "'$tools/orlika-catalog' '$work/broken' -o '$work/broken.pdf' >'$work/out.txt' 2>'$work/err.txt'"
+check "the damaged design is told on standard error, once" \
+  test "$(cat "$work/err.txt")" = "orlika-catalog: b.dst: ' oops' is not a valid integer value"
+check "every page is printed" grep -q 'broken.pdf: 2 pages' "$work/out.txt"
+check "the PDF holds both pages" test "$(grep -ao '/Type /Page\b' "$work/broken.pdf" | wc -l)" -eq 2
+check "--strict: a reader error fails the run and the catalog is still written" \
+  bash -c "'$tools/orlika-catalog' --strict '$work/broken' -o '$work/strict.pdf' 2>'$work/err.txt'; test \$? -eq 1 &&
+  grep -q 'b.dst: .* is not a valid integer value' '$work/err.txt' && grep -q '%PDF' '$work/strict.pdf'"
+check "--strict: a folder without damaged designs succeeds" "$tools/orlika-catalog" --strict "$first" -o "$work/s.pdf"
+check "PNG pages of a folder with a damaged design" bash -c "'$tools/orlika-catalog' '$work/broken' -o '$work/broken.png' 2>/dev/null &&
+  test -s '$work/broken-1.png' && test -s '$work/broken-2.png' && test ! -e '$work/broken-3.png'"
+
+# A failed run leaves no file behind, and an older catalog of that name untouched.
 echo "older" > "$work/old.pdf"
-check "a reader error fails the run" bash -c "! '$tools/orlika-catalog' '$work/broken' -o '$work/old.pdf' 2>'$work/err.txt'"
-check "the reader error is told" grep -q "not a valid integer value" "$work/err.txt"
+check "a run that finds no design fails" bash -c "! '$tools/orlika-catalog' '$work/empty' -o '$work/old.pdf' 2>/dev/null"
 check "an older file is left untouched" grep -q older "$work/old.pdf"
-check "no partial PNG pages" bash -c "! '$tools/orlika-catalog' '$work/broken' -o '$work/broken.png' 2>/dev/null && ! ls '$work'/broken-*.png >/dev/null 2>&1"
+check "no PNG pages of a failed run" bash -c "! '$tools/orlika-catalog' '$work/empty' -o '$work/empty.png' 2>/dev/null && ! ls '$work'/empty-*.png >/dev/null 2>&1"
 check "a missing folder for the output is told and leaves nothing" \
   bash -c "'$tools/orlika-catalog' '$samples' -o '$work/no/such/x.pdf' 2>&1 | grep -q 'cannot write' && test ! -e '$work/no'"
 
