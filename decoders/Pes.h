@@ -42,7 +42,24 @@ constexpr std::size_t kBlockSize = 512;
 /// The longest item: a long x part and a long y part.
 constexpr std::size_t kLongestItem = 4;
 
-/// True when the bytes contain "#PES00" or "#PEC00" anywhere.
+/// True when the bytes start with "#PES" and a version of four digits ("#PES0100" and the
+/// later versions), whose PEC section lies behind the offset as in the first ones.
+constexpr bool isVersionedPes(std::span<const std::uint8_t> bytes)
+{
+    constexpr std::string_view pes = "#PES";
+    if (bytes.size() < kSignatureSize)
+        return false;
+    for (std::size_t k = 0; k < pes.size(); ++k)
+        if (bytes[k] != std::uint8_t(pes[k]))
+            return false;
+    for (std::size_t k = pes.size(); k < kSignatureSize; ++k)
+        if (bytes[k] < '0' || bytes[k] > '9')
+            return false;
+    return true;
+}
+
+/// True when the bytes contain "#PES00" or "#PEC00" anywhere, or are a PES signature of
+/// any version.
 constexpr bool hasSignature(std::span<const std::uint8_t> bytes)
 {
     constexpr std::string_view pes = "#PES00";
@@ -56,7 +73,7 @@ constexpr bool hasSignature(std::span<const std::uint8_t> bytes)
         if (isPes || isPec)
             return true;
     }
-    return false;
+    return isVersionedPes(bytes);
 }
 
 /// A stored thread index as the colour list keeps it: indices above 64 fold onto 1..16.

@@ -124,7 +124,14 @@ TEST(PesItems, SignaturesAndThreadIndexReduction)
     EXPECT_TRUE(signed8("#PEC0001"));
     EXPECT_TRUE(signed8("ab#PEC00"));
     EXPECT_TRUE(signed8("#PES00"));
-    EXPECT_FALSE(signed8("#PES0100"));
+    // Every later PES version: "#PES" and four digits at the start.
+    EXPECT_TRUE(signed8("#PES0100"));
+    EXPECT_TRUE(signed8("#PES0111"));
+    EXPECT_TRUE(signed8("#PES0060"));
+    EXPECT_FALSE(signed8("#PES01x1"));
+    EXPECT_FALSE(signed8("#PESv2.0"));
+    EXPECT_FALSE(signed8("x#PES0100"));
+    EXPECT_FALSE(signed8("#PES010"));
     EXPECT_FALSE(signed8("#PEC0111"));
     EXPECT_FALSE(signed8("abc#PES0"));
     EXPECT_FALSE(signed8("#pes0001"));
@@ -248,13 +255,13 @@ TEST_F(PesReader, SignaturesAreCheckedInTheFirstEightBytes)
 {
     const Bytes stream = Bytes{0x0A, 0x00} + kEnd;
     Bytes file = pecWith({5}, stream);
-    for (const std::string signature : {"#PEC0001", "#PEC00zz", "x#PEC00y", "#PES0001"}) {
+    for (const std::string signature : {"#PEC0001", "#PEC00zz", "x#PEC00y", "#PES0001", "#PES0100", "#PES0111"}) {
         std::copy(signature.begin(), signature.end(), file.begin());
         decode("ok.pec", file);
         EXPECT_TRUE(host.messages.empty()) << signature;
         EXPECT_EQ(canvas.texts[1], "Stitches: 1, Size: 0.0 x 0.0 mm") << signature;
     }
-    for (const std::string signature : {"#PEC0100", "#PES0111", "PEC00001", "abc#PEC0"}) {
+    for (const std::string signature : {"#PEC0100", "#PES01x1", "PEC00001", "abc#PEC0"}) {
         std::copy(signature.begin(), signature.end(), file.begin());
         host.messages.clear();
         host.log.clear();
@@ -518,10 +525,15 @@ TEST(PesSizing, SectionAndExtentsFromTheBytesAlone)
     // Read as PEC (no "PES" in the name), the section is taken to follow the signature.
     EXPECT_EQ(pes::readSection(cursor, false, section), pes::SectionStatus::Ok);
     EXPECT_EQ(section.offset, 8);
-    const Bytes unsigned8{'#', 'P', 'E', 'S', '0', '1', '0', '0'};
+    const Bytes unsigned8{'#', 'P', 'E', 'S', '0', '1', 'x', '0'};
     MemoryFile wrong(unsigned8);
     ByteCursor wrongCursor(wrong, buffer);
     EXPECT_EQ(pes::readSection(wrongCursor, true, section), pes::SectionStatus::UnknownFormat);
+    // A later version with nothing behind its signature is bad, not unknown.
+    const Bytes later{'#', 'P', 'E', 'S', '0', '1', '0', '0'};
+    MemoryFile truncated(later);
+    ByteCursor shortCursor(truncated, buffer);
+    EXPECT_EQ(pes::readSection(shortCursor, true, section), pes::SectionStatus::BadFormat);
 }
 
 TEST_F(PesReader, RemarksAndThreadListFollowTheLayout)

@@ -240,7 +240,7 @@ protected:
     void addRejectedPes(int count)
     {
         for (int i = 1; i <= count; ++i)
-            files.add("/designs/p" + std::to_string(i) + ".pes", {'#', 'P', 'E', 'S', '9', '9', '9', '9'});
+            files.add("/designs/p" + std::to_string(i) + ".pes", {'#', 'P', 'E', 'S', 'v', '2', '.', '0'});
     }
 };
 
