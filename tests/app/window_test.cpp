@@ -248,6 +248,29 @@ TEST_F(AppTest, PageComesBackAfterTheWindowIsCoveredOrRestored)
     EXPECT_EQ(after.convertToFormat(QImage::Format_RGB32), form->page().image().convertToFormat(QImage::Format_RGB32));
 }
 
+TEST_F(AppTest, APageAfterTheWindowWasMadeSmallerFitsTheWindow)
+{
+    makeDesigns(14);
+    answerOpen({"d01.dst"});
+    QSize before;
+    onWait([&] {
+        before = form->page().image().size();
+        form->resize(form->width() - 200, form->height() - 150);
+        QCoreApplication::processEvents();
+        key(Qt::Key_Space);
+    });
+    QSize after;
+    onWait([&] {
+        after = form->page().image().size();
+        EXPECT_EQ(after, form->Page->size());
+        key(Qt::Key_Escape);
+    });
+    form->Open1->trigger();
+    EXPECT_EQ(before.width() - after.width(), 200);
+    EXPECT_LT(after.height(), before.height());
+    EXPECT_EQ(state().CellWidth, (form->Page->width() * 2 + 3) / 7);  // the page's width / 3.5, rounded
+}
+
 TEST_F(AppTest, ClosingTheWindowDuringARunEndsTheRunThenCloses)
 {
     makeDesigns(8);
