@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
+#include <QPainter>
 
 #include <cstdlib>
 #include <filesystem>
@@ -55,6 +56,94 @@ void ThumbnailPage30(benchmark::State& state)
     state.counters["pages/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(ThumbnailPage30)->Unit(benchmark::kMillisecond);
+
+// The reference for the page: the same polylines, in the same pens, drawn into the same
+// image by QPainter alone, with nothing decoded, measured or written.
+struct Polyline {
+    Color pen = Black;
+    std::vector<QPoint> points;
+};
+
+class PolylineRecorder : public Canvas {
+public:
+    std::vector<Polyline> lines;
+
+    void setPenColor(Color color) override
+    {
+        m_pen = color;
+        startLine();
+    }
+    Color penColor() const override { return m_pen; }
+    void setPenWidth(int) override {}
+    void setBrush(BrushStyle, Color) override {}
+    void setFont(const Font&) override {}
+    void setFontColor(Color) override {}
+    Color fontColor() const override { return Black; }
+    void moveTo(int x, int y) override
+    {
+        m_at = QPoint(x, y);
+        startLine();
+    }
+    void lineTo(int x, int y) override
+    {
+        if (lines.empty() || lines.back().points.empty())
+            lines.push_back({m_pen, {m_at}});
+        m_at = QPoint(x, y);
+        lines.back().points.push_back(m_at);
+    }
+    void rectangle(int, int, int, int) override {}
+    void textOut(int, int, const std::string&) override {}
+    int textWidth(const std::string& text) override { return 6 * int(text.size()); }
+    int textHeight(const std::string&) override { return 10; }
+
+private:
+    void startLine()
+    {
+        if (!lines.empty() && !lines.back().points.empty())
+            lines.push_back({m_pen, {}});
+    }
+    Color m_pen = Black;
+    QPoint m_at;
+};
+
+void BareDrawingOfPage30(benchmark::State& state)
+{
+    static const std::vector<Polyline> lines = [] {
+        const std::string folder = makeFolder();
+        HeadlessHost host;
+        host.geometry = {1600, 1000, 0, 1600, 1000};
+        PosixFileSystem files;
+        Catalog catalog(host, files);
+        auto& s = catalog.state();
+        s.PageColumns = 6;
+        s.PageRows = 5;
+        s.Thumbnails = true;
+        PolylineRecorder recorder;
+        s.OpenFileName = folder + "design100.dst";
+        s.FileKind = FileKind{4};
+        s.FromBeginning = true;
+        catalog.View(recorder, false);
+        std::erase_if(recorder.lines, [](const Polyline& line) { return line.points.size() < 2; });
+        return recorder.lines;
+    }();
+    QImage image(1600, 1000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setClipRect(image.rect());
+        for (const Polyline& line : lines) {
+            QPen pen(QColor::fromRgb(qRgb(line.pen & 0xFF, (line.pen >> 8) & 0xFF, (line.pen >> 16) & 0xFF)));
+            pen.setCapStyle(Qt::FlatCap);
+            pen.setJoinStyle(Qt::MiterJoin);
+            painter.setPen(pen);
+            painter.drawPolyline(line.points.data(), int(line.points.size()));
+        }
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["polylines"] = double(lines.size());
+}
+BENCHMARK(BareDrawingOfPage30)->Unit(benchmark::kMillisecond);
 
 // The 30-thumbnail page as a PNG file's bytes: Qt's writer (what the pages used before)
 // beside the encoder the pages use now, on the same drawn image.

@@ -71,13 +71,14 @@ std::vector<std::string> Catalog::extensionsToSearch() const
     // Under one format's filter only that format's names are listed: the chosen file's
     // own extension where it is one of them, else all of them (a typed "notes" must not
     // list README, "." and ".." as designs).
+    const Format* format = formatOfFilter(s.OpenDialog1.FilterIndex);
+    if (!format || format->kind != s.FileKind)
+        return {s.OpenFileExt};  // a kind set without its filter: the chosen file's own
     std::vector<std::string> extensions;
-    if (const Format* format = formatOfFilter(s.OpenDialog1.FilterIndex)) {
-        for (const FileType& type : format->types) {
-            if (upperCase(s.OpenFileExt) == type.extension)
-                return {s.OpenFileExt};
-            extensions.emplace_back(type.extension);
-        }
+    for (const FileType& type : format->types) {
+        if (upperCase(s.OpenFileExt) == type.extension)
+            return {s.OpenFileExt};
+        extensions.emplace_back(type.extension);
     }
     return extensions;
 }

@@ -485,6 +485,15 @@ TEST_F(ViewTest, OneFilterWithATypedNameListsOnlyThatFormatsNames)
     openFolder("old.pcx", true, FilterIndex{3});
     EXPECT_EQ(files.searches, (std::vector<std::string>{"/designs/*.PCS", "/designs/*.PCQ", "/designs/*.PCD"}));
     EXPECT_EQ(s.FileList.names(), std::vector<std::string>{"c.pcs"});
+
+    // A kind set without its filter (as a program that drives the catalog may) lists the
+    // chosen file's own extension.
+    files.searches.clear();
+    s.OpenDialog1.FilterIndex = FilterIndex::AllSupported;
+    s.FileKind = FileKind{4};
+    s.OpenFileName = "/designs/b.dst";
+    catalog.View(canvas, false);
+    EXPECT_EQ(files.searches, std::vector<std::string>{"/designs/*.dst"});
 }
 
 TEST(FileTypes, DialogNameDecidesTheKindAndTheNextFilter)
