@@ -9,8 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -73,16 +76,82 @@ TEST(SortedNames, SortWithoutCaseButKeepNamesThatDifferOnlyInCase)
     EXPECT_EQ(list.names(), (std::vector<std::string>{"B.DST", "b.dst", "c.pes"}));
 }
 
+// What roundPixel gave when it called the C library for every coordinate.
+int libmRoundPixel(double value)
+{
+    constexpr double limit = 1 << 30;
+    if (std::isnan(value))
+        return 0;
+    return int(std::nearbyint(std::clamp(value, -limit, limit)));
+}
+
 TEST(Rounding, HalvesGoToEvenAndHugeValuesAreClamped)
 {
     EXPECT_EQ(roundPixel(71.5), 72);
     EXPECT_EQ(roundPixel(72.5), 72);
     EXPECT_EQ(roundPixel(-2.5), -2);
+    EXPECT_EQ(roundPixel(-3.5), -4);
+    EXPECT_EQ(roundPixel(-0.5), 0);
     EXPECT_EQ(roundPixel(2.4999), 2);
     EXPECT_EQ(roundPixel(1e20), 1 << 30);
     EXPECT_EQ(roundPixel(-1e20), -(1 << 30));
     EXPECT_EQ(roundPixel(std::nan("")), 0);
+    EXPECT_EQ(roundPixel(-std::nan("")), 0);
     EXPECT_EQ(roundPixel(INFINITY), 1 << 30);
+    EXPECT_EQ(roundPixel(-INFINITY), -(1 << 30));
+}
+
+// The same integer as the C library's rounding for every value a reader can hand over:
+// floats of every exponent, doubles from the PCD arithmetic, halves and their neighbours.
+TEST(Rounding, AgreesWithTheLibraryRoundingForEveryKindOfValue)
+{
+    long long mismatches = 0;
+    const auto check = [&](double value) {
+        if (roundPixel(value) != libmRoundPixel(value) && ++mismatches <= 10)
+            ADD_FAILURE() << "roundPixel(" << std::hexfloat << value << ") = " << roundPixel(value) << ", not "
+                          << libmRoundPixel(value);
+    };
+    // Halves and the values just beside them, in double and in single precision, up to
+    // where floats have no fraction left and beyond the clamp.
+    // Every n near the origin, then growing steps out to the int range's end.
+    for (long long n = -(1LL << 32); n <= (1LL << 32); n += std::llabs(n) < (1 << 20) ? 1 : 1 + std::llabs(n) / 256) {
+        const double half = double(n) + 0.5;
+        check(half);
+        check(std::nextafter(half, -INFINITY));
+        check(std::nextafter(half, INFINITY));
+        const float single = float(half);
+        check(single);
+        check(std::nextafter(single, -INFINITY));
+        check(std::nextafter(single, INFINITY));
+    }
+    for (double n : {0x1p30, 0x1p31, 0x1p32, 0x1p52, 0x1p53}) {
+        for (double offset : {-1.5, -1.0, -0.5, 0.0, 0.5, 1.0, 1.5}) {
+            check(n + offset);
+            check(-n + offset);
+            check(std::nextafter(n + offset, 0.0));
+            check(std::nextafter(-n + offset, 0.0));
+        }
+    }
+    // Every 1021st float bit pattern: all exponents, both signs, subnormals, infinities
+    // and NaNs.
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 1021) {
+        float single;
+        const auto pattern = std::uint32_t(bits);
+        std::memcpy(&single, &pattern, sizeof single);
+        check(single);
+    }
+    // Doubles of every exponent: the top 16 bits in turn, with seeded mantissas.
+    std::uint64_t seed = 0x9E3779B97F4A7C15u;
+    for (std::uint64_t top = 0; top <= 0xFFFFu; ++top) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        const std::uint64_t pattern = (top << 48) | (seed >> 16);
+        double value;
+        std::memcpy(&value, &pattern, sizeof value);
+        check(value);
+    }
+    for (double special : {0.0, -0.0, DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, DBL_MAX, -DBL_MAX, double(FLT_MAX), 1e300})
+        check(special);
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(MemoryFiles, ShortReadsSeeksAndTheEnd)
