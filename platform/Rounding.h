@@ -33,6 +33,24 @@ inline int roundPixel(double value)
 #endif
 }
 
+// The same for a single-precision position, as the readers keep them: no conversion to
+// double first (it is exact, and 2^30 is a float, so the clamp and the result agree).
+inline int roundPixel(float value)
+{
+#if defined(__SSE2__)
+    constexpr float limit = 1 << 30;
+    if (std::isnan(value))
+        return 0;
+    if (value > limit)
+        value = limit;
+    else if (value < -limit)
+        value = -limit;
+    return _mm_cvtss_si32(_mm_set_ss(value));
+#else
+    return roundPixel(double(value));
+#endif
+}
+
 // Stores a product or sum formed in double back as single precision, the way the
 // catalog keeps its positions and scales. Every such value in the core goes through
 // here. GCC 12 at -O2/-O3 vectorises two of these conversions side by side and keeps the
@@ -51,6 +69,26 @@ inline float toSingle(double value)
     single = stored;
 #endif
     return single;
+}
+
+// A position moved by a whole step, as toSingle(double(position) + step) gives it, with
+// the addition in single precision: its latency is a third of the conversions' and
+// every reader's passes chain one such sum to the next. The two agree for every float
+// and every step a float holds exactly (|step| <= 2^24): double has more than twice the
+// bits of single plus two, so rounding the exact sum to double and then to single is the
+// same as rounding it to single once.
+inline float addStep(float position, int step)
+{
+    float sum = position + float(step);
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    asm("" : "+x"(sum));
+#elif defined(__GNUC__) && defined(__aarch64__)
+    asm("" : "+w"(sum));
+#else
+    volatile float stored = sum;
+    sum = stored;
+#endif
+    return sum;
 }
 
 } // namespace orlika

@@ -19,6 +19,7 @@
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orlika::test {
 namespace {
@@ -111,6 +112,12 @@ TEST(Rounding, AgreesWithTheLibraryRoundingForEveryKindOfValue)
             ADD_FAILURE() << "roundPixel(" << std::hexfloat << value << ") = " << roundPixel(value) << ", not "
                           << libmRoundPixel(value);
     };
+    // The readers' positions are floats and take the single-precision overload.
+    const auto checkSingle = [&](float value) {
+        if (roundPixel(value) != libmRoundPixel(value) && ++mismatches <= 10)
+            ADD_FAILURE() << "roundPixel(" << std::hexfloat << value << "f) = " << roundPixel(value) << ", not "
+                          << libmRoundPixel(value);
+    };
     // Halves and the values just beside them, in double and in single precision, up to
     // where floats have no fraction left and beyond the clamp.
     // Every n near the origin, then growing steps out to the int range's end.
@@ -120,9 +127,9 @@ TEST(Rounding, AgreesWithTheLibraryRoundingForEveryKindOfValue)
         check(std::nextafter(half, -INFINITY));
         check(std::nextafter(half, INFINITY));
         const float single = float(half);
-        check(single);
-        check(std::nextafter(single, -INFINITY));
-        check(std::nextafter(single, INFINITY));
+        checkSingle(single);
+        checkSingle(std::nextafter(single, -INFINITY));
+        checkSingle(std::nextafter(single, INFINITY));
     }
     for (double n : {0x1p30, 0x1p31, 0x1p32, 0x1p52, 0x1p53}) {
         for (double offset : {-1.5, -1.0, -0.5, 0.0, 0.5, 1.0, 1.5}) {
@@ -138,6 +145,7 @@ TEST(Rounding, AgreesWithTheLibraryRoundingForEveryKindOfValue)
         float single;
         const auto pattern = std::uint32_t(bits);
         std::memcpy(&single, &pattern, sizeof single);
+        checkSingle(single);
         check(single);
     }
     // Doubles of every exponent: the top 16 bits in turn, with seeded mantissas.
@@ -151,6 +159,39 @@ TEST(Rounding, AgreesWithTheLibraryRoundingForEveryKindOfValue)
     }
     for (double special : {0.0, -0.0, DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, DBL_MAX, -DBL_MAX, double(FLT_MAX), 1e300})
         check(special);
+    for (float special : {0x1p30f, -0x1p30f, std::nextafter(0x1p30f, INFINITY), std::nextafter(-0x1p30f, -INFINITY),
+                          FLT_MAX, -FLT_MAX, FLT_MIN, FLT_TRUE_MIN, INFINITY, -INFINITY, NAN, -NAN})
+        checkSingle(special);
+    EXPECT_EQ(mismatches, 0);
+}
+
+// A float moved by a whole step in single precision lands where the double sum rounded to
+// single does: on every float sampled across all exponents, with the steps the readers
+// take and the largest a float holds, where odd steps end on halves between floats.
+TEST(Rounding, StepsAddedInSinglePrecisionMatchTheDoubleSum)
+{
+    std::vector<int> steps;
+    for (int step = -300; step <= 300; ++step)
+        steps.push_back(step);
+    for (int step : {2047, -2048, (1 << 23) - 1, 1 << 23, (1 << 23) + 1, (1 << 24) - 1, 1 << 24}) {
+        steps.push_back(step);
+        steps.push_back(-step);
+    }
+    long long mismatches = 0;
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 65521) {
+        float position;
+        const auto pattern = std::uint32_t(bits);
+        std::memcpy(&position, &pattern, sizeof position);
+        if (std::isnan(position))
+            continue;
+        for (int step : steps) {
+            const float single = addStep(position, step);
+            const float viaDouble = toSingle(double(position) + step);
+            if (std::memcmp(&single, &viaDouble, sizeof single) != 0 && ++mismatches <= 10)
+                ADD_FAILURE() << std::hexfloat << position << " + " << step << " gives " << single << ", not "
+                              << viaDouble;
+        }
+    }
     EXPECT_EQ(mismatches, 0);
 }
 
