@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <climits>
 #include <cmath>
 
 #if defined(__SSE2__)
@@ -20,15 +21,19 @@ namespace orlika {
 inline int roundPixel(double value)
 {
     constexpr double limit = 1 << 30;
+#if defined(__SSE2__)
+    // maxsd and minsd hand back their second operand when one is NaN, so a NaN passes
+    // the clamp and converts to INT_MIN, which no clamped value gives.
+    const __m128d clamped = _mm_min_sd(_mm_set_sd(limit), _mm_max_sd(_mm_set_sd(-limit), _mm_set_sd(value)));
+    const int rounded = _mm_cvtsd_si32(clamped);
+    return rounded == INT_MIN ? 0 : rounded;
+#else
     if (std::isnan(value))
         return 0;
     if (value > limit)
         value = limit;
     else if (value < -limit)
         value = -limit;
-#if defined(__SSE2__)
-    return _mm_cvtsd_si32(_mm_set_sd(value));
-#else
     return int(std::nearbyint(value));
 #endif
 }
@@ -39,13 +44,9 @@ inline int roundPixel(float value)
 {
 #if defined(__SSE2__)
     constexpr float limit = 1 << 30;
-    if (std::isnan(value))
-        return 0;
-    if (value > limit)
-        value = limit;
-    else if (value < -limit)
-        value = -limit;
-    return _mm_cvtss_si32(_mm_set_ss(value));
+    const __m128 clamped = _mm_min_ss(_mm_set_ss(limit), _mm_max_ss(_mm_set_ss(-limit), _mm_set_ss(value)));
+    const int rounded = _mm_cvtss_si32(clamped);
+    return rounded == INT_MIN ? 0 : rounded;
 #else
     return roundPixel(double(value));
 #endif
