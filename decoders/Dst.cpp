@@ -143,8 +143,8 @@ void findExtents(ByteCursor& cursor, DesignFigures& figures)
         const auto kind = kindOf(b2);
         if (kind == RecordKind::Jump || kind == RecordKind::Stitch) {
             const auto move = movementOf(b0, b1, b2);
-            x = toSingle(double(x) + move.dx);
-            y = toSingle(double(y) + move.dy);
+            x = addStep(x, move.dx);
+            y = addStep(y, move.dy);
             if (kind == RecordKind::Stitch && figures.StitchCount < std::numeric_limits<std::int32_t>::max())
                 ++figures.StitchCount;
         }
@@ -168,6 +168,9 @@ void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t extent)
     const float sy = toSingle(g.height / double(extent) * 0.5);
     shared.PosX = toSingle(shared.MinusX * double(sx) + g.anchor.X);
     shared.PosY = toSingle(g.anchor.Y - shared.MinusY * double(sy));
+    // The position stays in registers; the figures get each new one as well, but are not
+    // read back across the canvas calls, which the compiler cannot see through.
+    float px = shared.PosX, py = shared.PosY;
     int colorIndex = 0;
     bool first = true;
     forEachStitchRecord(cursor, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
@@ -178,12 +181,14 @@ void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t extent)
             canvas.setPenColor(cell.colorTable()[std::size_t(colorIndex)]);
         } else if (kind != RecordKind::Ignored) {
             const auto move = movementOf(b0, b1, b2);
-            shared.PosX = toSingle(move.dx * double(sx) + shared.PosX);
-            shared.PosY = toSingle(-move.dy * double(sx) + shared.PosY);
+            px = toSingle(move.dx * double(sx) + px);
+            py = toSingle(-move.dy * double(sx) + py);
+            shared.PosX = px;
+            shared.PosY = py;
             if (first || kind == RecordKind::Jump)
-                canvas.moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+                canvas.moveTo(roundPixel(px), roundPixel(py));
             else
-                canvas.lineTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+                canvas.lineTo(roundPixel(px), roundPixel(py));
             first = false;
         }
     });

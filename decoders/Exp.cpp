@@ -75,15 +75,20 @@ void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t streamStar
 {
     Canvas& canvas = cell.canvas();
     DesignFigures& shared = cell.figures();
+    // The position stays in registers; the figures get each new one as well, but are not
+    // read back across the canvas calls, which the compiler cannot see through.
+    float px = shared.PosX, py = shared.PosY;
     bool penUp = false;
     forEachStreamRecord(cursor, streamStart, [&](Record r) {
         if (r[0] != kControl) {
-            shared.PosX = toSingle(double(shared.PosX) + std::int8_t(r[0]) * double(scale));
-            shared.PosY = toSingle(double(shared.PosY) - std::int8_t(r[1]) * double(scale));
+            px = toSingle(double(px) + std::int8_t(r[0]) * double(scale));
+            py = toSingle(double(py) - std::int8_t(r[1]) * double(scale));
+            shared.PosX = px;
+            shared.PosY = py;
             if (penUp)
-                canvas.moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+                canvas.moveTo(roundPixel(px), roundPixel(py));
             else
-                canvas.lineTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
+                canvas.lineTo(roundPixel(px), roundPixel(py));
             penUp = false;
             return true;
         }
@@ -143,8 +148,8 @@ Figures measure(ByteCursor& cursor, std::int64_t streamStart)
             }
             return true;
         }
-        x = toSingle(double(x) + std::int8_t(r[0]));
-        y = toSingle(double(y) + std::int8_t(r[1]));
+        x = addStep(x, std::int8_t(r[0]));
+        y = addStep(y, std::int8_t(r[1]));
         ++figures.stitches;
         figures.extents.include(x, y);
         moved = true;

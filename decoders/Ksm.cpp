@@ -84,8 +84,8 @@ Figures measure(ByteCursor& cursor)
     float x = 0, y = 0;
     forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](Record r) {
         const Step step = stepOf(r[0], r[1], r[2]);
-        x = toSingle(double(x) + step.dx);
-        y = toSingle(double(y) + step.dy);
+        x = addStep(x, step.dx);
+        y = addStep(y, step.dy);
         figures.extents.include(x, y);
         ++figures.records;
         return !isEnd(r[2]);

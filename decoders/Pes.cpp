@@ -62,8 +62,8 @@ void measureInSinglePrecision(ByteCursor& cursor, const Section& section, Figure
 {
     float fx = 0, fy = 0;
     forEachMovement(cursor, section, [&](int dx, int dy) {
-        fx = toSingle(double(fx) + dx);
-        fy = toSingle(double(fy) + dy);
+        fx = addStep(fx, dx);
+        fy = addStep(fy, dy);
         figures.xmin = std::min(figures.xmin, fx);
         figures.ymin = std::min(figures.ymin, fy);
         figures.xmax = std::max(figures.xmax, fx);

@@ -177,7 +177,7 @@ SectionStatus readSection(ByteCursor& cursor, bool pesName, Section& section);
 Item GetPesData(ByteCursor& stream);
 
 /// Hands every item of the section's stitch stream to visit(item) up to the end movement
-/// (which is not handed over) or where the stream ends.
+/// (which is not handed over) or where the stream ends. visit must not use the stream.
 template <typename Visit>
 void forEachItem(ByteCursor& stream, const Section& section, Visit&& visit)
 {
@@ -185,12 +185,20 @@ void forEachItem(ByteCursor& stream, const Section& section, Visit&& visit)
     stream.limitTo(section.streamLimit());
     for (;;) {
         // Most items are stitches of two short parts, which can be neither an end nor a
-        // change: they are taken here, the others by GetPesData.
-        const std::span<const std::uint8_t> bytes = stream.peek(2);
-        if (bytes.size() == 2 && bytes[0] < 0x80 && bytes[1] < 0x80) {
-            stream.skip(2);
-            visit(Item{ItemKind::Movement, 2, false, shortValue(bytes[0]), shortValue(bytes[1])});
-            continue;
+        // change: a run of them is taken here straight from the buffered bytes, the others
+        // by GetPesData. The buffer is refilled when fewer than two bytes are left, as
+        // one item at a time would.
+        if (stream.peek(2).size() == 2) {
+            const std::span<const std::uint8_t> bytes = stream.buffered();
+            std::size_t taken = 0;
+            while (taken + 2 <= bytes.size() && bytes[taken] < 0x80 && bytes[taken + 1] < 0x80) {
+                visit(Item{ItemKind::Movement, 2, false, shortValue(bytes[taken]), shortValue(bytes[taken + 1])});
+                taken += 2;
+            }
+            if (taken > 0) {
+                stream.skip(std::int64_t(taken));
+                continue;
+            }
         }
         const Item item = GetPesData(stream);
         if (item.kind != ItemKind::Movement && item.kind != ItemKind::ColorChange)

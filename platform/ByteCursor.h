@@ -131,6 +131,10 @@ public:
         return {m_buffer.data() + m_begin, std::min(available(), count)};
     }
 
+    /// The bytes already buffered from the position on, short of the limit, without
+    /// reading: after peek(n) at least the n bytes it gave.
+    std::span<const std::uint8_t> buffered() const { return {m_buffer.data() + m_begin, available()}; }
+
     /// The next block of up to `count` whole records of N bytes (count x N at most the
     /// buffer's size). A block is filled as far as the data goes, whatever a single read
     /// of the file delivers, so blocks always start `count` records apart; a record cut

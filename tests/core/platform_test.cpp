@@ -9,13 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orlika::test {
 namespace {
@@ -73,16 +77,122 @@ TEST(SortedNames, SortWithoutCaseButKeepNamesThatDifferOnlyInCase)
     EXPECT_EQ(list.names(), (std::vector<std::string>{"B.DST", "b.dst", "c.pes"}));
 }
 
+// What roundPixel gave when it called the C library for every coordinate.
+int libmRoundPixel(double value)
+{
+    constexpr double limit = 1 << 30;
+    if (std::isnan(value))
+        return 0;
+    return int(std::nearbyint(std::clamp(value, -limit, limit)));
+}
+
 TEST(Rounding, HalvesGoToEvenAndHugeValuesAreClamped)
 {
     EXPECT_EQ(roundPixel(71.5), 72);
     EXPECT_EQ(roundPixel(72.5), 72);
     EXPECT_EQ(roundPixel(-2.5), -2);
+    EXPECT_EQ(roundPixel(-3.5), -4);
+    EXPECT_EQ(roundPixel(-0.5), 0);
     EXPECT_EQ(roundPixel(2.4999), 2);
     EXPECT_EQ(roundPixel(1e20), 1 << 30);
     EXPECT_EQ(roundPixel(-1e20), -(1 << 30));
     EXPECT_EQ(roundPixel(std::nan("")), 0);
+    EXPECT_EQ(roundPixel(-std::nan("")), 0);
     EXPECT_EQ(roundPixel(INFINITY), 1 << 30);
+    EXPECT_EQ(roundPixel(-INFINITY), -(1 << 30));
+}
+
+// The same integer as the C library's rounding for every value a reader can hand over:
+// floats of every exponent, doubles from the PCD arithmetic, halves and their neighbours.
+TEST(Rounding, AgreesWithTheLibraryRoundingForEveryKindOfValue)
+{
+    long long mismatches = 0;
+    const auto check = [&](double value) {
+        if (roundPixel(value) != libmRoundPixel(value) && ++mismatches <= 10)
+            ADD_FAILURE() << "roundPixel(" << std::hexfloat << value << ") = " << roundPixel(value) << ", not "
+                          << libmRoundPixel(value);
+    };
+    // The readers' positions are floats and take the single-precision overload.
+    const auto checkSingle = [&](float value) {
+        if (roundPixel(value) != libmRoundPixel(value) && ++mismatches <= 10)
+            ADD_FAILURE() << "roundPixel(" << std::hexfloat << value << "f) = " << roundPixel(value) << ", not "
+                          << libmRoundPixel(value);
+    };
+    // Halves and the values just beside them, in double and in single precision, up to
+    // where floats have no fraction left and beyond the clamp.
+    // Every n near the origin, then growing steps out to the int range's end.
+    for (long long n = -(1LL << 32); n <= (1LL << 32); n += std::llabs(n) < (1 << 20) ? 1 : 1 + std::llabs(n) / 256) {
+        const double half = double(n) + 0.5;
+        check(half);
+        check(std::nextafter(half, -INFINITY));
+        check(std::nextafter(half, INFINITY));
+        const float single = float(half);
+        checkSingle(single);
+        checkSingle(std::nextafter(single, -INFINITY));
+        checkSingle(std::nextafter(single, INFINITY));
+    }
+    for (double n : {0x1p30, 0x1p31, 0x1p32, 0x1p52, 0x1p53}) {
+        for (double offset : {-1.5, -1.0, -0.5, 0.0, 0.5, 1.0, 1.5}) {
+            check(n + offset);
+            check(-n + offset);
+            check(std::nextafter(n + offset, 0.0));
+            check(std::nextafter(-n + offset, 0.0));
+        }
+    }
+    // Every 1021st float bit pattern: all exponents, both signs, subnormals, infinities
+    // and NaNs.
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 1021) {
+        float single;
+        const auto pattern = std::uint32_t(bits);
+        std::memcpy(&single, &pattern, sizeof single);
+        checkSingle(single);
+        check(single);
+    }
+    // Doubles of every exponent: the top 16 bits in turn, with seeded mantissas.
+    std::uint64_t seed = 0x9E3779B97F4A7C15u;
+    for (std::uint64_t top = 0; top <= 0xFFFFu; ++top) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        const std::uint64_t pattern = (top << 48) | (seed >> 16);
+        double value;
+        std::memcpy(&value, &pattern, sizeof value);
+        check(value);
+    }
+    for (double special : {0.0, -0.0, DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, DBL_MAX, -DBL_MAX, double(FLT_MAX), 1e300})
+        check(special);
+    for (float special : {0x1p30f, -0x1p30f, std::nextafter(0x1p30f, INFINITY), std::nextafter(-0x1p30f, -INFINITY),
+                          FLT_MAX, -FLT_MAX, FLT_MIN, FLT_TRUE_MIN, INFINITY, -INFINITY, NAN, -NAN})
+        checkSingle(special);
+    EXPECT_EQ(mismatches, 0);
+}
+
+// A float moved by a whole step in single precision lands where the double sum rounded to
+// single does: on every float sampled across all exponents, with the steps the readers
+// take and the largest a float holds, where odd steps end on halves between floats.
+TEST(Rounding, StepsAddedInSinglePrecisionMatchTheDoubleSum)
+{
+    std::vector<int> steps;
+    for (int step = -300; step <= 300; ++step)
+        steps.push_back(step);
+    for (int step : {2047, -2048, (1 << 23) - 1, 1 << 23, (1 << 23) + 1, (1 << 24) - 1, 1 << 24}) {
+        steps.push_back(step);
+        steps.push_back(-step);
+    }
+    long long mismatches = 0;
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 65521) {
+        float position;
+        const auto pattern = std::uint32_t(bits);
+        std::memcpy(&position, &pattern, sizeof position);
+        if (std::isnan(position))
+            continue;
+        for (int step : steps) {
+            const float single = addStep(position, step);
+            const float viaDouble = toSingle(double(position) + step);
+            if (std::memcmp(&single, &viaDouble, sizeof single) != 0 && ++mismatches <= 10)
+                ADD_FAILURE() << std::hexfloat << position << " + " << step << " gives " << single << ", not "
+                              << viaDouble;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(MemoryFiles, ShortReadsSeeksAndTheEnd)
