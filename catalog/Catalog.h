@@ -3,13 +3,16 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/PageOnDisplay.h"
+#include "cell/CellRenderer.h"
 #include "platform/Canvas.h"
 #include "platform/DesignFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
+#include "platform/RunMessages.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,10 +47,15 @@ public:
     /// Lays out a screen page of width x height pixels in the current layout, with the
     /// canvas set up as a run would, ready to draw into cell 1.
     void prepareScreenPage(Canvas& canvas, int width, int height);
+    /// A design read into a cell outside a run: the reader its name selected (null when
+    /// none reads it) and, where reading failed, why; its cell then shows the error.
+    struct DecodedDesign {
+        const Reader* reader = nullptr;
+        std::optional<std::string> error;
+    };
     /// Reads one design into cell CellNo with the reader its name selects (as under
-    /// "All supported formats"); returns that reader, or null when none reads it.
-    /// Errors of the reader propagate to the caller.
-    const Reader* decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
+    /// "All supported formats"). Its boxes go to the host.
+    DecodedDesign decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file);
 
     // Run control while a page waits at its end.
     void SBButtonClick();
@@ -125,10 +133,13 @@ private:
     int countDesignsToPrint();
     RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
-    /// After a read error of the design FileIndex: its error cell, and its box once a run.
-    void showDesignError(Canvas& canvas, const std::string& message);
-    /// Calls the reader with its lines confined to the cell.
-    void runDecoder(Canvas& canvas, const Reader& reader);
+    /// A box of the design at `designPath`: once a run during a run, else straight to the host.
+    void raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,
+                        MessageIcon icon);
+    /// Draws the open design file into cell CellNo with the reader; a failure's box is raised.
+    CellOutcome drawCell(Canvas& canvas, const Reader& reader);
+    /// drawCell with the design's lines confined to the cell.
+    CellOutcome runDecoder(Canvas& canvas, const Reader& reader);
     /// Reads the open design file into cell CellNo with the registry's reader of that name.
     void readDesign(Canvas& canvas, std::string_view readerName);
     PageEnd waitAtPageEnd(Canvas& canvas, int& width, int& height, bool finalPage);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "decoders/CellContext.h"
+#include "cell/CellContext.h"
 #include "decoders/Registry.h"
 #include "platform/Color.h"
 #include "platform/SortedNameList.h"
@@ -72,11 +72,7 @@ struct CatalogState : DesignFigures {
     bool ViewDone = false;
 
     // Pen colours that readers step through at colour changes
-    PenColorTable ColorTable{
-        rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0), rgb(128, 128, 0), rgb(0, 0, 128),
-        rgb(128, 0, 128), rgb(0, 128, 128), rgb(128, 128, 128), rgb(192, 192, 192),
-        rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255), rgb(255, 0, 255), rgb(0, 255, 255),
-        rgb(255, 255, 0), rgb(128, 128, 128), rgb(192, 192, 192), rgb(255, 255, 255)};
+    PenColorTable ColorTable = penColors();
 
     OpenDialogState OpenDialog1;
 };

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// How the catalog hands a design to a reader: the cell context it builds from its state,
-// and the reader routines, which forward to the registry's readers.
+// How the catalog hands a design to the cell renderer: the cell context it builds from its
+// state, the boxes a design raises, and the reader routines, which forward to the
+// registry's readers.
 #include "catalog/Catalog.h"
+
+#include "cell/CellRenderer.h"
 
 #include "platform/Rounding.h"
 
@@ -38,18 +41,37 @@ CellContext Catalog::cellContext(Canvas& canvas)
                             s.LineHeight,  s.CellsPerPage, s.Thumbnails, s.NoRemarks,
                             nameLineWidth(anchor, s.CellWidth, m_pageWidth),
                             listBottom(anchor, s.CellHeight, s.HalfCellHeight, m_pageHeight, canvas.textHeight("H"))};
-    return CellContext(canvas, cell, s, s.DesignPath, s.ColorTable,
-                       CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed,
-                                    m_runActive ? &m_messages : nullptr});
+    return CellContext(canvas, cell, s, s.DesignPath, CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed});
+}
+
+void Catalog::raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,
+                             MessageIcon icon)
+{
+    // During a run a design asks once, and the box offers to stop asking or to stop the run.
+    if (m_runActive)
+        m_messages.raise(designPath, text, caption, icon);
+    else
+        m_host.messageBox(MessageRequest{text, caption, icon, MessageButtons::Ok});
+}
+
+CellOutcome Catalog::drawCell(Canvas& canvas, const Reader& reader)
+{
+    CellContext cell = cellContext(canvas);
+    const std::string path = m_state.DesignPath;
+    CellOutcome outcome = drawDesignCell(cell, reader.decoding, designFile(), [&](const DesignMessage& message) {
+        raiseDesignBox(path, message.text, message.caption, MessageIcon::None);
+    });
+    if (outcome.kind == CellOutcome::Kind::Failed)
+        raiseDesignBox(path, outcome.error, "ORLIKA", MessageIcon::Error);
+    return outcome;
 }
 
 void Catalog::readDesign(Canvas& canvas, std::string_view readerName)
 {
-    CellContext cell = cellContext(canvas);
-    readerNamed(readerName)->read(cell, designFile());
+    drawCell(canvas, *readerNamed(readerName));
 }
 
-void Catalog::runDecoder(Canvas& canvas, const Reader& reader)
+CellOutcome Catalog::runDecoder(Canvas& canvas, const Reader& reader)
 {
     // A header that lies about the design's size must not draw over other cells.
     struct LineClip {
@@ -61,8 +83,7 @@ void Catalog::runDecoder(Canvas& canvas, const Reader& reader)
         }
     } clip{canvas};
     canvas.clipLines(cellArea(canvas));
-    CellContext cell = cellContext(canvas);
-    reader.read(cell, designFile());
+    return drawCell(canvas, reader);
 }
 
 void Catalog::TajimaFormat(Canvas& canvas) { readDesign(canvas, "TajimaFormat"); }

@@ -2,6 +2,7 @@
 // The page engine: lays out the grid, collects the files and pages through them.
 #include "catalog/Catalog.h"
 
+#include "cell/CellRenderer.h"
 #include "platform/Rounding.h"
 
 #include <algorithm>
@@ -314,34 +315,26 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
     if (!printing && s.CellNo == 1)
         m_display.pageStarts.push_back(s.FileIndex);
     // One damaged file among thousands must not end the run: its cell says what went
-    // wrong and the next design follows. Whatever else is thrown still ends the run.
+    // wrong and the next design follows.
+    std::optional<std::string> failure;
     try {
         s.DesignSize = m_designFile->size();
         m_designFile->seek(0);
-        if (reader)
-            runDecoder(canvas, *reader);
-    } catch (const ConversionError& error) {
-        showDesignError(canvas, error.what());
     } catch (const InOutError& error) {
-        showDesignError(canvas, error.what());
+        failure = error.what();
+        const std::string path = s.FolderPath + name;
+        CellContext cell = cellContext(canvas);
+        writeFailedCell(cell, path, *failure);
+        raiseDesignBox(path, *failure, "ORLIKA", MessageIcon::Error);
     }
+    if (reader && !failure)
+        if (const CellOutcome outcome = runDecoder(canvas, *reader); outcome.kind == CellOutcome::Kind::Failed)
+            failure = outcome.error;
+    if (failure)
+        m_failed[s.FileIndex] = *failure;
     if (reader && !printing && s.CellNo <= m_display.cellCount)
         m_display.names[std::size_t(s.CellNo - 1)] = name;
     ++m_designsShown;
-}
-
-void Catalog::showDesignError(Canvas& canvas, const std::string& message)
-{
-    auto& s = m_state;
-    const std::string path = s.FolderPath + s.FileList[s.FileIndex];
-    m_failed[s.FileIndex] = message;
-    // What the reader drew before the error stays; the pen and the phase label it left
-    // behind do not carry over to the next design.
-    canvas.setPenColor(Black);
-    m_host.setStatLabel("");
-    s.DesignPath = path;
-    cellContext(canvas).writeErrorCell(message, ErrorPlace::MiddleLine, true);
-    m_messages.raise(path, message, "ORLIKA", MessageIcon::Error);
 }
 
 std::vector<Catalog::FailedDesign> Catalog::failedDesigns() const
@@ -359,23 +352,23 @@ void Catalog::prepareScreenPage(Canvas& canvas, int width, int height)
     m_state.CellNo = 1;
 }
 
-const Reader* Catalog::decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file)
+Catalog::DecodedDesign Catalog::decodeFile(Canvas& canvas, const std::string& path, std::unique_ptr<DesignFile> file)
 {
     auto& s = m_state;
     s.DesignPath = path;
     m_designFile = std::move(file);
-    s.DesignSize = m_designFile->size();
-    m_designFile->seek(0);
-    const Reader* reader = readerOfName(namePart(path));
+    DecodedDesign decoded{readerOfName(namePart(path)), {}};
     try {
-        if (reader)
-            runDecoder(canvas, *reader);
-    } catch (...) {
-        m_designFile.reset();
-        throw;
+        s.DesignSize = m_designFile->size();
+        m_designFile->seek(0);
+        if (decoded.reader)
+            if (const CellOutcome outcome = runDecoder(canvas, *decoded.reader); outcome.kind == CellOutcome::Kind::Failed)
+                decoded.error = outcome.error;
+    } catch (const InOutError& error) {
+        decoded.error = error.what();
     }
     m_designFile.reset();
-    return reader;
+    return decoded;
 }
 
 int Catalog::firstIndexOnDisplay() const

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
+// The Tajima DST decoder: a 512-byte text header, then 3-byte stitch records.
 #include "decoders/Dst.h"
 
-#include "decoders/CellContext.h"
 #include "platform/ByteCursor.h"
 #include "platform/Rounding.h"
 
@@ -158,56 +158,25 @@ void findExtents(ByteCursor& cursor, DesignFigures& figures)
     figures.MinusY = magnitude(figures.MinusY);
 }
 
-// The drawing pass. Both axes use the x scale; the y scale only places the start point.
-void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t extent)
+// The header block from the cursor's position (byte 0).
+void readHeader(ByteCursor& cursor, DesignFigures& figures)
 {
-    const CellGeometry& g = cell.cell();
-    DesignFigures& shared = cell.figures();
-    Canvas& canvas = cell.canvas();
-    const float sx = toSingle(g.width / double(extent) * 0.5);
-    const float sy = toSingle(g.height / double(extent) * 0.5);
-    shared.PosX = toSingle(shared.MinusX * double(sx) + g.anchor.X);
-    shared.PosY = toSingle(g.anchor.Y - shared.MinusY * double(sy));
-    // The position stays in registers; the figures get each new one as well, but are not
-    // read back across the canvas calls, which the compiler cannot see through.
-    float px = shared.PosX, py = shared.PosY;
-    int colorIndex = 0;
-    bool first = true;
-    forEachStitchRecord(cursor, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
-        const auto kind = kindOf(b2);
-        if (kind == RecordKind::ColorChange) {
-            if (++colorIndex > 16)
-                colorIndex = 0;
-            canvas.setPenColor(cell.colorTable()[std::size_t(colorIndex)]);
-        } else if (kind != RecordKind::Ignored) {
-            const auto move = movementOf(b0, b1, b2);
-            px = toSingle(move.dx * double(sx) + px);
-            py = toSingle(-move.dy * double(sx) + py);
-            shared.PosX = px;
-            shared.PosY = py;
-            if (first || kind == RecordKind::Jump)
-                canvas.moveTo(roundPixel(px), roundPixel(py));
-            else
-                canvas.lineTo(roundPixel(px), roundPixel(py));
-            first = false;
-        }
-    });
+    HeaderBlock header;
+    header.fill(kEndOfText);  // what a short file does not fill reads as the text's end
+    cursor.bytes(header);
+    extractTajimaHeader(header, figures);
 }
 
-// Always the four-line block, one line below the middle line. The header counts colour
-// changes; the remark counts colours, one more.
-void writeRemarks(CellContext& cell, std::int64_t width, std::int64_t height)
+bool lacksExtents(const DesignFigures& figures)
 {
-    if (!cell.remarksShown())
-        return;
-    DesignFigures& shared = cell.figures();
-    if (shared.ColorChangeCount < std::numeric_limits<std::int32_t>::max())
-        ++shared.ColorChangeCount;
-    const CellPoint anchor = cell.cell().anchor;
-    cell.writeRemarks(shared.PosX, shared.PosY, {anchor.X, anchor.Y + cell.cell().lineHeight},
-                      cell.remarks(shared.StitchCount, shared.ColorChangeCount, double(width), double(height),
-                                   DesignUnit::TenthMillimetre),
-                      ShortRemarks::FourLines);
+    return (figures.PlusX == 0 && figures.MinusX == 0) || (figures.PlusY == 0 && figures.MinusY == 0);
+}
+
+// A header without an axis's extents leaves them to a pass over the records.
+void completeExtents(ByteCursor& cursor, DesignFigures& figures)
+{
+    if (lacksExtents(figures))
+        findExtents(cursor, figures);
 }
 
 } // namespace
@@ -249,37 +218,110 @@ void extractTajimaHeader(HeaderBlock& header, DesignFigures& figures)
 
 void measure(ByteCursor& cursor, DesignFigures& figures)
 {
-    HeaderBlock header;
-    header.fill(kEndOfText);  // what a short file does not fill reads as the text's end
-    cursor.bytes(header);
-    extractTajimaHeader(header, figures);
-    if ((figures.PlusX == 0 && figures.MinusX == 0) || (figures.PlusY == 0 && figures.MinusY == 0))
-        findExtents(cursor, figures);
+    readHeader(cursor, figures);
+    completeExtents(cursor, figures);
 }
 
 } // namespace dst
 
-void TajimaFormat(CellContext& cell, DesignFile& file)
-{
-    std::array<std::uint8_t, dst::kBlockRecords * dst::kRecordSize> buffer;
-    ByteCursor cursor(file, buffer);
-    // The header's figures are the catalog's own: the remarks and the next design read them.
-    DesignFigures& figures = cell.figures();
-    dst::measure(cursor, figures);
+namespace dst {
 
-    // Sums in 64 bits: hostile headers may hold extents near the 32-bit limits.
-    const std::int64_t width = std::int64_t(figures.MinusX) + figures.PlusX;
-    const std::int64_t height = std::int64_t(figures.MinusY) + figures.PlusY;
-    const std::int64_t extent = height > width ? height : width;
-    cell.showPhase("Drawing");
-    // A design without extent (or with a nonsensical negative one) has no scale: nothing
-    // is drawn for its stitches, but the name and remarks still appear.
-    if (extent > 0)
-        dst::drawStitches(cell, cursor, extent);
-    cell.canvas().setPenColor(Black);
-    cell.writeNameLine(true);
-    dst::writeRemarks(cell, width, height);
-    cell.showPhase("");
+namespace {
+
+// The header's extents place the design: its left and lower extents put the start point
+// into the cell. The picture is drawn with the x scale on both axes.
+const CellRule kRule{
+    .placement = {.scale = Placement::Scale::LargerSide, .factor = 0.5, .stepsByWidthScale = true},
+    .remarkForm = ShortRemarks::FourLines,
+    .remarksBelowMiddleLine = true,
+};
+
+class Decoder final : public DesignDecoder {
+public:
+    explicit Decoder(DesignFile& file) : m_cursor(file, m_buffer) {}
+
+    bool readHeader(Design& design) override
+    {
+        dst::readHeader(m_cursor, m_header);
+        design.unit = DesignUnit::TenthMillimetre;
+        return true;
+    }
+
+    void measure(Design& design) override
+    {
+        design.measured = lacksExtents(m_header);
+        completeExtents(m_cursor, m_header);
+        // Sums in 64 bits: hostile headers may hold extents near the 32-bit limits.
+        const std::int64_t width = std::int64_t(m_header.MinusX) + m_header.PlusX;
+        const std::int64_t height = std::int64_t(m_header.MinusY) + m_header.PlusY;
+        design.bounds = {-double(m_header.MinusX), double(m_header.PlusX), -double(m_header.MinusY),
+                         double(m_header.PlusY)};
+        design.frame = {double(width), double(height), double(m_header.MinusX), double(m_header.MinusY)};
+        // The header counts colour changes; the remark counts colours, one more.
+        const std::int64_t colors =
+            m_header.ColorChangeCount < std::numeric_limits<std::int32_t>::max() ? m_header.ColorChangeCount + 1
+                                                                                 : m_header.ColorChangeCount;
+        design.remarks = {m_header.StitchCount, colors, double(width), double(height)};
+    }
+
+protected:
+    void decodeMore(MovementBatch& batch) override
+    {
+        if (!m_started) {
+            m_cursor.seek(kHeaderSize);
+            m_started = true;
+        }
+        // A block gives a movement a record at most, and the end one more.
+        while (!m_ended && batch.room() > kBlockRecords) {
+            const RecordBlock<kRecordSize> block = m_cursor.records<kRecordSize>(kBlockRecords);
+            m_ended = block.empty();
+            for (const auto r : block) {
+                decodeRecord(r[0], r[1], r[2], batch);
+                if (r[2] == kEndMarker) {
+                    batch.push(Step::End, 0, 0);
+                    m_ended = true;
+                    break;
+                }
+            }
+        }
+    }
+
+private:
+    // The end record's third byte has the colour-change bit: it changes the pen too.
+    void decodeRecord(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, MovementBatch& batch)
+    {
+        const auto kind = kindOf(b2);
+        if (kind == RecordKind::ColorChange) {
+            if (++m_colorIndex > 16)
+                m_colorIndex = 0;
+            batch.pushColor(penColors()[std::size_t(m_colorIndex)]);
+        } else if (kind != RecordKind::Ignored) {
+            const auto move = movementOf(b0, b1, b2);
+            // No line can start before the first point: it is reached by a move.
+            const Step step = m_first ? Step::Move : kind == RecordKind::Jump ? Step::Jump : Step::Stitch;
+            batch.push(kind == RecordKind::Jump ? Step::Jump : step, float(move.dx), float(move.dy));
+            m_first = false;
+        }
+    }
+
+    std::array<std::uint8_t, kBlockRecords * kRecordSize> m_buffer;
+    ByteCursor m_cursor;
+    DesignFigures m_header;
+    int m_colorIndex = 0;
+    bool m_first = true;
+    bool m_started = false;
+    bool m_ended = false;
+};
+
+std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& /*path*/)
+{
+    return std::make_unique<Decoder>(file);
 }
+
+} // namespace
+
+} // namespace dst
+
+const Decoding TajimaFormat{&dst::open, &dst::kRule};
 
 } // namespace orlika

@@ -2,19 +2,16 @@
 // The Tajima DST reader: a 512-byte text header, then 3-byte stitch records.
 #pragma once
 
+#include "decoders/Design.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace orlika {
 
-class ByteCursor;
-class CellContext;
-class DesignFile;
-struct DesignFigures;
-
-/// Draws the DST design of `file` (positioned at byte 0) into the context's cell.
-void TajimaFormat(CellContext& cell, DesignFile& file);
+/// Reads DST designs, which it places by the header's extents.
+extern const Decoding TajimaFormat;
 
 namespace dst {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Exp.h"
 
-#include "decoders/CellContext.h"
 #include "decoders/Sew.h"
 #include "platform/ByteCursor.h"
 #include "platform/FileSystem.h"
 #include "platform/Rounding.h"
 
 #include <array>
+#include <optional>
 
 namespace orlika {
 
@@ -15,30 +15,41 @@ namespace exp {
 
 namespace {
 
-// Hands the stream's records to visit(record) until it returns false or the data ends.
-// Leading jumps travel nowhere: in the first block the displacement after each of them is
-// handed over as 0, 0, so the design starts at the start point.
-template <typename Visit>
-void forEachStreamRecord(ByteCursor& cursor, std::int64_t streamStart, Visit&& visit)
-{
-    static constexpr std::array<std::uint8_t, kRecordSize> kNoDisplacement{};
-    cursor.seek(streamStart);
-    bool firstBlock = true;
-    while (const RecordBlock<kRecordSize> block = cursor.records<kRecordSize>(kBlockRecords)) {
+// The stream's records a block at a time. Leading jumps travel nowhere: in the first block
+// the displacement after each of them is handed over as 0, 0, so the design starts at the
+// start point.
+class StreamRecords {
+public:
+    StreamRecords(ByteCursor& cursor, std::int64_t streamStart) : m_cursor(cursor) { cursor.seek(streamStart); }
+
+    /// Hands the next block's records to visit(record) while it returns true; false once
+    /// visit said stop or the data ended.
+    template <typename Visit>
+    bool nextBlock(Visit&& visit)
+    {
+        static constexpr std::array<std::uint8_t, kRecordSize> kNoDisplacement{};
+        const RecordBlock<kRecordSize> block = m_cursor.records<kRecordSize>(kBlockRecords);
+        if (!block)
+            return false;
         std::size_t from = 0;
-        if (firstBlock) {
+        if (m_firstBlock) {
             const std::size_t jumps = leadingJumps(block);
             for (std::size_t k = 0; k < jumps; ++k)
                 if (!visit(block[2 * k]) || !visit(Record(kNoDisplacement)))
-                    return;
+                    return false;
             from = 2 * jumps;
-            firstBlock = false;
+            m_firstBlock = false;
         }
         for (const Record record : block.from(from))
             if (!visit(record))
-                return;
+                return false;
+        return true;
     }
-}
+
+private:
+    ByteCursor& m_cursor;
+    bool m_firstBlock = true;
+};
 
 // What a colour change does to the pen: EXP files step through the pen table; SEW files
 // follow their thread list, starting again when it runs out (a file without a list stays
@@ -51,80 +62,123 @@ struct PenSteps {
     {
         return threads && threads->count > 0 ? sew::threadColor(threads->entries[0]) : Black;
     }
-    // Returns false when the pen keeps its colour.
-    bool next(const PenColorTable& table, std::uint8_t code, Color& color)
+    Color next(std::uint8_t code)
     {
         if (!threads) {
             const ColorStep step = nextColor(position, code);
             position = step.position;
-            color = table[std::size_t(step.entry)];
-            return true;
+            return penColors()[std::size_t(step.entry)];
         }
         if (threads->count == 0)
-            return false;
+            return kPenKept;
         if (++position >= threads->count)
             position = 0;
-        color = sew::threadColor(threads->entries[position]);
-        return true;
+        return sew::threadColor(threads->entries[position]);
     }
 };
 
-// The drawing pass. A jump lifts the pen for the next record only; a colour change puts
-// it down again.
-void drawStitches(CellContext& cell, ByteCursor& cursor, std::int64_t streamStart, float scale, PenSteps pen)
-{
-    Canvas& canvas = cell.canvas();
-    DesignFigures& shared = cell.figures();
-    // The position stays in registers; the figures get each new one as well, but are not
-    // read back across the canvas calls, which the compiler cannot see through.
-    float px = shared.PosX, py = shared.PosY;
-    bool penUp = false;
-    forEachStreamRecord(cursor, streamStart, [&](Record r) {
+// One scale for both axes from half the cell, the lowest-left extent on the anchor; the
+// pen starts in the first colour. SEW designs list their threads below the remarks.
+const CellRule kRule{
+    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .start = Placement::Start::ColorThenMove},
+    .remarkForm = ShortRemarks::ThreeLines,
+    .listWrap = CellRule::ListWrap::JoinedByName,
+    .readingPhase = true,
+};
+
+constexpr const char* kSewCaption = "SEW File Format Error";
+
+class Decoder final : public DesignDecoder {
+public:
+    Decoder(DesignFile& file, const std::string& path)
+        : m_cursor(file, m_buffer), m_name(namePart(path)), m_sew(sew::namedSew(path))
+    {
+    }
+
+    bool readHeader(Design& design) override
+    {
+        if (!m_sew)
+            return true;
+        // SEW blocks follow the header's list from its first entry; EXP colour positions start at 1.
+        m_pen = PenSteps{&m_threads, 0};
+        m_streamStart = sew::kStitchOffset;
+        switch (sew::parseHeader(m_cursor, m_threads)) {
+        case sew::HeaderStatus::UnknownFormat:
+            design.messages.push_back({m_name + " Has an Unknown File Format", kSewCaption});
+            design.rejection = Rejection{"Unknown Format", ErrorPlace::AboveMiddleLine, false, false, false};
+            return false;
+        case sew::HeaderStatus::ColorsReduced:
+            design.messages.push_back({m_name + ": Color Error.  Colors have been modified for display.", kSewCaption});
+            break;
+        case sew::HeaderStatus::Ok:
+            break;
+        }
+        for (std::size_t i = 0; i < m_threads.count; ++i) {
+            const std::uint16_t index = m_threads.entries[i];
+            design.threads.push_back({sew::threadColor(index), std::string(sew::threadName(index)), {}});
+            design.cellList.push_back(sew::entryText(i, index));
+        }
+        design.startColor = m_pen.first();
+        return true;
+    }
+
+    void measure(Design& design) override
+    {
+        const Figures figures = exp::measure(m_cursor, m_streamStart);
+        const Extents& e = figures.extents;
+        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
+        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
+        design.remarks = {figures.stitches, figures.colorChanges, e.width(), e.height()};
+    }
+
+protected:
+    // A jump lifts the pen for the next record only; a colour change puts it down again.
+    void decodeMore(MovementBatch& batch) override
+    {
+        if (!m_records)
+            m_records.emplace(m_cursor, m_streamStart);
+        while (!m_ended && batch.room() > kBlockRecords)
+            m_ended = !m_records->nextBlock([&](Record r) { return decodeRecord(r, batch); });
+    }
+
+private:
+    bool decodeRecord(Record r, MovementBatch& batch)
+    {
         if (r[0] != kControl) {
-            px = toSingle(double(px) + std::int8_t(r[0]) * double(scale));
-            py = toSingle(double(py) - std::int8_t(r[1]) * double(scale));
-            shared.PosX = px;
-            shared.PosY = py;
-            if (penUp)
-                canvas.moveTo(roundPixel(px), roundPixel(py));
-            else
-                canvas.lineTo(roundPixel(px), roundPixel(py));
-            penUp = false;
+            batch.push(m_penUp ? Step::Jump : Step::Stitch, float(std::int8_t(r[0])), float(std::int8_t(r[1])));
+            m_penUp = false;
             return true;
         }
         switch (kindOf(r[0], r[1])) {
         case RecordKind::End:
+            batch.push(Step::End, 0, 0);
             return false;
         case RecordKind::Jump:
-            penUp = true;
+            m_penUp = true;
             break;
         default:
-            if (Color color = Black; pen.next(cell.colorTable(), r[1], color))
-                canvas.setPenColor(color);
-            penUp = false;
+            batch.pushColor(m_pen.next(r[1]));
+            m_penUp = false;
             break;
         }
         return true;
-    });
-}
-
-// Scales the design into the cell and draws it, its lowest-left corner on the anchor. A
-// design without width and height has nothing to draw.
-void draw(CellContext& cell, ByteCursor& cursor, std::int64_t streamStart, const Extents& extents, PenSteps pen)
-{
-    float scale = 0;
-    const bool drawn = cellScale(extents, cell.cell(), 0.5, scale);
-    if (drawn) {
-        const CellPoint anchor = cell.cell().anchor;
-        DesignFigures& shared = cell.figures();
-        cell.canvas().setPenColor(pen.first());
-        shared.PosX = toSingle(anchor.X - extents.minX * double(scale));
-        shared.PosY = toSingle(anchor.Y + extents.minY * double(scale));
-        cell.canvas().moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
     }
-    cell.showPhase("Drawing");
-    if (drawn)
-        drawStitches(cell, cursor, streamStart, scale, pen);
+
+    std::array<std::uint8_t, kBlockRecords * kRecordSize> m_buffer;
+    ByteCursor m_cursor;
+    std::string m_name;
+    bool m_sew = false;
+    sew::ColorList m_threads;
+    PenSteps m_pen{nullptr, 1};
+    std::int64_t m_streamStart = 0;
+    std::optional<StreamRecords> m_records;
+    bool m_penUp = false;
+    bool m_ended = false;
+};
+
+std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
+{
+    return std::make_unique<Decoder>(file, path);
 }
 
 } // namespace
@@ -134,7 +188,8 @@ Figures measure(ByteCursor& cursor, std::int64_t streamStart)
     Figures figures{Extents::fromOrigin(), 0, 0};
     float x = 0, y = 0;
     bool moved = false;
-    forEachStreamRecord(cursor, streamStart, [&](Record r) {
+    StreamRecords records(cursor, streamStart);
+    const auto visit = [&](Record r) {
         if (r[0] == kControl) {
             switch (kindOf(r[0], r[1])) {
             case RecordKind::End:
@@ -154,7 +209,9 @@ Figures measure(ByteCursor& cursor, std::int64_t streamStart)
         figures.extents.include(x, y);
         moved = true;
         return true;
-    });
+    };
+    while (records.nextBlock(visit)) {
+    }
     // A stream without ordinary records keeps the maxima at their start value; it is a
     // point at the origin, sized 0 x 0 rather than by the start values' difference.
     if (!moved)
@@ -164,36 +221,6 @@ Figures measure(ByteCursor& cursor, std::int64_t streamStart)
 
 } // namespace exp
 
-void EXPFormat(CellContext& cell, DesignFile& file)
-{
-    std::array<std::uint8_t, exp::kBlockRecords * exp::kRecordSize> buffer;
-    ByteCursor cursor(file, buffer);
-    const bool sewPath = sew::namedSew(cell.designPath());
-    sew::ColorList threads;
-    std::int64_t streamStart = 0;
-    if (sewPath) {
-        if (!sew::readHeader(cell, cursor, threads))
-            return;
-        streamStart = sew::kStitchOffset;
-    }
-    cell.showPhase("Reading");
-    const exp::Figures figures = exp::measure(cursor, streamStart);
-    DesignFigures& shared = cell.figures();
-    figures.extents.storeIn(shared);
-
-    // SEW blocks follow the header's list from its first entry; EXP colour positions start at 1.
-    exp::draw(cell, cursor, streamStart, figures.extents,
-              sewPath ? exp::PenSteps{&threads, 0} : exp::PenSteps{nullptr, 1});
-    cell.canvas().setPenColor(Black);
-    cell.writeNameLine(true);
-    const Extents& e = figures.extents;
-    cell.writeRemarks(shared.PosX, shared.PosY, cell.cell().anchor,
-                      cell.remarks(figures.stitches, figures.colorChanges, e.width(), e.height(),
-                                   DesignUnit::TenthMillimetre),
-                      ShortRemarks::ThreeLines);
-    if (sewPath)
-        sew::writeColorList(cell, threads);
-    cell.showPhase("");
-}
+const Decoding EXPFormat{&exp::open, &exp::kRule};
 
 } // namespace orlika

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The Melco EXP reader, which also reads Janome SEW files: 2-byte records of signed dx and
+// The Melco EXP decoder, which also reads Janome SEW files: 2-byte records of signed dx and
 // dy, or 0x80 and a control code, read twice (extents, then drawing). The SEW header and
 // colour list are in Sew.h.
 #pragma once
 
+#include "decoders/Design.h"
 #include "decoders/Extents.h"
 
 #include <cstddef>
@@ -12,13 +13,8 @@
 
 namespace orlika {
 
-class ByteCursor;
-class CellContext;
-class DesignFile;
-
-/// Draws the EXP design of `file`, or the SEW design when its name ends in ".SEW", into
-/// the context's cell.
-void EXPFormat(CellContext& cell, DesignFile& file);
+/// Reads EXP designs, and SEW designs when the name ends in ".SEW".
+extern const Decoding EXPFormat;
 
 namespace exp {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
+// The Pfaff KSM decoder.
 #include "decoders/Ksm.h"
 
-#include "decoders/CellContext.h"
 #include "platform/ByteCursor.h"
 #include "platform/Rounding.h"
 
@@ -15,55 +15,6 @@ namespace ksm {
 namespace {
 
 constexpr std::size_t kBlockRecords = 500;
-
-// The drawing pass: colours from the pen table, moves from the move flag, which only a
-// colour change clears. Returns the colour changes, which are counted even when a design
-// without width and height draws nothing.
-std::int64_t drawStitches(CellContext& cell, ByteCursor& cursor, const Extents& extents)
-{
-    const CellGeometry& g = cell.cell();
-    Canvas& canvas = cell.canvas();
-    DesignFigures& shared = cell.figures();
-    cursor.seek(kFirstStitchOffset);
-    float scale = 0;
-    const bool drawn = cellScale(extents, g, 0.6, scale);
-    // The design's lowest-left extent lands on the anchor.
-    float x = toSingle(g.anchor.X - extents.minX * double(scale));
-    float y = toSingle(g.anchor.Y + extents.minY * double(scale));
-    if (drawn)
-        canvas.moveTo(roundPixel(x), roundPixel(y));
-    canvas.setPenColor(Black);
-    int colorIndex = 0;
-    std::int64_t colorChanges = 0;
-    bool moving = false;
-    cell.showPhase("Drawing");
-    forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](Record r) {
-        const std::uint8_t control = r[2];
-        if (isColorChange(control)) {
-            if (++colorIndex > 16)
-                colorIndex = 0;
-            if (drawn)
-                canvas.setPenColor(cell.colorTable()[std::size_t(colorIndex)]);
-            moving = false;
-            ++colorChanges;
-        }
-        if (ksmControl(control))
-            moving = true;
-        if (drawn) {
-            const Step step = stepOf(r[0], r[1], control);
-            shared.PosX = toSingle(step.dx * double(scale) + x);
-            shared.PosY = toSingle(y - step.dy * double(scale));
-            x = shared.PosX;
-            y = shared.PosY;
-            if (moving)
-                canvas.moveTo(roundPixel(x), roundPixel(y));
-            else
-                canvas.lineTo(roundPixel(x), roundPixel(y));
-        }
-        return !isEnd(control);
-    });
-    return colorChanges;
-}
 
 } // namespace
 
@@ -88,6 +39,7 @@ Figures measure(ByteCursor& cursor)
         y = addStep(y, step.dy);
         figures.extents.include(x, y);
         ++figures.records;
+        figures.colorChanges += isColorChange(r[2]);
         return !isEnd(r[2]);
     });
     // A design whose records never moved keeps the maxima at their start value; it is
@@ -99,32 +51,93 @@ Figures measure(ByteCursor& cursor)
 
 } // namespace ksm
 
-void KSMFormat(CellContext& cell, DesignFile& file)
-{
-    std::array<std::uint8_t, ksm::kBlockRecords * ksm::kRecordSize> buffer;
-    ByteCursor cursor(file, buffer);
-    // A file whose second record is missing or wrong gets the same cell as one whose
-    // start record is: nothing of it is read as stitches, so it cannot be shown as a
-    // design, and the cell says why instead of showing an empty picture.
-    if (!ksm::readStartRecords(cursor)) {
-        cell.writeErrorCell("Bad File Format (Not KSM Format)", ErrorPlace::MiddleLine, true);
-        cell.showPhase("");
-        return;
-    }
-    cell.showPhase("Reading");
-    const ksm::Figures figures = ksm::measure(cursor);
-    DesignFigures& shared = cell.figures();
-    figures.extents.storeIn(shared);
-    shared.StitchCount = std::int32_t(std::min<std::int64_t>(figures.records, std::numeric_limits<std::int32_t>::max()));
+namespace ksm {
 
-    const std::int64_t colorChanges = ksm::drawStitches(cell, cursor, figures.extents);
-    cell.canvas().setPenColor(Black);
-    cell.writeNameLine(true);
-    const Extents& e = figures.extents;
-    cell.writeRemarks(shared.PosX, shared.PosY, cell.cell().anchor,
-                      cell.remarks(figures.records, colorChanges, e.width(), e.height(), DesignUnit::TenthMillimetre),
-                      ShortRemarks::ThreeLines);
-    cell.showPhase("");
+namespace {
+
+// One scale for both axes from 0.6 of the cell; the lowest-left extent on the anchor.
+const CellRule kRule{
+    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.6, .start = Placement::Start::MoveThenBlack},
+    .remarkForm = ShortRemarks::ThreeLines,
+    .readingPhase = true,
+};
+
+class Decoder final : public DesignDecoder {
+public:
+    explicit Decoder(DesignFile& file) : m_cursor(file, m_buffer) {}
+
+    // A file whose second record is missing or wrong gets the same cell as one whose start
+    // record is: nothing of it is read as stitches, so it cannot be shown as a design, and
+    // the cell says why instead of showing an empty picture.
+    bool readHeader(Design& design) override
+    {
+        if (readStartRecords(m_cursor))
+            return true;
+        design.rejection = Rejection{"Bad File Format (Not KSM Format)", ErrorPlace::MiddleLine, true, false, true};
+        return false;
+    }
+
+    void measure(Design& design) override
+    {
+        const Figures figures = ksm::measure(m_cursor);
+        const Extents& e = figures.extents;
+        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
+        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
+        design.remarks = {figures.records, figures.colorChanges, e.width(), e.height()};
+    }
+
+protected:
+    // Colours from the pen table; moves from the move flag, which only a colour change
+    // clears. Every record moves the pen, the colour changes' and the end's too.
+    void decodeMore(MovementBatch& batch) override
+    {
+        if (!m_started) {
+            m_cursor.seek(kFirstStitchOffset);
+            m_started = true;
+        }
+        // A record gives two movements at most, and the end one more.
+        while (!m_ended && batch.room() > 2 * kBlockRecords) {
+            const RecordBlock<kRecordSize> block = m_cursor.records<kRecordSize>(kBlockRecords);
+            m_ended = block.empty();
+            for (const Record r : block) {
+                const std::uint8_t control = r[2];
+                if (isColorChange(control)) {
+                    if (++m_colorIndex > 16)
+                        m_colorIndex = 0;
+                    batch.pushColor(penColors()[std::size_t(m_colorIndex)]);
+                    m_moving = false;
+                }
+                if (ksmControl(control))
+                    m_moving = true;
+                const ksm::Step step = stepOf(r[0], r[1], control);
+                batch.push(m_moving ? orlika::Step::Jump : orlika::Step::Stitch, float(step.dx), float(step.dy));
+                if (isEnd(control)) {
+                    batch.push(orlika::Step::End, 0, 0);
+                    m_ended = true;
+                    break;
+                }
+            }
+        }
+    }
+
+private:
+    std::array<std::uint8_t, kBlockRecords * kRecordSize> m_buffer;
+    ByteCursor m_cursor;
+    int m_colorIndex = 0;
+    bool m_moving = false;
+    bool m_started = false;
+    bool m_ended = false;
+};
+
+std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& /*path*/)
+{
+    return std::make_unique<Decoder>(file);
 }
+
+} // namespace
+
+} // namespace ksm
+
+const Decoding KSMFormat{&ksm::open, &ksm::kRule};
 
 } // namespace orlika

@@ -4,6 +4,7 @@
 // control byte carries their signs.
 #pragma once
 
+#include "decoders/Design.h"
 #include "decoders/Extents.h"
 
 #include <cstddef>
@@ -12,12 +13,8 @@
 
 namespace orlika {
 
-class ByteCursor;
-class CellContext;
-class DesignFile;
-
-/// Draws the KSM design of `file` into the context's cell.
-void KSMFormat(CellContext& cell, DesignFile& file);
+/// Reads KSM designs.
+extern const Decoding KSMFormat;
 
 namespace ksm {
 
@@ -71,10 +68,11 @@ constexpr bool isHeaderRecord(Record record, std::uint8_t control)
 bool readStartRecords(ByteCursor& cursor);
 
 /// What the sizing pass finds: the extents (from the origin) and every record counted,
-/// the end record, colour changes and moves included.
+/// the end record, colour changes and moves included, and the colour changes.
 struct Figures {
     Extents extents;
     std::int64_t records = 0;
+    std::int64_t colorChanges = 0;
 };
 
 /// The sizing pass, from the cursor's position up to the end record or the data's end.

@@ -4,11 +4,11 @@
 // size it, once to draw it.
 #include "decoders/Pcd.h"
 
-#include "decoders/CellContext.h"
 #include "platform/ByteCursor.h"
 #include "platform/Rounding.h"
 
 #include <array>
+#include <optional>
 
 namespace orlika {
 
@@ -139,89 +139,6 @@ float unitsOf(std::int32_t field)
     return toSingle(double(field) / 256.0);
 }
 
-// Where the drawing pass ended: the records it drew in the stitch area and the position
-// after its last read, where the note text begins.
-struct Drawn {
-    std::int64_t colorChanges = 0;
-    std::int64_t notePosition = 0;
-};
-
-// The drawing pass over the stitch area, 504 records a block. After a block it stops once
-// as many stitches and jumps as the header counts are drawn. Its last read takes the byte
-// after the area too, so that the note follows where it stops; a pass stopped before the
-// area's end leaves the note where it stopped.
-Drawn drawStitches(CellContext& cell, ByteCursor& cursor, const Header& header, const Figures& figures)
-{
-    const CellGeometry& g = cell.cell();
-    DesignFigures& shared = cell.figures();
-    Canvas& canvas = cell.canvas();
-    // Width, height and E are differences of the single-precision extents, kept in double:
-    // extents far apart would lose bits in a single-precision difference.
-    double extent = std::max(figures.extents.width(), figures.extents.height());
-    if (extent == 0)
-        extent = 1200;  // a point-like design
-    // Each axis has its own scale: the picture stretches with a cell that is not square.
-    const float sX = toSingle(g.width / extent * 0.5);
-    const float sY = toSingle(g.height / extent * 0.5);
-    cursor.seek(figures.firstRecord);
-    cursor.limitTo(figures.areaEnd);
-    const std::int64_t recordsEnd =
-        figures.firstRecord + (figures.areaEnd - figures.firstRecord) / std::int64_t(kRecordSize) * std::int64_t(kRecordSize);
-    bool penUp = true;
-    std::int64_t drawn = 0;
-    Drawn result;
-    while (const RecordBlock<kRecordSize> block = cursor.records<kRecordSize>(kBlockRecords)) {
-        for (const auto bytes : block) {
-            const Record r = recordOf(bytes);
-            const DrawKind kind = drawKindOf(r);
-            if (kind == DrawKind::Ignored)
-                continue;
-            if (kind == DrawKind::ColorChange) {
-                canvas.setPenColor(header.colorAt(r.x));
-                penUp = true;
-                ++result.colorChanges;
-                continue;
-            }
-            shared.PosX = toSingle(roundPixel((double(unitsOf(r.x)) - shared.MinX) * sX + g.anchor.X));
-            shared.PosY = toSingle(roundPixel(g.anchor.Y - (double(unitsOf(r.y)) - shared.MinY) * sY));
-            if (penUp || kind == DrawKind::Jump)
-                canvas.moveTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
-            else
-                canvas.lineTo(roundPixel(shared.PosX), roundPixel(shared.PosY));
-            penUp = false;
-            ++drawn;
-        }
-        if (drawn == header.stitchCount && cursor.position() < recordsEnd) {
-            result.notePosition = cursor.position();
-            return result;
-        }
-    }
-    result.notePosition = std::min(figures.areaEnd + 1, cursor.size());
-    return result;
-}
-
-// The remarks in the 1/6 mm units of the format ("Colors Changes" in this reader), and
-// below them, outside the thumbnail layouts, the note text that follows the stitch area.
-void writeRemarks(CellContext& cell, ByteCursor& cursor, const Header& header, const Figures& figures,
-                  const Drawn& drawn)
-{
-    if (!cell.remarksShown())
-        return;
-    DesignFigures& shared = cell.figures();
-    const Extents& e = figures.extents;
-    cell.writeRemarks(shared.PosX, shared.PosY, cell.cell().anchor,
-                      cell.remarks(header.stitchCount, drawn.colorChanges, e.width(), e.height(),
-                                   DesignUnit::SixthMillimetre, "Colors Changes: "),
-                      ShortRemarks::TwoLines);
-    if (cell.cell().thumbnails)
-        return;
-    std::array<std::uint8_t, kNoteLimit> note{};
-    cursor.limitTo(ByteCursor::kNoLimit);
-    cursor.seek(drawn.notePosition);
-    const std::size_t delivered = cursor.bytes(note);
-    cell.writeListLines(shared.PosX, shared.PosY, noteLines(std::span(note).first(delivered)));
-}
-
 } // namespace
 
 Color Header::colorAt(std::int32_t entry) const
@@ -249,71 +166,160 @@ bool readHeader(ByteCursor& cursor, Header& header)
     return true;
 }
 
-Figures measure(ByteCursor& cursor, std::int64_t headerCount, const bool& cancelPressed)
+Figures measure(ByteCursor& cursor, std::int64_t headerCount)
 {
     Figures figures;
     figures.firstRecord = cursor.position();
     figures.areaEnd = -1;
-    std::int64_t recordEnd = figures.firstRecord;
+    std::int64_t records = 0, drawn = 0, colorChanges = 0;
+    std::optional<std::int64_t> stop;  // after the first block whose end sees them all drawn
+    std::int64_t colorChangesAtStop = 0;
     forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](std::span<const std::uint8_t, kRecordSize> bytes) {
-        if (cancelPressed) {
-            figures.cancelled = true;
-            return false;
-        }
         const Record r = recordOf(bytes);
         if (countsWhenSizing(r)) {
             figures.extents.include(unitsOf(r.x), unitsOf(r.y));
             ++figures.counted;
         }
-        recordEnd += std::int64_t(kRecordSize);
+        const DrawKind kind = drawKindOf(r);
+        drawn += kind == DrawKind::Stitch || kind == DrawKind::Jump;
+        colorChanges += kind == DrawKind::ColorChange;
+        if (++records % std::int64_t(kBlockRecords) == 0 && drawn == headerCount && !stop) {
+            stop = records;
+            colorChangesAtStop = colorChanges;
+        }
         if (figures.counted != headerCount)
             return true;
-        figures.areaEnd = recordEnd;
+        figures.areaEnd = figures.firstRecord + records * std::int64_t(kRecordSize);
         return false;
     });
     if (figures.areaEnd < 0)
         figures.areaEnd = cursor.size();
+    // A stop after the area's last block is no stop: the pass reads on to the area's end.
+    if (stop && *stop < records) {
+        figures.drawnRecords = *stop;
+        figures.colorChanges = colorChangesAtStop;
+        figures.notePosition = figures.firstRecord + *stop * std::int64_t(kRecordSize);
+    } else {
+        figures.drawnRecords = records;
+        figures.colorChanges = colorChanges;
+        figures.notePosition = std::min(figures.areaEnd + 1, cursor.size());
+    }
     return figures;
 }
 
 } // namespace pcd
 
-void PCDesignerFormat(CellContext& cell, DesignFile& file)
+namespace pcd {
+
+namespace {
+
+// Absolute points, each axis with its own scale: the picture stretches with a cell that is
+// not square. The remarks count in 1/6 mm and say "Colors Changes"; the note follows them.
+const CellRule kRule{
+    .placement = {.scale = Placement::Scale::LargerSide,
+                  .factor = 0.5,
+                  .extentOfPoint = 1200,  // a point-like design
+                  .positions = true},
+    .remarkForm = ShortRemarks::TwoLines,
+    .colorLabel = "Colors Changes: ",
+    .listWrap = CellRule::ListWrap::OneALine,
+    .readingPhase = true,
+    .cancellable = true,
+};
+
+class Decoder final : public DesignDecoder {
+public:
+    Decoder(DesignFile& file, const std::string& path) : m_cursor(file, m_buffer), m_path(path) {}
+
+    bool readHeader(Design& design) override
+    {
+        design.unit = DesignUnit::SixthMillimetre;
+        if (!pcd::readHeader(m_cursor, m_header)) {
+            design.messages.push_back({m_path + " is not in PCD2 Format", "File Format Error"});
+            design.rejection = Rejection{" Bad File Format (Not PCD-2 Format)", ErrorPlace::MiddleLine, false, true, false};
+            return false;
+        }
+        for (std::size_t i = 0; i < m_header.colorsRead; ++i)
+            design.threads.push_back({m_header.colors[i], {}, {}});
+        return true;
+    }
+
+    void measure(Design& design) override
+    {
+        m_figures = pcd::measure(m_cursor, m_header.stitchCount);
+        // Without a single stitch the extents would keep their start values and show as a
+        // size of -5333.3 mm: such a design shows a size of 0.
+        if (m_figures.counted == 0)
+            m_figures.extents = {};
+        const Extents& e = m_figures.extents;
+        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
+        design.frame = {e.width(), e.height(), double(e.minX), double(e.minY)};
+        design.remarks = {m_header.stitchCount, m_figures.colorChanges, e.width(), e.height()};
+    }
+
+    void readTrailer(Design& design) override
+    {
+        std::array<std::uint8_t, kNoteLimit> note{};
+        m_cursor.limitTo(ByteCursor::kNoLimit);
+        m_cursor.seek(m_figures.notePosition);
+        const std::size_t delivered = m_cursor.bytes(note);
+        design.cellList = noteLines(std::span(note).first(delivered));
+    }
+
+protected:
+    void decodeMore(MovementBatch& batch) override
+    {
+        if (!m_started) {
+            m_cursor.seek(m_figures.firstRecord);
+            m_started = true;
+        }
+        while (m_records < m_figures.drawnRecords && batch.room() > kBlockRecords) {
+            const std::int64_t left = m_figures.drawnRecords - m_records;
+            const auto block = m_cursor.records<kRecordSize>(std::size_t(std::min<std::int64_t>(left, kBlockRecords)));
+            if (block.empty())
+                break;
+            m_records += std::int64_t(block.size());
+            for (const auto bytes : block)
+                decodeRecord(recordOf(bytes), batch);
+        }
+    }
+
+private:
+    // A colour change lifts the pen: the next point is reached by a move.
+    void decodeRecord(const Record& r, MovementBatch& batch)
+    {
+        const DrawKind kind = drawKindOf(r);
+        if (kind == DrawKind::Ignored)
+            return;
+        if (kind == DrawKind::ColorChange) {
+            batch.pushColor(m_header.colorAt(r.x));
+            m_penUp = true;
+            return;
+        }
+        const Step step = kind == DrawKind::Jump ? Step::Jump : m_penUp ? Step::Move : Step::Stitch;
+        batch.push(step, unitsOf(r.x), unitsOf(r.y));
+        m_penUp = false;
+    }
+
+    std::array<std::uint8_t, kBlockSize> m_buffer;
+    ByteCursor m_cursor;
+    std::string m_path;
+    Header m_header;
+    Figures m_figures;
+    std::int64_t m_records = 0;
+    bool m_penUp = true;
+    bool m_started = false;
+};
+
+std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 {
-    std::array<std::uint8_t, pcd::kBlockSize> buffer;
-    ByteCursor cursor(file, buffer);
-    pcd::Header header;
-    if (!pcd::readHeader(cursor, header)) {
-        cell.messageBox(cell.designPath() + " is not in PCD2 Format", "File Format Error");
-        cell.canvas().setPenColor(Black);
-        cell.writeErrorCell(" Bad File Format (Not PCD-2 Format)", ErrorPlace::MiddleLine, false);
-        return;
-    }
-    DesignFigures& shared = cell.figures();
-    cell.showPhase("Reading");
-    pcd::Figures figures = pcd::measure(cursor, header.stitchCount, cell.cancelled());
-    figures.extents.storeIn(shared);
-    if (figures.cancelled) {
-        cell.setPhase("");
-        return;
-    }
-    cell.processMessages();
-    // Without a single stitch the extents would keep their start values and show as a
-    // size of -5333.3 mm: such a design shows a size of 0 and draws nothing.
-    if (figures.counted == 0) {
-        figures.extents = {};
-        figures.extents.storeIn(shared);
-    }
-    cell.showPhase("Drawing");
-    const pcd::Drawn drawn = pcd::drawStitches(cell, cursor, header, figures);
-    if (cell.cancelled()) {
-        cell.setPhase("");
-        return;
-    }
-    cell.canvas().setPenColor(Black);
-    cell.writeNameLine(true);
-    pcd::writeRemarks(cell, cursor, header, figures, drawn);
-    cell.setPhase("");
+    return std::make_unique<Decoder>(file, path);
 }
+
+} // namespace
+
+} // namespace pcd
+
+const Decoding PCDesignerFormat{&pcd::open, &pcd::kRule};
 
 } // namespace orlika

@@ -3,6 +3,7 @@
 // text, as pure functions of their bytes.
 #pragma once
 
+#include "decoders/Design.h"
 #include "decoders/Extents.h"
 #include "platform/ByteCursor.h"
 #include "platform/Color.h"
@@ -16,11 +17,8 @@
 
 namespace orlika {
 
-class CellContext;
-class DesignFile;
-
-/// Draws the PCD, PCQ or PCS design of `file` (positioned at byte 0) into the context's cell.
-void PCDesignerFormat(CellContext& cell, DesignFile& file);
+/// Reads PCD, PCQ and PCS designs.
+extern const Decoding PCDesignerFormat;
 
 namespace pcd {
 
@@ -123,19 +121,23 @@ struct Header {
 /// the format (too short, or another format byte). The cursor then stands at the first record.
 bool readHeader(ByteCursor& cursor, Header& header);
 
-/// What the sizing pass finds.
+/// What the sizing pass finds, and where the drawing pass will stop.
 struct Figures {
     Extents extents{32000.0f, 0.0f, 32000.0f, 0.0f};  // the maxima start at 0, not below
     std::int64_t counted = 0;      // records sized as stitches
     std::int64_t firstRecord = 0;  // file position of the first record
     std::int64_t areaEnd = 0;      // end of the stitch area: where the note begins, less one
-    bool cancelled = false;        // the user stopped the run during the pass
+    std::int64_t drawnRecords = 0; // records the drawing pass reads
+    std::int64_t colorChanges = 0; // colour changes among them
+    std::int64_t notePosition = 0; // where the note begins
 };
 
 /// The sizing pass from the cursor's position: the stitch area ends right after the
 /// record that brings the stitches counted to the header's count, else at the file's end.
-/// It looks at `cancelPressed` before each record.
-Figures measure(ByteCursor& cursor, std::int64_t headerCount, const bool& cancelPressed);
+/// The drawing pass reads the area 504 records a block and stops after a block that is
+/// not the last once as many stitches and jumps as the header counts are drawn; its last
+/// read takes the byte after the area too, so that the note follows where it stops.
+Figures measure(ByteCursor& cursor, std::int64_t headerCount);
 
 } // namespace pcd
 } // namespace orlika

@@ -3,7 +3,6 @@
 // files), its thread list and its stitch stream, read twice through one 512-byte buffer.
 #include "decoders/Pes.h"
 
-#include "decoders/CellContext.h"
 #include "decoders/PecThreads.h"
 #include "platform/ByteCursor.h"
 #include "platform/FileSystem.h"
@@ -19,7 +18,6 @@ namespace pes {
 
 namespace {
 
-constexpr const char* kErrorCaption = "PES/PEC File Format Error";
 constexpr std::int64_t kExactIntegers = std::int64_t(1) << 24;
 
 template <typename Visit>
@@ -39,7 +37,13 @@ bool measureExactly(ByteCursor& cursor, const Section& section, Figures& figures
 {
     std::int64_t x = 0, y = 0;
     std::int64_t lowX = INT64_MAX, lowY = INT64_MAX, highX = INT64_MIN, highY = INT64_MIN;
-    forEachMovement(cursor, section, [&](int dx, int dy) {
+    forEachItem(cursor, section, [&](const Item& item) {
+        if (item.kind == ItemKind::ColorChange) {
+            ++figures.colorChanges;
+            return;
+        }
+        ++figures.movements;
+        const int dx = item.dx, dy = item.dy;
         x += dx;
         y += dy;
         lowX = iMin(lowX, x);
@@ -77,81 +81,6 @@ std::uint16_t sizeUnits(float low, float high)
 {
     const double extent = std::nearbyint(double(high) - low);
     return std::uint16_t(std::clamp(extent, 0.0, 65535.0));
-}
-
-// The error cell: a message box, the name without the selection colour and the text a
-// little above the middle line.
-void reject(CellContext& cell, const std::string& message, const std::string& cellText)
-{
-    cell.messageBox(message, kErrorCaption);
-    cell.writeErrorCell(cellText, ErrorPlace::AboveMiddleLine, false);
-}
-
-struct Drawn {
-    std::int64_t colorChanges = 0;  // the position reached in the thread list
-    std::uint16_t stitches = 0;     // movements drawn; 16 bits, wrapping to 0 after 65535
-    std::int64_t movements = 0;     // the same, without wrapping
-};
-
-// The drawing pass: one scale for both axes, the lowest point on the middle line. Each
-// colour change moves one entry down the thread list; past its end the pen keeps the last
-// entry's colour, and a list without entries draws in the chart's slot 0.
-Drawn drawStitches(CellContext& cell, ByteCursor& cursor, const Section& section, const Figures& figures)
-{
-    const CellGeometry& g = cell.cell();
-    Canvas& canvas = cell.canvas();
-    // A size of 0 on one axis gives that axis no factor, so the other axis's factor is
-    // used; with both 0 every stitch lies on the start point and the scale is 0.
-    const float byWidth = figures.width > 0 ? toSingle(g.width / double(figures.width) * 0.5) : 0.0f;
-    const float byHeight = figures.height > 0 ? toSingle(g.height / double(figures.height) * 0.5) : 0.0f;
-    const float scale =
-        figures.width > 0 && figures.height > 0 ? std::min(byWidth, byHeight) : std::max(byWidth, byHeight);
-    float px = toSingle(std::fabs(double(figures.xmin)) * scale + g.anchor.X);
-    float py = toSingle(g.anchor.Y - double(figures.ymax) * scale);
-
-    const PecThreadTables& chart = threadChart();
-    canvas.setPenWidth(1);
-    canvas.setPenColor(chart.color(section.threadCount > 0 ? section.threads[0] : 0));
-    canvas.moveTo(roundPixel(px), roundPixel(py));
-    Drawn drawn;
-    forEachItem(cursor, section, [&](const Item& item) {
-        if (item.kind == ItemKind::ColorChange) {
-            ++drawn.colorChanges;
-            if (drawn.colorChanges < std::int64_t(section.threadCount))
-                canvas.setPenColor(chart.color(section.threads[std::size_t(drawn.colorChanges)]));
-            return;
-        }
-        px = toSingle(item.dx * double(scale) + px);
-        py = toSingle(item.dy * double(scale) + py);
-        if (item.move)
-            canvas.moveTo(roundPixel(px), roundPixel(py));
-        else
-            canvas.lineTo(roundPixel(px), roundPixel(py));
-        ++drawn.stitches;
-        ++drawn.movements;
-    });
-    return drawn;
-}
-
-// The remarks from the middle line down, at a text position of the reader's own, and
-// below them the thread list where the layout leaves room: as many entries a line as fit.
-void writeRemarks(CellContext& cell, const Section& section, const Figures& figures, const Drawn& drawn)
-{
-    const CellGeometry& g = cell.cell();
-    float x = toSingle(g.anchor.X);
-    float y = toSingle(g.anchor.Y);
-    cell.writeRemarks(x, y, g.anchor,
-                      cell.remarks(drawn.stitches, drawn.colorChanges, figures.width, figures.height,
-                                   DesignUnit::TenthMillimetre),
-                      ShortRemarks::TwoLines);
-    // A design without a stitch uses no thread, whatever its colour count claims.
-    if (g.thumbnails || g.noRemarks || section.threadCount == 0 || drawn.movements == 0)
-        return;
-    const PecThreadTables& chart = threadChart();
-    Canvas& canvas = cell.canvas();
-    const auto entry = [&](std::size_t i) { return std::to_string(i + 1) + ". " + chart.name(section.threads[i]); };
-    const auto probe = [&](const std::string& line, std::size_t next) { return canvas.textWidth(line + ", " + entry(next)); };
-    cell.writeListLines(x, y, wrapEntries(section.threadCount, entry, probe, cell.listWidthLimit()));
 }
 
 } // namespace
@@ -210,32 +139,139 @@ Figures measure(ByteCursor& cursor, const Section& section)
 
 } // namespace pes
 
-void PESFormat(CellContext& cell, DesignFile& file)
+namespace pes {
+
+namespace {
+
+constexpr const char* kErrorCaption = "PES/PEC File Format Error";
+
+// One scale for both axes, the lowest point on the middle line; the pen starts 1 wide in
+// the first thread's colour. The name line comes before the pen turns black.
+const CellRule kRule{
+    .placement = {.scale = Placement::Scale::SmallerOfSides,
+                  .factor = 0.5,
+                  .pointsDrawnUnscaled = true,
+                  .yUp = false,
+                  .start = Placement::Start::WidthColorThenMove},
+    .remarkForm = ShortRemarks::TwoLines,
+    .listWrap = CellRule::ListWrap::JoinedByEntry,
+    .blackAfterName = true,
+};
+
+// The rejected file's cell: the name as it is on disk and the text a little above the
+// middle line, after a box that names the file.
+bool reject(Design& design, const std::string& message, const std::string& cellText)
 {
-    std::array<std::uint8_t, pes::kBlockSize> buffer;
-    ByteCursor cursor(file, buffer);
-    cell.shortenDesignPath();
-    const std::string upperName = upperCase(cell.designPath());
-    pes::Section section;
-    switch (pes::readSection(cursor, pes::namedPes(upperName), section)) {
-    case pes::SectionStatus::UnknownFormat:
-        // The box names the file in capitals; the cell keeps it as it is on disk, so
-        // that names differing only in letter case stay apart.
-        pes::reject(cell, upperName + " Has an Unknown File Format", "Unknown Format");
-        return;
-    case pes::SectionStatus::BadFormat:
-        pes::reject(cell, cell.designPath() + " Has a Bad File Format", "Bad Format");
-        return;
-    case pes::SectionStatus::Ok:
-        break;
-    }
-    const pes::Figures figures = pes::measure(cursor, section);
-    cell.showPhase("Drawing");
-    const pes::Drawn drawn = pes::drawStitches(cell, cursor, section, figures);
-    cell.writeNameLine(true);
-    cell.canvas().setPenColor(Black);
-    pes::writeRemarks(cell, section, figures, drawn);
-    cell.showPhase("");
+    design.messages.push_back({message, kErrorCaption});
+    design.rejection = Rejection{cellText, ErrorPlace::AboveMiddleLine, false, false, false};
+    return false;
 }
+
+class Decoder final : public DesignDecoder {
+public:
+    Decoder(DesignFile& file, const std::string& path) : m_cursor(file, m_buffer), m_name(namePart(path)) {}
+
+    bool readHeader(Design& design) override
+    {
+        const std::string upperName = upperCase(m_name);
+        switch (readSection(m_cursor, namedPes(upperName), m_section)) {
+        case SectionStatus::UnknownFormat:
+            // The box names the file in capitals; the cell keeps it as it is on disk, so
+            // that names differing only in letter case stay apart.
+            return reject(design, upperName + " Has an Unknown File Format", "Unknown Format");
+        case SectionStatus::BadFormat:
+            return reject(design, m_name + " Has a Bad File Format", "Bad Format");
+        case SectionStatus::Ok:
+            break;
+        }
+        const PecThreadTables& chart = threadChart();
+        for (std::size_t i = 0; i < m_section.threadCount; ++i)
+            design.threads.push_back({chart.color(m_section.threads[i]), chart.name(m_section.threads[i]), {}});
+        // Each colour change moves one entry down the thread list; a list without entries
+        // draws in the chart's slot 0.
+        design.startColor = chart.color(m_section.threadCount > 0 ? m_section.threads[0] : 0);
+        return true;
+    }
+
+    void measure(Design& design) override
+    {
+        const Figures figures = pes::measure(m_cursor, m_section);
+        design.bounds = {figures.xmin, figures.xmax, figures.ymin, figures.ymax};
+        design.frame = {double(figures.width), double(figures.height), std::fabs(double(figures.xmin)),
+                        double(figures.ymax)};
+        // The stitch count is kept in 16 bits, wrapping to 0 after 65535.
+        design.remarks = {std::uint16_t(figures.movements), figures.colorChanges, double(figures.width),
+                          double(figures.height)};
+        // A design without a stitch uses no thread, whatever its colour count claims.
+        if (figures.movements > 0)
+            for (std::size_t i = 0; i < design.threads.size(); ++i)
+                design.cellList.push_back(std::to_string(i + 1) + ". " + design.threads[i].name);
+    }
+
+protected:
+    void decodeMore(MovementBatch& batch) override
+    {
+        if (!m_started) {
+            m_cursor.seek(m_section.streamStart());
+            m_cursor.limitTo(m_section.streamLimit());
+            m_started = true;
+        }
+        while (!m_ended && batch.room() >= 2) {
+            if (takeShortStitches(batch))
+                continue;
+            const Item item = GetPesData(m_cursor);
+            if (item.kind == ItemKind::ColorChange)
+                batch.pushColor(nextThreadColor());
+            else if (item.kind == ItemKind::Movement)
+                batch.push(item.move ? Step::Jump : Step::Stitch, float(item.dx), float(item.dy));
+            else
+                end(batch, item.kind == ItemKind::End);
+        }
+    }
+
+private:
+    bool takeShortStitches(MovementBatch& batch)
+    {
+        return pes::takeShortStitches(m_cursor, batch.room() - 1, [&](int dx, int dy) {
+            batch.push(Step::Stitch, float(dx), float(dy));
+        }) > 0;
+    }
+
+    // Past the end of the thread list the pen keeps the last entry's colour.
+    Color nextThreadColor()
+    {
+        ++m_colorChanges;
+        return m_colorChanges < std::int64_t(m_section.threadCount)
+                   ? threadChart().color(m_section.threads[std::size_t(m_colorChanges)])
+                   : kPenKept;
+    }
+
+    void end(MovementBatch& batch, bool endItem)
+    {
+        if (endItem)
+            batch.push(Step::End, 0, 0);
+        m_cursor.limitTo(ByteCursor::kNoLimit);
+        m_ended = true;
+    }
+
+    std::array<std::uint8_t, kBlockSize> m_buffer;
+    ByteCursor m_cursor;
+    std::string m_name;
+    Section m_section;
+    std::int64_t m_colorChanges = 0;
+    bool m_started = false;
+    bool m_ended = false;
+};
+
+std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
+{
+    return std::make_unique<Decoder>(file, path);
+}
+
+} // namespace
+
+} // namespace pes
+
+const Decoding PESFormat{&pes::open, &pes::kRule};
 
 } // namespace orlika

@@ -3,6 +3,7 @@
 // stitch stream, as pure functions of their bytes.
 #pragma once
 
+#include "decoders/Design.h"
 #include "platform/ByteCursor.h"
 
 #include <array>
@@ -14,11 +15,8 @@
 
 namespace orlika {
 
-class CellContext;
-class DesignFile;
-
-/// Draws the PES or PEC design of `file` into the context's cell.
-void PESFormat(CellContext& cell, DesignFile& file);
+/// Reads PES and PEC designs through their PEC section.
+extern const Decoding PESFormat;
 
 namespace pes {
 
@@ -176,6 +174,26 @@ SectionStatus readSection(ByteCursor& cursor, bool pesName, Section& section);
 /// limited to it: Incomplete where the stream ends inside an item or before one.
 Item GetPesData(ByteCursor& stream);
 
+/// Hands the run of stitches of two short parts that starts at the stream's position, at
+/// most `most` of them, to visit(dx, dy) and moves past them; returns how many. Most items
+/// are such stitches, which can be neither an end nor a change: a run of them is taken
+/// straight from the buffered bytes. The buffer is refilled when fewer than two bytes are
+/// left, as one item at a time would.
+template <typename Visit>
+std::size_t takeShortStitches(ByteCursor& stream, std::size_t most, Visit&& visit)
+{
+    if (stream.peek(2).size() != 2)
+        return 0;
+    const std::span<const std::uint8_t> bytes = stream.buffered();
+    std::size_t taken = 0;
+    while (taken / 2 < most && taken + 2 <= bytes.size() && bytes[taken] < 0x80 && bytes[taken + 1] < 0x80) {
+        visit(shortValue(bytes[taken]), shortValue(bytes[taken + 1]));
+        taken += 2;
+    }
+    stream.skip(std::int64_t(taken));
+    return taken / 2;
+}
+
 /// Hands every item of the section's stitch stream to visit(item) up to the end movement
 /// (which is not handed over) or where the stream ends. visit must not use the stream.
 template <typename Visit>
@@ -183,23 +201,10 @@ void forEachItem(ByteCursor& stream, const Section& section, Visit&& visit)
 {
     stream.seek(section.streamStart());
     stream.limitTo(section.streamLimit());
+    const auto shortStitch = [&](int dx, int dy) { visit(Item{ItemKind::Movement, 2, false, dx, dy}); };
     for (;;) {
-        // Most items are stitches of two short parts, which can be neither an end nor a
-        // change: a run of them is taken here straight from the buffered bytes, the others
-        // by GetPesData. The buffer is refilled when fewer than two bytes are left, as
-        // one item at a time would.
-        if (stream.peek(2).size() == 2) {
-            const std::span<const std::uint8_t> bytes = stream.buffered();
-            std::size_t taken = 0;
-            while (taken + 2 <= bytes.size() && bytes[taken] < 0x80 && bytes[taken + 1] < 0x80) {
-                visit(Item{ItemKind::Movement, 2, false, shortValue(bytes[taken]), shortValue(bytes[taken + 1])});
-                taken += 2;
-            }
-            if (taken > 0) {
-                stream.skip(std::int64_t(taken));
-                continue;
-            }
-        }
+        if (takeShortStitches(stream, SIZE_MAX, shortStitch) > 0)
+            continue;
         const Item item = GetPesData(stream);
         if (item.kind != ItemKind::Movement && item.kind != ItemKind::ColorChange)
             break;
@@ -216,6 +221,8 @@ struct Figures {
     float ymax = -99999;
     std::uint16_t width = 0;   // rounded, in 16 bits
     std::uint16_t height = 0;
+    std::int64_t movements = 0;
+    std::int64_t colorChanges = 0;
 };
 
 /// The extents pass over the section's stitch stream.

@@ -8,9 +8,9 @@
 
 namespace orlika {
 
-// The readers, declared from the rows: a reader pair defines its routine, the rows name it.
-#define ORLIKA_FORMAT(format, filter, text, pattern, kind, reader, nameRank) \
-    void reader(CellContext& cell, DesignFile& file);
+// The readers, declared from the rows: a reader pair defines its decoding under the
+// routine's name, the rows name it.
+#define ORLIKA_FORMAT(format, filter, text, pattern, kind, reader, nameRank) extern const Decoding reader;
 #define ORLIKA_FILE_TYPE(...)
 #include "decoders/Formats.def"
 #undef ORLIKA_FORMAT
@@ -41,7 +41,7 @@ constexpr std::span<const FileType> typesOf(std::string_view format)
 
 const Format kFormats[] = {
 #define ORLIKA_FORMAT(format, filter, text, pattern, kind, reader, nameRank) \
-    {#format, FilterIndex(filter), text, pattern, FileKind(kind), {#reader, &reader}, nameRank, typesOf(#format)},
+    {#format, FilterIndex(filter), text, pattern, FileKind(kind), {#reader, reader}, nameRank, typesOf(#format)},
 #define ORLIKA_FILE_TYPE(...)
 #include "decoders/Formats.def"
 #undef ORLIKA_FORMAT

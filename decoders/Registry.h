@@ -6,6 +6,7 @@
 // the fuzz targets and the desktop files.
 #pragma once
 
+#include "decoders/Design.h"
 #include "platform/Host.h"
 
 #include <cstdint>
@@ -16,17 +17,14 @@
 
 namespace orlika {
 
-class CellContext;
-class DesignFile;
-
 /// The format class that the open dialog's choice stands for. The formats' own classes
 /// are given by their rows; this one stands for all of them, decided per file by its name.
 enum class FileKind : std::uint8_t { AllSupported = 6 };
 
-/// A reader: the routine's name and the function that draws a design into its cell.
+/// A reader: the routine's name, and how its designs are decoded and laid out in a cell.
 struct Reader {
     std::string_view name;
-    void (*read)(CellContext& cell, DesignFile& file);
+    const Decoding& decoding;
 };
 
 /// One extension of a format.

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The SEW-only parts of the EXP reader: the Janome thread palette, the header with its
-// thread list, and the list of thread names written below the remarks.
+// The SEW-only parts of the EXP decoder: the Janome thread palette and the header with its
+// thread list.
 #include "decoders/Sew.h"
 
-#include "decoders/CellContext.h"
 #include "platform/ByteCursor.h"
 #include "platform/FileSystem.h"
-#include "platform/Rounding.h"
 
 namespace orlika::sew {
 
@@ -84,47 +82,9 @@ std::string entryText(std::size_t position, std::uint16_t index)
     return std::to_string(position + 1) + ". " + std::string(threadName(index));
 }
 
-std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int limit,
-                                        const std::function<int(const std::string&)>& textWidth)
-{
-    // The width test takes the bare name of the next entry, without its number.
-    return wrapEntries(
-        list.size(), [&](std::size_t i) { return entryText(i, list[i]); },
-        [&](const std::string& line, std::size_t next) { return textWidth(line + std::string(threadName(list[next]))); },
-        limit);
-}
-
 bool namedSew(const std::string& path)
 {
     return upperCase(extensionPart(path)) == ".SEW";
-}
-
-bool readHeader(CellContext& cell, ByteCursor& cursor, ColorList& list)
-{
-    const HeaderStatus status = parseHeader(cursor, list);
-    if (status == HeaderStatus::Ok)
-        return true;
-    cell.shortenDesignPath();
-    const std::string& name = cell.designPath();
-    if (status == HeaderStatus::ColorsReduced) {
-        cell.messageBox(name + ": Color Error.  Colors have been modified for display.", "SEW File Format Error");
-        return true;
-    }
-    cell.messageBox(name + " Has an Unknown File Format", "SEW File Format Error");
-    cell.writeErrorCell("Unknown Format", ErrorPlace::AboveMiddleLine, false);
-    return false;
-}
-
-void writeColorList(CellContext& cell, const ColorList& list)
-{
-    // Only the standard and the enlarged layout show it, always after the remarks.
-    if (cell.cell().thumbnails || cell.cell().noRemarks || !cell.remarksShown())
-        return;
-    Canvas& canvas = cell.canvas();
-    DesignFigures& shared = cell.figures();
-    shared.PosX = toSingle(cell.cell().anchor.X);
-    const auto width = [&canvas](const std::string& text) { return canvas.textWidth(text); };
-    cell.writeListLines(shared.PosX, shared.PosY, colorListLines(list.used(), cell.listWidthLimit(), width));
 }
 
 } // namespace orlika::sew

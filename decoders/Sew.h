@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,7 +16,6 @@
 namespace orlika {
 
 class ByteCursor;
-class CellContext;
 
 namespace sew {
 
@@ -55,23 +53,9 @@ HeaderStatus parseHeader(ByteCursor& cursor, ColorList& list);
 /// "1. Black": the 1-based list position, ". " and the thread's name.
 std::string entryText(std::size_t position, std::uint16_t index);
 
-/// The colour list cut into lines no wider than `limit`: a further entry joins a line
-/// when the line followed directly by that entry's name is narrower than the limit.
-/// A line always holds at least one entry.
-std::vector<std::string> colorListLines(std::span<const std::uint16_t> list, int limit,
-                                        const std::function<int(const std::string&)>& textWidth);
-
 /// Whether the EXP reader reads a design of this name as SEW: its extension is .SEW in
 /// any case.
 bool namedSew(const std::string& path);
-
-/// Reads the header. On an unknown format it shows the message box and the "Unknown
-/// Format" cell and returns false; on reduced colours it shows the colour-error box once
-/// and returns true.
-bool readHeader(CellContext& cell, ByteCursor& cursor, ColorList& list);
-
-/// The colour list below the remarks, in the layouts that show it.
-void writeColorList(CellContext& cell, const ColorList& list);
 
 } // namespace sew
 } // namespace orlika

@@ -2,14 +2,7 @@
 #include "fuzz/Invariants.h"
 
 #include "catalog/Catalog.h"
-#include "decoders/CellContext.h"
-#include "decoders/Dst.h"
-#include "decoders/Exp.h"
-#include "decoders/Ksm.h"
-#include "decoders/Pcd.h"
-#include "decoders/Pes.h"
-#include "decoders/Sew.h"
-#include "platform/ByteCursor.h"
+#include "cell/CellRenderer.h"
 #include "platform/FileSystem.h"
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
@@ -59,6 +52,11 @@ struct Page {
     CellGeometry cell;
 };
 
+std::string designPathOf(const std::string& fileName)
+{
+    return "/fuzz/" + fileName;
+}
+
 // The first cell of a 1000 x 600 screen page in each layout, as the page engine lays it
 // out, measured with the fixed text metrics the recording canvas also has.
 const std::vector<Page>& pages()
@@ -82,12 +80,6 @@ const std::vector<Page>& pages()
         return out;
     }();
     return all;
-}
-
-const PenColorTable& penColorTable()
-{
-    static const PenColorTable table = CatalogState().ColorTable;
-    return table;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -216,7 +208,7 @@ struct Transcript {
     std::vector<Call> calls;
     std::vector<std::string> texts;
     std::vector<std::string> hostEvents;
-    std::string error;
+    CellOutcome outcome;
     Color penAtEnd = Black;
     Color fontAtEnd = Black;
 };
@@ -234,15 +226,10 @@ Transcript readInCell(const ReadRoutine& read, const Page& page, const std::stri
     // pen in its last colour, so the checks hold for designs read to their end.
     const bool cancelPressed = false;
     DesignFigures figures;
-    std::string designPath = "/fuzz/" + fileName;
-    CellContext cell(canvas, page.cell, figures, designPath, penColorTable(),
-                     CellServices{host, &canvas, selected, cancelPressed, nullptr});
+    std::string designPath = designPathOf(fileName);
+    CellContext cell(canvas, page.cell, figures, designPath, CellServices{host, &canvas, selected, cancelPressed});
     Transcript transcript;
-    try {
-        read(cell, file);
-    } catch (const ConversionError& error) {
-        transcript.error = error.what();
-    }
+    transcript.outcome = read(cell, file);
     transcript.calls = std::move(canvas.calls);
     transcript.texts = std::move(canvas.texts);
     transcript.hostEvents = std::move(host.events);
@@ -252,218 +239,106 @@ Transcript readInCell(const ReadRoutine& read, const Page& page, const std::stri
 }
 
 // ---------------------------------------------------------------------------------------
-// What the readers' own rules let one predict from the bytes
-
-// Where a design's points may lie, in pixels (top < bottom), and how far single-precision
-// running sums of scaled steps may stray from the exact sums.
-struct Area {
-    double left = 0;
-    double right = 0;
-    double top = 0;
-    double bottom = 0;
-    bool runningSums = false;  // positions are sums of scaled steps, one rounding each
-    float scale = 0;
-    double extentMagnitude = 0;  // the largest |extent| in design units
-    bool everyPositionDrawn = false;  // the outermost points then lie on the edges
-};
-
-// The area for a cell; nullopt when no point may be drawn at all.
-using AreaRule = std::function<std::optional<Area>(const CellGeometry&)>;
-
-enum class StitchRule {
-    NotCompared,
-    OnePerPointAfterStart,       // every record is one point, after the start point
-    OnePerPointAfterStart16Bit,  // the same, counted in 16 bits
-    LinesWhenMeasured,           // stitch records counted when sizing, drawn as lines but the first movement
-};
-
-struct Expectations {
-    AreaRule area;  // empty: not predicted for this reader
-    StitchRule stitches = StitchRule::NotCompared;
-    int framingPenSets = -1;  // pen colours the drawing sets besides colour changes; -1: not compared
-    std::int64_t changesThatSetPen = std::numeric_limits<std::int64_t>::max();
-    bool comparedOnlyWhenDrawn = false;  // a design without a scale counts without drawing
-    bool firstMovementIsStitch = false;  // LinesWhenMeasured: that stitch is drawn as a move
-};
+// What the decoded design lets one predict
 
 struct Buffered {
     MemoryFile file;
-    std::array<std::uint8_t, 8192> buffer{};
-    ByteCursor cursor{file, buffer};
     explicit Buffered(std::span<const std::uint8_t> bytes) : file(bytes.data(), bytes.size()) {}
 };
 
-// One factor for both axes: the smaller of the cell's width / width x factor and its
-// height / height x factor; an axis without extent has no factor, and a design without
-// either has a scale of 0 (all its points lie on the start point anyway).
-float oneScale(double width, double height, const CellGeometry& g, double factor)
-{
-    const float byWidth = width > 0 ? toSingle(g.width / width * factor) : 0.0f;
-    const float byHeight = height > 0 ? toSingle(g.height / height * factor) : 0.0f;
-    if (width > 0 && height > 0)
-        return std::min(byWidth, byHeight);
-    return std::max(byWidth, byHeight);
-}
-
-// Readers of relative steps whose extents start from the origin (KSM, EXP, SEW): the
-// lowest-left extent lands on the anchor, y grows upward. The origin counts toward the
-// minima only, so the start point lies right of or above the extents when every step went
-// left or down; the area reaches to it.
-AreaRule stepsFromOrigin(const Extents& e, double factor)
-{
-    return [e, factor](const CellGeometry& g) -> std::optional<Area> {
-        const double width = double(e.maxX) - e.minX;
-        const double height = double(e.maxY) - e.minY;
-        const float s = oneScale(width, height, g, factor);
-        const float x0 = toSingle(g.anchor.X - e.minX * double(s));
-        const float y0 = toSingle(g.anchor.Y + e.minY * double(s));
-        const double magnitude = std::max({std::fabs(e.minX), std::fabs(e.maxX), std::fabs(e.minY), std::fabs(e.maxY)});
-        return Area{x0 + e.minX * double(s), x0 + std::max(e.maxX, 0.0f) * double(s),
-                    y0 - std::max(e.maxY, 0.0f) * double(s), y0 - e.minY * double(s), true, s, magnitude, true};
-    };
-}
-
-Expectations pesExpectations(const std::string& fileName, std::span<const std::uint8_t> bytes)
+// The design read whole, as the renderer reads it.
+DesignValue decoded(const Reader& reader, const std::string& fileName, std::span<const std::uint8_t> bytes)
 {
     Buffered in(bytes);
-    pes::Section section;
-    if (pes::readSection(in.cursor, pes::namedPes(fileName), section) != pes::SectionStatus::Ok)
-        return {};
-    const pes::Figures f = pes::measure(in.cursor, section);
-    Expectations e;
-    // One scale from the rounded width and height; the start point is placed from xmin
-    // (its absolute value) and ymax, y grows downward. The start point does not enter the
-    // extents, so the area reaches to it.
-    e.area = [f](const CellGeometry& g) -> std::optional<Area> {
-        const float s = oneScale(f.width, f.height, g, 0.5);
-        const float x0 = toSingle(std::fabs(double(f.xmin)) * s + g.anchor.X);
-        const float y0 = toSingle(g.anchor.Y - double(f.ymax) * s);
-        const double magnitude = std::max({std::fabs(f.xmin), std::fabs(f.xmax), std::fabs(f.ymin), std::fabs(f.ymax)});
-        return Area{x0 + std::min(f.xmin, 0.0f) * double(s), x0 + std::max(f.xmax, 0.0f) * double(s),
-                    y0 + std::min(f.ymin, 0.0f) * double(s), y0 + std::max(f.ymax, 0.0f) * double(s), true, s,
-                    magnitude, true};
-    };
-    e.stitches = StitchRule::OnePerPointAfterStart16Bit;
-    // The first thread's colour before drawing. Colour changes past the end of the thread
-    // list keep the pen as it is (the format leaves their colour open).
-    e.framingPenSets = 1;
-    e.changesThatSetPen = section.threadCount > 0 ? std::int64_t(section.threadCount) - 1 : 0;
-    return e;
+    return collectDesign(reader.decoding, in.file, designPathOf(fileName));
 }
 
-Expectations pcdExpectations(std::span<const std::uint8_t> bytes)
-{
-    Buffered in(bytes);
-    pcd::Header header;
-    if (!pcd::readHeader(in.cursor, header))
-        return {};
-    const bool notCancelled = false;
-    const pcd::Figures f = pcd::measure(in.cursor, header.stitchCount, notCancelled);
-    Expectations e;
-    // Absolute positions, each its own offset from the minima, scaled per axis by the
-    // larger side (1200 for a point); every drawn record was sized. Not every sized one is
-    // drawn (type 3 with X of 17 to 32 is drawn as a colour change, and the maxima start at
-    // 0), so the points need not reach the edges. The stitch count shown is the header's,
-    // not one the drawing counts: not compared.
-    e.area = [f](const CellGeometry& g) -> std::optional<Area> {
-        if (f.counted == 0)
-            return std::nullopt;
-        const Extents& x = f.extents;
-        double extent = std::max(x.width(), x.height());
-        if (extent == 0)
-            extent = 1200;
-        const float sX = toSingle(g.width / extent * 0.5);
-        const float sY = toSingle(g.height / extent * 0.5);
-        return Area{double(g.anchor.X), g.anchor.X + x.width() * sX, g.anchor.Y - x.height() * sY,
-                    double(g.anchor.Y)};
-    };
-    e.framingPenSets = 1;  // black before the name line
-    return e;
-}
+// A box in the design's units or in pixels (top < bottom).
+struct Box {
+    double left = std::numeric_limits<double>::infinity();
+    double right = -std::numeric_limits<double>::infinity();
+    double top = std::numeric_limits<double>::infinity();
+    double bottom = -std::numeric_limits<double>::infinity();
 
-Expectations ksmExpectations(std::span<const std::uint8_t> bytes)
-{
-    Buffered in(bytes);
-    if (!ksm::readStartRecords(in.cursor))
-        return {};
-    const ksm::Figures f = ksm::measure(in.cursor);
-    Expectations e;
-    e.area = stepsFromOrigin(f.extents, 0.6);
-    // Every record is counted, the end record included, and every record is drawn.
-    e.stitches = StitchRule::OnePerPointAfterStart;
-    e.framingPenSets = 2;  // black before the drawing and after it
-    e.comparedOnlyWhenDrawn = true;
-    return e;
-}
-
-Expectations expExpectations(const std::string& fileName, std::span<const std::uint8_t> bytes)
-{
-    Buffered in(bytes);
-    std::int64_t streamStart = 0;
-    std::int64_t threads = std::numeric_limits<std::int64_t>::max();
-    if (sew::namedSew(fileName)) {
-        sew::ColorList list;
-        if (sew::parseHeader(in.cursor, list) == sew::HeaderStatus::UnknownFormat)
-            return {};
-        streamStart = sew::kStitchOffset;
-        // Without a thread list the pen stays black (the format leaves it open).
-        threads = list.count == 0 ? 0 : threads;
+    bool empty() const { return left > right; }
+    void include(double x, double y)
+    {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
     }
-    const exp::Figures f = exp::measure(in.cursor, streamStart);
-    Expectations e;
-    e.area = stepsFromOrigin(f.extents, 0.5);
-    // The stitch count also counts each jump record, which draws nothing: not compared.
-    e.framingPenSets = 2;  // the first colour before the drawing, black after it
-    e.changesThatSetPen = threads;
-    e.comparedOnlyWhenDrawn = true;
-    return e;
-}
+};
 
-Expectations dstExpectations(std::span<const std::uint8_t> bytes)
+// The points the pen reaches, in the design's units with y as the format has it: steps
+// summed in single precision as the sizing passes sum them, or the points themselves; the
+// start point where the pen moves there before the first movement.
+Box reachedPoints(const DesignValue& value, const Placement& rule)
 {
-    // Only the stitch count of a header without extents is counted from the records; the
-    // header's own counts, its extents (which may lie) and its colour count plus one are
-    // the file's word, not what the drawing did.
-    dst::HeaderBlock header;
-    header.fill(0x1A);
-    std::copy_n(bytes.begin(), std::min(bytes.size(), header.size()), header.begin());
-    DesignFigures figures;
-    try {
-        dst::extractTajimaHeader(header, figures);
-    } catch (const ConversionError&) {
-        return {};
-    }
-    Expectations e;
-    if ((figures.PlusX == 0 && figures.MinusX == 0) || (figures.PlusY == 0 && figures.MinusY == 0))
-        e.stitches = StitchRule::LinesWhenMeasured;
-    e.comparedOnlyWhenDrawn = true;
-    for (std::size_t at = dst::kHeaderSize; at + dst::kRecordSize <= bytes.size(); at += dst::kRecordSize) {
-        const std::uint8_t b2 = bytes[at + 2];
-        const dst::RecordKind kind = dst::kindOf(b2);
-        if (kind == dst::RecordKind::Jump || kind == dst::RecordKind::Stitch) {
-            e.firstMovementIsStitch = kind == dst::RecordKind::Stitch;
+    Box box;
+    if (rule.start != Placement::Start::Nothing)
+        box.include(0, 0);
+    float x = 0, y = 0;
+    for (const Movement& m : value.movements) {
+        if (m.kind == Step::End)
             break;
+        if (m.kind != Step::Stitch && m.kind != Step::Move && m.kind != Step::Jump)
+            continue;
+        x = rule.positions ? m.x : toSingle(double(x) + m.x);
+        y = rule.positions ? m.y : toSingle(double(y) + m.y);
+        box.include(x, y);
+    }
+    return box;
+}
+
+// The design's bounds, with the start point where the pen moves there first.
+Box boundsBox(const Design& design, const Placement& rule)
+{
+    Box box;
+    box.include(design.bounds.minX, design.bounds.minY);
+    box.include(design.bounds.maxX, design.bounds.maxY);
+    if (rule.start != Placement::Start::Nothing)
+        box.include(0, 0);
+    return box;
+}
+
+// Where a design's points may lie in the cell, in pixels, and how far single-precision
+// running sums of scaled steps may stray from the exact sums.
+struct Area {
+    Box pixels;
+    bool runningSums = false;
+    double scale = 0;
+    double extentMagnitude = 0;  // the largest |coordinate| of the frame, in design units
+    bool edgesReached = false;   // the frame is the box of the points: they reach its edges
+};
+
+// The design's bounds placed in the cell as the renderer places its points.
+Area areaInCell(const DesignValue& value, const CellRule& rule, const CellGeometry& g)
+{
+    const Placement& p = rule.placement;
+    const CellPlacement placed = placeInCell(p, value.design.frame, g);
+    const Frame& f = value.design.frame;
+    const double sx = placed.scaleX;
+    const double sy = (p.stepsByWidthScale ? placed.scaleX : placed.scaleY) * (p.yUp ? -1.0 : 1.0);
+    const Box units = boundsBox(value.design, p);
+    Area area;
+    for (const double x : {units.left, units.right}) {
+        for (const double y : {units.top, units.bottom}) {
+            if (p.positions)
+                area.pixels.include(g.anchor.X + (x - f.left) * sx, g.anchor.Y + (y - f.low) * sy);
+            else
+                area.pixels.include(placed.startX + x * sx, placed.startY + y * sy);
         }
-        if (b2 == dst::kEndMarker)
-            break;
     }
-    return e;
-}
-
-Expectations expectationsOf(std::string_view routine, const std::string& fileName,
-                            std::span<const std::uint8_t> bytes)
-{
-    if (routine == "PESFormat")
-        return pesExpectations(fileName, bytes);
-    if (routine == "PCDesignerFormat")
-        return pcdExpectations(bytes);
-    if (routine == "KSMFormat")
-        return ksmExpectations(bytes);
-    if (routine == "EXPFormat")
-        return expExpectations(fileName, bytes);
-    if (routine == "TajimaFormat")
-        return dstExpectations(bytes);
-    return {};
+    area.runningSums = !p.positions;
+    area.scale = std::max(std::fabs(sx), std::fabs(sy));
+    area.extentMagnitude = std::max({std::fabs(units.left), std::fabs(units.right), std::fabs(units.top),
+                                     std::fabs(units.bottom)});
+    const Box reached = reachedPoints(value, p);
+    area.edgesReached = !reached.empty() && std::fabs(reached.left - units.left) < 0.5 &&
+                        std::fabs(reached.right - units.right) < 0.5 && std::fabs(reached.top - units.top) < 0.5 &&
+                        std::fabs(reached.bottom - units.bottom) < 0.5;
+    return area;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -502,9 +377,9 @@ void compareWithPieces(const Transcript& whole, const Transcript& pieces, Findin
         findings.add(Invariant::SameInPieces, "texts differ");
     if (whole.hostEvents != pieces.hostEvents)
         findings.add(Invariant::SameInPieces, "messages or phases differ");
-    if (whole.error != pieces.error)
-        findings.add(Invariant::SameInPieces,
-                     "error \"" + whole.error + "\" whole, \"" + pieces.error + "\" in pieces");
+    if (whole.outcome.error != pieces.outcome.error)
+        findings.add(Invariant::SameInPieces, "error \"" + whole.outcome.error + "\" whole, \"" +
+                                                  pieces.outcome.error + "\" in pieces");
 }
 
 // The spacing of single-precision numbers around `magnitude`.
@@ -514,18 +389,19 @@ double ulpAt(double magnitude)
     return double(std::nextafter(f, std::numeric_limits<float>::infinity())) - f;
 }
 
-void checkArea(const Transcript& t, const Expectations& e, Findings& findings)
+// Where the bounds were measured from the stitches (a DST header's extents may lie), every
+// point drawn lies in the bounds placed in the cell, and where the bounds are the box of
+// the points, the outermost ones reach their edges.
+void checkArea(const Transcript& t, const DesignValue& value, const CellRule& rule, Findings& findings)
 {
-    if (!e.area)
+    if (!value.accepted || value.error || !value.design.measured || t.outcome.kind != CellOutcome::Kind::Drawn)
         return;
     std::size_t points = 0;
     for (const Call& call : t.calls)
         points += call.isPoint();
-    const std::optional<Area> area = e.area(findings.cell());
-    if (!area) {
-        if (points > 0)
-            findings.add(Invariant::InsideExtents,
-                         std::to_string(points) + " points drawn for a design without a stitch to size");
+    const std::optional<Area> area = areaInCell(value, rule, findings.cell());
+    if (points > 0 && area->pixels.empty()) {
+        findings.add(Invariant::InsideExtents, std::to_string(points) + " points drawn for a design without extent");
         return;
     }
     // One pixel for the rounding to pixels. Running sums round once a step, each by at most
@@ -533,8 +409,8 @@ void checkArea(const Transcript& t, const Expectations& e, Findings& findings)
     // beyond 2^24 units are inexact in the sizing pass as well.
     double tolerance = 1;
     if (area->runningSums) {
-        const double reach = 2 + std::max({std::fabs(area->left), std::fabs(area->right), std::fabs(area->top),
-                                           std::fabs(area->bottom)});
+        const double reach = 2 + std::max({std::fabs(area->pixels.left), std::fabs(area->pixels.right),
+                                           std::fabs(area->pixels.top), std::fabs(area->pixels.bottom)});
         double perStep = ulpAt(reach);
         if (area->extentMagnitude >= double(1 << 24))
             perStep += area->scale * ulpAt(area->extentMagnitude);
@@ -547,10 +423,11 @@ void checkArea(const Transcript& t, const Expectations& e, Findings& findings)
     for (const Call& call : t.calls) {
         if (!call.isPoint())
             continue;
-        if (call.x < area->left - tolerance || call.x > area->right + tolerance || call.y < area->top - tolerance ||
-            call.y > area->bottom + tolerance) {
+        const Box& box = area->pixels;
+        if (call.x < box.left - tolerance || call.x > box.right + tolerance || call.y < box.top - tolerance ||
+            call.y > box.bottom + tolerance) {
             std::snprintf(text, sizeof text, "point %zu of %zu at (%d, %d) outside x %.3f..%.3f, y %.3f..%.3f (+-%.3f)",
-                          index, points, call.x, call.y, area->left, area->right, area->top, area->bottom, tolerance);
+                          index, points, call.x, call.y, box.left, box.right, box.top, box.bottom, tolerance);
             findings.add(Invariant::InsideExtents, text);
             return;
         }
@@ -560,83 +437,107 @@ void checkArea(const Transcript& t, const Expectations& e, Findings& findings)
         bottom = std::max(bottom, call.y);
         ++index;
     }
-    // A design drawn too small stays inside; where every sized position is drawn, the
-    // outermost points must also reach the edges. A design without a scale draws nothing.
-    if (points > 0 && area->everyPositionDrawn &&
-        (std::fabs(left - area->left) > tolerance || std::fabs(right - area->right) > tolerance ||
-         std::fabs(top - area->top) > tolerance || std::fabs(bottom - area->bottom) > tolerance)) {
+    // A design drawn too small stays inside; where the frame is the box of the points,
+    // the outermost ones must also reach its edges.
+    const Box& box = area->pixels;
+    if (points > 0 && area->edgesReached &&
+        (std::fabs(left - box.left) > tolerance || std::fabs(right - box.right) > tolerance ||
+         std::fabs(top - box.top) > tolerance || std::fabs(bottom - box.bottom) > tolerance)) {
         std::snprintf(text, sizeof text, "points span x %d..%d, y %d..%d short of x %.3f..%.3f, y %.3f..%.3f (+-%.3f)",
-                      left, right, top, bottom, area->left, area->right, area->top, area->bottom, tolerance);
+                      left, right, top, bottom, box.left, box.right, box.top, box.bottom, tolerance);
         findings.add(Invariant::InsideExtents, text);
     }
 }
 
-// The number after `prefix` at the start of the first text after the name line that
-// begins with it.
-std::optional<std::int64_t> remarkCount(const Transcript& t, std::size_t from,
-                                        std::initializer_list<std::string_view> prefixes)
+// The text of the first remark after the name line that begins with one of the prefixes,
+// without the prefix.
+std::optional<std::string> remarkAfter(const Transcript& t, std::size_t from,
+                                       std::initializer_list<std::string_view> prefixes)
 {
     for (std::size_t i = from; i < t.calls.size(); ++i) {
         if (t.calls[i].kind != Call::Kind::Text)
             continue;
         const std::string& text = t.texts[t.calls[i].text - 1];
-        for (const std::string_view prefix : prefixes) {
-            if (text.rfind(prefix, 0) != 0)
-                continue;
-            std::int64_t value = 0;
-            for (std::size_t k = prefix.size(); k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
-                value = value * 10 + (text[k] - '0');
-            return value;
-        }
+        for (const std::string_view prefix : prefixes)
+            if (text.rfind(prefix, 0) == 0) {
+                const std::size_t end = text.find(',', prefix.size());
+                return text.substr(prefix.size(), end == std::string::npos ? std::string::npos : end - prefix.size());
+            }
     }
     return std::nullopt;
 }
 
-void checkCounts(const Transcript& t, const Expectations& e, Findings& findings)
+// What the renderer must have drawn for the decoded movements: a line a stitch, a move a
+// move or jump, a pen colour a colour change that sets one, besides what its start does.
+struct DrawingCounts {
+    std::int64_t lines = 0;
+    std::int64_t moves = 0;
+    std::int64_t penColors = 0;
+    bool operator==(const DrawingCounts&) const = default;
+};
+
+std::string describe(const DrawingCounts& counts)
 {
+    return std::to_string(counts.lines) + " lines, " + std::to_string(counts.moves) + " moves, " +
+           std::to_string(counts.penColors) + " pen colours";
+}
+
+DrawingCounts expectedDrawing(const DesignValue& value, const CellRule& rule, bool drawn)
+{
+    DrawingCounts counts;
+    if (drawn) {
+        for (const Movement& m : value.movements) {
+            if (m.kind == Step::End)
+                break;
+            counts.lines += m.kind == Step::Stitch;
+            counts.moves += m.kind == Step::Move || m.kind == Step::Jump;
+            counts.penColors += m.kind == Step::ColorChange && m.color != kPenKept;
+        }
+    }
+    switch (rule.placement.start) {
+    case Placement::Start::Nothing:
+        break;
+    case Placement::Start::MoveThenBlack:
+        counts.moves += drawn;
+        counts.penColors += 1;
+        break;
+    case Placement::Start::ColorThenMove:
+    case Placement::Start::WidthColorThenMove:
+        counts.moves += drawn;
+        counts.penColors += drawn;
+        break;
+    }
+    counts.penColors += !rule.blackAfterName;  // black before the name line
+    return counts;
+}
+
+void checkDrawing(const Transcript& t, const DesignValue& value, const CellRule& rule, Findings& findings)
+{
+    if (!value.accepted || value.error || t.outcome.kind != CellOutcome::Kind::Drawn)
+        return;
     const auto nameLine = std::find_if(t.calls.begin(), t.calls.end(),
                                        [](const Call& c) { return c.kind == Call::Kind::Label; });
     const std::size_t drawing = std::size_t(nameLine - t.calls.begin());
-    const std::optional<std::int64_t> stitches = remarkCount(t, drawing, {"Stitches: "});
-    const std::optional<std::int64_t> changes =
-        remarkCount(t, drawing, {"Color Changes: ", "Colors Changes: "});
-    if (!stitches || !changes)
-        return;  // no remarks in this layout, or an error cell
-    std::int64_t points = 0, lines = 0, penSets = 0;
+    DrawingCounts drawnCounts;
     for (std::size_t i = 0; i < drawing; ++i) {
-        points += t.calls[i].isPoint();
-        lines += t.calls[i].kind == Call::Kind::Line;
-        penSets += t.calls[i].kind == Call::Kind::PenColor;
+        drawnCounts.lines += t.calls[i].kind == Call::Kind::Line;
+        drawnCounts.moves += t.calls[i].kind == Call::Kind::Move;
+        drawnCounts.penColors += t.calls[i].kind == Call::Kind::PenColor;
     }
-    if (e.comparedOnlyWhenDrawn && points == 0)
-        return;
-    const auto mismatch = [&](const std::string& what, std::int64_t shown, const std::string& drawn) {
-        findings.add(Invariant::RemarkCounts, what + " " + std::to_string(shown) + " shown, " + drawn);
+    const bool drawn = placeInCell(rule.placement, value.design.frame, findings.cell()).drawn;
+    const DrawingCounts expected = expectedDrawing(value, rule, drawn);
+    if (drawnCounts != expected)
+        findings.add(Invariant::DrawnAsDecoded, "drawn " + describe(drawnCounts) + " for " + describe(expected) +
+                                                    " of the decoded movements");
+    const RemarkFigures& r = value.design.remarks;
+    const auto shown = [&](std::initializer_list<std::string_view> prefixes, std::int64_t figure, const char* what) {
+        const std::optional<std::string> text = remarkAfter(t, drawing, prefixes);
+        if (text && *text != countText(figure))
+            findings.add(Invariant::DrawnAsDecoded,
+                         std::string(what) + " \"" + *text + "\" shown for " + countText(figure) + " decoded");
     };
-    switch (e.stitches) {
-    case StitchRule::NotCompared:
-        break;
-    case StitchRule::OnePerPointAfterStart:
-        if (*stitches != points - 1)
-            mismatch("stitches", *stitches, std::to_string(points - 1) + " points drawn after the start");
-        break;
-    case StitchRule::OnePerPointAfterStart16Bit:
-        if (*stitches != (points - 1) % 65536)
-            mismatch("stitches", *stitches, std::to_string(points - 1) + " points drawn after the start");
-        break;
-    case StitchRule::LinesWhenMeasured:
-        if (*stitches != lines + e.firstMovementIsStitch)
-            mismatch("stitches", *stitches,
-                     std::to_string(lines) + " lines drawn" + (e.firstMovementIsStitch ? " after a first stitch" : ""));
-        break;
-    }
-    if (e.framingPenSets >= 0) {
-        const std::int64_t expected = e.framingPenSets + std::min(*changes, e.changesThatSetPen);
-        if (penSets != expected)
-            mismatch("colour changes", *changes,
-                     std::to_string(penSets) + " pen colours set while drawing, " + std::to_string(expected) +
-                         " expected");
-    }
+    shown({"Stitches: "}, r.stitches, "stitches");
+    shown({"Color Changes: ", "Colors Changes: "}, r.colorChanges, "colour changes");
 }
 
 void checkBlackAfterwards(const Transcript& t, Findings& findings)
@@ -667,8 +568,8 @@ std::string_view nameOf(Invariant invariant)
         return "SameInPieces";
     case Invariant::InsideExtents:
         return "InsideExtents";
-    case Invariant::RemarkCounts:
-        return "RemarkCounts";
+    case Invariant::DrawnAsDecoded:
+        return "DrawnAsDecoded";
     case Invariant::BlackAfterwards:
         return "BlackAfterwards";
     }
@@ -680,10 +581,11 @@ std::string describe(const Violation& violation)
     return std::string(nameOf(violation.invariant)) + " in " + violation.layout + ": " + violation.detail;
 }
 
-std::vector<Violation> checkReader(std::string_view routine, const ReadRoutine& read, const std::string& fileName,
+std::vector<Violation> checkReader(const Reader& reader, const ReadRoutine& read, const std::string& fileName,
                                    std::span<const std::uint8_t> bytes)
 {
-    const Expectations expectations = expectationsOf(routine, fileName, bytes);
+    const DesignValue value = decoded(reader, fileName, bytes);
+    const CellRule& rule = *reader.decoding.rule;
     std::vector<Violation> violations;
     for (std::size_t k = 0; k < pages().size(); ++k) {
         const Page& page = pages()[k];
@@ -692,17 +594,27 @@ std::vector<Violation> checkReader(std::string_view routine, const ReadRoutine& 
         const Transcript wholeRead = readInCell(read, page, fileName, whole);
         PiecewiseFile pieces(bytes, seedOf(bytes, k));
         compareWithPieces(wholeRead, readInCell(read, page, fileName, pieces), findings);
-        checkArea(wholeRead, expectations, findings);
-        checkCounts(wholeRead, expectations, findings);
+        checkArea(wholeRead, value, rule, findings);
+        checkDrawing(wholeRead, value, rule, findings);
         checkBlackAfterwards(wholeRead, findings);
     }
     return violations;
 }
 
+ReadRoutine cellRoutine(const Reader& reader)
+{
+    return [&decoding = reader.decoding](CellContext& cell, DesignFile& file) {
+        Host& host = cell.services().host;
+        return drawDesignCell(cell, decoding, file, [&](const DesignMessage& message) {
+            host.messageBox(MessageRequest{message.text, message.caption, MessageIcon::None, MessageButtons::Ok});
+        });
+    };
+}
+
 std::vector<Violation> checkReader(const Reader& reader, const std::string& fileName,
                                    std::span<const std::uint8_t> bytes)
 {
-    return checkReader(reader.name, reader.read, fileName, bytes);
+    return checkReader(reader, cellRoutine(reader), fileName, bytes);
 }
 
 std::string fuzzFileName(const FuzzTarget& target)

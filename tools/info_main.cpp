@@ -100,11 +100,8 @@ QJsonObject describe(const std::string& path, const std::string& layout)
     const Reader* decoder = readerOfName(namePart(path));
     QJsonValue error;
     if (auto file = files.openRead(path)) {
-        try {
-            catalog.decodeFile(canvas, path, std::move(file));
-        } catch (const std::exception& e) {
-            error = tools::textOf(e.what());
-        }
+        if (const auto decoded = catalog.decodeFile(canvas, path, std::move(file)); decoded.error)
+            error = tools::textOf(*decoded.error);
     } else {
         error = QStringLiteral("cannot open the file");
     }

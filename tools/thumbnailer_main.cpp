@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // orlika-thumbnailer -s SIZE INPUT OUTPUT: a design's picture for the file manager.
-// The design is read twice by its reader: once to find the box its stitches fill,
-// then drawn, fitted into SIZE x SIZE with a small margin, antialiased on white.
-// A file the readers reject (or that has no stitches) exits non-zero and writes nothing.
-#include "catalog/Catalog.h"
-#include "platform/HeadlessHost.h"
-#include "platform/NullCanvas.h"
+// The design's decoder reads it twice: once to find the box its stitches fill, then to
+// draw it, fitted into SIZE x SIZE with a small margin, antialiased on white, in the
+// design's own units (no page cell, no rounding to a cell's pixels). A file the decoders
+// reject (or that has no stitches, or cannot be read to its end) exits non-zero and
+// writes nothing.
+#include "decoders/PenTrace.h"
+#include "decoders/Registry.h"
+#include "platform/FileSystem.h"
 #include "render/PainterCanvas.h"
 #include "render/Surfaces.h"
-#include "tools/ToolSupport.h"
+#include "tools/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,94 +19,44 @@
 #include <QPolygonF>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
+#include <memory>
 #include <string>
 
 namespace {
 
 using namespace orlika;
 
-// The readers' calls without text: texts are not part of a thumbnail.
-class StitchCanvas : public NullCanvas {
-public:
-    void setPenColor(Color color) override
-    {
-        if (color != m_penColor)
-            penChanged(color);
-        m_penColor = color;
-    }
-
-protected:
-    virtual void penChanged(Color) {}
-};
-
-// First pass: the box of every line's ends.
-class BoundsCanvas final : public StitchCanvas {
-public:
+// The box of every stitch's ends, in the design's units.
+struct LineBox {
     long long lines = 0;
-    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    double left = std::numeric_limits<double>::infinity();
+    double top = std::numeric_limits<double>::infinity();
+    double right = -std::numeric_limits<double>::infinity();
+    double bottom = -std::numeric_limits<double>::infinity();
 
-    void moveTo(int x, int y) override { m_current = {x, y}; }
-    void lineTo(int x, int y) override
-    {
-        include(m_current.first, m_current.second);
-        include(x, y);
-        m_current = {x, y};
-        ++lines;
-    }
-
-private:
-    void include(int x, int y)
+    void include(double x, double y)
     {
         left = std::min(left, x);
         right = std::max(right, x);
         top = std::min(top, y);
         bottom = std::max(bottom, y);
     }
-    std::pair<int, int> m_current{0, 0};
 };
 
-// Second pass: the lines, scaled into the image, a polyline per run of one colour.
-class ThumbnailCanvas final : public StitchCanvas {
+// The stitches as polylines, a run of one colour each, scaled into the image.
+class Polylines {
 public:
     static constexpr qsizetype kLongestRun = 4096;
 
-    ThumbnailCanvas(QPainter& painter, double scale, double dx, double dy)
+    Polylines(QPainter& painter, double scale, double dx, double dy)
         : m_painter(painter), m_scale(scale), m_dx(dx), m_dy(dy)
     {
-        penChanged(Black);
     }
-    ~ThumbnailCanvas() override { flush(); }
+    ~Polylines() { flush(); }
 
-    void moveTo(int x, int y) override
-    {
-        flush();
-        m_current = map(x, y);
-    }
-    void lineTo(int x, int y) override
-    {
-        if (m_run.isEmpty())
-            m_run << m_current;
-        m_current = map(x, y);
-        m_run << m_current;
-        // A long run is drawn in pieces, as the page canvas does, so that memory stays
-        // flat however many stitches one colour has.
-        if (m_run.size() >= kLongestRun) {
-            flush();
-            m_run << m_current;
-        }
-    }
-    void flush() override
-    {
-        if (m_run.size() > 1)
-            m_painter.drawPolyline(m_run);
-        m_run.clear();
-    }
-
-private:
-    void penChanged(Color color) override
+    void setColor(Color color)
     {
         flush();
         QPen pen(toQColor(color));
@@ -114,30 +66,58 @@ private:
         pen.setJoinStyle(Qt::RoundJoin);
         m_painter.setPen(pen);
     }
-    QPointF map(int x, int y) const { return {x * m_scale + m_dx, y * m_scale + m_dy}; }
+    void move() { flush(); }
+    void line(double x0, double y0, double x1, double y1)
+    {
+        if (m_run.isEmpty())
+            m_run << map(x0, y0);
+        m_run << map(x1, y1);
+        // A long run is drawn in pieces, so that memory stays flat however many stitches
+        // one colour has.
+        if (m_run.size() >= kLongestRun) {
+            const QPointF last = m_run.back();
+            flush();
+            m_run << last;
+        }
+    }
+    void flush()
+    {
+        if (m_run.size() > 1)
+            m_painter.drawPolyline(m_run);
+        m_run.clear();
+    }
+
+private:
+    QPointF map(double x, double y) const { return {x * m_scale + m_dx, y * m_scale + m_dy}; }
 
     QPainter& m_painter;
     double m_scale, m_dx, m_dy;
-    QPointF m_current;
     QPolygonF m_run;
 };
 
-// Reads the design into cell 1 of a large enlarged page, so that the readers' own
-// rounding costs nothing visible at thumbnail sizes.
-bool readDesign(const std::string& path, Canvas& canvas, HeadlessHost& host)
+// Reads the design from its file with the reader its name selects and hands each effect
+// of its movements to visit(trace, effect); false when no reader takes the file, it is
+// rejected, or it cannot be read to its end.
+template <typename Visit>
+bool traceDesign(const std::string& path, Visit&& visit)
 {
+    const Reader* reader = readerOfName(namePart(path));
     PosixFileSystem files;
-    Catalog catalog(host, files);
-    auto& s = catalog.state();
-    s.PageColumns = s.PageRows = 1;
-    s.NoRemarks = true;
-    catalog.setMainCanvas(&canvas);
-    catalog.prepareScreenPage(canvas, 8000, 8000);
-    auto file = files.openRead(path);
+    const std::unique_ptr<DesignFile> file = reader ? files.openRead(path) : nullptr;
     if (!file)
         return false;
     try {
-        return catalog.decodeFile(canvas, path, std::move(file)) != nullptr && host.messages().empty();
+        const auto decoder = reader->decoding.open(*file, path);
+        Design design;
+        if (!decoder->readHeader(design))
+            return false;
+        decoder->measure(design);
+        PenTrace trace(design, reader->decoding.rule->placement);
+        visit(trace, PenTrace::Effect::Color);
+        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
+            for (const Movement& movement : batch)
+                visit(trace, trace.follow(movement));
+        return !decoder->error();
     } catch (const std::exception&) {
         return false;
     }
@@ -177,15 +157,21 @@ int main(int argc, char** argv)
     const std::string input = parser.positionalArguments().at(0).toStdString();
     const std::string output = parser.positionalArguments().at(1).toStdString();
 
-    HeadlessHost host;
-    BoundsCanvas bounds;
-    if (!readDesign(input, bounds, host) || bounds.lines == 0) {
+    LineBox bounds;
+    const bool read = traceDesign(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
+        if (effect != PenTrace::Effect::Line)
+            return;
+        bounds.include(trace.fromX(), trace.fromY());
+        bounds.include(trace.x(), trace.y());
+        ++bounds.lines;
+    });
+    if (!read || bounds.lines == 0) {
         std::fprintf(stderr, "orlika-thumbnailer: %s: no design to show\n", input.c_str());
         return 1;
     }
     const double margin = std::max(2.0, size * 0.05);
-    const double width = std::max(1, bounds.right - bounds.left);
-    const double height = std::max(1, bounds.bottom - bounds.top);
+    const double width = std::max(1.0, bounds.right - bounds.left);
+    const double height = std::max(1.0, bounds.bottom - bounds.top);
     const double scale = (size - 2 * margin) / std::max(width, height);
     const double dx = (size - width * scale) / 2 - bounds.left * scale;
     const double dy = (size - height * scale) / 2 - bounds.top * scale;
@@ -195,9 +181,16 @@ int main(int argc, char** argv)
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, true);
-        ThumbnailCanvas canvas(painter, scale, dx, dy);
-        host.clearMessages();
-        if (!readDesign(input, canvas, host))
+        Polylines lines(painter, scale, dx, dy);
+        const bool drawn = traceDesign(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
+            if (effect == PenTrace::Effect::Color)
+                lines.setColor(trace.color());
+            else if (effect == PenTrace::Effect::Move)
+                lines.move();
+            else if (effect == PenTrace::Effect::Line)
+                lines.line(trace.fromX(), trace.fromY(), trace.x(), trace.y());
+        });
+        if (!drawn)
             return 1;
     }
     // Written whole or not at all: a full disk must not leave a truncated thumbnail.

@@ -119,10 +119,10 @@ TEST_F(DstReader, FullHeaderIsUsedAsGivenAndRecordsReadOnce)
     EXPECT_EQ(canvas.texts, expected);
     EXPECT_EQ(s.ColorChangeCount, 4);
     EXPECT_EQ(s.StitchCount, 1234);
-    // A conversion error ends the reader before anything is written.
+    // A conversion error ends the design before anything is drawn: its cell says why.
     canvas.clear();
-    EXPECT_THROW(decode("e.dst", headerText("ST:   \r")), ConversionError);
-    EXPECT_TRUE(canvas.texts.empty());
+    EXPECT_EQ(decode("e.dst", headerText("ST:   \r")).error, "'   ' is not a valid integer value");
+    EXPECT_EQ(canvas.texts, (std::vector<std::string>{"e.dst", "'   ' is not a valid integer value"}));
 }
 
 TEST_F(DstReader, ColourChangesCycleThroughSeventeenEntriesAndIgnoreMovementBits)

@@ -2,7 +2,7 @@
 // The invariants the fuzz targets check (fuzz/Invariants.h): they hold for the readers on
 // the bundled samples, the kept fuzz corpus and every input that once broke a reader, and
 // each fires on a reader with the fault it is there to catch.
-#include "decoders/CellContext.h"
+#include "cell/CellContext.h"
 #include "fuzz/Invariants.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TestBytes.h"
@@ -227,12 +227,12 @@ public:
 template <typename Decorator>
 fuzz::ReadRoutine through(const Reader& reader)
 {
-    return [read = reader.read](CellContext& cell, DesignFile& file) {
+    return [read = fuzz::cellRoutine(reader)](CellContext& cell, DesignFile& file) {
         Decorator canvas(cell.canvas());
         CellServices services = cell.services();
         services.mainCanvas = &canvas;
-        CellContext decorated(canvas, cell.cell(), cell.figures(), cell.designPath(), cell.colorTable(), services);
-        read(decorated, file);
+        CellContext decorated(canvas, cell.cell(), cell.figures(), cell.designPath(), services);
+        return read(decorated, file);
     };
 }
 
@@ -261,15 +261,15 @@ private:
 
 std::set<Invariant> firedFor(const Sample& sample, const fuzz::ReadRoutine& read)
 {
-    return firedIn(fuzz::checkReader(sample.reader->name, read, sample.name, sample.bytes));
+    return firedIn(fuzz::checkReader(*sample.reader, read, sample.name, sample.bytes));
 }
 
 TEST(Invariants, AReaderThatTakesShortReadsForWholeBlocksBreaksSameInPieces)
 {
     for (const Sample& sample : bundledSamples()) {
-        const auto wholeBlocks = [read = sample.reader->read](CellContext& cell, DesignFile& file) {
+        const auto wholeBlocks = [read = fuzz::cellRoutine(*sample.reader)](CellContext& cell, DesignFile& file) {
             WholeBlockFile blocks(file);
-            read(cell, blocks);
+            return read(cell, blocks);
         };
         EXPECT_TRUE(firedFor(sample, wholeBlocks).contains(Invariant::SameInPieces)) << sample.name;
     }
@@ -281,41 +281,29 @@ TEST(Invariants, PointsOffTheirPlaceBreakInsideExtentsWhereTheExtentsAreMeasured
         const bool measured = sample.extension != ".DST";  // a DST header's extents may lie
         EXPECT_EQ(firedFor(sample, through<ShiftedCanvas>(*sample.reader)).contains(Invariant::InsideExtents), measured)
             << sample.name;
-        // PCD sizes records it does not draw, so its points need not reach the edges.
-        const bool reachesEdges = measured && sample.extension.rfind(".PC", 0) != 0;
-        EXPECT_EQ(firedFor(sample, through<ShrunkCanvas>(*sample.reader)).contains(Invariant::InsideExtents),
-                  reachesEdges)
+        // The samples' measured bounds are the box of their points, which must reach its edges.
+        EXPECT_EQ(firedFor(sample, through<ShrunkCanvas>(*sample.reader)).contains(Invariant::InsideExtents), measured)
             << sample.name;
     }
 }
 
-TEST(Invariants, AStitchOrColourChangeLostInDrawingBreaksRemarkCounts)
+TEST(Invariants, AStitchOrColourChangeLostInDrawingBreaksDrawnAsDecoded)
 {
-    const auto samples = bundledSamples();
-    // The stitch count is compared where it counts the points drawn: PES, PEC, KSM, and
-    // DST whose header lacks extents (the records are then counted).
-    Sample measuredDst = sampleNamed(samples, "star.dst");
-    std::fill(measuredDst.bytes.begin(), measuredDst.bytes.begin() + 512, std::uint8_t(0x1A));
-    for (const Sample* sample :
-         {&sampleNamed(samples, "star.pes"), &sampleNamed(samples, "circle.pec"), &sampleNamed(samples, "star.ksm"),
-          static_cast<const Sample*>(&measuredDst)}) {
-        EXPECT_TRUE(firedFor(*sample, through<LineLosingCanvas>(*sample->reader)).contains(Invariant::RemarkCounts))
-            << sample->name;
-    }
-    // The colour changes: everywhere but DST, which shows its header's count plus one.
-    for (const std::string name : {"star.pes", "star.pcs", "star.ksm", "star.exp", "circle.sew"}) {
-        const Sample& sample = sampleNamed(samples, name);
-        EXPECT_TRUE(firedFor(sample, through<ColorLosingCanvas>(*sample.reader)).contains(Invariant::RemarkCounts))
-            << name;
+    for (const Sample& sample : bundledSamples()) {
+        EXPECT_TRUE(firedFor(sample, through<LineLosingCanvas>(*sample.reader)).contains(Invariant::DrawnAsDecoded))
+            << sample.name;
+        EXPECT_TRUE(firedFor(sample, through<ColorLosingCanvas>(*sample.reader)).contains(Invariant::DrawnAsDecoded))
+            << sample.name;
     }
 }
 
 TEST(Invariants, APenOrFontLeftColouredBreaksBlackAfterwards)
 {
     for (const Sample& sample : bundledSamples()) {
-        const auto leavingRed = [read = sample.reader->read](CellContext& cell, DesignFile& file) {
-            read(cell, file);
+        const auto leavingRed = [read = fuzz::cellRoutine(*sample.reader)](CellContext& cell, DesignFile& file) {
+            const CellOutcome outcome = read(cell, file);
             cell.canvas().setPenColor(Red);
+            return outcome;
         };
         EXPECT_TRUE(firedFor(sample, leavingRed).contains(Invariant::BlackAfterwards)) << sample.name;
         EXPECT_TRUE(firedFor(sample, through<FontKeepingCanvas>(*sample.reader)).contains(Invariant::BlackAfterwards))

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "decoders/CellContext.h"
+#include "cell/CellContext.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryFile.h"
 #include "platform/Rounding.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "cell/CellRenderer.h"
 #include "decoders/Sew.h"
 #include "platform/ByteCursor.h"
 #include "tests/support/TestBytes.h"
@@ -109,14 +110,19 @@ TEST(SewHeader, CountsAndReductions)
 TEST(SewHeader, ListLinesWrapByTheWidthOfTheLineAndTheNextName)
 {
     const auto width = [](const std::string& text) { return int(text.size()) * 6; };
-    const std::uint16_t list[] = {1, 2, 3, 10, 4};
+    std::vector<std::string> list;
+    for (const std::uint16_t index : {1, 2, 3, 10, 4})
+        list.push_back(sew::entryText(list.size(), index));
+    const auto wrapped = [&](int limit, const std::vector<std::string>& entries) {
+        return wrapList(entries, CellRule::ListWrap::JoinedByName, limit, width);
+    };
     // "1. Black, 2. White, 3. Yellow" + "Red" is 32 characters (192 < 218), so ", 4. Red"
     // joins although the line then passes the limit; + "Orange" is 43 (258).
     const std::vector<std::string> expected = {"1. Black, 2. White, 3. Yellow, 4. Red", "5. Orange"};
-    EXPECT_EQ(sew::colorListLines(list, 218, width), expected);
+    EXPECT_EQ(wrapped(218, list), expected);
     // However narrow the limit, every line holds one entry.
-    EXPECT_EQ(sew::colorListLines(list, 1, width).size(), 5u);
-    EXPECT_TRUE(sew::colorListLines({}, 218, width).empty());
+    EXPECT_EQ(wrapped(1, list).size(), 5u);
+    EXPECT_TRUE(wrapped(218, {}).empty());
 }
 
 using SewReader = CatalogFixture;

@@ -4,6 +4,7 @@
 // double instead (as an optimiser once did) moves it by one pixel. The numbers in the
 // comments are those of the enlarged layout on a 1000 x 600 page: a 909 x 545 cell
 // anchored at (273, 408).
+#include "cell/CellRenderer.h"
 #include "decoders/Extents.h"
 #include "tests/support/CatalogFixture.h"
 #include "tests/support/TestBytes.h"
@@ -145,12 +146,16 @@ TEST(SinglePrecisionScale, KsmAndExpScaleComesFromTheExactWidth)
     CellGeometry cell;
     cell.width = 182;
     cell.height = 133;
-    float scale = 0;
-    ASSERT_TRUE(cellScale(Extents{-16777215.0f, 16777216.0f, 0.0f, 0.0f}, cell, 0.6, scale));
-    EXPECT_EQ(scale, 3.254413741e-06f);  // 3.254413514e-06 from the rounded width
+    const Placement byPointSixOfTheCell{.scale = Placement::Scale::SmallerOfSides, .factor = 0.6};
+    const Extents wide{-16777215.0f, 16777216.0f, 0.0f, 0.0f};
+    CellPlacement placed = placeInCell(byPointSixOfTheCell, {wide.width(), wide.height(), 0, 0}, cell);
+    ASSERT_TRUE(placed.drawn);
+    EXPECT_EQ(placed.scaleX, 3.254413741e-06f);  // 3.254413514e-06 from the rounded width
     cell.height = 182;
-    ASSERT_TRUE(cellScale(Extents{0.0f, 0.0f, -16777215.0f, 16777216.0f}, cell, 0.6, scale));
-    EXPECT_EQ(scale, 3.254413741e-06f);
+    const Extents tall{0.0f, 0.0f, -16777215.0f, 16777216.0f};
+    placed = placeInCell(byPointSixOfTheCell, {tall.width(), tall.height(), 0, 0}, cell);
+    ASSERT_TRUE(placed.drawn);
+    EXPECT_EQ(placed.scaleY, 3.254413741e-06f);
 }
 
 } // namespace

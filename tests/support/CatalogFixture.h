@@ -40,8 +40,8 @@ protected:
     CatalogFixture() { catalog.setMainCanvas(&canvas); }
 
     /// Decodes one design into cell 1 of a 1000 x 600 screen page in the layout.
-    const Reader* decode(const std::string& name, std::vector<std::uint8_t> bytes,
-                               Layout layout = Layout::Standard)
+    Catalog::DecodedDesign decode(const std::string& name, std::vector<std::uint8_t> bytes,
+                                  Layout layout = Layout::Standard)
     {
         setLayout(s, layout);
         catalog.prepareScreenPage(canvas, 1000, 600);

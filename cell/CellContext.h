@@ -1,59 +1,28 @@
 // SPDX-License-Identifier: MIT
-// What a reader is given for one design. The catalog builds a CellContext for each call:
-// the cell to draw into and its layout, the figures the reader leaves behind, the texts
-// every cell shares (name line, remarks, error text, wrapped lists), the host's message box
-// and phase label, and the cancel flag. Readers never see the catalog itself.
+// One page cell as the cell renderer draws into it: the cell and its layout, the text
+// position it leaves behind, the texts every cell shares (name line, remarks, error text,
+// wrapped lists), the host's phase label and the cancel flag. The catalog builds one for
+// each design; a tool builds its own.
 #pragma once
 
+#include "decoders/Design.h"
 #include "platform/Canvas.h"
 #include "platform/Color.h"
 #include "platform/Host.h"
-#include "platform/RunMessages.h"
 #include "platform/SortedNameList.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orlika {
 
-class DesignFile;
-
 struct CellPoint {
     int X = 0;
     int Y = 0;
 };
-
-/// What the readers leave behind, under the names the catalog state gives them: the text
-/// position and the last design's extents and counts.
-struct DesignFigures {
-    float PosX = 0;
-    float PosY = 0;
-    float MinX = 0;
-    float MaxX = 0;
-    float MinY = 0;
-    float MaxY = 0;
-    std::int32_t StitchCount = 0;
-    // The Tajima reader's extents and colour changes, which its remarks show
-    std::int32_t MinusX = 0;
-    std::int32_t PlusX = 0;
-    std::int32_t MinusY = 0;
-    std::int32_t PlusY = 0;
-    std::int32_t ColorChangeCount = 0;
-};
-
-/// A header number that is not an integer, as the runtime's string conversion reports it.
-class ConversionError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-/// The pen colours that readers step through at colour changes.
-using PenColorTable = std::array<Color, 18>;
 
 /// The cell a design is drawn into and the layout it belongs to, in device pixels.
 struct CellGeometry {
@@ -69,17 +38,13 @@ struct CellGeometry {
     int textBottom = 0;    // no text of the cell reaches below (listBottom); 0: no limit
 };
 
-/// What the user interface lends a reader.
+/// What the user interface lends a cell.
 struct CellServices {
     Host& host;
     Canvas* mainCanvas;               // selected names turn red here; null: nowhere
     const SortedNameList& selected;   // the designs the user selected
     const bool& cancelPressed;        // the user asked to stop the run
-    RunMessages* runMessages;         // a run's boxes; null: straight to the host
 };
-
-/// The units of a format's coordinates, for the sizes its remarks give.
-enum class DesignUnit { TenthMillimetre, SixthMillimetre };
 
 /// The four remark lines of a design.
 struct Remarks {
@@ -89,20 +54,11 @@ struct Remarks {
     std::string colors;     // "Color Changes: 3"
 };
 
-/// How a page of fewer than 12 cells writes the remarks: all four lines, or joined into
-/// two ("Stitches: ..., Size: ... mm" and "... Changes: ..., Size: ... In.") or three
-/// ("Stitches: ..., Size: ... mm", the inches, the colour changes).
-enum class ShortRemarks { FourLines, TwoLines, ThreeLines };
-
-/// Where an error text stands: on the middle line, or 2.2 heights of "B" above it.
-enum class ErrorPlace { MiddleLine, AboveMiddleLine };
-
 class CellContext {
 public:
     CellContext(Canvas& canvas, const CellGeometry& cell, DesignFigures& figures, std::string& designPath,
-                const PenColorTable& colorTable, const CellServices& services)
-        : m_canvas(canvas), m_cell(cell), m_figures(figures), m_designPath(designPath), m_colorTable(colorTable),
-          m_services(services)
+                const CellServices& services)
+        : m_canvas(canvas), m_cell(cell), m_figures(figures), m_designPath(designPath), m_services(services)
     {
     }
 
@@ -111,18 +67,14 @@ public:
     DesignFigures& figures() const { return m_figures; }
     /// The design's path; the name line shortens it to the bare file name.
     std::string& designPath() const { return m_designPath; }
-    const PenColorTable& colorTable() const { return m_colorTable; }
     /// What the user interface lends: with the parts above, the same cell on another canvas.
     const CellServices& services() const { return m_services; }
 
-    /// Shows the reader's phase ("Reading", "Drawing", "") and lets pending events run.
+    /// Shows the drawing's phase ("Reading", "Drawing", "") and lets pending events run.
     void showPhase(const std::string& text) const;
     /// Shows the phase without letting events run.
     void setPhase(const std::string& text) const;
     void processMessages() const;
-    /// A modal message box with an OK button and no icon; during a run also "No More
-    /// Messages" and "Stop the Run", and once a design at most.
-    void messageBox(const std::string& text, const std::string& caption) const;
     /// True once the user asked to stop the run.
     bool cancelled() const { return m_services.cancelPressed; }
 
@@ -136,7 +88,7 @@ public:
     void writeText(float x, float y, const std::string& text) const;
     /// Text at (x, y), then y one line lower.
     void writeLine(float x, float& y, const std::string& text) const;
-    /// The cell of a file the reader rejects: the name line and the error text.
+    /// The cell of a file that cannot be shown: the name line and the error text.
     void writeErrorCell(const std::string& text, ErrorPlace place, bool withSelectionColor) const;
 
     /// The remark lines of a design whose size is width x height units.
@@ -156,7 +108,6 @@ private:
     CellGeometry m_cell;
     DesignFigures& m_figures;
     std::string& m_designPath;
-    const PenColorTable& m_colorTable;
     CellServices m_services;
 };
 

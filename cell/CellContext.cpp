@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What every reader shares: the name line, remark lines and their numbers, error texts and
-// wrapped lists, and the host's phase label and message box.
-#include "decoders/CellContext.h"
-
-#include "decoders/Extents.h"
+// What every cell shares: the name line, remark lines and their numbers, error texts and
+// wrapped lists, and the host's phase label.
+#include "cell/CellContext.h"
 
 #include "platform/FileSystem.h"
 #include "platform/NameFit.h"
@@ -32,14 +30,6 @@ void CellContext::setPhase(const std::string& text) const
 void CellContext::processMessages() const
 {
     m_services.host.processMessages();
-}
-
-void CellContext::messageBox(const std::string& text, const std::string& caption) const
-{
-    if (m_services.runMessages)
-        m_services.runMessages->raise(m_designPath, text, caption);
-    else
-        m_services.host.messageBox(MessageRequest{text, caption, MessageIcon::None, MessageButtons::Ok});
 }
 
 void CellContext::shortenDesignPath() const
@@ -154,25 +144,6 @@ void writeCellName(Canvas& canvas, DesignFigures& figures, CellPoint cell, int n
     figures.PosX = toSingle(cell.X);
     figures.PosY = toSingle((cell.Y - halfCellHeight) - canvas.textHeight(text) * 1.2);
     canvas.labelOut(roundPixel(figures.PosX), roundPixel(figures.PosY), text);
-}
-
-bool cellScale(const Extents& extents, const CellGeometry& cell, double factor, float& scale)
-{
-    const double width = extents.width();
-    const double height = extents.height();
-    const bool hasWidth = width > 0;
-    const bool hasHeight = height > 0;
-    if (!hasWidth && !hasHeight)
-        return false;
-    const float byWidth = hasWidth ? toSingle(cell.width / width * factor) : 0.0f;
-    const float byHeight = hasHeight ? toSingle(cell.height / height * factor) : 0.0f;
-    if (!hasHeight)
-        scale = byWidth;
-    else if (!hasWidth)
-        scale = byHeight;
-    else
-        scale = byHeight < byWidth ? byHeight : byWidth;
-    return true;
 }
 
 std::vector<std::string> wrapEntries(std::size_t count, const std::function<std::string(std::size_t)>& entry,

@@ -1,0 +1,283 @@
+// SPDX-License-Identifier: MIT
+#include "cell/CellRenderer.h"
+
+#include "platform/Rounding.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace orlika {
+
+namespace {
+
+void placeByLargerSide(const Placement& rule, const Frame& frame, const CellGeometry& cell, CellPlacement& placed)
+{
+    double extent = frame.height > frame.width ? frame.height : frame.width;
+    if (!(extent > 0))
+        extent = rule.extentOfPoint;
+    if (!(extent > 0))
+        return;
+    placed.drawn = true;
+    placed.scaleX = toSingle(cell.width / extent * rule.factor);
+    placed.scaleY = toSingle(cell.height / extent * rule.factor);
+}
+
+void placeBySmallerSide(const Placement& rule, const Frame& frame, const CellGeometry& cell, CellPlacement& placed)
+{
+    const bool hasWidth = frame.width > 0;
+    const bool hasHeight = frame.height > 0;
+    if (!hasWidth && !hasHeight) {
+        placed.drawn = rule.pointsDrawnUnscaled;
+        return;
+    }
+    const float byWidth = hasWidth ? toSingle(cell.width / frame.width * rule.factor) : 0.0f;
+    const float byHeight = hasHeight ? toSingle(cell.height / frame.height * rule.factor) : 0.0f;
+    const float scale = !hasHeight ? byWidth : !hasWidth ? byHeight : byHeight < byWidth ? byHeight : byWidth;
+    placed.drawn = true;
+    placed.scaleX = placed.scaleY = scale;
+}
+
+// Draws the movements of steps summed in single precision from the start point.
+void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const CellPlacement& placed)
+{
+    const double stepX = placed.scaleX;
+    const float scaleY = rule.stepsByWidthScale ? placed.scaleX : placed.scaleY;
+    const double stepY = rule.yUp ? -double(scaleY) : double(scaleY);
+    float x = placed.startX, y = placed.startY;
+    for (auto batch = decoder.next(); !batch.empty(); batch = decoder.next()) {
+        for (const Movement& m : batch) {
+            switch (m.kind) {
+            case Step::Stitch:
+                x = toSingle(m.x * stepX + x);
+                y = toSingle(m.y * stepY + y);
+                canvas.lineTo(roundPixel(x), roundPixel(y));
+                break;
+            case Step::Move:
+            case Step::Jump:
+                x = toSingle(m.x * stepX + x);
+                y = toSingle(m.y * stepY + y);
+                canvas.moveTo(roundPixel(x), roundPixel(y));
+                break;
+            case Step::ColorChange:
+                if (m.color != kPenKept)
+                    canvas.setPenColor(m.color);
+                break;
+            case Step::Trim:
+                break;
+            case Step::End:
+                return;
+            }
+        }
+    }
+}
+
+// Draws movements that are points, each placed on its own and kept as a whole pixel.
+void drawPositions(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const Frame& frame,
+                   const CellGeometry& cell, const CellPlacement& placed)
+{
+    const double sx = placed.scaleX, sy = placed.scaleY;
+    for (auto batch = decoder.next(); !batch.empty(); batch = decoder.next()) {
+        for (const Movement& m : batch) {
+            if (m.kind == Step::ColorChange) {
+                if (m.color != kPenKept)
+                    canvas.setPenColor(m.color);
+                continue;
+            }
+            if (m.kind == Step::End)
+                return;
+            if (m.kind == Step::Trim)
+                continue;
+            const double fromLow = (double(m.y) - frame.low) * sy;
+            const float x = toSingle(roundPixel((double(m.x) - frame.left) * sx + cell.anchor.X));
+            const float y = toSingle(roundPixel(rule.yUp ? cell.anchor.Y - fromLow : cell.anchor.Y + fromLow));
+            if (m.kind == Step::Stitch)
+                canvas.lineTo(roundPixel(x), roundPixel(y));
+            else
+                canvas.moveTo(roundPixel(x), roundPixel(y));
+        }
+    }
+}
+
+// What the pen does before the first movement.
+void startPen(Canvas& canvas, const Placement& rule, const CellPlacement& placed, Color startColor)
+{
+    const auto moveToStart = [&] { canvas.moveTo(roundPixel(placed.startX), roundPixel(placed.startY)); };
+    switch (rule.start) {
+    case Placement::Start::Nothing:
+        break;
+    case Placement::Start::MoveThenBlack:
+        if (placed.drawn)
+            moveToStart();
+        canvas.setPenColor(Black);
+        break;
+    case Placement::Start::ColorThenMove:
+        if (placed.drawn) {
+            canvas.setPenColor(startColor);
+            moveToStart();
+        }
+        break;
+    case Placement::Start::WidthColorThenMove:
+        if (placed.drawn) {
+            canvas.setPenWidth(1);
+            canvas.setPenColor(startColor);
+            moveToStart();
+        }
+        break;
+    }
+}
+
+void writeRejection(CellContext& cell, const Rejection& rejection)
+{
+    if (rejection.blackPenFirst)
+        cell.canvas().setPenColor(Black);
+    cell.writeErrorCell(rejection.cellText, rejection.place, rejection.selectionColor);
+    if (rejection.clearsPhase)
+        cell.showPhase("");
+}
+
+void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, Design& design)
+{
+    Canvas& canvas = cell.canvas();
+    if (rule.blackAfterName) {
+        cell.writeNameLine(true);
+        canvas.setPenColor(Black);
+    } else {
+        canvas.setPenColor(Black);
+        cell.writeNameLine(true);
+    }
+    if (!cell.remarksShown())
+        return;
+    const CellGeometry& g = cell.cell();
+    DesignFigures& text = cell.figures();
+    const RemarkFigures& r = design.remarks;
+    const CellPoint start{g.anchor.X, g.anchor.Y + (rule.remarksBelowMiddleLine ? g.lineHeight : 0)};
+    cell.writeRemarks(text.PosX, text.PosY, start,
+                      cell.remarks(r.stitches, r.colorChanges, r.width, r.height, design.unit, rule.colorLabel),
+                      rule.remarkForm);
+    // Lists stand only in the standard and the enlarged layout.
+    if (g.thumbnails)
+        return;
+    decoder.readTrailer(design);
+    text.PosX = toSingle(g.anchor.X);
+    const auto width = [&canvas](const std::string& line) { return canvas.textWidth(line); };
+    cell.writeListLines(text.PosX, text.PosY, wrapList(design.cellList, rule.listWrap, cell.listWidthLimit(), width));
+}
+
+void raiseAll(const std::vector<DesignMessage>& messages, const MessageSink& raise)
+{
+    if (raise)
+        for (const DesignMessage& message : messages)
+            raise(message);
+}
+
+// What the last design leaves in the catalog's figures: its bounds and its remarks' counts.
+void leaveFigures(DesignFigures& figures, const Design& design)
+{
+    figures.MinX = float(design.bounds.minX);
+    figures.MaxX = float(design.bounds.maxX);
+    figures.MinY = float(design.bounds.minY);
+    figures.MaxY = float(design.bounds.maxY);
+    figures.StitchCount = std::int32_t(std::clamp<std::int64_t>(design.remarks.stitches, INT32_MIN, INT32_MAX));
+    figures.ColorChangeCount = std::int32_t(std::clamp<std::int64_t>(design.remarks.colorChanges, INT32_MIN, INT32_MAX));
+}
+
+CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, Design& design)
+{
+    if (rule.readingPhase)
+        cell.showPhase("Reading");
+    if (rule.cancellable && cell.cancelled()) {
+        cell.setPhase("");
+        return {CellOutcome::Kind::Cancelled, {}};
+    }
+    decoder.measure(design);
+    leaveFigures(cell.figures(), design);
+    if (rule.cancellable)
+        cell.processMessages();
+    const CellPlacement placed = placeInCell(rule.placement, design.frame, cell.cell());
+    cell.showPhase("Drawing");
+    startPen(cell.canvas(), rule.placement, placed, design.startColor);
+    if (placed.drawn) {
+        if (rule.placement.positions)
+            drawPositions(cell.canvas(), decoder, rule.placement, design.frame, cell.cell(), placed);
+        else
+            drawSteps(cell.canvas(), decoder, rule.placement, placed);
+    }
+    if (decoder.error())
+        return {CellOutcome::Kind::Failed, *decoder.error()};
+    if (rule.cancellable && cell.cancelled()) {
+        cell.setPhase("");
+        return {CellOutcome::Kind::Cancelled, {}};
+    }
+    writeTexts(cell, rule, decoder, design);
+    if (rule.cancellable)
+        cell.setPhase("");
+    else
+        cell.showPhase("");
+    return {};
+}
+
+} // namespace
+
+std::vector<std::string> wrapList(const std::vector<std::string>& entries, CellRule::ListWrap wrap, int limit,
+                                  const std::function<int(const std::string&)>& textWidth)
+{
+    if (wrap == CellRule::ListWrap::OneALine)
+        return entries;
+    const auto entry = [&](std::size_t i) { return entries[i]; };
+    // "12. Red": the name follows the number's ". ".
+    const auto nameOf = [&](std::size_t i) {
+        const std::size_t dot = entries[i].find(". ");
+        return dot == std::string::npos ? entries[i] : entries[i].substr(dot + 2);
+    };
+    const auto probe = [&](const std::string& line, std::size_t next) {
+        return textWidth(wrap == CellRule::ListWrap::JoinedByName ? line + nameOf(next) : line + ", " + entries[next]);
+    };
+    return wrapEntries(entries.size(), entry, probe, limit);
+}
+
+CellPlacement placeInCell(const Placement& rule, const Frame& frame, const CellGeometry& cell)
+{
+    CellPlacement placed;
+    if (rule.scale == Placement::Scale::LargerSide)
+        placeByLargerSide(rule, frame, cell, placed);
+    else
+        placeBySmallerSide(rule, frame, cell, placed);
+    placed.startX = toSingle(frame.left * double(placed.scaleX) + cell.anchor.X);
+    placed.startY = toSingle(cell.anchor.Y - frame.low * double(placed.scaleY));
+    return placed;
+}
+
+CellOutcome drawDesignCell(CellContext& cell, const Decoding& decoding, DesignFile& file, const MessageSink& raise)
+{
+    const std::string path = cell.designPath();
+    CellOutcome outcome;
+    try {
+        const auto decoder = decoding.open(file, path);
+        Design design;
+        const bool accepted = decoder->readHeader(design);
+        raiseAll(design.messages, raise);
+        if (!accepted) {
+            writeRejection(cell, design.rejection.value_or(Rejection{}));
+            return {CellOutcome::Kind::Rejected, {}};
+        }
+        outcome = drawAccepted(cell, *decoding.rule, *decoder, design);
+    } catch (const InOutError& error) {
+        outcome = {CellOutcome::Kind::Failed, error.what()};
+    } catch (const ConversionError& error) {
+        outcome = {CellOutcome::Kind::Failed, error.what()};
+    }
+    if (outcome.kind == CellOutcome::Kind::Failed)
+        writeFailedCell(cell, path, outcome.error);
+    return outcome;
+}
+
+void writeFailedCell(CellContext& cell, const std::string& path, const std::string& message)
+{
+    // What was drawn before the error stays; the pen and the phase do not carry over.
+    cell.canvas().setPenColor(Black);
+    cell.setPhase("");
+    cell.designPath() = path;
+    cell.writeErrorCell(message, ErrorPlace::MiddleLine, true);
+}
+
+} // namespace orlika

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/Design.h"
+
+namespace orlika {
+
+const PenColorTable& penColors()
+{
+    static const PenColorTable table{
+        rgb(0, 0, 0),       rgb(128, 0, 0),   rgb(0, 128, 0),     rgb(128, 128, 0),   rgb(0, 0, 128),
+        rgb(128, 0, 128),   rgb(0, 128, 128), rgb(128, 128, 128), rgb(192, 192, 192), rgb(255, 0, 0),
+        rgb(0, 255, 0),     rgb(0, 0, 255),   rgb(255, 0, 255),   rgb(0, 255, 255),   rgb(255, 255, 0),
+        rgb(128, 128, 128), rgb(192, 192, 192), rgb(255, 255, 255)};
+    return table;
+}
+
+std::span<const Movement> DesignDecoder::next()
+{
+    m_batch.clear();
+    if (m_ended)
+        return {};
+    // What was decoded before a failure is handed out; the failure ends the stream.
+    try {
+        decodeMore(m_batch);
+    } catch (const InOutError& error) {
+        m_error = error.what();
+    } catch (const ConversionError& error) {
+        m_error = error.what();
+    }
+    m_ended = m_error.has_value() || m_batch.empty();
+    return m_batch.view();
+}
+
+DesignValue collectDesign(const Decoding& decoding, DesignFile& file, const std::string& path)
+{
+    DesignValue value;
+    try {
+        const auto decoder = decoding.open(file, path);
+        value.accepted = decoder->readHeader(value.design);
+        if (!value.accepted)
+            return value;
+        decoder->measure(value.design);
+        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
+            value.movements.insert(value.movements.end(), batch.begin(), batch.end());
+        value.error = decoder->error();
+        if (!value.error)
+            decoder->readTrailer(value.design);
+    } catch (const InOutError& error) {
+        value.error = error.what();
+    } catch (const ConversionError& error) {
+        value.error = error.what();
+    }
+    return value;
+}
+
+} // namespace orlika
