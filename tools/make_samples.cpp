@@ -7,6 +7,12 @@
 #include "tools/designgen/SewWriter.h"
 #include "tools/designgen/PesWriter.h"
 #include "tools/designgen/PcdWriter.h"
+#include "tools/designgen/JefWriter.h"
+#include "tools/designgen/Vp3Writer.h"
+#include "tools/designgen/XxxWriter.h"
+#include "tools/designgen/HusWriter.h"
+#include "tools/designgen/VipWriter.h"
+#include "tools/designgen/ShvWriter.h"
 
 #include <cstdio>
 #include <fstream>
@@ -30,6 +36,16 @@ orlika::gen::Design withThreads(orlika::gen::Design design, std::vector<int> thr
 {
     design.threads = std::move(threads);
     return design;
+}
+
+std::vector<orlika::gen::Vp3Thread> starVp3Threads()
+{
+    return {{0xF0D020, "1023", "Sun Yellow", "ORLIKA Rayon 40"}, {0xC02020, "1147", "Poppy Red", "ORLIKA Rayon 40"}};
+}
+
+std::vector<orlika::gen::Vp3Thread> circleVp3Threads()
+{
+    return {{0x2050C0, "1076", "Royal Blue", "ORLIKA Rayon 40"}, {0xF0F0F0, "1001", "White", "ORLIKA Rayon 40"}};
 }
 
 struct Sample {
@@ -71,6 +87,20 @@ std::vector<Sample> samples()
         {"orlika.exp", [] { return writeExp(makeTextOutline("ORLIKA", 240)); }},
         {"circle.sew", [] { return writeSew(makeFilledCircle(300), {10, 30}); }},
         {"orlika.sew", [] { return writeSew(makeTextOutline("ORLIKA", 240), {10, 4, 6, 12, 8, 30}); }},
+        // Janome chart: 3 Yellow, 10 Red; 12 Blue, 2 White.
+        {"star.jef", [] { return writeJef(withThreads(makeStar(400), {3, 10})); }},
+        {"circle.jef", [] { return writeJef(withThreads(makeFilledCircle(300), {12, 2})); }},
+        {"star.vp3", [] { return writeVp3(withThreads(makeStar(400), {0, 1}), starVp3Threads()); }},
+        {"circle.vp3", [] { return writeVp3(withThreads(makeFilledCircle(300), {0, 1}), circleVp3Threads()); }},
+        {"star.xxx", [] { return writeXxx(withThreads(makeStar(400), {0xF0D020, 0xC02020})); }},
+        {"circle.xxx", [] { return writeXxx(withThreads(makeFilledCircle(300), {0x2050C0, 0xF0F0F0})); }},
+        // HUS and SHV tables: 5 Yellow, 3 Red; 1 Blue, 12 White.
+        {"star.hus", [] { return writeHus(withThreads(makeStar(400), {5, 3})); }},
+        {"circle.hus", [] { return writeHus(withThreads(makeFilledCircle(300), {1, 12})); }},
+        {"star.vip", [] { return writeVip(withThreads(makeStar(400), {0xF0D020, 0xC02020})); }},
+        {"circle.vip", [] { return writeVip(withThreads(makeFilledCircle(300), {0x2050C0, 0xF0F0F0})); }},
+        {"star.shv", [] { return writeShv(withThreads(makeStar(400), {5, 3})); }},
+        {"circle.shv", [] { return writeShv(withThreads(makeFilledCircle(300), {1, 12})); }},
     };
 }
 
