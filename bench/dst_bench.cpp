@@ -4,11 +4,13 @@
 
 namespace {
 
-void DstDecode(benchmark::State& state)
+void DstDecode(benchmark::State& state, orlika::bench::Part part)
 {
     static const auto bytes = orlika::gen::writeDst(orlika::gen::makeSpiral(int(state.range(0)), 12));
-    orlika::bench::runDecodeBenchmark(state, "spiral.dst", bytes);
+    orlika::bench::runDecodeBenchmark(state, "spiral.dst", bytes, part);
 }
-BENCHMARK(DstDecode)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DstDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DstDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DstDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -4,18 +4,22 @@
 
 namespace {
 
-void PesDecode(benchmark::State& state)
+void PesDecode(benchmark::State& state, orlika::bench::Part part)
 {
     static const auto bytes = orlika::gen::writePes(orlika::gen::makeSpiral(int(state.range(0)), 12));
-    orlika::bench::runDecodeBenchmark(state, "spiral.pes", bytes);
+    orlika::bench::runDecodeBenchmark(state, "spiral.pes", bytes, part);
 }
-BENCHMARK(PesDecode)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PesDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PesDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PesDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void PecDecode(benchmark::State& state)
+void PecDecode(benchmark::State& state, orlika::bench::Part part)
 {
     static const auto bytes = orlika::gen::writePec(orlika::gen::makeSpiral(int(state.range(0)), 12));
-    orlika::bench::runDecodeBenchmark(state, "spiral.pec", bytes);
+    orlika::bench::runDecodeBenchmark(state, "spiral.pec", bytes, part);
 }
-BENCHMARK(PecDecode)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PecDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PecDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PecDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

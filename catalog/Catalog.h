@@ -47,6 +47,8 @@ public:
     /// Lays out a screen page of width x height pixels in the current layout, with the
     /// canvas set up as a run would, ready to draw into cell 1.
     void prepareScreenPage(Canvas& canvas, int width, int height);
+    /// Cell CellNo on the canvas as a run draws into it.
+    CellContext cellContext(Canvas& canvas);
     /// A design read into a cell outside a run: the reader its name selected (null when
     /// none reads it) and, where reading failed, why; its cell then shows the error.
     struct DecodedDesign {
@@ -99,8 +101,6 @@ public:
 private:
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();
-    /// What a reader is given for cell CellNo on the canvas.
-    CellContext cellContext(Canvas& canvas);
     CellPoint cellAnchor() const;
     /// The part of the page that cell CellNo owns: its column, from the highest point a
     /// design drawn to scale may reach (or the top of its name line) down to the next

@@ -250,17 +250,28 @@ CellPlacement placeInCell(const Placement& rule, const Frame& frame, const CellG
 CellOutcome drawDesignCell(CellContext& cell, const Decoding& decoding, DesignFile& file, const MessageSink& raise)
 {
     const std::string path = cell.designPath();
-    CellOutcome outcome;
     try {
         const auto decoder = decoding.open(file, path);
+        return drawDecodedCell(cell, *decoding.rule, *decoder, raise);
+    } catch (const InOutError& error) {
+        writeFailedCell(cell, path, error.what());
+        return {CellOutcome::Kind::Failed, error.what()};
+    }
+}
+
+CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, const MessageSink& raise)
+{
+    const std::string path = cell.designPath();
+    CellOutcome outcome;
+    try {
         Design design;
-        const bool accepted = decoder->readHeader(design);
+        const bool accepted = decoder.readHeader(design);
         raiseAll(design.messages, raise);
         if (!accepted) {
             writeRejection(cell, design.rejection.value_or(Rejection{}));
             return {CellOutcome::Kind::Rejected, {}};
         }
-        outcome = drawAccepted(cell, *decoding.rule, *decoder, design);
+        outcome = drawAccepted(cell, rule, decoder, design);
     } catch (const InOutError& error) {
         outcome = {CellOutcome::Kind::Failed, error.what()};
     } catch (const ConversionError& error) {

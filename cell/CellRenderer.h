@@ -48,6 +48,9 @@ CellPlacement placeInCell(const Placement& rule, const Frame& frame, const CellG
 /// cell (what was drawn before stays), and the outcome says why.
 CellOutcome drawDesignCell(CellContext& cell, const Decoding& decoding, DesignFile& file, const MessageSink& raise);
 
+/// The same with a decoder already open on the design's file, and the rule of its format.
+CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, const MessageSink& raise);
+
 /// The cell of a design whose reading failed: the pen black, the phase cleared, the name
 /// line of `path` in the selection's colour and the message on the middle line.
 void writeFailedCell(CellContext& cell, const std::string& path, const std::string& message);

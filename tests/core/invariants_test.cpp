@@ -87,14 +87,6 @@ std::vector<Sample> bundledSamples(bool sayWhatIsLeftOut = false)
     return samples;
 }
 
-const Sample& sampleNamed(const std::vector<Sample>& samples, const std::string& name)
-{
-    const auto found = std::find_if(samples.begin(), samples.end(), [&](const Sample& s) { return s.name == name; });
-    if (found == samples.end())
-        throw std::runtime_error("no sample " + name);
-    return *found;
-}
-
 TEST(Invariants, HoldForTheReadersOnEveryBundledSample)
 {
     const auto samples = bundledSamples(true);
