@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+// The design as a value: what the stream of movements hands out around its batches and a
+// failed read, and the pen trace that reads a design without a page cell.
+#include "decoders/Design.h"
+#include "decoders/PenTrace.h"
+#include "decoders/Registry.h"
+#include "tests/support/MemoryFileSystem.h"
+#include "tests/support/TestBytes.h"
+#include "tools/designgen/DstWriter.h"
+#include "tools/designgen/PesWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace orlika::test {
+namespace {
+
+DesignValue collected(const std::string& name, DesignFile& file)
+{
+    return collectDesign(readerOfName(name)->decoding, file, "/designs/" + name);
+}
+
+std::int64_t countOf(const DesignValue& value, Step kind)
+{
+    return std::count_if(value.movements.begin(), value.movements.end(),
+                         [kind](const Movement& m) { return m.kind == kind; });
+}
+
+TEST(DesignStream, ManyBatchesHandOutEveryMovementOnce)
+{
+    // 5,000 stitches span several batches of the stream and several blocks of the file.
+    const gen::Design spiral = gen::makeSpiral(5000, 3);
+    for (const std::string name : {"spiral.dst", "spiral.pes"}) {
+        MemoryFile file(name.ends_with(".dst") ? gen::writeDst(spiral) : gen::writePes(spiral));
+        const DesignValue value = collected(name, file);
+        ASSERT_TRUE(value.accepted) << name;
+        EXPECT_FALSE(value.error) << name;
+        EXPECT_GT(value.movements.size(), 4 * MovementBatch::kCapacity) << name;
+        // The spiral's stitches and jumps, every one handed out once.
+        const auto placed = std::count_if(spiral.steps.begin(), spiral.steps.end(), [](const gen::Step& step) {
+            return step.kind != gen::Step::Kind::ColorChange;
+        });
+        EXPECT_EQ(countOf(value, Step::Stitch) + countOf(value, Step::Move) + countOf(value, Step::Jump), placed)
+            << name;
+        EXPECT_EQ(countOf(value, Step::ColorChange), 2 + name.ends_with(".dst")) << name;  // DST's end changes pen
+        EXPECT_EQ(value.movements.back().kind, Step::End) << name;
+    }
+}
+
+TEST(DesignStream, AFailedReadKeepsWhatWasDecodedBeforeIt)
+{
+    const Bytes bytes = gen::writeDst(gen::makeSpiral(5000, 1));
+    MemoryFile whole(bytes);
+    const DesignValue all = collected("s.dst", whole);
+    // The file fails in its middle: the stream stops there with the system's words, and
+    // every movement before the failure is the whole file's.
+    FailingFile failing(bytes, std::int64_t(bytes.size() / 2));
+    const DesignValue cut = collected("s.dst", failing);
+    ASSERT_TRUE(cut.error);
+    EXPECT_EQ(*cut.error, "Read error: Input/output error");
+    ASSERT_GT(cut.movements.size(), 1000u);
+    ASSERT_LT(cut.movements.size(), all.movements.size());
+    for (std::size_t i = 0; i < cut.movements.size(); ++i) {
+        EXPECT_EQ(cut.movements[i].x, all.movements[i].x) << i;
+        EXPECT_EQ(cut.movements[i].kind, all.movements[i].kind) << i;
+    }
+}
+
+TEST(DesignStream, AHeaderNumberThatIsNotANumberIsTheDesignsError)
+{
+    MemoryFile file(Bytes{'S', 'T', ':', 'x', 0x0D, 0x1A});
+    const DesignValue value = collected("bad.dst", file);
+    EXPECT_EQ(value.error, "'x' is not a valid integer value");
+    EXPECT_TRUE(value.movements.empty());
+}
+
+TEST(PenTrace, StepsAddUpWithTheirYTurnedToThePagesAndPointsStandAlone)
+{
+    Design design;
+    design.startColor = 0x00123456;
+    const Movement moves[] = {{3, 4, 0, Step::Move},        {1, 1, 0, Step::Stitch},
+                              {0, 0, 0x02FF0000, Step::ColorChange}, {0, 0, kPenKept, Step::ColorChange},
+                              {0, 0, 0, Step::Trim},        {2, -1, 0, Step::Jump},
+                              {0, 0, 0, Step::End},         {9, 9, 0, Step::Stitch}};
+    PenTrace steps(design, Placement{.yUp = true, .start = Placement::Start::ColorThenMove});
+    EXPECT_EQ(steps.color(), 0x00123456u);
+    const PenTrace::Effect expected[] = {PenTrace::Effect::Move,    PenTrace::Effect::Line,
+                                         PenTrace::Effect::Color,   PenTrace::Effect::Nothing,
+                                         PenTrace::Effect::Nothing, PenTrace::Effect::Move,
+                                         PenTrace::Effect::End,     PenTrace::Effect::Nothing};
+    for (std::size_t i = 0; i < std::size(moves); ++i) {
+        EXPECT_EQ(steps.follow(moves[i]), expected[i]) << i;
+        if (i == 1) {
+            // The line runs from (3, -4) to (4, -5): y grows downward on the page.
+            EXPECT_EQ(steps.fromX(), 3);
+            EXPECT_EQ(steps.fromY(), -4);
+            EXPECT_EQ(steps.x(), 4);
+            EXPECT_EQ(steps.y(), -5);
+        }
+    }
+    EXPECT_EQ(steps.color(), 0x00FF0000u);  // the palette mark is not part of the colour
+    EXPECT_EQ(steps.x(), 6);
+    EXPECT_EQ(steps.y(), -4);
+
+    // Positions are points of their own; a format whose pen starts black ignores startColor.
+    PenTrace points(design, Placement{.positions = true, .yUp = false});
+    EXPECT_EQ(points.color(), Black);
+    points.follow({10, 20, 0, Step::Move});
+    points.follow({30, 40, 0, Step::Stitch});
+    EXPECT_EQ(points.fromX(), 10);
+    EXPECT_EQ(points.x(), 30);
+    EXPECT_EQ(points.y(), 40);
+}
+
+} // namespace
+} // namespace orlika::test
