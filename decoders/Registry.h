@@ -7,7 +7,7 @@
 #pragma once
 
 #include "decoders/Design.h"
-#include "platform/Host.h"
+#include "platform/FilterIndex.h"
 
 #include <cstdint>
 #include <span>

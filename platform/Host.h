@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Color.h"
+#include "platform/FilterIndex.h"
 
 #include <stdexcept>
 #include <string>
@@ -30,10 +31,6 @@ struct CopyMoveDestination {
     bool copy = false;    // copy the files (asking before overwriting) instead of moving
 };
 
-/// A filter of the open dialogs. The formats' own filters are numbered from 1 by their
-/// rows in the format registry, in the order the dialogs list them; the dialogs list the
-/// two that span them after all of those.
-enum class FilterIndex : int { AllSupported = 100, AllFiles = 101 };
 
 // The file chosen in the file-listing dialog and the filter it was chosen under.
 struct ListingFileChoice {
