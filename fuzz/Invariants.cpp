@@ -334,10 +334,13 @@ Area areaInCell(const DesignValue& value, const CellRule& rule, const CellGeomet
     area.scale = std::max(std::fabs(sx), std::fabs(sy));
     area.extentMagnitude = std::max({std::fabs(units.left), std::fabs(units.right), std::fabs(units.top),
                                      std::fabs(units.bottom)});
+    // Compared in pixels: a frame a fraction of a unit wider than the points is a whole
+    // cell wide when the design is no bigger than that.
     const Box reached = reachedPoints(value, p);
-    area.edgesReached = !reached.empty() && std::fabs(reached.left - units.left) < 0.5 &&
-                        std::fabs(reached.right - units.right) < 0.5 && std::fabs(reached.top - units.top) < 0.5 &&
-                        std::fabs(reached.bottom - units.bottom) < 0.5;
+    const auto within = [](double a, double b, double scale) { return std::fabs(a - b) * std::fabs(scale) < 0.5; };
+    area.edgesReached = !reached.empty() && within(reached.left, units.left, sx) &&
+                        within(reached.right, units.right, sx) && within(reached.top, units.top, sy) &&
+                        within(reached.bottom, units.bottom, sy);
     return area;
 }
 
