@@ -3,7 +3,9 @@
 
 #include "platform/DesignFile.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,13 @@ enum class OpenFailure { Gone, NoPermission, NotAFile, Other };
 
 /// How a run's end names the reason: "gone", "no permission"...
 std::string openFailureText(OpenFailure failure);
+
+/// What a file was when it was looked at: its size and its last change.
+struct FileStamp {
+    std::int64_t size = 0;
+    std::int64_t changed = 0;  // nanoseconds since the epoch
+    bool operator==(const FileStamp&) const = default;
+};
 
 // The file system as the catalog sees it. Paths use '/' and a folder path ends in '/'.
 class FileSystem {
@@ -27,6 +36,8 @@ public:
     /// Names (no folder) of every entry of the pattern's folder whose name matches the
     /// pattern's last component: Windows wildcards, case-insensitive, any entry kind.
     virtual std::vector<std::string> findEntries(const std::string& pattern) = 0;
+    /// The file's stamp; none when it is not a file there, or the file system cannot tell.
+    virtual std::optional<FileStamp> stampOf(const std::string& /*path*/) { return std::nullopt; }
 };
 
 // The real file system through POSIX calls.
@@ -35,6 +46,7 @@ public:
     std::unique_ptr<DesignFile> openRead(const std::string& path) override;
     OpenFailure whyNotOpened(const std::string& path) override;
     std::vector<std::string> findEntries(const std::string& pattern) override;
+    std::optional<FileStamp> stampOf(const std::string& path) override;
 };
 
 /// Windows wildcard match: '*' any run, '?' one character; letters compared without case.

@@ -82,6 +82,14 @@ std::unique_ptr<DesignFile> PosixFileSystem::openRead(const std::string& path)
     return std::make_unique<PosixDesignFile>(fd);
 }
 
+std::optional<FileStamp> PosixFileSystem::stampOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileStamp{std::int64_t(info.st_size), std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 OpenFailure PosixFileSystem::whyNotOpened(const std::string& path)
 {
     struct stat info {};

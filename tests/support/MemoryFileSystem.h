@@ -41,7 +41,13 @@ public:
     std::map<std::string, std::int64_t> failingReads;        // path -> reads fail past this byte
     std::vector<std::string> searches;                       // patterns searched, in order
 
-    void add(const std::string& path, std::vector<std::uint8_t> bytes = {}) { files[path] = std::move(bytes); }
+    std::map<std::string, std::int64_t> changes;             // path -> times it was written
+
+    void add(const std::string& path, std::vector<std::uint8_t> bytes = {})
+    {
+        files[path] = std::move(bytes);
+        ++changes[path];
+    }
 
     std::unique_ptr<DesignFile> openRead(const std::string& path) override
     {
@@ -54,6 +60,14 @@ public:
         if (const auto failing = failingReads.find(path); failing != failingReads.end())
             return std::make_unique<FailingFile>(it->second, failing->second);
         return std::make_unique<MemoryFile>(it->second);
+    }
+
+    std::optional<FileStamp> stampOf(const std::string& path) override
+    {
+        const auto it = files.find(path);
+        if (it == files.end())
+            return std::nullopt;
+        return FileStamp{std::int64_t(it->second.size()), changes[path]};
     }
 
     OpenFailure whyNotOpened(const std::string& path) override
