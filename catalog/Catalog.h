@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/CatalogState.h"
+#include "catalog/PageAhead.h"
 #include "catalog/PageOnDisplay.h"
 #include "cell/CellRenderer.h"
 #include "platform/Canvas.h"
@@ -10,6 +11,7 @@
 #include "platform/Host.h"
 #include "platform/RunMessages.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,6 +36,14 @@ public:
     void setMainCanvas(Canvas* canvas) { m_mainCanvas = canvas; }
     /// The printer of print runs (not owned).
     void setPrinter(Printer* printer) { m_printer = printer; }
+    /// Draws the page after a waiting one ahead of Next (not owned); null: never.
+    void setPageAhead(PageAhead* ahead) { m_pageAhead = ahead; }
+    /// Draws on `canvas` the screen page that follows the one the job's run waits at, as the
+    /// run would after Next, with a catalog and host of its own: no box is shown, nothing
+    /// waits. For another thread: it shares nothing with the catalog whose run it copies.
+    /// `stop` ends it between two designs; the page is then none.
+    static std::optional<PreparedPage> drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
+                                                     const std::atomic<bool>& stop);
 
     // Format class and filter index from the open dialog's file name and filter.
     void GetFileTypes();
@@ -70,7 +80,8 @@ public:
     bool prevShown() const { return m_prevShown; }
     bool nextShown() const { return m_nextShown; }
 
-    /// Right-button release at (x, y) over the page: toggles the design under it.
+    /// Right-button release at (x, y) over the page: toggles the design under it. A page
+    /// drawn ahead with the selection as it was is dropped.
     void selectAt(Canvas& canvas, int x, int y);
     /// Writes every name of the page on display again in its selection's colour, after
     /// the selection changed by some other route than a click (copy, move, delete).
@@ -107,7 +118,7 @@ private:
     /// row's name line. A reader's lines never leave it.
     PixelRect cellArea(Canvas& canvas) const;
 
-    enum class PageEnd { Next, Prev, Cancel };
+    enum class PageEnd { Next, NextDrawnAhead, Prev, PrevKept, Cancel };
     enum class RunEnd { Finished, Cancelled, NothingToShow, PrintDeclined };
 
     // Steps of a run
@@ -132,6 +143,30 @@ private:
     /// Entries from StartIndex on that open: the designs a print run will print.
     int countDesignsToPrint();
     RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
+    /// Draws the design whose file is open into cell CellNo and moves on to the next entry;
+    /// false when the user declined the print job it starts.
+    bool drawNextDesign(Canvas& canvas, bool printing, int width, bool& printStarted, std::unique_ptr<DesignFile> file);
+    /// After the last design: entries after it that could not be opened are its page's too.
+    void countTrailingSkips(bool printing);
+    RunProgress progress() const;
+    void resume(const RunProgress& progress);
+    /// A page waits for Next and another follows it: the page after it is drawn ahead.
+    void startPageAhead();
+    /// After Next: the page drawn ahead goes on display and the run stands after it, when it
+    /// was drawn for this very page and nothing it read has changed; else it is dropped.
+    bool takePageAhead(int width, int height);
+    void dropPageAhead();
+    /// After Next: the page on display is kept, to come back at once on Prev.
+    void keepPageOnDisplay(const RunProgress& atWait);
+    /// After Prev: the page before the one on display, kept when Next left it, goes on
+    /// display again and the run stands as it stood when that page waited, when nothing it
+    /// read has changed and the window has the same size.
+    /// Copies into a state taken from another page what the user chose since.
+    void keepUsersChoices(CatalogState& state) const;
+    bool restoreKeptPage(int width, int height);
+    /// True when the window's page area is still width x height.
+    bool sameWindowSize(int width, int height) const;
+    void forgetKeptPages();
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
     /// A box of the design at `designPath`: once a run during a run, else straight to the host.
     void raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,
@@ -172,6 +207,16 @@ private:
     FileSystem& m_fileSystem;
     Canvas* m_mainCanvas = nullptr;
     Printer* m_printer = nullptr;
+    PageAhead* m_pageAhead = nullptr;
+    bool m_pageAheadStarted = false;
+    // Pages left by Next, by their first index: the run as it waited at each, the files
+    // read for it as they were then, and the cells it used.
+    struct KeptPage {
+        RunProgress atWait;
+        int first = 0;  // its first entry
+        int designs = 0;
+    };
+    std::map<int, KeptPage> m_keptPages;
     std::unique_ptr<DesignFile> m_designFile;
     std::string m_pageTitle;
     PageOnDisplay m_display;
@@ -184,6 +229,10 @@ private:
     // design drawn; those of the page.
     std::map<int, OpenFailure> m_skipped;
     std::map<int, std::string> m_failed;  // designs whose reading failed, by index
+    std::map<int, std::optional<FileStamp>> m_stamps;  // each entry as it was when opened
+    /// True when every entry from `first` up to (not including) `end` is as it was when
+    /// the run opened it.
+    bool unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end);
     int m_skippedBeforeDesign = 0;
     int m_skippedOnPage = 0;
     int m_lastPictureIndex = 0;

@@ -36,6 +36,9 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
     if (cell < 0 || m_display.names[std::size_t(cell)].empty())
         return;
     const std::string& name = m_display.names[std::size_t(cell)];
+    // A page drawn ahead has the names in the selection's colours as they were.
+    const bool drawingAhead = m_pageAheadStarted;
+    dropPageAhead();
     if (s.SelectedList.contains(name)) {
         s.SelectedList.remove(name);
     } else {
@@ -53,6 +56,8 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
     }
     m_host.processMessages();
     rewriteNameOnDisplay(canvas, cell);
+    if (drawingAhead)
+        startPageAhead();
     m_host.processMessages();
 }
 

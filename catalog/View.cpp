@@ -3,6 +3,7 @@
 #include "catalog/Catalog.h"
 
 #include "cell/CellRenderer.h"
+#include "platform/HeadlessHost.h"
 #include "platform/Rounding.h"
 
 #include <algorithm>
@@ -101,7 +102,9 @@ void Catalog::beginRun()
     m_messages.beginRun();
     m_skipped.clear();
     m_failed.clear();
+    m_stamps.clear();
     m_skippedBeforeDesign = m_skippedOnPage = 0;
+    forgetKeptPages();
     if (!m_state.UseDialogList && !m_state.UseSelectedList)
         m_state.FileList.clear();
     m_host.processMessages();
@@ -229,6 +232,8 @@ std::unique_ptr<DesignFile> Catalog::openNextDesign()
     auto& s = m_state;
     for (; s.FileIndex < s.FileCount; ++s.FileIndex) {
         s.DesignPath = s.FolderPath + s.FileList[s.FileIndex];
+        // Stamped before it is opened: a change from then on is seen by a later look.
+        m_stamps[s.FileIndex] = m_fileSystem.stampOf(s.DesignPath);
         if (auto file = m_fileSystem.openRead(s.DesignPath))
             return file;
         m_skipped[s.FileIndex] = m_fileSystem.whyNotOpened(s.DesignPath);
@@ -387,12 +392,25 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     if (m_prevShown)
         m_host.showSpeedButton(SpeedButton::Prev, true);
     s.PageComplete = true;
+    const std::optional<RunProgress> atWait = m_pageAhead ? std::optional(progress()) : std::nullopt;
+    if (!finalPage)
+        startPageAhead();
     while (!s.NextPressed)
         m_host.waitForEvents();
     s.PageComplete = false;
-    const PageEnd end = m_prevPressed ? PageEnd::Prev : s.CancelPressed ? PageEnd::Cancel : PageEnd::Next;
-    // The final page stays on screen after Next or Cancel; only Prev clears it.
-    if (!finalPage || end == PageEnd::Prev) {
+    PageEnd end = m_prevPressed ? PageEnd::Prev : s.CancelPressed ? PageEnd::Cancel : PageEnd::Next;
+    if (end == PageEnd::Next && !finalPage) {
+        keepPageOnDisplay(*atWait);
+        if (takePageAhead(width, height))
+            end = PageEnd::NextDrawnAhead;
+    } else if (end == PageEnd::Prev && restoreKeptPage(width, height)) {
+        end = PageEnd::PrevKept;
+    }
+    dropPageAhead();
+    // The final page stays on screen after Next or Cancel; only Prev clears it. A page
+    // drawn ahead, or one kept, is on display already.
+    const bool onDisplay = end == PageEnd::NextDrawnAhead || end == PageEnd::PrevKept;
+    if ((!finalPage || end == PageEnd::Prev) && !onDisplay) {
         if (end != PageEnd::Cancel)
             followWindowSize(canvas, width, height);
         paintPageWhite(canvas);
@@ -401,7 +419,8 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     m_host.showSpeedButton(SpeedButton::Next, false);
     m_host.showSpeedButton(SpeedButton::Prev, false);
     m_nextShown = m_prevShown = m_prevPressed = false;
-    writeFolderLine(canvas, width);
+    if (!onDisplay)
+        writeFolderLine(canvas, width);
     return end;
 }
 
@@ -416,6 +435,39 @@ void Catalog::goBackOnePage()
     m_skippedBeforeDesign = 0;
 }
 
+bool Catalog::drawNextDesign(Canvas& canvas, bool printing, int width, bool& printStarted,
+                             std::unique_ptr<DesignFile> file)
+{
+    auto& s = m_state;
+    m_host.showSpeedButton(SpeedButton::Cancel, true);
+    if (s.CellNo == 1)
+        m_skippedOnPage = 0;
+    m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
+    showPictureCaption(printing, s.FileIndex);
+    if (printing && !printStarted) {
+        if (!startPrintJob(canvas, width, m_pageHeight))
+            return false;
+        printStarted = true;
+    } else if (!printing) {
+        writeFolderLine(canvas, width);
+    }
+    drawDesign(canvas, printing, std::move(file));
+    ++s.CellNo;
+    m_host.processMessages();
+    m_designFile.reset();
+    m_host.processMessages();
+    ++s.FileIndex;
+    return true;
+}
+
+void Catalog::countTrailingSkips(bool printing)
+{
+    if (m_skippedBeforeDesign > 0 && m_designsShown > 0) {
+        m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
+        showPictureCaption(printing, m_lastPictureIndex);
+    }
+}
+
 Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, int height)
 {
     auto& s = m_state;
@@ -424,11 +476,7 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
         while (!s.CancelPressed) {
             std::unique_ptr<DesignFile> file = openNextDesign();
             if (!file) {
-                // Entries after the last design that could not be opened are the page's too.
-                if (m_skippedBeforeDesign > 0 && m_designsShown > 0) {
-                    m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
-                    showPictureCaption(printing, m_lastPictureIndex);
-                }
+                countTrailingSkips(printing);
                 break;
             }
             // A full page turns only when another design follows, so skipped entries at
@@ -444,27 +492,15 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
                         goBackOnePage();
                         continue;
                     }
+                    // The page after it, or the one before, is on display: the run goes on
+                    // after its designs.
+                    if (end == PageEnd::NextDrawnAhead || end == PageEnd::PrevKept)
+                        continue;
                 }
                 s.CellNo = 1;
             }
-            m_host.showSpeedButton(SpeedButton::Cancel, true);
-            if (s.CellNo == 1)
-                m_skippedOnPage = 0;
-            m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
-            showPictureCaption(printing, s.FileIndex);
-            if (printing && !printStarted) {
-                if (!startPrintJob(canvas, width, height))
-                    return RunEnd::PrintDeclined;
-                printStarted = true;
-            } else if (!printing) {
-                writeFolderLine(canvas, width);
-            }
-            drawDesign(canvas, printing, std::move(file));
-            ++s.CellNo;
-            m_host.processMessages();
-            m_designFile.reset();
-            m_host.processMessages();
-            ++s.FileIndex;
+            if (!drawNextDesign(canvas, printing, width, printStarted, std::move(file)))
+                return RunEnd::PrintDeclined;
         }
         if (s.CancelPressed)
             return RunEnd::Cancelled;
@@ -474,15 +510,193 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
         if (printing || s.FileCount <= s.CellsPerPage)
             return RunEnd::Finished;
         const PageEnd end = waitAtPageEnd(canvas, width, height, true);
-        if (end != PageEnd::Prev)
+        if (end == PageEnd::Prev)
+            goBackOnePage();
+        else if (end != PageEnd::PrevKept)
             return end == PageEnd::Cancel ? RunEnd::Cancelled : RunEnd::Finished;
-        goBackOnePage();
     }
+}
+
+RunProgress Catalog::progress() const
+{
+    return {m_state,         m_display,           m_skipped,          m_failed,   m_stamps, m_designsShown,
+            m_skippedBeforeDesign, m_skippedOnPage, m_lastPictureIndex, m_pageWidth, m_pageHeight};
+}
+
+void Catalog::resume(const RunProgress& progress)
+{
+    m_state = progress.state;
+    m_display = progress.display;
+    m_skipped = progress.skipped;
+    m_failed = progress.failed;
+    m_stamps = progress.stamps;
+    m_designsShown = progress.designsShown;
+    m_skippedBeforeDesign = progress.skippedBeforeDesign;
+    m_skippedOnPage = progress.skippedOnPage;
+    m_lastPictureIndex = progress.lastPictureIndex;
+    m_pageWidth = progress.pageWidth;
+    m_pageHeight = progress.pageHeight;
+}
+
+std::optional<PreparedPage> Catalog::drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
+                                                   const std::atomic<bool>& stop)
+{
+    HeadlessHost host;
+    host.geometry = job.screen;
+    host.separator = job.decimalSeparator;
+    std::string caption;
+    host.onCaption = [&caption](const std::string& text) { caption = text; };
+    Catalog ahead(host, files);
+    ahead.resume(job.from);
+    ahead.setMainCanvas(&canvas);
+    ahead.m_runActive = true;
+    auto& s = ahead.m_state;
+    const int width = job.from.pageWidth, height = job.from.pageHeight;
+    // The page as the run has it after Next: white, its folder line, from cell 1 on.
+    ahead.setUpCanvas(canvas, false, width, height);
+    ahead.paintPageWhite(canvas);
+    canvas.setBrush(BrushStyle::Clear, White);
+    ahead.writeFolderLine(canvas, width);
+    s.CellNo = 1;
+    PreparedPage page;
+    bool printStarted = false;
+    while (s.CellNo <= s.CellsPerPage) {
+        if (stop)
+            return std::nullopt;
+        std::unique_ptr<DesignFile> file = ahead.openNextDesign();
+        if (!file) {
+            ahead.countTrailingSkips(false);
+            break;
+        }
+        ahead.drawNextDesign(canvas, false, width, printStarted, std::move(file));
+    }
+    canvas.flush();
+    page.after = ahead.progress();
+    page.caption = caption;
+    page.raisedBoxes = !host.messages().empty();
+    return page;
+}
+
+void Catalog::keepPageOnDisplay(const RunProgress& atWait)
+{
+    if (!m_pageAhead)
+        return;
+    const int first = firstIndexOnDisplay();
+    m_keptPages[first] = KeptPage{atWait, first, atWait.state.CellNo - 1};
+    // A few pages are kept; the first of the run's order go first.
+    while (m_keptPages.size() > kPagesKept)
+        m_keptPages.erase(m_keptPages.begin());
+    m_pageAhead->keepPageOnDisplay(first);
+}
+
+void Catalog::keepUsersChoices(CatalogState& state) const
+{
+    // What the user chose while the page waited: the selection and the run's control.
+    state.SelectedList = m_state.SelectedList;
+    state.SelectedFolder = m_state.SelectedFolder;
+    state.CancelPressed = m_state.CancelPressed;
+    state.NextPressed = m_state.NextPressed;
+    state.PageComplete = m_state.PageComplete;
+}
+
+bool Catalog::restoreKeptPage(int width, int height)
+{
+    // The page before the one on display, kept when Next left it, in a window of its size.
+    const auto& starts = m_display.pageStarts;
+    if (!m_pageAhead || starts.size() < 2 || !sameWindowSize(width, height))
+        return false;
+    const auto kept = m_keptPages.find(starts[starts.size() - 2]);
+    if (kept == m_keptPages.end())
+        return false;
+    const RunProgress& atWait = kept->second.atWait;
+    if (!unchangedSinceOpened(atWait.stamps, kept->second.first, atWait.state.FileIndex) ||
+        !m_pageAhead->showKeptPage(kept->first))
+        return false;
+    // The run as it waited at the page, with what it learned since of other pages' files,
+    // the user's selection, and the designs counted as drawn again.
+    RunProgress back = kept->second.atWait;
+    keepUsersChoices(back.state);
+    back.skipped = m_skipped;
+    back.failed = m_failed;
+    back.stamps = m_stamps;
+    back.designsShown = m_designsShown + kept->second.designs;
+    resume(back);
+    m_folderLineOnPage = true;
+    showPictureCaption(false, m_lastPictureIndex);
+    return true;
+}
+
+bool Catalog::sameWindowSize(int width, int height) const
+{
+    const ScreenGeometry screen = m_host.screenGeometry();
+    return screen.clientWidth == width && screen.clientHeight - screen.panelHeight == height;
+}
+
+bool Catalog::unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end)
+{
+    const std::string& folder = m_state.FolderPath;
+    for (int index = first; index < end; ++index) {
+        const auto stamp = stamps.find(index);
+        if (stamp == stamps.end() || m_fileSystem.stampOf(folder + m_state.FileList[index]) != stamp->second)
+            return false;
+    }
+    return true;
+}
+
+void Catalog::forgetKeptPages()
+{
+    m_keptPages.clear();
+    if (m_pageAhead)
+        m_pageAhead->forgetKeptPages();
+}
+
+void Catalog::startPageAhead()
+{
+    if (!m_pageAhead)
+        return;
+    m_pageAhead->start(PageAheadJob{progress(), m_host.screenGeometry(), m_host.decimalSeparator()});
+    m_pageAheadStarted = true;
+}
+
+void Catalog::dropPageAhead()
+{
+    if (m_pageAhead && m_pageAheadStarted)
+        m_pageAhead->drop();
+    m_pageAheadStarted = false;
+}
+
+bool Catalog::takePageAhead(int width, int height)
+{
+    if (!m_pageAhead || !m_pageAheadStarted)
+        return false;
+    // The page drawn ahead may still be under way: the user waits for it as for a page
+    // drawn now, and can still cancel.
+    while (!m_pageAhead->ready() && !m_state.CancelPressed)
+        m_pageAhead->awaitDrawing();
+    const PreparedPage* page = m_state.CancelPressed ? nullptr : m_pageAhead->prepared();
+    bool usable = page && !page->raisedBoxes && sameWindowSize(width, height);
+    // Every file the page read, or could not open, must still be as it was.
+    usable = usable && unchangedSinceOpened(page->after.stamps, m_state.FileIndex, page->after.state.FileIndex);
+    if (!usable) {
+        dropPageAhead();
+        return false;
+    }
+    // The selection and the run's control stay the user's; the rest is the page's.
+    RunProgress after = page->after;
+    keepUsersChoices(after.state);
+    const std::string caption = page->caption;
+    m_pageAhead->show();  // hands the page over: `page` is gone from here on
+    m_pageAheadStarted = false;
+    resume(after);
+    m_host.setStatusCaption(caption);
+    return true;
 }
 
 void Catalog::finishRun(bool printing, const std::string& caption)
 {
     auto& s = m_state;
+    dropPageAhead();
+    forgetKeptPages();
     s.ViewDone = true;
     s.PageComplete = true;
     s.NextPressed = false;

@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: MIT
+// Pages drawn ahead of Next: a run that takes them shows what a run without them shows,
+// and one is dropped whenever what it read or the user's choices changed meanwhile.
+#include "tests/support/CatalogFixture.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+namespace orlika::test {
+namespace {
+
+// Draws the page ahead at once, on a recording canvas of its own; showing it appends its
+// calls to the window's canvas, where a drawn page would have put them.
+class SynchronousAhead final : public PageAhead {
+public:
+    SynchronousAhead(MemoryFileSystem& files, RecordingCanvas& window) : m_files(files), m_window(window) {}
+
+    int started = 0;
+    int shown = 0;
+    std::function<void()> whileDrawn;  // what happens between the drawing and Next
+
+    void start(PageAheadJob job) override
+    {
+        ++started;
+        m_page.clear();
+        m_prepared = Catalog::drawPageAhead(job, m_page, m_files, m_stop);
+        if (whileDrawn)
+            whileDrawn();
+    }
+    bool ready() const override { return true; }
+    void awaitDrawing() override {}
+    const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
+    void show() override
+    {
+        ++shown;
+        m_window.log.insert(m_window.log.end(), m_page.log.begin(), m_page.log.end());
+        m_window.texts.insert(m_window.texts.end(), m_page.texts.begin(), m_page.texts.end());
+    }
+    void drop() override { m_prepared.reset(); }
+    // A page's picture is what the window's canvas logged since the page was painted white.
+    void keepPageOnDisplay(int key) override
+    {
+        const auto white = std::find_if(m_window.log.rbegin(), m_window.log.rend(),
+                                        [](const std::string& line) { return line.rfind("Rectangle", 0) == 0; });
+        m_kept[key] = std::vector<std::string>(white.base() - 1, m_window.log.end());
+    }
+    bool showKeptPage(int key) override
+    {
+        const auto kept = m_kept.find(key);
+        if (kept == m_kept.end())
+            return false;
+        ++shownAgain;
+        m_window.log.insert(m_window.log.end(), kept->second.begin(), kept->second.end());
+        for (const std::string& line : kept->second)
+            if (line.rfind("TextOut", 0) == 0)
+                m_window.texts.push_back(line.substr(line.find('"') + 1, line.size() - line.find('"') - 2));
+        return true;
+    }
+    void forgetKeptPages() override { m_kept.clear(); }
+    int shownAgain = 0;
+
+private:
+    MemoryFileSystem& m_files;
+    RecordingCanvas& m_window;
+    RecordingCanvas m_page;
+    std::optional<PreparedPage> m_prepared;
+    std::atomic<bool> m_stop{false};
+    std::map<int, std::vector<std::string>> m_kept;
+};
+
+std::vector<std::uint8_t> designOf(int i)
+{
+    gen::Design design;
+    design.stitch(10 * i, 10);
+    design.stitch(20, 5 * i);
+    return gen::writeDst(design);
+}
+
+std::string nameOf(int i)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "d%02d.dst", i);
+    return name;
+}
+
+class PageAheadTest : public CatalogFixture {
+protected:
+    SynchronousAhead ahead{files, canvas};
+
+    void addDesigns(int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            files.add("/designs/" + nameOf(i), designOf(i));
+    }
+    // The status line a waiting page shows: what the user reads while deciding.
+    std::vector<std::string> captionsWhileWaiting;
+    void pressNext(int times)
+    {
+        for (int i = 0; i < times; ++i)
+            host.onWait.push_back([this] {
+                captionsWhileWaiting.push_back(host.captions.back());
+                catalog.SBButtonClick();
+            });
+    }
+
+    // What a run shows and tells, to compare a run with pages drawn ahead with one without.
+    struct Seen {
+        std::vector<std::string> texts;
+        std::vector<std::string> captions;  // while pages wait, and the last
+        std::array<std::string, 31> namesOnDisplay;
+        std::vector<std::string> boxes;
+        int designsShown = 0;
+        bool operator==(const Seen&) const = default;
+    };
+    Seen run(bool drawAhead)
+    {
+        canvas.clear();
+        host.captions.clear();
+        captionsWhileWaiting.clear();
+        host.messages.clear();
+        catalog.setPageAhead(drawAhead ? &ahead : nullptr);
+        openFolder(nameOf(1));
+        std::vector<std::string> captions = captionsWhileWaiting;
+        captions.push_back(host.captions.back());
+        Seen seen{canvas.texts, captions, catalog.pageOnDisplay().names, {}, catalog.designsShown()};
+        for (const MessageRequest& box : host.messages)
+            seen.boxes.push_back(box.text);
+        return seen;
+    }
+};
+
+TEST_F(PageAheadTest, PagesDrawnAheadShowAndTellWhatDrawnPagesDo)
+{
+    addDesigns(15);  // three pages of the standard layout, the last one short
+    files.unreadable.push_back("/designs/" + nameOf(8));  // a skipped entry on page 2
+    s.SelectedList.add(nameOf(9));
+    pressNext(3);
+    const Seen drawn = run(false);
+    pressNext(3);
+    const Seen drawnAhead = run(true);
+    EXPECT_EQ(drawnAhead.texts, drawn.texts);
+    EXPECT_EQ(drawnAhead.captions, drawn.captions);
+    EXPECT_EQ(drawnAhead.namesOnDisplay, drawn.namesOnDisplay);
+    EXPECT_EQ(drawnAhead.designsShown, drawn.designsShown);
+    EXPECT_EQ(ahead.started, 2);
+    EXPECT_EQ(ahead.shown, 2);
+    EXPECT_EQ(drawn.captions.back(), " FINISHED; 1 could not be opened: 1 no permission");
+}
+
+TEST_F(PageAheadTest, PrevPutsBackAPageKeptAndTheRunGoesOnFromIt)
+{
+    addDesigns(15);
+    const auto script = [this] {
+        for (const bool next : {true, true, false, false, true, true, true})
+            host.onWait.push_back([this, next] {
+                captionsWhileWaiting.push_back(host.captions.back());
+                next ? catalog.SBButtonClick() : catalog.SBPrevClick();
+            });
+    };
+    script();
+    const Seen drawn = run(false);
+    script();
+    const Seen drawnAhead = run(true);
+    EXPECT_EQ(drawnAhead.texts, drawn.texts);
+    EXPECT_EQ(drawnAhead.captions, drawn.captions);
+    EXPECT_EQ(drawnAhead.designsShown, drawn.designsShown);
+    // Pages 2 and 1 come back from what was kept; pages 2 and 3 after them are drawn ahead.
+    EXPECT_EQ(ahead.shownAgain, 2);
+    EXPECT_EQ(ahead.shown, 4);
+}
+
+TEST_F(PageAheadTest, AFileChangedOrGoneSinceThePageWasDrawnAheadIsReadAgain)
+{
+    addDesigns(12);
+    ahead.whileDrawn = [this] {
+        files.add("/designs/" + nameOf(8), designOf(80));  // written again
+        files.files.erase("/designs/" + nameOf(10));       // deleted
+    };
+    pressNext(2);
+    const Seen drawnAhead = run(true);
+    EXPECT_EQ(ahead.shown, 0);
+    ahead.whileDrawn = {};
+    addDesigns(12);
+    files.add("/designs/" + nameOf(8), designOf(80));
+    files.files.erase("/designs/" + nameOf(10));
+    pressNext(2);
+    // The page is drawn as a page drawn after the change: the new design 8, no design 10.
+    const Seen drawnAfter = run(false);
+    EXPECT_EQ(drawnAhead.texts, drawnAfter.texts);
+    EXPECT_EQ(drawnAhead.captions.back(), " FINISHED; 1 could not be opened: 1 gone");
+}
+
+TEST_F(PageAheadTest, APageWhoseDesignRaisesABoxIsDrawnWhenItsTurnComes)
+{
+    addDesigns(6);
+    files.add("/designs/" + nameOf(7), std::vector<std::uint8_t>(512, ' '));  // fine
+    files.add("/designs/z.pes", std::vector<std::uint8_t>(20, 'x'));          // unknown format: a box
+    pressNext(2);
+    const Seen drawn = run(false);
+    pressNext(2);
+    const Seen drawnAhead = run(true);
+    EXPECT_EQ(ahead.shown, 0);
+    EXPECT_EQ(drawnAhead, drawn);
+    ASSERT_EQ(drawn.boxes.size(), 1u);
+}
+
+TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
+{
+    addDesigns(12);
+    // A right click on the first cell selects it: the page after is drawn again with the
+    // selection as it now is, and shown.
+    host.onWait.push_back([this] {
+        catalog.selectAt(canvas, s.CellOrigin[0].X + 5, s.CellOrigin[0].Y - 5);
+        catalog.SBButtonClick();
+    });
+    host.onWait.push_back([this] { catalog.SBButtonClick(); });
+    run(true);
+    EXPECT_EQ(ahead.started, 2);
+    EXPECT_EQ(ahead.shown, 1);
+    EXPECT_TRUE(s.SelectedList.contains(nameOf(1)));
+    // Cancel ends the run on the page waiting; nothing drawn ahead is shown.
+    ahead.started = ahead.shown = 0;
+    host.onWait.push_back([this] { catalog.SBCancelClick(); });
+    const Seen cancelled = run(true);
+    EXPECT_EQ(ahead.started, 1);
+    EXPECT_EQ(ahead.shown, 0);
+    EXPECT_EQ(cancelled.captions.back(), " FINISHED");
+}
+
+} // namespace
+} // namespace orlika::test
