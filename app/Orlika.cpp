@@ -246,6 +246,9 @@ TForm1::TForm1(QWidget* parent)
     OpenDialog2->setFileMode(QFileDialog::AnyFile);
 
     m_catalog.setMainCanvas(&m_page->canvas());
+    // While a page waits for Next the page after it is drawn on the other core.
+    // ORLIKA_PAGE_AHEAD=off draws every page when its turn comes, as a comparison.
+    drawPagesAhead(qgetenv("ORLIKA_PAGE_AHEAD") != "off");
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -513,6 +516,13 @@ void TForm1::openedFolderSteps()
     s.UseSelectedList = false;
     Selected1->menuAction()->setEnabled(false);
     LSelected->hide();
+}
+
+void TForm1::drawPagesAhead(bool on)
+{
+    if (on && !m_pageAhead)
+        m_pageAhead = std::make_unique<BackgroundPage>(*m_page, [this] { Page->update(); });
+    m_catalog.setPageAhead(on ? m_pageAhead.get() : nullptr);
 }
 
 void TForm1::viewOnScreen()

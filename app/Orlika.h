@@ -2,6 +2,7 @@
 // The main window: menus, status panel, the page on display, keys and mouse.
 #pragma once
 
+#include "app/BackgroundPage.h"
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
 #include "platform/FileOperations.h"
@@ -64,6 +65,10 @@ public:
     void setWindows(TAboutBox* aboutBox, TTitleDlg* titleDlg, TForm2* form2, TFileListFr* fileListFr);
 
     Catalog& catalog() { return m_catalog; }
+    /// Pages drawn ahead of Next or kept for Prev, and shown; for tests.
+    int pagesDrawnAhead() const { return m_pageAhead ? m_pageAhead->pagesShown() : 0; }
+    /// Whether the page after a waiting one is drawn ahead (else when its turn comes).
+    void drawPagesAhead(bool on);
     QtHost& host() { return m_host; }
     /// The page on display; screen runs draw into it.
     ImagePage& page() { return *m_page; }
@@ -211,6 +216,7 @@ private:
     QtHost m_host;
     Catalog m_catalog;
     std::unique_ptr<ImagePage> m_page;
+    std::unique_ptr<BackgroundPage> m_pageAhead;  // the page after a waiting one, drawn ahead
     std::unique_ptr<QPrinter> m_printer;
     TAboutBox* m_aboutBox = nullptr;
     TTitleDlg* m_titleDlg = nullptr;

@@ -39,6 +39,16 @@ public:
     bool active() const { return m_painter.isActive(); }
     /// Forgets the pixels kept under labels: the device's picture was replaced.
     void forgetLabels() { m_underLabels.clear(); }
+    /// A label written on an image, with the pixels that lay under it.
+    struct UnderLabel {
+        QPoint at;
+        QRect box;
+        QImage pixels;
+    };
+    /// The labels written on the picture, with what lies under them.
+    const std::vector<UnderLabel>& labels() const { return m_underLabels; }
+    /// Takes labels written on another picture, which replaced this canvas's.
+    void setLabels(std::vector<UnderLabel> labels) { m_underLabels = std::move(labels); }
 
     void setPenColor(Color color) override;
     Color penColor() const override { return m_penColor; }
@@ -61,12 +71,6 @@ public:
     void unclipLines() override;
 
 private:
-    struct UnderLabel {
-        QPoint at;
-        QRect box;
-        QImage pixels;
-    };
-
     void applyPen();
     QRect textBox(int x, int y, const QString& text) const;
 

@@ -139,6 +139,20 @@ void ImagePage::resize(int width, int height)
     m_canvas->begin();
 }
 
+ImagePage::Picture ImagePage::picture()
+{
+    flush();
+    return {m_image.copy(), m_canvas->labels()};
+}
+
+void ImagePage::showPicture(Picture picture)
+{
+    m_canvas->end();
+    m_image = std::move(picture.image);
+    m_canvas->setLabels(std::move(picture.labels));
+    m_canvas->begin();
+}
+
 PagedPrinter::PagedPrinter(QPagedPaintDevice& device, std::string target)
     : m_device(&device), m_target(std::move(target)), m_canvas(device)
 {

@@ -26,6 +26,15 @@ public:
     void flush() { m_canvas->flush(); }
     /// Sets a new size, starting again from a white page; the canvas stays the same.
     void resize(int width, int height);
+    /// The page's picture with its labels, to show again.
+    struct Picture {
+        QImage image;
+        std::vector<PainterCanvas::UnderLabel> labels;
+    };
+    Picture picture();
+    /// Shows a picture in place of the page's; the canvas stays the same and goes on
+    /// drawing on it.
+    void showPicture(Picture picture);
 
 private:
     QImage m_image;

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#include "app/BackgroundPage.h"
+
+#include "catalog/Catalog.h"
+#include "render/QtText.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMetaObject>
+
+namespace orlika {
+
+BackgroundPage::BackgroundPage(ImagePage& window, std::function<void()> shown)
+    : m_window(window), m_shown(std::move(shown))
+{
+}
+
+BackgroundPage::~BackgroundPage()
+{
+    drop();
+}
+
+void BackgroundPage::start(PageAheadJob job)
+{
+    drop();
+    // The run's selection compares names through a collator the window also uses: the
+    // page drawn here gets one of its own. Its file list is only read by position.
+    job.from.state.SelectedList.setComparer(localNameComparer());
+    m_page = std::make_unique<ImagePage>(m_window.image().width(), m_window.image().height());
+    m_stop = false;
+    m_thread = std::thread(&BackgroundPage::draw, this, std::move(job));
+}
+
+void BackgroundPage::draw(PageAheadJob job)
+{
+    try {
+        PosixFileSystem files;
+        m_prepared = Catalog::drawPageAhead(job, m_page->canvas(), files, m_stop);
+        m_page->flush();
+    } catch (const std::exception&) {
+        m_prepared.reset();  // drawn the ordinary way when its turn comes
+    }
+    m_ready = true;
+    // A page that waits for its drawing sleeps in the window's event loop: wake it.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+}
+
+const PreparedPage* BackgroundPage::prepared() const
+{
+    return m_ready && m_prepared ? &*m_prepared : nullptr;
+}
+
+void BackgroundPage::awaitDrawing()
+{
+    // The drawing's end posts an event, which wakes this wait.
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void BackgroundPage::show()
+{
+    if (!m_ready || !m_prepared || !m_page)
+        return;
+    m_thread.join();
+    replacePicture(m_page->picture());
+    m_page.reset();
+    m_prepared.reset();
+    m_ready = false;
+}
+
+void BackgroundPage::replacePicture(ImagePage::Picture picture)
+{
+    m_window.showPicture(std::move(picture));
+    ++m_pagesShown;
+    if (m_shown)
+        m_shown();
+}
+
+void BackgroundPage::keepPageOnDisplay(int key)
+{
+    m_kept[key] = m_window.picture();
+    while (m_kept.size() > kPagesKept)
+        m_kept.erase(m_kept.begin());
+}
+
+bool BackgroundPage::showKeptPage(int key)
+{
+    const auto kept = m_kept.find(key);
+    // A page kept before the window changed size is drawn again.
+    if (kept == m_kept.end() || kept->second.image.size() != m_window.image().size())
+        return false;
+    replacePicture(kept->second);
+    return true;
+}
+
+void BackgroundPage::forgetKeptPages()
+{
+    m_kept.clear();
+}
+
+void BackgroundPage::drop()
+{
+    // The drawing stops before its next design; the one under way ends, and its file closes.
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+    m_page.reset();
+    m_prepared.reset();
+    m_ready = false;
+}
+
+} // namespace orlika
