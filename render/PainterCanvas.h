@@ -14,6 +14,8 @@ class QPaintDevice;
 
 namespace orlika {
 
+class PdfPageLines;
+
 /// A colour of the catalog as a Qt colour (the palette-relative top byte is dropped).
 QColor toQColor(Color color);
 
@@ -39,6 +41,9 @@ public:
     bool active() const { return m_painter.isActive(); }
     /// Forgets the pixels kept under labels: the device's picture was replaced.
     void forgetLabels() { m_underLabels.clear(); }
+    /// On a PDF file of ours: writes the lines there and has Qt draw a marker in their
+    /// place (see PdfLines.h); null draws them through Qt. A new device forgets it.
+    void setPdfLines(PdfPageLines* lines) { m_pdfLines = lines; }
 
     void setPenColor(Color color) override;
     Color penColor() const override { return m_penColor; }
@@ -82,6 +87,8 @@ private:
     QFont m_font;
     Color m_fontColor = Black;
     bool m_linesClipped = false;
+    QRect m_lineArea;
+    PdfPageLines* m_pdfLines = nullptr;
     std::vector<UnderLabel> m_underLabels;
 };
 
