@@ -5,6 +5,7 @@
 #include "render/PdfLines.h"
 #include "render/PdfSplicer.h"
 #include "render/Surfaces.h"
+#include "tests/support/GuiApplication.h"
 #include "tests/support/PdfReading.h"
 #include "tools/designgen/DstWriter.h"
 #include "tools/designgen/ExpWriter.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -32,18 +32,9 @@
 namespace orlika {
 namespace {
 
-QGuiApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "orlika_render_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 class PdfLinesTest : public ::testing::Test {
 protected:
-    void SetUp() override { application(); }
+    void SetUp() override { test::guiApplication(); }
 
     QTemporaryDir folder;
 };
