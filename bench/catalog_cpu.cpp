@@ -3,17 +3,21 @@
 //   orlika-bench-catalog [CATALOG_TOOL [DESIGNS]]
 // writes DESIGNS (5,000) generated designs into a folder under the temporary folder
 // (spirals of 1,000 to 6,000 stitches and 1 to 8 colours, and stars, as DST, PES and EXP
-// in turn), then makes its 30-thumbnail catalog as PDF and as PNG
-// pages three times each and reports the median process time, the peak resident memory
-// and the size of what was written.
+// in turn), then makes its 30-thumbnail catalog as PDF and as PNG pages three times each
+// and reports the median process time (all threads) and wall time, the peak resident
+// memory and the size of what was written. The PDF is made both ways in turn, its lines
+// written by ORLIKA and by Qt's PDF engine alone (ORLIKA_PDF_LINES=qt, as before), so the
+// two share the machine's load alike.
 #include "tools/designgen/DstWriter.h"
 #include "tools/designgen/ExpWriter.h"
 #include "tools/designgen/PesWriter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -79,25 +83,44 @@ std::int64_t writeFolder(const fs::path& folder, int count)
 
 struct Run {
     double seconds = 0;
+    double wallSeconds = 0;
     long peakKiB = 0;
 };
 
-bool runTool(const std::string& tool, const std::vector<std::string>& arguments, Run& run)
+// This process's environment, with ORLIKA_PDF_LINES=qt when Qt's engine is to write the
+// lines.
+std::vector<char*> environment(bool linesByQt)
+{
+    static char qtLines[] = "ORLIKA_PDF_LINES=qt";
+    std::vector<char*> variables;
+    for (char** variable = environ; *variable; ++variable)
+        if (std::strncmp(*variable, "ORLIKA_PDF_LINES=", 17) != 0)
+            variables.push_back(*variable);
+    if (linesByQt)
+        variables.push_back(qtLines);
+    variables.push_back(nullptr);
+    return variables;
+}
+
+bool runTool(const std::string& tool, const std::vector<std::string>& arguments, bool linesByQt, Run& run)
 {
     std::vector<char*> argv{const_cast<char*>(tool.c_str())};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp = environment(linesByQt);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
     int status = 0;
     rusage usage{};
-    const bool started = posix_spawn(&child, tool.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+    const auto start = std::chrono::steady_clock::now();
+    const bool started = posix_spawn(&child, tool.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
     if (!started || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return false;
+    run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.seconds = seconds(usage);
     run.peakKiB = usage.ru_maxrss;
     return true;
@@ -111,31 +134,76 @@ std::uintmax_t bytesIn(const fs::path& folder)
     return total;
 }
 
-bool measure(const std::string& tool, const fs::path& designs, const char* extension, int designCount)
-{
-    constexpr int kRuns = 3;
+// The runs of one way of making the catalog.
+struct Way {
+    const char* extension;
+    bool linesByQt;
+    const char* name;
     std::vector<Run> runs;
     std::uintmax_t size = 0;
-    for (int i = 0; i < kRuns; ++i) {
-        const fs::path out = fs::temp_directory_path() / "orlika-bench-catalog-out";
-        fs::remove_all(out);
-        fs::create_directories(out);
-        Run run;
-        if (!runTool(tool, {designs.string() + "/", "--layout", "thumb30", "-o", (out / "catalog").string() + extension},
-                     run)) {
-            std::fprintf(stderr, "catalog_cpu: %s failed\n", tool.c_str());
-            return false;
-        }
-        runs.push_back(run);
-        size = bytesIn(out);
-        fs::remove_all(out);
+
+    double median(double Run::*field) const
+    {
+        std::vector<double> values;
+        for (const Run& run : runs)
+            values.push_back(run.*field);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
     }
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
-    long peak = 0;
-    for (const Run& run : runs)
-        peak = std::max(peak, run.peakKiB);
-    std::printf("%s, %d designs, thumb30: %.2f s process time (median of %d), peak %ld KiB, %.1f MB written\n",
-                extension + 1, designCount, runs[kRuns / 2].seconds, kRuns, peak, double(size) / 1e6);
+    long peakKiB() const
+    {
+        long peak = 0;
+        for (const Run& run : runs)
+            peak = std::max(peak, run.peakKiB);
+        return peak;
+    }
+};
+
+bool runOnce(const std::string& tool, const fs::path& designs, Way& way)
+{
+    const fs::path out = fs::temp_directory_path() / "orlika-bench-catalog-out";
+    fs::remove_all(out);
+    fs::create_directories(out);
+    Run run;
+    if (!runTool(tool, {designs.string() + "/", "--layout", "thumb30", "-o", (out / "catalog").string() + way.extension},
+                 way.linesByQt, run)) {
+        std::fprintf(stderr, "catalog_cpu: %s failed\n", tool.c_str());
+        return false;
+    }
+    way.runs.push_back(run);
+    way.size = bytesIn(out);
+    fs::remove_all(out);
+    return true;
+}
+
+void report(const Way& way, int designCount, int runs)
+{
+    std::printf("%s, %d designs, thumb30, %s: %.2f s process time, %.2f s wall time (medians of %d), "
+                "peak %ld KiB, %.1f MB written\n",
+                way.extension + 1, designCount, way.name, way.median(&Run::seconds), way.median(&Run::wallSeconds), runs,
+                way.peakKiB(), double(way.size) / 1e6);
+}
+
+/// The PDF both ways, alternating, then the PNG pages.
+bool measure(const std::string& tool, const fs::path& designs, int designCount)
+{
+    constexpr int kRuns = 3;
+    Way before{".pdf", true, "lines by Qt's PDF engine (before)", {}};
+    Way after{".pdf", false, "lines by ORLIKA", {}};
+    Way png{".png", false, "pages", {}};
+    for (int i = 0; i < kRuns; ++i)
+        if (!runOnce(tool, designs, before) || !runOnce(tool, designs, after))
+            return false;
+    report(before, designCount, kRuns);
+    report(after, designCount, kRuns);
+    std::printf("pdf: %.1f times less process time, %.1f times less wall time, %.2f times the size\n",
+                before.median(&Run::seconds) / after.median(&Run::seconds),
+                before.median(&Run::wallSeconds) / after.median(&Run::wallSeconds),
+                double(after.size) / double(before.size));
+    for (int i = 0; i < kRuns; ++i)
+        if (!runOnce(tool, designs, png))
+            return false;
+    report(png, designCount, kRuns);
     return true;
 }
 
@@ -148,6 +216,5 @@ int main(int argc, char** argv)
     const fs::path designs = fs::temp_directory_path() / ("orlika-bench-catalog-" + std::to_string(count));
     const std::int64_t stitches = writeFolder(designs, count);
     std::printf("%s: %d designs, %.1f M stitches\n", designs.c_str(), count, double(stitches) / 1e6);
-    const bool ok = measure(tool, designs, ".pdf", count) && measure(tool, designs, ".png", count);
-    return ok ? 0 : 1;
+    return measure(tool, designs, count) ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "render/PainterCanvas.h"
 
+#include "render/PdfLines.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
@@ -59,6 +61,7 @@ void PainterCanvas::setDevice(QPaintDevice& device)
 {
     end();
     m_underLabels.clear();
+    m_pdfLines = nullptr;
     m_device = &device;
 }
 
@@ -73,8 +76,18 @@ void PainterCanvas::applyPen()
 
 void PainterCanvas::flush()
 {
-    if (m_polyline.size() > 1 && m_painter.isActive())
-        m_painter.drawPolyline(m_polyline.data(), int(m_polyline.size()));
+    if (m_polyline.size() > 1 && m_painter.isActive()) {
+        // A pen of no width is cosmetic, which Qt's engine writes as an outline: such
+        // lines still go through Qt.
+        if (m_pdfLines && m_penWidth > 0) {
+            // Qt leaves out what it draws under an empty clip, and only that.
+            const bool mustShow = !m_linesClipped || !m_lineArea.isEmpty();
+            const auto marker = m_pdfLines->add(m_polyline.data(), m_polyline.size(), mustShow);
+            m_painter.drawPolyline(marker.data(), int(marker.size()));
+        } else {
+            m_painter.drawPolyline(m_polyline.data(), int(m_polyline.size()));
+        }
+    }
     m_polyline.clear();
 }
 
@@ -205,8 +218,9 @@ void PainterCanvas::clipLines(const PixelRect& area)
 {
     flush();
     m_linesClipped = true;
+    m_lineArea = QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1));
     if (m_painter.isActive())
-        m_painter.setClipRect(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+        m_painter.setClipRect(m_lineArea);
 }
 
 void PainterCanvas::unclipLines()

@@ -14,6 +14,8 @@ class QPaintDevice;
 
 namespace orlika {
 
+class PdfPageLines;
+
 /// A colour of the catalog as a Qt colour (the palette-relative top byte is dropped).
 QColor toQColor(Color color);
 
@@ -49,6 +51,9 @@ public:
     const std::vector<UnderLabel>& labels() const { return m_underLabels; }
     /// Takes labels written on another picture, which replaced this canvas's.
     void setLabels(std::vector<UnderLabel> labels) { m_underLabels = std::move(labels); }
+    /// On a PDF file of ours: writes the lines there and has Qt draw a marker in their
+    /// place (see PdfLines.h); null draws them through Qt. A new device forgets it.
+    void setPdfLines(PdfPageLines* lines) { m_pdfLines = lines; }
 
     void setPenColor(Color color) override;
     Color penColor() const override { return m_penColor; }
@@ -86,6 +91,8 @@ private:
     QFont m_font;
     Color m_fontColor = Black;
     bool m_linesClipped = false;
+    QRect m_lineArea;
+    PdfPageLines* m_pdfLines = nullptr;
     std::vector<UnderLabel> m_underLabels;
 };
 

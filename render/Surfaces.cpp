@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "render/Surfaces.h"
 
+#include "render/PdfSplicer.h"
 #include "render/PngEncoder.h"
 
 #include <QDir>
@@ -11,7 +12,9 @@
 #include <QPdfWriter>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace orlika {
 
@@ -112,9 +115,52 @@ std::string savePng(const QImage& image, const QString& fileName)
     return file.commitChecked();
 }
 
-PdfFile::PdfFile(const QString& fileName) : m_file(fileName), m_writer(std::make_unique<QPdfWriter>(&m_file))
+PageLinesBy pageLinesFromEnvironment()
 {
+    const char* by = std::getenv("ORLIKA_PDF_LINES");
+    return by && std::string_view(by) == "qt" ? PageLinesBy::Qt : PageLinesBy::Orlika;
+}
+
+PdfFile::PdfFile(const QString& fileName, PageLinesBy linesBy) : m_file(fileName)
+{
+    if (linesBy == PageLinesBy::Orlika) {
+        m_lines = std::make_unique<PdfPageLines>();
+        m_splicer = std::make_unique<PdfLineSplicer>(m_file, *m_lines);
+        m_writer = std::make_unique<QPdfWriter>(m_splicer.get());
+    } else {
+        m_writer = std::make_unique<QPdfWriter>(&m_file);
+    }
     m_writer->setCreator(QStringLiteral("ORLIKA"));
+}
+
+std::string PdfFile::open()
+{
+    if (std::string problem = m_file.openForWriting(); !problem.empty())
+        return problem;
+    if (m_splicer && !m_splicer->isOpen())
+        m_splicer->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return {};
+}
+
+std::string PdfFile::problem() const
+{
+    // The file's own reason (a full disk) says more than that it could not be written.
+    if (!m_file.problem().empty() || !m_splicer)
+        return m_file.problem();
+    return m_splicer->problem();
+}
+
+std::string PdfFile::commit()
+{
+    if (m_splicer && m_file.isOpen() && m_file.problem().empty()) {
+        // A write that failed on the way gives the file's own reason below.
+        if (std::string problem = m_splicer->finish(); !problem.empty() && m_file.problem().empty()) {
+            m_file.cancelWriting();
+            m_file.commit();  // discards the temporary file
+            return problem;
+        }
+    }
+    return m_file.commitChecked();
 }
 
 PdfFile::~PdfFile() = default;
@@ -161,6 +207,7 @@ PagedPrinter::PagedPrinter(QPagedPaintDevice& device, std::string target)
 PagedPrinter::PagedPrinter(PdfFile& file) : PagedPrinter(file.writer(), file.fileName().toStdString())
 {
     m_file = &file;
+    m_canvas.setPdfLines(file.lines());
 }
 
 void PagedPrinter::setTarget(std::string target)
@@ -175,6 +222,7 @@ void PagedPrinter::printTo(PdfFile& file)
     writer.setResolution(m_device->logicalDpiX());
     m_device = &writer;
     m_canvas.setDevice(writer);
+    m_canvas.setPdfLines(file.lines());
     m_file = &file;
     m_target = file.fileName().toStdString();
 }
@@ -224,7 +272,8 @@ void PagedPrinter::newPage()
     m_canvas.flush();
     if (!m_device->newPage())
         fail("a new page could not be started");
-    // The page just ended went to the file: stop at once when the disk is full.
+    // The page just ended went to the file (or, where our lines are compressed on another
+    // thread, the one before it): stop as soon as the disk is full.
     failOnWriteProblem();
     ++m_pages;
 }

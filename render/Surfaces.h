@@ -16,6 +16,9 @@ class QPdfWriter;
 
 namespace orlika {
 
+class PdfLineSplicer;
+class PdfPageLines;
+
 // A white page image with a canvas on it, at 96 dots per inch.
 class ImagePage {
 public:
@@ -68,12 +71,21 @@ private:
 /// reason in words when it cannot be, or empty.
 std::string savePng(const QImage& image, const QString& fileName);
 
+// Who writes a printed page's lines into a PDF file of ours.
+enum class PageLinesBy {
+    Orlika,  // written and compressed by us (PdfLines.h), several times faster
+    Qt,      // Qt's PDF engine alone, as printers get them
+};
+
+/// Orlika, or Qt when the environment has ORLIKA_PDF_LINES=qt (to compare the two).
+PageLinesBy pageLinesFromEnvironment();
+
 // A PDF document whose file takes its name only when all of it is written: a document
 // that fails (a full disk, a run that ends in an error) leaves no partial file and an
 // older file of that name untouched.
 class PdfFile {
 public:
-    explicit PdfFile(const QString& fileName);
+    explicit PdfFile(const QString& fileName, PageLinesBy linesBy = pageLinesFromEnvironment());
     ~PdfFile();
     PdfFile(const PdfFile&) = delete;
     PdfFile& operator=(const PdfFile&) = delete;
@@ -81,22 +93,27 @@ public:
     QString fileName() const { return m_file.fileName(); }
     /// The paged device that writes the document; lay it out before the document begins.
     QPdfWriter& writer() { return *m_writer; }
+    /// Where a canvas on the writer puts its lines; null when Qt writes them.
+    PdfPageLines* lines() { return m_lines.get(); }
     /// Starts the temporary file; the reason in words when it cannot be, or empty.
-    std::string open() { return m_file.openForWriting(); }
+    std::string open();
     /// Why the document could not be written so far, or empty.
-    const std::string& problem() const { return m_file.problem(); }
+    std::string problem() const;
     /// After the document ended: puts it in place; the reason in words when it could not
     /// be written, or empty.
-    std::string commit() { return m_file.commitChecked(); }
+    std::string commit();
 
 private:
     CheckedSaveFile m_file;
+    std::unique_ptr<PdfPageLines> m_lines;
+    std::unique_ptr<PdfLineSplicer> m_splicer;
     std::unique_ptr<QPdfWriter> m_writer;
 };
 
 // The printer service over a Qt paged device (QPrinter or QPdfWriter). The target names
 // the printer or file in error messages. Pages that go to a PdfFile fail the job as soon
-// as the file cannot be written; its owner puts the file in place after the job.
+// as the file cannot be written; its owner puts the file in place after the job. On a
+// PdfFile the canvas writes the lines itself (PdfLines.h); a printer gets Qt's own.
 class PagedPrinter : public Printer {
 public:
     explicit PagedPrinter(QPagedPaintDevice& device, std::string target = "the printer");

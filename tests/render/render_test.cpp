@@ -4,9 +4,9 @@
 #include "platform/MemoryFile.h"
 #include "render/Surfaces.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/GuiApplication.h"
 #include "tools/designgen/DstWriter.h"
 
-#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
@@ -15,18 +15,9 @@
 namespace orlika {
 namespace {
 
-QGuiApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "orlika_render_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 class RenderTest : public ::testing::Test {
 protected:
-    void SetUp() override { application(); }
+    void SetUp() override { test::guiApplication(); }
 };
 
 int countPixels(const QImage& image, QRgb color)
