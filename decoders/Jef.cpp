@@ -39,17 +39,15 @@ HeaderStatus readHeader(ByteCursor& cursor, Header& header)
     return HeaderStatus::Ok;
 }
 
-Figures measure(ByteCursor& cursor, std::int64_t stitchOffset)
+namespace {
+
+// The sizing pass with the sums kept by `Sums` (IntegerSteps or SinglePrecisionSteps).
+template <typename Sums>
+Figures measureWith(ByteCursor& cursor, std::int64_t stitchOffset, Sums& sums)
 {
-    Figures figures;  // the extents start at the start point
-    float x = 0, y = 0;
-    const auto reach = [&](int dx, int dy) {
-        x = addStep(x, dx);
-        y = addStep(y, dy);
-        figures.extents.include(x, y);
-    };
+    Figures figures;
     const auto stitch = [&](int dx, int dy) {
-        reach(dx, dy);
+        sums.step(dx, dy);
         ++figures.stitches;
     };
     cursor.seek(stitchOffset);
@@ -63,19 +61,32 @@ Figures measure(ByteCursor& cursor, std::int64_t stitchOffset)
             break;
         case RecordKind::ColorChange:
             ++figures.colorChanges;
-            reach(record.dx, record.dy);
+            sums.step(record.dx, record.dy);
             break;
         case RecordKind::Jump:
-            reach(record.dx, record.dy);
+            sums.step(record.dx, record.dy);
             break;
         case RecordKind::Trim:
             break;
         case RecordKind::End:
         case RecordKind::Unknown:
         case RecordKind::Incomplete:
+            figures.extents = sums.extents();
             return figures;
         }
     }
+}
+
+} // namespace
+
+Figures measure(ByteCursor& cursor, std::int64_t stitchOffset)
+{
+    IntegerSteps exact;
+    const Figures figures = measureWith(cursor, stitchOffset, exact);
+    if (exact.exact())
+        return figures;
+    SinglePrecisionSteps single;
+    return measureWith(cursor, stitchOffset, single);
 }
 
 namespace {

@@ -32,17 +32,15 @@ HeaderStatus readHeader(ByteCursor& cursor, Header& header)
     return HeaderStatus::Ok;
 }
 
-Figures measure(ByteCursor& cursor)
+namespace {
+
+// The sizing pass with the sums kept by `Sums` (IntegerSteps or SinglePrecisionSteps).
+template <typename Sums>
+Figures measureWith(ByteCursor& cursor, Sums& sums)
 {
-    Figures figures;  // the extents start at the start point
-    float x = 0, y = 0;
-    const auto reach = [&](int dx, int dy) {
-        x = addStep(x, dx);
-        y = addStep(y, dy);
-        figures.extents.include(x, y);
-    };
+    Figures figures;
     const auto stitch = [&](int dx, int dy) {
-        reach(dx, dy);
+        sums.step(dx, dy);
         ++figures.stitches;
     };
     cursor.seek(kStitchOffset);
@@ -57,21 +55,34 @@ Figures measure(ByteCursor& cursor)
             break;
         case RecordKind::ColorChange:
             ++figures.colorChanges;
-            reach(record.dx, record.dy);
+            sums.step(record.dx, record.dy);
             break;
         case RecordKind::LongMove:
         case RecordKind::Jump:
         case RecordKind::Trim:
-            reach(record.dx, record.dy);
+            sums.step(record.dx, record.dy);
             break;
         case RecordKind::End:
             figures.endRecord = at;
-            return figures;
+            [[fallthrough]];
         case RecordKind::Unknown:
         case RecordKind::Incomplete:
+            figures.extents = sums.extents();
             return figures;
         }
     }
+}
+
+} // namespace
+
+Figures measure(ByteCursor& cursor)
+{
+    IntegerSteps exact;
+    const Figures figures = measureWith(cursor, exact);
+    if (exact.exact())
+        return figures;
+    SinglePrecisionSteps single;
+    return measureWith(cursor, single);
 }
 
 std::int64_t colorListStart(ByteCursor& cursor, const Header& header, std::int64_t endRecord)

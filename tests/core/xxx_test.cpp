@@ -183,6 +183,30 @@ TEST(XxxMovements, ColoursFollowTheEndRecordTheHeaderOrTheStreamGives)
     }
 }
 
+TEST(XxxMovements, SizesBeyondTwoToTheTwentyFourAreSummedAsTheRendererSumsThem)
+{
+    // 600 long moves of 32,767 units reach beyond 2^24, where single precision no longer
+    // holds every integer: the sizing pass must then sum as the renderer does, in single
+    // precision, rather than exactly.
+    Bytes records;
+    for (int i = 0; i < 600; ++i)
+        records = records + Bytes{0x7D, 0xFF, 0x7F, 0x01, 0x00};
+    for (int i = 0; i < 3; ++i)
+        records = records + Bytes{0x01, 0x01};
+    float x = 0;
+    for (int i = 0; i < 600; ++i)
+        x = toSingle(double(x) + 32767);
+    for (int i = 0; i < 3; ++i)
+        x = toSingle(double(x) + 1);
+    const std::int64_t exactX = 600 * 32767 + 3;
+    ASSERT_NE(double(x), double(exactX)) << "the sums must differ for the case to mean anything";
+    const DesignValue value = decodeXxx(xxxFile(records, {}));
+    EXPECT_EQ(value.design.bounds.maxX, double(x));
+    EXPECT_EQ(value.design.bounds.maxY, 603);
+    EXPECT_EQ(value.design.remarks.stitches, 3);
+    EXPECT_TRUE(fuzz::checkReader(*readerNamed("XXXFormat"), "far.xxx", xxxFile(records, {})).empty());
+}
+
 TEST(XxxHeader, OnlyAFileShorterThanItsHeaderIsRejected)
 {
     DesignValue value = decodeXxx(Bytes(0xFF, 0));
