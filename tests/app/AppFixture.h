@@ -113,7 +113,9 @@ protected:
     }
 
     // Dialog answers, in the order the dialogs come up.
-    void answerOpen(const QStringList& names, int filterIndex = 7)
+    /// "All supported formats": the last of the open dialog's filters, after the formats' own.
+    static int allSupportedFilter() { return int(TForm1::openFilters().size()); }
+    void answerOpen(const QStringList& names, int filterIndex = allSupportedFilter())
     {
         dialogAnswers.push_back([this, names, filterIndex](QDialog& dialog) {
             auto& files = dynamic_cast<QFileDialog&>(dialog);

@@ -42,8 +42,8 @@ TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
             kinds.push_back(std::to_string(int(format.kind)) + "/" + std::to_string(int(format.filter)));
         }
     }
-    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW"}));
-    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6"}));
+    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW", ".JEF", ".VP3", ".XXX"}));
+    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6", "7/7", "8/8", "9/9"}));
     // The first mark found decides, wherever it stands in the path.
     EXPECT_EQ(formatOfDialogName("/a.dst/x.pes")->name, "Dst");
     EXPECT_EQ(formatOfDialogName("/OLD.PCX/x.ksm")->name, "Pcd");
@@ -58,7 +58,8 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
             if (format.nameRank == rank)
                 for (const FileType& type : format.types)
                     order.emplace_back(type.extension);
-    EXPECT_EQ(order, (Texts{".PCS", ".PCQ", ".PCD", ".DST", ".KSM", ".EXP", ".SEW", ".PES", ".PEC"}));
+    EXPECT_EQ(order, (Texts{".PCS", ".PCQ", ".PCD", ".DST", ".KSM", ".EXP", ".SEW", ".PES", ".PEC", ".JEF", ".VP3",
+                          ".XXX"}));
     EXPECT_EQ(readerOf("c.Pcd"), "PCDesignerFormat");
     EXPECT_EQ(readerOf("x.pcs.dst"), "PCDesignerFormat");  // the first format in that order wins
     EXPECT_EQ(readerOf("x.pes.dst"), "TajimaFormat");      // DST comes before PES
@@ -67,17 +68,27 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
     EXPECT_EQ(readerOf("A.SEW"), "EXPFormat");
     EXPECT_EQ(readerOf("B.PEC"), "PESFormat");
     EXPECT_EQ(readerOf("a.txt"), "none");
+    // The new formats come after the ones read before them: no such file changes reader.
+    EXPECT_EQ(readerOf("c.jef"), "JEFFormat");
+    EXPECT_EQ(readerOf("c.Vp3"), "VP3Format");
+    EXPECT_EQ(readerOf("c.xxx"), "XXXFormat");
+    EXPECT_EQ(readerOf("x.dst.jef"), "TajimaFormat");
+    EXPECT_EQ(readerOf("x.jef.pes"), "PESFormat");
     // By format class: one reader each; EXP and SEW share theirs.
     Texts byKind;
     for (int kind = 0; kind <= 6; ++kind)
         byKind.push_back(readerOfKind(FileKind(kind)) ? std::string(readerOfKind(FileKind(kind))->name) : "none");
     EXPECT_EQ(byKind, (Texts{"KSMFormat", "EXPFormat", "PCDesignerFormat", "PESFormat", "TajimaFormat", "none", "none"}));
     EXPECT_EQ(readerNamed("EXPFormat"), readerOfKind(FileKind{1}));
+    EXPECT_EQ(readerOfKind(FileKind{7})->name, "JEFFormat");
+    EXPECT_EQ(readerOfKind(FileKind{8})->name, "VP3Format");
+    EXPECT_EQ(readerOfKind(FileKind{9})->name, "XXXFormat");
 }
 
 TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
 {
-    EXPECT_EQ(designExtensions(), (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST"}));
+    EXPECT_EQ(designExtensions(), (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST", ".JEF",
+                                         ".VP3", ".XXX"}));
     // The listing's filters are the open dialog's and "All Files"; the formats' own are
     // numbered 1 on, as the dialogs list them.
     Texts filters;
@@ -93,8 +104,9 @@ TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
     }
     EXPECT_EQ(filters, (Texts{"Pfaff Professional ( KSM) | *.KSM", "Melco Dos Expanded (EXP) | *.EXP",
                               "Pfaff(PCS,PCD,PCQ) | *.PC?", "Brothers (PES,PEC) | *.PES;*.PEC",
-                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW",
-                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW",
+                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW", "Janome (JEF) | *.JEF",
+                              "Husqvarna/Pfaff (VP3) | *.VP3", "Singer (XXX) | *.XXX",
+                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW;*.JEF;*.VP3;*.XXX",
                               "All Files | *.*"}));
     EXPECT_EQ(openDialogFilters().back().index, FilterIndex::AllSupported);
     EXPECT_EQ(listingDialogFilters().back().index, FilterIndex::AllFiles);
@@ -112,7 +124,8 @@ TEST(Registry, TheBuildsFuzzTargetsAndMimeTypesComeFromTheRows)
             line += " " + extension;
         targets.push_back(line);
     }
-    EXPECT_EQ(targets, (Texts{"dst dst", "pes pes", "pec pec", "pcs pcs pcq pcd", "ksm ksm", "exp exp", "sew sew"}));
+    EXPECT_EQ(targets, (Texts{"dst dst", "pes pes", "pec pec", "pcs pcs pcq pcd", "ksm ksm", "exp exp", "sew sew",
+                              "jef jef", "vp3 vp3", "xxx xxx"}));
     EXPECT_EQ(linesOf("/orlika-fuzz-targets.txt"), targets);
 
     Texts expected;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "decoders/Registry.h"
 #include "tests/support/CatalogFixture.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tools/designgen/DstWriter.h"
@@ -450,9 +451,13 @@ TEST_F(ViewTest, AllFormatsListsOneAlphabeticalSequenceAndUnknownNamesTakeEmptyC
     files.add("/other/z.dst");
     openFolder("b.dst");
     EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"A.DST", "b.dst", "c.pes"}));
-    EXPECT_EQ(files.searches.size(), 9u);
+    // One search per extension, in the registry's search order: the oldest formats first.
+    std::vector<std::string> searched;
+    for (const std::string& extension : designExtensions())
+        searched.push_back("/designs/*" + extension);
+    EXPECT_EQ(files.searches, searched);
     EXPECT_EQ(files.searches.front(), "/designs/*.PCS");
-    EXPECT_EQ(files.searches.back(), "/designs/*.DST");
+    EXPECT_EQ(files.searches.at(8), "/designs/*.DST");
 }
 
 TEST_F(ViewTest, OneFilterSearchesTheChosenExtensionOnly)
