@@ -67,7 +67,7 @@ struct Sample {
 // with its reader. Any other sample without a reader stays in, and fails.
 const std::set<std::string>& readerPending()
 {
-    static const std::set<std::string> pending = {".JEF", ".VP3", ".XXX", ".HUS", ".VIP", ".SHV"};
+    static const std::set<std::string> pending = {".JEF", ".VP3", ".XXX"};
     return pending;
 }
 

@@ -42,8 +42,8 @@ TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
             kinds.push_back(std::to_string(int(format.kind)) + "/" + std::to_string(int(format.filter)));
         }
     }
-    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW"}));
-    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6"}));
+    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW", ".HUS", ".VIP", ".SHV"}));
+    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6", "10/10", "11/11", "12/12"}));
     // The first mark found decides, wherever it stands in the path.
     EXPECT_EQ(formatOfDialogName("/a.dst/x.pes")->name, "Dst");
     EXPECT_EQ(formatOfDialogName("/OLD.PCX/x.ksm")->name, "Pcd");
@@ -53,12 +53,18 @@ TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
 TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
 {
     Texts order;
-    for (int rank = 1; rank <= int(formats().size()); ++rank)
+    std::vector<int> ranks;
+    for (const Format& format : formats())
+        ranks.push_back(format.nameRank);
+    std::sort(ranks.begin(), ranks.end());
+    for (const int rank : ranks)
         for (const Format& format : formats())
             if (format.nameRank == rank)
                 for (const FileType& type : format.types)
                     order.emplace_back(type.extension);
-    EXPECT_EQ(order, (Texts{".PCS", ".PCQ", ".PCD", ".DST", ".KSM", ".EXP", ".SEW", ".PES", ".PEC"}));
+    // The formats added later come after the first ones: no file changes reader.
+    EXPECT_EQ(order, (Texts{".PCS", ".PCQ", ".PCD", ".DST", ".KSM", ".EXP", ".SEW", ".PES", ".PEC", ".HUS", ".VIP",
+                            ".SHV"}));
     EXPECT_EQ(readerOf("c.Pcd"), "PCDesignerFormat");
     EXPECT_EQ(readerOf("x.pcs.dst"), "PCDesignerFormat");  // the first format in that order wins
     EXPECT_EQ(readerOf("x.pes.dst"), "TajimaFormat");      // DST comes before PES
@@ -66,36 +72,43 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
     EXPECT_EQ(readerOf("x.ksm.exp"), "KSMFormat");         // KSM comes before EXP
     EXPECT_EQ(readerOf("A.SEW"), "EXPFormat");
     EXPECT_EQ(readerOf("B.PEC"), "PESFormat");
+    EXPECT_EQ(readerOf("c.Hus"), "HUSFormat");
+    EXPECT_EQ(readerOf("d.vip"), "VIPFormat");
+    EXPECT_EQ(readerOf("e.SHV"), "SHVFormat");
+    EXPECT_EQ(readerOf("x.hus.dst"), "TajimaFormat");
     EXPECT_EQ(readerOf("a.txt"), "none");
     // By format class: one reader each; EXP and SEW share theirs.
     Texts byKind;
-    for (int kind = 0; kind <= 6; ++kind)
+    for (const int kind : {0, 1, 2, 3, 4, 5, 6, 10, 11, 12})
         byKind.push_back(readerOfKind(FileKind(kind)) ? std::string(readerOfKind(FileKind(kind))->name) : "none");
-    EXPECT_EQ(byKind, (Texts{"KSMFormat", "EXPFormat", "PCDesignerFormat", "PESFormat", "TajimaFormat", "none", "none"}));
+    EXPECT_EQ(byKind, (Texts{"KSMFormat", "EXPFormat", "PCDesignerFormat", "PESFormat", "TajimaFormat", "none", "none",
+                             "HUSFormat", "VIPFormat", "SHVFormat"}));
     EXPECT_EQ(readerNamed("EXPFormat"), readerOfKind(FileKind{1}));
 }
 
 TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
 {
-    EXPECT_EQ(designExtensions(), (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST"}));
-    // The listing's filters are the open dialog's and "All Files"; the formats' own are
-    // numbered 1 on, as the dialogs list them.
+    EXPECT_EQ(designExtensions(),
+              (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST", ".HUS", ".VIP", ".SHV"}));
+    // The listing's filters are the open dialog's and "All Files"; the formats' own carry
+    // their rows' numbers, in the order the dialogs list them.
     Texts filters;
-    int position = 0;
+    std::vector<int> indices;
     for (const DialogFilter& filter : listingDialogFilters()) {
         std::string patterns;
         for (const std::string& pattern : filter.patterns)
             patterns += (patterns.empty() ? "" : ";") + pattern;
         filters.push_back(filter.text + " | " + patterns);
-        if (++position <= int(formats().size())) {
-            EXPECT_EQ(int(filter.index), position);
-        }
+        indices.push_back(int(filter.index));
     }
     EXPECT_EQ(filters, (Texts{"Pfaff Professional ( KSM) | *.KSM", "Melco Dos Expanded (EXP) | *.EXP",
                               "Pfaff(PCS,PCD,PCQ) | *.PC?", "Brothers (PES,PEC) | *.PES;*.PEC",
-                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW",
-                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW",
+                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW", "Husqvarna Viking (HUS) | *.HUS",
+                              "Husqvarna Viking (VIP) | *.VIP", "Husqvarna/Pfaff (SHV) | *.SHV",
+                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW;*.HUS;*.VIP;*.SHV",
                               "All Files | *.*"}));
+    EXPECT_EQ(indices, (std::vector<int>{1, 2, 3, 4, 5, 6, 10, 11, 12, int(FilterIndex::AllSupported),
+                                         int(FilterIndex::AllFiles)}));
     EXPECT_EQ(openDialogFilters().back().index, FilterIndex::AllSupported);
     EXPECT_EQ(listingDialogFilters().back().index, FilterIndex::AllFiles);
     EXPECT_EQ(formatOfFilter(FilterIndex{3})->types.size(), 3u);
@@ -112,7 +125,8 @@ TEST(Registry, TheBuildsFuzzTargetsAndMimeTypesComeFromTheRows)
             line += " " + extension;
         targets.push_back(line);
     }
-    EXPECT_EQ(targets, (Texts{"dst dst", "pes pes", "pec pec", "pcs pcs pcq pcd", "ksm ksm", "exp exp", "sew sew"}));
+    EXPECT_EQ(targets, (Texts{"dst dst", "pes pes", "pec pec", "pcs pcs pcq pcd", "ksm ksm", "exp exp", "sew sew",
+                              "hus hus", "vip vip", "shv shv"}));
     EXPECT_EQ(linesOf("/orlika-fuzz-targets.txt"), targets);
 
     Texts expected;
