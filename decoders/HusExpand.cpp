@@ -4,6 +4,7 @@
 #include "platform/MemoryFile.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace orlika::hus {
 
@@ -88,11 +89,10 @@ bool HuffmanTable::build(std::span<const std::uint8_t> lengths)
     return true;
 }
 
-HuffmanTable::Match HuffmanTable::match(std::uint32_t peek) const
+HuffmanTable::Match HuffmanTable::matchLong(std::uint32_t peek) const
 {
-    if (const std::uint16_t entry = m_fast[peek >> (kMaxLength - kFastBits)]; entry != 0)
-        return {std::uint16_t(entry >> 5), entry & 31};
-    // Longer codes (or none): the first code of each length follows from the counts.
+    // Codes longer than the fast lookup (or none): the first code of each length follows
+    // from the counts.
     std::uint32_t first = 0;
     std::size_t index = 0;
     for (int length = 1; length <= kMaxLength; ++length) {
@@ -124,14 +124,6 @@ void SectionExpander::refill()
     m_inputEnded = bytes.size() < wanted;
 }
 
-void SectionExpander::consume(int count)
-{
-    if (count > m_bitCount)
-        fail(ExpandError::InputExhausted);
-    m_bits <<= count;
-    m_bitCount -= count;
-}
-
 std::uint32_t SectionExpander::bits(int count)
 {
     if (count == 0)
@@ -139,17 +131,6 @@ std::uint32_t SectionExpander::bits(int count)
     const std::uint32_t value = peek16() >> (16 - count);
     consume(count);
     return value;
-}
-
-std::uint16_t SectionExpander::decode(const HuffmanTable& table)
-{
-    if (table.single())
-        return table.singleSymbol();
-    const HuffmanTable::Match found = table.match(peek16());
-    if (found.length == 0)
-        fail(ExpandError::UnknownCode);
-    consume(found.length);
-    return found.symbol;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -239,10 +220,22 @@ void SectionExpander::startBlock()
 
 std::size_t SectionExpander::copyMatch(std::span<std::uint8_t> out, std::size_t at)
 {
-    // Byte by byte: a copy may overlap the bytes it makes.
+    // A copy may overlap the bytes it makes: it goes in pieces no longer than its distance,
+    // each lying whole in the ring on both sides; from one byte back it repeats that byte.
     while (m_matchLeft > 0 && at < out.size()) {
-        put(m_ring[(m_produced - m_matchBack) & kRingMask], out, at++);
-        --m_matchLeft;
+        const std::size_t from = std::size_t(m_produced - m_matchBack) & kRingMask;
+        const std::size_t to = std::size_t(m_produced) & kRingMask;
+        std::size_t piece = std::min({std::size_t(m_matchLeft), out.size() - at, kRingSize - to});
+        if (m_matchBack == 1) {
+            std::memset(&m_ring[to], m_ring[from], piece);
+        } else {
+            piece = std::min({piece, std::size_t(m_matchBack), kRingSize - from});
+            std::memcpy(&m_ring[to], &m_ring[from], piece);
+        }
+        std::memcpy(&out[at], &m_ring[to], piece);
+        at += piece;
+        m_produced += piece;
+        m_matchLeft -= unsigned(piece);
     }
     return at;
 }

@@ -54,9 +54,16 @@ public:
         std::uint16_t symbol = 0;
         int length = 0;
     };
-    Match match(std::uint32_t peek) const;
+    Match match(std::uint32_t peek) const
+    {
+        if (const std::uint16_t entry = m_fast[peek >> (kMaxLength - kFastBits)]; entry != 0)
+            return {std::uint16_t(entry >> 5), entry & 31};
+        return matchLong(peek);
+    }
 
 private:
+    Match matchLong(std::uint32_t peek) const;
+
     bool m_single = true;
     std::uint16_t m_symbol = 0;
     std::array<std::uint16_t, kMaxLength + 1> m_count{};  // codes of each length
@@ -93,7 +100,16 @@ private:
     void readLengthTable(HuffmanTable& table, std::size_t symbols, bool skipField);
     void readLiteralTable();
     int readCodeLength();
-    std::uint16_t decode(const HuffmanTable& table);
+    std::uint16_t decode(const HuffmanTable& table)
+    {
+        if (table.single())
+            return table.singleSymbol();
+        const HuffmanTable::Match found = table.match(peek16());
+        if (found.length == 0)
+            fail(ExpandError::UnknownCode);
+        consume(found.length);
+        return found.symbol;
+    }
     std::size_t copyMatch(std::span<std::uint8_t> out, std::size_t at);
     void put(std::uint8_t byte, std::span<std::uint8_t> out, std::size_t at)
     {
@@ -111,7 +127,13 @@ private:
         return std::uint32_t(m_bits >> 48);
     }
     std::uint32_t bits(int count);
-    void consume(int count);
+    void consume(int count)
+    {
+        if (count > m_bitCount)
+            fail(ExpandError::InputExhausted);
+        m_bits <<= count;
+        m_bitCount -= count;
+    }
     [[noreturn]] static void fail(ExpandError error) { throw Failure{error}; }
 
     static constexpr std::size_t kRingSize = 2 * kWindow;

@@ -103,7 +103,8 @@ public:
     bool stopped() const { return m_stopped; }
 
     /// Walks at most `most` items from the cursor's position; the sink hears at most one
-    /// movement an item, one end, and a colour change a block.
+    /// movement an item, one end, and a colour change a block. The cursor's buffer holds
+    /// 512 bytes or more: a shorter look ahead is taken for the end of the data.
     template <typename Sink>
     void walk(ByteCursor& cursor, std::size_t most, Sink& sink);
 

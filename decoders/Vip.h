@@ -7,6 +7,7 @@
 
 #include "decoders/Design.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace orlika {
