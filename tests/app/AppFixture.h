@@ -113,7 +113,11 @@ protected:
     }
 
     // Dialog answers, in the order the dialogs come up.
-    void answerOpen(const QStringList& names, int filterIndex = 7)
+    /// The open dialog's position of "All supported formats": after every format's filter.
+    static int allSupportedPosition() { return int(TForm1::openFilters().size()); }
+    /// Answers the next open dialog with the names, under the filter at `filterIndex`
+    /// (from 1, as the dialog lists them; "All supported formats" unless given).
+    void answerOpen(const QStringList& names, int filterIndex = allSupportedPosition())
     {
         dialogAnswers.push_back([this, names, filterIndex](QDialog& dialog) {
             auto& files = dynamic_cast<QFileDialog&>(dialog);

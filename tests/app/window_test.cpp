@@ -86,13 +86,14 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
     EXPECT_EQ(form->Selected1->menuAction()->statusTip(), QStringLiteral("Use Selected Designs"));
 }
 
-TEST_F(AppTest, OpenDialogHasTheSevenFiltersAndMatchesExtensionsInAnyCase)
+TEST_F(AppTest, OpenDialogListsAFilterAFormatThenAllSupportedAndMatchesExtensionsInAnyCase)
 {
     for (const char* name : {"a.dst", "B.DST", "c.Dst", "x.pes", "notes.txt"})
         writeFile(QString::fromLatin1(name), {1, 2, 3});
     QFileDialog* dialog = form->OpenDialog1;
     const QStringList expected = {"Pfaff Professional ( KSM)", "Melco Dos Expanded (EXP)", "Pfaff(PCS,PCD,PCQ)",
                                   "Brothers (PES,PEC)",        "Tajima (DST)",             "Janome (SEW)",
+                                  "Husqvarna Viking (HUS)",    "Husqvarna Viking (VIP)",   "Husqvarna/Pfaff (SHV)",
                                   "All supported formats"};
     auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(types, nullptr);
@@ -116,10 +117,11 @@ TEST_F(AppTest, OpenDialogHasTheSevenFiltersAndMatchesExtensionsInAnyCase)
         return names;
     };
     EXPECT_EQ(listed(5), (QStringList{"a.dst", "B.DST", "c.Dst"}));
-    EXPECT_EQ(listed(7), (QStringList{"a.dst", "B.DST", "c.Dst", "x.pes"}));
+    EXPECT_EQ(listed(allSupportedPosition()), (QStringList{"a.dst", "B.DST", "c.Dst", "x.pes"}));
     EXPECT_EQ(listed(4), (QStringList{"x.pes"}));
 
-    // The start filter is the seventh, and the dialog shows what GetFileTypes chose last.
+    // The start filter is "All supported formats", and the dialog shows what GetFileTypes
+    // chose last.
     makeDesigns(1);
     answerOpen({"d01.dst"}, 5);
     form->Open1->trigger();
