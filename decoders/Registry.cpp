@@ -165,23 +165,47 @@ std::vector<FuzzTarget> fuzzTargets()
     return targets;
 }
 
-std::vector<DialogFilter> openDialogFilters()
+namespace {
+
+// The dialogs always listed six formats and then the filters that span them; a format
+// added since is listed after those, so that no filter a user knew moves.
+constexpr int kFirstFormats = 6;
+
+DialogFilter filterOf(const Format& format)
+{
+    return {format.filter, std::string(format.filterText), format.patterns()};
+}
+
+std::vector<DialogFilter> dialogFilters(bool withAllFiles)
 {
     std::vector<DialogFilter> filters;
     DialogFilter all{FilterIndex::AllSupported, "All supported formats", {}};
-    for (const Format* format : formatsByFilter()) {
-        filters.push_back({format->filter, std::string(format->filterText), format->patterns()});
-        all.patterns.insert(all.patterns.end(), filters.back().patterns.begin(), filters.back().patterns.end());
+    const std::vector<const Format*> formats = formatsByFilter();
+    for (const Format* format : formats) {
+        if (int(format->filter) <= kFirstFormats)
+            filters.push_back(filterOf(*format));
+        const auto patterns = format->patterns();
+        all.patterns.insert(all.patterns.end(), patterns.begin(), patterns.end());
     }
     filters.push_back(std::move(all));
+    if (withAllFiles)
+        filters.push_back({FilterIndex::AllFiles, "All Files", {"*.*"}});
+    for (const Format* format : formats)
+        if (int(format->filter) > kFirstFormats)
+            filters.push_back(filterOf(*format));
     return filters;
+}
+
+} // namespace
+
+std::vector<DialogFilter> openDialogFilters()
+{
+    return dialogFilters(false);
 }
 
 std::vector<DialogFilter> listingDialogFilters()
 {
-    std::vector<DialogFilter> filters = openDialogFilters();
-    filters.push_back({FilterIndex::AllFiles, "All Files", {"*.*"}});
-    return filters;
+    return dialogFilters(true);
 }
 
 } // namespace orlika

@@ -83,9 +83,10 @@ struct DialogFilter {
     std::string text;
     std::vector<std::string> patterns;
 };
-/// The open dialog's filters in their order: each format's, then "All supported formats".
+/// The open dialog's filters in their order: the first six formats', "All supported
+/// formats", then the formats' added since.
 std::vector<DialogFilter> openDialogFilters();
-/// The listing dialog's: the open dialog's, then "All Files".
+/// The listing dialog's: as the open dialog's, with "All Files" after "All supported formats".
 std::vector<DialogFilter> listingDialogFilters();
 
 } // namespace orlika

@@ -91,11 +91,6 @@ for program in orlika orlika-catalog orlika-info orlika-thumbnailer; do
 done
 for sample in samples/*; do
   name=$(basename "$sample")
-  # Samples the generator writes before their reader exists: each type leaves this list with
-  # its reader, MIME type and thumbnailer entry.
-  case "${name##*.}" in
-    hus|vip|shv) echo "skipped $name: its reader is pending"; continue ;;
-  esac
   if /usr/bin/orlika-thumbnailer -s 128 "$sample" "$work/$name.png" &&
      file "$work/$name.png" | grep -q "PNG image data, 128 x 128"; then
     ok "thumbnail of $name"

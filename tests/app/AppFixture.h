@@ -113,9 +113,9 @@ protected:
     }
 
     // Dialog answers, in the order the dialogs come up.
-    /// "All supported formats": the last of the open dialog's filters, after the formats' own.
-    static int allSupportedFilter() { return int(TForm1::openFilters().size()); }
-    void answerOpen(const QStringList& names, int filterIndex = allSupportedFilter())
+    /// Answers the next open dialog with the names, under the filter at `filterIndex` (from 1,
+    /// as the dialog lists them; the seventh is "All supported formats").
+    void answerOpen(const QStringList& names, int filterIndex = 7)
     {
         dialogAnswers.push_back([this, names, filterIndex](QDialog& dialog) {
             auto& files = dynamic_cast<QFileDialog&>(dialog);

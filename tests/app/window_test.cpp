@@ -86,15 +86,16 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
     EXPECT_EQ(form->Selected1->menuAction()->statusTip(), QStringLiteral("Use Selected Designs"));
 }
 
-TEST_F(AppTest, OpenDialogHasTheFormatsFiltersAndMatchesExtensionsInAnyCase)
+TEST_F(AppTest, OpenDialogKeepsTheSevenFiltersFirstAndMatchesExtensionsInAnyCase)
 {
     for (const char* name : {"a.dst", "B.DST", "c.Dst", "x.pes", "notes.txt"})
         writeFile(QString::fromLatin1(name), {1, 2, 3});
     QFileDialog* dialog = form->OpenDialog1;
     const QStringList expected = {"Pfaff Professional ( KSM)", "Melco Dos Expanded (EXP)", "Pfaff(PCS,PCD,PCQ)",
                                   "Brothers (PES,PEC)",        "Tajima (DST)",             "Janome (SEW)",
-                                  "Janome (JEF)",              "Husqvarna/Pfaff (VP3)",    "Singer (XXX)",
-                                  "All supported formats"};
+                                  "All supported formats",    "Janome (JEF)",             "Husqvarna/Pfaff (VP3)",
+                                  "Singer (XXX)",              "Husqvarna Viking (HUS)",   "Husqvarna Viking (VIP)",
+                                  "Husqvarna/Pfaff (SHV)"};
     auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(types, nullptr);
     QStringList shown;
@@ -117,10 +118,10 @@ TEST_F(AppTest, OpenDialogHasTheFormatsFiltersAndMatchesExtensionsInAnyCase)
         return names;
     };
     EXPECT_EQ(listed(5), (QStringList{"a.dst", "B.DST", "c.Dst"}));
-    EXPECT_EQ(listed(allSupportedFilter()), (QStringList{"a.dst", "B.DST", "c.Dst", "x.pes"}));
+    EXPECT_EQ(listed(7), (QStringList{"a.dst", "B.DST", "c.Dst", "x.pes"}));
     EXPECT_EQ(listed(4), (QStringList{"x.pes"}));
 
-    // The start filter is "All supported formats", and the dialog shows what GetFileTypes chose last.
+    // The start filter is the seventh, and the dialog shows what GetFileTypes chose last.
     makeDesigns(1);
     answerOpen({"d01.dst"}, 5);
     form->Open1->trigger();

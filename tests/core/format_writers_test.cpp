@@ -2,6 +2,7 @@
 // The sample generator's writers for the formats whose readers come next: the header fields a
 // writer easily gets out of step with its stitches, and the end markers. Reading the samples
 // back is the readers' own tests' business.
+#include "decoders/HusExpand.h"
 #include "tools/designgen/Design.h"
 #include "tools/designgen/HusCompressor.h"
 #include "tools/designgen/HusWriter.h"
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -246,135 +246,14 @@ TEST(ShvWriter, BlockLengthsAddUpToTheStream)
     EXPECT_EQ(std::pair(x, y), design.position()) << "y is stored downward";
 }
 
-// Expands one HUS/VIP section as docs/formats/hus.md describes, to check the compressor.
-class Expander {
-public:
-    explicit Expander(const Bytes& in) : m_in(in) {}
-
-    Bytes expand(std::size_t size)
-    {
-        Bytes out;
-        std::uint32_t left = 0;
-        while (out.size() < size) {
-            if (left == 0) {
-                left = bits(16);
-                if (left == 0)
-                    throw std::runtime_error("empty block");
-                m_t = lengthTable(19, true);
-                m_c = literalTable();
-                m_p = lengthTable(15, false);
-            }
-            --left;
-            const std::uint32_t c = decode(m_c);
-            if (c < 256) {
-                out.push_back(std::uint8_t(c));
-                continue;
-            }
-            std::uint32_t p = decode(m_p);
-            if (p > 0)
-                p = (1u << (p - 1)) + bits(int(p - 1));
-            if (p + 1 > out.size())
-                throw std::runtime_error("copy before the start");
-            const std::size_t from = out.size() - p - 1;
-            for (std::uint32_t k = 0; k < c - 253; ++k)
-                out.push_back(out[from + k]);
-        }
-        out.resize(size);
-        return out;
-    }
-
-private:
-    struct Table {
-        int single = -1;
-        std::map<std::pair<int, std::uint32_t>, std::uint32_t> codes;  // (length, code) -> symbol
-    };
-
-    std::uint32_t bits(int n)
-    {
-        std::uint32_t v = 0;
-        for (int k = 0; k < n; ++k, ++m_bit) {
-            const std::size_t byte = m_bit / 8;
-            if (byte >= m_in.size())
-                throw std::runtime_error("input exhausted");
-            v = (v << 1) | ((m_in[byte] >> (7 - m_bit % 8)) & 1u);
-        }
-        return v;
-    }
-
-    static Table canonical(const std::vector<int>& lengths)
-    {
-        Table t;
-        std::uint32_t code = 0;
-        for (int length = 1; length <= 16; ++length, code <<= 1)
-            for (std::size_t s = 0; s < lengths.size(); ++s)
-                if (lengths[s] == length)
-                    t.codes[{length, code++}] = std::uint32_t(s);
-        return t;
-    }
-
-    std::uint32_t decode(const Table& t)
-    {
-        if (t.single >= 0)
-            return std::uint32_t(t.single);
-        std::uint32_t code = 0;
-        for (int length = 1; length <= 16; ++length) {
-            code = (code << 1) | bits(1);
-            const auto it = t.codes.find({length, code});
-            if (it != t.codes.end())
-                return it->second;
-        }
-        throw std::runtime_error("no such code");
-    }
-
-    int codeLength()
-    {
-        int length = int(bits(3));
-        if (length == 7)
-            while (bits(1) == 1)
-                ++length;
-        return length;
-    }
-
-    Table lengthTable(std::size_t limit, bool skipField)
-    {
-        const std::uint32_t n = bits(5);
-        if (n == 0)
-            return {int(bits(5)), {}};
-        if (n > limit)
-            throw std::runtime_error("table too long");
-        std::vector<int> lengths;
-        while (lengths.size() < n) {
-            lengths.push_back(codeLength());
-            if (skipField && lengths.size() == 3)
-                lengths.resize(3 + bits(2), 0);
-        }
-        return canonical(lengths);
-    }
-
-    Table literalTable()
-    {
-        const std::uint32_t n = bits(9);
-        if (n == 0)
-            return {int(bits(9)), {}};
-        std::vector<int> lengths;
-        while (lengths.size() < n) {
-            const std::uint32_t t = decode(m_t);
-            if (t == 0)
-                lengths.push_back(0);
-            else if (t == 1)
-                lengths.resize(lengths.size() + 3 + bits(4), 0);
-            else if (t == 2)
-                lengths.resize(lengths.size() + 20 + bits(9), 0);
-            else
-                lengths.push_back(int(t) - 2);
-        }
-        return canonical(lengths);
-    }
-
-    const Bytes& m_in;
-    std::size_t m_bit = 0;
-    Table m_t, m_c, m_p;
-};
+// The reader's expansion of one HUS/VIP section, which must give back what was compressed.
+Bytes expanded(const Bytes& packed, std::size_t size)
+{
+    hus::ExpandError error = hus::ExpandError::None;
+    Bytes out = hus::expandSection(packed, size, &error);
+    EXPECT_EQ(error, hus::ExpandError::None) << hus::describe(error);
+    return out;
+}
 
 TEST(HusCompressor, ExpandsBackToItsInput)
 {
@@ -390,8 +269,7 @@ TEST(HusCompressor, ExpandsBackToItsInput)
     for (const Bytes* data : std::vector<const Bytes*>{&noise, &runs, &single, &empty}) {
         for (const HusCompressOptions& options : std::vector<HusCompressOptions>{{}, {100, true}, {65535, false}}) {
             const Bytes packed = husCompress(*data, options);
-            Expander expander(packed);
-            EXPECT_EQ(expander.expand(data->size()), *data)
+            EXPECT_EQ(expanded(packed, data->size()), *data)
                 << data->size() << " bytes, " << options.codesPerBlock << " codes a block";
         }
     }
@@ -406,9 +284,9 @@ void checkHusBody(const Bytes& f, std::size_t firstSection, const Design& design
     const std::size_t a = le(f, 20, 4), xo = le(f, 24, 4), yo = le(f, 28, 4);
     EXPECT_EQ(a, firstSection);
     ASSERT_TRUE(a < xo && xo < yo && yo < f.size());
-    const Bytes attributes = Expander(Bytes(f.begin() + long(a), f.begin() + long(xo))).expand(records);
-    const Bytes xs = Expander(Bytes(f.begin() + long(xo), f.begin() + long(yo))).expand(records);
-    const Bytes ys = Expander(Bytes(f.begin() + long(yo), f.end())).expand(records);
+    const Bytes attributes = expanded(Bytes(f.begin() + long(a), f.begin() + long(xo)), records);
+    const Bytes xs = expanded(Bytes(f.begin() + long(xo), f.begin() + long(yo)), records);
+    const Bytes ys = expanded(Bytes(f.begin() + long(yo), f.end()), records);
     int x = 0, y = 0, minX = 0, maxX = 0, minY = 0, maxY = 0, changes = 0;
     for (std::uint32_t r = 0; r < records; ++r) {
         const bool last = r + 1 == records;

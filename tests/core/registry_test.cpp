@@ -42,8 +42,10 @@ TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
             kinds.push_back(std::to_string(int(format.kind)) + "/" + std::to_string(int(format.filter)));
         }
     }
-    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW", ".JEF", ".VP3", ".XXX"}));
-    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6", "7/7", "8/8", "9/9"}));
+    EXPECT_EQ(marks, (Texts{".DST", ".PES", ".PEC", ".PC", ".KSM", ".EXP", ".SEW", ".JEF", ".VP3", ".XXX", ".HUS",
+                            ".VIP", ".SHV"}));
+    EXPECT_EQ(kinds, (Texts{"4/5", "3/4", "3/4", "2/3", "0/1", "1/2", "1/6", "7/7", "8/8", "9/9", "10/10", "11/11",
+                            "12/12"}));
     // The first mark found decides, wherever it stands in the path.
     EXPECT_EQ(formatOfDialogName("/a.dst/x.pes")->name, "Dst");
     EXPECT_EQ(formatOfDialogName("/OLD.PCX/x.ksm")->name, "Pcd");
@@ -53,13 +55,18 @@ TEST(Registry, GetFileTypesLooksForTheDialogMarksInRowOrder)
 TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
 {
     Texts order;
-    for (int rank = 1; rank <= int(formats().size()); ++rank)
+    std::vector<int> ranks;
+    for (const Format& format : formats())
+        ranks.push_back(format.nameRank);
+    std::sort(ranks.begin(), ranks.end());
+    for (const int rank : ranks)
         for (const Format& format : formats())
             if (format.nameRank == rank)
                 for (const FileType& type : format.types)
                     order.emplace_back(type.extension);
+    // The formats added later come after the first ones: no file changes reader.
     EXPECT_EQ(order, (Texts{".PCS", ".PCQ", ".PCD", ".DST", ".KSM", ".EXP", ".SEW", ".PES", ".PEC", ".JEF", ".VP3",
-                          ".XXX"}));
+                            ".XXX", ".HUS", ".VIP", ".SHV"}));
     EXPECT_EQ(readerOf("c.Pcd"), "PCDesignerFormat");
     EXPECT_EQ(readerOf("x.pcs.dst"), "PCDesignerFormat");  // the first format in that order wins
     EXPECT_EQ(readerOf("x.pes.dst"), "TajimaFormat");      // DST comes before PES
@@ -67,6 +74,10 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
     EXPECT_EQ(readerOf("x.ksm.exp"), "KSMFormat");         // KSM comes before EXP
     EXPECT_EQ(readerOf("A.SEW"), "EXPFormat");
     EXPECT_EQ(readerOf("B.PEC"), "PESFormat");
+    EXPECT_EQ(readerOf("c.Hus"), "HUSFormat");
+    EXPECT_EQ(readerOf("d.vip"), "VIPFormat");
+    EXPECT_EQ(readerOf("e.SHV"), "SHVFormat");
+    EXPECT_EQ(readerOf("x.hus.dst"), "TajimaFormat");
     EXPECT_EQ(readerOf("a.txt"), "none");
     // The new formats come after the ones read before them: no such file changes reader.
     EXPECT_EQ(readerOf("c.jef"), "JEFFormat");
@@ -76,9 +87,10 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
     EXPECT_EQ(readerOf("x.jef.pes"), "PESFormat");
     // By format class: one reader each; EXP and SEW share theirs.
     Texts byKind;
-    for (int kind = 0; kind <= 6; ++kind)
+    for (const int kind : {0, 1, 2, 3, 4, 5, 6, 10, 11, 12})
         byKind.push_back(readerOfKind(FileKind(kind)) ? std::string(readerOfKind(FileKind(kind))->name) : "none");
-    EXPECT_EQ(byKind, (Texts{"KSMFormat", "EXPFormat", "PCDesignerFormat", "PESFormat", "TajimaFormat", "none", "none"}));
+    EXPECT_EQ(byKind, (Texts{"KSMFormat", "EXPFormat", "PCDesignerFormat", "PESFormat", "TajimaFormat", "none", "none",
+                             "HUSFormat", "VIPFormat", "SHVFormat"}));
     EXPECT_EQ(readerNamed("EXPFormat"), readerOfKind(FileKind{1}));
     EXPECT_EQ(readerOfKind(FileKind{7})->name, "JEFFormat");
     EXPECT_EQ(readerOfKind(FileKind{8})->name, "VP3Format");
@@ -88,28 +100,31 @@ TEST(Registry, NamesChooseTheirReaderInTheNameRanksOrder)
 TEST(Registry, DesignExtensionsAndTheDialogsFiltersComeFromTheRows)
 {
     EXPECT_EQ(designExtensions(), (Texts{".PCS", ".PCD", ".PCQ", ".PEC", ".PES", ".KSM", ".EXP", ".SEW", ".DST", ".JEF",
-                                         ".VP3", ".XXX"}));
-    // The listing's filters are the open dialog's and "All Files"; the formats' own are
-    // numbered 1 on, as the dialogs list them.
+                                         ".VP3", ".XXX", ".HUS", ".VIP", ".SHV"}));
+    // The listing's filters are the open dialog's and "All Files"; the formats' own carry
+    // their rows' numbers. The first six and the two that span them keep the places they
+    // always had; the formats added later follow.
     Texts filters;
-    int position = 0;
+    std::vector<int> indices;
     for (const DialogFilter& filter : listingDialogFilters()) {
         std::string patterns;
         for (const std::string& pattern : filter.patterns)
             patterns += (patterns.empty() ? "" : ";") + pattern;
         filters.push_back(filter.text + " | " + patterns);
-        if (++position <= int(formats().size())) {
-            EXPECT_EQ(int(filter.index), position);
-        }
+        indices.push_back(int(filter.index));
     }
     EXPECT_EQ(filters, (Texts{"Pfaff Professional ( KSM) | *.KSM", "Melco Dos Expanded (EXP) | *.EXP",
                               "Pfaff(PCS,PCD,PCQ) | *.PC?", "Brothers (PES,PEC) | *.PES;*.PEC",
-                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW", "Janome (JEF) | *.JEF",
-                              "Husqvarna/Pfaff (VP3) | *.VP3", "Singer (XXX) | *.XXX",
-                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW;*.JEF;*.VP3;*.XXX",
-                              "All Files | *.*"}));
-    EXPECT_EQ(openDialogFilters().back().index, FilterIndex::AllSupported);
-    EXPECT_EQ(listingDialogFilters().back().index, FilterIndex::AllFiles);
+                              "Tajima (DST) | *.DST", "Janome (SEW) | *.SEW",
+                              "All supported formats | *.KSM;*.EXP;*.PC?;*.PES;*.PEC;*.DST;*.SEW;*.JEF;*.VP3;*.XXX;"
+                              "*.HUS;*.VIP;*.SHV",
+                              "All Files | *.*", "Janome (JEF) | *.JEF", "Husqvarna/Pfaff (VP3) | *.VP3",
+                              "Singer (XXX) | *.XXX", "Husqvarna Viking (HUS) | *.HUS",
+                              "Husqvarna Viking (VIP) | *.VIP", "Husqvarna/Pfaff (SHV) | *.SHV"}));
+    EXPECT_EQ(indices, (std::vector<int>{1, 2, 3, 4, 5, 6, int(FilterIndex::AllSupported), int(FilterIndex::AllFiles),
+                                         7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(openDialogFilters().size(), 13u);
+    EXPECT_EQ(openDialogFilters()[6].index, FilterIndex::AllSupported);
     EXPECT_EQ(formatOfFilter(FilterIndex{3})->types.size(), 3u);
     EXPECT_EQ(formatOfFilter(FilterIndex::AllSupported), nullptr);
 }
@@ -125,7 +140,7 @@ TEST(Registry, TheBuildsFuzzTargetsAndMimeTypesComeFromTheRows)
         targets.push_back(line);
     }
     EXPECT_EQ(targets, (Texts{"dst dst", "pes pes", "pec pec", "pcs pcs pcq pcd", "ksm ksm", "exp exp", "sew sew",
-                              "jef jef", "vp3 vp3", "xxx xxx"}));
+                              "jef jef", "vp3 vp3", "xxx xxx", "hus hus", "vip vip", "shv shv"}));
     EXPECT_EQ(linesOf("/orlika-fuzz-targets.txt"), targets);
 
     Texts expected;

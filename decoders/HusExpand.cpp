@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/HusExpand.h"
+
+#include "platform/MemoryFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orlika::hus {
+
+namespace {
+
+constexpr std::size_t kLengthCodeSymbols = 19;  // T: the code of the literal table's lengths
+constexpr std::size_t kLiteralSymbols = 511;    // C: 0..255 literals, 256..509 matches, 510 the end
+constexpr std::size_t kPositionSymbols = 15;    // P: the format's table; a 1 KB window uses 0..10
+constexpr std::uint16_t kEndSymbol = 510;
+constexpr std::uint16_t kFirstMatchSymbol = 256;
+constexpr unsigned kMatchSymbolBase = 256 - SectionExpander::kMinMatch;
+
+} // namespace
+
+std::string_view describe(ExpandError error)
+{
+    switch (error) {
+    case ExpandError::None:
+        return "complete";
+    case ExpandError::EmptyBlock:
+        return "a block without codes";
+    case ExpandError::BadTable:
+        return "a code table that cannot be";
+    case ExpandError::UnknownCode:
+        return "a code not in its table";
+    case ExpandError::OutsideWindow:
+        return "a copy from outside the window";
+    case ExpandError::EndCode:
+        return "the end code before the last record";
+    case ExpandError::InputExhausted:
+        return "the data ends before the last record";
+    }
+    return "?";
+}
+
+// ---------------------------------------------------------------------------------------
+// Huffman tables
+
+void HuffmanTable::setSingle(std::uint16_t symbol)
+{
+    m_single = true;
+    m_symbol = symbol;
+}
+
+bool HuffmanTable::build(std::span<const std::uint8_t> lengths)
+{
+    if (lengths.size() > kMaxSymbols)
+        return false;
+    m_single = false;
+    m_count.fill(0);
+    for (const std::uint8_t length : lengths) {
+        if (length > kMaxLength)
+            return false;
+        if (length > 0)
+            ++m_count[length];
+    }
+    // Each length halves the code space a code takes; together they must not take more than all.
+    int left = 1;
+    for (int length = 1; length <= kMaxLength; ++length) {
+        left = 2 * left - m_count[std::size_t(length)];
+        if (left < 0)
+            return false;
+    }
+    std::array<std::uint16_t, kMaxLength + 2> start{};
+    for (int length = 1; length <= kMaxLength; ++length)
+        start[std::size_t(length) + 1] = std::uint16_t(start[std::size_t(length)] + m_count[std::size_t(length)]);
+    for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol)
+        if (lengths[symbol] > 0)
+            m_sorted[start[lengths[symbol]]++] = std::uint16_t(symbol);
+    // Codes are handed out by length, then by symbol, each the last plus one, shifted left
+    // as the length grows. Those short enough fill every fast entry they prefix.
+    m_fast.fill(0);
+    std::uint32_t code = 0;
+    std::size_t index = 0;
+    for (int length = 1; length <= kFastBits; ++length, code <<= 1) {
+        const std::uint32_t span = 1u << (kFastBits - length);
+        for (std::uint16_t k = 0; k < m_count[std::size_t(length)]; ++k, ++code) {
+            const auto entry = std::uint16_t(m_sorted[index++] << 5 | length);
+            std::fill_n(m_fast.begin() + std::ptrdiff_t(code * span), span, entry);
+        }
+    }
+    return true;
+}
+
+HuffmanTable::Match HuffmanTable::matchLong(std::uint32_t peek) const
+{
+    // Codes longer than the fast lookup (or none): the first code of each length follows
+    // from the counts.
+    std::uint32_t first = 0;
+    std::size_t index = 0;
+    for (int length = 1; length <= kMaxLength; ++length) {
+        const std::uint32_t code = peek >> (kMaxLength - length);
+        const std::uint32_t count = m_count[std::size_t(length)];
+        if (code - first < count)
+            return {m_sorted[index + (code - first)], length};
+        index += count;
+        first = (first + count) << 1;
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------
+// Bits
+
+void SectionExpander::refill()
+{
+    if (m_inputEnded)
+        return;
+    const std::size_t wanted = std::size_t(64 - m_bitCount) / 8;
+    const std::span<const std::uint8_t> bytes = m_input.peek(wanted);
+    for (const std::uint8_t byte : bytes) {
+        m_bits |= std::uint64_t(byte) << (56 - m_bitCount);
+        m_bitCount += 8;
+    }
+    m_input.skip(std::int64_t(bytes.size()));
+    // A cursor hands out fewer bytes than asked only where its data ends.
+    m_inputEnded = bytes.size() < wanted;
+}
+
+std::uint32_t SectionExpander::bits(int count)
+{
+    if (count == 0)
+        return 0;
+    const std::uint32_t value = peek16() >> (16 - count);
+    consume(count);
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------
+// Block headers
+
+// 3 bits; 7 is followed by a 1 bit for each unit more, ended by a 0 bit.
+int SectionExpander::readCodeLength()
+{
+    int length = int(bits(3));
+    if (length == 7)
+        while (bits(1) == 1)
+            if (++length > HuffmanTable::kMaxLength)
+                fail(ExpandError::BadTable);
+    return length;
+}
+
+// The T and P tables: a 5-bit count of lengths, or 0 and the one symbol. The T table holds
+// after its third length a 2-bit count of lengths that are 0 (read when the count is 3 too).
+void SectionExpander::readLengthTable(HuffmanTable& table, std::size_t symbols, bool skipField)
+{
+    const std::uint32_t count = bits(5);
+    if (count == 0) {
+        const std::uint32_t symbol = bits(5);
+        if (symbol >= symbols)
+            fail(ExpandError::BadTable);
+        table.setSingle(std::uint16_t(symbol));
+        return;
+    }
+    if (count > symbols)
+        fail(ExpandError::BadTable);
+    std::array<std::uint8_t, kLengthCodeSymbols> lengths{};
+    std::size_t i = 0;
+    while (i < count) {
+        lengths[i++] = std::uint8_t(readCodeLength());
+        if (skipField && i == 3)
+            i += bits(2);  // at most 6: the skipped lengths stay 0
+    }
+    if (!table.build(std::span(lengths).first(symbols)))
+        fail(ExpandError::BadTable);
+}
+
+// The C table: a 9-bit count of lengths coded with the T table (0: one zero length, 1 and
+// 2: runs of 3..18 and 20..531 zero lengths, s >= 3: a length of s - 2), or 0 and the one
+// symbol.
+void SectionExpander::readLiteralTable()
+{
+    const std::uint32_t count = bits(9);
+    if (count == 0) {
+        const std::uint32_t symbol = bits(9);
+        if (symbol >= kLiteralSymbols)
+            fail(ExpandError::BadTable);
+        m_literals.setSingle(std::uint16_t(symbol));
+        return;
+    }
+    std::array<std::uint8_t, kLiteralSymbols> lengths{};
+    std::size_t i = 0;
+    while (i < count) {
+        const std::uint16_t item = decode(m_lengthCode);
+        if (item == 0)
+            i += 1;
+        else if (item == 1)
+            i += 3 + bits(4);
+        else if (item == 2)
+            i += 20 + bits(9);
+        else
+            lengths[i++] = std::uint8_t(item - 2);
+        // A run of zeros past the stated count is not a table a writer makes.
+        if (i > count)
+            fail(ExpandError::BadTable);
+    }
+    if (!m_literals.build(lengths))
+        fail(ExpandError::BadTable);
+}
+
+void SectionExpander::startBlock()
+{
+    m_codesLeft = bits(16);
+    if (m_codesLeft == 0)
+        fail(ExpandError::EmptyBlock);
+    readLengthTable(m_lengthCode, kLengthCodeSymbols, true);
+    readLiteralTable();
+    readLengthTable(m_positions, kPositionSymbols, false);
+}
+
+// ---------------------------------------------------------------------------------------
+// Codes
+
+std::size_t SectionExpander::copyMatch(std::span<std::uint8_t> out, std::size_t at)
+{
+    // A copy may overlap the bytes it makes: it goes in pieces no longer than its distance,
+    // each lying whole in the ring on both sides; from one byte back it repeats that byte.
+    while (m_matchLeft > 0 && at < out.size()) {
+        const std::size_t from = std::size_t(m_produced - m_matchBack) & kRingMask;
+        const std::size_t to = std::size_t(m_produced) & kRingMask;
+        std::size_t piece = std::min({std::size_t(m_matchLeft), out.size() - at, kRingSize - to});
+        if (m_matchBack == 1) {
+            std::memset(&m_ring[to], m_ring[from], piece);
+        } else {
+            piece = std::min({piece, std::size_t(m_matchBack), kRingSize - from});
+            std::memcpy(&m_ring[to], &m_ring[from], piece);
+        }
+        std::memcpy(&out[at], &m_ring[to], piece);
+        at += piece;
+        m_produced += piece;
+        m_matchLeft -= unsigned(piece);
+    }
+    return at;
+}
+
+std::size_t SectionExpander::produce(std::span<std::uint8_t> out)
+{
+    std::size_t at = copyMatch(out, 0);
+    while (at < out.size()) {
+        if (m_codesLeft == 0)
+            startBlock();
+        --m_codesLeft;
+        const std::uint16_t symbol = decode(m_literals);
+        if (symbol < kFirstMatchSymbol) {
+            put(std::uint8_t(symbol), out, at++);
+            continue;
+        }
+        if (symbol == kEndSymbol)
+            fail(ExpandError::EndCode);
+        // Position symbol p: 0 copies from 1 byte back; else from 2^(p-1) + (p - 1 bits) + 1.
+        const std::uint16_t position = decode(m_positions);
+        const std::uint64_t distance = position == 0 ? 0 : (1u << (position - 1)) + bits(position - 1);
+        const std::uint64_t back = distance + 1;
+        if (back > m_produced || back > kWindow)
+            fail(ExpandError::OutsideWindow);
+        m_matchLeft = symbol - kMatchSymbolBase;
+        m_matchBack = back;
+        at = copyMatch(out, at);
+    }
+    return at;
+}
+
+std::size_t SectionExpander::expand(std::span<std::uint8_t> out)
+{
+    if (m_error != ExpandError::None)
+        return 0;
+    const std::uint64_t before = m_produced;
+    try {
+        produce(out);
+    } catch (const Failure& failure) {
+        m_error = failure.error;
+    }
+    // Every byte made went to `out`, in order.
+    return std::size_t(m_produced - before);
+}
+
+std::vector<std::uint8_t> expandSection(std::span<const std::uint8_t> packed, std::size_t size, ExpandError* error)
+{
+    MemoryFile file(packed.data(), packed.size());
+    std::array<std::uint8_t, 512> buffer{};
+    ByteCursor cursor(file, buffer);
+    SectionExpander expander(cursor);
+    std::vector<std::uint8_t> out(size);
+    out.resize(expander.expand(out));
+    if (error)
+        *error = expander.error();
+    return out;
+}
+
+} // namespace orlika::hus

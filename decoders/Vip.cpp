@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/Vip.h"
+
+#include "decoders/Hus.h"
+
+namespace orlika {
+
+namespace vip {
+
+namespace {
+
+bool vipSignature(std::uint32_t signature)
+{
+    return signature == kSignature;
+}
+
+// Four scrambled bytes per colour at 46; the stitch sections lie behind them.
+std::int64_t vipColorSectionEnd(std::uint32_t colors)
+{
+    return kColorsOffset + 4 * std::int64_t(colors);
+}
+
+// The colours are not read: without the key their bytes say nothing (see the note).
+void readVipThreads(ByteCursor& /*cursor*/, const hus::Header& header, std::vector<Thread>& threads)
+{
+    for (std::uint32_t i = 0; i < header.colors; ++i)
+        threads.push_back({unknownThreadColor(i), {}, {}});
+}
+
+const hus::Variant kVip{"VIP", &vipSignature, &vipColorSectionEnd, &readVipThreads};
+
+// As HUS: one scale for both axes from half the cell; the pen starts in the first thread's
+// colour at the start point. Steps, y up as the format stores it.
+const CellRule kRule{
+    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .yUp = true,
+                  .start = Placement::Start::ColorThenMove},
+    .remarkForm = ShortRemarks::ThreeLines,
+    .colorLabel = "Color Changes: ",
+    .listWrap = CellRule::ListWrap::JoinedByEntry,
+    .blackAfterName = false,
+    .readingPhase = true,
+    .cancellable = false,
+};
+
+std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
+{
+    return hus::openDecoder(file, path, kVip);
+}
+
+} // namespace
+
+Color unknownThreadColor(std::size_t position)
+{
+    // DST's pen steps through entries 0..16; entry 17 (white) would not show on the page.
+    return penColors()[position % 17];
+}
+
+} // namespace vip
+
+const Decoding VIPFormat{&vip::open, &vip::kRule};
+
+} // namespace orlika
