@@ -303,6 +303,8 @@ void DesignSheet::paintPage(QPainter& painter, int pageIndex, double dpi, QPoint
     }
     if (page.rowCount > 0)
         paintSequence(paint, page);
+    else if (page.kind != PageKind::Tile)
+        paintSequencePointer(paint);
     paintFooter(paint, pageIndex);
     painter.restore();
 }
@@ -403,6 +405,25 @@ void DesignSheet::paintSequence(Painting& paint, const Page& page) const
         paint.text(QPointF(left, y + 4.5),
                    QStringLiteral("\u2014 the file names no thread: the chip shows the colour the design is drawn in."),
                    sheetFont(7.5), Qt::darkGray, box.width());
+}
+
+void DesignSheet::paintSequencePointer(Painting& paint) const
+{
+    int first = 0, last = 0;
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i].kind != PageKind::Sequence)
+            continue;
+        first = first == 0 ? int(i) + 1 : first;
+        last = int(i) + 1;
+    }
+    if (first == 0)
+        return;
+    const QString where = first == last ? QStringLiteral("page %1").arg(first)
+                                        : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+    // In the foot, between the bars and the page number, clear of the design.
+    const QString text = QStringLiteral("The colour sequence is on %1.").arg(where);
+    const QFont font = sheetFont(9, true);
+    paint.text(QPointF(m_area.center().x() - paint.textWidth(text, font) / 2, m_area.bottom() - 2.5), text, font);
 }
 
 void DesignSheet::paintOverview(Painting& paint, const Page& page) const

@@ -87,6 +87,8 @@ private:
     void paintHeader(Painting& paint) const;
     void paintFooter(Painting& paint, int page) const;
     void paintSequence(Painting& paint, const Page& page) const;
+    /// On a first page without the sequence: where it is.
+    void paintSequencePointer(Painting& paint) const;
     void paintDesignAt(Painting& paint, QPointF centre) const;
     void paintOverview(Painting& paint, const Page& page) const;
     void paintTile(Painting& paint, const Tile& tile) const;

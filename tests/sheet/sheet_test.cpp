@@ -362,6 +362,7 @@ TEST_F(SheetTest, ALongColourSequenceGoesOnPagesOfItsOwnAfterTheDesign)
     const QStringList text = pdfText(pdf);
     ASSERT_EQ(text.size(), pages);
     EXPECT_FALSE(text[0].contains(QStringLiteral("Colour sequence")));
+    EXPECT_TRUE(text[0].contains(QStringLiteral("The colour sequence is on pages 2 to %1.").arg(pages)));
     // Every row once, in order, over the pages that follow.
     QString rows = text.mid(1).join(QString());
     qsizetype from = 0;
