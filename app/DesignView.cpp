@@ -21,9 +21,9 @@ namespace orlika {
 
 namespace {
 
-constexpr double kFitMargin = 0.92;      // of the canvas the fitted design fills
-constexpr double kWheelStep = 1.25;      // zoom for one notch of the wheel
-constexpr double kLeastZoom = 0.05;      // pixels a millimetre
+constexpr double kFitMargin = 0.92;  // of the canvas the fitted design fills
+constexpr double kWheelStep = 1.25;  // zoom for one notch of the wheel
+constexpr double kLeastZoom = 0.05;  // pixels a millimetre
 constexpr double kMostZoom = 400;
 constexpr int kSequenceWidth = 330;
 
@@ -199,8 +199,8 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     m_sequence->setSelectionMode(QAbstractItemView::NoSelection);
     m_sequence->setFocusPolicy(Qt::NoFocus);
     m_sequence->setIconSize(QSize(28, 14));
-    m_sequence->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Thread"), QStringLiteral("Code"),
-                                 QStringLiteral("Stitches")});
+    m_sequence->setHeaderLabels(
+        {QStringLiteral("#"), QStringLiteral("Thread"), QStringLiteral("Code"), QStringLiteral("Stitches")});
     const QString none = QStringLiteral("\u2014");
     for (std::size_t i = 0; i < m_picture.blocks.size(); ++i) {
         const ColorBlock& block = m_picture.blocks[i];

@@ -49,7 +49,7 @@ private:
     const DesignPicture& m_picture;
     double m_zoom = 1;
     QPointF m_centre;
-    bool m_fitted = true;    // follows the canvas's size until the user zooms or moves it
+    bool m_fitted = true;  // follows the canvas's size until the user zooms or moves it
     bool m_dragging = false;
     QPointF m_dragFrom;
 };

@@ -38,10 +38,18 @@ void appendEscaped(std::string& out, const std::string& text)
     const QByteArray utf8 = QString::fromUtf8(text.data(), qsizetype(text.size())).toUtf8();
     for (const char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
         default:
             // Control characters other than white space may not stand in XML 1.0.
             if ((unsigned char)c >= 0x20 || c == '\t' || c == '\n' || c == '\r')
@@ -109,8 +117,8 @@ QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& 
         const ColorBlock& block = picture.blocks[i];
         if (block.runs.empty())
             continue;
-        svg += "<path id=\"block-" + std::to_string(i + 1) + "\" stroke=\"" + hexColor(toQColor(block.color)) +
-               "\" d=\"";
+        svg +=
+            "<path id=\"block-" + std::to_string(i + 1) + "\" stroke=\"" + hexColor(toQColor(block.color)) + "\" d=\"";
         appendPathData(svg, block);
         svg += '"';
         const std::string thread = threadText(block);

@@ -18,11 +18,11 @@ namespace orlika {
 namespace {
 
 // The page's bands, in millimetres.
-constexpr double kHeaderHeight = 27;      // name, folder, figures, how to check the scale
-constexpr double kFooterHeight = 9;       // scale bars and the page number
+constexpr double kHeaderHeight = 27;  // name, folder, figures, how to check the scale
+constexpr double kFooterHeight = 9;   // scale bars and the page number
 constexpr double kGap = 3;
-constexpr double kTileLabelHeight = 11;    // above a tile: which one it is
-constexpr double kContinuedHeight = 11;   // above a continued colour sequence
+constexpr double kTileLabelHeight = 11;  // above a tile: which one it is
+constexpr double kContinuedHeight = 11;  // above a continued colour sequence
 // The colour sequence.
 constexpr double kSequenceTitleHeight = 7;
 constexpr double kSequenceHeadingHeight = 5;
@@ -120,8 +120,7 @@ public:
         m_painter.drawText(device(baselineMm), shown);
         return metrics.horizontalAdvance(shown) / m_scale;
     }
-    double textRight(QPointF baselineRightMm, const QString& text, const QFont& font,
-                     const QColor& color = Qt::black)
+    double textRight(QPointF baselineRightMm, const QString& text, const QFont& font, const QColor& color = Qt::black)
     {
         const double width = textWidth(text, font);
         return this->text(baselineRightMm - QPointF(width, 0), text, font, color);
@@ -153,8 +152,7 @@ private:
 // ---------------------------------------------------------------------------------------
 // Planning the pages
 
-DesignSheet::DesignSheet(const DesignPicture& picture, const QPageLayout& layout)
-    : m_picture(picture), m_layout(layout)
+DesignSheet::DesignSheet(const DesignPicture& picture, const QPageLayout& layout) : m_picture(picture), m_layout(layout)
 {
     m_paper = QRectF(QPointF(0, 0), layout.fullRect(QPageLayout::Millimeter).size());
     const QRectF printable = layout.paintRect(QPageLayout::Millimeter);
@@ -393,10 +391,10 @@ void DesignSheet::paintSequence(Painting& paint, const Page& page) const
         const QRectF chip(left + 10, y + 1, 12, 4);
         paint.fill(chip, toQColor(block.color));
         paint.frame(chip, 0.1, Qt::darkGray);
-        paint.text(QPointF(nameX, y + 4.3), block.threadName.empty() ? none : qText(block.threadName), body,
-                   Qt::black, nameWidth);
-        paint.text(QPointF(codeX, y + 4.3), block.threadCode.empty() ? none : qText(block.threadCode), body,
-                   Qt::black, codeWidth);
+        paint.text(QPointF(nameX, y + 4.3), block.threadName.empty() ? none : qText(block.threadName), body, Qt::black,
+                   nameWidth);
+        paint.text(QPointF(codeX, y + 4.3), block.threadCode.empty() ? none : qText(block.threadCode), body, Qt::black,
+                   codeWidth);
         paint.textRight(QPointF(right, y + 4.3), qText(groupedCount(block.stitches)), body);
         y += kRowHeight;
     }
@@ -418,8 +416,8 @@ void DesignSheet::paintSequencePointer(Painting& paint) const
     }
     if (first == 0)
         return;
-    const QString where = first == last ? QStringLiteral("page %1").arg(first)
-                                        : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+    const QString where =
+        first == last ? QStringLiteral("page %1").arg(first) : QStringLiteral("pages %1 to %2").arg(first).arg(last);
     // In the foot, between the bars and the page number, clear of the design.
     const QString text = QStringLiteral("The colour sequence is on %1.").arg(where);
     const QFont font = sheetFont(9, true);

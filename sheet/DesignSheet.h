@@ -72,8 +72,8 @@ private:
         PageKind kind = PageKind::Design;
         std::size_t firstRow = 0;  // of the colour sequence on this page
         std::size_t rowCount = 0;
-        QRectF sequence;           // where the rows stand
-        QRectF picture;            // Design: where the design is centred; Overview: the scaled whole
+        QRectF sequence;  // where the rows stand
+        QRectF picture;   // Design: where the design is centred; Overview: the scaled whole
         int tile = -1;
     };
     class Painting;
@@ -100,7 +100,7 @@ private:
     QPointF m_designCentre;
     std::vector<Page> m_pages;
     std::vector<Tile> m_tiles;
-    QRectF m_grid;  // tiled: the part of the design the tiles cover together
+    QRectF m_grid;     // tiled: the part of the design the tiles cover together
     QSizeF m_overlap;  // what neighbouring tiles share across and down
     int m_tileRows = 0;
     int m_tileColumns = 0;

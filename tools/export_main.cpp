@@ -44,14 +44,14 @@ struct CommandLine {
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("OUT.svg: the design in millimetres; OUT.png: the design at --dpi; OUT.pdf: its design sheet."),
         QStringLiteral("OUT")};
-    QCommandLineOption dpi{QStringLiteral("dpi"),
-                           QStringLiteral("Dots per inch of PNG output, %1 to %2 (300 when not given).")
-                               .arg(kLeastDpi)
-                               .arg(kMostDpi),
-                           QStringLiteral("N"), QStringLiteral("300")};
-    QCommandLineOption sheet{QStringLiteral("sheet"),
-                             QStringLiteral("Write the design sheet: with OUT.png, its pages as OUT-1.png, OUT-2.png... "
-                                            "(a PDF is always the sheet).")};
+    QCommandLineOption dpi{
+        QStringLiteral("dpi"),
+        QStringLiteral("Dots per inch of PNG output, %1 to %2 (300 when not given).").arg(kLeastDpi).arg(kMostDpi),
+        QStringLiteral("N"), QStringLiteral("300")};
+    QCommandLineOption sheet{
+        QStringLiteral("sheet"),
+        QStringLiteral("Write the design sheet: with OUT.png, its pages as OUT-1.png, OUT-2.png... "
+                       "(a PDF is always the sheet).")};
     QCommandLineOption background{QStringLiteral("background"),
                                   QStringLiteral("Fill the SVG or PNG picture with COLOR (a name such as white, or "
                                                  "#rrggbb); transparent when not given."),
@@ -138,8 +138,8 @@ void failToWrite(const std::string& path, const std::string& problem)
 QPageLayout sheetLayout(const Options& options)
 {
     return QPageLayout(QPageSize(options.paper), options.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(DesignSheet::kLeastMarginMm, DesignSheet::kLeastMarginMm,
-                                 DesignSheet::kLeastMarginMm, DesignSheet::kLeastMarginMm),
+                       QMarginsF(DesignSheet::kLeastMarginMm, DesignSheet::kLeastMarginMm, DesignSheet::kLeastMarginMm,
+                                 DesignSheet::kLeastMarginMm),
                        QPageLayout::Millimeter);
 }
 

@@ -78,7 +78,8 @@ TEST_F(AppTest, ADoubleClickOpensTheDesignAloneAndEscReturnsToThePageUnchanged)
             // The wheel zooms about the pointer: the design's point under it stays there.
             const QPoint at(canvas.width() / 3, canvas.height() / 3);
             const auto under = [&] {
-                return canvas.centre() + (QPointF(at) - QPointF(canvas.width() / 2.0, canvas.height() / 2.0)) / canvas.zoom();
+                return canvas.centre() +
+                       (QPointF(at) - QPointF(canvas.width() / 2.0, canvas.height() / 2.0)) / canvas.zoom();
             };
             const double fitted = canvas.zoom();
             const QPointF before = under();

@@ -153,8 +153,7 @@ inline bool haveProgram(const QString& name)
 /// the paper; the image's pixel (0, 0) covers the paper from `origin()` on.
 class PageRaster {
 public:
-    PageRaster(const QString& pdf, int page, double dpi, const QRectF& paperMm, const QString& scratch)
-        : m_dpi(dpi)
+    PageRaster(const QString& pdf, int page, double dpi, const QRectF& paperMm, const QString& scratch) : m_dpi(dpi)
     {
         const int x = int(std::floor(paperMm.left() * dpi / 25.4));
         const int y = int(std::floor(paperMm.top() * dpi / 25.4));
@@ -162,12 +161,12 @@ public:
         const int h = int(std::ceil(paperMm.height() * dpi / 25.4)) + 1;
         m_origin = QPointF(x, y) * 25.4 / dpi;
         const QString root = scratch + QStringLiteral("/raster");
-        const ToolRun run = runTool(QStringLiteral("pdftoppm"),
-                                    {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-                                     QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                     QStringLiteral("-x"), QString::number(x), QStringLiteral("-y"), QString::number(y),
-                                     QStringLiteral("-W"), QString::number(w), QStringLiteral("-H"), QString::number(h),
-                                     QStringLiteral("-singlefile"), pdf, root});
+        const ToolRun run =
+            runTool(QStringLiteral("pdftoppm"),
+                    {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QString::number(page),
+                     QStringLiteral("-l"), QString::number(page), QStringLiteral("-x"), QString::number(x),
+                     QStringLiteral("-y"), QString::number(y), QStringLiteral("-W"), QString::number(w),
+                     QStringLiteral("-H"), QString::number(h), QStringLiteral("-singlefile"), pdf, root});
         if (run.status == 0)
             m_image = QImage(root + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
         QFile::remove(root + QStringLiteral(".ppm"));

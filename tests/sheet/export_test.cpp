@@ -149,7 +149,8 @@ TEST_F(ExportTest, PngOfEverySampleHasTheDesignsSizeInPixelsAtItsResolutionAntia
     for (const TracedSample& sample : samples) {
         for (const int dpi : {300, 127}) {
             SCOPED_TRACE(sample.name + " at " + std::to_string(dpi) + " dpi");
-            const QString png = dir.filePath(QStringLiteral("%1-%2.png").arg(QString::fromStdString(sample.name)).arg(dpi));
+            const QString png =
+                dir.filePath(QStringLiteral("%1-%2.png").arg(QString::fromStdString(sample.name)).arg(dpi));
             QStringList arguments{QString::fromStdString(sample.path), QStringLiteral("-o"), png};
             // 300 is what it writes unless told.
             if (dpi != 300)

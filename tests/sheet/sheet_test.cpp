@@ -65,7 +65,8 @@ protected:
 
     QStringList pdfText(const QString& file) const
     {
-        const ToolRun run = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        const ToolRun run =
+            runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
         QStringList pages = QString::fromUtf8(run.out).split(QLatin1Char('\f'));
         if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
             pages.pop_back();
@@ -116,8 +117,12 @@ DesignMeasure measureDesign(const PageRaster& raster, QPointF centre, const Trac
     DesignMeasure m;
     const double halfW = sample.box.width() / 2, halfH = sample.box.height() / 2;
     // Strips between the design's edge and the cross's end hold the cross alone.
-    const auto rows = [&](double from, double to) { return QRect(QPoint(0, raster.pixelY(from)), QPoint(1 << 20, raster.pixelY(to))); };
-    const auto columns = [&](double from, double to) { return QRect(QPoint(raster.pixelX(from), 0), QPoint(raster.pixelX(to), 1 << 20)); };
+    const auto rows = [&](double from, double to) {
+        return QRect(QPoint(0, raster.pixelY(from)), QPoint(1 << 20, raster.pixelY(to)));
+    };
+    const auto columns = [&](double from, double to) {
+        return QRect(QPoint(raster.pixelX(from), 0), QPoint(raster.pixelX(to), 1 << 20));
+    };
     const InkLine above = inkLine(raster, rows(centre.y() - halfH - 5, centre.y() - halfH - 1), true);
     const InkLine below = inkLine(raster, rows(centre.y() + halfH + 1, centre.y() + halfH + 5), true);
     const InkLine left = inkLine(raster, columns(centre.x() - halfW - 5, centre.x() - halfW - 1), false);
@@ -175,9 +180,9 @@ TEST_F(SheetTest, EverySampleIsDrawnAtActualSizeCentredOnItsCrossOnA4AndLetter)
         QPageLayout::Orientation orientation;
     };
     double worstSize = 0, worstCentre = 0;
-    for (const Paper& paper : {Paper{"A4", QPageSize::A4, QPageLayout::Portrait},
-                               Paper{"Letter", QPageSize::Letter, QPageLayout::Portrait},
-                               Paper{"A4 landscape", QPageSize::A4, QPageLayout::Landscape}}) {
+    for (const Paper& paper :
+         {Paper{"A4", QPageSize::A4, QPageLayout::Portrait}, Paper{"Letter", QPageSize::Letter, QPageLayout::Portrait},
+          Paper{"A4 landscape", QPageSize::A4, QPageLayout::Landscape}}) {
         const QPageLayout pageLayout = layout(paper.id, paper.orientation);
         const QSizeF paperSize = pageLayout.fullRect(QPageLayout::Millimeter).size();
         for (const TracedSample& sample : samples) {
@@ -192,8 +197,9 @@ TEST_F(SheetTest, EverySampleIsDrawnAtActualSizeCentredOnItsCrossOnA4AndLetter)
             // Where to look: around the place the sheet says; what is there is measured.
             const QPointF centre = sheet.designCentre();
             const double reach = DesignSheet::kCrossOverhangMm + 2;
-            const QRectF around(centre.x() - sample.box.width() / 2 - reach, centre.y() - sample.box.height() / 2 - reach,
-                                sample.box.width() + 2 * reach, sample.box.height() + 2 * reach);
+            const QRectF around(centre.x() - sample.box.width() / 2 - reach,
+                                centre.y() - sample.box.height() / 2 - reach, sample.box.width() + 2 * reach,
+                                sample.box.height() + 2 * reach);
             const PageRaster raster(pdf, 1, kMeasureDpi, around, dir.path());
             ASSERT_FALSE(raster.image().isNull());
             const DesignMeasure m = measureDesign(raster, centre, sample);
@@ -203,7 +209,8 @@ TEST_F(SheetTest, EverySampleIsDrawnAtActualSizeCentredOnItsCrossOnA4AndLetter)
             const double height = m.drawn.height() - kStitchWidthMm;
             EXPECT_NEAR(width, sample.box.width(), kTolerance);
             EXPECT_NEAR(height, sample.box.height(), kTolerance);
-            worstSize = std::max({worstSize, std::abs(width - sample.box.width()), std::abs(height - sample.box.height())});
+            worstSize =
+                std::max({worstSize, std::abs(width - sample.box.width()), std::abs(height - sample.box.height())});
 
             // One thin cross, through the design's centre, reaching past all four edges.
             EXPECT_LT(m.strayInk, 0.5);
@@ -211,8 +218,8 @@ TEST_F(SheetTest, EverySampleIsDrawnAtActualSizeCentredOnItsCrossOnA4AndLetter)
             EXPECT_NEAR(m.crossY, m.crossYRight, 0.05);
             EXPECT_NEAR(m.crossX, m.drawn.center().x(), kTolerance);
             EXPECT_NEAR(m.crossY, m.drawn.center().y(), kTolerance);
-            worstCentre = std::max({worstCentre, std::abs(m.crossX - m.drawn.center().x()),
-                                    std::abs(m.crossY - m.drawn.center().y())});
+            worstCentre = std::max(
+                {worstCentre, std::abs(m.crossX - m.drawn.center().x()), std::abs(m.crossY - m.drawn.center().y())});
             EXPECT_LT(m.crossReach.left(), m.drawn.left() - 4);
             EXPECT_GT(m.crossReach.right(), m.drawn.right() + 4);
             EXPECT_LT(m.crossReach.top(), m.drawn.top() - 4);
@@ -304,11 +311,11 @@ TEST_F(SheetTest, ScaleBarsMeasureTenMillimetresAndAnInchAndTheFiguresAndSequenc
         qsizetype from = text.indexOf(QStringLiteral("Colour sequence"));
         ASSERT_GE(from, 0);
         for (std::size_t i = 0; i < sample.blocks.size(); ++i) {
-            const QRegularExpression row(QStringLiteral("\\n\\s*%1\\s+%2\\s+\u2014\\s+%3\\s*\\n")
-                                             .arg(i + 1)
-                                             .arg(QRegularExpression::escape(
-                                                 QString::fromStdString(sample.blocks[i].threadName)))
-                                             .arg(sample.blocks[i].stitches));
+            const QRegularExpression row(
+                QStringLiteral("\\n\\s*%1\\s+%2\\s+\u2014\\s+%3\\s*\\n")
+                    .arg(i + 1)
+                    .arg(QRegularExpression::escape(QString::fromStdString(sample.blocks[i].threadName)))
+                    .arg(sample.blocks[i].stitches));
             const auto match = row.match(text, from);
             ASSERT_TRUE(match.hasMatch()) << "block " << i + 1 << " in\n" << text.toStdString();
             from = match.capturedStart() + 1;
@@ -429,7 +436,9 @@ std::vector<QPointF> findMarkers(const PageRaster& raster)
         int count = 0;
     };
     std::vector<Part> parts;
-    const auto isMarker = [&](int x, int y) { return inkOf(image.pixel(x, y)) > 60 && isTintOf(image.pixel(x, y), green, 30); };
+    const auto isMarker = [&](int x, int y) {
+        return inkOf(image.pixel(x, y)) > 60 && isTintOf(image.pixel(x, y), green, 30);
+    };
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             if (label[std::size_t(y) * image.width() + x] || !isMarker(x, y))
@@ -562,7 +571,8 @@ TEST_F(SheetTest, ADesignOf400By300MillimetresTilesOverA4PagesThatTogetherShowIt
         for (const QPointF& marker : markers) {
             const QPointF onPaper = marker - tile.window.topLeft() + tile.content.topLeft();
             expected += tile.content.adjusted(4, 4, -4, -4).contains(onPaper);
-            cut += !tile.content.adjusted(4, 4, -4, -4).contains(onPaper) && tile.content.adjusted(-4, -4, 4, 4).contains(onPaper);
+            cut += !tile.content.adjusted(4, 4, -4, -4).contains(onPaper) &&
+                   tile.content.adjusted(-4, -4, 4, 4).contains(onPaper);
         }
         EXPECT_GE(int(found.size()), expected);
         EXPECT_LE(int(found.size()), expected + cut);
@@ -570,8 +580,9 @@ TEST_F(SheetTest, ADesignOf400By300MillimetresTilesOverA4PagesThatTogetherShowIt
         // The cross goes on across the tiles: where it reaches past the design's edges, it
         // is on each tile whose window holds that place.
         const QPointF centre = large.centre();
-        for (const QPointF end : {QPointF(centre.x(), large.extent.top() - 3), QPointF(centre.x(), large.extent.bottom() + 3),
-                                  QPointF(large.extent.left() - 3, centre.y()), QPointF(large.extent.right() + 3, centre.y())}) {
+        for (const QPointF end :
+             {QPointF(centre.x(), large.extent.top() - 3), QPointF(centre.x(), large.extent.bottom() + 3),
+              QPointF(large.extent.left() - 3, centre.y()), QPointF(large.extent.right() + 3, centre.y())}) {
             if (!tile.window.adjusted(1, 1, -1, -1).contains(end))
                 continue;
             const QPointF onPaper = end - tile.window.topLeft() + tile.content.topLeft();
