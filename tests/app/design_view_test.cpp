@@ -4,6 +4,8 @@
 #include "app/DesignView.h"
 #include "tests/app/AppFixture.h"
 
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -148,12 +150,25 @@ TEST_F(AppTest, ADesignThatCannotBeReadIsToldInsteadOfAView)
     EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1"}));
 }
 
-QString pdfText(const QString& file)
+QString popplerOutput(const QString& program, const QStringList& arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    process.start(program, arguments);
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString pdfText(const QString& file)
+{
+    return popplerOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+}
+
+/// "595 x 842 pts (A4)"
+QString pdfPageSize(const QString& file)
+{
+    const auto match = QRegularExpression(QStringLiteral("Page size:\\s+(.*)\\n"))
+                           .match(popplerOutput(QStringLiteral("pdfinfo"), {file}));
+    return match.captured(1).trimmed();
 }
 
 TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFailure)
@@ -208,6 +223,21 @@ TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFa
                                     "d05.dst: ' oops' is not a valid integer value");
     EXPECT_EQ(form->lastPagesPrinted(), 1);
     EXPECT_TRUE(pdfText(again).contains(QStringLiteral("d02.dst")));
+    EXPECT_EQ(pdfPageSize(again), QStringLiteral("595 x 842 pts (A4)"));
+
+    // Print Setup's paper and orientation are the sheet's.
+    dialogAnswers.push_back([](QDialog& dialog) {
+        auto& setup = dynamic_cast<QPageSetupDialog&>(dialog);
+        setup.printer()->setPageSize(QPageSize(QPageSize::Letter));
+        setup.printer()->setPageOrientation(QPageLayout::Landscape);
+        return int(QDialog::Accepted);
+    });
+    form->PrintSetup1->trigger();
+    const QString letter = path(QStringLiteral("letter.pdf"));
+    answerPdfName(letter);
+    form->PrintDesignSheet1->trigger();
+    EXPECT_EQ(pdfPageSize(letter), QStringLiteral("792 x 612 pts (letter)"));
+    EXPECT_TRUE(pdfText(letter).contains(QStringLiteral("d02.dst")));
 }
 
 } // namespace
