@@ -79,7 +79,12 @@ void appendPathData(std::string& out, const ColorBlock& block)
 
 QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& background)
 {
-    const QRectF box = picture.extent;
+    // A picture needs some height and width to show; a line of stitches has a stitch's.
+    QRectF box = picture.extent;
+    if (box.width() < kStitchWidthMm / 100)
+        box.adjust(-kStitchWidthMm / 2, 0, kStitchWidthMm / 2, 0);
+    if (box.height() < kStitchWidthMm / 100)
+        box.adjust(0, -kStitchWidthMm / 2, 0, kStitchWidthMm / 2);
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"";
     appendNumber(svg, box.width());

@@ -4,6 +4,8 @@
 // is read by librsvg without a word of complaint, and its paths are the colour blocks.
 #include "render/PainterCanvas.h"
 #include "tests/sheet/SheetSupport.h"
+#include "tools/designgen/Design.h"
+#include "tools/designgen/DstWriter.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -188,6 +190,56 @@ TEST_F(ExportTest, PngOfEverySampleHasTheDesignsSizeInPixelsAtItsResolutionAntia
     QFile in(svg);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_TRUE(in.readAll().contains("fill=\"#fffff0\""));
+}
+
+TEST_F(ExportTest, ALineOfStitchesIsAStitchWideAndATooLargePictureIsRefused)
+{
+    // 50 mm of stitches along one line.
+    gen::Design line;
+    line.jump(0, 0);
+    line.runTo(500, 0);
+    const QString file = dir.filePath(QStringLiteral("line.dst"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        const auto bytes = gen::writeDst(line);
+        out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    const TracedSample traced = traceSample(file.toStdString());
+    ASSERT_GT(traced.box.width(), 40);
+    ASSERT_EQ(traced.box.height(), 0);
+    const QString svgFile = dir.filePath(QStringLiteral("line.svg"));
+    ASSERT_EQ(exportDesign({file, QStringLiteral("-o"), svgFile}).status, 0);
+    const SvgPicture svg = readSvg(svgFile);
+    EXPECT_NEAR(millimetres(svg.width), traced.box.width(), 0.001);
+    EXPECT_EQ(svg.height, QStringLiteral("0.3mm"));
+    if (haveProgram(QStringLiteral("rsvg-convert"))) {
+        const ToolRun rsvg =
+            runTool(QStringLiteral("rsvg-convert"), {svgFile, QStringLiteral("-o"), dir.filePath(QStringLiteral("l.png"))});
+        EXPECT_EQ(rsvg.status, 0);
+        EXPECT_TRUE(rsvg.err.isEmpty()) << rsvg.err.toStdString();
+    }
+    const QString png = dir.filePath(QStringLiteral("line.png"));
+    ASSERT_EQ(exportDesign({file, QStringLiteral("-o"), png, QStringLiteral("--dpi"), QStringLiteral("254")}).status, 0);
+    EXPECT_EQ(QImage(png).size(), QSize(int(std::lround(traced.box.width() * 10)), 1));
+
+    // 400 x 300 mm at 2400 dpi would be a billion pixels.
+    gen::Design large;
+    large.jump(-2000, -1500);
+    large.runTo(2000, 1500, 100);
+    const QString largeFile = dir.filePath(QStringLiteral("large.dst"));
+    {
+        QFile out(largeFile);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        const auto bytes = gen::writeDst(large);
+        out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    const QString huge = dir.filePath(QStringLiteral("huge.png"));
+    const ToolRun run = exportDesign({largeFile, QStringLiteral("-o"), huge, QStringLiteral("--dpi"), QStringLiteral("2400")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("a picture of 37795 x 28346 pixels is too large; give a lower --dpi"))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(huge));
 }
 
 TEST_F(ExportTest, TheSheetIsAPdfOrPngPagesOnTheChosenPaper)
