@@ -160,7 +160,8 @@ DesignSheet::DesignSheet(const DesignPicture& picture, const QPageLayout& layout
     const QRectF region(QPointF(m_area.left(), m_area.top() + kHeaderHeight),
                         QPointF(m_area.right(), m_area.bottom() - kFooterHeight - kGap));
     const QRectF need = neededBox();
-    if (need.width() <= region.width() && need.height() <= region.height())
+    m_fits = need.width() <= region.width() && need.height() <= region.height();
+    if (m_fits)
         planUntiled(region);
     else
         planTiled(region);
@@ -188,7 +189,7 @@ void DesignSheet::planUntiled(const QRectF& region)
     m_designCentre = QPointF(m_area.center().x(), page.picture.center().y());
     m_pages.push_back(page);
     if (!sequenceBelow)
-        addSequencePages(0);
+        addSequencePages();
 }
 
 void DesignSheet::planTiled(const QRectF& region)
@@ -221,7 +222,7 @@ void DesignSheet::planTiled(const QRectF& region)
     }
     m_pages.push_back(overview);
     if (!sequenceBelow)
-        addSequencePages(0);
+        addSequencePages();
     if (rows * columns > kMostTiles)
         return;
     m_tileRows = rows;
@@ -244,13 +245,13 @@ void DesignSheet::planTiled(const QRectF& region)
     }
 }
 
-void DesignSheet::addSequencePages(std::size_t fromRow)
+void DesignSheet::addSequencePages()
 {
     const double top = m_area.top() + kContinuedHeight;
     const double bottom = m_area.bottom() - kFooterHeight - kGap;
     const double room = bottom - top - sequenceHeight(m_picture, 0);
     const std::size_t perPage = std::max<std::size_t>(1, std::size_t(room / kRowHeight));
-    for (std::size_t row = fromRow; row < m_picture.blocks.size(); row += perPage) {
+    for (std::size_t row = 0; row < m_picture.blocks.size(); row += perPage) {
         Page page;
         page.kind = PageKind::Sequence;
         page.firstRow = row;
@@ -320,11 +321,14 @@ void DesignSheet::paintHeader(Painting& paint) const
                                      qText(sizeInInches(m_picture)), qText(groupedCount(m_picture.stitches())))
                                 .arg(m_picture.colorChanges());
     paint.text(QPointF(left, top + 16.5), figures, body, Qt::black, width);
-    const QString check = tiled() ? QStringLiteral("Larger than the paper: printed at actual size in %1 tiles on the "
-                                                   "pages after this one, which shows the whole reduced.")
-                                        .arg(m_tiles.empty() ? QStringLiteral("no") : QString::number(m_tiles.size()))
-                                  : QStringLiteral("Actual size, centred on the cross. Print at 100 % (no fitting to "
-                                                   "the page): the bars at the foot measure 10 mm and 1 inch.");
+    const QString check =
+        m_fits ? QStringLiteral("Actual size, centred on the cross. Print at 100 % (no fitting to the page): "
+                                "the bars at the foot measure 10 mm and 1 inch.")
+        : m_tiles.empty() ? QStringLiteral("Larger than the paper, and too large to print in tiles on it: shown "
+                                           "reduced.")
+                          : QStringLiteral("Larger than the paper: printed at actual size in %1 tiles on the pages "
+                                           "after this one, which shows the whole reduced.")
+                                .arg(m_tiles.size());
     paint.text(QPointF(left, top + 21.5), check, sheetFont(8), Qt::darkGray, width);
     paint.line(QPointF(left, top + 24), QPointF(m_area.right(), top + 24), 0.2, Qt::gray);
 }

@@ -45,6 +45,7 @@ public:
         QRectF content;  // where that part stands on the paper
     };
 
+    /// The sheet of a picture, which must outlive it, on the layout's paper.
     DesignSheet(const DesignPicture& picture, const QPageLayout& layout);
 
     int pageCount() const { return int(m_pages.size()); }
@@ -80,7 +81,8 @@ private:
 
     void planUntiled(const QRectF& region);
     void planTiled(const QRectF& region);
-    void addSequencePages(std::size_t fromRow);
+    /// The colour sequence on pages of its own, after those planned so far.
+    void addSequencePages();
     /// The box the design with its cross needs, in its millimetres: the cross's ends.
     QRectF neededBox() const;
 
@@ -98,6 +100,7 @@ private:
     QRectF m_paper;
     QRectF m_area;
     QPointF m_designCentre;
+    bool m_fits = true;  // the design with its cross fits the first page
     std::vector<Page> m_pages;
     std::vector<Tile> m_tiles;
     QRectF m_grid;     // tiled: the part of the design the tiles cover together

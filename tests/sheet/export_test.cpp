@@ -214,13 +214,14 @@ TEST_F(ExportTest, ALineOfStitchesIsAStitchWideAndATooLargePictureIsRefused)
     EXPECT_NEAR(millimetres(svg.width), traced.box.width(), 0.001);
     EXPECT_EQ(svg.height, QStringLiteral("0.3mm"));
     if (haveProgram(QStringLiteral("rsvg-convert"))) {
-        const ToolRun rsvg =
-            runTool(QStringLiteral("rsvg-convert"), {svgFile, QStringLiteral("-o"), dir.filePath(QStringLiteral("l.png"))});
+        const ToolRun rsvg = runTool(QStringLiteral("rsvg-convert"),
+                                     {svgFile, QStringLiteral("-o"), dir.filePath(QStringLiteral("l.png"))});
         EXPECT_EQ(rsvg.status, 0);
         EXPECT_TRUE(rsvg.err.isEmpty()) << rsvg.err.toStdString();
     }
     const QString png = dir.filePath(QStringLiteral("line.png"));
-    ASSERT_EQ(exportDesign({file, QStringLiteral("-o"), png, QStringLiteral("--dpi"), QStringLiteral("254")}).status, 0);
+    ASSERT_EQ(exportDesign({file, QStringLiteral("-o"), png, QStringLiteral("--dpi"), QStringLiteral("254")}).status,
+              0);
     EXPECT_EQ(QImage(png).size(), QSize(int(std::lround(traced.box.width() * 10)), 1));
 
     // 400 x 300 mm at 2400 dpi would be a billion pixels.
@@ -235,7 +236,8 @@ TEST_F(ExportTest, ALineOfStitchesIsAStitchWideAndATooLargePictureIsRefused)
         out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     }
     const QString huge = dir.filePath(QStringLiteral("huge.png"));
-    const ToolRun run = exportDesign({largeFile, QStringLiteral("-o"), huge, QStringLiteral("--dpi"), QStringLiteral("2400")});
+    const ToolRun run =
+        exportDesign({largeFile, QStringLiteral("-o"), huge, QStringLiteral("--dpi"), QStringLiteral("2400")});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("a picture of 37795 x 28346 pixels is too large; give a lower --dpi"))
         << run.err.toStdString();

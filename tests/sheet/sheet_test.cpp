@@ -383,6 +383,32 @@ TEST_F(SheetTest, ALongColourSequenceGoesOnPagesOfItsOwnAfterTheDesign)
     EXPECT_TRUE(text.back().contains(QStringLiteral("page %1 of %1").arg(pages)));
 }
 
+TEST_F(SheetTest, ADesignTooLargeForTilesIsShownReducedAndSaysSo)
+{
+    // 4 x 5 metres: a file that is wrong, or no hoop's; 500 A4 tiles would be no help.
+    gen::Design huge;
+    huge.jump(-20000, -25000);
+    huge.runTo(20000, 25000, 120);
+    const QString file = dir.filePath(QStringLiteral("huge.dst"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        const auto bytes = gen::writeDst(huge);
+        out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    const DesignPicture design = picture(file.toStdString());
+    const QPageLayout pageLayout = layout(QPageSize::A4, QPageLayout::Portrait);
+    const DesignSheet sheet(design, pageLayout);
+    EXPECT_FALSE(sheet.tiled());
+    EXPECT_EQ(sheet.pageCount(), 1);
+    const QString pdf = dir.filePath(QStringLiteral("huge.pdf"));
+    ASSERT_EQ(printSheets({design}, pageLayout, pdf), 1);
+    const QString text = pdfText(pdf).join(QString()).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("too large to print in tiles on it: shown reduced")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Actual size")));
+}
+
 // ---------------------------------------------------------------------------------------
 // A design larger than the paper
 
