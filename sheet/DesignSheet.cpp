@@ -129,19 +129,6 @@ public:
     {
         return QFontMetricsF(font, m_painter.device()).horizontalAdvance(text) / m_scale;
     }
-    /// Text turned a quarter anticlockwise, centred on a point.
-    void upwardText(QPointF centreMm, const QString& text, const QFont& font, const QColor& color)
-    {
-        m_painter.resetTransform();
-        m_painter.translate(device(centreMm));
-        m_painter.rotate(-90);
-        m_painter.setFont(font);
-        m_painter.setPen(color);
-        const QFontMetricsF metrics(font, m_painter.device());
-        m_painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, metrics.ascent() / 2 - metrics.descent() / 2),
-                           text);
-        m_painter.resetTransform();
-    }
 
 private:
     QPainter& m_painter;
@@ -480,7 +467,7 @@ void DesignSheet::paintTile(Painting& paint, const Tile& tile) const
     const double overlapX = m_overlap.width();
     const double overlapY = m_overlap.height();
     paint.text(QPointF(left, top + 9),
-               QStringLiteral("Actual size. Lay each tile over its neighbours so that the targets (\u2295) meet; "
+               QStringLiteral("Actual size. Lay each tile over its neighbours so that the round targets meet; "
                               "the dashed lines mark the %1 mm they share.")
                    .arg(std::max(overlapX, overlapY), 0, 'f', 0),
                sheetFont(7.5), Qt::darkGray, m_area.width());
