@@ -3,6 +3,7 @@
 
 #include "app/AboutBox.h"
 #include "app/CupsAnswer.h"
+#include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
@@ -11,6 +12,7 @@
 #include "listing/FileListing.h"
 #include "platform/Rounding.h"
 #include "render/QtText.h"
+#include "sheet/DesignSheet.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -130,6 +132,9 @@ public:
     }
     bool printing() const override { return m_paged.printing(); }
     Canvas& canvas() override { return m_paged.canvas(); }
+    /// The painter of the pages and the layout of their paper, for design sheets.
+    QPainter& painter() { return m_paged.painter(); }
+    QPageLayout pageLayout() const { return m_paged.pageLayout(); }
     int pagesPrinted() const { return m_paged.pagesPrinted(); }
 
 private:
@@ -180,6 +185,12 @@ void PageSurface::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     m_form.FormMouseUp(event->button(), at.x(), at.y());
+}
+
+void PageSurface::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    m_form.FormDoubleClick(event->button(), at.x(), at.y());
 }
 
 StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
@@ -383,6 +394,10 @@ void TForm1::createMenus()
                                  &TForm1::DisplaySelectedFiles1Click);
     PrintSelectedFiles2 = item(Selected1, "PrintSelectedFiles2", QStringLiteral("&Print Selected Files"),
                                &TForm1::PrintSelectedFiles2Click);
+    PrintDesignSheet1 = item(Selected1, "PrintDesignSheet1", QStringLiteral("Print Design &Sheet"),
+                             &TForm1::PrintDesignSheet1Click);
+    PrintDesignSheet1->setStatusTip(QStringLiteral("Each selected design at its actual size, with its centre cross "
+                                                   "and colour sequence"));
     Selected1->addSeparator();
     MoveAllSelectedFiles1 = item(Selected1, "MoveAllSelectedFiles1", QStringLiteral("Copy/Move All Selected Files"),
                                  &TForm1::MoveAllSelectedFiles1Click);
@@ -827,6 +842,65 @@ void TForm1::PrintSelectedFiles2Click()
     s.UseSelectedList = false;
 }
 
+void TForm1::PrintDesignSheet1Click()
+{
+    auto& s = m_catalog.state();
+    if (m_running || s.SelectedList.empty())
+        return;
+    m_running = true;
+    m_host.setWaitCursor(true);
+    std::vector<DesignPicture> pictures;
+    std::string unread;
+    for (const std::string& name : s.SelectedList.names()) {
+        PictureReading reading = readDesignPicture(s.SelectedFolder + name);
+        if (reading.picture)
+            pictures.push_back(std::move(*reading.picture));
+        else
+            unread += "\n" + name + ": " + reading.problem;
+    }
+    m_host.setWaitCursor(false);
+    if (!unread.empty())
+        m_host.messageBox(MessageRequest{(pictures.empty() ? "No sheet is printed; no design could be read:"
+                                                           : "These designs could not be read; their sheets are "
+                                                             "not printed:") +
+                                             unread,
+                                         "ORLIKA Design Sheet", MessageIcon::Warning, MessageButtons::Ok,
+                                         MessageAnswer::Ok});
+    m_lastPagesPrinted = 0;
+    if (!pictures.empty()) {
+        const QString proposed =
+            pictures.size() == 1
+                ? QFileInfo(QString::fromStdString(pictures.front().name)).completeBaseName() + QStringLiteral("-sheet.pdf")
+                : QStringLiteral("design-sheets.pdf");
+        PrintJob job(printer(), [&] {
+            return askPdfFileName(QStringLiteral("Print the design sheets to a PDF file"), proposed,
+                                  m_sheetPdfFileName);
+        });
+        std::string failure;
+        try {
+            if (job.beginDoc()) {
+                m_host.setWaitCursor(true);
+                printDesignSheets(job, job.painter(), job.pageLayout(), pictures);
+                job.endDoc();
+                m_host.setStatusFontColor(Red);
+                m_host.setStatusCaption(" FINISHED PRINTING");
+                m_host.setStatusFontColor(Black);
+            } else {
+                m_host.setStatusCaption(" NOTHING PRINTED");
+            }
+        } catch (const PrintError& error) {
+            failure = error.what();
+        }
+        m_host.setWaitCursor(false);
+        m_lastPagesPrinted = job.pagesPrinted();
+        if (!failure.empty()) {
+            m_host.setStatusCaption(" PRINTING FAILED");
+            m_host.showError(failure);
+        }
+    }
+    afterRun();
+}
+
 void TForm1::showSelectionOnDisplay()
 {
     m_catalog.showSelectionOnDisplay();
@@ -900,6 +974,29 @@ void TForm1::FormMouseUp(Qt::MouseButton button, int x, int y)
         return;
     m_catalog.selectAt(m_page->canvas(), x, y);
     Page->update();
+}
+
+void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
+{
+    if (button != Qt::LeftButton || !m_catalog.state().PageComplete)
+        return;
+    const PageOnDisplay& display = m_catalog.pageOnDisplay();
+    const int cell = display.cellAt(x, y);
+    if (cell < 0 || display.names[std::size_t(cell)].empty())
+        return;
+    const std::string& name = display.names[std::size_t(cell)];
+    m_host.setWaitCursor(true);
+    PictureReading reading = readDesignPicture(display.folder + name);
+    m_host.setWaitCursor(false);
+    if (!reading.picture) {
+        m_host.messageBox(MessageRequest{name + ": " + reading.problem, "ORLIKA", MessageIcon::Warning,
+                                         MessageButtons::Ok, MessageAnswer::Ok});
+        return;
+    }
+    // A dialog of its own: the page on display keeps its image, and Esc closes the view
+    // without reaching the run's keys.
+    DesignView view(std::move(*reading.picture), this);
+    m_host.execDialog(view);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -35,6 +35,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     TForm1& m_form;
@@ -115,6 +116,7 @@ public:
     QMenu* Selected1 = nullptr;
     QAction* DisplaySelectedFiles1 = nullptr;
     QAction* PrintSelectedFiles2 = nullptr;
+    QAction* PrintDesignSheet1 = nullptr;
     QAction* MoveAllSelectedFiles1 = nullptr;
     QAction* DeleteSelected1 = nullptr;
     QMenu* About2 = nullptr;
@@ -158,6 +160,7 @@ public slots:
     void EnlargedClick();
     void DisplaySelectedFiles1Click();
     void PrintSelectedFiles2Click();
+    void PrintDesignSheet1Click();
     void MoveAllSelectedFiles1Click();
     void DeleteSelected1Click();
     void About1Click();
@@ -172,6 +175,9 @@ public:
     void FormKeyPress(char& key);
     /// A mouse button was released over the page at client (x, y).
     void FormMouseUp(Qt::MouseButton button, int x, int y);
+    /// A double click over the page at client (x, y): the left button opens the design
+    /// of the cell under it alone, in the design view.
+    void FormDoubleClick(Qt::MouseButton button, int x, int y);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -224,6 +230,7 @@ private:
     TFileListFr* m_fileListFr = nullptr;
     QString m_pdfFileName;          // the catalog's last PDF file
     QString m_listingPdfFileName;   // the file listing's
+    QString m_sheetPdfFileName;     // the design sheets' 
     int m_lastPagesPrinted = 0;
     bool m_running = false;
     bool m_closeRequested = false;

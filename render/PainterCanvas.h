@@ -39,6 +39,13 @@ public:
     /// laid out as they were); painting on the old one stops.
     void setDevice(QPaintDevice& device);
     bool active() const { return m_painter.isActive(); }
+    /// The painter itself, for drawing that is not the catalog's (a design sheet); the
+    /// lines the canvas holds back are drawn first, so what follows lies above them.
+    QPainter& painter()
+    {
+        flush();
+        return m_painter;
+    }
     /// Forgets the pixels kept under labels: the device's picture was replaced.
     void forgetLabels() { m_underLabels.clear(); }
     /// A label written on an image, with the pixels that lay under it.

@@ -237,6 +237,11 @@ int PagedPrinter::pageHeight() const
     return m_device->height();
 }
 
+QPageLayout PagedPrinter::pageLayout() const
+{
+    return m_device->pageLayout();
+}
+
 bool PagedPrinter::portrait() const
 {
     return m_device->pageLayout().orientation() == QPageLayout::Portrait;

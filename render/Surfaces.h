@@ -6,6 +6,7 @@
 #include "render/PainterCanvas.h"
 
 #include <QImage>
+#include <QPageLayout>
 #include <QSaveFile>
 #include <QString>
 #include <memory>
@@ -132,6 +133,10 @@ public:
     void endDoc() override;
     bool printing() const override { return m_printing; }
     Canvas& canvas() override { return m_canvas; }
+    /// The painter of the document's pages, for drawing that is not the catalog's.
+    QPainter& painter() { return m_canvas.painter(); }
+    /// The paper, its orientation and margins of the device printed on.
+    QPageLayout pageLayout() const;
     int pagesPrinted() const { return m_pages; }
 
 private:

@@ -73,7 +73,7 @@ manual_options() {
   zcat "$1" | sed -n '/^\.SH OPTIONS/,/^\.SH [^O]/p' | grep -A1 '^\.TP' | grep -v -e '^\.TP' -e '^--$' |
     sed 's/\\-/-/g' | grep -oE -- ' --?[a-z][a-z-]*' | tr -d ' ' | sort -u
 }
-for program in orlika orlika-catalog orlika-info orlika-thumbnailer; do
+for program in orlika orlika-catalog orlika-export orlika-info orlika-thumbnailer; do
   page=/usr/share/man/man1/$program.1.gz
   if [ ! -f "$page" ] || ! gzip -t "$page"; then
     fail "manual page $page"
@@ -104,6 +104,12 @@ if QT_QPA_PLATFORM=offscreen /usr/bin/orlika-catalog samples -o "$work/catalog.p
   ok "installed orlika-catalog writes a PDF"
 else
   fail "installed orlika-catalog"
+fi
+if /usr/bin/orlika-export samples/star.pes -o "$work/star.svg" && grep -q 'width="76mm" height="72.4mm"' "$work/star.svg" &&
+   QT_QPA_PLATFORM=offscreen /usr/bin/orlika-export samples/star.pes -o "$work/star.pdf" >/dev/null && grep -q '%PDF' "$work/star.pdf"; then
+  ok "installed orlika-export writes an SVG of the design's size and its sheet"
+else
+  fail "installed orlika-export"
 fi
 test -f /usr/share/applications/orlika.desktop || fail "desktop entry installed"
 test -f /usr/share/thumbnailers/orlika.thumbnailer || fail "thumbnailer entry installed"

@@ -74,8 +74,10 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
                                          "&Enlarged/1 per Page"};
     EXPECT_EQ(menuShape(form->PageLayout1), layout);
     EXPECT_EQ(menuShape(form->ThumbNail2), (std::vector<QString>{"12/page", "20/page", "30/page"}));
-    const std::vector<QString> selected = {"&Display Selected Files", "&Print Selected Files", "-",
-                                           "Copy/Move All Selected Files", "-", "Delete (Erase) All Selected Files"};
+    const std::vector<QString> selected = {"&Display Selected Files",      "&Print Selected Files",
+                                           "Print Design &Sheet",          "-",
+                                           "Copy/Move All Selected Files", "-",
+                                           "Delete (Erase) All Selected Files"};
     EXPECT_EQ(menuShape(form->Selected1), selected);
     EXPECT_EQ(menuShape(form->About2), (std::vector<QString>{"&About"}));
 

@@ -53,8 +53,45 @@ check "info: a file that cannot be opened" has 4 '"error":"cannot open the file"
 check "catalog: an output that is neither PDF nor PNG" bash -c "'$tools/orlika-catalog' '$samples' -o '$work/x.txt' 2>&1 >/dev/null | grep -q 'must end in .pdf or .png'; test \${PIPESTATUS[0]} -eq 2"
 check "thumbnailer: a size that is no number" bash -c "'$tools/orlika-thumbnailer' -s abc '$first' '$work/t.png' 2>&1 | grep -q \"the size 'abc' is not a whole number\"; test \${PIPESTATUS[0]} -eq 2 && test ! -e '$work/t.png'"
 check "info: an unknown option" bash -c "'$tools/orlika-info' --colour '$first' 2>/dev/null; test \$? -eq 2"
-check "every tool tells its version" bash -c "'$tools/orlika-info' --version | grep -q '^orlika-info [0-9]' && '$tools/orlika-thumbnailer' -v | grep -q '^orlika-thumbnailer [0-9]'"
+check "every tool tells its version" bash -c "'$tools/orlika-info' --version | grep -q '^orlika-info [0-9]' && '$tools/orlika-thumbnailer' -v | grep -q '^orlika-thumbnailer [0-9]' && '$tools/orlika-export' --version | grep -q '^orlika-export [0-9]'"
 check "--help-all adds Qt's options" bash -c "'$tools/orlika-info' --help-all | grep -q -e '-platform' && '$tools/orlika-catalog' --help-all | grep -q -e '-platform'"
+
+# orlika-export: a design the readers reject ends with status 1 and the reader's message;
+# a wrong command line with status 2. Neither writes anything.
+exports() {  # exports STATUS STDERR_PATTERN OUTPUT ARGUMENT...: the status, the message, no OUTPUT
+  local status=$1 err=$2 out=$3; shift 3
+  "$tools/orlika-export" "$@" >"$work/export.out" 2>"$work/export.err"
+  local got=$?
+  [ "$got" -eq "$status" ] || { echo "  status $got, not $status: $(cat "$work/export.err")"; return 1; }
+  grep -q -e "$err" "$work/export.err" || { echo "  said: $(cat "$work/export.err")"; return 1; }
+  [ -z "$out" ] || test ! -e "$out"
+}
+printf 'hello' > "$work/bad.ksm"
+printf 'hello' > "$work/bad.pes"
+check "export: a file its reader rejects" exports 1 "^orlika-export: $work/bad.ksm: Bad File Format (Not KSM Format)\$" "$work/e1.svg" "$work/bad.ksm" -o "$work/e1.svg"
+check "export: the PES reader's message" exports 1 "bad.pes: Unknown Format\$" "$work/e2.png" "$work/bad.pes" -o "$work/e2.png"
+check "export: a header number that is no number" exports 1 "bad.dst: ' oops' is not a valid integer value" "$work/e3.pdf" "$work/bad.dst" -o "$work/e3.pdf"
+check "export: a file no reader takes" exports 1 "notes.txt: no reader takes .txt files" "$work/e4.svg" "$work/notes.txt" -o "$work/e4.svg"
+check "export: a file that is not there" exports 1 "absent.dst: cannot open the file: gone" "$work/e5.svg" "$work/absent.dst" -o "$work/e5.svg"
+check "export: no output" exports 2 "give the output with -o" "" "$first"
+check "export: an output of another type" exports 2 "must end in .svg, .png or .pdf" "$work/e6.txt" "$first" -o "$work/e6.txt"
+check "export: two designs" exports 2 "give one design file" "$work/e7.svg" "$first" "$first" -o "$work/e7.svg"
+check "export: a resolution out of range" exports 2 "'5' is not a whole number from 10 to 2400" "$work/e8.png" "$first" -o "$work/e8.png" --dpi 5
+check "export: a resolution for SVG" exports 2 "resolution of PNG output only" "$work/e9.svg" "$first" -o "$work/e9.svg" --dpi 600
+check "export: the sheet as SVG" exports 2 "not as SVG" "$work/e10.svg" "$first" -o "$work/e10.svg" --sheet
+check "export: a colour that is none" exports 2 "'nocolour' is not a colour" "$work/e11.png" "$first" -o "$work/e11.png" --background nocolour
+check "export: a background for the sheet" exports 2 "not a sheet" "$work/e12.pdf" "$first" -o "$work/e12.pdf" --background white
+check "export: paper that is neither A4 nor Letter" exports 2 "neither A4 nor Letter" "$work/e13.pdf" "$first" -o "$work/e13.pdf" --paper A3
+check "export: paper for a picture" exports 2 "add --sheet" "$work/e14.png" "$first" -o "$work/e14.png" --landscape
+check "export: an unknown option" exports 2 "Unknown option 'colour'" "$work/e15.svg" "$first" -o "$work/e15.svg" --colour red
+check "export: an SVG, a PNG and a sheet of a design" bash -c "'$tools/orlika-export' '$first' -o '$work/x.svg' &&
+  '$tools/orlika-export' '$first' -o '$work/x.png' && '$tools/orlika-export' '$first' -o '$work/x.pdf' | grep -q 'x.pdf: 1 page' &&
+  grep -q '<svg' '$work/x.svg' && grep -q '%PDF' '$work/x.pdf' && test -s '$work/x.png'"
+check "export: the sheet as PNG pages" bash -c "'$tools/orlika-export' '$first' -o '$work/sheet.png' --sheet --dpi 50 | grep -q 'sheet-1.png: 1 page' &&
+  test -s '$work/sheet-1.png' && test ! -e '$work/sheet-2.png' && test ! -e '$work/sheet.png'"
+mkdir "$work/full-export"
+check "export: a sheet on a full disk fails, says why and leaves no file" bash -c "! bash -c 'trap \"\" XFSZ; ulimit -f 4; exec \"\$@\"' full '$tools/orlika-export' '$samples/spiral-threads.pes' -o '$work/full-export/s.pdf' 2>'$work/full-export.txt' && grep -q 'file too large' '$work/full-export.txt' && test -z \"\$(ls -A '$work/full-export')\""
+check "export: a PNG on a full disk fails and leaves no file" bash -c "! bash -c 'trap \"\" XFSZ; ulimit -f 4; exec \"\$@\"' full '$tools/orlika-export' '$first' --dpi 1200 -o '$work/full-export/s.png' 2>/dev/null && test -z \"\$(ls -A '$work/full-export')\""
 
 # The desktop program answers its command line without a display, opening no window.
 if [ -n "$orlika" ]; then

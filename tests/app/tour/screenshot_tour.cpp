@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Drives the desktop program on a real display (Xvfb) and saves what it shows:
 //   orlika-screenshot-tour SAMPLES OUTDIR   opens SAMPLES in every layout, selects two
-//                                           designs, prints them to OUTDIR/selected.pdf
+//                                           designs, prints them to OUTDIR/selected.pdf and
+//                                           their design sheets to OUTDIR/sheets.pdf, and
+//                                           opens orlika.pes in the design view
 //   orlika-screenshot-tour --grab OUT.png   saves the whole screen (for another program)
 #include "app/Forms.h"
 #include "app/Orlika.h"
@@ -16,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <cstdio>
 #include <deque>
@@ -136,6 +139,43 @@ int main(int argc, char** argv)
     });
     form.PrintSelectedFiles2->trigger();
     std::printf("printed %d page(s) to %s/selected.pdf\n", form.lastPagesPrinted(), qPrintable(out));
+    answers.push_back([&](QDialog& dialog) {
+        dynamic_cast<QFileDialog&>(dialog).selectFile(out + QStringLiteral("/sheets.pdf"));
+        return int(QDialog::Accepted);
+    });
+    form.PrintDesignSheet1->trigger();
+    std::printf("printed %d design sheet page(s) to %s/sheets.pdf\n", form.lastPagesPrinted(), qPrintable(out));
+
+    // A double click on orlika.pes opens it in the design view: as it opens, and zoomed in
+    // on its first letters.
+    form.N30page1->trigger();
+    openSamples();
+    form.host().onWait = [&] { QTest::mouseClick(form.SBCancel, Qt::LeftButton); };
+    form.Open1->trigger();
+    const PageOnDisplay& display = form.catalog().pageOnDisplay();
+    for (int cell = 0; cell < display.cellCount; ++cell) {
+        if (display.names[std::size_t(cell)] != "orlika.pes")
+            continue;
+        answers.push_back([&](QDialog& dialog) {
+            dialog.show();
+            QTest::qWait(300);
+            dialog.grab().save(out + QStringLiteral("/design-view.png"));
+            auto* canvas = dialog.findChild<QWidget*>(QStringLiteral("DesignCanvas"));
+            const QPoint at(canvas->width() / 4, canvas->height() / 2);
+            QWheelEvent wheel(QPointF(at), QPointF(canvas->mapToGlobal(at)), QPoint(), QPoint(0, 3 * 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(canvas, &wheel);
+            QTest::qWait(150);
+            dialog.grab().save(out + QStringLiteral("/design-view-zoomed.png"));
+            std::printf("%s/design-view.png, %s/design-view-zoomed.png\n", qPrintable(out), qPrintable(out));
+            QTest::keyClick(canvas, Qt::Key_Escape);
+            return dialog.result();
+        });
+        const CellPoint origin = display.origins[std::size_t(cell)];
+        QTest::mouseDClick(form.Page, Qt::LeftButton, {},
+                           QPoint(origin.X + display.cellWidth / 2, origin.Y - display.halfCellHeight / 2));
+        shot(QStringLiteral("after-design-view"));
+    }
 
     // The Page Layout menu open, as the user sees it.
     form.menuBar()->setActiveAction(form.PageLayout1->menuAction());
