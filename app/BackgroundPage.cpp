@@ -26,14 +26,15 @@ void BackgroundPage::start(PageAheadJob job)
     // The run's selection compares names through a collator the window also uses: the
     // page drawn here gets one of its own. Its file list is only read by position.
     job.from.state.SelectedList.setComparer(localNameComparer());
-    m_page = std::make_unique<ImagePage>(m_window.image().width(), m_window.image().height());
     m_stop = false;
-    m_thread = std::thread(&BackgroundPage::draw, this, std::move(job));
+    m_thread = std::thread(&BackgroundPage::draw, this, std::move(job), m_window.image().size());
 }
 
-void BackgroundPage::draw(PageAheadJob job)
+void BackgroundPage::draw(PageAheadJob job, QSize size)
 {
     try {
+        // The page image is made here too: the window's thread only starts the work.
+        m_page = std::make_unique<ImagePage>(size.width(), size.height());
         PosixFileSystem files;
         m_prepared = Catalog::drawPageAhead(job, m_page->canvas(), files, m_stop);
         m_page->flush();
@@ -56,30 +57,36 @@ void BackgroundPage::awaitDrawing()
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void BackgroundPage::show()
+void BackgroundPage::show(int keepAs)
 {
     if (!m_ready || !m_prepared || !m_page)
         return;
     m_thread.join();
-    replacePicture(m_page->picture());
+    // Pictures change hands; nothing is copied.
+    keep(keepAs, m_window.swapPicture(m_page->takePicture()));
     m_page.reset();
     m_prepared.reset();
     m_ready = false;
+    countShown();
 }
 
-void BackgroundPage::replacePicture(ImagePage::Picture picture)
+void BackgroundPage::countShown()
 {
-    m_window.showPicture(std::move(picture));
     ++m_pagesShown;
     if (m_shown)
         m_shown();
 }
 
-void BackgroundPage::keepPageOnDisplay(int key)
+void BackgroundPage::keep(int key, ImagePage::Picture picture)
 {
-    m_kept[key] = m_window.picture();
+    m_kept[key] = std::move(picture);
     while (m_kept.size() > kPagesKept)
         m_kept.erase(m_kept.begin());
+}
+
+void BackgroundPage::keepPageOnDisplay(int key)
+{
+    keep(key, m_window.picture());
 }
 
 bool BackgroundPage::showKeptPage(int key)
@@ -88,7 +95,11 @@ bool BackgroundPage::showKeptPage(int key)
     // A page kept before the window changed size is drawn again.
     if (kept == m_kept.end() || kept->second.image.size() != m_window.image().size())
         return false;
-    replacePicture(kept->second);
+    // The picture changes hands rather than being copied; Next from it finds the page
+    // after it drawn ahead again.
+    m_window.swapPicture(std::move(kept->second));
+    m_kept.erase(kept);
+    countShown();
     return true;
 }
 

@@ -28,18 +28,21 @@ public:
     bool ready() const override { return m_ready.load(); }
     void awaitDrawing() override;
     const PreparedPage* prepared() const override;
-    void show() override;
+    void show(int keepAs) override;
     void drop() override;
     void keepPageOnDisplay(int key) override;
     bool showKeptPage(int key) override;
     void forgetKeptPages() override;
 
+    /// Whether a page is being drawn ahead now.
+    bool drawing() const { return m_thread.joinable() && !m_ready; }
     /// Pages drawn ahead, and pages kept, put on display since the window opened; for tests.
     int pagesShown() const { return m_pagesShown; }
 
 private:
-    void draw(PageAheadJob job);
-    void replacePicture(ImagePage::Picture picture);
+    void draw(PageAheadJob job, QSize size);
+    void keep(int key, ImagePage::Picture picture);
+    void countShown();
 
     ImagePage& m_window;
     std::function<void()> m_shown;

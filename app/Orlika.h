@@ -68,6 +68,12 @@ public:
     Catalog& catalog() { return m_catalog; }
     /// Pages drawn ahead of Next or kept for Prev, and shown; for tests.
     int pagesDrawnAhead() const { return m_pageAhead ? m_pageAhead->pagesShown() : 0; }
+    /// Lets events run until the page being drawn ahead, if any, is drawn; for tests.
+    void awaitPageAhead()
+    {
+        while (m_pageAhead && m_pageAhead->drawing())
+            m_pageAhead->awaitDrawing();
+    }
     /// Whether the page after a waiting one is drawn ahead (else when its turn comes).
     void drawPagesAhead(bool on);
     QtHost& host() { return m_host; }

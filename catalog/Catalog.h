@@ -154,15 +154,17 @@ private:
     void startPageAhead();
     /// After Next: the page drawn ahead goes on display and the run stands after it, when it
     /// was drawn for this very page and nothing it read has changed; else it is dropped.
-    bool takePageAhead(int width, int height);
+    /// The page it replaces is kept as `keepLeftAs`.
+    bool takePageAhead(int width, int height, int keepLeftAs);
     void dropPageAhead();
-    /// After Next: the page on display is kept, to come back at once on Prev.
-    void keepPageOnDisplay(const RunProgress& atWait);
+    /// After Next: the run as it waited at the page left, to come back to at once on Prev;
+    /// returns the key the page is kept under.
+    int rememberPageLeft(const RunProgress& atWait);
+    /// Copies into a state taken from another page what the user chose since.
+    void keepUsersChoices(CatalogState& state) const;
     /// After Prev: the page before the one on display, kept when Next left it, goes on
     /// display again and the run stands as it stood when that page waited, when nothing it
     /// read has changed and the window has the same size.
-    /// Copies into a state taken from another page what the user chose since.
-    void keepUsersChoices(CatalogState& state) const;
     bool restoreKeptPage(int width, int height);
     /// True when the window's page area is still width x height.
     bool sameWindowSize(int width, int height) const;

@@ -66,11 +66,13 @@ public:
     virtual void awaitDrawing() = 0;
     /// The page drawn, after ready(); none when its drawing failed. The page is not shown.
     virtual const PreparedPage* prepared() const = 0;
-    /// Puts the page drawn on display in place of the one waiting.
-    virtual void show() = 0;
+    /// Puts the page drawn on display in place of the one waiting, which is kept under
+    /// `keepAs` so that it can be shown again.
+    virtual void show(int keepAs) = 0;
     /// Drops the work: nothing it did is shown, and a file it had open is closed.
     virtual void drop() = 0;
-    /// Keeps a copy of the page on display under `key`, so that it can be shown again.
+    /// Keeps a copy of the page on display under `key`, so that it can be shown again
+    /// after it was drawn over.
     virtual void keepPageOnDisplay(int key) = 0;
     /// Shows the page kept under `key` again; false when none is kept (or it no longer
     /// fits the window).

@@ -399,10 +399,12 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
         m_host.waitForEvents();
     s.PageComplete = false;
     PageEnd end = m_prevPressed ? PageEnd::Prev : s.CancelPressed ? PageEnd::Cancel : PageEnd::Next;
-    if (end == PageEnd::Next && !finalPage) {
-        keepPageOnDisplay(*atWait);
-        if (takePageAhead(width, height))
+    if (end == PageEnd::Next && !finalPage && atWait) {
+        const int left = rememberPageLeft(*atWait);
+        if (takePageAhead(width, height, left))
             end = PageEnd::NextDrawnAhead;
+        else if (m_pageAhead)
+            m_pageAhead->keepPageOnDisplay(left);
     } else if (end == PageEnd::Prev && restoreKeptPage(width, height)) {
         end = PageEnd::PrevKept;
     }
@@ -577,16 +579,14 @@ std::optional<PreparedPage> Catalog::drawPageAhead(const PageAheadJob& job, Canv
     return page;
 }
 
-void Catalog::keepPageOnDisplay(const RunProgress& atWait)
+int Catalog::rememberPageLeft(const RunProgress& atWait)
 {
-    if (!m_pageAhead)
-        return;
     const int first = firstIndexOnDisplay();
     m_keptPages[first] = KeptPage{atWait, first, atWait.state.CellNo - 1};
     // A few pages are kept; the first of the run's order go first.
     while (m_keptPages.size() > kPagesKept)
         m_keptPages.erase(m_keptPages.begin());
-    m_pageAhead->keepPageOnDisplay(first);
+    return first;
 }
 
 void Catalog::keepUsersChoices(CatalogState& state) const
@@ -665,7 +665,7 @@ void Catalog::dropPageAhead()
     m_pageAheadStarted = false;
 }
 
-bool Catalog::takePageAhead(int width, int height)
+bool Catalog::takePageAhead(int width, int height, int keepLeftAs)
 {
     if (!m_pageAhead || !m_pageAheadStarted)
         return false;
@@ -685,7 +685,7 @@ bool Catalog::takePageAhead(int width, int height)
     RunProgress after = page->after;
     keepUsersChoices(after.state);
     const std::string caption = page->caption;
-    m_pageAhead->show();  // hands the page over: `page` is gone from here on
+    m_pageAhead->show(keepLeftAs);  // hands the page over: `page` is gone from here on
     m_pageAheadStarted = false;
     resume(after);
     m_host.setStatusCaption(caption);

@@ -191,12 +191,22 @@ ImagePage::Picture ImagePage::picture()
     return {m_image.copy(), m_canvas->labels()};
 }
 
-void ImagePage::showPicture(Picture picture)
+ImagePage::Picture ImagePage::takePicture()
 {
     m_canvas->end();
+    Picture picture{std::move(m_image), m_canvas->labels()};
+    m_canvas->forgetLabels();
+    return picture;
+}
+
+ImagePage::Picture ImagePage::swapPicture(Picture picture)
+{
+    m_canvas->end();
+    Picture replaced{std::move(m_image), m_canvas->labels()};
     m_image = std::move(picture.image);
     m_canvas->setLabels(std::move(picture.labels));
     m_canvas->begin();
+    return replaced;
 }
 
 PagedPrinter::PagedPrinter(QPagedPaintDevice& device, std::string target)

@@ -36,9 +36,11 @@ public:
         std::vector<PainterCanvas::UnderLabel> labels;
     };
     Picture picture();
-    /// Shows a picture in place of the page's; the canvas stays the same and goes on
-    /// drawing on it.
-    void showPicture(Picture picture);
+    /// Hands the picture over, leaving the page empty; for a page that is done.
+    Picture takePicture();
+    /// Shows a picture in place of the page's and returns the one it replaced; the canvas
+    /// stays the same and goes on drawing on the new one.
+    Picture swapPicture(Picture picture);
 
 private:
     QImage m_image;

@@ -57,6 +57,7 @@ TEST_F(PageAheadWindow, ADesignDeletedWhileItsPageWasDrawnAheadIsSkippedAsItWoul
     // page) and is drawn all the same; the eighth is not.
     const auto deleteTheEighth = [this](int step) {
         if (step == 0) {
+            form->awaitPageAhead();  // d08 is read ahead before it goes
             ASSERT_TRUE(QFile::remove(path(QStringLiteral("d08.dst"))));
         }
     };

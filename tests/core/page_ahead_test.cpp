@@ -33,9 +33,10 @@ public:
     bool ready() const override { return true; }
     void awaitDrawing() override {}
     const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
-    void show() override
+    void show(int keepAs) override
     {
         ++shown;
+        keepPageOnDisplay(keepAs);
         m_window.log.insert(m_window.log.end(), m_page.log.begin(), m_page.log.end());
         m_window.texts.insert(m_window.texts.end(), m_page.texts.begin(), m_page.texts.end());
     }
