@@ -140,6 +140,10 @@ void PainterCanvas::lineTo(int x, int y)
     if (m_polyline.empty())
         m_polyline.push_back(m_current);
     m_current = QPoint(x, y);
+    // A step that lands on the pixel it starts from draws nothing inside a polyline; small
+    // pictures of dense designs are mostly such steps. A polyline keeps at least one line.
+    if (m_polyline.size() >= 2 && m_current == m_polyline.back())
+        return;
     m_polyline.push_back(m_current);
     // Long runs are handed over in pieces so the buffer stays small.
     if (m_polyline.size() >= 4096) {
