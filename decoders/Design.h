@@ -142,6 +142,26 @@ struct CellRule {
     bool cancellable = false;
 };
 
+/// The cell of the formats that carry their threads (JEF, VP3, XXX, HUS, VIP, SHV): one
+/// scale for both axes from half the cell, the extents' lowest-left corner on the anchor,
+/// the pen starting in the first thread's colour, steps as the file stores them, three
+/// remark lines and the threads joined a name at a time. `yUp` as the format stores y.
+constexpr CellRule threadedFormatCell(bool yUp)
+{
+    return CellRule{
+        .placement = {.scale = Placement::Scale::SmallerOfSides,
+                      .factor = 0.5,
+                      .yUp = yUp,
+                      .start = Placement::Start::ColorThenMove},
+        .remarkForm = ShortRemarks::ThreeLines,
+        .colorLabel = "Color Changes: ",
+        .listWrap = CellRule::ListWrap::JoinedByEntry,
+        .blackAfterName = false,
+        .readingPhase = true,
+        .cancellable = false,
+    };
+}
+
 /// A thread of the design, in stitching order.
 struct Thread {
     Color color = Black;   // as the pen draws it

@@ -159,18 +159,8 @@ constexpr std::array<std::pair<Color, std::string_view>, 43> kColorTable = {{
 
 constexpr const char* kErrorCaption = "SHV File Format Error";
 
-// One scale for both axes from half the cell; the pen starts in the first thread's colour
-// at the start point. Steps, y down as the format stores it.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .yUp = false,
-                  .start = Placement::Start::ColorThenMove},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .colorLabel = "Color Changes: ",
-    .listWrap = CellRule::ListWrap::JoinedByEntry,
-    .blackAfterName = false,
-    .readingPhase = true,
-    .cancellable = false,
-};
+// The cell of the formats that carry their threads; y down as the format stores it.
+const CellRule kRule = threadedFormatCell(false);
 
 // Hands the walk's movements to a batch.
 struct BatchSink {

@@ -29,18 +29,8 @@ void readVipThreads(ByteCursor& /*cursor*/, const hus::Header& header, std::vect
 
 const hus::Variant kVip{"VIP", &vipSignature, &vipColorSectionEnd, &readVipThreads};
 
-// As HUS: one scale for both axes from half the cell; the pen starts in the first thread's
-// colour at the start point. Steps, y up as the format stores it.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .yUp = true,
-                  .start = Placement::Start::ColorThenMove},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .colorLabel = "Color Changes: ",
-    .listWrap = CellRule::ListWrap::JoinedByEntry,
-    .blackAfterName = false,
-    .readingPhase = true,
-    .cancellable = false,
-};
+// The cell of the formats that carry their threads; y up as the format stores it.
+const CellRule kRule = threadedFormatCell(true);
 
 std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 {

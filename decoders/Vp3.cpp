@@ -359,21 +359,9 @@ Figures measure(ByteCursor& cursor, const Layout& layout)
     return figures;
 }
 
-// One scale for both axes from half the cell; the extents' lowest-left corner on the
-// anchor; the pen starts in the first block's colour. The decoder turns the stitches' y
+// The cell of the formats that carry their threads. The decoder turns the stitches' y
 // (stored downward) up, as the packets' positions are, so the design's y grows upward.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides,
-                  .factor = 0.5,
-                  .yUp = true,
-                  .start = Placement::Start::ColorThenMove},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .colorLabel = "Color Changes: ",
-    .listWrap = CellRule::ListWrap::JoinedByEntry,
-    .blackAfterName = false,
-    .readingPhase = true,
-    .cancellable = false,
-};
+const CellRule kRule = threadedFormatCell(true);
 
 constexpr std::size_t kBufferSize = 4096;
 constexpr const char* kCaption = "VP3 File Format Error";

@@ -98,20 +98,8 @@ std::int64_t colorListStart(ByteCursor& cursor, const Header& header, std::int64
 
 namespace {
 
-// One scale for both axes from half the cell; the extents' lowest-left corner on the
-// anchor; the pen starts in the first colour. Steps as the file stores them, y up.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides,
-                  .factor = 0.5,
-                  .yUp = true,
-                  .start = Placement::Start::ColorThenMove},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .colorLabel = "Color Changes: ",
-    .listWrap = CellRule::ListWrap::JoinedByEntry,
-    .blackAfterName = false,
-    .readingPhase = true,
-    .cancellable = false,
-};
+// The cell of the formats that carry their threads; y up as the format stores it.
+const CellRule kRule = threadedFormatCell(true);
 
 constexpr std::size_t kBufferSize = 4096;
 /// The colour of a block the colour list has no entry for.
