@@ -29,7 +29,7 @@ using hus::ExpandError;
 // Bits most significant first, as the sections hold them; the last byte padded with zeros.
 class BitStream {
 public:
-    BitStream& put(std::uint32_t value, int count)
+    BitStream& put(std::uint64_t value, int count)
     {
         for (int i = count - 1; i >= 0; --i) {
             m_current = std::uint8_t(m_current << 1 | ((value >> i) & 1u));

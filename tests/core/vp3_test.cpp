@@ -13,7 +13,7 @@
 namespace orlika::test {
 namespace {
 
-void putBe(Bytes& out, std::uint32_t value, int width)
+void putBe(Bytes& out, std::uint64_t value, int width)
 {
     for (int k = width - 1; k >= 0; --k)
         out.push_back(std::uint8_t(value >> (8 * k)));
