@@ -2,6 +2,7 @@
 #include "app/BackgroundPage.h"
 
 #include "catalog/Catalog.h"
+#include "collection/CollectionFiles.h"
 #include "render/QtText.h"
 
 #include <QCoreApplication>
@@ -35,7 +36,10 @@ void BackgroundPage::draw(PageAheadJob job, QSize size)
     try {
         // The page image is made here too: the window's thread only starts the work.
         m_page = std::make_unique<ImagePage>(size.width(), size.height());
-        PosixFileSystem files;
+        // Files and archives of its own: an archive open in the window's shelf is not
+        // read from two threads.
+        ArchiveShelf archives;
+        CollectionFileSystem files(archives);
         m_prepared = Catalog::drawPageAhead(job, m_page->canvas(), files, m_stop);
         m_page->flush();
     } catch (const std::exception&) {

@@ -257,6 +257,7 @@ TForm1::TForm1(QWidget* parent)
     OpenDialog2->setFileMode(QFileDialog::AnyFile);
 
     m_catalog.setMainCanvas(&m_page->canvas());
+    m_catalog.setCollector(&m_treeCollector);
     // While a page waits for Next the page after it is drawn on the other core.
     // ORLIKA_PAGE_AHEAD=off draws every page when its turn comes, as a comparison.
     drawPagesAhead(qgetenv("ORLIKA_PAGE_AHEAD") != "off");
@@ -360,6 +361,12 @@ void TForm1::createMenus()
     OpenatFile1 = item(File1, "OpenatFile1", QStringLiteral("Open Beginning at &File"), &TForm1::OpenatFile1Click);
     OpenSelectedFiles1 =
         item(File1, "OpenSelectedFiles1", QStringLiteral("Open S&elected Files"), &TForm1::OpenSelectedFiles1Click);
+    // Off at start: a run shows its folder alone unless the user asks for the tree.
+    IncludeSubfolders1 =
+        item(File1, "IncludeSubfolders1", QStringLiteral("Include S&ubfolders"), &TForm1::IncludeSubfolders1Click);
+    IncludeSubfolders1->setCheckable(true);
+    IncludeSubfolders1->setStatusTip(
+        QStringLiteral("Runs over a folder also show its subfolders and the designs inside zip archives"));
     File1->addSeparator();
     Print1 = item(File1, "Print1", QStringLiteral("&Print From Beginning"), &TForm1::Print1Click);
     PrintFromFile1 =
@@ -719,6 +726,11 @@ void TForm1::mnfileListClick()
     // The listing starts a new selection: names on the page on display turn black.
     showSelectionOnDisplay();
     afterRun();
+}
+
+void TForm1::IncludeSubfolders1Click()
+{
+    m_catalog.state().IncludeSubfolders = IncludeSubfolders1->isChecked();
 }
 
 void TForm1::PrintSetup1Click()

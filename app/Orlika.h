@@ -5,6 +5,8 @@
 #include "app/BackgroundPage.h"
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
+#include "collection/CollectionFiles.h"
+#include "collection/TreeWalk.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
 #include "render/Surfaces.h"
@@ -105,6 +107,7 @@ public:
     QAction* Open1 = nullptr;
     QAction* OpenatFile1 = nullptr;
     QAction* OpenSelectedFiles1 = nullptr;
+    QAction* IncludeSubfolders1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* PrintFromFile1 = nullptr;
     QAction* PrintSelectedFiles1 = nullptr;
@@ -151,6 +154,7 @@ public slots:
     void Open1Click();
     void OpenatFile1Click();
     void OpenSelectedFiles1Click();
+    void IncludeSubfolders1Click();
     void Print1Click();
     void PrintFromFile1Click();
     void PrintSelectedFiles1Click();
@@ -221,8 +225,12 @@ private:
     /// empty when declined.
     QString askPdfFileName(const QString& title, const QString& proposedName, QString& lastChosen);
 
-    PosixFileSystem m_fileSystem;
-    PosixFileOperations m_posixFileOps;
+    // Runs read folder trees and zip archives; one shelf of open archives serves both the
+    // collection of a tree and the reading of its designs.
+    ArchiveShelf m_archives;
+    CollectionFileSystem m_fileSystem{m_archives};
+    TreeCollector m_treeCollector{m_archives};
+    CollectionFileOperations m_posixFileOps;
     FileOperations* m_fileOperations = &m_posixFileOps;
     FilterIndex m_listingFilter = FilterIndex::AllSupported;
     QtHost m_host;

@@ -3,6 +3,7 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/PageAhead.h"
+#include "catalog/DesignCollector.h"
 #include "catalog/PageOnDisplay.h"
 #include "cell/CellRenderer.h"
 #include "platform/Canvas.h"
@@ -44,6 +45,14 @@ public:
     /// `stop` ends it between two designs; the page is then none.
     static std::optional<PreparedPage> drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
                                                      const std::atomic<bool>& stop);
+    /// What collects a folder tree when a run includes subfolders (not owned); without
+    /// one such a run shows its folder alone.
+    void setCollector(DesignCollector* collector) { m_collector = collector; }
+
+    /// The designs of the next run, instead of a folder's: paths relative to `folder`
+    /// (ending in '/'), in the order given when `keepOrder` (duplicate groups), else by
+    /// folder, then name (find results). The run starts at the first of them.
+    void setGivenDesigns(const std::string& folder, const std::vector<std::string>& paths, bool keepOrder);
 
     // Format class and filter index from the open dialog's file name and filter.
     void GetFileTypes();
@@ -129,6 +138,17 @@ private:
     void paintPageWhite(Canvas& canvas);
     void writeFolderLine(Canvas& canvas, int width);
     bool collectFiles();
+    /// Collects the folder with its subfolders and archives through the collector.
+    void collectTree();
+    /// Orders FileList by `order` instead of the plain collation, until restorePlainOrder().
+    void orderFileList(NameComparer order);
+    void restorePlainOrder();
+    /// The plain collation of names, whatever order FileList has now.
+    const NameComparer& plainOrder() const;
+    /// The selection as the cell being drawn sees it (it compares its name line's name).
+    const SortedNameList& selectionForCell();
+    /// The folders of the designs on the page, for the caption of a tree's run.
+    std::string pageFoldersText() const;
     /// The extensions a run over a folder lists, in their order.
     std::vector<std::string> extensionsToSearch() const;
     void findStartPosition();
@@ -235,6 +255,16 @@ private:
     /// True when every entry from `first` up to (not including) `end` is as it was when
     /// the run opened it.
     bool unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end);
+    // Folder trees and archives
+    DesignCollector* m_collector = nullptr;
+    std::map<std::string, std::string> m_collectErrors;  // paths of the list that are error cells
+    bool m_listOrdered = false;       // FileList has another order than the plain collation
+    NameComparer m_plainOrder;        // the plain collation while it has
+    bool m_givenPending = false;      // the next run shows the designs setGivenDesigns() gave
+    bool m_treeRun = false;           // the run's list holds paths, not bare names
+    std::vector<std::string> m_pageFolders;  // of the designs on the page, in order
+    std::string m_cellPath;           // the list entry of the design being drawn
+    SortedNameList m_cellSelection;   // the selection as that design's cell sees it
     int m_skippedBeforeDesign = 0;
     int m_skippedOnPage = 0;
     int m_lastPictureIndex = 0;

@@ -58,6 +58,9 @@ struct CatalogState : DesignFigures {
     bool FromBeginning = false;
     bool UseDialogList = false;
     bool UseSelectedList = false;
+    /// A run over a folder takes its subfolders and the archives in them too; FileList
+    /// then holds paths relative to FolderPath (catalog/DesignPaths.h).
+    bool IncludeSubfolders = false;
     int FileCount = 0;
     int StartIndex = 0;
     int FileIndex = 0;

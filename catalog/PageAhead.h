@@ -30,6 +30,10 @@ struct RunProgress {
     int lastPictureIndex = 0;
     int pageWidth = 0;
     int pageHeight = 0;
+    // Of a run over a folder tree
+    bool treeRun = false;                                // the list holds paths
+    std::map<std::string, std::string> collectErrors;   // paths of the list that are error cells
+    std::vector<std::string> pageFolders;                // of the designs on the page, in order
 };
 
 /// What a page drawn ahead starts from: the run waiting at the end of a page, the window's

@@ -41,7 +41,8 @@ CellContext Catalog::cellContext(Canvas& canvas)
                             s.LineHeight,  s.CellsPerPage, s.Thumbnails, s.NoRemarks,
                             nameLineWidth(anchor, s.CellWidth, m_pageWidth),
                             listBottom(anchor, s.CellHeight, s.HalfCellHeight, m_pageHeight, canvas.textHeight("H"))};
-    return CellContext(canvas, cell, s, s.DesignPath, CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed});
+    return CellContext(canvas, cell, s, s.DesignPath,
+                       CellServices{m_host, m_mainCanvas, selectionForCell(), s.CancelPressed});
 }
 
 void Catalog::raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,

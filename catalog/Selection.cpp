@@ -2,6 +2,8 @@
 // Selecting designs on a page with the right mouse button.
 #include "catalog/Catalog.h"
 
+#include "catalog/DesignPaths.h"
+
 namespace orlika {
 
 int PageOnDisplay::cellAt(int x, int y) const
@@ -20,8 +22,9 @@ void Catalog::rewriteNameOnDisplay(Canvas& canvas, int cell)
     const std::string& name = m_display.names[std::size_t(cell)];
     canvas.setFontColor(m_state.SelectedList.contains(name) ? Red : Black);
     const CellPoint origin = m_display.origins[std::size_t(cell)];
+    // A tree's cell holds the design's path; its name line shows the name alone.
     writeCellName(canvas, m_state, origin, nameLineWidth(origin, m_display.cellWidth, m_display.pageWidth),
-                  m_display.halfCellHeight, name);
+                  m_display.halfCellHeight, name.find('/') == std::string::npos ? name : designDisplayName(name));
     canvas.setFontColor(Black);
     canvas.flush();
 }

@@ -2,8 +2,10 @@
 // The page engine: lays out the grid, collects the files and pages through them.
 #include "catalog/Catalog.h"
 
+#include "catalog/DesignPaths.h"
 #include "cell/CellRenderer.h"
 #include "platform/HeadlessHost.h"
+#include "platform/MemoryFile.h"
 #include "platform/Rounding.h"
 
 #include <algorithm>
@@ -105,7 +107,8 @@ void Catalog::beginRun()
     m_stamps.clear();
     m_skippedBeforeDesign = m_skippedOnPage = 0;
     forgetKeptPages();
-    if (!m_state.UseDialogList && !m_state.UseSelectedList)
+    m_pageFolders.clear();
+    if (!m_state.UseDialogList && !m_state.UseSelectedList && !m_givenPending)
         m_state.FileList.clear();
     m_host.processMessages();
 }
@@ -186,19 +189,95 @@ void Catalog::writeFolderLine(Canvas& canvas, int width)
 bool Catalog::collectFiles()
 {
     auto& s = m_state;
-    const bool listGiven = s.UseDialogList || s.UseSelectedList;
+    const bool designsGiven = std::exchange(m_givenPending, false);
+    const bool listGiven = s.UseDialogList || s.UseSelectedList || designsGiven;
+    // A given order (duplicate groups) lasts for the run it was given for.
+    if (!designsGiven && m_listOrdered)
+        orderFileList(folderThenNameOrder(plainOrder()));
     if (!listGiven)
         s.FileList.clear();
     s.FolderPath = folderPart(s.OpenFileName);
     s.OpenFileExt = extensionPart(s.OpenFileName);
+    m_collectErrors.clear();
+    // Designs in subfolders are named by their paths; a tree's run is one also where all of
+    // them are in the folder itself.
+    const bool tree = !listGiven && s.IncludeSubfolders && m_collector;
     if (!listGiven) {
-        for (const auto& extension : extensionsToSearch()) {
-            s.DesignPath = s.FolderPath + "*" + extension;
-            for (const auto& name : m_fileSystem.findEntries(s.DesignPath))
-                s.FileList.add(name);
+        if (tree) {
+            collectTree();
+        } else {
+            for (const auto& extension : extensionsToSearch()) {
+                s.DesignPath = s.FolderPath + "*" + extension;
+                for (const auto& name : m_fileSystem.findEntries(s.DesignPath))
+                    s.FileList.add(name);
+            }
         }
     }
+    const auto& names = s.FileList.names();
+    m_treeRun = tree || std::any_of(names.begin(), names.end(),
+                                    [](const std::string& name) { return name.find('/') != std::string::npos; });
     return !s.FileList.empty();
+}
+
+void Catalog::collectTree()
+{
+    auto& s = m_state;
+    orderFileList(folderThenNameOrder(plainOrder()));
+    s.DesignPath = s.FolderPath + "*";
+    for (const CollectedDesign& design : m_collector->collectTree(s.FolderPath, extensionsToSearch())) {
+        if (s.FileList.add(design.path) && !design.error.empty())
+            m_collectErrors[design.path] = design.error;
+    }
+}
+
+const NameComparer& Catalog::plainOrder() const
+{
+    return m_listOrdered ? m_plainOrder : m_state.FileList.comparer();
+}
+
+void Catalog::orderFileList(NameComparer order)
+{
+    if (!m_listOrdered) {
+        m_plainOrder = m_state.FileList.comparer();
+        m_listOrdered = true;
+    }
+    m_state.FileList.setComparer(std::move(order));
+}
+
+void Catalog::restorePlainOrder()
+{
+    if (!m_listOrdered)
+        return;
+    m_state.FileList.setComparer(m_plainOrder);
+    m_listOrdered = false;
+}
+
+void Catalog::setGivenDesigns(const std::string& folder, const std::vector<std::string>& paths, bool keepOrder)
+{
+    auto& s = m_state;
+    s.FileList.clear();
+    NameComparer treeOrder = folderThenNameOrder(plainOrder());
+    if (keepOrder) {
+        auto rank = std::make_shared<std::map<std::string, std::size_t>>();
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            rank->emplace(paths[i], i);
+        orderFileList([rank, treeOrder](const std::string& a, const std::string& b) {
+            const auto first = rank->find(a), second = rank->find(b);
+            if (first != rank->end() && second != rank->end())
+                return first->second < second->second ? -1 : first->second > second->second ? 1 : 0;
+            if (first != rank->end() || second != rank->end())
+                return first != rank->end() ? -1 : 1;
+            return treeOrder(a, b);
+        });
+    } else {
+        orderFileList(std::move(treeOrder));
+    }
+    for (const auto& path : paths)
+        s.FileList.add(path);
+    s.OpenFileName = folder;
+    s.FromBeginning = true;
+    s.UseSelectedList = false;
+    m_givenPending = true;
 }
 
 std::vector<std::string> Catalog::listDesignFiles(const std::string& folder)
@@ -231,9 +310,13 @@ std::unique_ptr<DesignFile> Catalog::openNextDesign()
 {
     auto& s = m_state;
     for (; s.FileIndex < s.FileCount; ++s.FileIndex) {
-        s.DesignPath = s.FolderPath + s.FileList[s.FileIndex];
+        const std::string& name = s.FileList[s.FileIndex];
+        s.DesignPath = s.FolderPath + name;
         // Stamped before it is opened: a change from then on is seen by a later look.
         m_stamps[s.FileIndex] = m_fileSystem.stampOf(s.DesignPath);
+        // An archive or entry that cannot be read still takes a cell, which says why.
+        if (m_collectErrors.count(name))
+            return std::make_unique<MemoryFile>(std::vector<std::uint8_t>{});
         if (auto file = m_fileSystem.openRead(s.DesignPath))
             return file;
         m_skipped[s.FileIndex] = m_fileSystem.whyNotOpened(s.DesignPath);
@@ -249,6 +332,8 @@ void Catalog::showPictureCaption(bool printing, int index)
                           " of " + std::to_string(m_state.FileCount);
     if (m_skippedOnPage > 0)
         caption += " (" + std::to_string(m_skippedOnPage) + " skipped on this page)";
+    if (m_treeRun)
+        caption += " in " + pageFoldersText();
     m_host.setStatusCaption(caption);
 }
 
@@ -273,7 +358,7 @@ int Catalog::countDesignsToPrint()
     const auto& s = m_state;
     int count = 0;
     for (int index = s.StartIndex; index < s.FileCount; ++index)
-        if (m_fileSystem.openRead(s.FolderPath + s.FileList[index]))
+        if (m_collectErrors.count(s.FileList[index]) || m_fileSystem.openRead(s.FolderPath + s.FileList[index]))
             ++count;
     return count;
 }
@@ -316,21 +401,33 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
     auto& s = m_state;
     m_designFile = std::move(file);
     const std::string name = s.FileList[s.FileIndex];
-    const Reader* reader = s.FileKind == FileKind::AllSupported ? readerOfName(name) : readerOfKind(s.FileKind);
+    // A design inside an archive is drawn under its archive's name and its own.
+    const std::string path = isArchiveEntry(name) ? designDisplayPath(s.FolderPath + name) : s.FolderPath + name;
+    s.DesignPath = path;
+    m_cellPath = name;
+    const Reader* reader =
+        s.FileKind == FileKind::AllSupported ? readerOfName(designFileName(name)) : readerOfKind(s.FileKind);
     if (!printing && s.CellNo == 1)
         m_display.pageStarts.push_back(s.FileIndex);
     // One damaged file among thousands must not end the run: its cell says what went
     // wrong and the next design follows.
     std::optional<std::string> failure;
-    try {
-        s.DesignSize = m_designFile->size();
-        m_designFile->seek(0);
-    } catch (const InOutError& error) {
-        failure = error.what();
-        const std::string path = s.FolderPath + name;
+    if (const auto collectError = m_collectErrors.find(name); collectError != m_collectErrors.end()) {
+        // Nothing to read and nothing to select: the cell only says why.
+        failure = collectError->second;
+        reader = nullptr;
         CellContext cell = cellContext(canvas);
         writeFailedCell(cell, path, *failure);
-        raiseDesignBox(path, *failure, "ORLIKA", MessageIcon::Error);
+    } else {
+        try {
+            s.DesignSize = m_designFile->size();
+            m_designFile->seek(0);
+        } catch (const InOutError& error) {
+            failure = error.what();
+            CellContext cell = cellContext(canvas);
+            writeFailedCell(cell, path, *failure);
+            raiseDesignBox(path, *failure, "ORLIKA", MessageIcon::Error);
+        }
     }
     if (reader && !failure)
         if (const CellOutcome outcome = runDecoder(canvas, *reader); outcome.kind == CellOutcome::Kind::Failed)
@@ -339,7 +436,28 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
         m_failed[s.FileIndex] = *failure;
     if (reader && !printing && s.CellNo <= m_display.cellCount)
         m_display.names[std::size_t(s.CellNo - 1)] = name;
+    m_cellPath.clear();
     ++m_designsShown;
+}
+
+const SortedNameList& Catalog::selectionForCell()
+{
+    // A design of a tree is selected by its path, while its name line compares its name
+    // alone: the cell sees the selection as that name, or as nothing.
+    if (m_cellPath.find('/') == std::string::npos)
+        return m_state.SelectedList;
+    m_cellSelection.clear();
+    if (m_state.SelectedList.contains(m_cellPath))
+        m_cellSelection.add(designDisplayName(m_cellPath));
+    return m_cellSelection;
+}
+
+std::string Catalog::pageFoldersText() const
+{
+    std::string text;
+    for (const std::string& folder : m_pageFolders)
+        text += (text.empty() ? "" : ", ") + (folder.empty() ? std::string("the top folder") : folder);
+    return text;
 }
 
 std::vector<Catalog::FailedDesign> Catalog::failedDesigns() const
@@ -442,8 +560,15 @@ bool Catalog::drawNextDesign(Canvas& canvas, bool printing, int width, bool& pri
 {
     auto& s = m_state;
     m_host.showSpeedButton(SpeedButton::Cancel, true);
-    if (s.CellNo == 1)
+    if (s.CellNo == 1) {
         m_skippedOnPage = 0;
+        m_pageFolders.clear();
+    }
+    if (m_treeRun) {
+        const std::string folder = designFolder(s.FileList[s.FileIndex]);
+        if (std::find(m_pageFolders.begin(), m_pageFolders.end(), folder) == m_pageFolders.end())
+            m_pageFolders.push_back(folder);
+    }
     m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
     showPictureCaption(printing, s.FileIndex);
     if (printing && !printStarted) {
@@ -521,8 +646,12 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
 
 RunProgress Catalog::progress() const
 {
-    return {m_state,         m_display,           m_skipped,          m_failed,   m_stamps, m_designsShown,
-            m_skippedBeforeDesign, m_skippedOnPage, m_lastPictureIndex, m_pageWidth, m_pageHeight};
+    RunProgress now{m_state,         m_display,           m_skipped,          m_failed,   m_stamps, m_designsShown,
+                    m_skippedBeforeDesign, m_skippedOnPage, m_lastPictureIndex, m_pageWidth, m_pageHeight};
+    now.treeRun = m_treeRun;
+    now.collectErrors = m_collectErrors;
+    now.pageFolders = m_pageFolders;
+    return now;
 }
 
 void Catalog::resume(const RunProgress& progress)
@@ -538,6 +667,9 @@ void Catalog::resume(const RunProgress& progress)
     m_lastPictureIndex = progress.lastPictureIndex;
     m_pageWidth = progress.pageWidth;
     m_pageHeight = progress.pageHeight;
+    m_treeRun = progress.treeRun;
+    m_collectErrors = progress.collectErrors;
+    m_pageFolders = progress.pageFolders;
 }
 
 std::optional<PreparedPage> Catalog::drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
@@ -770,9 +902,13 @@ void Catalog::View(Canvas& canvas, bool Printing)
             finishRun(Printing, " NOTHING PRINTED");
             break;
         case RunEnd::Finished:
-        case RunEnd::Cancelled:
-            finishRun(Printing, (Printing ? " FINISHED PRINTING" : " FINISHED") + skippedSummary());
+        case RunEnd::Cancelled: {
+            // A tree's page on screen keeps saying where its designs are.
+            const std::string where =
+                m_treeRun && !Printing && !m_pageFolders.empty() ? "; this page in " + pageFoldersText() : "";
+            finishRun(Printing, (Printing ? " FINISHED PRINTING" : " FINISHED") + skippedSummary() + where);
             break;
+        }
         }
     } catch (const std::exception& error) {
         recoverFromError(Printing, error.what());

@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
-# The layers, each a library: platform <- decoders <- catalog <- render, fileops, listing
-# <- app, tools. Sources include headers by their path in the tree ("catalog/Catalog.h"),
-# so each layer compiles against a view of the tree: a folder in the build holding
-# symbolic links to its own folder and to the headers that the layers below it hand on.
+# The layers, each a library: platform <- decoders <- cell <- catalog <- fileops, listing,
+# collection <- app, tools; platform <- render <- app, tools. Sources include headers by
+# their path in the tree ("catalog/Catalog.h"), so each layer compiles against a view of the
+# tree: a folder in the build holding symbolic links to its own folder and to the headers
+# that the layers below it hand on.
 # An include against the direction finds no file and fails to compile.
 
 # orlika_layer(NAME FOLDER SOURCES source... [INTERFACE header...] [LINK target...] [CORE])

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fileops/FileOps.h"
 
+#include "catalog/DesignPaths.h"
+
 #include <cstddef>
 
 namespace orlika {
@@ -45,6 +47,30 @@ std::string FileOps::nameList(const std::vector<std::string>& names, const std::
     if (names.size() > kShown)
         text += separator + "and " + std::to_string(names.size() - kShown) + " more";
     return text;
+}
+
+std::vector<std::string> FileOps::refuseArchiveEntries(const std::vector<std::string>& names, const std::string& verb,
+                                                      const std::string& caption)
+{
+    // Taking a design out of an archive or erasing it there would mean writing the archive
+    // anew; the program never changes an archive, so it says so once for all of them.
+    std::vector<std::string> entries, others;
+    for (const std::string& name : names)
+        (isArchiveEntry(name) ? entries : others).push_back(name);
+    if (entries.empty())
+        return others;
+    std::vector<std::string> shown;
+    for (const std::string& name : entries)
+        shown.push_back(designDisplayName(name));
+    const bool one = entries.size() == 1;
+    m_host.messageBox(MessageRequest{
+        "Cannot " + verb + " " + (one ? shown.front() : std::to_string(entries.size()) + " designs") + ". " +
+            (one ? "It is a design" : "They are designs") + " inside a zip archive: " +
+            "a design in an archive can be copied out, but to " + verb + " it the archive would have to be " +
+            "written anew, and ORLIKA never changes an archive. Nothing in " + std::string(one ? "the archive" : "any archive") + " was changed." +
+            (one ? std::string() : "\n\n" + nameList(shown, "\n")),
+        caption, MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+    return others;
 }
 
 void FileOps::reportLeftOut(std::size_t total, const std::vector<std::string>& leftOut, const std::string& done,
@@ -99,13 +125,19 @@ void FileOps::MoveAllSelectedFiles1Click()
     m_host.processMessages();
 
     // The list may not change under the loop: a message box lets events through.
-    const std::vector<std::string> names = m_state.SelectedList.names();
+    const std::vector<std::string> selected = m_state.SelectedList.names();
+    const std::vector<std::string> names =
+        destination.copy ? selected : refuseArchiveEntries(selected, "move", "ORLIKA Copy/Move");
     std::vector<std::string> leftOut;
+    for (const std::string& name : selected)
+        if (!destination.copy && isArchiveEntry(name))
+            leftOut.push_back(name);
     bool lastSucceeded = false;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         const std::string source = m_state.SelectedFolder + name;
-        const std::string target = destinationPath(destination.folder, name);
+        // A design of a tree or an archive goes into the destination under its own name.
+        const std::string target = destinationPath(destination.folder, designFileName(name));
         if (destination.copy) {
             const CopyOutcome outcome = CopyFile(source, target);
             lastSucceeded = outcome != CopyOutcome::Stopped;
@@ -130,7 +162,7 @@ void FileOps::MoveAllSelectedFiles1Click()
 
     m_host.setWaitCursor(false);
     m_host.processMessages();
-    reportLeftOut(names.size(), leftOut, destination.copy ? "copied" : "moved", "ORLIKA Copy/Move");
+    reportLeftOut(selected.size(), leftOut, destination.copy ? "copied" : "moved", "ORLIKA Copy/Move");
     if (lastSucceeded)
         clearSelection();
     m_host.processMessages();

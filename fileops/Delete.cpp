@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fileops/FileOps.h"
 
+#include "catalog/DesignPaths.h"
+
 namespace orlika {
 
 void FileOps::DeleteSelected1Click()
@@ -17,7 +19,10 @@ void FileOps::DeleteSelected1Click()
     if (answer != MessageAnswer::Yes)
         return;
     std::vector<std::string> leftOut;
-    for (const std::string& name : names) {
+    for (const std::string& name : names)
+        if (isArchiveEntry(name))
+            leftOut.push_back(name);
+    for (const std::string& name : refuseArchiveEntries(names, "delete", "ORLIKA DELETE")) {
         if (!m_files.deleteFile(m_state.SelectedFolder + name)) {
             leftOut.push_back(name);
             m_host.messageBox(MessageRequest{

@@ -44,6 +44,10 @@ public:
 
 private:
     void clearSelection();
+    /// Tells the user once why the designs inside archives among `names` are not moved or
+    /// deleted (`verb`); returns the others.
+    std::vector<std::string> refuseArchiveEntries(const std::vector<std::string>& names, const std::string& verb,
+                                                  const std::string& caption);
     /// After a run that left files out: "3 of 6 copied; not copied: d.dst, e.dst, f.dst".
     void reportLeftOut(std::size_t total, const std::vector<std::string>& leftOut, const std::string& done,
                        const std::string& caption);

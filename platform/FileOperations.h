@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/DesignFile.h"
+
 #include <cstddef>
+#include <ctime>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
@@ -48,6 +52,16 @@ public:
     bool deleteFile(const std::string& path) override;
 
 protected:
+    /// What a copy reads: the source's bytes, and the permissions and modification time
+    /// the copy takes.
+    struct CopySource {
+        std::unique_ptr<DesignFile> file;  // null when the source cannot be opened as a file
+        mode_t mode = 0644;
+        timespec accessed{};
+        timespec modified{};
+    };
+    /// Opens a copy's source: a regular file, read-only.
+    virtual CopySource openCopySource(const std::string& source);
     /// write(2): bytes written, or -1 with errno set.
     virtual ssize_t writeSome(int fd, const void* data, std::size_t size);
     /// Renames without replacing an existing target: 0, or -1 with errno set.

@@ -3,13 +3,13 @@
 
 #include "platform/FileSystem.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orlika {
 
@@ -103,36 +103,43 @@ bool PosixFileOperations::sameFile(const std::string& a, const std::string& b)
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+PosixFileOperations::CopySource PosixFileOperations::openCopySource(const std::string& source)
+{
+    CopySource opened;
+    opened.file = PosixFileSystem().openRead(source);
+    struct stat info {};
+    if (!opened.file || ::stat(source.c_str(), &info) != 0) {
+        opened.file.reset();
+        return opened;
+    }
+    opened.mode = info.st_mode & 0777;
+    opened.accessed = info.st_atim;
+    opened.modified = info.st_mtim;
+    return opened;
+}
+
 int PosixFileOperations::copyToTemporary(const std::string& source, const std::string& destination,
                                          std::string& temporary)
 {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    const CopySource in = openCopySource(source);
+    if (!in.file)
         return kCopyBadSource;
-    struct stat info {};
-    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(in);
-        return kCopyBadSource;
-    }
 
     // The temporary file lives beside the destination, so the final rename stays on one
     // file system and either shows the whole copy or nothing.
     std::string folder = folderPart(destination);
     std::string name = (folder.empty() ? std::string("./") : folder) + ".orlika-copy-XXXXXX";
     const int out = ::mkostemp(name.data(), O_CLOEXEC);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return isNoSpace(error) ? kCopyNoSpace : kCopyBadDestination;
-    }
+    if (out < 0)
+        return isNoSpace(errno) ? kCopyNoSpace : kCopyBadDestination;
 
     int code = kCopyDone;
-    std::array<std::uint8_t, kCopyBlock> buffer;
+    std::vector<std::uint8_t> buffer(kCopyBlock);
     while (code == kCopyDone) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        std::size_t got = 0;
+        try {
+            got = in.file->read(buffer);
+        } catch (const InOutError&) {
             code = kCopyFailed;
             break;
         }
@@ -152,15 +159,14 @@ int PosixFileOperations::copyToTemporary(const std::string& source, const std::s
     }
     if (code == kCopyDone) {
         // The copy keeps the source's permissions and modification time.
-        ::fchmod(out, info.st_mode & 0777);
-        const timespec times[2] = {info.st_atim, info.st_mtim};
+        ::fchmod(out, in.mode);
+        const timespec times[2] = {in.accessed, in.modified};
         ::futimens(out, times);
         if (::fsync(out) != 0)
             code = writeErrorCode(errno);
     }
     if (::close(out) != 0 && code == kCopyDone)
         code = writeErrorCode(errno);
-    ::close(in);
     if (code != kCopyDone) {
         ::unlink(name.c_str());
         return code;

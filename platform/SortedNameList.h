@@ -37,6 +37,7 @@ public:
     const std::string& operator[](int index) const { return m_names.at(std::size_t(index)); }
     const std::vector<std::string>& names() const { return m_names; }
     void setComparer(NameComparer compare);
+    const NameComparer& comparer() const { return m_compare; }
 
 private:
     /// The list's order: the collation, then bytes.

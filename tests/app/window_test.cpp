@@ -66,7 +66,8 @@ TEST_F(AppTest, StartsWithTheStandardLayoutAndEverythingARunShowsHidden)
 TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
 {
     const std::vector<QString> file = {
-        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "-", "&Print From Beginning",
+        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "Include S&ubfolders", "-",
+        "&Print From Beginning",
         "P&rint Beginning at File", "Print Selected Files", "-", "Print a File Listing", "-", "Print &Setup", "-",
         "E&xit"};
     EXPECT_EQ(menuShape(form->File1), file);

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+// Archives are untrusted input: too many entries, a compression bomb, names that lead out
+// of the archive, a truncated archive, an archive inside an archive. Each gives an error
+// cell, the run goes on with the designs that can be read, and copying what can be
+// selected writes into the destination and nowhere else.
+#include "catalog/Catalog.h"
+#include "catalog/DesignPaths.h"
+#include "collection/CollectionFiles.h"
+#include "collection/TreeWalk.h"
+#include "fileops/FileOps.h"
+#include "tests/support/RecordingCanvas.h"
+#include "tests/support/ScriptedHost.h"
+#include "tests/support/TreeFiles.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <map>
+
+namespace orlika::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::vector<std::uint8_t> dst(int radius)
+{
+    return gen::writeDst(gen::makeStar(radius));
+}
+
+class HostileArchiveTest : public ::testing::Test {
+protected:
+    TempFolder temp;
+    ScriptedHost host;
+    ArchiveShelf shelf;
+    CollectionFileSystem files{shelf};
+    TreeCollector collector{shelf};
+    RecordingCanvas canvas;
+    Catalog catalog{host, files};
+    CatalogState& s = catalog.state();
+
+    HostileArchiveTest()
+    {
+        catalog.setMainCanvas(&canvas);
+        catalog.setCollector(&collector);
+    }
+
+    fs::path tree() const { return temp.path() / "tree"; }
+
+    void makeHostileTree()
+    {
+        writeBytes(tree() / "ok.dst", dst(150));
+        std::vector<ZipItem> many;
+        for (int i = 0; i <= 10'000; ++i)
+            many.push_back({"x" + std::to_string(i) + ".dst", {}, true});
+        writeZip(tree() / "many.zip", many);
+        // 20 MiB of zeros pack into a few kilobytes.
+        writeZip(tree() / "bomb.zip", {{"bomb.dst", std::vector<std::uint8_t>(20 << 20, 0)}});
+        writeZip(tree() / "evil.zip", {{"../../evil.dst", dst(160)},
+                                       {"/tmp/abs.dst", dst(170)},
+                                       {"..\\win.dst", dst(180)},
+                                       {"good.dst", dst(190)}});
+        writeZip(tree() / "whole.zip", {{"w.dst", dst(200)}, {"v.dst", dst(210)}});
+        const auto whole = readBytes(tree() / "whole.zip");
+        writeBytes(tree() / "truncated.zip", std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));
+        fs::remove(tree() / "whole.zip");
+        writeZip(temp.path() / "inner.zip", {{"i.dst", dst(220)}});
+        writeZip(tree() / "nested.zip", {{"inner.zip", readBytes(temp.path() / "inner.zip")}, {"n.dst", dst(230)}});
+        fs::remove(temp.path() / "inner.zip");
+        writeBytes(tree() / "notzip.zip", {'n', 'o', 't', ' ', 'a', ' ', 'z', 'i', 'p'});
+    }
+
+    void openTree()
+    {
+        s.IncludeSubfolders = true;
+        s.OpenDialog1.FileName = tree().string() + "/ok.dst";
+        s.OpenDialog1.FilterIndex = FilterIndex::AllSupported;
+        catalog.GetFileTypes();
+        s.OpenFileName = s.OpenDialog1.FileName;
+        s.FromBeginning = true;
+        s.UseDialogList = false;
+        catalog.View(canvas, false);
+    }
+};
+
+TEST_F(HostileArchiveTest, EachBrokenArchiveOrEntryIsOneErrorCellAndTheRunGoesOn)
+{
+    makeHostileTree();
+    const auto before = snapshot(temp.path());
+    int waits = 0;
+    host.onWait.push_back([&] {
+        ++waits;
+        catalog.SBButtonClick();
+    });
+    host.onWait.push_back([&] {
+        ++waits;
+        catalog.SBButtonClick();
+    });
+    openTree();
+    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(s.FileList.names(),
+              (Names{"bomb.zip", "many.zip", "notzip.zip", "ok.dst", "truncated.zip", "evil.zip//entry 1",
+                     "evil.zip//entry 2", "evil.zip//entry 3", "evil.zip//good.dst", "nested.zip//inner.zip",
+                     "nested.zip//n.dst"}));
+    std::map<std::string, std::string> failed;
+    for (const auto& design : catalog.failedDesigns())
+        failed[design.name] = design.message;
+    ASSERT_EQ(failed.size(), 8u);
+    EXPECT_NE(failed["bomb.zip"].find("unpacks to more than 100 times its packed size"), std::string::npos)
+        << failed["bomb.zip"];
+    EXPECT_EQ(failed["many.zip"], "archive of 10001 entries, more than 10000: not opened");
+    EXPECT_NE(failed["notzip.zip"].find("not a readable zip archive"), std::string::npos) << failed["notzip.zip"];
+    EXPECT_NE(failed["truncated.zip"].find("not a readable zip archive"), std::string::npos) << failed["truncated.zip"];
+    EXPECT_EQ(failed["evil.zip//entry 1"], "its name ../../evil.dst leads out of the archive: not read");
+    EXPECT_EQ(failed["evil.zip//entry 2"], "its name /tmp/abs.dst leads out of the archive: not read");
+    EXPECT_EQ(failed["evil.zip//entry 3"], "its name ../win.dst leads out of the archive: not read");
+    EXPECT_EQ(failed["nested.zip//inner.zip"], kNestedArchive);
+    EXPECT_EQ(catalog.designsShown(), 11);
+    // Each error stands in its cell, under its archive's name.
+    for (const char* text : {"bomb.zip", "many.zip", "evil.zip: entry 1", "nested.zip: inner.zip", "evil.zip: good.dst",
+                             "nested.zip: n.dst", "ok.dst", "its name ../../evil.dst leads out of the archive: not read"})
+        EXPECT_NE(std::find(canvas.texts.begin(), canvas.texts.end(), text), canvas.texts.end()) << text;
+    // Reading wrote nothing anywhere.
+    EXPECT_EQ(snapshot(temp.path()), before);
+}
+
+TEST_F(HostileArchiveTest, OnlyTheDesignsThatCanBeReadCanBeSelectedAndTheirCopiesStayInTheDestination)
+{
+    makeHostileTree();
+    host.onWait.push_back([&] {
+        // Page 1: bomb.zip, many.zip, notzip.zip, ok.dst, truncated.zip, evil.zip: entry 1.
+        for (int k = 0; k < 6; ++k)
+            catalog.selectAt(canvas, 72 + (k % 3) * 286 + 100, (k < 3 ? 204 : 444) - 50);
+        EXPECT_EQ(s.SelectedList.names(), Names{"ok.dst"});
+        catalog.SBButtonClick();
+    });
+    host.onWait.push_back([&] {
+        // Page 2: entries 2 and 3, good.dst, inner.zip, n.dst.
+        for (int k = 0; k < 5; ++k)
+            catalog.selectAt(canvas, 72 + (k % 3) * 286 + 100, (k < 3 ? 204 : 444) - 50);
+        catalog.SBButtonClick();
+    });
+    openTree();
+    EXPECT_EQ(s.SelectedList.names(), (Names{"evil.zip//good.dst", "nested.zip//n.dst", "ok.dst"}));
+
+    const auto before = snapshot(temp.path());
+    const fs::path destination = temp.path() / "out" / "here";
+    fs::create_directories(destination);
+    CollectionFileOperations operations;
+    FileOps fileOps(s, host, operations);
+    host.destinations.push_back({destination.string(), true});
+    fileOps.MoveAllSelectedFiles1Click();
+    EXPECT_TRUE(host.messages.empty());
+    auto after = snapshot(temp.path());
+    for (const char* name : {"ok.dst", "good.dst", "n.dst"}) {
+        const std::string copy = "out/here/" + std::string(name);
+        ASSERT_EQ(after.count(copy), 1u) << copy;
+        after.erase(copy);
+    }
+    EXPECT_EQ(after, before);  // nothing else anywhere, in or out of the tree
+}
+
+TEST(ArchiveLimits, EachLimitRefusesTheWholeArchive)
+{
+    TempFolder temp;
+    std::vector<std::uint8_t> noise(3 << 20);
+    std::uint32_t state = 12345;
+    for (auto& byte : noise) {
+        state = state * 1664525 + 1013904223;
+        byte = std::uint8_t(state >> 24);
+    }
+    // A design of runs of one byte packs well, and is not held to the ratio below 1 MB.
+    writeZip(temp.path() / "a.zip", {{"a.dst", noise}, {"z.dst", std::vector<std::uint8_t>(512 << 10, 0)}});
+    const std::string path = temp.folder() + "a.zip";
+    std::string error;
+    EXPECT_NE(ZipArchive::open(path, ArchiveLimits{}, error), nullptr) << error;
+
+    ArchiveLimits fewEntries;
+    fewEntries.maxEntries = 1;
+    EXPECT_EQ(ZipArchive::open(path, fewEntries, error), nullptr);
+    EXPECT_EQ(error, "archive of 2 entries, more than 1: not opened");
+    ArchiveLimits smallEntries;
+    smallEntries.maxEntrySize = 1 << 20;
+    EXPECT_EQ(ZipArchive::open(path, smallEntries, error), nullptr);
+    EXPECT_EQ(error, "a.dst would unpack to more than 1 MB: archive not opened");
+    ArchiveLimits smallTotal;
+    smallTotal.maxTotalSize = 2 << 20;
+    EXPECT_EQ(ZipArchive::open(path, smallTotal, error), nullptr);
+    EXPECT_EQ(error, "archive would unpack to more than 2 MB: not opened");
+    ArchiveLimits earlyRatio;
+    earlyRatio.ratioFrom = 256 << 10;
+    earlyRatio.maxRatio = 10;
+    EXPECT_EQ(ZipArchive::open(path, earlyRatio, error), nullptr);
+    EXPECT_EQ(error, "z.dst unpacks to more than 10 times its packed size: archive not opened");
+
+    // Many entries, each too small for the ratio, are held to it together.
+    std::vector<ZipItem> small;
+    for (int i = 0; i < 8; ++i)
+        small.push_back({"s" + std::to_string(i) + ".dst", std::vector<std::uint8_t>(512 << 10, 0)});
+    writeZip(temp.path() / "small.zip", small);
+    EXPECT_EQ(ZipArchive::open(temp.folder() + "small.zip", ArchiveLimits{}, error), nullptr);
+    EXPECT_EQ(error, "archive unpacks to more than 100 times its size: not opened");
+}
+
+} // namespace
+} // namespace orlika::test
