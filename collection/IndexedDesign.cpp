@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#include "collection/IndexedDesign.h"
+
+#include "catalog/DesignPaths.h"
+#include "decoders/Registry.h"
+#include "platform/FileSystem.h"
+
+namespace orlika {
+
+namespace {
+
+std::string threadLabel(const Thread& thread)
+{
+    if (thread.code.empty())
+        return thread.name;
+    return thread.name.empty() ? thread.code : thread.name + " " + thread.code;
+}
+
+} // namespace
+
+std::string designFormat(const std::string& fileName)
+{
+    const std::string extension = extensionPart(fileName);
+    return upperCase(extension.empty() ? std::string() : extension.substr(1));
+}
+
+std::string IndexedDesign::designPath() const
+{
+    return entry.empty() ? path : archiveEntryPath(path, entry);
+}
+
+void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign& design)
+{
+    design.format = designFormat(design.name);
+    const Reader* reader = readerOfName(design.name);
+    if (!reader) {
+        design.error = "no reader reads this name";
+        return;
+    }
+    try {
+        const auto decoder = reader->decoding.open(file, path);
+        Design read;
+        if (!decoder->readHeader(read)) {
+            design.error = read.rejection ? read.rejection->cellText : "not a design of its format";
+            return;
+        }
+        decoder->measure(read);
+        // The movements are read to their end: the remarks count what they hold.
+        while (!decoder->next().empty()) {
+        }
+        if (decoder->error()) {
+            design.error = *decoder->error();
+            return;
+        }
+        decoder->readTrailer(read);
+        const double millimetres = millimetresPerUnit(read.unit);
+        design.widthMm = read.remarks.width * millimetres;
+        design.heightMm = read.remarks.height * millimetres;
+        design.stitches = read.remarks.stitches;
+        design.colorChanges = read.remarks.colorChanges;
+        for (const Thread& thread : read.threads)
+            design.threads.push_back({threadLabel(thread), thread.color & 0x00FFFFFF});
+    } catch (const InOutError& error) {
+        design.error = error.what();
+    } catch (const ConversionError& error) {
+        design.error = error.what();
+    }
+}
+
+} // namespace orlika

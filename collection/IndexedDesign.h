@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+// A design's figures as the index keeps them: where it is, its file's size and time, and
+// what its reader made of it, read without drawing it.
+#pragma once
+
+#include "platform/Color.h"
+#include "platform/DesignFile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orlika {
+
+struct IndexedThread {
+    std::string name;  // the thread's name and catalogue code as the file gives them; "" where it gives none
+    Color color = 0;   // 0x00BBGGRR
+};
+
+struct IndexedDesign {
+    std::string path;              // the file's full path; for a design inside an archive, the archive's
+    std::string entry;             // the entry's name inside the archive; empty for a file
+    std::int64_t size = 0;         // of the file on disk (the archive's for an entry)
+    std::int64_t modified = 0;     // of the file on disk, nanoseconds since the epoch
+    std::string name;              // the design's own file name
+    std::string format;            // its extension in upper case, without the dot: "DST"
+    double widthMm = 0;
+    double heightMm = 0;
+    std::int64_t stitches = 0;
+    std::int64_t colorChanges = 0;
+    std::vector<IndexedThread> threads;
+    std::string fingerprint;       // of the stitches (collection/Fingerprint.h); empty when none
+    std::string error;             // why the reader could not read it; empty when it could
+
+    /// The design's path as the catalog names it: the file's, or the archive's and the
+    /// entry's joined (catalog/DesignPaths.h).
+    std::string designPath() const;
+};
+
+/// A design's format as the index names it: its extension in upper case, without the dot.
+std::string designFormat(const std::string& fileName);
+
+/// Reads the figures of the design in `file` with the reader its file name selects, the
+/// way a page cell would read them but without drawing: the size its remarks give, its
+/// stitch and colour-change counts, its threads and the fingerprint of its stitches.
+/// `path` names it for the reader (as a cell's design path). Errors end up in `error`.
+void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign& design);
+
+} // namespace orlika

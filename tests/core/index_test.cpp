@@ -1,0 +1,365 @@
+// SPDX-License-Identifier: MIT
+// The index of designs: a real SQLite database in a temporary cache folder over real
+// folder trees and zip archives. What it keeps of each design, when it reads a design
+// again, what it forgets, where it lives, a damaged or foreign database put aside and made
+// anew, and two programs indexing one tree at once.
+#include "catalog/Catalog.h"
+#include "catalog/DesignPaths.h"
+#include "collection/DesignIndex.h"
+#include "tests/support/MemoryFileSystem.h"
+#include "tests/support/RecordingCanvas.h"
+#include "tests/support/ScriptedHost.h"
+#include "tests/support/TreeFiles.h"
+#include "tools/designgen/DstWriter.h"
+#include "tools/designgen/ExpWriter.h"
+#include "tools/designgen/PesWriter.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orlika::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes dst(int radius)
+{
+    return gen::writeDst(gen::makeStar(radius));
+}
+
+/// A design of two stitches that spans exactly 10.0 x 5.0 mm.
+Bytes tenByFive()
+{
+    gen::Design design;
+    design.stitch(100, 0);
+    design.stitch(100, 50);
+    return gen::writeDst(design);
+}
+
+class IndexTest : public ::testing::Test {
+protected:
+    TempFolder temp;
+
+    std::string indexPath() const { return temp.folder() + "cache/orlika/index.sqlite"; }
+    std::string tree() const { return temp.folder() + "tree/"; }
+    fs::path at(const std::string& relative) const { return temp.path() / "tree" / relative; }
+
+    void makeTree()
+    {
+        writeBytes(at("ten.dst"), tenByFive());
+        writeBytes(at("star.dst"), dst(150));
+        writeBytes(at("shop/circle.pes"), gen::writePes(gen::makeFilledCircle(120)));
+        writeBytes(at("shop/deep/star.exp"), gen::writeExp(gen::makeStar(160)));
+        writeBytes(at("shop/bad.pes"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'e', 's'});
+        writeBytes(at("shop/readme.txt"), {'x'});
+        writeZip(at("shop/box.zip"), {{"in/a.dst", dst(170)}, {"b.pes", gen::writePes(gen::makeStar(180))},
+                                      {"notes.txt", {'y'}}});
+    }
+
+    static std::map<std::string, IndexedDesign> byPath(const std::vector<IndexedDesign>& designs)
+    {
+        std::map<std::string, IndexedDesign> map;
+        for (const auto& design : designs)
+            map[design.designPath()] = design;
+        return map;
+    }
+
+    /// The remark texts a page cell writes for the design at `path`.
+    static std::vector<std::string> remarksOnAPage(const std::string& path)
+    {
+        ScriptedHost host;
+        MemoryFileSystem files;
+        RecordingCanvas canvas;
+        Catalog catalog(host, files);
+        // Twelve cells a page: every format writes its four remark lines apart.
+        catalog.state().PageColumns = 4;
+        catalog.state().PageRows = 3;
+        catalog.state().Thumbnails = true;
+        catalog.prepareScreenPage(canvas, 1000, 600);
+        catalog.decodeFile(canvas, designDisplayPath(path), [&]() -> std::unique_ptr<DesignFile> {
+            ArchiveShelf shelf;
+            if (const auto entry = archiveEntryOf(path)) {
+                std::string error;
+                return shelf.open(entry->archive, error)->openEntry(entry->entry);
+            }
+            return PosixFileSystem().openRead(path);
+        }());
+        return canvas.texts;
+    }
+};
+
+std::string oneDecimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
+{
+    makeTree();
+    DesignIndex index(indexPath());
+    const auto counts = index.refresh(tree());
+    EXPECT_EQ(counts.designs, 7);
+    EXPECT_EQ(counts.read, 7);
+    EXPECT_FALSE(counts.stopped);
+    EXPECT_TRUE(index.takeNotice().empty());
+    auto designs = byPath(index.select(tree(), {}));
+    ASSERT_EQ(designs.size(), 7u);
+
+    const IndexedDesign& ten = designs.at(tree() + "ten.dst");
+    EXPECT_EQ(ten.path, tree() + "ten.dst");
+    EXPECT_EQ(ten.entry, "");
+    EXPECT_EQ(ten.name, "ten.dst");
+    EXPECT_EQ(ten.format, "DST");
+    EXPECT_DOUBLE_EQ(ten.widthMm, 10.0);
+    EXPECT_DOUBLE_EQ(ten.heightMm, 5.0);
+    EXPECT_EQ(ten.size, std::int64_t(fs::file_size(at("ten.dst"))));
+    struct stat info {};
+    ASSERT_EQ(::stat(at("ten.dst").c_str(), &info), 0);
+    EXPECT_EQ(ten.modified, std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec);
+    EXPECT_TRUE(ten.error.empty());
+
+    const IndexedDesign& inBox = designs.at(archiveEntryPath(tree() + "shop/box.zip", "in/a.dst"));
+    EXPECT_EQ(inBox.path, tree() + "shop/box.zip");
+    EXPECT_EQ(inBox.entry, "in/a.dst");
+    EXPECT_EQ(inBox.name, "a.dst");
+    EXPECT_EQ(inBox.size, std::int64_t(fs::file_size(at("shop/box.zip"))));
+
+    // Every readable design's figures are the ones its cell writes in its remarks.
+    for (const auto& [path, design] : designs) {
+        if (!design.error.empty())
+            continue;
+        SCOPED_TRACE(path);
+        const auto texts = remarksOnAPage(path);
+        const auto has = [&](const std::string& text) {
+            return std::find(texts.begin(), texts.end(), text) != texts.end();
+        };
+        EXPECT_TRUE(has("Stitches: " + std::to_string(design.stitches)));
+        EXPECT_TRUE(has("Size: " + oneDecimal(design.widthMm) + " x " + oneDecimal(design.heightMm) + " mm"));
+        EXPECT_TRUE(has("Color Changes: " + std::to_string(design.colorChanges)));
+        EXPECT_GT(design.stitches, 0);
+    }
+    // A PES design names its threads; the list its cell writes holds them.
+    const IndexedDesign& circle = designs.at(tree() + "shop/circle.pes");
+    ASSERT_EQ(circle.threads.size(), 2u);
+    EXPECT_FALSE(circle.threads[0].name.empty());
+    EXPECT_NE(circle.threads[0].color, circle.threads[1].color);
+    EXPECT_EQ(circle.colorChanges, 1);
+
+    // A file its reader rejects is kept with the reason, and without figures.
+    const IndexedDesign& bad = designs.at(tree() + "shop/bad.pes");
+    EXPECT_FALSE(bad.error.empty());
+    EXPECT_EQ(bad.format, "PES");
+    EXPECT_EQ(bad.stitches, 0);
+}
+
+TEST_F(IndexTest, ReadsAgainOnlyWhatChangedAndForgetsWhatIsGone)
+{
+    makeTree();
+    DesignIndex index(indexPath());
+    index.refresh(tree());
+    auto again = index.refresh(tree());
+    EXPECT_EQ(again.read, 0);
+    EXPECT_EQ(again.designs, 7);
+    EXPECT_EQ(again.removed, 0);
+
+    // Another design under the same name: a new size.
+    writeBytes(at("star.dst"), dst(300));
+    // The same bytes with a later time.
+    fs::last_write_time(at("ten.dst"), fs::last_write_time(at("ten.dst")) + std::chrono::seconds(5));
+    fs::remove(at("shop/deep/star.exp"));
+    // The archive holds one design fewer.
+    writeZip(at("shop/box.zip"), {{"b.pes", gen::writePes(gen::makeStar(180))}});
+    const auto counts = index.refresh(tree());
+    EXPECT_EQ(counts.read, 3);  // star.dst, ten.dst and the archive's one design
+    EXPECT_EQ(counts.removed, 1);
+    EXPECT_EQ(counts.designs, 5);
+    const auto designs = byPath(index.select(tree(), {}));
+    EXPECT_EQ(designs.size(), 5u);
+    EXPECT_EQ(designs.count(tree() + "shop/deep/star.exp"), 0u);
+    EXPECT_EQ(designs.count(archiveEntryPath(tree() + "shop/box.zip", "in/a.dst")), 0u);
+    EXPECT_EQ(designs.at(tree() + "star.dst").size, std::int64_t(dst(300).size()));
+    EXPECT_GT(designs.at(tree() + "star.dst").widthMm, 50.0);
+    EXPECT_EQ(index.refresh(tree()).read, 0);
+
+    // A stopped refresh keeps what it read and forgets nothing.
+    writeBytes(at("new1.dst"), dst(110));
+    writeBytes(at("new2.dst"), dst(120));
+    fs::remove(at("star.dst"));
+    const auto stopped = index.refresh(tree(), [](int handled, int) { return handled < 1; });
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.read, 1);
+    EXPECT_EQ(index.select(tree(), {}).size(), 6u);  // star.dst not yet forgotten
+}
+
+TEST_F(IndexTest, HoldsNothingOutsideTheTreesItWasPointedAt)
+{
+    makeTree();
+    writeBytes(temp.path() / "other" / "o.dst", dst(100));
+    writeBytes(temp.path() / "tree-b" / "b.dst", dst(100));  // a sibling whose name starts alike
+    DesignIndex index(indexPath());
+    index.refresh(tree() + "shop/");
+    const auto all = index.select(temp.folder(), {});
+    ASSERT_EQ(all.size(), 5u);
+    for (const auto& design : all)
+        EXPECT_EQ(design.path.rfind(tree() + "shop/", 0), 0u) << design.path;
+    // A query names its tree: the sibling of a longer name is not under it.
+    index.refresh(temp.folder() + "tree-b/");
+    EXPECT_EQ(index.select(tree(), {}).size(), 5u);
+    EXPECT_EQ(index.select(temp.folder() + "tree-b/", {}).size(), 1u);
+    // The database lies where it was asked to, in a folder made for it.
+    EXPECT_TRUE(fs::is_regular_file(indexPath()));
+}
+
+TEST(IndexLocation, IsUnderTheUsersCacheFolder)
+{
+    const char* savedCache = std::getenv("XDG_CACHE_HOME");
+    const std::string cache = savedCache ? savedCache : "";
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("XDG_CACHE_HOME", "/var/cache-of-test", 1);
+    EXPECT_EQ(DesignIndex::defaultPath(), "/var/cache-of-test/orlika/index.sqlite");
+    setenv("XDG_CACHE_HOME", "relative/cache", 1);  // not absolute: ignored
+    EXPECT_EQ(DesignIndex::defaultPath(), home + "/.cache/orlika/index.sqlite");
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(DesignIndex::defaultPath(), home + "/.cache/orlika/index.sqlite");
+    if (savedCache)
+        setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+}
+
+TEST_F(IndexTest, AFileThatIsNoIndexIsPutAsideAndTheIndexMadeAnew)
+{
+    makeTree();
+    const Bytes garbage = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'n', 'd', 'e', 'x', '\n'};
+    writeBytes(indexPath(), garbage);
+    {
+        DesignIndex index(indexPath());
+        const std::string notice = index.takeNotice();
+        EXPECT_NE(notice.find("put aside as " + indexPath() + ".damaged"), std::string::npos) << notice;
+        EXPECT_EQ(index.refresh(tree()).read, 7);
+        EXPECT_TRUE(index.takeNotice().empty());
+    }
+    EXPECT_EQ(readBytes(indexPath() + ".damaged"), garbage);
+
+    // Another program's database.
+    fs::remove(indexPath());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(indexPath().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine')", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    DesignIndex index(indexPath());
+    EXPECT_FALSE(index.takeNotice().empty());
+    EXPECT_EQ(index.refresh(tree()).read, 7);
+    // The other database is kept whole beside it.
+    ASSERT_EQ(sqlite3_open((indexPath() + ".damaged").c_str(), &db), SQLITE_OK);
+    std::string text;
+    sqlite3_exec(
+        db, "SELECT text FROM notes",
+        [](void* out, int, char** values, char**) {
+            *static_cast<std::string*>(out) = values[0];
+            return 0;
+        },
+        &text, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(text, "mine");
+}
+
+TEST_F(IndexTest, ADatabaseDamagedInsideIsMadeAnewWhenItIsUsed)
+{
+    // Enough designs that their rows fill pages beyond the first.
+    for (int i = 0; i < 120; ++i)
+        writeBytes(at("d" + std::to_string(i) + ".dst"), dst(100 + i));
+    {
+        DesignIndex index(indexPath());
+        EXPECT_EQ(index.refresh(tree()).read, 120);
+    }
+    // The header page stays, every page after it is overwritten.
+    Bytes bytes = readBytes(indexPath());
+    ASSERT_GT(bytes.size(), 8192u);
+    for (std::size_t i = 4096; i < bytes.size(); ++i)
+        bytes[i] = std::uint8_t(i * 31);
+    writeBytes(indexPath(), bytes);
+
+    DesignIndex index(indexPath());
+    const auto counts = index.refresh(tree());
+    EXPECT_EQ(counts.read, 120);  // all read again into the new index
+    EXPECT_NE(index.takeNotice().find("is damaged"), std::string::npos);
+    EXPECT_EQ(index.select(tree(), {}).size(), 120u);
+    EXPECT_TRUE(fs::exists(indexPath() + ".damaged"));
+}
+
+TEST_F(IndexTest, TwoProgramsIndexTheSameTreeAtOnceWithoutAnErrorOrALostRow)
+{
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "f" + std::to_string(i / 50) + "/d" + std::to_string(i) + ".dst";
+        writeBytes(at(name), dst(100 + i % 200));
+        expected.push_back(tree() + name);
+    }
+    std::vector<ZipItem> items;
+    for (int i = 0; i < 40; ++i) {
+        items.push_back({"z" + std::to_string(i) + ".exp", gen::writeExp(gen::makeStar(100 + i))});
+        expected.push_back(archiveEntryPath(tree() + "box.zip", items.back().name));
+    }
+    writeZip(at("box.zip"), items);
+    std::sort(expected.begin(), expected.end());
+
+    // Both start together on a signal and each reports its error, if any, on a pipe.
+    int start[2], report[2];
+    ASSERT_EQ(::pipe(start), 0);
+    ASSERT_EQ(::pipe(report), 0);
+    std::vector<pid_t> children;
+    for (int child = 0; child < 2; ++child) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            char go = 0;
+            if (::read(start[0], &go, 1) != 1)
+                ::_exit(3);
+            try {
+                DesignIndex index(indexPath());
+                const auto counts = index.refresh(tree());
+                ::_exit(counts.designs == 340 && !counts.stopped ? 0 : 2);
+            } catch (const std::exception& error) {
+                const std::string text = std::string(error.what()) + "\n";
+                [[maybe_unused]] auto written = ::write(report[1], text.data(), text.size());
+                ::_exit(1);
+            }
+        }
+        children.push_back(pid);
+    }
+    ::close(report[1]);
+    ASSERT_EQ(::write(start[1], "gg", 2), 2);
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+    std::string errors;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;)
+        errors.append(buffer, std::size_t(got));
+    EXPECT_EQ(errors, "");
+    for (int fd : {start[0], start[1], report[0]})
+        ::close(fd);
+
+    DesignIndex index(indexPath());
+    std::vector<std::string> found;
+    for (const auto& design : index.select(tree(), {})) {
+        EXPECT_TRUE(design.error.empty()) << design.designPath() << ": " << design.error;
+        found.push_back(design.designPath());
+    }
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(index.refresh(tree()).read, 0);
+}
+
+} // namespace
+} // namespace orlika::test
