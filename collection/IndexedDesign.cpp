@@ -2,6 +2,8 @@
 #include "collection/IndexedDesign.h"
 
 #include "catalog/DesignPaths.h"
+#include "collection/Fingerprint.h"
+#include "decoders/PenTrace.h"
 #include "decoders/Registry.h"
 #include "platform/FileSystem.h"
 
@@ -45,9 +47,12 @@ void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign&
             return;
         }
         decoder->measure(read);
-        // The movements are read to their end: the remarks count what they hold.
-        while (!decoder->next().empty()) {
-        }
+        // The stitches as a pen follows them, into the fingerprint; nothing is kept.
+        PenTrace pen(read, reader->decoding.rule->placement);
+        Fingerprinter fingerprint(read.unit);
+        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
+            for (const Movement& movement : batch)
+                fingerprint.follow(movement, pen);
         if (decoder->error()) {
             design.error = *decoder->error();
             return;
@@ -60,6 +65,7 @@ void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign&
         design.colorChanges = read.remarks.colorChanges;
         for (const Thread& thread : read.threads)
             design.threads.push_back({threadLabel(thread), thread.color & 0x00FFFFFF});
+        design.fingerprint = fingerprint.value();
     } catch (const InOutError& error) {
         design.error = error.what();
     } catch (const ConversionError& error) {
