@@ -51,8 +51,10 @@ public:
 
     /// The designs of the next run, instead of a folder's: paths relative to `folder`
     /// (ending in '/'), in the order given when `keepOrder` (duplicate groups), else by
-    /// folder, then name (find results). The run starts at the first of them.
-    void setGivenDesigns(const std::string& folder, const std::vector<std::string>& paths, bool keepOrder);
+    /// folder, then name (find results). The run starts at the first of them. A design's
+    /// remarks end with its note (its group), where `notes` gives one.
+    void setGivenDesigns(const std::string& folder, const std::vector<std::string>& paths, bool keepOrder,
+                         std::map<std::string, std::string> notes = {});
 
     // Format class and filter index from the open dialog's file name and filter.
     void GetFileTypes();
@@ -263,6 +265,7 @@ private:
     bool m_givenPending = false;      // the next run shows the designs setGivenDesigns() gave
     bool m_treeRun = false;           // the run's list holds paths, not bare names
     std::vector<std::string> m_pageFolders;  // of the designs on the page, in order
+    std::map<std::string, std::string> m_remarkNotes;  // of the given designs, by path
     std::string m_cellPath;           // the list entry of the design being drawn
     SortedNameList m_cellSelection;   // the selection as that design's cell sees it
     int m_skippedBeforeDesign = 0;

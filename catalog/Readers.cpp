@@ -41,8 +41,11 @@ CellContext Catalog::cellContext(Canvas& canvas)
                             s.LineHeight,  s.CellsPerPage, s.Thumbnails, s.NoRemarks,
                             nameLineWidth(anchor, s.CellWidth, m_pageWidth),
                             listBottom(anchor, s.CellHeight, s.HalfCellHeight, m_pageHeight, canvas.textHeight("H"))};
-    return CellContext(canvas, cell, s, s.DesignPath,
-                       CellServices{m_host, m_mainCanvas, selectionForCell(), s.CancelPressed});
+    CellContext context(canvas, cell, s, s.DesignPath,
+                        CellServices{m_host, m_mainCanvas, selectionForCell(), s.CancelPressed});
+    if (const auto note = m_remarkNotes.find(m_cellPath); note != m_remarkNotes.end())
+        context.setRemarkNote(note->second);
+    return context;
 }
 
 void Catalog::raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,

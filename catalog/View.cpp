@@ -191,9 +191,11 @@ bool Catalog::collectFiles()
     auto& s = m_state;
     const bool designsGiven = std::exchange(m_givenPending, false);
     const bool listGiven = s.UseDialogList || s.UseSelectedList || designsGiven;
-    // A given order (duplicate groups) lasts for the run it was given for.
+    // A given order (duplicate groups) and the notes last for the run they were given for.
     if (!designsGiven && m_listOrdered)
         orderFileList(folderThenNameOrder(plainOrder()));
+    if (!designsGiven)
+        m_remarkNotes.clear();
     if (!listGiven)
         s.FileList.clear();
     s.FolderPath = folderPart(s.OpenFileName);
@@ -252,9 +254,11 @@ void Catalog::restorePlainOrder()
     m_listOrdered = false;
 }
 
-void Catalog::setGivenDesigns(const std::string& folder, const std::vector<std::string>& paths, bool keepOrder)
+void Catalog::setGivenDesigns(const std::string& folder, const std::vector<std::string>& paths, bool keepOrder,
+                              std::map<std::string, std::string> notes)
 {
     auto& s = m_state;
+    m_remarkNotes = std::move(notes);
     s.FileList.clear();
     NameComparer treeOrder = folderThenNameOrder(plainOrder());
     if (keepOrder) {

@@ -102,6 +102,8 @@ void CellContext::writeRemarks(float& x, float& y, CellPoint start, const Remark
         for (const std::string* line : {&remarks.stitches, &remarks.size, &remarks.inches, &remarks.colors})
             writeLine(x, y, *line);
     }
+    if (!m_remarkNote.empty())
+        writeLine(x, y, m_remarkNote);
 }
 
 int CellContext::listWidthLimit() const

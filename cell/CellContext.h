@@ -94,9 +94,11 @@ public:
     /// The remark lines of a design whose size is width x height units.
     Remarks remarks(std::int64_t stitches, std::int64_t colorChanges, double width, double height, DesignUnit unit,
                     std::string_view colorLabel = "Color Changes: ") const;
-    /// Writes the remarks from `start` down where the layout shows them; (x, y), the text
-    /// position, then stands one line below the last one.
+    /// Writes the remarks from `start` down where the layout shows them, and the note after
+    /// them; (x, y), the text position, then stands one line below the last one.
     void writeRemarks(float& x, float& y, CellPoint start, const Remarks& remarks, ShortRemarks form) const;
+    /// A line the remarks end with (the group of a duplicate); none unless set.
+    void setRemarkNote(std::string note) { m_remarkNote = std::move(note); }
     /// The width the lines of a thread or colour list stay under.
     int listWidthLimit() const;
     /// Writes a list's lines from (x, y) down, each a line lower, as many as stay above
@@ -109,6 +111,7 @@ private:
     DesignFigures& m_figures;
     std::string& m_designPath;
     CellServices m_services;
+    std::string m_remarkNote;
 };
 
 /// A remark number: fixed notation with `decimals` places and at most 6 significant

@@ -413,6 +413,19 @@ std::string pathUnder(const std::string& folder, const IndexedDesign& design)
     return path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path;
 }
 
+std::unique_ptr<DesignIndex> openDesignIndex(std::string& notice)
+{
+    const std::string path = DesignIndex::defaultPath();
+    try {
+        auto index = std::make_unique<DesignIndex>(path);
+        notice = index->takeNotice();
+        return index;
+    } catch (const IndexError& error) {
+        notice = std::string(error.what()) + "; the index is kept in memory for this run";
+        return DesignIndex::inMemory();
+    }
+}
+
 std::string DesignIndex::defaultPath()
 {
     // A relative XDG_CACHE_HOME is invalid by the XDG rules and is ignored.

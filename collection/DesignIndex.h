@@ -106,6 +106,10 @@ private:
     ArchiveLimits m_limits;
 };
 
+/// The index at its default place; where that cannot be opened, one in memory, with
+/// `notice` saying why (also when the database was damaged and made anew).
+std::unique_ptr<DesignIndex> openDesignIndex(std::string& notice);
+
 /// The path of an index's design relative to the tree's folder, as a run lists it.
 std::string pathUnder(const std::string& folder, const IndexedDesign& design);
 

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+#include "collection/Find.h"
+
+#include "catalog/DesignPaths.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <map>
+
+namespace orlika {
+
+namespace {
+
+constexpr double kMillimetresPerInch = 25.4;
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace((unsigned char)text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace((unsigned char)text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool endsWithFolded(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() &&
+           upperCase(std::string(text.substr(text.size() - suffix.size()))) == upperCase(std::string(suffix));
+}
+
+/// Splits "MIN:MAX" (or one value for both) and hands each present side to `parse`.
+template <typename Value, typename Parse>
+bool parseRange(std::string_view text, std::optional<Value>& min, std::optional<Value>& max, Parse parse)
+{
+    min.reset();
+    max.reset();
+    text = trimmed(text);
+    const std::size_t colon = text.find(':');
+    const std::string_view low = trimmed(colon == std::string_view::npos ? text : text.substr(0, colon));
+    const std::string_view high = trimmed(colon == std::string_view::npos ? text : text.substr(colon + 1));
+    if (low.empty() && high.empty())
+        return false;
+    if (!low.empty() && !(min = parse(low)))
+        return false;
+    if (!high.empty() && !(max = parse(high)))
+        return false;
+    return !min || !max || *min <= *max;
+}
+
+std::optional<std::int64_t> parseCount(std::string_view text)
+{
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+std::string lengthRange(const std::optional<double>& min, const std::optional<double>& max)
+{
+    if (min && max)
+        return *min == *max ? number(*min) + " mm" : number(*min) + " to " + number(*max) + " mm";
+    return min ? "at least " + number(*min) + " mm" : "at most " + number(*max) + " mm";
+}
+
+std::string countRange(const std::optional<std::int64_t>& min, const std::optional<std::int64_t>& max)
+{
+    if (min && max)
+        return *min == *max ? std::to_string(*min) : std::to_string(*min) + " to " + std::to_string(*max);
+    return min ? "at least " + std::to_string(*min) : "at most " + std::to_string(*max);
+}
+
+} // namespace
+
+std::span<const Hoop> commonHoops()
+{
+    static constexpr std::array<Hoop, 7> hoops{
+        {{100, 100}, {130, 180}, {150, 240}, {200, 200}, {200, 280}, {200, 300}, {240, 360}}};
+    return hoops;
+}
+
+std::optional<double> parseLength(std::string_view text, LengthUnit unit)
+{
+    text = trimmed(text);
+    double factor = unit == LengthUnit::Inch ? kMillimetresPerInch : 1;
+    if (endsWithFolded(text, "mm")) {
+        factor = 1;
+        text.remove_suffix(2);
+    } else if (endsWithFolded(text, "in")) {
+        factor = kMillimetresPerInch;
+        text.remove_suffix(2);
+    } else if (endsWithFolded(text, "\"")) {
+        factor = kMillimetresPerInch;
+        text.remove_suffix(1);
+    }
+    text = trimmed(text);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(value >= 0))
+        return std::nullopt;
+    return value * factor;
+}
+
+bool parseLengthRange(std::string_view text, std::optional<double>& min, std::optional<double>& max, LengthUnit unit)
+{
+    return parseRange(text, min, max, [unit](std::string_view side) { return parseLength(side, unit); });
+}
+
+bool parseCountRange(std::string_view text, std::optional<std::int64_t>& min, std::optional<std::int64_t>& max)
+{
+    return parseRange(text, min, max, parseCount);
+}
+
+bool parseHoop(std::string_view text, double& width, double& height, LengthUnit unit)
+{
+    text = trimmed(text);
+    // A unit at the end is both sides'.
+    if (endsWithFolded(text, "mm")) {
+        unit = LengthUnit::Millimetre;
+        text.remove_suffix(2);
+    } else if (endsWithFolded(text, "in")) {
+        unit = LengthUnit::Inch;
+        text.remove_suffix(2);
+    }
+    const std::size_t cross = text.find_first_of("xX");
+    if (cross == std::string_view::npos)
+        return false;
+    const auto w = parseLength(text.substr(0, cross), unit);
+    const auto h = parseLength(text.substr(cross + 1), unit);
+    if (!w || !h || *w <= 0 || *h <= 0)
+        return false;
+    width = *w;
+    height = *h;
+    return true;
+}
+
+std::string FindQuery::describe() const
+{
+    std::vector<std::string> parts;
+    const DesignFilter& f = filter;
+    if (!f.namePattern.empty())
+        parts.push_back("name " + f.namePattern);
+    if (!f.format.empty())
+        parts.push_back("format " + upperCase(f.format[0] == '.' ? f.format.substr(1) : f.format));
+    if (f.hoopWidthMm && f.hoopHeightMm)
+        parts.push_back("fits " + number(*f.hoopWidthMm) + " x " + number(*f.hoopHeightMm) + " mm");
+    if (f.minWidthMm || f.maxWidthMm)
+        parts.push_back("width " + lengthRange(f.minWidthMm, f.maxWidthMm));
+    if (f.minHeightMm || f.maxHeightMm)
+        parts.push_back("height " + lengthRange(f.minHeightMm, f.maxHeightMm));
+    if (f.minStitches || f.maxStitches)
+        parts.push_back("stitches " + countRange(f.minStitches, f.maxStitches));
+    if (f.minColorChanges || f.maxColorChanges)
+        parts.push_back("colour changes " + countRange(f.minColorChanges, f.maxColorChanges));
+    if (!f.thread.empty())
+        parts.push_back("thread " + f.thread);
+    if (duplicates)
+        parts.push_back("duplicates");
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : ", ") + part;
+    return text.empty() ? "all designs" : text;
+}
+
+std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& folder, const FindQuery& query)
+{
+    std::vector<FoundDesign> found;
+    for (IndexedDesign& design : index.select(folder, query.filter)) {
+        std::string path = pathUnder(folder, design);
+        found.push_back({std::move(design), std::move(path), 0});
+    }
+    const NameComparer order = folderThenNameOrder(foldedCompare);
+    const auto before = [&](const FoundDesign& a, const FoundDesign& b) {
+        const int byOrder = order(a.path, b.path);
+        return byOrder != 0 ? byOrder < 0 : a.path < b.path;
+    };
+    std::sort(found.begin(), found.end(), before);
+    if (!query.duplicates)
+        return found;
+
+    // Groups in the order of their first members, which the sort above gives.
+    std::map<std::string, std::vector<std::size_t>> byFingerprint;
+    std::vector<const std::vector<std::size_t>*> groups;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (found[i].design.fingerprint.empty())
+            continue;
+        auto& members = byFingerprint[found[i].design.fingerprint];
+        if (members.empty())
+            groups.push_back(&members);
+        members.push_back(i);
+    }
+    std::vector<FoundDesign> grouped;
+    int number = 0;
+    for (const auto* members : groups) {
+        if (members->size() < 2)
+            continue;
+        ++number;
+        for (const std::size_t i : *members) {
+            grouped.push_back(std::move(found[i]));
+            grouped.back().group = number;
+        }
+    }
+    return grouped;
+}
+
+} // namespace orlika

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// Finding designs in a folder tree through the index: the query, as the Find Designs
+// dialog and the command line give it, and its answer in the order a catalog run shows
+// it, duplicates in groups.
+#pragma once
+
+#include "collection/DesignIndex.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orlika {
+
+struct FindQuery {
+    DesignFilter filter;
+    /// Only designs whose stitches another design of the tree has too, in groups.
+    bool duplicates = false;
+
+    /// The query in words, for a catalog's title: "fits 130 x 180 mm, name rose*".
+    std::string describe() const;
+};
+
+/// A hoop's inner size in millimetres.
+struct Hoop {
+    double width;
+    double height;
+};
+/// The common hoops: 100 x 100, 130 x 180, 150 x 240, 200 x 200, 200 x 280, 200 x 300 and
+/// 240 x 360 mm.
+std::span<const Hoop> commonHoops();
+
+enum class LengthUnit { Millimetre, Inch };
+
+/// A length in millimetres: "130", "130mm", "5.1in" (a number without a unit is in
+/// `unit`); nothing for anything else, or a negative length.
+std::optional<double> parseLength(std::string_view text, LengthUnit unit = LengthUnit::Millimetre);
+/// "MIN:MAX" of lengths, either side may be left out (":100", "50:"), or one length for
+/// exactly it; false for anything else or a minimum above the maximum.
+bool parseLengthRange(std::string_view text, std::optional<double>& min, std::optional<double>& max,
+                      LengthUnit unit = LengthUnit::Millimetre);
+/// The same for whole counts.
+bool parseCountRange(std::string_view text, std::optional<std::int64_t>& min, std::optional<std::int64_t>& max);
+/// A hoop "WxH" ("130x180", "5x7in", "130 x 180 mm"); false for anything else.
+bool parseHoop(std::string_view text, double& width, double& height, LengthUnit unit = LengthUnit::Millimetre);
+
+/// A design found, with its path relative to the tree's folder and, among duplicates, the
+/// number of its group.
+struct FoundDesign {
+    IndexedDesign design;
+    std::string path;
+    int group = 0;
+};
+
+/// The designs under `folder` that the query finds in the index, by folder, then name.
+/// With duplicates, the groups of designs of one fingerprint (two or more of them), each
+/// group's members one after the other in that order, the groups in the order of their
+/// first members, numbered from 1. The index is not refreshed here.
+std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& folder, const FindQuery& query);
+
+} // namespace orlika
