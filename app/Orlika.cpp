@@ -5,6 +5,7 @@
 #include "app/CupsAnswer.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
+#include "app/FindDialog.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
 #include "decoders/Registry.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -31,6 +33,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <map>
 #include <optional>
 
 namespace orlika {
@@ -367,6 +370,13 @@ void TForm1::createMenus()
     IncludeSubfolders1->setCheckable(true);
     IncludeSubfolders1->setStatusTip(
         QStringLiteral("Runs over a folder also show its subfolders and the designs inside zip archives"));
+    File1->addSeparator();
+    FindDesigns1 = item(File1, "FindDesigns1", QStringLiteral("F&ind Designs..."), &TForm1::FindDesigns1Click);
+    FindDesigns1->setStatusTip(QStringLiteral("Finds the designs of a folder tree by name, format, size, stitches, "
+                                              "colours or thread"));
+    FindDuplicates1 =
+        item(File1, "FindDuplicates1", QStringLiteral("Find Duplica&tes..."), &TForm1::FindDuplicates1Click);
+    FindDuplicates1->setStatusTip(QStringLiteral("Shows the designs of a folder tree that are stored more than once"));
     File1->addSeparator();
     Print1 = item(File1, "Print1", QStringLiteral("&Print From Beginning"), &TForm1::Print1Click);
     PrintFromFile1 =
@@ -731,6 +741,131 @@ void TForm1::mnfileListClick()
 void TForm1::IncludeSubfolders1Click()
 {
     m_catalog.state().IncludeSubfolders = IncludeSubfolders1->isChecked();
+}
+
+TFindDialog& TForm1::findDialog()
+{
+    if (!m_findDialog)
+        m_findDialog = new TFindDialog(this);
+    return *m_findDialog;
+}
+
+void TForm1::FindDesigns1Click()
+{
+    if (m_running)
+        return;
+    TFindDialog& dialog = findDialog();
+    // The folder last shown is the one searched, until another is chosen.
+    if (dialog.FolderEdit->text().isEmpty())
+        dialog.FolderEdit->setText(QString::fromStdString(m_catalog.state().FolderPath));
+    const int answer = m_host.execDialog(dialog);
+    if (answer != TFindDialog::kShow && answer != TFindDialog::kPrint)
+        return;
+    std::string folder;
+    FindQuery query;
+    if (const QString problem = dialog.read(folder, query); !problem.isEmpty()) {
+        m_host.messageBox(
+            MessageRequest{problem.toStdString(), "ORLIKA Find", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+        return;
+    }
+    findAndShow(folder, query, answer == TFindDialog::kPrint, dialog.SelectAllBox->isChecked());
+}
+
+void TForm1::FindDuplicates1Click()
+{
+    if (m_running)
+        return;
+    QFileDialog dialog(this, QStringLiteral("Find duplicates in the folder"));
+    dialog.setObjectName(QStringLiteral("DuplicatesFolderDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const std::string& shown = m_catalog.state().FolderPath;
+    dialog.setDirectory(shown.empty() ? QDir::homePath() : QString::fromStdString(shown));
+    if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    std::string folder = QDir::cleanPath(dialog.selectedFiles().constFirst()).toStdString();
+    if (folder.back() != '/')
+        folder += '/';
+    FindQuery query;
+    query.duplicates = true;
+    findAndShow(folder, query, false, false);
+}
+
+void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll)
+{
+    auto& s = m_catalog.state();
+    // Reading the designs for the index is a run of its own: the menus wait, Cancel stops it.
+    m_running = true;
+    for (Menu menu : {Menu::File, Menu::PageLayout, Menu::Selected})
+        m_host.enableMenu(menu, false);
+    m_host.showSpeedButton(SpeedButton::Cancel, true);
+    s.CancelPressed = false;
+    m_host.setStatusCaption(" Reading the designs of " + folder);
+    m_host.processMessages();
+    std::string notice;
+    std::vector<FoundDesign> found;
+    bool stopped = false;
+    try {
+        const auto index = openDesignIndex(notice);
+        const auto counts = index->refresh(folder, [&](int handled, int total) {
+            if (handled % 25 == 0 || handled == total) {
+                m_host.setStatusCaption(" Reading designs for the index: " + std::to_string(handled) + " of " +
+                                        std::to_string(total));
+                m_host.processMessages();
+            }
+            return !s.CancelPressed;
+        });
+        stopped = counts.stopped;
+        const std::string more = index->takeNotice();
+        notice += (notice.empty() || more.empty() ? "" : "; ") + more;
+        if (!stopped)
+            found = findDesigns(*index, folder, query);
+    } catch (const IndexError& error) {
+        notice = error.what();
+    }
+    m_host.showSpeedButton(SpeedButton::Cancel, false);
+    m_host.enableMenu(Menu::File, true);
+    m_host.enableMenu(Menu::PageLayout, true);
+    m_host.enableMenu(Menu::Selected, !s.SelectedList.empty());
+    m_running = false;
+    const std::string told = notice.empty() ? std::string() : "; " + notice;
+    if (stopped || found.empty()) {
+        m_host.setStatusCaption((stopped ? std::string(" Find stopped") : " No designs found: " + query.describe()) + told);
+        if (m_closeRequested)
+            close();
+        return;
+    }
+
+    std::vector<std::string> paths;
+    std::map<std::string, std::string> notes;
+    for (const FoundDesign& design : found) {
+        paths.push_back(design.path);
+        if (design.group > 0)
+            notes[design.path] = "Duplicates: group " + std::to_string(design.group);
+    }
+    // The designs found are a new run: a new selection, of what was asked to be selected.
+    s.SelectedList.clear();
+    s.SelectedFolder = folder;
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (selectAll || (found[i].group > 0 && i > 0 && found[i - 1].group == found[i].group))
+            s.SelectedList.add(found[i].path);
+    if (s.SelectedList.empty())
+        m_host.showSelectedLabel(false, "Selected: 0");
+    else
+        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
+    s.FileKind = FileKind::AllSupported;
+    s.UseDialogList = s.UseSelectedList = false;
+    m_catalog.setGivenDesigns(folder, paths, query.duplicates, std::move(notes));
+    // Printed, the catalog is titled by the query.
+    if (m_titleDlg)
+        m_titleDlg->Comments1->setText(QString::fromStdString("Found: " + query.describe()).left(150));
+    if (print)
+        viewOnPrinter();
+    else
+        viewOnScreen();
+    if (!told.empty())
+        m_host.setStatusCaption(statusCaption().toStdString() + told);
 }
 
 void TForm1::PrintSetup1Click()

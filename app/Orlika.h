@@ -6,6 +6,7 @@
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
+#include "collection/Find.h"
 #include "collection/TreeWalk.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
@@ -24,6 +25,7 @@ class QToolButton;
 namespace orlika {
 
 class TAboutBox;
+class TFindDialog;
 class TTitleDlg;
 class TForm2;
 class TFileListFr;
@@ -101,6 +103,13 @@ public:
     void openFile(const QString& path);
     /// The status panel's caption.
     QString statusCaption() const;
+    /// Find Designs' dialog, made at first use.
+    TFindDialog& findDialog();
+    /// Finds the designs of the tree under `folder` (ending in '/') that the query asks for,
+    /// through the index, and shows them as a run on screen or prints them, titled by the
+    /// query. All of them are selected when `selectAll`; of duplicates, all but the first
+    /// of each group.
+    void findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll);
 
     // Menus and their items, named as the catalog's commands know them
     QMenu* File1 = nullptr;
@@ -108,6 +117,8 @@ public:
     QAction* OpenatFile1 = nullptr;
     QAction* OpenSelectedFiles1 = nullptr;
     QAction* IncludeSubfolders1 = nullptr;
+    QAction* FindDesigns1 = nullptr;
+    QAction* FindDuplicates1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* PrintFromFile1 = nullptr;
     QAction* PrintSelectedFiles1 = nullptr;
@@ -155,6 +166,8 @@ public slots:
     void OpenatFile1Click();
     void OpenSelectedFiles1Click();
     void IncludeSubfolders1Click();
+    void FindDesigns1Click();
+    void FindDuplicates1Click();
     void Print1Click();
     void PrintFromFile1Click();
     void PrintSelectedFiles1Click();
@@ -242,6 +255,7 @@ private:
     TTitleDlg* m_titleDlg = nullptr;
     TForm2* m_form2 = nullptr;
     TFileListFr* m_fileListFr = nullptr;
+    TFindDialog* m_findDialog = nullptr;
     QString m_pdfFileName;          // the catalog's last PDF file
     QString m_listingPdfFileName;   // the file listing's
     QString m_sheetPdfFileName;     // the design sheets' 

@@ -4,16 +4,36 @@
 #include "tests/app/AppFixture.h"
 
 #include "app/Filemove.h"
+#include "app/FindDialog.h"
 #include "tests/support/TreeFiles.h"
+#include "tools/designgen/ExpWriter.h"
+#include "tools/designgen/PesWriter.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
+
+#include <optional>
 
 namespace orlika::test {
 namespace {
 
 class CollectionWindowTest : public AppTest {
 protected:
+    void answerDeleteYes()
+    {
+        QtHost& host = form->host();
+        host.answerMessage = [this](const MessageRequest& request) {
+            messages.push_back(request);
+            return request.caption == "ORLIKA DELETE" && request.buttons == MessageButtons::YesNoCancel
+                       ? MessageAnswer::Yes
+                       : request.defaultAnswer;
+        };
+    }
+
     fs::path at(const std::string& relative) const { return fs::path(dir.path().toStdString()) / relative; }
 
     /// a.dst and b.dst, sub/c.dst, and box.zip holding z.dst.
@@ -93,6 +113,157 @@ TEST_F(CollectionWindowTest, ATreeRunShowsSubfoldersAndArchivesAndTheCommandsAct
     EXPECT_TRUE(fs::exists(at("moved/c.dst")));
     EXPECT_FALSE(fs::exists(at("moved/z.dst")));
     EXPECT_EQ(readBytes(at("box.zip")), archive);
+}
+
+// Find Designs and Find Duplicates keep their index in the test's own cache folder.
+class FindWindowTest : public CollectionWindowTest {
+protected:
+    QTemporaryDir cache;
+    std::optional<std::string> savedCache;
+
+    void SetUp() override
+    {
+        if (const char* value = std::getenv("XDG_CACHE_HOME"))
+            savedCache = value;
+        setenv("XDG_CACHE_HOME", cache.path().toLocal8Bit().constData(), 1);
+        CollectionWindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        CollectionWindowTest::TearDown();
+        if (savedCache)
+            setenv("XDG_CACHE_HOME", savedCache->c_str(), 1);
+        else
+            unsetenv("XDG_CACHE_HOME");
+    }
+
+    /// a.dst (about 30 mm), b.dst (about 240 mm), sub/c.pes (about 60 mm), box.zip: z.exp.
+    void makeSizedTree()
+    {
+        writeBytes(at("a.dst"), gen::writeDst(gen::makeStar(150)));
+        writeBytes(at("b.dst"), gen::writeDst(gen::makeStar(1200)));
+        writeBytes(at("sub/c.pes"), gen::writePes(gen::makeStar(300)));
+        writeZip(at("box.zip"), {{"z.exp", gen::writeExp(gen::makeStar(200))}});
+    }
+    /// Plays the user in Find Designs: the folder, a hoop of the list, the box.
+    void answerFind(int hoop, bool selectAll, int button, const QString& name = {})
+    {
+        dialogAnswers.push_back([this, hoop, selectAll, button, name](QDialog& dialog) {
+            auto& find = dynamic_cast<TFindDialog&>(dialog);
+            find.FolderEdit->setText(dir.path());
+            find.HoopCombo->setCurrentIndex(hoop);
+            find.NameEdit->setText(name);
+            find.SelectAllBox->setChecked(selectAll);
+            return button;
+        });
+    }
+};
+
+TEST_F(FindWindowTest, FindDesignsShowsWhatFitsTheHoopAsARunAndSelectsItAll)
+{
+    makeSizedTree();
+    EXPECT_EQ(form->FindDesigns1->text(), QStringLiteral("F&ind Designs..."));
+    answerFind(2, true, TFindDialog::kShow);  // 130 x 180 mm
+    form->FindDesigns1->trigger();
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{QStringLiteral("FindDialog")}));
+    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"a.dst", "box.zip//z.exp", "sub/c.pes"}));
+    EXPECT_EQ(state().SelectedList.names(), state().FileList.names());
+    EXPECT_TRUE(form->LSelected->isVisible());
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 3"));
+    EXPECT_TRUE(form->Selected1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->File1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->statusCaption().startsWith(QStringLiteral(" FINISHED"))) << form->statusCaption().toStdString();
+    EXPECT_TRUE(fs::is_regular_file(cache.path().toStdString() + "/orlika/index.sqlite"));
+    EXPECT_GT(inkedPixels(), 0);
+
+    // Without the box, the designs are shown and none is selected.
+    answerFind(2, false, TFindDialog::kShow, QStringLiteral("*.dst"));
+    form->FindDesigns1->trigger();
+    EXPECT_EQ(state().FileList.names(), std::vector<std::string>{"a.dst"});
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+}
+
+TEST_F(FindWindowTest, FindDesignsPrintsACatalogTitledByTheQuery)
+{
+    makeSizedTree();
+    answerFind(2, false, TFindDialog::kPrint);
+    QString titleShown;
+    answerTitle(QStringLiteral("Hoop 130 x 180"), &titleShown);
+    const QString pdf = path(QStringLiteral("found.pdf"));
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        answerPdfName(pdf);
+    form->FindDesigns1->trigger();
+    EXPECT_EQ(titleShown, QStringLiteral("Found: fits 130 x 180 mm"));
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        EXPECT_TRUE(fs::is_regular_file(pdf.toStdString()));
+    }
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
+}
+
+TEST_F(FindWindowTest, AQueryThatCannotBeReadIsToldAndNothingRuns)
+{
+    makeSizedTree();
+    dialogAnswers.push_back([this](QDialog& dialog) {
+        auto& find = dynamic_cast<TFindDialog&>(dialog);
+        find.FolderEdit->setText(dir.path());
+        find.StitchesMinEdit->setText(QStringLiteral("many"));
+        return TFindDialog::kShow;
+    });
+    form->FindDesigns1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "ORLIKA Find");
+    EXPECT_EQ(messages[0].text, "The stitches need whole numbers, the smaller first.");
+    EXPECT_TRUE(state().FileList.empty());
+
+    // The dialog keeps what was typed; once the stitches are put right, a query nothing
+    // matches says so.
+    dialogAnswers.push_back([](QDialog& dialog) {
+        auto& find = dynamic_cast<TFindDialog&>(dialog);
+        EXPECT_EQ(find.StitchesMinEdit->text(), QStringLiteral("many"));
+        find.StitchesMinEdit->clear();
+        find.HoopCombo->setCurrentIndex(1);
+        find.NameEdit->setText(QStringLiteral("nothing*"));
+        return TFindDialog::kShow;
+    });
+    form->FindDesigns1->trigger();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" No designs found: name nothing*, fits 100 x 100 mm"));
+    // Cancel runs nothing.
+    cancelDialog();
+    form->FindDesigns1->trigger();
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" No designs found: name nothing*, fits 100 x 100 mm"));
+}
+
+TEST_F(FindWindowTest, FindDuplicatesShowsGroupsTogetherAndSelectsAllButTheFirstOfEach)
+{
+    const gen::Design star = gen::makeStar(150);
+    writeBytes(at("star.dst"), gen::writeDst(star));
+    writeBytes(at("star.pes"), gen::writePes(star));
+    writeBytes(at("sub/copy.dst"), gen::writeDst(star));
+    writeBytes(at("other.dst"), gen::writeDst(gen::makeStar(160)));
+    writeZip(at("box.zip"), {{"circle.exp", gen::writeExp(gen::makeFilledCircle(100))}});
+    writeBytes(at("sub/circle.dst"), gen::writeDst(gen::makeFilledCircle(100)));
+    dialogAnswers.push_back([this](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("DuplicatesFolderDialog"));
+        dynamic_cast<QFileDialog&>(dialog).selectFile(dir.path());
+        return int(QDialog::Accepted);
+    });
+    form->FindDuplicates1->trigger();
+    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"star.dst", "star.pes", "sub/copy.dst",
+                                                                  "box.zip//circle.exp", "sub/circle.dst"}));
+    EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"star.pes", "sub/circle.dst", "sub/copy.dst"}));
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 3"));
+    EXPECT_TRUE(form->Selected1->menuAction()->isEnabled());
+    // The selection is ready for Delete Selected: the first of each group stays.
+    answerDeleteYes();
+    form->DeleteSelected1->trigger();
+    EXPECT_TRUE(fs::exists(at("star.dst")));
+    EXPECT_FALSE(fs::exists(at("star.pes")));
+    EXPECT_FALSE(fs::exists(at("sub/copy.dst")));
+    EXPECT_FALSE(fs::exists(at("sub/circle.dst")));
+    EXPECT_TRUE(fs::exists(at("other.dst")));
 }
 
 } // namespace

@@ -67,7 +67,7 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
 {
     const std::vector<QString> file = {
         "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "Include S&ubfolders", "-",
-        "&Print From Beginning",
+        "F&ind Designs...", "Find Duplica&tes...", "-", "&Print From Beginning",
         "P&rint Beginning at File", "Print Selected Files", "-", "Print a File Listing", "-", "Print &Setup", "-",
         "E&xit"};
     EXPECT_EQ(menuShape(form->File1), file);
