@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
-// orlika-catalog PATH -o OUT: the catalog of a folder as a printed PDF or as PNG pages.
+// orlika-catalog PATH -o OUT: the catalog of a folder (or a folder tree, or the designs of a
+// tree that filters find) as a printed PDF or as PNG pages.
 #include "catalog/Catalog.h"
+#include "collection/CollectionFiles.h"
+#include "collection/Find.h"
+#include "collection/TreeWalk.h"
 #include "platform/HeadlessHost.h"
 #include "render/QtText.h"
 #include "render/Surfaces.h"
+#include "tools/FindOptions.h"
 #include "tools/ToolSupport.h"
 
 #include <QCommandLineParser>
@@ -14,6 +19,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -30,6 +36,10 @@ struct Options {
     bool portrait = false;
     bool allFormats = false;
     bool strict = false;
+    bool subfolders = false;
+    bool find = false;      // filters given: the designs they find in the tree
+    FindQuery query;
+    bool titleGiven = false;
 };
 
 constexpr int kPageWidth = 1600;
@@ -55,6 +65,10 @@ struct CommandLine {
     QCommandLineOption strict{QStringLiteral("strict"),
                               QStringLiteral("Exit with status 1 when a design could not be read (the catalog is "
                                              "still written, that design's cell showing why).")};
+    QCommandLineOption subfolders{QStringLiteral("subfolders"),
+                                  QStringLiteral("The folder with its subfolders, and the designs inside the zip "
+                                                 "archives there.")};
+    tools::FindOptions filters;
 
     CommandLine()
     {
@@ -62,10 +76,12 @@ struct CommandLine {
             "Draws the designs of a folder as a catalog: the printed pages as a PDF file, or the screen\n"
             "pages as PNG images. A design that cannot be read shows the error in its cell and is named\n"
             "on standard error; the run goes on."));
-        parser.addOptions({output, layout, title, portrait, landscape, allFormats, strict});
+        parser.addOptions({output, layout, title, portrait, landscape, allFormats, strict, subfolders});
+        filters.addTo(parser);
         parser.addPositionalArgument(QStringLiteral("PATH"),
                                      QStringLiteral("A folder (every supported format), or a design file (its "
-                                                    "folder, in that file's format)."));
+                                                    "folder, in that file's format). With a filter: the folder "
+                                                    "tree to search."));
     }
 
     /// What is wrong with the parsed command line, or nothing.
@@ -81,7 +97,8 @@ struct CommandLine {
             return QStringLiteral("the output must end in .pdf or .png");
         if (!tools::applyLayout(probe, parser.value(layout).toStdString()))
             return QStringLiteral("unknown layout '%1'").arg(parser.value(layout));
-        return {};
+        FindQuery query;
+        return filters.read(parser, query);
     }
 
     Options options() const
@@ -94,6 +111,10 @@ struct CommandLine {
         o.portrait = parser.isSet(portrait) && !parser.isSet(landscape);
         o.allFormats = parser.isSet(allFormats);
         o.strict = parser.isSet(strict);
+        o.subfolders = parser.isSet(subfolders);
+        o.find = filters.anyGiven(parser);
+        filters.read(parser, o.query);
+        o.titleGiven = parser.isSet(title);
         return o;
     }
 };
@@ -123,6 +144,48 @@ void chooseFiles(CatalogState& s, Catalog& catalog, const Options& options)
     s.OpenFileName = s.OpenDialog1.FileName;
     s.FromBeginning = true;
     s.UseDialogList = s.UseSelectedList = false;
+    s.IncludeSubfolders = options.subfolders;
+}
+
+/// The folder of PATH (PATH itself, or a file's folder), ending in '/'.
+std::string treeFolder(const std::string& path)
+{
+    std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
+    if (!std::filesystem::is_directory(absolute))
+        absolute = absolute.parent_path();
+    std::string folder = absolute.string();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+/// Hands the catalog the designs the filters find in the tree, duplicates in their groups
+/// with the group in their remarks; false when there are none.
+bool chooseFoundDesigns(CatalogState& s, Catalog& catalog, const Options& options)
+{
+    const std::string folder = treeFolder(options.path);
+    std::string notice;
+    const auto index = openDesignIndex(notice);
+    tools::tellNotice(QStringLiteral("orlika-catalog"), notice);
+    index->refresh(folder);
+    tools::tellNotice(QStringLiteral("orlika-catalog"), index->takeNotice());
+    const auto found = findDesigns(*index, folder, options.query);
+    if (found.empty()) {
+        std::fprintf(stderr, "orlika-catalog: no design under %s matches: %s\n", folder.c_str(),
+                     options.query.describe().c_str());
+        return false;
+    }
+    std::vector<std::string> paths;
+    std::map<std::string, std::string> notes;
+    for (const FoundDesign& design : found) {
+        paths.push_back(design.path);
+        if (design.group > 0)
+            notes[design.path] = "Duplicates: group " + std::to_string(design.group);
+    }
+    s.FileKind = FileKind::AllSupported;
+    s.UseDialogList = s.UseSelectedList = false;
+    catalog.setGivenDesigns(folder, paths, options.query.duplicates, std::move(notes));
+    return true;
 }
 
 void showProgress(const std::string& caption)
@@ -237,16 +300,29 @@ int main(int argc, char** argv)
     }
 
     HeadlessHost host;
-    host.pageTitle = options.title;
+    // A catalog of what a search found is titled by the search, unless a title is given.
+    host.pageTitle = options.find && !options.titleGiven ? options.query.describe() : options.title;
     host.clock = localDateTimeText;
     if (isatty(STDERR_FILENO))
         host.onCaption = showProgress;
-    PosixFileSystem files;
+    ArchiveShelf archives;
+    CollectionFileSystem files(archives);
+    TreeCollector collector(archives);
     Catalog catalog(host, files);
+    catalog.setCollector(&collector);
     catalog.state().FileList.setComparer(localNameComparer());
     catalog.state().SelectedList.setComparer(localNameComparer());
     tools::applyLayout(catalog.state(), options.layout);
     chooseFiles(catalog.state(), catalog, options);
+    if (options.find) {
+        try {
+            if (!chooseFoundDesigns(catalog.state(), catalog, options))
+                return 1;
+        } catch (const IndexError& error) {
+            std::fprintf(stderr, "orlika-catalog: %s\n", error.what());
+            return 1;
+        }
+    }
     const bool pdf = options.output.ends_with(".pdf");
     int status = pdf ? writePdf(catalog, host, options) : writePngPages(catalog, host, options);
     if (isatty(STDERR_FILENO))

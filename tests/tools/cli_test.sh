@@ -173,6 +173,56 @@ check "PNG on a full disk leaves no page" test -z "$(ls -A "$work/full-png")"
 mkdir "$work/full-thumb"
 check "a thumbnail on a full disk fails, says why and leaves no file" bash -c "! bash -c 'trap \"\" XFSZ; ulimit -f 20; exec \"\$@\"' full '$tools/orlika-thumbnailer' -s 2000 '$first' '$work/full-thumb/t.png' 2>'$work/full-thumb.txt' && grep -q 'file too large' '$work/full-thumb.txt' && test -z \"\$(ls -A '$work/full-thumb')\""
 
+# Finding designs in a tree through the index, kept in the test's own cache folder.
+export XDG_CACHE_HOME="$work/cache"
+tree="$work/tree"
+mkdir -p "$tree/shop/old" "$tree/words"
+cp "$samples/star.dst" "$samples/circle.dst" "$tree/"
+cp "$samples/star.pes" "$tree/shop/"
+cp "$samples/star.dst" "$tree/shop/old/Copy of star.dst"
+cp "$samples/sewing-words.dst" "$tree/words/"
+: > "$tree/notes.txt"
+archive=""
+if command -v zip >/dev/null; then
+  (cd "$samples" && zip -q "$tree/pack.zip" star.exp)
+  archive=" pack.zip//star.exp"
+else
+  echo "note: no zip command, the tree of the find checks holds no archive"
+fi
+found() {  # found ARGUMENT...: the paths orlika-find prints, under the tree, sorted, on one line
+  "$tools/orlika-find" "$tree" "$@" | sed "s|^$tree/||" | sort | tr '\n' ' ' | sed 's/ $//'
+}
+sorted() { printf '%s\n' "$@" | sort | tr '\n' ' ' | sed 's/ $//'; }
+check "find: every design of the tree" test "$(found)" = "$(sorted circle.dst star.dst 'shop/old/Copy of star.dst' shop/star.pes words/sewing-words.dst $archive)"
+check "find: --name, letters in any case" test "$(found --name 'STAR*')" = "$(sorted star.dst shop/star.pes $archive)"
+check "find: --format" test "$(found --format PES)" = "shop/star.pes"
+check "find: --fits, either way round" test "$(found --fits 100x130)" = "$(found --fits 130x100)"
+check "find: --fits leaves out what is too wide" test "$(found --fits 4x4in)" = "$(sorted circle.dst star.dst 'shop/old/Copy of star.dst' shop/star.pes $archive)"
+check "find: --width" test "$(found --width 100:)" = "words/sewing-words.dst"
+check "find: --height" test "$(found --height 60:70)" = "circle.dst"
+check "find: --stitches" test "$(found --stitches 1400:1500)" = "circle.dst"
+check "find: --colors" test "$(found --colors 9)" = "words/sewing-words.dst"
+check "find: --thread" test "$(found --thread yellow)" = "shop/star.pes"
+check "find: filters together" test "$(found --name 'star*' --format dst)" = "star.dst"
+check "find: --duplicates groups the star, not the circle" test "$(found --duplicates)" = "$(sorted star.dst 'shop/old/Copy of star.dst' shop/star.pes $archive)"
+check "find: --json, one object a line with the figures" bash -c "'$tools/orlika-find' '$tree' --name circle.dst --json | grep -q '^{.*\"path\":\"$tree/circle.dst\".*\"stitches\":1474'"
+check "find: --json --duplicates gives the group" bash -c "test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"group\":1') -ge 3"
+check "find: exit 0 with matches" bash -c "'$tools/orlika-find' '$tree' --format dst >/dev/null"
+check "find: exit 1 and nothing printed without" bash -c "out=\$('$tools/orlika-find' '$tree' --name 'zzz*'); test \$? -eq 1 && test -z \"\$out\""
+check "find: exit 2 for a wrong value" bash -c "'$tools/orlika-find' '$tree' --width abc 2>&1 >/dev/null | grep -q -- '--width takes'; test \${PIPESTATUS[0]} -eq 2"
+check "find: exit 2 without a folder" bash -c "'$tools/orlika-find' 2>/dev/null; test \$? -eq 2"
+check "find: exit 2 for a file as the tree" bash -c "'$tools/orlika-find' '$tree/star.dst' 2>/dev/null; test \$? -eq 2"
+check "find: the index is in the cache folder" test -s "$work/cache/orlika/index.sqlite"
+check "catalog: the designs that fit a hoop, titled by the query" bash -c "'$tools/orlika-catalog' '$tree' --fits 100x100 -o '$work/fits.pdf' | grep -q ': 1 page' &&
+  pdftotext '$work/fits.pdf' - | grep -q '^fits 100 x 100 mm' && ! pdftotext '$work/fits.pdf' - | grep -q sewing-words"
+check "catalog: duplicates with their group" bash -c "'$tools/orlika-catalog' '$tree' --duplicates -o '$work/dup.pdf' >/dev/null &&
+  test \$(pdftotext '$work/dup.pdf' - | grep -c 'Duplicates: group 1') -ge 3"
+check "catalog: no match is exit 1 and no file" bash -c "'$tools/orlika-catalog' '$tree' --name 'zzz*' -o '$work/none.pdf' 2>/dev/null; test \$? -eq 1 && test ! -e '$work/none.pdf'"
+check "catalog: a wrong filter is exit 2" bash -c "'$tools/orlika-catalog' '$tree' --stitches x -o '$work/x.pdf' 2>/dev/null; test \$? -eq 2"
+check "catalog: --subfolders shows the whole tree" bash -c "'$tools/orlika-catalog' '$tree' --subfolders -o '$work/tree.pdf' >/dev/null &&
+  pdftotext '$work/tree.pdf' - | grep -q sewing-words.dst"
+unset XDG_CACHE_HOME
+
 passed=$((checks - failures))
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
