@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <set>
 
+#include <sys/stat.h>
+
 namespace orlika::test {
 namespace {
 
@@ -78,6 +80,7 @@ protected:
     ///   shop/box.zip: in/rose.pes 50 x 40 mm, 2 changes, threads 1, 2, 3;
     ///                 big.dst 250 x 250 mm, ~260 stitches; odd.dst of an unknown method
     ///   shop/bad.pes       not a design; notes.txt
+    ///   dangling.dst, shop/pipe.pes, shop/loop (a link to the tree): no designs
     void makeFilterTree()
     {
         writeBytes(at("small.dst"), gen::writeDst(block(500, 400, 20, 0)));
@@ -91,6 +94,11 @@ protected:
         markUnknownMethod(at("shop/box.zip"), "odd.dst");
         writeBytes(at("shop/bad.pes"), {'n', 'o', ' ', 'p', 'e', 's'});
         writeBytes(at("notes.txt"), {'x'});
+        // Entries that cannot be opened as designs are not designs of the tree: a dangling
+        // link, a pipe, and a link back up to the tree, which is not followed.
+        fs::create_symlink(at("gone.dst"), at("dangling.dst"));
+        ASSERT_EQ(::mkfifo(at("shop/pipe.pes").c_str(), 0600), 0);
+        fs::create_directory_symlink(at(""), at("shop/loop"));
         const auto counts = index->refresh(tree());
         ASSERT_EQ(counts.designs, 9);
     }

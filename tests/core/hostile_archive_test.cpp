@@ -6,6 +6,7 @@
 #include "catalog/Catalog.h"
 #include "catalog/DesignPaths.h"
 #include "collection/CollectionFiles.h"
+#include "collection/DesignIndex.h"
 #include "collection/TreeWalk.h"
 #include "fileops/FileOps.h"
 #include "tests/support/RecordingCanvas.h"
@@ -155,6 +156,30 @@ TEST_F(HostileArchiveTest, OnlyTheDesignsThatCanBeReadCanBeSelectedAndTheirCopie
         after.erase(copy);
     }
     EXPECT_EQ(after, before);  // nothing else anywhere, in or out of the tree
+}
+
+TEST_F(HostileArchiveTest, TheIndexHoldsOnlyTheDesignsThatCanBeReadAndWritesNothingInTheTree)
+{
+    makeHostileTree();
+    const auto before = snapshot(tree());
+    DesignIndex index(temp.folder() + "cache/orlika/index.sqlite");
+    const std::string folder = tree().string() + "/";
+    // An archive that breaks a limit or cannot be read has no designs; an entry whose name
+    // leads out of its archive has no name to be found by, a nested archive is not read.
+    EXPECT_EQ(index.refresh(folder).designs, 3);
+    Names found;
+    for (const IndexedDesign& design : index.select(folder, {})) {
+        EXPECT_EQ(design.error, "") << design.designPath();
+        found.push_back(pathUnder(folder, design));
+    }
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (Names{"evil.zip//good.dst", "nested.zip//n.dst", "ok.dst"}));
+    // A second run reads nothing again, the broken archives included.
+    EXPECT_EQ(index.refresh(folder).read, 0);
+    // Indexing wrote nothing in the tree, and nothing outside it but the index's folder.
+    EXPECT_EQ(snapshot(tree()), before);
+    for (const auto& entry : fs::directory_iterator(temp.path()))
+        EXPECT_TRUE(entry.path().filename() == "tree" || entry.path().filename() == "cache") << entry.path();
 }
 
 TEST(ArchiveLimits, EachLimitRefusesTheWholeArchive)
