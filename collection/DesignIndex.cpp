@@ -80,6 +80,23 @@ void exec(sqlite3* db, const char* sql)
     check(db, code, sql);
 }
 
+/// exec() for a statement that SQLite may refuse at once with "database is locked" rather
+/// than wait in the busy handler: turning on WAL while another program opens the same new
+/// database (both hold a read lock and want to write; one is told to give way). Tried again
+/// until the busy timeout has passed.
+void execWaiting(sqlite3* db, const char* sql)
+{
+    constexpr int kPauseMilliseconds = 10;
+    for (int waited = 0;; waited += kPauseMilliseconds) {
+        const int code = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        if ((code & 0xFF) != SQLITE_BUSY || waited >= kBusyMilliseconds) {
+            check(db, code, sql);
+            return;
+        }
+        sqlite3_sleep(kPauseMilliseconds);
+    }
+}
+
 class Statement {
 public:
     Statement(sqlite3* db, const std::string& sql) : m_db(db)
@@ -487,7 +504,7 @@ void DesignIndex::openDatabase()
     // Reading the header tells a file that is no database at all.
     const bool ours = pragmaNumber(m_db, "PRAGMA application_id") == kApplicationId &&
                       pragmaNumber(m_db, "PRAGMA user_version") == kSchemaVersion;
-    exec(m_db, "PRAGMA journal_mode=WAL");
+    execWaiting(m_db, "PRAGMA journal_mode=WAL");
     exec(m_db, "PRAGMA synchronous=NORMAL");
     if (ours)
         return;

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,6 +100,52 @@ std::string oneDecimal(double value)
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", value);
     return text;
+}
+
+/// Runs `work` in `count` processes that start together on a signal; each reports an
+/// exception's text, or that `work` returned false, on a pipe. Returns all they reported
+/// and a line for each that did not end well.
+std::string runTogether(int count, const std::function<bool()>& work)
+{
+    int start[2], report[2];
+    if (::pipe(start) != 0 || ::pipe(report) != 0)
+        return "no pipe";
+    std::vector<pid_t> children;
+    for (int child = 0; child < count; ++child) {
+        const pid_t pid = ::fork();
+        if (pid < 0)
+            return "no fork";
+        if (pid == 0) {
+            char go = 0;
+            if (::read(start[0], &go, 1) != 1)
+                ::_exit(3);
+            std::string text;
+            try {
+                if (!work())
+                    text = "the work went wrong\n";
+            } catch (const std::exception& error) {
+                text = std::string(error.what()) + "\n";
+            }
+            [[maybe_unused]] auto written = ::write(report[1], text.data(), text.size());
+            ::_exit(text.empty() ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    ::close(report[1]);
+    const std::string go(std::size_t(count), 'g');
+    [[maybe_unused]] auto written = ::write(start[1], go.data(), go.size());
+    std::string reported;
+    for (const pid_t pid : children) {
+        int status = 0;
+        if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            reported += "a process ended with status " + std::to_string(status) + "\n";
+    }
+    char buffer[256];
+    for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;)
+        reported.append(buffer, std::size_t(got));
+    for (int fd : {start[0], start[1], report[0]})
+        ::close(fd);
+    return reported;
 }
 
 TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
@@ -311,44 +358,11 @@ TEST_F(IndexTest, TwoProgramsIndexTheSameTreeAtOnceWithoutAnErrorOrALostRow)
     writeZip(at("box.zip"), items);
     std::sort(expected.begin(), expected.end());
 
-    // Both start together on a signal and each reports its error, if any, on a pipe.
-    int start[2], report[2];
-    ASSERT_EQ(::pipe(start), 0);
-    ASSERT_EQ(::pipe(report), 0);
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            char go = 0;
-            if (::read(start[0], &go, 1) != 1)
-                ::_exit(3);
-            try {
-                DesignIndex index(indexPath());
-                const auto counts = index.refresh(tree());
-                ::_exit(counts.designs == 340 && !counts.stopped ? 0 : 2);
-            } catch (const std::exception& error) {
-                const std::string text = std::string(error.what()) + "\n";
-                [[maybe_unused]] auto written = ::write(report[1], text.data(), text.size());
-                ::_exit(1);
-            }
-        }
-        children.push_back(pid);
-    }
-    ::close(report[1]);
-    ASSERT_EQ(::write(start[1], "gg", 2), 2);
-    for (const pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    }
-    std::string errors;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;)
-        errors.append(buffer, std::size_t(got));
-    EXPECT_EQ(errors, "");
-    for (int fd : {start[0], start[1], report[0]})
-        ::close(fd);
+    EXPECT_EQ(runTogether(2, [&] {
+                  const auto counts = DesignIndex(indexPath()).refresh(tree());
+                  return counts.designs == 340 && !counts.stopped;
+              }),
+              "");
 
     DesignIndex index(indexPath());
     std::vector<std::string> found;
@@ -359,6 +373,18 @@ TEST_F(IndexTest, TwoProgramsIndexTheSameTreeAtOnceWithoutAnErrorOrALostRow)
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, expected);
     EXPECT_EQ(index.refresh(tree()).read, 0);
+}
+
+TEST_F(IndexTest, ProgramsMakingTheSameNewIndexAtOnceAllOpenItAndWrite)
+{
+    // Each turns on WAL in the new database while another may be making its tables, which
+    // SQLite can refuse at once instead of waiting.
+    writeBytes(at("star.dst"), dst(150));
+    for (int round = 0; round < 10; ++round) {
+        const std::string path = temp.folder() + "new/" + std::to_string(round) + "/index.sqlite";
+        EXPECT_EQ(runTogether(4, [&] { return DesignIndex(path).refresh(tree()).designs == 1; }), "")
+            << "round " << round;
+    }
 }
 
 } // namespace
