@@ -49,5 +49,8 @@ std::string designFolder(const std::string& path);
 /// before its subfolders', an archive being a folder of its own), then by name, each
 /// part compared by `names`. For two plain names it is exactly `names`.
 NameComparer folderThenNameOrder(NameComparer names);
+/// A key whose byte order is folderThenNameOrder(foldedCompare)'s, for sorting many paths
+/// at once (names holding bytes below 0x02 aside).
+std::string foldedOrderKey(const std::string& path);
 
 } // namespace orlika

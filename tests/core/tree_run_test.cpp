@@ -379,6 +379,23 @@ TEST(DesignPaths, NamesOfDesignsInTreesAndArchives)
     EXPECT_EQ(names, (Names{"a.dst", "B.dst", "z.dst", "b/a.dst", "b/b.dst", "b/c/a.dst", "b.zip//a.dst", "b.zip//x/y.dst"}));
     for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{{"a.dst", "B.dst"}, {"x", "X"}, {"b", "a"}})
         EXPECT_EQ(order(a, b), foldedCompare(a, b));
+
+    // The sort key orders as the comparer does, paths of every kind and case mixed.
+    Names mixed = {"z.dst",        "b/a.dst",      "a.dst",         "b/c/a.dst",    "b.zip//x/y.dst", "b/b.dst",
+                   "b.zip//a.dst", "B.dst",        "ab/a.dst",      "a/b.dst",      "a.dst/x.exp",    "A/b.dst",
+                   "a b/c.dst",    "a_b/c.dst",    "c.ZIP//in/a.pes", "c.zip//b.pes", "c.zip/d.pes",  "a/a/a/a.dst",
+                   "Z.DST",        "b/A.dst",      "x//y.dst",      "/a.dst",       "a/.dst",         "[/a.dst"};
+    Names byComparer = mixed, byKey = mixed;
+    std::sort(byComparer.begin(), byComparer.end(), [&](const auto& a, const auto& b) {
+        const int byOrder = order(a, b);
+        return byOrder != 0 ? byOrder < 0 : a < b;
+    });
+    std::sort(byKey.begin(), byKey.end(), [](const auto& a, const auto& b) {
+        const int byOrder = foldedOrderKey(a).compare(foldedOrderKey(b));
+        return byOrder != 0 ? byOrder < 0 : a < b;
+    });
+    EXPECT_EQ(byKey, byComparer);
+    EXPECT_EQ(byKey.front(), "/a.dst");  // no folder before its "/": a twin of a.dst, first by its bytes
 }
 
 } // namespace
