@@ -73,7 +73,7 @@ manual_options() {
   zcat "$1" | sed -n '/^\.SH OPTIONS/,/^\.SH [^O]/p' | grep -A1 '^\.TP' | grep -v -e '^\.TP' -e '^--$' |
     sed 's/\\-/-/g' | grep -oE -- ' --?[a-z][a-z-]*' | tr -d ' ' | sort -u
 }
-for program in orlika orlika-catalog orlika-export orlika-info orlika-thumbnailer; do
+for program in orlika orlika-catalog orlika-export orlika-find orlika-info orlika-thumbnailer; do
   page=/usr/share/man/man1/$program.1.gz
   if [ ! -f "$page" ] || ! gzip -t "$page"; then
     fail "manual page $page"
@@ -110,6 +110,12 @@ if /usr/bin/orlika-export samples/star.pes -o "$work/star.svg" && grep -q 'width
   ok "installed orlika-export writes an SVG of the design's size and its sheet"
 else
   fail "installed orlika-export"
+fi
+if XDG_CACHE_HOME="$work/cache" QT_QPA_PLATFORM=offscreen /usr/bin/orlika-find samples --format dst | grep -q '/star.dst$' &&
+   test -s "$work/cache/orlika/index.sqlite"; then
+  ok "installed orlika-find finds the samples through an index in the cache folder"
+else
+  fail "installed orlika-find"
 fi
 test -f /usr/share/applications/orlika.desktop || fail "desktop entry installed"
 test -f /usr/share/thumbnailers/orlika.thumbnailer || fail "thumbnailer entry installed"
