@@ -847,9 +847,11 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
     // The designs found are a new run: a new selection, of what was asked to be selected.
     s.SelectedList.clear();
     s.SelectedFolder = folder;
+    std::vector<std::string> chosen;
     for (std::size_t i = 0; i < found.size(); ++i)
         if (selectAll || (found[i].group > 0 && i > 0 && found[i - 1].group == found[i].group))
-            s.SelectedList.add(found[i].path);
+            chosen.push_back(found[i].path);
+    s.SelectedList.addAll(std::move(chosen));
     if (s.SelectedList.empty())
         m_host.showSelectedLabel(false, "Selected: 0");
     else

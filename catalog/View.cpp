@@ -276,8 +276,7 @@ void Catalog::setGivenDesigns(const std::string& folder, const std::vector<std::
     } else {
         orderFileList(std::move(treeOrder));
     }
-    for (const auto& path : paths)
-        s.FileList.add(path);
+    s.FileList.addAll(paths);
     s.OpenFileName = folder;
     s.FromBeginning = true;
     s.UseSelectedList = false;

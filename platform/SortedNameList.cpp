@@ -2,6 +2,7 @@
 #include "platform/SortedNameList.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace orlika {
 
@@ -31,6 +32,22 @@ bool SortedNameList::add(const std::string& name)
         return false;
     m_names.insert(at, name);
     return true;
+}
+
+int SortedNameList::addAll(std::vector<std::string> names)
+{
+    const auto order = [this](const std::string& a, const std::string& b) { return before(a, b); };
+    std::sort(names.begin(), names.end(), order);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    std::vector<std::string> merged;
+    merged.reserve(m_names.size() + names.size());
+    // The order is total (bytes break ties), so a name in both lists is one element.
+    std::set_union(std::make_move_iterator(m_names.begin()), std::make_move_iterator(m_names.end()),
+                   std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()),
+                   std::back_inserter(merged), order);
+    const int added = int(merged.size() - m_names.size());
+    m_names = std::move(merged);
+    return added;
 }
 
 int SortedNameList::indexOf(const std::string& name) const

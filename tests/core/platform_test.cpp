@@ -77,6 +77,26 @@ TEST(SortedNames, SortWithoutCaseButKeepNamesThatDifferOnlyInCase)
     EXPECT_EQ(list.names(), (std::vector<std::string>{"B.DST", "b.dst", "c.pes"}));
 }
 
+TEST(SortedNames, ManyAddedAtOnceStandWhereEachAddedAloneWould)
+{
+    const std::vector<std::string> present = {"m.dst", "B.DST", "sub/a.pes"};
+    const std::vector<std::string> more = {"b.dst", "z.exp", "m.dst", "A.dst", "a.DST", "z.exp", "sub/A.pes", "c.pes"};
+    SortedNameList oneByOne, together;
+    for (const auto& name : present) {
+        oneByOne.add(name);
+        together.add(name);
+    }
+    int added = 0;
+    for (const auto& name : more)
+        added += oneByOne.add(name) ? 1 : 0;
+    EXPECT_EQ(together.addAll(more), added);
+    EXPECT_EQ(added, 6);  // m.dst was there, z.exp comes twice
+    EXPECT_EQ(together.names(), oneByOne.names());
+    EXPECT_EQ(together.addAll({}), 0);
+    EXPECT_EQ(together.addAll(present), 0);
+    EXPECT_EQ(together.names(), oneByOne.names());
+}
+
 // What roundPixel gave when it called the C library for every coordinate.
 int libmRoundPixel(double value)
 {
