@@ -34,6 +34,7 @@ struct RunProgress {
     bool treeRun = false;                                // the list holds paths
     std::map<std::string, std::string> collectErrors;   // paths of the list that are error cells
     std::vector<std::string> pageFolders;                // of the designs on the page, in order
+    std::map<std::string, std::string> remarkNotes;     // of the given designs, by path
 };
 
 /// What a page drawn ahead starts from: the run waiting at the end of a page, the window's

@@ -649,11 +649,22 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
 
 RunProgress Catalog::progress() const
 {
-    RunProgress now{m_state,         m_display,           m_skipped,          m_failed,   m_stamps, m_designsShown,
-                    m_skippedBeforeDesign, m_skippedOnPage, m_lastPictureIndex, m_pageWidth, m_pageHeight};
+    RunProgress now;
+    now.state = m_state;
+    now.display = m_display;
+    now.skipped = m_skipped;
+    now.failed = m_failed;
+    now.stamps = m_stamps;
+    now.designsShown = m_designsShown;
+    now.skippedBeforeDesign = m_skippedBeforeDesign;
+    now.skippedOnPage = m_skippedOnPage;
+    now.lastPictureIndex = m_lastPictureIndex;
+    now.pageWidth = m_pageWidth;
+    now.pageHeight = m_pageHeight;
     now.treeRun = m_treeRun;
     now.collectErrors = m_collectErrors;
     now.pageFolders = m_pageFolders;
+    now.remarkNotes = m_remarkNotes;
     return now;
 }
 
@@ -673,6 +684,7 @@ void Catalog::resume(const RunProgress& progress)
     m_treeRun = progress.treeRun;
     m_collectErrors = progress.collectErrors;
     m_pageFolders = progress.pageFolders;
+    m_remarkNotes = progress.remarkNotes;
 }
 
 std::optional<PreparedPage> Catalog::drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,

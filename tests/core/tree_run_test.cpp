@@ -15,6 +15,10 @@
 #include "tools/designgen/PesWriter.h"
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <optional>
 
 namespace orlika::test {
 namespace {
@@ -125,6 +129,43 @@ protected:
         return red;
     }
     void click(int k) { catalog.selectAt(clicks, cellX(k), cellY(k)); }
+};
+
+// Draws the page ahead at once, with files and archives of its own as the window's thread
+// has them; showing it appends its calls to the window's canvas, where a drawn page would
+// have put them.
+class AheadOnFilesOfItsOwn final : public PageAhead {
+public:
+    explicit AheadOnFilesOfItsOwn(RecordingCanvas& window) : m_window(window) {}
+
+    int shown = 0;
+
+    void start(PageAheadJob job) override
+    {
+        m_page.clear();
+        m_prepared = Catalog::drawPageAhead(job, m_page, m_files, m_stop);
+    }
+    bool ready() const override { return true; }
+    void awaitDrawing() override {}
+    const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
+    void show(int) override
+    {
+        ++shown;
+        m_window.log.insert(m_window.log.end(), m_page.log.begin(), m_page.log.end());
+        m_window.texts.insert(m_window.texts.end(), m_page.texts.begin(), m_page.texts.end());
+    }
+    void drop() override { m_prepared.reset(); }
+    void keepPageOnDisplay(int) override {}
+    bool showKeptPage(int) override { return false; }
+    void forgetKeptPages() override {}
+
+private:
+    RecordingCanvas& m_window;
+    RecordingCanvas m_page;
+    ArchiveShelf m_shelf;
+    CollectionFileSystem m_files{m_shelf};
+    std::optional<PreparedPage> m_prepared;
+    std::atomic<bool> m_stop{false};
 };
 
 TEST_F(TreeRunTest, ATreeIsListedByFolderThenNameAndEachCellNamesItsDesign)
@@ -396,6 +437,55 @@ TEST(DesignPaths, NamesOfDesignsInTreesAndArchives)
     });
     EXPECT_EQ(byKey, byComparer);
     EXPECT_EQ(byKey.front(), "/a.dst");  // no folder before its "/": a twin of a.dst, first by its bytes
+}
+
+TEST_F(TreeRunTest, PagesDrawnAheadShowTheTreesFoldersArchivesAndNotesAsDrawnPagesDo)
+{
+    makeShopTree();  // nine designs: two pages, the second naming other folders
+    writeZip(at("broken.zip"), {{"../out.dst", dst(230)}});
+    struct Seen {
+        std::vector<std::string> texts;
+        std::vector<std::string> captions;  // while the first page waits, and the last
+        bool operator==(const Seen&) const = default;
+    };
+    const auto run = [&](PageAhead* ahead, const std::function<void()>& start) {
+        canvas.clear();
+        host.captions.clear();
+        std::vector<std::string> captions;
+        host.onWait.push_back([&] {
+            captions.push_back(host.captions.back());
+            catalog.SBButtonClick();
+        });
+        catalog.setPageAhead(ahead);
+        start();
+        captions.push_back(host.captions.back());
+        return Seen{canvas.texts, captions};
+    };
+    AheadOnFilesOfItsOwn ahead(canvas);
+    const auto tree = [&] { openTree(true); };
+    const Seen drawn = run(nullptr, tree);
+    const Seen drawnAhead = run(&ahead, tree);
+    EXPECT_EQ(ahead.shown, 1);
+    EXPECT_EQ(drawnAhead, drawn);
+    for (const char* text : {"roses.zip: r1.pes", "broken.zip: entry 1", "e.dst"})
+        EXPECT_NE(std::find(drawnAhead.texts.begin(), drawnAhead.texts.end(), text), drawnAhead.texts.end()) << text;
+
+    // Designs given with notes, as Find Duplicates gives its groups: the notes of the
+    // second page are written by the page drawn ahead too.
+    const Names given = {"shop2/e.dst", "b.dst", "shop1/sub/d.exp", "A.pes", "shop1/c.dst", "shop1/rose.dst",
+                         archiveEntryPath("shop1/roses.zip", "r2.dst"), "shop1/Rose.DST"};
+    std::map<std::string, std::string> notes;
+    for (std::size_t i = 0; i < given.size(); ++i)
+        notes[given[i]] = "Duplicates: group " + std::to_string(i / 2 + 1);
+    const auto givenRun = [&] {
+        catalog.setGivenDesigns(root(), given, true, notes);
+        catalog.View(canvas, false);
+    };
+    const Seen givenDrawn = run(nullptr, givenRun);
+    const Seen givenAhead = run(&ahead, givenRun);
+    EXPECT_EQ(ahead.shown, 2);
+    EXPECT_EQ(givenAhead, givenDrawn);
+    EXPECT_NE(std::find(givenAhead.texts.begin(), givenAhead.texts.end(), "Duplicates: group 4"), givenAhead.texts.end());
 }
 
 } // namespace
