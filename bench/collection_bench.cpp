@@ -224,7 +224,9 @@ int main(int argc, char** argv)
                 findTimes[q].push_back(seconds(std::chrono::steady_clock::now() - begin) * 1000);
                 findCpu[q].push_back((cpuSeconds() - cpuBegin) * 1000);
             }
-        std::printf("run %d: cold %.0f designs/s, second run %.2f s\n", run + 1, coldRate.back(), secondRun.back());
+        const std::vector<double> thisRun(findTimes[0].end() - kFindRepeats, findTimes[0].end());
+        std::printf("run %d: cold %.0f designs/s, second run %.2f s, find %s %.1f ms\n", run + 1, coldRate.back(),
+                    secondRun.back(), queries[0].what, median(thisRun));
         std::fflush(stdout);
     }
 
