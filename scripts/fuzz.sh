@@ -6,8 +6,9 @@
 #        scripts/fuzz.sh --smoke [TARGET...]
 #
 # Each target runs SECONDS (default 60) from its kept corpus, fuzz/corpus/<target>/, and
-# the bundled samples of its types. Per target it prints the executions, the coverage
-# (cov: and ft:) at the start and at the end, and the findings. A finding is printed as
+# the bundled samples of its types, as many targets at once as the machine has cores.
+# Per target it prints the executions, the coverage (cov: and ft:) at the start and at
+# the end, and the findings. A finding is printed as
 # hex with the fuzzer's report, copied to tests/data/crashers/ (which the test suite
 # replays) and makes the script exit non-zero.
 #   --merge  afterwards replaces the kept corpus by a -merge=1 minimisation of it and of
@@ -78,14 +79,15 @@ show_input() {
   od -A x -t x1z -v "$1"
 }
 
-failed=0
-for reader in "${readers[@]}"; do
-  [ -n "${extensions[$reader]:-}" ] || { echo "$reader: no such fuzz target (${!extensions[*]})"; exit 2; }
-  fuzzer="$build/fuzz/fuzz_$reader"
-  kept="fuzz/corpus/$reader"
-  work="$build/work/$reader"
-  findings="$build/findings/$reader"
-  log="$build/fuzz-$reader.log"
+# One target: its report goes to $build/report-<target>.txt, and a finding makes it fail.
+fuzz_one() {
+  local reader=$1
+  local fuzzer="$build/fuzz/fuzz_$reader"
+  local kept="fuzz/corpus/$reader"
+  local work="$build/work/$reader"
+  local findings="$build/findings/$reader"
+  local log="$build/fuzz-$reader.log"
+  local failed=0
   rm -rf "$work" "$findings"
   mkdir -p "$work" "$findings" "$kept"
   find "$kept" -maxdepth 1 -type f -exec cp {} "$work/" \;
@@ -96,6 +98,7 @@ for reader in "${readers[@]}"; do
   fi
   "$fuzzer" "$work" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
     -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || true
+  local runs first last count
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
   first=$(grep -m1 'INITED' "$log" | grep -o 'cov: [0-9]* ft: [0-9]*' || echo "cov: ? ft: ?")
   last=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -n 1 | grep -o 'cov: [0-9]* ft: [0-9]*' || echo "cov: ? ft: ?")
@@ -106,12 +109,12 @@ for reader in "${readers[@]}"; do
     failed=1
     grep -E '^(INVARIANT|==[0-9]+==ERROR|SUMMARY|.*runtime error)' "$log" | head -n 20 || true
     show_input "$finding"
-    ext=${extensions[$reader]%% *}
+    local ext=${extensions[$reader]%% *}
     cp "$finding" "tests/data/crashers/$reader-$(basename "$finding").$ext"
   done
   if $merge && [ "$count" -eq 0 ]; then
-    candidates="$build/candidates/$reader"
-    merged="$build/merged/$reader"
+    local candidates="$build/candidates/$reader"
+    local merged="$build/merged/$reader"
     rm -rf "$candidates" "$merged"
     mkdir -p "$candidates" "$merged"
     find "$kept" "$work" -maxdepth 1 -type f -size -"$(keep_limit "$reader")"c -exec cp {} "$candidates/" \;
@@ -121,6 +124,24 @@ for reader in "${readers[@]}"; do
     find "$merged" -maxdepth 1 -type f -exec cp {} "$kept/" \;
     echo "$reader: kept corpus $(find "$kept" -type f | wc -l) files, $(du -sb "$kept" | cut -f1) bytes"
   fi
+  return "$failed"
+}
+
+# The targets run one a core at a time (each fuzzer is single-threaded); their reports
+# are printed in order when all have ended.
+for reader in "${readers[@]}"; do
+  [ -n "${extensions[$reader]:-}" ] || { echo "$reader: no such fuzz target (${!extensions[*]})"; exit 2; }
+done
+parallel=$(nproc)
+failed=0
+for reader in "${readers[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
+  ( fuzz_one "$reader" >"$build/report-$reader.txt" 2>&1; echo $? >"$build/status-$reader" ) &
+done
+wait
+for reader in "${readers[@]}"; do
+  cat "$build/report-$reader.txt"
+  [ "$(cat "$build/status-$reader")" = 0 ] || failed=1
 done
 echo "fuzzing took $((SECONDS - started)) s"
 exit "$failed"

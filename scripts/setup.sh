@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
   qt6-base-dev libcups2-dev libdeflate-dev libzip-dev libsqlite3-dev
-  xvfb xauth fonts-liberation2 poppler-utils librsvg2-bin
+  xvfb xauth fonts-liberation2 poppler-utils librsvg2-bin zip
   "$@"
 )
 

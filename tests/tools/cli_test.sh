@@ -182,13 +182,8 @@ cp "$samples/star.pes" "$tree/shop/"
 cp "$samples/star.dst" "$tree/shop/old/Copy of star.dst"
 cp "$samples/sewing-words.dst" "$tree/words/"
 : > "$tree/notes.txt"
-archive=""
-if command -v zip >/dev/null; then
-  (cd "$samples" && zip -q "$tree/pack.zip" star.exp)
-  archive=" pack.zip//star.exp"
-else
-  echo "note: no zip command, the tree of the find checks holds no archive"
-fi
+(cd "$samples" && zip -q "$tree/pack.zip" star.exp)
+archive=" pack.zip//star.exp"
 found() {  # found ARGUMENT...: the paths orlika-find prints, under the tree, sorted, on one line
   "$tools/orlika-find" "$tree" "$@" | sed "s|^$tree/||" | sort | tr '\n' ' ' | sed 's/ $//'
 }
