@@ -228,6 +228,41 @@ TEST(MemoryFiles, ShortReadsSeeksAndTheEnd)
     EXPECT_THROW(file.seek(-1), InOutError);
 }
 
+TEST(PosixFiles, ReadsOfEverySizeAndSeeksGiveWhatAMemoryFileGives)
+{
+    // Blocks served from the read window must be the file's bytes wherever the reads and
+    // seeks fall: across a window's edge, back before it, past the end, larger than it.
+    const auto path = std::filesystem::temp_directory_path() / "orlika-read-window.bin";
+    std::vector<std::uint8_t> bytes(200'003);
+    std::uint32_t seed = 7;
+    for (auto& byte : bytes)
+        byte = std::uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    PosixFileSystem files;
+    const auto file = files.openRead(path.string());
+    ASSERT_NE(file, nullptr);
+    MemoryFile reference(bytes);
+    struct Step {
+        std::int64_t seekTo;  // -1: read on from where the last read ended
+        std::size_t count;
+    };
+    const Step steps[] = {{-1, 4096}, {-1, 4096}, {65'530, 12},   {-1, 1},       {10, 3},     {-1, 100'000},
+                          {-1, 4096}, {199'990, 4096}, {-1, 4096}, {250'000, 8}, {131'071, 2}, {0, 65'536}, {-1, 1}};
+    for (const Step& step : steps) {
+        if (step.seekTo >= 0) {
+            file->seek(step.seekTo);
+            reference.seek(step.seekTo);
+        }
+        std::vector<std::uint8_t> got(step.count), expected(step.count);
+        const std::size_t gotCount = file->read(got);
+        ASSERT_EQ(gotCount, reference.read(expected)) << "at " << reference.position();
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + std::ptrdiff_t(gotCount), expected.begin()))
+            << "at " << reference.position();
+        EXPECT_EQ(file->position(), reference.position());
+    }
+    std::filesystem::remove(path);
+}
+
 TEST(PosixFolders, SearchFindsEveryKindOfEntryInAnyCase)
 {
     const auto folder = std::filesystem::temp_directory_path() / "orlika-platform-test";
