@@ -36,21 +36,22 @@ void appendChunk(std::vector<std::uint8_t>& out, std::string_view type, const st
     appendU32(out, std::uint32_t(libdeflate_crc32(0, out.data() + typeAt, out.size() - typeAt)));
 }
 
-// The rows as PNG's filtered scanlines: a filter byte, then R, G, B per pixel, each the
-// difference to the pixel above.
-std::vector<std::uint8_t> filteredRows(const QImage& image)
+// The rows as PNG's filtered scanlines, into `rows`: a filter byte, then R, G, B per
+// pixel, each the difference to the pixel above.
+void filterRows(const QImage& image, std::vector<std::uint8_t>& rows)
 {
     const auto width = std::size_t(image.width());
     const auto height = std::size_t(image.height());
     const std::size_t stride = 1 + 3 * width;
-    std::vector<std::uint8_t> rows(stride * height, 0);
+    rows.resize(stride * height);
     const QRgb* above = nullptr;
     for (std::size_t y = 0; y < height; ++y) {
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
         std::uint8_t* out = rows.data() + y * stride;
         *out++ = 2;  // Up
-        // A row like the one above (most of a page) stays zeros.
+        // A row like the one above (most of a page) becomes zeros.
         if (above && std::memcmp(pixels, above, width * sizeof(QRgb)) == 0) {
+            std::memset(out, 0, 3 * width);
             above = pixels;
             continue;
         }
@@ -63,8 +64,17 @@ std::vector<std::uint8_t> filteredRows(const QImage& image)
         }
         above = pixels;
     }
-    return rows;
 }
+
+// What encoding a page needs besides the page: the compressor and two buffers of about
+// the page's size. A catalog writes many pages one after the other; kept for the next
+// page of the same thread, they are not taken from the system and faulted in again for
+// each page, which cost more than the compression itself.
+struct Scratch {
+    std::unique_ptr<libdeflate_compressor, CompressorFree> compressor;
+    std::vector<std::uint8_t> rows;
+    std::vector<std::uint8_t> compressed;
+};
 
 } // namespace
 
@@ -73,14 +83,18 @@ std::vector<std::uint8_t> encodePng(const QImage& image)
     const QImage rgb = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
-    const std::vector<std::uint8_t> rows = filteredRows(rgb);
-
-    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(kDeflateLevel));
-    if (!compressor)
+    thread_local Scratch scratch;
+    std::vector<std::uint8_t>& rows = scratch.rows;
+    filterRows(rgb, rows);
+    if (!scratch.compressor)
+        scratch.compressor.reset(libdeflate_alloc_compressor(kDeflateLevel));
+    if (!scratch.compressor)
         throw std::bad_alloc();
-    std::vector<std::uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), rows.size()));
+    libdeflate_compressor* compressor = scratch.compressor.get();
+    std::vector<std::uint8_t>& compressed = scratch.compressed;
+    compressed.resize(libdeflate_zlib_compress_bound(compressor, rows.size()));
     const std::size_t compressedSize =
-        libdeflate_zlib_compress(compressor.get(), rows.data(), rows.size(), compressed.data(), compressed.size());
+        libdeflate_zlib_compress(compressor, rows.data(), rows.size(), compressed.data(), compressed.size());
     if (compressedSize == 0)
         throw std::runtime_error("the image could not be compressed");
 
