@@ -6,8 +6,9 @@
 // in turn), then makes its 30-thumbnail catalog as PDF and as PNG pages three times each
 // and reports the median process time (all threads) and wall time, the peak resident
 // memory and the size of what was written. The PDF is made both ways in turn, its lines
-// written by ORLIKA and by Qt's PDF engine alone (ORLIKA_PDF_LINES=qt, as before), so the
-// two share the machine's load alike.
+// written by ORLIKA and by Qt's PDF engine alone (ORLIKA_PDF_LINES=qt, as before), and
+// the PNG pages by ORLIKA's encoder and by Qt's writer (ORLIKA_PNG_PAGES=qt, as before),
+// so the two share the machine's load alike.
 #include "tools/designgen/DstWriter.h"
 #include "tools/designgen/ExpWriter.h"
 #include "tools/designgen/PesWriter.h"
@@ -23,6 +24,7 @@
 #include <fstream>
 #include <spawn.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
@@ -87,28 +89,27 @@ struct Run {
     long peakKiB = 0;
 };
 
-// This process's environment, with ORLIKA_PDF_LINES=qt when Qt's engine is to write the
-// lines.
-std::vector<char*> environment(bool linesByQt)
+// This process's environment, with `oldWay` ("NAME=value") set when not null.
+std::vector<char*> environment(const char* oldWay)
 {
-    static char qtLines[] = "ORLIKA_PDF_LINES=qt";
     std::vector<char*> variables;
+    const std::string_view name = oldWay ? std::string_view(oldWay).substr(0, std::string_view(oldWay).find('=') + 1) : "";
     for (char** variable = environ; *variable; ++variable)
-        if (std::strncmp(*variable, "ORLIKA_PDF_LINES=", 17) != 0)
+        if (name.empty() || std::strncmp(*variable, name.data(), name.size()) != 0)
             variables.push_back(*variable);
-    if (linesByQt)
-        variables.push_back(qtLines);
+    if (oldWay)
+        variables.push_back(const_cast<char*>(oldWay));
     variables.push_back(nullptr);
     return variables;
 }
 
-bool runTool(const std::string& tool, const std::vector<std::string>& arguments, bool linesByQt, Run& run)
+bool runTool(const std::string& tool, const std::vector<std::string>& arguments, const char* oldWay, Run& run)
 {
     std::vector<char*> argv{const_cast<char*>(tool.c_str())};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    std::vector<char*> envp = environment(linesByQt);
+    std::vector<char*> envp = environment(oldWay);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -137,7 +138,7 @@ std::uintmax_t bytesIn(const fs::path& folder)
 // The runs of one way of making the catalog.
 struct Way {
     const char* extension;
-    bool linesByQt;
+    const char* oldWay;  // the setting that makes the catalog as before; null for today's way
     const char* name;
     std::vector<Run> runs;
     std::uintmax_t size = 0;
@@ -166,7 +167,7 @@ bool runOnce(const std::string& tool, const fs::path& designs, Way& way)
     fs::create_directories(out);
     Run run;
     if (!runTool(tool, {designs.string() + "/", "--layout", "thumb30", "-o", (out / "catalog").string() + way.extension},
-                 way.linesByQt, run)) {
+                 way.oldWay, run)) {
         std::fprintf(stderr, "catalog_cpu: %s failed\n", tool.c_str());
         return false;
     }
@@ -184,27 +185,31 @@ void report(const Way& way, int designCount, int runs)
                 way.peakKiB(), double(way.size) / 1e6);
 }
 
-/// The PDF both ways, alternating, then the PNG pages.
-bool measure(const std::string& tool, const fs::path& designs, int designCount)
+/// The runs of two ways, alternating, and how they compare.
+bool compare(const std::string& tool, const fs::path& designs, int designCount, Way& before, Way& after)
 {
     constexpr int kRuns = 3;
-    Way before{".pdf", true, "lines by Qt's PDF engine (before)", {}};
-    Way after{".pdf", false, "lines by ORLIKA", {}};
-    Way png{".png", false, "pages", {}};
     for (int i = 0; i < kRuns; ++i)
         if (!runOnce(tool, designs, before) || !runOnce(tool, designs, after))
             return false;
     report(before, designCount, kRuns);
     report(after, designCount, kRuns);
-    std::printf("pdf: %.1f times less process time, %.1f times less wall time, %.2f times the size\n",
-                before.median(&Run::seconds) / after.median(&Run::seconds),
+    std::printf("%s: %.1f times less process time, %.1f times less wall time, %.2f times the size\n",
+                after.extension + 1, before.median(&Run::seconds) / after.median(&Run::seconds),
                 before.median(&Run::wallSeconds) / after.median(&Run::wallSeconds),
                 double(after.size) / double(before.size));
-    for (int i = 0; i < kRuns; ++i)
-        if (!runOnce(tool, designs, png))
-            return false;
-    report(png, designCount, kRuns);
     return true;
+}
+
+/// The PDF both ways, then the PNG pages both ways.
+bool measure(const std::string& tool, const fs::path& designs, int designCount)
+{
+    Way pdfBefore{".pdf", "ORLIKA_PDF_LINES=qt", "lines by Qt's PDF engine (before)", {}};
+    Way pdfAfter{".pdf", nullptr, "lines by ORLIKA", {}};
+    Way pngBefore{".png", "ORLIKA_PNG_PAGES=qt", "pages by Qt's PNG writer (before)", {}};
+    Way pngAfter{".png", nullptr, "pages by ORLIKA's encoder", {}};
+    return compare(tool, designs, designCount, pdfBefore, pdfAfter) &&
+           compare(tool, designs, designCount, pngBefore, pngAfter);
 }
 
 } // namespace
