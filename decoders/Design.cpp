@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Design.h"
 
+#include "decoders/Extents.h"
+
 namespace orlika {
 
 const PenColorTable& penColors()
@@ -11,6 +13,21 @@ const PenColorTable& penColors()
         rgb(0, 255, 0),     rgb(0, 0, 255),   rgb(255, 0, 255),   rgb(0, 255, 255),   rgb(255, 255, 0),
         rgb(128, 128, 128), rgb(192, 192, 192), rgb(255, 255, 255)};
     return table;
+}
+
+void describeExtents(Design& design, const Extents& extents, std::int64_t stitches, std::int64_t colorChanges)
+{
+    const Extents& e = extents;
+    design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
+    design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
+    design.remarks = {stitches, colorChanges, e.width(), e.height()};
+}
+
+void listNumberedThreads(Design& design, const std::vector<Thread>& threads, std::string_view nameless)
+{
+    for (std::size_t i = 0; i < threads.size(); ++i)
+        design.cellList.push_back(std::to_string(i + 1) + ". " +
+                                  (threads[i].name.empty() ? std::string(nameless) : threads[i].name));
 }
 
 std::span<const Movement> DesignDecoder::next()

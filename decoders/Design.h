@@ -227,6 +227,16 @@ struct Design {
     std::optional<Rejection> rejection;
 };
 
+struct Extents;
+
+/// Puts what a sizing pass found into the design: its bounds, the frame with the extents'
+/// lowest corner as the origin, and the remark figures.
+void describeExtents(Design& design, const Extents& extents, std::int64_t stitches, std::int64_t colorChanges);
+
+/// Lists the threads in the cell, "1. Yellow" a line; a thread without a name is listed
+/// as `nameless`.
+void listNumberedThreads(Design& design, const std::vector<Thread>& threads, std::string_view nameless = "Unknown");
+
 /// Movements handed out together.
 class MovementBatch {
 public:

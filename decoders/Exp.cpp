@@ -125,10 +125,7 @@ public:
     void measure(Design& design) override
     {
         const Figures figures = exp::measure(m_cursor, m_streamStart);
-        const Extents& e = figures.extents;
-        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
-        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
-        design.remarks = {figures.stitches, figures.colorChanges, e.width(), e.height()};
+        describeExtents(design, figures.extents, figures.stitches, figures.colorChanges);
     }
 
 protected:

@@ -167,10 +167,7 @@ public:
 
     void measure(Design& design) override
     {
-        const Extents& e = m_figures.extents;
-        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
-        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
-        design.remarks = {m_figures.stitches, m_figures.colorChanges, e.width(), e.height()};
+        describeExtents(design, m_figures.extents, m_figures.stitches, m_figures.colorChanges);
     }
 
 protected:
@@ -225,8 +222,7 @@ private:
         const bool named = std::any_of(m_threads.begin(), m_threads.end(), [](const Thread& t) { return !t.name.empty(); });
         if (!named || m_figures.stitches == 0)
             return;
-        for (std::size_t i = 0; i < m_threads.size(); ++i)
-            design.cellList.push_back(std::to_string(i + 1) + ". " + (m_threads[i].name.empty() ? "Unknown" : m_threads[i].name));
+        listNumberedThreads(design, m_threads);
     }
 
     bool reject(Design& design, const std::string& cellText, const std::string& message) const

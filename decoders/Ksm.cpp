@@ -80,10 +80,7 @@ public:
     void measure(Design& design) override
     {
         const Figures figures = ksm::measure(m_cursor);
-        const Extents& e = figures.extents;
-        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
-        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
-        design.remarks = {figures.records, figures.colorChanges, e.width(), e.height()};
+        describeExtents(design, figures.extents, figures.records, figures.colorChanges);
     }
 
 protected:

@@ -204,8 +204,7 @@ public:
                           double(figures.height)};
         // A design without a stitch uses no thread, whatever its colour count claims.
         if (figures.movements > 0)
-            for (std::size_t i = 0; i < design.threads.size(); ++i)
-                design.cellList.push_back(std::to_string(i + 1) + ". " + design.threads[i].name);
+            listNumberedThreads(design, design.threads, "");
     }
 
 protected:

@@ -196,15 +196,10 @@ public:
     void measure(Design& design) override
     {
         const Figures figures = shv::measure(m_cursor, m_layout);
-        const Extents& e = figures.extents;
-        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
-        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
-        design.remarks = {figures.stitches, figures.colorChanges, e.width(), e.height()};
+        describeExtents(design, figures.extents, figures.stitches, figures.colorChanges);
         // "1. White": a design without a stitch uses no thread.
         if (figures.stitches > 0)
-            for (std::size_t i = 0; i < m_threads.size(); ++i)
-                design.cellList.push_back(std::to_string(i + 1) + ". " +
-                                          (m_threads[i].name.empty() ? "Unknown" : m_threads[i].name));
+            listNumberedThreads(design, m_threads);
     }
 
 protected:

@@ -393,13 +393,9 @@ public:
     void measure(Design& design) override
     {
         const Figures figures = vp3::measure(m_cursor, m_layout);
-        const Extents& e = figures.extents;
-        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
-        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
-        design.remarks = {figures.stitches, figures.colorChanges, e.width(), e.height()};
+        describeExtents(design, figures.extents, figures.stitches, figures.colorChanges);
         if (figures.stitches > 0)
-            for (std::size_t i = 0; i < design.threads.size(); ++i)
-                design.cellList.push_back(std::to_string(i + 1) + ". " + design.threads[i].name);
+            listNumberedThreads(design, design.threads, "");
     }
 
 protected:

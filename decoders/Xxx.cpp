@@ -132,13 +132,9 @@ public:
     {
         const Figures figures = xxx::measure(m_cursor);
         readColors(colorListStart(m_cursor, m_header, figures.endRecord), design);
-        const Extents& e = figures.extents;
-        design.bounds = {e.minX, e.maxX, e.minY, e.maxY};
-        design.frame = {e.width(), e.height(), -double(e.minX), -double(e.minY)};
-        design.remarks = {figures.stitches, figures.colorChanges, e.width(), e.height()};
+        describeExtents(design, figures.extents, figures.stitches, figures.colorChanges);
         if (figures.stitches > 0)
-            for (std::size_t i = 0; i < design.threads.size(); ++i)
-                design.cellList.push_back(std::to_string(i + 1) + ". " + design.threads[i].name);
+            listNumberedThreads(design, design.threads, "");
     }
 
 protected:
