@@ -33,7 +33,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <map>
 #include <optional>
 
 namespace orlika {
@@ -837,13 +836,7 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
         return;
     }
 
-    std::vector<std::string> paths;
-    std::map<std::string, std::string> notes;
-    for (const FoundDesign& design : found) {
-        paths.push_back(design.path);
-        if (design.group > 0)
-            notes[design.path] = "Duplicates: group " + std::to_string(design.group);
-    }
+    FoundRun run = runOfFound(found);
     // The designs found are a new run: a new selection, of what was asked to be selected.
     s.SelectedList.clear();
     s.SelectedFolder = folder;
@@ -858,7 +851,7 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
         m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
     s.FileKind = FileKind::AllSupported;
     s.UseDialogList = s.UseSelectedList = false;
-    m_catalog.setGivenDesigns(folder, paths, query.duplicates, std::move(notes));
+    m_catalog.setGivenDesigns(folder, run.paths, query.duplicates, std::move(run.notes));
     // Printed, the catalog is titled by the query.
     if (m_titleDlg)
         m_titleDlg->Comments1->setText(QString::fromStdString("Found: " + query.describe()).left(150));

@@ -225,4 +225,15 @@ std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& fold
     return grouped;
 }
 
+FoundRun runOfFound(const std::vector<FoundDesign>& found)
+{
+    FoundRun run;
+    for (const FoundDesign& design : found) {
+        run.paths.push_back(design.path);
+        if (design.group > 0)
+            run.notes[design.path] = "Duplicates: group " + std::to_string(design.group);
+    }
+    return run;
+}
+
 } // namespace orlika

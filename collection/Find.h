@@ -6,6 +6,7 @@
 
 #include "collection/DesignIndex.h"
 
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,5 +60,13 @@ struct FoundDesign {
 /// group's members one after the other in that order, the groups in the order of their
 /// first members, numbered from 1. The index is not refreshed here.
 std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& folder, const FindQuery& query);
+
+/// The designs found as a catalog run takes them: their paths in order, and for each
+/// duplicate the line under its remarks ("Duplicates: group 2").
+struct FoundRun {
+    std::vector<std::string> paths;
+    std::map<std::string, std::string> notes;
+};
+FoundRun runOfFound(const std::vector<FoundDesign>& found);
 
 } // namespace orlika

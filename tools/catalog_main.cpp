@@ -19,7 +19,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -175,16 +174,10 @@ bool chooseFoundDesigns(CatalogState& s, Catalog& catalog, const Options& option
                      options.query.describe().c_str());
         return false;
     }
-    std::vector<std::string> paths;
-    std::map<std::string, std::string> notes;
-    for (const FoundDesign& design : found) {
-        paths.push_back(design.path);
-        if (design.group > 0)
-            notes[design.path] = "Duplicates: group " + std::to_string(design.group);
-    }
+    FoundRun run = runOfFound(found);
     s.FileKind = FileKind::AllSupported;
     s.UseDialogList = s.UseSelectedList = false;
-    catalog.setGivenDesigns(folder, paths, options.query.duplicates, std::move(notes));
+    catalog.setGivenDesigns(folder, run.paths, options.query.duplicates, std::move(run.notes));
     return true;
 }
 
