@@ -4,6 +4,7 @@
 #include "platform/Rounding.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace orlika {
@@ -37,38 +38,46 @@ void placeBySmallerSide(const Placement& rule, const Frame& frame, const CellGeo
     placed.scaleX = placed.scaleY = scale;
 }
 
+// Hands the movements to the canvas: each run of moves, jumps and stitches as one path,
+// its points placed by `place(movement, point)`, and the colour changes between runs.
+// With no call a point, positions summed one onto the next stay in registers.
+template <typename Place>
+void drawRuns(Canvas& canvas, DesignDecoder& decoder, Place place)
+{
+    std::array<PathPoint, MovementBatch::kCapacity> path;
+    for (auto batch = decoder.next(); !batch.empty(); batch = decoder.next()) {
+        for (std::size_t i = 0; i < batch.size();) {
+            std::size_t points = 0;
+            for (; i < batch.size() && batch[i].kind <= Step::Trim; ++i) {
+                if (batch[i].kind != Step::Trim)
+                    place(batch[i], path[points++]);
+            }
+            canvas.drawPath(std::span(path).first(points));
+            if (i == batch.size())
+                break;
+            const Movement& m = batch[i++];
+            if (m.kind == Step::End)
+                return;
+            if (m.color != kPenKept)
+                canvas.setPenColor(m.color);
+        }
+    }
+}
+
 // Draws the movements of steps summed in single precision from the start point.
 void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const CellPlacement& placed)
 {
     const double stepX = placed.scaleX;
     const float scaleY = rule.stepsByWidthScale ? placed.scaleX : placed.scaleY;
     const double stepY = rule.yUp ? -double(scaleY) : double(scaleY);
-    float x = placed.startX, y = placed.startY;
-    for (auto batch = decoder.next(); !batch.empty(); batch = decoder.next()) {
-        for (const Movement& m : batch) {
-            switch (m.kind) {
-            case Step::Stitch:
-                x = toSingle(m.x * stepX + x);
-                y = toSingle(m.y * stepY + y);
-                canvas.lineTo(roundPixel(x), roundPixel(y));
-                break;
-            case Step::Move:
-            case Step::Jump:
-                x = toSingle(m.x * stepX + x);
-                y = toSingle(m.y * stepY + y);
-                canvas.moveTo(roundPixel(x), roundPixel(y));
-                break;
-            case Step::ColorChange:
-                if (m.color != kPenKept)
-                    canvas.setPenColor(m.color);
-                break;
-            case Step::Trim:
-                break;
-            case Step::End:
-                return;
-            }
-        }
-    }
+    // The sums are the placing function's own, kept by value where the compiler can hold
+    // them in registers.
+    drawRuns(canvas, decoder,
+             [x = placed.startX, y = placed.startY, stepX, stepY](const Movement& m, PathPoint& point) mutable {
+                 x = toSingle(m.x * stepX + x);
+                 y = toSingle(m.y * stepY + y);
+                 point = {roundPixel(x), roundPixel(y), m.kind == Step::Stitch};
+             });
 }
 
 // Draws movements that are points, each placed on its own and kept as a whole pixel.
@@ -76,26 +85,12 @@ void drawPositions(Canvas& canvas, DesignDecoder& decoder, const Placement& rule
                    const CellGeometry& cell, const CellPlacement& placed)
 {
     const double sx = placed.scaleX, sy = placed.scaleY;
-    for (auto batch = decoder.next(); !batch.empty(); batch = decoder.next()) {
-        for (const Movement& m : batch) {
-            if (m.kind == Step::ColorChange) {
-                if (m.color != kPenKept)
-                    canvas.setPenColor(m.color);
-                continue;
-            }
-            if (m.kind == Step::End)
-                return;
-            if (m.kind == Step::Trim)
-                continue;
-            const double fromLow = (double(m.y) - frame.low) * sy;
-            const float x = toSingle(roundPixel((double(m.x) - frame.left) * sx + cell.anchor.X));
-            const float y = toSingle(roundPixel(rule.yUp ? cell.anchor.Y - fromLow : cell.anchor.Y + fromLow));
-            if (m.kind == Step::Stitch)
-                canvas.lineTo(roundPixel(x), roundPixel(y));
-            else
-                canvas.moveTo(roundPixel(x), roundPixel(y));
-        }
-    }
+    drawRuns(canvas, decoder, [&](const Movement& m, PathPoint& point) {
+        const double fromLow = (double(m.y) - frame.low) * sy;
+        const float x = toSingle(roundPixel((double(m.x) - frame.left) * sx + cell.anchor.X));
+        const float y = toSingle(roundPixel(rule.yUp ? cell.anchor.Y - fromLow : cell.anchor.Y + fromLow));
+        point = {roundPixel(x), roundPixel(y), m.kind == Step::Stitch};
+    });
 }
 
 // What the pen does before the first movement.

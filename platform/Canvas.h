@@ -3,6 +3,7 @@
 
 #include "platform/Color.h"
 
+#include <span>
 #include <string>
 
 namespace orlika {
@@ -23,6 +24,13 @@ struct Font {
     int pointSize = 8;
     bool bold = false;
     bool operator==(const Font&) const = default;
+};
+
+// Where the pen goes next in a path, drawing a line from the current point or not.
+struct PathPoint {
+    int x = 0;
+    int y = 0;
+    bool draws = false;
 };
 
 // The drawing surface shared by screen pages and printed pages. It keeps its own
@@ -49,6 +57,17 @@ public:
     virtual void moveTo(int x, int y) = 0;
     /// Draws a line from the current point to (x, y), which becomes the current point.
     virtual void lineTo(int x, int y) = 0;
+    /// Goes through the points in order as moveTo and lineTo would, one call for many
+    /// points: a canvas that keeps lines cheaply takes them without a call each.
+    virtual void drawPath(std::span<const PathPoint> points)
+    {
+        for (const PathPoint& point : points) {
+            if (point.draws)
+                lineTo(point.x, point.y);
+            else
+                moveTo(point.x, point.y);
+        }
+    }
     /// Fills the rectangle with the brush and outlines it with the pen.
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
     /// Writes text with its top-left corner at (x, y); the current point moves to its end.

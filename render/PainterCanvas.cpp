@@ -76,19 +76,19 @@ void PainterCanvas::applyPen()
 
 void PainterCanvas::flush()
 {
-    if (m_polyline.size() > 1 && m_painter.isActive()) {
+    if (m_polylineSize > 1 && m_painter.isActive()) {
         // A pen of no width is cosmetic, which Qt's engine writes as an outline: such
         // lines still go through Qt.
         if (m_pdfLines && m_penWidth > 0) {
             // Qt leaves out what it draws under an empty clip, and only that.
             const bool mustShow = !m_linesClipped || !m_lineArea.isEmpty();
-            const auto marker = m_pdfLines->add(m_polyline.data(), m_polyline.size(), mustShow);
+            const auto marker = m_pdfLines->add(m_polyline.data(), m_polylineSize, mustShow);
             m_painter.drawPolyline(marker.data(), int(marker.size()));
         } else {
-            m_painter.drawPolyline(m_polyline.data(), int(m_polyline.size()));
+            m_painter.drawPolyline(m_polyline.data(), int(m_polylineSize));
         }
     }
-    m_polyline.clear();
+    m_polylineSize = 0;
 }
 
 void PainterCanvas::setPenColor(Color color)
@@ -137,19 +137,43 @@ void PainterCanvas::moveTo(int x, int y)
 
 void PainterCanvas::lineTo(int x, int y)
 {
-    if (m_polyline.empty())
-        m_polyline.push_back(m_current);
-    m_current = QPoint(x, y);
-    // A step that lands on the pixel it starts from draws nothing inside a polyline; small
-    // pictures of dense designs are mostly such steps. A polyline keeps at least one line.
-    if (m_polyline.size() >= 2 && m_current == m_polyline.back())
-        return;
-    m_polyline.push_back(m_current);
-    // Long runs are handed over in pieces so the buffer stays small.
-    if (m_polyline.size() >= 4096) {
-        flush();
-        m_polyline.push_back(m_current);
+    const PathPoint to{x, y, true};
+    PainterCanvas::drawPath(std::span(&to, 1));
+}
+
+void PainterCanvas::drawPath(std::span<const PathPoint> points)
+{
+    // The count and the current point stay local while the points are taken.
+    QPoint* const line = m_polyline.data();
+    std::size_t size = m_polylineSize;
+    QPoint current = m_current;
+    for (const PathPoint& point : points) {
+        if (!point.draws) {
+            m_polylineSize = size;
+            flush();
+            size = 0;
+            current = QPoint(point.x, point.y);
+            continue;
+        }
+        if (size == 0)
+            line[size++] = current;
+        current = QPoint(point.x, point.y);
+        // A step that lands on the pixel it starts from draws nothing inside a polyline;
+        // small pictures of dense designs are mostly such steps. A polyline keeps at least
+        // one line.
+        if (size >= 2 && current == line[size - 1])
+            continue;
+        line[size++] = current;
+        // Long runs are handed over in pieces so the buffer stays small.
+        if (size == kPolylinePoints) {
+            m_polylineSize = size;
+            flush();
+            line[0] = current;
+            size = 1;
+        }
     }
+    m_polylineSize = size;
+    m_current = current;
 }
 
 void PainterCanvas::rectangle(int left, int top, int right, int bottom)

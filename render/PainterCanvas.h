@@ -71,6 +71,7 @@ public:
     Color fontColor() const override { return m_fontColor; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
+    void drawPath(std::span<const PathPoint> points) override;
     void rectangle(int left, int top, int right, int bottom) override;
     void textOut(int x, int y, const std::string& text) override;
     /// On an image, keeps the pixels under a label and puts them back before a label is
@@ -90,7 +91,10 @@ private:
     QPainter m_painter;
     bool m_antialiased;
     QPoint m_current;
-    std::vector<QPoint> m_polyline;
+    // The polyline being gathered, handed to Qt when the pen changes or moves, or when full.
+    static constexpr std::size_t kPolylinePoints = 4096;
+    std::vector<QPoint> m_polyline = std::vector<QPoint>(kPolylinePoints);
+    std::size_t m_polylineSize = 0;
     Color m_penColor = Black;
     int m_penWidth = 1;
     BrushStyle m_brushStyle = BrushStyle::Clear;

@@ -22,6 +22,17 @@ public:
         ++lines;
         checksum += x ^ y;
     }
+    void drawPath(std::span<const PathPoint> points) override
+    {
+        long long drawn = 0, sum = 0;
+        for (const PathPoint& point : points) {
+            drawn += point.draws;
+            sum += point.x ^ point.y;
+        }
+        lines += drawn;
+        moves += std::ssize(points) - drawn;
+        checksum += sum;
+    }
 };
 
 } // namespace orlika::bench

@@ -10,6 +10,10 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace orlika {
@@ -57,6 +61,49 @@ TEST_F(RenderTest, PaletteRelativeColoursDrawAsTheirRgb)
 {
     EXPECT_EQ(toQColor(0x020000FF), QColor(255, 0, 0));
     EXPECT_EQ(toQColor(rgb(1, 2, 3)), QColor(1, 2, 3));
+}
+
+// A path handed over at once draws exactly what its points draw one call at a time: over
+// moves, steps that stay on their pixel, colour changes and runs longer than a polyline.
+TEST_F(RenderTest, APathDrawsWhatItsPointsDrawOneByOne)
+{
+    std::vector<PathPoint> path;
+    std::uint32_t seed = 7;
+    const auto next = [&seed](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % std::uint32_t(range));
+    };
+    int x = 100, y = 100;
+    for (int i = 0; i < 12000; ++i) {
+        // Mostly short steps, a third of them staying put, now and then a move.
+        x = std::clamp(x + next(5) - 2, 0, 199);
+        y = std::clamp(y + next(5) - 2, 0, 199);
+        path.push_back({x, y, next(500) != 0});
+    }
+    const auto draw = [&](bool atOnce) {
+        auto page = std::make_unique<ImagePage>(200, 200);
+        Canvas& canvas = page->canvas();
+        canvas.moveTo(0, 0);
+        for (std::size_t start = 0; start < path.size(); start += 3000) {
+            canvas.setPenColor(start / 3000 % 2 ? rgb(200, 0, 0) : rgb(0, 0, 200));
+            const auto piece = std::span(path).subspan(start, std::min<std::size_t>(3000, path.size() - start));
+            if (atOnce) {
+                canvas.drawPath(piece);
+                continue;
+            }
+            for (const PathPoint& point : piece) {
+                if (point.draws)
+                    canvas.lineTo(point.x, point.y);
+                else
+                    canvas.moveTo(point.x, point.y);
+            }
+        }
+        page->flush();
+        return page->image().copy();
+    };
+    const QImage oneByOne = draw(false);
+    EXPECT_GT(countPixels(oneByOne, qRgb(200, 0, 0)), 1000);
+    EXPECT_TRUE(draw(true) == oneByOne);
 }
 
 TEST_F(RenderTest, RectangleFillsWithTheBrushAndOutlinesWithThePen)
