@@ -174,10 +174,13 @@ Figures measure(ByteCursor& cursor, std::int64_t headerCount)
     std::int64_t records = 0, drawn = 0, colorChanges = 0;
     std::optional<std::int64_t> stop;  // after the first block whose end sees them all drawn
     std::int64_t colorChangesAtStop = 0;
+    // The extents are the pass's own until it ends, where the compiler can keep them in
+    // registers rather than write each one back.
+    Extents extents = figures.extents;
     forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](std::span<const std::uint8_t, kRecordSize> bytes) {
         const Record r = recordOf(bytes);
         if (countsWhenSizing(r)) {
-            figures.extents.include(unitsOf(r.x), unitsOf(r.y));
+            extents.include(unitsOf(r.x), unitsOf(r.y));
             ++figures.counted;
         }
         const DrawKind kind = drawKindOf(r);
@@ -192,6 +195,7 @@ Figures measure(ByteCursor& cursor, std::int64_t headerCount)
         figures.areaEnd = figures.firstRecord + records * std::int64_t(kRecordSize);
         return false;
     });
+    figures.extents = extents;
     if (figures.areaEnd < 0)
         figures.areaEnd = cursor.size();
     // A stop after the area's last block is no stop: the pass reads on to the area's end.
