@@ -139,13 +139,19 @@ protected:
     }
 
 private:
-    bool decodeRecord(Record r, MovementBatch& batch)
+    // Inlined into the block's loop (a call a record cost more than the stitch), the
+    // control records apart: stitches are nearly every record.
+    [[gnu::always_inline]] bool decodeRecord(Record r, MovementBatch& batch)
     {
-        if (r[0] != kControl) {
-            batch.push(m_penUp ? Step::Jump : Step::Stitch, float(std::int8_t(r[0])), float(std::int8_t(r[1])));
-            m_penUp = false;
-            return true;
-        }
+        if (r[0] == kControl) [[unlikely]]
+            return decodeControl(r, batch);
+        batch.push(m_penUp ? Step::Jump : Step::Stitch, float(std::int8_t(r[0])), float(std::int8_t(r[1])));
+        m_penUp = false;
+        return true;
+    }
+
+    [[gnu::noinline]] bool decodeControl(Record r, MovementBatch& batch)
+    {
         switch (kindOf(r[0], r[1])) {
         case RecordKind::End:
             batch.push(Step::End, 0, 0);
