@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -16,25 +16,43 @@ namespace orlika {
 //
 // The readers call this twice a stitch. Without SSE4.1 (the x86-64 baseline) the
 // compiler cannot inline std::nearbyint and calls libm for every coordinate; cvtsd2si
-// rounds in the current rounding mode, as nearbyint does, in one instruction. The clamp
-// keeps its operand inside the int range, where the two agree exactly.
-inline int roundPixel(double value)
+// rounds in the current rounding mode, as nearbyint does, in one instruction. Inside
+// the clamp the two agree exactly, so the conversion's own result is the answer; a
+// result beyond the clamp, or INT_MIN (the conversion's mark for out of range and NaN),
+// means a value beyond the clamp or NaN. One compare on the result costs less than
+// clamping every operand.
+namespace rounding {
+
+constexpr int kLimit = 1 << 30;
+
+constexpr bool withinClamp(int rounded)
 {
-    constexpr double limit = 1 << 30;
-#if defined(__SSE2__)
-    // maxsd and minsd hand back their second operand when one is NaN, so a NaN passes
-    // the clamp and converts to INT_MIN, which no clamped value gives.
-    const __m128d clamped = _mm_min_sd(_mm_set_sd(limit), _mm_max_sd(_mm_set_sd(-limit), _mm_set_sd(value)));
-    const int rounded = _mm_cvtsd_si32(clamped);
-    return rounded == INT_MIN ? 0 : rounded;
-#else
+    return std::uint32_t(rounded) + std::uint32_t(kLimit) <= 2u * std::uint32_t(kLimit);
+}
+
+template <typename Real>
+int beyondClamp(Real value)
+{
+    return std::isnan(value) ? 0 : value > 0 ? kLimit : -kLimit;
+}
+
+template <typename Real>
+int clampedNearest(Real value)
+{
     if (std::isnan(value))
         return 0;
-    if (value > limit)
-        value = limit;
-    else if (value < -limit)
-        value = -limit;
-    return int(std::nearbyint(value));
+    return int(std::nearbyint(std::fmin(std::fmax(value, Real(-kLimit)), Real(kLimit))));
+}
+
+} // namespace rounding
+
+inline int roundPixel(double value)
+{
+#if defined(__SSE2__)
+    const int rounded = _mm_cvtsd_si32(_mm_set_sd(value));
+    return rounding::withinClamp(rounded) ? rounded : rounding::beyondClamp(value);
+#else
+    return rounding::clampedNearest(value);
 #endif
 }
 
@@ -43,12 +61,10 @@ inline int roundPixel(double value)
 inline int roundPixel(float value)
 {
 #if defined(__SSE2__)
-    constexpr float limit = 1 << 30;
-    const __m128 clamped = _mm_min_ss(_mm_set_ss(limit), _mm_max_ss(_mm_set_ss(-limit), _mm_set_ss(value)));
-    const int rounded = _mm_cvtss_si32(clamped);
-    return rounded == INT_MIN ? 0 : rounded;
+    const int rounded = _mm_cvtss_si32(_mm_set_ss(value));
+    return rounding::withinClamp(rounded) ? rounded : rounding::beyondClamp(value);
 #else
-    return roundPixel(double(value));
+    return rounding::clampedNearest(value);
 #endif
 }
 
