@@ -257,6 +257,28 @@ public:
     void pushColor(Color color) { push(Step::ColorChange, 0, 0, color); }
     std::span<const Movement> view() const { return std::span(m_movements).first(m_size); }
 
+    /// Appends as push() does, with the count in a local the compiler can keep in a
+    /// register: through the batch, every append would load and store it, one append
+    /// waiting on the last. The batch learns the count when the writer goes.
+    class Writer {
+    public:
+        explicit Writer(MovementBatch& batch) : m_batch(batch), m_size(batch.m_size) {}
+        ~Writer() { m_batch.m_size = m_size; }
+        Writer(const Writer&) = delete;
+        Writer& operator=(const Writer&) = delete;
+
+        void push(Step kind, float x, float y, Color color = 0)
+        {
+            if (m_size < kCapacity)
+                m_batch.m_movements[m_size++] = Movement{x, y, color, kind};
+        }
+        void push(const Movement& movement) { push(movement.kind, movement.x, movement.y, movement.color); }
+
+    private:
+        MovementBatch& m_batch;
+        std::size_t m_size;
+    };
+
 private:
     std::array<Movement, kCapacity> m_movements;
     std::size_t m_size = 0;

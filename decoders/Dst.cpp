@@ -43,6 +43,22 @@ constexpr ByteTables kByte0 = makeTable({1, -1, 9, -9, 0, 0, 0, 0}, {0, 0, 0, 0,
 constexpr ByteTables kByte1 = makeTable({3, -3, 27, -27, 0, 0, 0, 0}, {0, 0, 0, 0, -27, 27, -3, 3});
 constexpr ByteTables kByte2 = makeTable({0, 0, 81, -81, 0, 0, 0, 0}, {0, 0, 0, 0, -81, 81, 0, 0});
 
+// The same values as floats, x beside y: the decoder's loop adds three pairs and needs no
+// conversion (the sums are small integers, exact in a float).
+using StepPairs = std::array<std::array<float, 2>, 256>;
+
+constexpr StepPairs pairsOf(const ByteTables& table)
+{
+    StepPairs pairs{};
+    for (std::size_t value = 0; value < 256; ++value)
+        pairs[value] = {float(table.dx[value]), float(table.dy[value])};
+    return pairs;
+}
+
+constexpr StepPairs kPairs0 = pairsOf(kByte0);
+constexpr StepPairs kPairs1 = pairsOf(kByte1);
+constexpr StepPairs kPairs2 = pairsOf(kByte2);
+
 constexpr std::uint8_t kEndOfText = 0x1A;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
 constexpr std::size_t kBlockRecords = 500;
@@ -275,10 +291,9 @@ protected:
         while (!m_ended && batch.room() > kBlockRecords) {
             const RecordBlock<kRecordSize> block = m_cursor.records<kRecordSize>(kBlockRecords);
             m_ended = block.empty();
+            MovementBatch::Writer out(batch);
             for (const auto r : block) {
-                decodeRecord(r[0], r[1], r[2], batch);
-                if (r[2] == kEndMarker) {
-                    batch.push(Step::End, 0, 0);
+                if (!decodeRecord(r, out)) {
                     m_ended = true;
                     break;
                 }
@@ -287,21 +302,49 @@ protected:
     }
 
 private:
-    // The end record's third byte has the colour-change bit: it changes the pen too.
-    void decodeRecord(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, MovementBatch& batch)
+    using Record = RecordBlock<kRecordSize>::Record;
+
+    // Inlined into the block's loop (a call a record would cost more than the stitch),
+    // everything but stitches and jumps after the first point apart.
+    [[gnu::always_inline]] bool decodeRecord(Record r, MovementBatch::Writer& out)
     {
-        const auto kind = kindOf(b2);
+        const std::uint8_t b2 = r[2];
+        const bool stitchOrJump = (b2 & 0x40) == 0 && (b2 & 0x83) != 0;
+        if (!stitchOrJump || m_first) [[unlikely]] {
+            const orlika::Movement movement = decodeOther(r);
+            if (movement.kind != Step::Trim)
+                out.push(movement);
+            if (b2 == kEndMarker) {
+                out.push(Step::End, 0, 0);
+                return false;
+            }
+            return true;
+        }
+        const auto& p0 = kPairs0[r[0]];
+        const auto& p1 = kPairs1[r[1]];
+        const auto& p2 = kPairs2[b2];
+        out.push(b2 & 0x80 ? Step::Jump : Step::Stitch, p0[0] + p1[0] + p2[0], p0[1] + p1[1] + p2[1]);
+        return true;
+    }
+
+    // What a colour change, an ignored record or the first point hands out, Trim standing
+    // for nothing. The end record's third byte has the colour-change bit: it changes the
+    // pen too.
+    [[gnu::noinline]] orlika::Movement decodeOther(Record r)
+    {
+        const auto kind = kindOf(r[2]);
         if (kind == RecordKind::ColorChange) {
             if (++m_colorIndex > 16)
                 m_colorIndex = 0;
-            batch.pushColor(penColors()[std::size_t(m_colorIndex)]);
-        } else if (kind != RecordKind::Ignored) {
-            const auto move = movementOf(b0, b1, b2);
-            // No line can start before the first point: it is reached by a move.
-            const Step step = m_first ? Step::Move : kind == RecordKind::Jump ? Step::Jump : Step::Stitch;
-            batch.push(kind == RecordKind::Jump ? Step::Jump : step, float(move.dx), float(move.dy));
-            m_first = false;
+            return {0, 0, penColors()[std::size_t(m_colorIndex)], Step::ColorChange};
         }
+        if (kind == RecordKind::Ignored)
+            return {0, 0, 0, Step::Trim};
+        const auto move = movementOf(r[0], r[1], r[2]);
+        // No line can start before the first point: it is reached by a move.
+        const Step step = kind == RecordKind::Jump ? Step::Jump : m_first ? Step::Move : Step::Stitch;
+        m_first = false;
+        return {float(move.dx), float(move.dy), 0, step};
     }
 
     std::array<std::uint8_t, kBlockRecords * kRecordSize> m_buffer;
