@@ -6,6 +6,7 @@
 #include "decoders/Design.h"
 #include "platform/ByteCursor.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -91,6 +92,13 @@ constexpr int longValue(std::uint8_t b, std::uint8_t c)
 constexpr int shortValue(std::uint8_t b)
 {
     return b >= 64 && b < 128 ? b - 128 : b;
+}
+
+/// The same for a byte below 128: seven bits in two's complement, which shifting them to
+/// the top of a signed byte and back sign-extends without a compare.
+constexpr int shortStitchValue(std::uint8_t b)
+{
+    return std::int8_t(std::uint8_t(b << 1)) >> 1;
 }
 
 enum class ItemKind : std::uint8_t { Movement, ColorChange, End, Incomplete };
@@ -185,10 +193,13 @@ std::size_t takeShortStitches(ByteCursor& stream, std::size_t most, Visit&& visi
     if (stream.peek(2).size() != 2)
         return 0;
     const std::span<const std::uint8_t> bytes = stream.buffered();
+    const std::size_t limit = std::min(most, bytes.size() / 2) * 2;
     std::size_t taken = 0;
-    while (taken / 2 < most && taken + 2 <= bytes.size() && bytes[taken] < 0x80 && bytes[taken + 1] < 0x80) {
-        visit(shortValue(bytes[taken]), shortValue(bytes[taken + 1]));
-        taken += 2;
+    for (; taken < limit; taken += 2) {
+        const std::uint8_t b0 = bytes[taken], b1 = bytes[taken + 1];
+        if ((b0 | b1) & 0x80)
+            break;
+        visit(shortStitchValue(b0), shortStitchValue(b1));
     }
     stream.skip(std::int64_t(taken));
     return taken / 2;
