@@ -16,6 +16,24 @@ namespace {
 
 constexpr std::size_t kBlockRecords = 500;
 
+// The steps as floats, for the decoder's loop: a byte's value and the signs a control
+// byte gives the two axes (exact products, the same floats as stepOf's converted).
+constexpr auto kByteValue = [] {
+    std::array<float, 256> values{};
+    for (std::size_t b = 0; b < 256; ++b)
+        values[b] = float(b);
+    return values;
+}();
+
+constexpr auto kSigns = [] {
+    std::array<std::array<float, 2>, 256> signs{};
+    for (std::size_t control = 0; control < 256; ++control) {
+        const Step step = stepOf(1, 1, std::uint8_t(control));
+        signs[control] = {float(step.dx), float(step.dy)};
+    }
+    return signs;
+}();
+
 } // namespace
 
 bool readStartRecords(ByteCursor& cursor)
@@ -34,9 +52,8 @@ Figures measure(ByteCursor& cursor)
     Figures figures{Extents::fromOrigin(), 0};
     float x = 0, y = 0;
     forEachRecord<kRecordSize>(cursor, kBlockRecords, [&](Record r) {
-        const Step step = stepOf(r[0], r[1], r[2]);
-        x = addStep(x, step.dx);
-        y = addStep(y, step.dy);
+        x = addStep(x, kByteValue[r[1]] * kSigns[r[2]][0]);
+        y = addStep(y, kByteValue[r[0]] * kSigns[r[2]][1]);
         figures.extents.include(x, y);
         ++figures.records;
         figures.colorChanges += isColorChange(r[2]);
@@ -106,8 +123,8 @@ protected:
                 }
                 if (ksmControl(control))
                     m_moving = true;
-                const ksm::Step step = stepOf(r[0], r[1], control);
-                batch.push(m_moving ? orlika::Step::Jump : orlika::Step::Stitch, float(step.dx), float(step.dy));
+                batch.push(m_moving ? orlika::Step::Jump : orlika::Step::Stitch, kByteValue[r[1]] * kSigns[control][0],
+                           kByteValue[r[0]] * kSigns[control][1]);
                 if (isEnd(control)) {
                     batch.push(orlika::Step::End, 0, 0);
                     m_ended = true;

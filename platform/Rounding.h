@@ -94,9 +94,9 @@ inline float toSingle(double value)
 // and every step a float holds exactly (|step| <= 2^24): double has more than twice the
 // bits of single plus two, so rounding the exact sum to double and then to single is the
 // same as rounding it to single once.
-inline float addStep(float position, int step)
+inline float addStep(float position, float step)
 {
-    float sum = position + float(step);
+    float sum = position + step;
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     asm("" : "+x"(sum));
 #elif defined(__GNUC__) && defined(__aarch64__)
@@ -106,6 +106,12 @@ inline float addStep(float position, int step)
     sum = stored;
 #endif
     return sum;
+}
+
+// A step in whole units; readers that keep their steps as floats hand them over as they are.
+inline float addStep(float position, int step)
+{
+    return addStep(position, float(step));
 }
 
 } // namespace orlika
