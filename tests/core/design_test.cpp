@@ -46,6 +46,22 @@ TEST(DesignStream, ManyBatchesHandOutEveryMovementOnce)
     }
 }
 
+TEST(DesignStream, ABatchWriterStopsAtTheCapacityAndTheBatchLearnsItsCountWhenItGoes)
+{
+    MovementBatch batch;
+    batch.push(Step::Move, 1, 2);
+    {
+        MovementBatch::Writer out(batch);
+        for (std::size_t i = 0; i < MovementBatch::kCapacity + 5; ++i)
+            out.push(Step::Stitch, float(i), 0);
+        EXPECT_EQ(batch.size(), 1u);  // not yet: the count is the writer's
+    }
+    ASSERT_EQ(batch.size(), MovementBatch::kCapacity);
+    EXPECT_EQ(batch.view()[0].kind, Step::Move);
+    EXPECT_EQ(batch.view()[1].x, 0.0f);
+    EXPECT_EQ(batch.view().back().x, float(MovementBatch::kCapacity - 2));
+}
+
 TEST(DesignStream, AFailedReadKeepsWhatWasDecodedBeforeIt)
 {
     const Bytes bytes = gen::writeDst(gen::makeSpiral(5000, 1));
