@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace orlika {
@@ -309,11 +310,10 @@ private:
     [[gnu::always_inline]] bool decodeRecord(Record r, MovementBatch::Writer& out)
     {
         const std::uint8_t b2 = r[2];
-        const bool stitchOrJump = (b2 & 0x40) == 0 && (b2 & 0x83) != 0;
-        if (!stitchOrJump || m_first) [[unlikely]] {
-            const orlika::Movement movement = decodeOther(r);
-            if (movement.kind != Step::Trim)
-                out.push(movement);
+        const RecordKind kind = kindOf(b2);
+        if ((kind != RecordKind::Stitch && kind != RecordKind::Jump) || m_first) [[unlikely]] {
+            if (const auto movement = decodeOther(r))
+                out.push(*movement);
             if (b2 == kEndMarker) {
                 out.push(Step::End, 0, 0);
                 return false;
@@ -323,28 +323,27 @@ private:
         const auto& p0 = kPairs0[r[0]];
         const auto& p1 = kPairs1[r[1]];
         const auto& p2 = kPairs2[b2];
-        out.push(b2 & 0x80 ? Step::Jump : Step::Stitch, p0[0] + p1[0] + p2[0], p0[1] + p1[1] + p2[1]);
+        out.push(kind == RecordKind::Jump ? Step::Jump : Step::Stitch, p0[0] + p1[0] + p2[0], p0[1] + p1[1] + p2[1]);
         return true;
     }
 
-    // What a colour change, an ignored record or the first point hands out, Trim standing
-    // for nothing. The end record's third byte has the colour-change bit: it changes the
-    // pen too.
-    [[gnu::noinline]] orlika::Movement decodeOther(Record r)
+    // What a colour change, an ignored record (nothing) or the first point hands out. The
+    // end record's third byte has the colour-change bit: it changes the pen too.
+    [[gnu::noinline]] std::optional<orlika::Movement> decodeOther(Record r)
     {
         const auto kind = kindOf(r[2]);
         if (kind == RecordKind::ColorChange) {
             if (++m_colorIndex > 16)
                 m_colorIndex = 0;
-            return {0, 0, penColors()[std::size_t(m_colorIndex)], Step::ColorChange};
+            return orlika::Movement{0, 0, penColors()[std::size_t(m_colorIndex)], Step::ColorChange};
         }
         if (kind == RecordKind::Ignored)
-            return {0, 0, 0, Step::Trim};
+            return std::nullopt;
         const auto move = movementOf(r[0], r[1], r[2]);
         // No line can start before the first point: it is reached by a move.
         const Step step = kind == RecordKind::Jump ? Step::Jump : m_first ? Step::Move : Step::Stitch;
         m_first = false;
-        return {float(move.dx), float(move.dy), 0, step};
+        return orlika::Movement{float(move.dx), float(move.dy), 0, step};
     }
 
     std::array<std::uint8_t, kBlockRecords * kRecordSize> m_buffer;
