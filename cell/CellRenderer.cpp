@@ -149,6 +149,9 @@ void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder,
     cell.writeRemarks(text.PosX, text.PosY, start,
                       cell.remarks(r.stitches, r.colorChanges, r.width, r.height, design.unit, rule.colorLabel),
                       rule.remarkForm);
+    // A file cut short says so, under the figures its header claims.
+    if (!design.cutShort.empty())
+        cell.writeLine(toSingle(g.anchor.X), text.PosY, design.cutShort);
     // Lists stand only in the standard and the enlarged layout.
     if (g.thumbnails)
         return;

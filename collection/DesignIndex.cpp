@@ -22,7 +22,8 @@ namespace orlika {
 namespace {
 
 constexpr int kApplicationId = 0x4F524C4B;  // "ORLK"
-constexpr int kSchemaVersion = 1;
+// 2: the status change time, the inode and the hash of the bytes; figures of the stitches.
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyMilliseconds = 30'000;
 constexpr std::size_t kBatch = 256;          // designs written in one transaction
 constexpr const char* kMemory = ":memory:";
@@ -36,6 +37,8 @@ CREATE TABLE designs(
   kind INTEGER NOT NULL,         -- 0 a design, 1 an archive (its size, time and error)
   size INTEGER NOT NULL,         -- of the file on disk
   mtime INTEGER NOT NULL,        -- of the file on disk, nanoseconds since the epoch
+  ctime INTEGER NOT NULL,        -- its status change time, nanoseconds since the epoch
+  inode INTEGER NOT NULL,
   name TEXT NOT NULL,            -- the design's own file name
   format TEXT NOT NULL,          -- its extension in upper case: 'DST'
   width_mm REAL,
@@ -45,6 +48,7 @@ CREATE TABLE designs(
   thread_names TEXT,             -- one a line
   thread_colors TEXT,            -- 'RRGGBB', separated by ','
   fingerprint TEXT,
+  content_hash TEXT,             -- of the design's bytes
   error TEXT,                    -- the reader's, or why the file or archive was not read
   PRIMARY KEY (path, entry)
 ) WITHOUT ROWID;
@@ -251,8 +255,9 @@ std::string rowKey(const std::string& path, const std::string& entry)
 }
 
 // The columns every query reads, in this order.
-constexpr const char* kColumns = "path, entry, size, mtime, name, format, width_mm, height_mm, stitches, "
-                                 "color_changes, thread_names, thread_colors, fingerprint, error";
+constexpr const char* kColumns = "path, entry, size, mtime, ctime, inode, name, format, width_mm, height_mm, "
+                                 "stitches, color_changes, thread_names, thread_colors, fingerprint, content_hash, "
+                                 "error";
 
 IndexedDesign designOfRow(const Statement& row)
 {
@@ -261,20 +266,23 @@ IndexedDesign designOfRow(const Statement& row)
     design.entry = row.text(1);
     design.size = row.integer(2);
     design.modified = row.integer(3);
-    design.name = row.text(4);
-    design.format = row.text(5);
-    design.widthMm = row.real(6);
-    design.heightMm = row.real(7);
-    design.stitches = row.integer(8);
-    design.colorChanges = row.integer(9);
-    if (!row.isNull(10)) {
-        const auto names = split(row.text(10), '\n');
-        const auto colors = split(row.text(11), ',');
+    design.changed = row.integer(4);
+    design.inode = row.integer(5);
+    design.name = row.text(6);
+    design.format = row.text(7);
+    design.widthMm = row.real(8);
+    design.heightMm = row.real(9);
+    design.stitches = row.integer(10);
+    design.colorChanges = row.integer(11);
+    if (!row.isNull(12)) {
+        const auto names = split(row.text(12), '\n');
+        const auto colors = split(row.text(13), ',');
         for (std::size_t i = 0; i < names.size(); ++i)
             design.threads.push_back({names[i], i < colors.size() ? colorOf(colors[i]) : 0});
     }
-    design.fingerprint = row.text(12);
-    design.error = row.text(13);
+    design.fingerprint = row.text(14);
+    design.contentHash = row.text(15);
+    design.error = row.text(16);
     return design;
 }
 
@@ -288,9 +296,10 @@ class RowWriter {
 public:
     explicit RowWriter(sqlite3* db)
         : m_db(db),
-          m_insert(db, "INSERT OR REPLACE INTO designs(path, entry, kind, size, mtime, name, format, width_mm, "
-                       "height_mm, stitches, color_changes, thread_names, thread_colors, fingerprint, error) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)"),
+          m_insert(db, "INSERT OR REPLACE INTO designs(path, entry, kind, size, mtime, ctime, inode, name, format, "
+                       "width_mm, height_mm, stitches, color_changes, thread_names, thread_colors, fingerprint, "
+                       "content_hash, error) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)"),
           m_dropPath(db, "DELETE FROM designs WHERE path = ?1"),
           m_drop(db, "DELETE FROM designs WHERE path = ?1 AND entry = ?2")
     {
@@ -330,22 +339,24 @@ private:
     {
         const IndexedDesign& d = row.design;
         m_insert.bind(1, d.path).bind(2, d.entry).bind(3, std::int64_t(row.kind)).bind(4, d.size).bind(5, d.modified);
-        m_insert.bind(6, d.name).bind(7, d.format);
+        m_insert.bind(6, d.changed).bind(7, d.inode).bind(8, d.name).bind(9, d.format);
         if (row.kind == kDesignRow && d.error.empty()) {
-            m_insert.bind(8, d.widthMm).bind(9, d.heightMm).bind(10, d.stitches).bind(11, d.colorChanges);
+            m_insert.bind(10, d.widthMm).bind(11, d.heightMm).bind(12, d.stitches).bind(13, d.colorChanges);
             if (!d.threads.empty()) {
                 std::string names, colors;
                 for (std::size_t i = 0; i < d.threads.size(); ++i) {
                     names += (i ? "\n" : "") + d.threads[i].name;
                     colors += (i ? "," : "") + colorText(d.threads[i].color);
                 }
-                m_insert.bind(12, names).bind(13, colors);
+                m_insert.bind(14, names).bind(15, colors);
             }
             if (!d.fingerprint.empty())
-                m_insert.bind(14, d.fingerprint);
+                m_insert.bind(16, d.fingerprint);
+            if (!d.contentHash.empty())
+                m_insert.bind(17, d.contentHash);
         }
         if (!d.error.empty())
-            m_insert.bind(15, d.error);
+            m_insert.bind(18, d.error);
         m_insert.run();
     }
 
@@ -355,12 +366,20 @@ private:
     Statement m_drop;
 };
 
-IndexedDesign readFile(const std::string& folder, const FoundFile& file)
+// Where the file is and what it is on disk, as its row keeps it.
+void takeIdentity(IndexedDesign& design, const std::string& folder, const FoundFile& file)
 {
-    IndexedDesign design;
     design.path = folder + file.path;
     design.size = file.size;
     design.modified = file.modified;
+    design.changed = file.changed;
+    design.inode = file.inode;
+}
+
+IndexedDesign readFile(const std::string& folder, const FoundFile& file)
+{
+    IndexedDesign design;
+    takeIdentity(design, folder, file);
     design.name = namePart(file.path);
     PosixFileSystem files;
     if (auto opened = files.openRead(design.path)) {
@@ -382,9 +401,7 @@ std::vector<PendingRow> readArchive(const std::string& folder, const FoundFile& 
     PendingRow archiveRow;
     archiveRow.kind = kArchiveRow;
     IndexedDesign& own = archiveRow.design;
-    own.path = folder + file.path;
-    own.size = file.size;
-    own.modified = file.modified;
+    takeIdentity(own, folder, file);
     own.name = namePart(file.path);
     own.format = "ZIP";
     const auto archive = ZipArchive::open(own.path, limits, own.error);
@@ -398,10 +415,8 @@ std::vector<PendingRow> readArchive(const std::string& folder, const FoundFile& 
             continue;
         PendingRow row;
         IndexedDesign& design = row.design;
-        design.path = own.path;
+        takeIdentity(design, folder, file);
         design.entry = entry.key;
-        design.size = own.size;
-        design.modified = own.modified;
         design.name = name;
         if (auto opened = entry.problem.empty() ? archive->openEntry(entry.key) : nullptr) {
             readDesignFigures(*opened, designDisplayPath(design.designPath()), design);
@@ -488,19 +503,26 @@ void DesignIndex::closeDatabase()
     m_db = nullptr;
 }
 
+sqlite3* DesignIndex::openConnection(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    const int code =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+        sqlite3_close_v2(db);
+        throw IndexError("cannot open the design index " + path + ": " + message);
+    }
+    sqlite3_busy_timeout(db, kBusyMilliseconds);
+    sqlite3_create_function(db, "orlika_match", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, matchFunction,
+                            nullptr, nullptr);
+    return db;
+}
+
 void DesignIndex::openDatabase()
 {
     closeDatabase();
-    const int code = sqlite3_open_v2(m_path.c_str(), &m_db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (code != SQLITE_OK) {
-        const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
-        closeDatabase();
-        throw IndexError("cannot open the design index " + m_path + ": " + message);
-    }
-    sqlite3_busy_timeout(m_db, kBusyMilliseconds);
-    sqlite3_create_function(m_db, "orlika_match", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, matchFunction,
-                            nullptr, nullptr);
+    m_db = openConnection(m_path);
     // Reading the header tells a file that is no database at all.
     const bool ours = pragmaNumber(m_db, "PRAGMA application_id") == kApplicationId &&
                       pragmaNumber(m_db, "PRAGMA user_version") == kSchemaVersion;
@@ -514,7 +536,10 @@ void DesignIndex::openDatabase()
     const int version = pragmaNumber(m_db, "PRAGMA user_version");
     if (id == kApplicationId && version == kSchemaVersion)
         return;
-    if (id != 0 || version != 0 || tableCount(m_db) != 0)
+    if (id == kApplicationId)
+        // Another version's index: derived data, made anew from the designs without a word.
+        exec(m_db, "DROP INDEX IF EXISTS designs_fingerprint; DROP TABLE IF EXISTS designs;");
+    else if (id != 0 || version != 0 || tableCount(m_db) != 0)
         throw Damaged("it holds other tables");
     exec(m_db, kSchema);
     exec(m_db, ("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
@@ -542,6 +567,35 @@ void DesignIndex::rebuild(const std::string& why)
     }
 }
 
+void DesignIndex::keepInMemory(const std::string& why)
+{
+    const std::string saved = m_path;
+    sqlite3* memory = openConnection(kMemory);
+    sqlite3_backup* backup = sqlite3_backup_init(memory, "main", m_db, "main");
+    const bool copied = backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+    sqlite3_backup_finish(backup);
+    closeDatabase();
+    m_db = memory;
+    m_path = kMemory;
+    if (!copied)
+        openDatabase();
+    m_notice = "The design index could not be saved in " + saved + " (" + why +
+               "); the designs read are kept in memory for this run.";
+}
+
+template <typename Work>
+auto DesignIndex::withMemoryFallback(Work work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const IndexError& error) {
+        if (m_path == kMemory)
+            throw;
+        keepInMemory(error.what());
+    }
+    return work();
+}
+
 template <typename Work>
 auto DesignIndex::withRebuild(Work work) -> decltype(work())
 {
@@ -559,7 +613,7 @@ auto DesignIndex::withRebuild(Work work) -> decltype(work())
 
 DesignIndex::RefreshCounts DesignIndex::refresh(const std::string& folder, const Progress& progress)
 {
-    return withRebuild([&] { return refreshOnce(folder, progress); });
+    return withRebuild([&] { return withMemoryFallback([&] { return refreshOnce(folder, progress); }); });
 }
 
 std::vector<IndexedDesign> DesignIndex::select(const std::string& folder, const DesignFilter& filter)
@@ -586,24 +640,32 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
     struct Known {
         std::int64_t size = 0;
         std::int64_t modified = 0;
+        std::int64_t changed = 0;
+        std::int64_t inode = 0;
         int kind = kDesignRow;
     };
     std::unordered_map<std::string, Known> known;
     std::unordered_map<std::string, int> designsOfPath;  // rows of designs by file path
     {
-        Statement rows(m_db, "SELECT path, entry, kind, size, mtime FROM designs WHERE path >= ?1 AND path < ?2");
+        Statement rows(m_db, "SELECT path, entry, kind, size, mtime, ctime, inode FROM designs "
+                             "WHERE path >= ?1 AND path < ?2");
         rows.bind(1, folder).bind(2, upperBound(folder));
         while (rows.step()) {
             const int kind = int(rows.integer(2));
-            known.emplace(rowKey(rows.text(0), rows.text(1)), Known{rows.integer(3), rows.integer(4), kind});
+            known.emplace(rowKey(rows.text(0), rows.text(1)),
+                          Known{rows.integer(3), rows.integer(4), rows.integer(5), rows.integer(6), kind});
             if (kind == kDesignRow)
                 ++designsOfPath[rows.text(0)];
         }
     }
+    // The size and modification time alone do not tell: a copy that keeps its source's
+    // time (cp -p, rsync -t, unzip) may put another design of the same size in its place.
+    // Its status change time and inode change with it, and no user tool sets them back.
     const auto unchanged = [&](const std::string& path, const FoundFile& file, int kind) {
         const auto it = known.find(rowKey(path, {}));
         return it != known.end() && it->second.kind == kind && it->second.size == file.size &&
-               it->second.modified == file.modified;
+               it->second.modified == file.modified && it->second.changed == file.changed &&
+               it->second.inode == file.inode;
     };
 
     std::unordered_set<std::string> present;  // paths of the files and archives found
@@ -694,8 +756,9 @@ std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, co
             format.erase(0, 1);
         add("format = " + next(), text(format));
     }
+    // A design without stitches has no size: it fits no hoop and lies in no range.
     if (filter.asksFigures())
-        sql += " AND error IS NULL";
+        sql += " AND error IS NULL AND stitches > 0";
     if (filter.minWidthMm)
         add("width_mm >= " + next(), number(*filter.minWidthMm));
     if (filter.maxWidthMm)

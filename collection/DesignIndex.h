@@ -77,8 +77,11 @@ public:
     /// (what was read is kept).
     using Progress = std::function<bool(int handled, int total)>;
     /// Brings the index up to date with the tree under `folder` (absolute, ending in '/'):
-    /// reads the designs of every supported format in it and in its zip archives whose
-    /// size or modification time changed or that are new, and forgets those that are gone.
+    /// reads the designs of every supported format in it and in its zip archives that are
+    /// new or whose file changed (its size, modification or status change time, or inode),
+    /// and forgets those that are gone. Where the database cannot be written (a full disk),
+    /// the index goes on in memory for as long as it lives, with what it held and what was
+    /// read, and its notice says so once.
     RefreshCounts refresh(const std::string& folder, const Progress& progress = {});
 
     /// The designs under `folder` that the filter matches, in no particular order.
@@ -89,6 +92,9 @@ public:
 
 private:
     DesignIndex() = default;
+    /// A connection to the database at `path` with the program's SQL function; throws
+    /// IndexError when there is none.
+    static sqlite3* openConnection(const std::string& path);
     void openDatabase();
     void closeDatabase();
     /// Puts the database aside and makes it anew.
@@ -96,6 +102,13 @@ private:
     /// Runs `work`; when the database turns out damaged, rebuilds it and runs it once more.
     template <typename Work>
     auto withRebuild(Work work) -> decltype(work());
+    /// Runs `work`; when the database file cannot be written, goes on in memory and runs
+    /// it once more.
+    template <typename Work>
+    auto withMemoryFallback(Work work) -> decltype(work());
+    /// Goes on with a copy of the database in memory (an empty index where it cannot be
+    /// copied); `why` is what failed.
+    void keepInMemory(const std::string& why);
 
     RefreshCounts refreshOnce(const std::string& folder, const Progress& progress);
     std::vector<IndexedDesign> selectOnce(const std::string& folder, const DesignFilter& filter);

@@ -51,9 +51,8 @@ void Fingerprinter::reach(Point point)
     ++m_points;
 }
 
-void Fingerprinter::follow(const Movement& movement, PenTrace& pen)
+void Fingerprinter::take(const Movement& movement, const PenTrace& pen)
 {
-    pen.follow(movement);
     switch (movement.kind) {
     case Step::ColorChange:
         // A change before the first point, or right after another, bounds nothing more.

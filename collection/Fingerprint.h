@@ -22,8 +22,8 @@ class Fingerprinter {
 public:
     explicit Fingerprinter(DesignUnit unit);
 
-    /// Follows the next movement, handing it to the pen that traces the design.
-    void follow(const Movement& movement, PenTrace& pen);
+    /// Takes the next movement, which the pen tracing the design has just followed.
+    void take(const Movement& movement, const PenTrace& pen);
     /// The fingerprint: the count of points after the first and a 128-bit hash of the
     /// path, as text ("1234-0123...cdef"); empty for a design the needle never goes
     /// anywhere in.

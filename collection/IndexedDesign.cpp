@@ -2,9 +2,11 @@
 #include "collection/IndexedDesign.h"
 
 #include "catalog/DesignPaths.h"
+#include "collection/ContentHash.h"
 #include "collection/Fingerprint.h"
 #include "decoders/PenTrace.h"
 #include "decoders/Registry.h"
+#include "decoders/StitchFigures.h"
 #include "platform/FileSystem.h"
 
 namespace orlika {
@@ -47,25 +49,30 @@ void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign&
             return;
         }
         decoder->measure(read);
-        // The stitches as a pen follows them, into the fingerprint; nothing is kept.
+        // The stitches as a pen follows them, into the figures and the fingerprint; nothing
+        // is kept.
         PenTrace pen(read, reader->decoding.rule->placement);
+        StitchFigures figures(read.unit);
         Fingerprinter fingerprint(read.unit);
-        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
-            for (const Movement& movement : batch)
-                fingerprint.follow(movement, pen);
+        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next()) {
+            for (const Movement& movement : batch) {
+                figures.take(pen.follow(movement), pen);
+                fingerprint.take(movement, pen);
+            }
+        }
         if (decoder->error()) {
             design.error = *decoder->error();
             return;
         }
         decoder->readTrailer(read);
-        const double millimetres = millimetresPerUnit(read.unit);
-        design.widthMm = read.remarks.width * millimetres;
-        design.heightMm = read.remarks.height * millimetres;
-        design.stitches = read.remarks.stitches;
-        design.colorChanges = read.remarks.colorChanges;
+        design.widthMm = figures.widthMm();
+        design.heightMm = figures.heightMm();
+        design.stitches = figures.stitches();
+        design.colorChanges = figures.colorChanges();
         for (const Thread& thread : read.threads)
             design.threads.push_back({threadLabel(thread), thread.color & 0x00FFFFFF});
         design.fingerprint = fingerprint.value();
+        design.contentHash = contentHash(file);
     } catch (const InOutError& error) {
         design.error = error.what();
     } catch (const ConversionError& error) {

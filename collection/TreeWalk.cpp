@@ -58,7 +58,8 @@ void walkTree(const std::string& folder, const std::function<void(const FoundFil
             if (S_ISLNK(info.st_mode) && ::fstatat(fd, name.c_str(), &info, 0) != 0)
                 continue;  // a dangling link
             if (S_ISREG(info.st_mode))
-                visit(FoundFile{relative + name, info.st_size, nanoseconds(info.st_mtim)});
+                visit(FoundFile{relative + name, info.st_size, nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
+                                std::int64_t(info.st_ino)});
         }
         // Subfolders come off the stack in the order they were read.
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());

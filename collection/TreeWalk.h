@@ -18,6 +18,8 @@ struct FoundFile {
     std::string path;            // relative to the tree's folder
     std::int64_t size = 0;
     std::int64_t modified = 0;   // nanoseconds since the epoch
+    std::int64_t changed = 0;    // the status change time, nanoseconds since the epoch
+    std::int64_t inode = 0;
 };
 
 /// Calls `visit` for every regular file under `folder` (ending in '/') and in its

@@ -5,6 +5,16 @@
 
 namespace orlika {
 
+std::string groupedCount(std::int64_t count)
+{
+    // The magnitude as unsigned: the most negative count has none as a signed number.
+    const std::uint64_t magnitude = count < 0 ? 0 - std::uint64_t(count) : std::uint64_t(count);
+    std::string digits = std::to_string(magnitude);
+    for (int at = int(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(std::size_t(at), ",");
+    return count < 0 ? "-" + digits : digits;
+}
+
 const PenColorTable& penColors()
 {
     static const PenColorTable table{

@@ -162,6 +162,9 @@ constexpr CellRule threadedFormatCell(bool yUp)
     };
 }
 
+/// A count with thousands separated by commas: "12,345".
+std::string groupedCount(std::int64_t count);
+
 /// A thread of the design, in stitching order.
 struct Thread {
     Color color = Black;   // as the pen draws it
@@ -223,6 +226,9 @@ struct Design {
     std::vector<Thread> threads;
     Color startColor = Black;          // the pen before the first movement
     std::vector<std::string> cellList; // listed below the remarks: threads, or a note's lines
+    /// Where the file ends before the design its header describes, the line its cell
+    /// writes under the remarks ("File ends after 1,203 of 4,562 stitches"); else empty.
+    std::string cutShort;
     std::vector<DesignMessage> messages;
     std::optional<Rejection> rejection;
 };

@@ -150,13 +150,24 @@ void forEachStitchRecord(ByteCursor& cursor, Visit&& visit)
     });
 }
 
-// The extents pass: it starts from what the header gave (0 for an axis it lacks) and
-// replaces the stitch count by the stitch records counted.
-void findExtents(ByteCursor& cursor, DesignFigures& figures)
+// What the extents pass read.
+struct RecordTally {
+    std::int64_t records = 0;  // before the end record
+    bool ended = false;        // the end record was read
+};
+
+// The extents pass: it starts from the extents in `figures` (0 for an axis the header
+// lacks) and replaces the stitch count by the stitch records counted.
+RecordTally findExtents(ByteCursor& cursor, DesignFigures& figures)
 {
+    RecordTally tally;
     figures.StitchCount = 0;
     float x = 0, y = 0;
     forEachStitchRecord(cursor, [&](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
+        if (b2 == kEndMarker)
+            tally.ended = true;
+        else
+            ++tally.records;
         const auto kind = kindOf(b2);
         if (kind == RecordKind::Jump || kind == RecordKind::Stitch) {
             const auto move = movementOf(b0, b1, b2);
@@ -173,6 +184,14 @@ void findExtents(ByteCursor& cursor, DesignFigures& figures)
     });
     figures.MinusX = magnitude(figures.MinusX);
     figures.MinusY = magnitude(figures.MinusY);
+    return tally;
+}
+
+// True when the box of `outer` holds that of `inner` (both extents from the start point).
+bool holds(const DesignFigures& outer, const DesignFigures& inner)
+{
+    return inner.MinusX <= outer.MinusX && inner.PlusX <= outer.PlusX && inner.MinusY <= outer.MinusY &&
+           inner.PlusY <= outer.PlusY;
 }
 
 // The header block from the cursor's position (byte 0).
@@ -245,8 +264,9 @@ namespace dst {
 
 namespace {
 
-// The header's extents place the design: its left and lower extents put the start point
-// into the cell. The picture is drawn with the x scale on both axes.
+// The header's extents place the design where they hold its stitches, else the stitches'
+// own: the left and lower extents put the start point into the cell. The picture is drawn
+// with the x scale on both axes.
 const CellRule kRule{
     .placement = {.scale = Placement::Scale::LargerSide, .factor = 0.5, .stepsByWidthScale = true},
     .remarkForm = ShortRemarks::FourLines,
@@ -266,19 +286,29 @@ public:
 
     void measure(Design& design) override
     {
-        design.measured = lacksExtents(m_header);
-        completeExtents(m_cursor, m_header);
-        // Sums in 64 bits: hostile headers may hold extents near the 32-bit limits.
-        const std::int64_t width = std::int64_t(m_header.MinusX) + m_header.PlusX;
-        const std::int64_t height = std::int64_t(m_header.MinusY) + m_header.PlusY;
-        design.bounds = {-double(m_header.MinusX), double(m_header.PlusX), -double(m_header.MinusY),
-                         double(m_header.PlusY)};
-        design.frame = {double(width), double(height), double(m_header.MinusX), double(m_header.MinusY)};
-        // The header counts colour changes; the remark counts colours, one more.
+        // The stitches are measured also where the header gives a box: a header whose box
+        // does not hold them (its "+Y:" and "-Y:" swapped, most often) would put the
+        // design over its own name, its remarks and the next row.
+        const bool headerBox = !lacksExtents(m_header);
+        const std::int32_t claimed = m_header.StitchCount;
+        DesignFigures stitches = m_header;
+        if (headerBox)
+            stitches.PlusX = stitches.MinusX = stitches.PlusY = stitches.MinusY = 0;
+        const RecordTally tally = findExtents(m_cursor, stitches);
+        if (!headerBox)
+            m_header = stitches;
+        const bool byHeader = headerBox && holds(m_header, stitches);
+        design.measured = !byHeader;
+        place(design, byHeader ? m_header : stitches);
+        // The remarks stay the header's, the extents pass's where it lacks them. The header
+        // counts colour changes; the remark counts colours, one more.
         const std::int64_t colors =
             m_header.ColorChangeCount < std::numeric_limits<std::int32_t>::max() ? m_header.ColorChangeCount + 1
                                                                                  : m_header.ColorChangeCount;
-        design.remarks = {m_header.StitchCount, colors, double(width), double(height)};
+        design.remarks = {m_header.StitchCount, colors, width(m_header), height(m_header)};
+        if (!tally.ended && tally.records < claimed)
+            design.cutShort = "File ends after " + groupedCount(tally.records) + " of " + groupedCount(claimed) +
+                              " stitches";
     }
 
 protected:
@@ -304,6 +334,18 @@ protected:
 
 private:
     using Record = RecordBlock<kRecordSize>::Record;
+
+    // Sums in 64 bits: hostile headers may hold extents near the 32-bit limits.
+    static double width(const DesignFigures& box) { return double(std::int64_t(box.MinusX) + box.PlusX); }
+    static double height(const DesignFigures& box) { return double(std::int64_t(box.MinusY) + box.PlusY); }
+
+    // The box that places the design: its left and lower extents put the start point
+    // into the cell.
+    static void place(Design& design, const DesignFigures& box)
+    {
+        design.bounds = {-double(box.MinusX), double(box.PlusX), -double(box.MinusY), double(box.PlusY)};
+        design.frame = {width(box), height(box), double(box.MinusX), double(box.MinusY)};
+    }
 
     // Inlined into the block's loop (a call a record would cost more than the stitch),
     // everything but stitches and jumps after the first point apart.

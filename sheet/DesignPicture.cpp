@@ -25,12 +25,15 @@ public:
     PictureBuilder(const Design& design, const Placement& placement, DesignPicture& picture)
         : m_design(design), m_trace(design, placement), m_picture(picture), m_mm(millimetresPerUnit(design.unit))
     {
+        m_picture.figures = StitchFigures(design.unit);
         startBlock();
     }
 
     void follow(const Movement& movement)
     {
-        switch (m_trace.follow(movement)) {
+        const PenTrace::Effect effect = m_trace.follow(movement);
+        m_picture.figures.take(effect, m_trace);
+        switch (effect) {
         case PenTrace::Effect::Color:
             // A change before the block's first stitch only sets the block's pen: some
             // formats set the first colour with a change before the first stitch.
@@ -57,9 +60,11 @@ public:
     {
         while (m_picture.blocks.size() > 1 && m_picture.blocks.back().stitches == 0)
             m_picture.blocks.pop_back();
-        if (m_left > m_right)
+        const StitchFigures& figures = m_picture.figures;
+        if (!figures.hasStitches())
             return false;
-        m_picture.extent = QRectF(QPointF(m_left, m_top), QPointF(m_right, m_bottom));
+        m_picture.extent =
+            QRectF(QPointF(figures.leftMm(), figures.topMm()), QPointF(figures.rightMm(), figures.bottomMm()));
         return true;
     }
 
@@ -94,23 +99,12 @@ private:
         ColorBlock& block = m_picture.blocks.back();
         const QPointF to(m_trace.x() * m_mm, m_trace.y() * m_mm);
         if (!m_runOpen) {
-            const QPointF from(m_trace.fromX() * m_mm, m_trace.fromY() * m_mm);
             block.runs.emplace_back();
-            block.runs.back() << from;
-            include(from);
+            block.runs.back() << QPointF(m_trace.fromX() * m_mm, m_trace.fromY() * m_mm);
             m_runOpen = true;
         }
         block.runs.back() << to;
-        include(to);
         ++block.stitches;
-    }
-
-    void include(const QPointF& point)
-    {
-        m_left = std::min(m_left, point.x());
-        m_right = std::max(m_right, point.x());
-        m_top = std::min(m_top, point.y());
-        m_bottom = std::max(m_bottom, point.y());
     }
 
     const Design& m_design;
@@ -118,10 +112,6 @@ private:
     DesignPicture& m_picture;
     double m_mm;
     bool m_runOpen = false;
-    double m_left = std::numeric_limits<double>::infinity();
-    double m_top = std::numeric_limits<double>::infinity();
-    double m_right = -std::numeric_limits<double>::infinity();
-    double m_bottom = -std::numeric_limits<double>::infinity();
 };
 
 std::string trimmed(const std::string& text)
@@ -138,14 +128,6 @@ std::string formatOfName(const std::string& name)
 }
 
 } // namespace
-
-std::int64_t DesignPicture::stitches() const
-{
-    std::int64_t count = 0;
-    for (const ColorBlock& block : blocks)
-        count += block.stitches;
-    return count;
-}
 
 PictureReading readDesignPicture(const std::string& path)
 {
@@ -186,6 +168,7 @@ PictureReading readDesignPicture(const std::string& path)
             return reading;
         }
         decoder->measure(design);
+        reading.cutShort = design.cutShort;
         PictureBuilder builder(design, reader->decoding.rule->placement, picture);
         for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
             for (const Movement& movement : batch)
@@ -270,14 +253,6 @@ std::string sizeInInches(const DesignPicture& picture)
     char text[64];
     std::snprintf(text, sizeof text, "%.2f x %.2f in", picture.widthMm() / 25.4, picture.heightMm() / 25.4);
     return text;
-}
-
-std::string groupedCount(std::int64_t count)
-{
-    std::string digits = std::to_string(count < 0 ? -count : count);
-    for (int at = int(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(std::size_t(at), ",");
-    return count < 0 ? "-" + digits : digits;
 }
 
 } // namespace orlika

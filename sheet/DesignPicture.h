@@ -4,6 +4,7 @@
 // and stitch count. The sheet, the exports and the design view draw from it.
 #pragma once
 
+#include "decoders/StitchFigures.h"
 #include "platform/Color.h"
 
 #include <QPolygonF>
@@ -34,6 +35,8 @@ struct DesignPicture {
     std::string name;    // the file's name
     std::string folder;  // its folder, ending in '/'
     std::string format;  // the file type as its extension names it: "DST"
+    /// The design's size and counts as everything apart from a page cell states them.
+    StitchFigures figures;
     /// The box of every stitch's ends, in millimetres from the start point, y downward.
     QRectF extent;
     std::vector<ColorBlock> blocks;
@@ -41,9 +44,9 @@ struct DesignPicture {
     double widthMm() const { return extent.width(); }
     double heightMm() const { return extent.height(); }
     QPointF centre() const { return extent.center(); }
-    std::int64_t stitches() const;
+    std::int64_t stitches() const { return figures.stitches(); }
     /// Changes from one block's thread to the next.
-    int colorChanges() const { return blocks.empty() ? 0 : int(blocks.size()) - 1; }
+    int colorChanges() const { return int(figures.colorChanges()); }
 };
 
 /// What reading a design file gave: the picture, or why there is none.
@@ -51,6 +54,9 @@ struct PictureReading {
     std::optional<DesignPicture> picture;
     std::string problem;                // the reader's message when there is no picture
     std::vector<std::string> warnings;  // boxes the file raised although it was read
+    /// The file ends before the design its header describes ("File ends after 1,203 of
+    /// 4,562 stitches"): the picture shows what is there.
+    std::string cutShort;
 };
 
 /// Reads a design with the reader its name selects (as under "All supported formats").
@@ -83,7 +89,5 @@ std::string threadText(const ColorBlock& block);
 /// "12.3 x 45.6 mm", "0.48 x 1.80 in"
 std::string sizeInMillimetres(const DesignPicture& picture);
 std::string sizeInInches(const DesignPicture& picture);
-/// A count with thousands separated by commas: "12,345".
-std::string groupedCount(std::int64_t count);
 
 } // namespace orlika

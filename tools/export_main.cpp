@@ -32,6 +32,7 @@ struct Options {
     std::optional<QColor> background;
     QPageSize::PageSizeId paper = QPageSize::A4;
     bool landscape = false;
+    bool partial = false;
 };
 
 constexpr int kLeastDpi = 10;
@@ -60,6 +61,9 @@ struct CommandLine {
                              QStringLiteral("The sheet's paper: A4 or Letter (A4 when not given)."),
                              QStringLiteral("SIZE"), QStringLiteral("A4")};
     QCommandLineOption landscape{QStringLiteral("landscape"), QStringLiteral("Turn the sheet's paper to landscape.")};
+    QCommandLineOption partial{QStringLiteral("partial"),
+                               QStringLiteral("Write a design whose file ends before its header's stitch count, as "
+                                              "far as it goes (refused without).")};
 
     CommandLine()
     {
@@ -68,8 +72,9 @@ struct CommandLine {
             "are the design's in millimetres, one path per colour block in its thread colour; as a PNG\n"
             "picture at a resolution; or as its design sheet (PDF), printed at 100 % with a centre cross,\n"
             "scale bars and the colour sequence, in tiles when it is larger than the paper. A design the\n"
-            "readers reject writes nothing and ends with status 1."));
-        parser.addOptions({output, dpi, sheet, background, paper, landscape});
+            "readers reject, or whose file ends before its header's stitch count (unless --partial),\n"
+            "writes nothing and ends with status 1."));
+        parser.addOptions({output, dpi, sheet, background, paper, landscape, partial});
         parser.addPositionalArgument(QStringLiteral("DESIGN"), QStringLiteral("The design file."));
     }
 
@@ -121,6 +126,7 @@ struct CommandLine {
         if ((parser.isSet(paper) || parser.isSet(landscape)) && !options.sheet)
             return QStringLiteral("--paper and --landscape lay out the sheet; add --sheet or write a PDF");
         options.landscape = parser.isSet(landscape);
+        options.partial = parser.isSet(partial);
         return {};
     }
 };
@@ -246,6 +252,12 @@ int main(int argc, char** argv)
     if (!reading.picture) {
         fail(options, reading.problem);
         return 1;
+    }
+    // A file cut short is not the design its header describes: written only when asked.
+    if (!reading.cutShort.empty()) {
+        fail(options, reading.cutShort);
+        if (!options.partial)
+            return 1;
     }
     const DesignPicture& picture = *reading.picture;
     if (options.sheet)

@@ -67,9 +67,10 @@ TEST(DesignStream, AFailedReadKeepsWhatWasDecodedBeforeIt)
     const Bytes bytes = gen::writeDst(gen::makeSpiral(5000, 1));
     MemoryFile whole(bytes);
     const DesignValue all = collected("s.dst", whole);
-    // The file fails in its middle: the stream stops there with the system's words, and
-    // every movement before the failure is the whole file's.
-    FailingFile failing(bytes, std::int64_t(bytes.size() / 2));
+    // The sizing pass reads the file whole; it fails halfway through the movements: the
+    // stream stops there with the system's words, and every movement before the failure
+    // is the whole file's.
+    FailingFile failing(bytes, std::int64_t(bytes.size() / 2), true);
     const DesignValue cut = collected("s.dst", failing);
     ASSERT_TRUE(cut.error);
     EXPECT_EQ(*cut.error, "Read error: Input/output error");

@@ -109,7 +109,7 @@ TEST(DstSizing, NonIntegerHeaderValueRaisesTheConversionError)
 
 using DstReader = CatalogFixture;
 
-TEST_F(DstReader, FullHeaderIsUsedAsGivenAndRecordsReadOnce)
+TEST_F(DstReader, FullHeaderIsUsedAsGiven)
 {
     const Bytes file = headerText("LA:test\rST:  1234\rCO:  3\r+X:  700\r-X:  534\r+Y:  300\r-Y:  267\r") +
                        record(10, 0, 0x03) + record(0, 0, 0xF3);
@@ -143,16 +143,69 @@ TEST_F(DstReader, ColourChangesCycleThroughSeventeenEntriesAndIgnoreMovementBits
 TEST_F(DstReader, FirstMovementOnlyMovesAndIgnoredRecordsDoNothing)
 {
     const Bytes file = headerText("+X:100\r-X:0\r+Y:100\r-Y:0\r") + record(0, 0, 0x00) + record(10, 0, 0x03) +
-                       record(10, 0, 0x03) + record(10, 0, 0x83) + record(10, -10, 0x03);
+                       record(10, 0, 0x03) + record(10, 0, 0x83) + record(10, 10, 0x03);
     decode("i.dst", file);
     // 1000x600 page, standard layout: cell 1 anchor (72, 204), CellWidth 286, E = 100:
     // sx = 1.43; start (72, 204).
-    const std::vector<std::string> drawn = {"MoveTo 86 204", "LineTo 101 204", "MoveTo 115 204", "LineTo 129 218"};
+    const std::vector<std::string> drawn = {"MoveTo 86 204", "LineTo 101 204", "MoveTo 115 204", "LineTo 129 190"};
     std::vector<std::string> moves;
     for (const auto& line : canvas.log)
         if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0)
             moves.push_back(line);
     EXPECT_EQ(moves, drawn);
+}
+
+/// The lines and moves a cell drew.
+std::vector<std::string> drawing(const RecordingCanvas& canvas)
+{
+    std::vector<std::string> calls;
+    for (const auto& line : canvas.log)
+        if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0)
+            calls.push_back(line);
+    return calls;
+}
+
+TEST_F(DstReader, AHeaderBoxThatDoesNotHoldTheStitchesGivesWayToTheStitchesOwn)
+{
+    // A square 100 units on a side, right of and above the start point.
+    const Bytes square = record(10, 0, 0x03) + record(90, 0, 0x03) + record(0, 100, 0x03) + record(-100, 0, 0x03) +
+                         record(0, 0, 0xF3);
+    decode("right.dst", headerText("+X:100\r-X:0\r+Y:100\r-Y:0\r") + square);
+    const auto right = drawing(canvas);
+    ASSERT_FALSE(right.empty());
+    // "+Y:" and "-Y:" swapped, as many real files have them: drawn where the stitches are.
+    decode("swapped.dst", headerText("+X:100\r-X:0\r+Y:0\r-Y:100\r") + square);
+    EXPECT_EQ(drawing(canvas), right);
+    EXPECT_EQ(canvas.texts[2], "Size: 10.0 x 10.0 mm");  // the remarks stay the header's
+    decode("short.dst", headerText("+X:100\r-X:0\r+Y:50\r-Y:0\r") + square);
+    EXPECT_EQ(drawing(canvas), right);
+    EXPECT_EQ(canvas.texts[2], "Size: 10.0 x 5.0 mm");
+    // A box that holds the stitches places them, as it always has.
+    decode("roomy.dst", headerText("+X:200\r-X:50\r+Y:150\r-Y:60\r") + square);
+    EXPECT_NE(drawing(canvas), right);
+    // sx = 286 / 250 x 0.5 = 0.572, sy = 240 / 250 x 0.5 = 0.48: the start (72 + 50 sx, 204 - 60 sy)
+    // and the first record only moves, 10 sx to the right.
+    EXPECT_EQ(drawing(canvas).front(), "MoveTo 106 175");
+}
+
+TEST_F(DstReader, AFileCutShortSaysWhereItEndsUnderTheRemarks)
+{
+    const Bytes header = headerText("ST:  4562\rCO:  0\r+X:1300\r-X:0\r+Y:10\r-Y:0\r");
+    Bytes records;
+    for (int i = 0; i < 1203; ++i)
+        records = records + record(1, 0, 0x03);
+    decode("cut.dst", header + records);
+    const std::vector<std::string> expected = {"cut.dst", "Stitches: 4562", "Size: 130.0 x 1.0 mm",
+                                               "Size: 5.12 x 0.04 In.", "Color Changes: 1",
+                                               "File ends after 1,203 of 4,562 stitches"};
+    EXPECT_EQ(canvas.texts, expected);
+    EXPECT_EQ(canvas.linesStarting("TextOut").back(), "TextOut 72 244 \"File ends after 1,203 of 4,562 stitches\"");
+    // With its end record, or with as many records as its header counts, a file is whole.
+    decode("ended.dst", header + records + record(0, 0, 0xF3));
+    EXPECT_EQ(canvas.texts.size(), 5u);
+    decode("whole.dst", headerText("ST:  3\r+X:3\r-X:0\r+Y:1\r-Y:0\r") + record(1, 0, 0x03) + record(1, 0, 0x03) +
+                            record(1, 0, 0x83));
+    EXPECT_EQ(canvas.texts.size(), 5u);
 }
 
 TEST_F(DstReader, ShortFilesAndZeroExtentsStillShowNameAndRemarks)

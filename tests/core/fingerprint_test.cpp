@@ -48,8 +48,10 @@ std::string fingerprintOf(const std::vector<Movement>& movements, DesignUnit uni
     steps.yUp = true;
     PenTrace pen(design, steps);
     Fingerprinter fingerprint(unit);
-    for (const Movement& movement : movements)
-        fingerprint.follow(movement, pen);
+    for (const Movement& movement : movements) {
+        pen.follow(movement);
+        fingerprint.take(movement, pen);
+    }
     return fingerprint.value();
 }
 
@@ -182,8 +184,10 @@ TEST(Fingerprint, CountsThePointsOfThePathAfterTheFirst)
     Design design;
     PenTrace pen(design, Placement{});
     // The first point (1, 0); a step that goes nowhere; a jump, then a stitch.
-    for (const Movement& movement : {stitch(1, 0), stitch(0, 0), jump(5, 5), stitch(1, 1)})
-        fingerprint.follow(movement, pen);
+    for (const Movement& movement : {stitch(1, 0), stitch(0, 0), jump(5, 5), stitch(1, 1)}) {
+        pen.follow(movement);
+        fingerprint.take(movement, pen);
+    }
     EXPECT_EQ(fingerprint.points(), 2);
     EXPECT_EQ(fingerprint.value().substr(0, 2), "2-");
     EXPECT_EQ(fingerprint.value().size(), 2u + 32u);

@@ -6,6 +6,7 @@
 #include "catalog/Catalog.h"
 #include "catalog/DesignPaths.h"
 #include "collection/DesignIndex.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScriptedHost.h"
@@ -34,13 +35,30 @@ Bytes dst(int radius)
     return gen::writeDst(gen::makeStar(radius));
 }
 
-/// A design of two stitches that spans exactly 10.0 x 5.0 mm.
+/// A design whose stitches span exactly 10.0 x 5.0 mm: DST's first record only moves the
+/// needle, then three stitches in two colours.
 Bytes tenByFive()
 {
     gen::Design design;
     design.stitch(100, 0);
     design.stitch(100, 50);
+    design.stitch(0, 50);
+    design.colorChange(1);
+    design.stitch(0, 0);
     return gen::writeDst(design);
+}
+
+/// The DST with its header's value after `tag` replaced by `value`, of the same width.
+Bytes withHeaderValue(Bytes dst, const std::string& tag, const std::string& value)
+{
+    const auto at = std::search(dst.begin(), dst.begin() + 512, tag.begin(), tag.end());
+    EXPECT_NE(at, dst.begin() + 512) << tag;
+    std::size_t width = 0;
+    while (at[std::ptrdiff_t(tag.size() + width)] != '\r')
+        ++width;
+    std::string padded = std::string(width > value.size() ? width - value.size() : 0, ' ') + value;
+    std::copy(padded.begin(), padded.end(), at + std::ptrdiff_t(tag.size()));
+    return dst;
 }
 
 class IndexTest : public ::testing::Test {
@@ -94,13 +112,6 @@ protected:
         return canvas.texts;
     }
 };
-
-std::string oneDecimal(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
 
 /// Runs `work` in `count` processes that start together on a signal; each reports an
 /// exception's text, or that `work` returned false, on a pipe. Returns all they reported
@@ -167,10 +178,15 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_EQ(ten.format, "DST");
     EXPECT_DOUBLE_EQ(ten.widthMm, 10.0);
     EXPECT_DOUBLE_EQ(ten.heightMm, 5.0);
+    EXPECT_EQ(ten.stitches, 3);
+    EXPECT_EQ(ten.colorChanges, 1);
     EXPECT_EQ(ten.size, std::int64_t(fs::file_size(at("ten.dst"))));
     struct stat info {};
     ASSERT_EQ(::stat(at("ten.dst").c_str(), &info), 0);
     EXPECT_EQ(ten.modified, std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec);
+    EXPECT_EQ(ten.changed, std::int64_t(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec);
+    EXPECT_EQ(ten.inode, std::int64_t(info.st_ino));
+    EXPECT_EQ(ten.contentHash.size(), 32u);
     EXPECT_TRUE(ten.error.empty());
 
     const IndexedDesign& inBox = designs.at(archiveEntryPath(tree() + "shop/box.zip", "in/a.dst"));
@@ -179,20 +195,9 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_EQ(inBox.name, "a.dst");
     EXPECT_EQ(inBox.size, std::int64_t(fs::file_size(at("shop/box.zip"))));
 
-    // Every readable design's figures are the ones its cell writes in its remarks.
-    for (const auto& [path, design] : designs) {
-        if (!design.error.empty())
-            continue;
-        SCOPED_TRACE(path);
-        const auto texts = remarksOnAPage(path);
-        const auto has = [&](const std::string& text) {
-            return std::find(texts.begin(), texts.end(), text) != texts.end();
-        };
-        EXPECT_TRUE(has("Stitches: " + std::to_string(design.stitches)));
-        EXPECT_TRUE(has("Size: " + oneDecimal(design.widthMm) + " x " + oneDecimal(design.heightMm) + " mm"));
-        EXPECT_TRUE(has("Color Changes: " + std::to_string(design.colorChanges)));
-        EXPECT_GT(design.stitches, 0);
-    }
+    // Identical bytes, and only they, have one hash, whatever their names or folders.
+    EXPECT_EQ(inBox.contentHash.size(), 32u);
+    EXPECT_NE(inBox.contentHash, ten.contentHash);
     // A PES design names its threads; the list its cell writes holds them.
     const IndexedDesign& circle = designs.at(tree() + "shop/circle.pes");
     ASSERT_EQ(circle.threads.size(), 2u);
@@ -205,6 +210,51 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_FALSE(bad.error.empty());
     EXPECT_EQ(bad.format, "PES");
     EXPECT_EQ(bad.stitches, 0);
+}
+
+TEST_F(IndexTest, KeepsTheFiguresOfTheStitchesWhateverAHeaderClaims)
+{
+    // A header that claims other counts and a box that does not hold the stitches (its
+    // "+Y:" and "-Y:" swapped); and a design without a colour change.
+    Bytes liar = withHeaderValue(withHeaderValue(tenByFive(), "ST:", "4562"), "CO:", "7");
+    liar = withHeaderValue(withHeaderValue(liar, "+Y:", "0"), "-Y:", "50");
+    writeBytes(at("liar.dst"), liar);
+    gen::Design plain;
+    plain.stitch(0, 100);
+    plain.stitch(100, 100);
+    writeBytes(at("plain.dst"), gen::writeDst(plain));
+    DesignIndex index(indexPath());
+    index.refresh(tree());
+    const auto designs = byPath(index.select(tree(), {}));
+
+    const IndexedDesign& figures = designs.at(tree() + "liar.dst");
+    EXPECT_EQ(figures.stitches, 3);
+    EXPECT_EQ(figures.colorChanges, 1);
+    EXPECT_DOUBLE_EQ(figures.widthMm, 10.0);
+    EXPECT_DOUBLE_EQ(figures.heightMm, 5.0);
+    EXPECT_EQ(designs.at(tree() + "plain.dst").colorChanges, 0);
+    EXPECT_EQ(designs.at(tree() + "plain.dst").stitches, 1);
+
+    // Its cell keeps the remarks the header gives.
+    const auto texts = remarksOnAPage(tree() + "liar.dst");
+    for (const std::string remark : {"Stitches: 4562", "Size: 10.0 x 5.0 mm", "Color Changes: 8"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), remark), texts.end()) << remark;
+
+    // A design without stitches has no size: it fits no hoop and lies in no range.
+    writeBytes(at("nothing.dst"), gen::writeDst(gen::Design{}));
+    index.refresh(tree());
+    DesignFilter fits;
+    fits.hoopWidthMm = 100;
+    fits.hoopHeightMm = 100;
+    DesignFilter few;
+    few.maxStitches = 10;
+    for (const DesignFilter& filter : {fits, few}) {
+        std::vector<std::string> names;
+        for (const auto& design : index.select(tree(), filter))
+            names.push_back(design.name);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"liar.dst", "plain.dst"}));
+    }
 }
 
 TEST_F(IndexTest, ReadsAgainOnlyWhatChangedAndForgetsWhatIsGone)
@@ -244,6 +294,82 @@ TEST_F(IndexTest, ReadsAgainOnlyWhatChangedAndForgetsWhatIsGone)
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.read, 1);
     EXPECT_EQ(index.select(tree(), {}).size(), 6u);  // star.dst not yet forgotten
+}
+
+TEST_F(IndexTest, ADesignPutInPlaceOfAnotherWithItsSizeAndTimeIsReadAgain)
+{
+    // As cp -p, rsync -t and unzip leave it: another design of the same size, under the
+    // same name, with the old file's modification time.
+    const gen::Design star = gen::makeStar(150);
+    gen::Design mirrored = star;
+    for (auto& step : mirrored.steps)
+        step.x = -step.x;
+    const Bytes first = gen::writeDst(star), second = gen::writeDst(mirrored);
+    ASSERT_EQ(first.size(), second.size());
+    writeBytes(at("star.dst"), first);
+    writeBytes(at("twin.dst"), first);
+    DesignIndex index(indexPath());
+    index.refresh(tree());
+    const auto before = byPath(index.select(tree(), {}));
+
+    const auto time = fs::last_write_time(at("star.dst"));
+    writeBytes(at("replacement.dst"), second);
+    fs::rename(at("replacement.dst"), at("star.dst"));
+    fs::last_write_time(at("star.dst"), time);
+    ASSERT_EQ(fs::file_size(at("star.dst")), first.size());
+    EXPECT_EQ(index.refresh(tree()).read, 1);
+    const auto after = byPath(index.select(tree(), {}));
+    EXPECT_NE(after.at(tree() + "star.dst").fingerprint, before.at(tree() + "star.dst").fingerprint);
+    EXPECT_NE(after.at(tree() + "star.dst").contentHash, after.at(tree() + "twin.dst").contentHash);
+    EXPECT_EQ(index.refresh(tree()).read, 0);
+}
+
+TEST_F(IndexTest, AnIndexOfAnotherVersionIsMadeAnewWithoutAWord)
+{
+    makeTree();
+    fs::create_directories(fs::path(indexPath()).parent_path());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(indexPath().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA application_id=1330793547; PRAGMA user_version=1;"
+                           "CREATE TABLE designs(path TEXT, entry TEXT, kind INTEGER, size INTEGER, mtime INTEGER);"
+                           "INSERT INTO designs VALUES('/gone.dst', '', 0, 1, 1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    DesignIndex index(indexPath());
+    EXPECT_EQ(index.takeNotice(), "");
+    EXPECT_EQ(index.refresh(tree()).read, 7);
+    EXPECT_EQ(index.select("/", {}).size(), 7u);
+    EXPECT_FALSE(fs::exists(indexPath() + ".damaged"));
+}
+
+TEST_F(IndexTest, ADiskThatFillsKeepsTheIndexInMemoryAndTheAnswerWhole)
+{
+    for (int i = 0; i < 600; ++i)
+        writeBytes(at("d" + std::to_string(i) + ".dst"), dst(100 + i % 200));
+    DesignIndex index(indexPath());
+    {
+        const FileSizeLimit full(rlim_t(fs::file_size(indexPath())) + 8192);
+        if (!full.set())
+            GTEST_SKIP() << "the system refused a file size limit";
+        const auto counts = index.refresh(tree());
+        EXPECT_EQ(counts.designs, 600);
+        EXPECT_FALSE(counts.stopped);
+        EXPECT_EQ(index.select(tree(), {}).size(), 600u);
+        DesignFilter small;
+        small.maxWidthMm = 1000;
+        EXPECT_EQ(index.select(tree(), small).size(), 600u);
+    }
+    const std::string notice = index.takeNotice();
+    EXPECT_NE(notice.find("could not be saved in " + indexPath()), std::string::npos) << notice;
+    EXPECT_EQ(index.takeNotice(), "");  // said once
+    // The next refresh goes on in memory, and what is on disk is still a sound index.
+    EXPECT_EQ(index.refresh(tree()).read, 0);
+    EXPECT_EQ(index.takeNotice(), "");
+    DesignIndex onDisk(indexPath());
+    EXPECT_EQ(onDisk.takeNotice(), "");
+    EXPECT_EQ(onDisk.refresh(tree()).designs, 600);
 }
 
 TEST_F(IndexTest, HoldsNothingOutsideTheTreesItWasPointedAt)

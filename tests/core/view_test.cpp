@@ -418,8 +418,9 @@ TEST_F(ViewTest, AReadErrorKeepsWhatWasDrawnAndTheNextDesignFollows)
     files.add("/designs/d01.dst", tinyDst());
     files.add("/designs/d02.dst", gen::writeDst(gen::makeSpiral(1200, 1)));
     files.add("/designs/d03.dst", tinyDst());
-    // The header and the first block of 500 records read; the next block fails.
-    files.failingReads["/designs/d02.dst"] = 512 + 1500;
+    // The sizing pass reads the file whole; then the header and the first block of 500
+    // records read, and the next block fails.
+    files.failingLaterReads["/designs/d02.dst"] = 512 + 1500;
     openFolder(designName(1));
     const std::string message = "Read error: Input/output error";
     std::size_t errorAt = 0;

@@ -2,7 +2,9 @@
 // orlika-export as a user runs it: the SVG and PNG pictures of every bundled sample have
 // the design's size (the SVG in millimetres, the PNG in pixels at its resolution), the SVG
 // is read by librsvg without a word of complaint, and its paths are the colour blocks.
+#include "collection/IndexedDesign.h"
 #include "render/PainterCanvas.h"
+#include "sheet/DesignPicture.h"
 #include "tests/sheet/SheetSupport.h"
 #include "tools/designgen/Design.h"
 #include "tools/designgen/DstWriter.h"
@@ -242,6 +244,68 @@ TEST_F(ExportTest, ALineOfStitchesIsAStitchWideAndATooLargePictureIsRefused)
     EXPECT_TRUE(run.err.contains("a picture of 37795 x 28346 pixels is too large; give a lower --dpi"))
         << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(huge));
+}
+
+TEST_F(ExportTest, TheIndexAndThePicturesOfTheViewSheetAndExportGiveOneSetOfFigures)
+{
+    std::vector<std::string> paths;
+    for (const TracedSample& sample : readableSamples())
+        paths.push_back(sample.path);
+    const QDir real(QStringLiteral(ORLIKA_REAL_SAMPLES));
+    for (const QString& name : real.entryList(QDir::Files, QDir::Name))
+        if (readerOfName(name.toStdString()))
+            paths.push_back(real.filePath(name).toStdString());
+    ASSERT_GT(paths.size(), 20u);
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const TracedSample traced = traceSample(path);
+        const PictureReading reading = readDesignPicture(path);
+        IndexedDesign indexed;
+        indexed.name = namePart(path);
+        auto file = PosixFileSystem().openRead(path);
+        ASSERT_TRUE(file);
+        readDesignFigures(*file, path, indexed);
+        if (!reading.picture) {
+            EXPECT_TRUE(traced.blocks.empty() || traced.box.isNull()) << reading.problem;
+            continue;
+        }
+        const DesignPicture& picture = *reading.picture;
+        std::int64_t stitches = 0;
+        for (const TracedBlock& block : traced.blocks)
+            stitches += block.stitches;
+        EXPECT_EQ(picture.stitches(), stitches);
+        EXPECT_EQ(indexed.stitches, stitches);
+        EXPECT_EQ(picture.colorChanges(), int(traced.blocks.size()) - 1);
+        EXPECT_EQ(indexed.colorChanges, std::int64_t(traced.blocks.size()) - 1);
+        EXPECT_NEAR(picture.widthMm(), traced.box.width(), 1e-9);
+        EXPECT_NEAR(picture.heightMm(), traced.box.height(), 1e-9);
+        EXPECT_NEAR(indexed.widthMm, traced.box.width(), 1e-9);
+        EXPECT_NEAR(indexed.heightMm, traced.box.height(), 1e-9);
+    }
+}
+
+TEST_F(ExportTest, AFileCutShortIsRefusedUnlessAskedFor)
+{
+    gen::Design line;
+    line.jump(0, 0);
+    line.runTo(500, 0, 10);
+    auto bytes = gen::writeDst(line);
+    bytes.resize(bytes.size() - 3 * 20);  // twenty records and the end record gone
+    const QString file = dir.filePath(QStringLiteral("cut.dst"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    const QString svg = dir.filePath(QStringLiteral("cut.svg"));
+    const ToolRun refused = exportDesign({file, QStringLiteral("-o"), svg});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("cut.dst: File ends after 31 of 50 stitches")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(svg));
+    const ToolRun partial = exportDesign({file, QStringLiteral("-o"), svg, QStringLiteral("--partial")});
+    EXPECT_EQ(partial.status, 0);
+    EXPECT_TRUE(partial.err.contains("File ends after 31 of 50 stitches"));
+    EXPECT_NEAR(millimetres(readSvg(svg).width), 30.0, 0.001);  // the first record only moves
 }
 
 TEST_F(ExportTest, TheSheetIsAPdfOrPngPagesOnTheChosenPaper)

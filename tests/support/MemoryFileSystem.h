@@ -12,18 +12,23 @@
 namespace orlika::test {
 
 // A file whose reads fail from a position on, as a damaged disk or a dropped network
-// share does in the middle of a file.
+// share does in the middle of a file: at once, or only once it was read to its end (the
+// disk gives way after a sizing pass read the file whole).
 class FailingFile final : public DesignFile {
 public:
-    FailingFile(std::vector<std::uint8_t> bytes, std::int64_t failFrom) : m_file(std::move(bytes)), m_failFrom(failFrom)
+    FailingFile(std::vector<std::uint8_t> bytes, std::int64_t failFrom, bool afterWholeRead = false)
+        : m_file(std::move(bytes)), m_failFrom(failFrom), m_failing(!afterWholeRead)
     {
     }
 
     std::size_t read(std::span<std::uint8_t> buffer) override
     {
-        if (m_file.position() + std::int64_t(buffer.size()) > m_failFrom)
+        const bool atEnd = m_file.position() >= m_file.size();  // a read there finds nothing to fail on
+        if (m_failing && !atEnd && m_file.position() + std::int64_t(buffer.size()) > m_failFrom)
             throw InOutError("Read error: Input/output error");
-        return m_file.read(buffer);
+        const std::size_t got = m_file.read(buffer);
+        m_failing = m_failing || m_file.position() >= m_file.size();
+        return got;
     }
     void seek(std::int64_t position) override { m_file.seek(position); }
     std::int64_t position() const override { return m_file.position(); }
@@ -32,6 +37,7 @@ public:
 private:
     MemoryFile m_file;
     std::int64_t m_failFrom;
+    bool m_failing;
 };
 
 class MemoryFileSystem : public FileSystem {
@@ -39,6 +45,7 @@ public:
     std::map<std::string, std::vector<std::uint8_t>> files;  // full path -> contents
     std::vector<std::string> unreadable;                     // paths that fail to open
     std::map<std::string, std::int64_t> failingReads;        // path -> reads fail past this byte
+    std::map<std::string, std::int64_t> failingLaterReads;   // the same once the file was read whole
     std::vector<std::string> searches;                       // patterns searched, in order
 
     std::map<std::string, std::int64_t> changes;             // path -> times it was written
@@ -59,6 +66,8 @@ public:
             return nullptr;
         if (const auto failing = failingReads.find(path); failing != failingReads.end())
             return std::make_unique<FailingFile>(it->second, failing->second);
+        if (const auto failing = failingLaterReads.find(path); failing != failingLaterReads.end())
+            return std::make_unique<FailingFile>(it->second, failing->second, true);
         return std::make_unique<MemoryFile>(it->second);
     }
 
