@@ -544,6 +544,7 @@ void TForm1::openedFolderSteps()
     m_catalog.GetFileTypes();
     s.FileList.clear();
     s.SelectedList.clear();
+    s.KeptCopyOf.clear();
     s.UseSelectedList = false;
     Selected1->menuAction()->setEnabled(false);
     LSelected->hide();
@@ -838,12 +839,14 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
 
     FoundRun run = runOfFound(found);
     // The designs found are a new run: a new selection, of what was asked to be selected.
+    // Of duplicates only the byte copies are selected, each checked again before Delete.
     s.SelectedList.clear();
     s.SelectedFolder = folder;
+    s.KeptCopyOf = std::move(run.keptCopyOf);
     std::vector<std::string> chosen;
-    for (std::size_t i = 0; i < found.size(); ++i)
-        if (selectAll || (found[i].group > 0 && i > 0 && found[i - 1].group == found[i].group))
-            chosen.push_back(found[i].path);
+    for (const FoundDesign& design : found)
+        if (selectAll || design.preselected)
+            chosen.push_back(design.path);
     s.SelectedList.addAll(std::move(chosen));
     if (s.SelectedList.empty())
         m_host.showSelectedLabel(false, "Selected: 0");

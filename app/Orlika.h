@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/BackgroundPage.h"
+#include "app/DesktopFileOperations.h"
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
@@ -107,8 +108,8 @@ public:
     TFindDialog& findDialog();
     /// Finds the designs of the tree under `folder` (ending in '/') that the query asks for,
     /// through the index, and shows them as a run on screen or prints them, titled by the
-    /// query. All of them are selected when `selectAll`; of duplicates, all but the first
-    /// of each group.
+    /// query. All of them are selected when `selectAll`; of duplicates, the byte copies of
+    /// the member of their identical files that is kept.
     void findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll);
 
     // Menus and their items, named as the catalog's commands know them
@@ -243,7 +244,7 @@ private:
     ArchiveShelf m_archives;
     CollectionFileSystem m_fileSystem{m_archives};
     TreeCollector m_treeCollector{m_archives};
-    CollectionFileOperations m_posixFileOps;
+    DesktopFileOperations m_posixFileOps;
     FileOperations* m_fileOperations = &m_posixFileOps;
     FilterIndex m_listingFilter = FilterIndex::AllSupported;
     QtHost m_host;

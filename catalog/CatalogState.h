@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ struct CatalogState : DesignFigures {
     SortedNameList FileList;
     SortedNameList SelectedList;
     std::string SelectedFolder;   // the folder of the page on which the names were selected
+    /// Of the selected designs that Find Duplicates found as byte copies: the member of their
+    /// identical files that is kept. Delete removes such a copy only while its bytes are
+    /// still the kept one's. Paths relative to SelectedFolder; it goes with the selection.
+    std::map<std::string, std::string> KeptCopyOf;
     std::string OpenFileName;
     std::string FolderPath;
     std::string OpenFileExt;

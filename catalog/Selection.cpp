@@ -45,8 +45,10 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
     if (s.SelectedList.contains(name)) {
         s.SelectedList.remove(name);
     } else {
-        if (s.SelectedList.empty())
+        if (s.SelectedList.empty()) {
             s.SelectedFolder = m_display.folder;
+            s.KeptCopyOf.clear();
+        }
         s.SelectedList.add(name);
     }
     if (s.SelectedList.empty()) {

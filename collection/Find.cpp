@@ -81,6 +81,84 @@ std::string countRange(const std::optional<std::int64_t>& min, const std::option
     return min ? "at least " + std::to_string(*min) : "at most " + std::to_string(*max);
 }
 
+// The member of identical files that a user would keep: one that can be deleted or moved
+// (not inside an archive), then the shortest path, then the oldest, then the first.
+bool keptBefore(const FoundDesign& a, const FoundDesign& b)
+{
+    const bool aInArchive = !a.design.entry.empty(), bInArchive = !b.design.entry.empty();
+    if (aInArchive != bInArchive)
+        return !aInArchive;
+    if (a.path.size() != b.path.size())
+        return a.path.size() < b.path.size();
+    return a.design.modified < b.design.modified;
+}
+
+/// Orders one group's members (indices into `found`, in run order): the members of the same
+/// bytes together, in the order of their first members, the one kept first; marks each.
+std::vector<std::size_t> arrangeGroup(std::vector<FoundDesign>& found, const std::vector<std::size_t>& members)
+{
+    std::vector<std::vector<std::size_t>> sameBytes;
+    for (const std::size_t i : members) {
+        const auto set = std::find_if(sameBytes.begin(), sameBytes.end(), [&](const auto& set) {
+            return found[set.front()].design.contentHash == found[i].design.contentHash;
+        });
+        if (set == sameBytes.end())
+            sameBytes.push_back({i});
+        else
+            set->push_back(i);
+    }
+    std::vector<std::size_t> arranged;
+    for (auto& set : sameBytes) {
+        // A stable sort: of equals the first in run order is kept.
+        std::stable_sort(set.begin(), set.end(),
+                         [&](std::size_t a, std::size_t b) { return keptBefore(found[a], found[b]); });
+        const bool copies = set.size() > 1;
+        for (const std::size_t i : set) {
+            FoundDesign& design = found[i];
+            design.kind = copies ? DuplicateKind::Identical : DuplicateKind::SameStitches;
+            design.kept = copies && i == set.front();
+            if (copies && !design.kept) {
+                design.keptPath = found[set.front()].path;
+                // Nothing inside an archive changes: such a copy is shown, not selected.
+                design.preselected = design.design.entry.empty();
+            }
+            arranged.push_back(i);
+        }
+    }
+    return arranged;
+}
+
+/// Keeps the designs whose stitches another one has, in groups in the order of their
+/// first members, which the run order of `found` gives. A design without a fingerprint
+/// (unreadable, or without stitches) or without a hash of its bytes is in no group: an
+/// empty file or a text file is no copy of a design.
+std::vector<FoundDesign> groupDuplicates(std::vector<FoundDesign> found)
+{
+    std::map<std::string, std::vector<std::size_t>> byFingerprint;
+    std::vector<const std::vector<std::size_t>*> groups;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const IndexedDesign& design = found[i].design;
+        if (design.fingerprint.empty() || design.contentHash.empty() || !design.error.empty())
+            continue;
+        auto& members = byFingerprint[design.fingerprint];
+        if (members.empty())
+            groups.push_back(&members);
+        members.push_back(i);
+    }
+    std::vector<FoundDesign> grouped;
+    int number = 0;
+    for (const auto* members : groups) {
+        if (members->size() < 2)
+            continue;
+        ++number;
+        for (const std::size_t i : arrangeGroup(found, *members)) {
+            grouped.push_back(std::move(found[i]));
+            grouped.back().group = number;
+        }
+    }
+    return grouped;
+}
+
 } // namespace
 
 std::span<const Hoop> commonHoops()
@@ -195,43 +273,56 @@ std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& fold
     });
     std::vector<FoundDesign> found;
     found.reserve(order.size());
-    for (Sorted& design : order)
-        found.push_back({std::move(selected[design.at]), std::move(design.path), 0});
-    if (!query.duplicates)
-        return found;
+    for (Sorted& sorted : order) {
+        FoundDesign& design = found.emplace_back();
+        design.design = std::move(selected[sorted.at]);
+        design.path = std::move(sorted.path);
+    }
+    return query.duplicates ? groupDuplicates(std::move(found)) : found;
+}
 
-    // Groups in the order of their first members, which the sort above gives.
-    std::map<std::string, std::vector<std::size_t>> byFingerprint;
-    std::vector<const std::vector<std::size_t>*> groups;
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        if (found[i].design.fingerprint.empty())
-            continue;
-        auto& members = byFingerprint[found[i].design.fingerprint];
-        if (members.empty())
-            groups.push_back(&members);
-        members.push_back(i);
+std::string_view kindName(DuplicateKind kind)
+{
+    return kind == DuplicateKind::Identical ? "identical" : "same stitches";
+}
+
+std::string groupHeading(const std::vector<FoundDesign>& found, std::size_t first)
+{
+    bool identical = true;
+    std::vector<std::string> formats;
+    for (std::size_t i = first; i < found.size() && found[i].group == found[first].group; ++i) {
+        identical = identical && found[i].design.contentHash == found[first].design.contentHash;
+        if (std::find(formats.begin(), formats.end(), found[i].design.format) == formats.end())
+            formats.push_back(found[i].design.format);
     }
-    std::vector<FoundDesign> grouped;
-    int number = 0;
-    for (const auto* members : groups) {
-        if (members->size() < 2)
-            continue;
-        ++number;
-        for (const std::size_t i : *members) {
-            grouped.push_back(std::move(found[i]));
-            grouped.back().group = number;
-        }
-    }
-    return grouped;
+    if (identical)
+        return "identical files";
+    std::string heading = "same stitches: ";
+    for (std::size_t i = 0; i < formats.size(); ++i)
+        heading += (i ? ", " : "") + formats[i];
+    return heading;
 }
 
 FoundRun runOfFound(const std::vector<FoundDesign>& found)
 {
     FoundRun run;
-    for (const FoundDesign& design : found) {
+    std::string heading;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const FoundDesign& design = found[i];
         run.paths.push_back(design.path);
-        if (design.group > 0)
-            run.notes[design.path] = "Duplicates: group " + std::to_string(design.group);
+        if (design.group == 0)
+            continue;
+        if (i == 0 || found[i - 1].group != design.group)
+            heading = groupHeading(found, i);
+        std::string note = "Duplicates: group " + std::to_string(design.group) + ", ";
+        if (design.kind == DuplicateKind::SameStitches)
+            note += heading;
+        else
+            note += design.kept ? "identical files, kept"
+                                : "identical files, copy of " + designDisplayPath(design.keptPath);
+        run.notes[design.path] = std::move(note);
+        if (design.preselected)
+            run.keptCopyOf[design.path] = design.keptPath;
     }
     return run;
 }

@@ -35,6 +35,7 @@ void FileOps::clearSelection()
 {
     m_host.enableMenu(Menu::Selected, false);
     m_state.SelectedList.clear();
+    m_state.KeptCopyOf.clear();
     m_host.showSelectedLabel(false, "Selected: 0");
 }
 
@@ -74,14 +75,14 @@ std::vector<std::string> FileOps::refuseArchiveEntries(const std::vector<std::st
 }
 
 void FileOps::reportLeftOut(std::size_t total, const std::vector<std::string>& leftOut, const std::string& done,
-                            const std::string& caption)
+                            const std::string& caption, const std::string& detail)
 {
     // The boxes of the run name single failures; this one tells what the run as a whole
     // did not do, also what a Cancel or a No left out without any failure.
     if (leftOut.empty())
         return;
     m_host.messageBox(MessageRequest{std::to_string(total - leftOut.size()) + " of " + std::to_string(total) + " " +
-                                         done + "; not " + done + ": " + nameList(leftOut, ", "),
+                                         done + "; not " + done + ": " + nameList(leftOut, ", ") + detail,
                                      caption, MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
 }
 

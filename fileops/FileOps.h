@@ -33,8 +33,10 @@ public:
     /// A failure is shown naming both paths; it and Cancel end the run with the selection
     /// kept, No skips the file and the run goes on.
     CopyOutcome CopyFile(const std::string& source, const std::string& destination);
-    /// "Delete (Erase) All Selected Files": asks once, erases every selected design,
-    /// reports each failure and clears the selection.
+    /// "Delete (Erase) All Selected Files": asks once, moves every selected design to the
+    /// desktop's trash, or where there is none asks again and deletes it for good; reports
+    /// each failure and clears the selection. A copy that Find Duplicates selected goes
+    /// only while its bytes are still those of the copy kept.
     void DeleteSelected1Click();
 
     /// The message of a negative copy result.
@@ -48,9 +50,18 @@ private:
     /// deleted (`verb`); returns the others.
     std::vector<std::string> refuseArchiveEntries(const std::vector<std::string>& names, const std::string& verb,
                                                   const std::string& caption);
-    /// After a run that left files out: "3 of 6 copied; not copied: d.dst, e.dst, f.dst".
+    /// After a run that left files out: "3 of 6 copied; not copied: d.dst, e.dst, f.dst",
+    /// and `detail` after it.
     void reportLeftOut(std::size_t total, const std::vector<std::string>& leftOut, const std::string& done,
-                       const std::string& caption);
+                       const std::string& caption, const std::string& detail = {});
+    /// Asks whether the designs are to be deleted: `question`, then `why`, then which.
+    bool askToDelete(const std::vector<std::string>& names, const std::string& question, const std::string& why);
+    /// The names whose copy kept (KeptCopyOf) still has their bytes, or that have none;
+    /// the others go to `changed`.
+    std::vector<std::string> copiesStillIdentical(const std::vector<std::string>& names,
+                                                  std::vector<std::string>& changed);
+    /// Says that the design stays, and leaves it out.
+    void cannotDelete(const std::string& name, std::vector<std::string>& leftOut);
 
     CatalogState& m_state;
     Host& m_host;

@@ -74,6 +74,7 @@ void FileListing::mnfileListClick(Printer& printer)
         m_catalog.GetFileTypes();
         s.FileList.clear();
         s.SelectedList.clear();
+        s.KeptCopyOf.clear();
         s.UseSelectedList = false;
         host.enableMenu(Menu::Selected, false);
         host.showSelectedLabel(false, {});

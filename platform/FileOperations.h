@@ -37,8 +37,15 @@ public:
     /// Moves a file, never replacing an existing destination, also between file systems;
     /// false when it did not move (then both paths are as they were).
     virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
-    /// Deletes a file; false when it is missing, a folder, or write-protected.
+    /// Deletes a file for good; false when it is missing, a folder, or write-protected.
     virtual bool deleteFile(const std::string& path) = 0;
+    /// True when both paths name files that can be read and hold the same bytes now.
+    virtual bool sameContent(const std::string& a, const std::string& b) = 0;
+    /// True where deleted files can go to the desktop's trash, to be restored from there.
+    virtual bool hasTrash() { return false; }
+    /// Moves a file to the trash; false when no trash took it (none on its file system, or
+    /// it could not be moved there), the file then left as it was.
+    virtual bool moveToTrash(const std::string& /*path*/) { return false; }
 };
 
 // The real operations through POSIX calls. The system calls that can fail halfway are
@@ -50,6 +57,7 @@ public:
     int copyFile(const std::string& source, const std::string& destination) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;
+    bool sameContent(const std::string& a, const std::string& b) override;
 
 protected:
     /// What a copy reads: the source's bytes, and the permissions and modification time

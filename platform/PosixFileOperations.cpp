@@ -3,10 +3,12 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -216,6 +218,37 @@ bool PosixFileOperations::moveFile(const std::string& source, const std::string&
         return false;
     }
     return true;
+}
+
+bool PosixFileOperations::sameContent(const std::string& a, const std::string& b)
+{
+    const CopySource first = openCopySource(a);
+    const CopySource second = openCopySource(b);
+    if (!first.file || !second.file)
+        return false;
+    try {
+        if (first.file->size() != second.file->size())
+            return false;
+        std::vector<std::uint8_t> one(kCopyBlock), other(kCopyBlock);
+        for (;;) {
+            const std::size_t got = first.file->read(one);
+            // Either may deliver fewer bytes a read: take as many from the other.
+            std::size_t matched = 0;
+            while (matched < got) {
+                const std::size_t more = second.file->read(std::span(other).first(got - matched));
+                if (more == 0 || !std::equal(other.begin(), other.begin() + std::ptrdiff_t(more),
+                                             one.begin() + std::ptrdiff_t(matched)))
+                    return false;
+                matched += more;
+            }
+            if (got == 0) {
+                std::uint8_t extra = 0;
+                return second.file->read(std::span(&extra, 1)) == 0;
+            }
+        }
+    } catch (const InOutError&) {
+        return false;
+    }
 }
 
 bool PosixFileOperations::deleteFile(const std::string& path)

@@ -68,7 +68,7 @@ QString colorName(Color color)
         .arg((color >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
 }
 
-QJsonObject jsonOf(const FoundDesign& found, bool grouped)
+QJsonObject jsonOf(const FoundDesign& found, bool grouped, const std::string& folder)
 {
     const IndexedDesign& d = found.design;
     QJsonObject object;
@@ -95,8 +95,16 @@ QJsonObject jsonOf(const FoundDesign& found, bool grouped)
         object[QStringLiteral("threads")] = threads;
         object[QStringLiteral("fingerprint")] = QString::fromStdString(d.fingerprint);
     }
-    if (grouped)
+    if (grouped) {
+        // As the window decides: only a byte copy of the member kept is selected for deletion.
         object[QStringLiteral("group")] = found.group;
+        object[QStringLiteral("kind")] = QString::fromUtf8(kindName(found.kind).data(), qsizetype(kindName(found.kind).size()));
+        object[QStringLiteral("preselected")] = found.preselected;
+        if (found.kept)
+            object[QStringLiteral("kept")] = true;
+        if (!found.keptPath.empty())
+            object[QStringLiteral("copy_of")] = tools::textOf(folder + found.keptPath);
+    }
     return object;
 }
 
@@ -133,12 +141,18 @@ int main(int argc, char** argv)
         tools::tellNotice(kProgram, index->takeNotice());
         const std::vector<FoundDesign> found = findDesigns(*index, folder, query);
         const bool json = commandLine.parser.isSet(commandLine.json);
-        for (const FoundDesign& design : found) {
-            if (json)
-                std::printf("%s\n",
-                            QJsonDocument(jsonOf(design, query.duplicates)).toJson(QJsonDocument::Compact).constData());
-            else
-                std::printf("%s\n", design.design.designPath().c_str());
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            const FoundDesign& design = found[i];
+            if (json) {
+                std::printf("%s\n", QJsonDocument(jsonOf(design, query.duplicates, folder))
+                                        .toJson(QJsonDocument::Compact)
+                                        .constData());
+                continue;
+            }
+            // Each group of duplicates under a line that says what it is.
+            if (design.group > 0 && (i == 0 || found[i - 1].group != design.group))
+                std::printf("# group %d: %s\n", design.group, groupHeading(found, i).c_str());
+            std::printf("%s\n", design.design.designPath().c_str());
         }
         return found.empty() ? 1 : 0;
     } catch (const IndexError& error) {

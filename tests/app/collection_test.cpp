@@ -236,7 +236,7 @@ TEST_F(FindWindowTest, AQueryThatCannotBeReadIsToldAndNothingRuns)
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" No designs found: name nothing*, fits 100 x 100 mm"));
 }
 
-TEST_F(FindWindowTest, FindDuplicatesShowsGroupsTogetherAndSelectsAllButTheFirstOfEach)
+TEST_F(FindWindowTest, FindDuplicatesSelectsOnlyByteCopiesAndDeleteChecksThemAgain)
 {
     const gen::Design star = gen::makeStar(150);
     writeBytes(at("star.dst"), gen::writeDst(star));
@@ -245,25 +245,41 @@ TEST_F(FindWindowTest, FindDuplicatesShowsGroupsTogetherAndSelectsAllButTheFirst
     writeBytes(at("other.dst"), gen::writeDst(gen::makeStar(160)));
     writeZip(at("box.zip"), {{"circle.exp", gen::writeExp(gen::makeFilledCircle(100))}});
     writeBytes(at("sub/circle.dst"), gen::writeDst(gen::makeFilledCircle(100)));
-    dialogAnswers.push_back([this](QDialog& dialog) {
-        EXPECT_EQ(dialog.objectName(), QStringLiteral("DuplicatesFolderDialog"));
-        dynamic_cast<QFileDialog&>(dialog).selectFile(dir.path());
-        return int(QDialog::Accepted);
-    });
-    form->FindDuplicates1->trigger();
-    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"star.dst", "star.pes", "sub/copy.dst",
+    const auto findDuplicates = [this] {
+        dialogAnswers.push_back([this](QDialog& dialog) {
+            EXPECT_EQ(dialog.objectName(), QStringLiteral("DuplicatesFolderDialog"));
+            dynamic_cast<QFileDialog&>(dialog).selectFile(dir.path());
+            return int(QDialog::Accepted);
+        });
+        form->FindDuplicates1->trigger();
+    };
+    findDuplicates();
+    // Each group together, the copy kept first; only the byte copy of star.dst is selected:
+    // the same stitches in another format are shown, never selected.
+    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"star.dst", "sub/copy.dst", "star.pes",
                                                                   "box.zip//circle.exp", "sub/circle.dst"}));
-    EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"star.pes", "sub/circle.dst", "sub/copy.dst"}));
-    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 3"));
+    EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"sub/copy.dst"}));
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 1"));
     EXPECT_TRUE(form->Selected1->menuAction()->isEnabled());
-    // The selection is ready for Delete Selected: the first of each group stays.
     answerDeleteYes();
     form->DeleteSelected1->trigger();
-    EXPECT_TRUE(fs::exists(at("star.dst")));
-    EXPECT_FALSE(fs::exists(at("star.pes")));
     EXPECT_FALSE(fs::exists(at("sub/copy.dst")));
-    EXPECT_FALSE(fs::exists(at("sub/circle.dst")));
-    EXPECT_TRUE(fs::exists(at("other.dst")));
+    for (const char* kept : {"star.dst", "star.pes", "sub/circle.dst", "other.dst"})
+        EXPECT_TRUE(fs::exists(at(kept))) << kept;
+
+    // A copy changed after it was found is not deleted, and the summary names it.
+    writeBytes(at("sub/copy2.dst"), gen::writeDst(star));
+    findDuplicates();
+    ASSERT_EQ(state().SelectedList.names(), (std::vector<std::string>{"sub/copy2.dst"}));
+    auto edited = gen::writeDst(star);
+    edited[600] ^= 0x01;
+    writeBytes(at("sub/copy2.dst"), edited);
+    messages.clear();
+    form->DeleteSelected1->trigger();
+    EXPECT_TRUE(fs::exists(at("sub/copy2.dst")));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text, "0 of 1 deleted; not deleted: sub/copy2.dst\n\nNo longer the same as the copy kept, "
+                                "so not deleted: sub/copy2.dst");
 }
 
 } // namespace

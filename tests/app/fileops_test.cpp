@@ -130,12 +130,12 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     EXPECT_EQ(messages.size(), 2u);
 }
 
-TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
+TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndMovesToTheDesktopsTrashOnYes)
 {
     selectFirstAndThird();
     form->DeleteSelected1->trigger();   // the fixture answers with the default button
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Are you SURE you want to DELETE the selected designs?\n\n2 designs in " +
+    EXPECT_EQ(messages[0].text, "Move the selected designs to the trash?\n\n2 designs in " +
                                     folder().toStdString() + ":\nd01.dst\nd03.dst");
     EXPECT_EQ(messages[0].caption, "ORLIKA DELETE");
     EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
@@ -146,11 +146,24 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
         messages.push_back(request);
         return MessageAnswer::Yes;
     };
+    QFile original(path(QStringLiteral("d01.dst")));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray d01 = original.readAll();
+    original.close();
     form->DeleteSelected1->trigger();
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_FALSE(exists(path(QStringLiteral("d01.dst"))));
     EXPECT_TRUE(exists(path(QStringLiteral("d02.dst"))));
     EXPECT_FALSE(exists(path(QStringLiteral("d03.dst"))));
+    // In the freedesktop trash, whole, with the record a file manager restores it from.
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/");
+    QFile trashed(trash + QStringLiteral("files/d01.dst"));
+    ASSERT_TRUE(trashed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(trashed.readAll(), d01);
+    QFile info(trash + QStringLiteral("info/d01.dst.trashinfo"));
+    ASSERT_TRUE(info.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(info.readAll().contains("Path=" + path(QStringLiteral("d01.dst")).toUtf8()));
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 moved to the trash"));
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_FALSE(form->LSelected->isVisible());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());

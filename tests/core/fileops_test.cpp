@@ -77,6 +77,28 @@ public:
         calls.push_back("delete " + p);
         return true;
     }
+    bool sameContent(const std::string&, const std::string&) override { return true; }
+};
+
+// The real operations with a desktop trash: a folder the files are moved into, except
+// the files on a file system that has none.
+class TrashingFileOperations : public FaultyFileOperations {
+public:
+    explicit TrashingFileOperations(fs::path trash) : m_trash(std::move(trash)) {}
+    std::set<std::string> withoutTrash;
+
+    bool hasTrash() override { return true; }
+    bool moveToTrash(const std::string& path) override
+    {
+        std::error_code error;
+        if (withoutTrash.count(path))
+            return false;
+        fs::rename(path, m_trash / fs::path(path).filename(), error);
+        return !error;
+    }
+
+private:
+    fs::path m_trash;
 };
 
 // A host whose message boxes are answered with their default button, as Enter does.
@@ -558,6 +580,72 @@ TEST_F(FileOpsTest, DeleteYesReportsEachFailureGoesOnAndClearsTheSelection)
     fs::create_directory(designs / "e.dst");
     EXPECT_FALSE(files.deleteFile((designs / "e.dst").string()));
     EXPECT_TRUE(fs::is_directory(designs / "e.dst"));
+}
+
+TEST_F(FileOpsTest, DeleteRemovesACopyFoundAsDuplicateOnlyWhileItIsStillTheKeptOnesBytes)
+{
+    selectDesigns({"copy.dst", "changed.dst", "orphan.dst", "chosen.dst"});
+    write(designs / "kept.dst", "copy.dst data");
+    write(designs / "copy.dst", "copy.dst data");
+    write(designs / "changed.dst", "copy.dst datA");  // edited since it was found identical
+    state.KeptCopyOf = {{"copy.dst", "kept.dst"}, {"changed.dst", "kept.dst"}, {"orphan.dst", "gone.dst"}};
+    host.answers = {MessageAnswer::Yes};
+    ops.DeleteSelected1Click();
+
+    // The copy and the design chosen by hand go; the others stay and are named.
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"changed.dst", "kept.dst", "orphan.dst"}));
+    ASSERT_EQ(host.messages.size(), 2u);
+    expectSummary(host.messages[1],
+                  "2 of 4 deleted; not deleted: changed.dst, orphan.dst\n\nNo longer the same as the copy kept, "
+                  "so not deleted: changed.dst, orphan.dst",
+                  "ORLIKA DELETE");
+    EXPECT_EQ(host.captions.back(), " 2 deleted");
+    expectSelectionCleared();
+    EXPECT_TRUE(state.KeptCopyOf.empty());
+
+    // Byte for byte, also where the sizes agree and reads come in pieces.
+    EXPECT_TRUE(files.sameContent((designs / "kept.dst").string(), (designs / "kept.dst").string()));
+    EXPECT_FALSE(files.sameContent((designs / "kept.dst").string(), (designs / "changed.dst").string()));
+    EXPECT_FALSE(files.sameContent((designs / "kept.dst").string(), (designs / "gone.dst").string()));
+    const std::string big(200'000, 'x');
+    write(designs / "big1", big);
+    write(designs / "big2", big);
+    write(designs / "big3", big.substr(0, 199'999) + "y");
+    EXPECT_TRUE(files.sameContent((designs / "big1").string(), (designs / "big2").string()));
+    EXPECT_FALSE(files.sameContent((designs / "big1").string(), (designs / "big3").string()));
+}
+
+TEST_F(FileOpsTest, DeleteMovesToTheTrashAndAsksAgainForWhatNoTrashCanHold)
+{
+    const fs::path trashFolder = root / "trash";
+    fs::create_directories(trashFolder);
+    TrashingFileOperations trash(trashFolder);
+    FileOps withTrash{state, host, trash};
+    selectDesigns({"a.dst", "b.dst", "c.dst", "d.dst"});
+    trash.withoutTrash = {(designs / "c.dst").string(), (designs / "d.dst").string()};
+    host.answers = {MessageAnswer::Yes, MessageAnswer::No};
+    withTrash.DeleteSelected1Click();
+
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.messages[0].text, "Move the selected designs to the trash?\n\n4 designs in " +
+                                         state.SelectedFolder + ":\na.dst\nb.dst\nc.dst\nd.dst");
+    EXPECT_EQ(host.messages[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(host.messages[1].text, "Are you SURE you want to DELETE the selected designs?\n\nThey cannot be "
+                                     "moved to a trash: deleting them cannot be undone.\n\n2 designs in " +
+                                         state.SelectedFolder + ":\nc.dst\nd.dst");
+    EXPECT_EQ(host.messages[1].defaultAnswer, MessageAnswer::No);
+    expectSummary(host.messages[2], "2 of 4 deleted; not deleted: c.dst, d.dst", "ORLIKA DELETE");
+    EXPECT_EQ(entries(designs), (std::vector<std::string>{"c.dst", "d.dst"}));
+    EXPECT_EQ(read(trashFolder / "a.dst"), "a.dst data");
+    EXPECT_EQ(host.captions.back(), " 2 moved to the trash");
+    expectSelectionCleared();
+
+    // Yes the second time: gone for good.
+    selectDesigns({"c.dst", "d.dst"});
+    host.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    withTrash.DeleteSelected1Click();
+    EXPECT_TRUE(entries(designs).empty());
+    EXPECT_EQ(host.captions.back(), " 2 deleted");
 }
 
 } // namespace

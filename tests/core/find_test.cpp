@@ -17,6 +17,8 @@
 #include "tools/designgen/PesWriter.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <set>
 
 #include <sys/stat.h>
@@ -226,50 +228,131 @@ TEST_F(FindTest, TheAnswerComesByFolderThenNameAndOnlyFromTheTreeAsked)
     EXPECT_EQ(shop, Paths{"wide.exp"});
 }
 
-TEST_F(FindTest, DuplicatesGroupOneDesignInEveryFormatAndNameAndNothingElse)
+/// The star with its steps changed by `change`, as a DST.
+Bytes starDstWith(const std::function<void(gen::Design&)>& change)
 {
+    gen::Design star = gen::makeStar(150);
+    change(star);
+    return gen::writeDst(star);
+}
+
+/// The index of the first stitch at or after `from`.
+std::size_t firstStitchAfter(const gen::Design& design, std::size_t from)
+{
+    while (design.steps[from].kind != gen::Step::Kind::Stitch)
+        ++from;
+    return from;
+}
+
+TEST_F(FindTest, DuplicatesAreIdenticalFilesOrTheSameStitchesAndOnlyByteCopiesAreSelected)
+{
+    // What a real collection holds beside a design: byte copies, the design in other
+    // formats and with other threads, and altered or damaged copies of it.
     const gen::Design star = gen::makeStar(150);
-    const gen::Design circle = gen::makeFilledCircle(150);
-    writeBytes(at("star.dst"), gen::writeDst(star));
+    const Bytes starDst = gen::writeDst(star);
+    writeBytes(at("star.dst"), starDst);
+    writeBytes(at("b/star (2).dst"), starDst);
     writeBytes(at("a/star.pes"), gen::writePes(star));
+    gen::Design otherThreads = star;
+    otherThreads.threads = {7, 9};
+    writeBytes(at("a/star-red.pes"), gen::writePes(otherThreads));
     writeBytes(at("b/Copy of star.exp"), gen::writeExp(star));
-    writeBytes(at("b/star (2).dst"), gen::writeDst(star));
-    writeZip(at("pack.zip"), {{"designs/star.pec", gen::writePec(star)}, {"circle.pes", gen::writePes(circle)}});
-    writeBytes(at("circle.dst"), gen::writeDst(circle));
-    // Not duplicates: another size, a mirror, a design alone, an unreadable pair.
-    writeBytes(at("star-160.dst"), gen::writeDst(gen::makeStar(160)));
-    gen::Design mirrored = star;
-    for (auto& step : mirrored.steps)
-        step.x = -step.x;
-    writeBytes(at("mirrored.dst"), gen::writeDst(mirrored));
-    writeBytes(at("alone.exp"), gen::writeExp(gen::makeTextOutline("ROSE", 100)));
-    writeBytes(at("bad1.pes"), {'x'});
-    writeBytes(at("bad2.pes"), {'x'});
+    writeZip(at("pack.zip"), {{"designs/star.pec", gen::writePec(star)}, {"star.dst", starDst}});
+    // A trim as trimming machines read it: three jumps that go nowhere.
+    Bytes trimmed = starDst;
+    const std::size_t middle = 512 + (starDst.size() - 512) / 6 * 3;
+    for (int i = 0; i < 3; ++i)
+        trimmed.insert(trimmed.begin() + std::ptrdiff_t(middle), {0x00, 0x00, 0x83});
+    writeBytes(at("trim.dst"), trimmed);
+    Bytes cut = starDst;
+    cut.resize(cut.size() - 3);  // the end record cut off
+    writeBytes(at("a_star_no_end_record.dst"), cut);
+    // Not the same stitches: each of these makes a design of its own.
+    writeBytes(at("moved.dst"), starDstWith([](gen::Design& d) { d.steps[firstStitchAfter(d, 10)].x += 5; }));
+    writeBytes(at("removed.dst"),
+               starDstWith([](gen::Design& d) { d.steps.erase(d.steps.begin() + std::ptrdiff_t(firstStitchAfter(d, 10))); }));
+    writeBytes(at("mirrored.dst"), starDstWith([](gen::Design& d) {
+                   for (auto& step : d.steps)
+                       step.x = -step.x;
+               }));
+    writeBytes(at("scaled.dst"), starDstWith([](gen::Design& d) {
+                   for (auto& step : d.steps) {
+                       step.x = step.x * 101 / 100;
+                       step.y = step.y * 101 / 100;
+                   }
+               }));
+    writeBytes(at("more-colours.dst"), starDstWith([](gen::Design& d) {
+                   d.steps.insert(d.steps.begin() + std::ptrdiff_t(firstStitchAfter(d, 20)), {gen::Step::Kind::ColorChange, 0, 0, 3});
+               }));
+    writeBytes(at("fewer-colours.dst"), starDstWith([](gen::Design& d) {
+                   std::erase_if(d.steps, [](const gen::Step& step) { return step.kind == gen::Step::Kind::ColorChange; });
+               }));
+    // Files that are no designs at all: two different texts named .dst, two empty files.
+    const std::string textA(700, 'a'), textB = "ST:  12\nCO:   1\n" + std::string(700, '1');
+    writeBytes(at("notes-a.dst"), Bytes(textA.begin(), textA.end()));
+    writeBytes(at("notes-b.dst"), Bytes(textB.begin(), textB.end()));
+    writeBytes(at("empty1.dst"), {});
+    writeBytes(at("empty2.dst"), {});
+    // Identical files only: the one kept has the shortest path, then is the oldest.
+    const Bytes circle = gen::writeDst(gen::makeFilledCircle(150));
+    writeBytes(at("new/circle.dst"), circle);
+    writeBytes(at("old/circle.dst"), circle);
+    writeBytes(at("backup/circle (copy).dst"), circle);
+    fs::last_write_time(at("old/circle.dst"), fs::last_write_time(at("new/circle.dst")) - std::chrono::hours(24));
     index->refresh(tree());
 
     FindQuery query;
     query.duplicates = true;
     const auto found = findDesigns(*index, tree(), query);
-    std::vector<std::pair<int, std::string>> groups;
+    struct Seen {
+        int group;
+        std::string path;
+        DuplicateKind kind;
+        bool preselected;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
     for (const FoundDesign& design : found)
-        groups.emplace_back(design.group, design.path);
-    EXPECT_EQ(groups, (std::vector<std::pair<int, std::string>>{
-                          {1, "circle.dst"},
-                          {1, archiveEntryPath("pack.zip", "circle.pes")},
-                          {2, "star.dst"},
-                          {2, "a/star.pes"},
-                          {2, "b/Copy of star.exp"},
-                          {2, "b/star (2).dst"},
-                          {2, archiveEntryPath("pack.zip", "designs/star.pec")},
-                      }));
+        seen.push_back({design.group, design.path, design.kind, design.preselected});
+    const auto same = DuplicateKind::SameStitches, identical = DuplicateKind::Identical;
+    const std::vector<Seen> expected{
+        // In each group the designs of the same bytes come together, the one kept first.
+        {1, "a_star_no_end_record.dst", same, false},
+        {1, "star.dst", identical, false},
+        {1, "b/star (2).dst", identical, true},
+        {1, archiveEntryPath("pack.zip", "star.dst"), identical, false},  // nothing in an archive changes
+        {1, "trim.dst", same, false},
+        {1, "a/star-red.pes", same, false},
+        {1, "a/star.pes", same, false},
+        {1, "b/Copy of star.exp", same, false},
+        {1, archiveEntryPath("pack.zip", "designs/star.pec"), same, false},
+        {2, "old/circle.dst", identical, false},
+        {2, "new/circle.dst", identical, true},
+        {2, "backup/circle (copy).dst", identical, true},
+    };
+    ASSERT_EQ(seen.size(), expected.size());
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        EXPECT_TRUE(seen[i] == expected[i]) << i << ": group " << seen[i].group << " " << seen[i].path << " "
+                                            << kindName(seen[i].kind) << (seen[i].preselected ? " preselected" : "");
+
+    // What the cells say, and which copy each selected one is of.
+    const FoundRun run = runOfFound(found);
+    EXPECT_EQ(run.notes.at("old/circle.dst"), "Duplicates: group 2, identical files, kept");
+    EXPECT_EQ(run.notes.at("new/circle.dst"), "Duplicates: group 2, identical files, copy of old/circle.dst");
+    EXPECT_EQ(run.notes.at("star.dst"), "Duplicates: group 1, identical files, kept");
+    EXPECT_EQ(run.notes.at("trim.dst"), "Duplicates: group 1, same stitches: DST, PES, EXP, PEC");
+    EXPECT_EQ(groupHeading(found, 0), "same stitches: DST, PES, EXP, PEC");
+    EXPECT_EQ(groupHeading(found, 9), "identical files");
+    EXPECT_EQ(run.keptCopyOf, (std::map<std::string, std::string>{{"new/circle.dst", "old/circle.dst"},
+                                                                  {"backup/circle (copy).dst", "old/circle.dst"},
+                                                                  {"b/star (2).dst", "star.dst"}}));
 
     // Filters first, then groups: a group needs two members that both match.
-    query.filter.format = "dst";
-    const auto dsts = findDesigns(*index, tree(), query);
-    ASSERT_EQ(dsts.size(), 2u);
-    EXPECT_EQ(dsts[0].path, "star.dst");
-    EXPECT_EQ(dsts[1].path, "b/star (2).dst");
-    EXPECT_EQ(dsts[1].group, 1);
+    query.filter.format = "pes";
+    const auto pes = findDesigns(*index, tree(), query);
+    ASSERT_EQ(pes.size(), 2u);
+    EXPECT_EQ(pes[0].kind, same);
+    EXPECT_FALSE(pes[0].preselected || pes[1].preselected);
 }
 
 TEST(FindQuery, ReadsLengthsRangesAndHoopsAndSaysWhatItAsks)

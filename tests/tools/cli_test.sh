@@ -199,7 +199,12 @@ check "find: --stitches" test "$(found --stitches 1400:1500)" = "circle.dst"
 check "find: --colors, the changes between threads the stitches sew" test "$(found --colors 8)" = "words/sewing-words.dst"
 check "find: --thread" test "$(found --thread yellow)" = "shop/star.pes"
 check "find: filters together" test "$(found --name 'star*' --format dst)" = "star.dst"
-check "find: --duplicates groups the star, not the circle" test "$(found --duplicates)" = "$(sorted star.dst 'shop/old/Copy of star.dst' shop/star.pes $archive)"
+check "find: --duplicates groups the star, not the circle" test "$("$tools/orlika-find" "$tree" --duplicates | grep -v '^# ' | sed "s|^$tree/||" | sort | tr '\n' ' ' | sed 's/ $//')" = "$(sorted star.dst 'shop/old/Copy of star.dst' shop/star.pes $archive)"
+check "find: --duplicates says what each group is" test "$("$tools/orlika-find" "$tree" --duplicates | grep '^# ')" = "# group 1: same stitches: DST, EXP, PES"
+check "find: --json --duplicates preselects only the byte copy" bash -c "'$tools/orlika-find' '$tree' --duplicates --json | grep '\"preselected\":true' |
+  grep -q '\"copy_of\":\"$tree/star.dst\".*\"kind\":\"identical\".*\"path\":\"$tree/shop/old/Copy of star.dst\"' &&
+  test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"preselected\":false') -eq 3 &&
+  test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"kind\":\"same stitches\"') -eq 2"
 check "find: --json, one object a line with the figures" bash -c "'$tools/orlika-find' '$tree' --name circle.dst --json | grep -q '^{.*\"path\":\"$tree/circle.dst\".*\"stitches\":1474'"
 check "find: --json --duplicates gives the group" bash -c "test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"group\":1') -ge 3"
 check "find: exit 0 with matches" bash -c "'$tools/orlika-find' '$tree' --format dst >/dev/null"
