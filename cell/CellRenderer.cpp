@@ -158,6 +158,13 @@ void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder,
     cell.writeListLines(text.PosX, text.PosY, wrapList(design.cellList, rule.listWrap, cell.listWidthLimit(), width));
 }
 
+// Why a file was refused, as its cell says it.
+std::string rejectionText(const Rejection& rejection)
+{
+    const std::size_t first = rejection.cellText.find_first_not_of(' ');
+    return first == std::string::npos ? std::string("not read by its reader") : rejection.cellText.substr(first);
+}
+
 void raiseAll(const std::vector<DesignMessage>& messages, const MessageSink& raise)
 {
     if (raise)
@@ -263,8 +270,9 @@ CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecod
         const bool accepted = decoder.readHeader(design);
         raiseAll(design.messages, raise);
         if (!accepted) {
-            writeRejection(cell, design.rejection.value_or(Rejection{}));
-            return {CellOutcome::Kind::Rejected, {}};
+            const Rejection rejection = design.rejection.value_or(Rejection{});
+            writeRejection(cell, rejection);
+            return {CellOutcome::Kind::Rejected, rejectionText(rejection)};
         }
         outcome = drawAccepted(cell, rule, decoder, design);
     } catch (const InOutError& error) {

@@ -17,7 +17,7 @@ namespace orlika {
 struct CellOutcome {
     enum class Kind { Drawn, Rejected, Cancelled, Failed };
     Kind kind = Kind::Drawn;
-    std::string error;  // Failed: what ended reading
+    std::string error;  // Failed: what ended reading; Rejected: why the reader refused the file
 };
 
 /// Where the boxes a design's file raises go, at the moment they are due: before anything
