@@ -174,8 +174,17 @@ TEST_F(HostileArchiveTest, TheIndexHoldsOnlyTheDesignsThatCanBeReadAndWritesNoth
     }
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Names{"evil.zip//good.dst", "nested.zip//n.dst", "ok.dst"}));
-    // A second run reads nothing again, the broken archives included.
+    // A second run reads no design again; the archives that could not be read are only
+    // tried again, and are still named with why.
     EXPECT_EQ(index.refresh(folder).read, 0);
+    Names unread;
+    for (const IndexedDesign& archive : index.unreadArchives(folder))
+        unread.push_back(pathUnder(folder, archive) + ": " + archive.error);
+    EXPECT_EQ(unread, (Names{"bomb.zip: bomb.dst unpacks to more than 100 times its packed size: archive not opened",
+                             "many.zip: archive of 10001 entries, more than 10000: not opened",
+                             "notzip.zip: not a zip archive",
+                             "truncated.zip: the archive is cut short: the list of its entries at its end is missing"}));
+    EXPECT_TRUE(index.unreadArchives(folder + "elsewhere/").empty());
     // Indexing wrote nothing in the tree, and nothing outside it but the index's folder.
     EXPECT_EQ(snapshot(tree()), before);
     for (const auto& entry : fs::directory_iterator(temp.path()))
@@ -261,6 +270,37 @@ TEST(ArchivesOfOtherTools, AreReadAsUnzipReadsThemAndWhatIsWrongIsToldInWords)
     } catch (const InOutError& failure) {
         EXPECT_STREQ(failure.what(), "its packed data in the archive is damaged");
     }
+}
+
+TEST(ArchivesOfOtherTools, TheIndexReadsAnArchiveItCouldNotReadBeforeAndNamesThoseItStillCannot)
+{
+    TempFolder temp;
+    const fs::path tree = temp.path() / "tree";
+    fs::create_directories(tree);
+    fs::copy_file(fs::path(ORLIKA_TEST_DATA) / "archives" / "written-by-bsdtar.zip", tree / "desktop.zip");
+    writeBytes(tree / "cut.zip", {'P', 'K', 0x03, 0x04, 0x14, 0x00});
+    const std::string folder = tree.string() + "/";
+    DesignIndex index(temp.folder() + "cache/index.sqlite");
+    // As an index an earlier refusal left behind: the archive is in it with an error.
+    ArchiveLimits none;
+    none.maxEntries = 0;
+    index.setArchiveLimits(none);
+    EXPECT_EQ(index.refresh(folder).designs, 0);
+    ASSERT_EQ(index.unreadArchives(folder).size(), 2u);
+    EXPECT_EQ(index.unreadArchives(folder)[1].error, "archive of 2 entries, more than 0: not opened");
+
+    // Unchanged on disk, it is read again, and only the archive that cannot be read is left.
+    index.setArchiveLimits(ArchiveLimits{});
+    EXPECT_EQ(index.refresh(folder).designs, 2);
+    Names found;
+    for (const IndexedDesign& design : index.select(folder, {}))
+        found.push_back(pathUnder(folder, design) + (design.error.empty() ? "" : ": " + design.error));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (Names{"desktop.zip//star.dst", "desktop.zip//star.pes"}));
+    const auto unread = index.unreadArchives(folder);
+    ASSERT_EQ(unread.size(), 1u);
+    EXPECT_EQ(pathUnder(folder, unread[0]), "cut.zip");
+    EXPECT_EQ(unread[0].error, "the archive is cut short: the list of its entries at its end is missing");
 }
 
 TEST(ArchiveLimits, EachLimitRefusesTheWholeArchive)

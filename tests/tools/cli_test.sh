@@ -225,6 +225,12 @@ check "find: exit 2 for a wrong value" bash -c "'$tools/orlika-find' '$tree' --w
 check "find: exit 2 without a folder" bash -c "'$tools/orlika-find' 2>/dev/null; test \$? -eq 2"
 check "find: exit 2 for a file as the tree" bash -c "'$tools/orlika-find' '$tree/star.dst' 2>/dev/null; test \$? -eq 2"
 check "find: the index is in the cache folder" test -s "$work/cache/orlika/index.sqlite"
+# An archive that cannot be read is named, not passed over in silence.
+head -c 100 "$tree/pack.zip" > "$tree/shop/cut.zip"
+check "find: an archive it cannot read is named on standard error, the rest is found" \
+  bash -c "test \"\$('$tools/orlika-find' '$tree' --format pes 2>'$work/err.txt')\" = '$tree/shop/star.pes' &&
+  test \"\$(cat '$work/err.txt')\" = 'orlika-find: $tree/shop/cut.zip: the archive is cut short: the list of its entries at its end is missing'"
+rm "$tree/shop/cut.zip"
 check "catalog: the designs that fit a hoop, titled by the query" bash -c "'$tools/orlika-catalog' '$tree' --fits 100x100 -o '$work/fits.pdf' | grep -q ': 1 page' &&
   pdftotext '$work/fits.pdf' - | grep -q '^fits 100 x 100 mm' && ! pdftotext '$work/fits.pdf' - | grep -q sewing-words"
 check "catalog: duplicates with their group" bash -c "'$tools/orlika-catalog' '$tree' --duplicates -o '$work/dup.pdf' >/dev/null &&
