@@ -114,9 +114,9 @@ TEST_F(HostileArchiveTest, EachBrokenArchiveOrEntryIsOneErrorCellAndTheRunGoesOn
     EXPECT_EQ(failed["evil.zip//entry 3"], "its name ../win.dst leads out of the archive: not read");
     EXPECT_EQ(failed["nested.zip//inner.zip"], kNestedArchive);
     EXPECT_EQ(catalog.designsShown(), 11);
-    // Each error stands in its cell, under its archive's name.
+    // Each error stands in its cell, under its archive's name, wrapped to the cell's width.
     for (const char* text : {"bomb.zip", "many.zip", "evil.zip: entry 1", "nested.zip: inner.zip", "evil.zip: good.dst",
-                             "nested.zip: n.dst", "ok.dst", "its name ../../evil.dst leads out of the archive: not read"})
+                             "nested.zip: n.dst", "ok.dst", "its name ../../evil.dst leads out of the", "archive: not read"})
         EXPECT_NE(std::find(canvas.texts.begin(), canvas.texts.end(), text), canvas.texts.end()) << text;
     // Reading wrote nothing anywhere.
     EXPECT_EQ(snapshot(temp.path()), before);
