@@ -1,8 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Every text of a cell stays in the cell: a long error wraps to the cell's width and stops
-// above the next row, and a text that still would not fit is cut at the cell's edges.
+// above the next row, a text that still would not fit is cut at the cell's edges, and a
+// flat design's line stands above the remarks instead of through them.
+#include "cell/CellRenderer.h"
 #include "tests/support/CatalogFixture.h"
+#include "tools/designgen/DstWriter.h"
+#include "tools/designgen/ExpWriter.h"
+#include "tools/designgen/PcdWriter.h"
+#include "tools/designgen/PesWriter.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -73,6 +81,59 @@ TEST_F(CellTextTest, ATextThatWouldLeaveTheCellIsCutAtItsEdges)
     canvas.clear();
     cell.writeText(72, 305, "Stitches: 1234");
     EXPECT_EQ(canvas.log, Lines{"TextOut 72 305 \"Stitches: 1234\" within 72 72 358 312"});
+}
+
+// The rows of the points a design's drawing reaches.
+std::vector<int> rowsDrawn(const Lines& log)
+{
+    std::vector<int> rows;
+    for (const std::string& line : log) {
+        int x = 0, y = 0;
+        if (std::sscanf(line.c_str(), "LineTo %d %d", &x, &y) == 2 || std::sscanf(line.c_str(), "MoveTo %d %d", &x, &y) == 2)
+            if (std::find(rows.begin(), rows.end(), y) == rows.end())
+                rows.push_back(y);
+    }
+    return rows;
+}
+
+gen::Design straightLine()
+{
+    gen::Design line;
+    line.name = "line";
+    line.threads = {1};
+    line.stitch(0, 0);
+    line.runTo(800, 0);
+    return line;
+}
+
+TEST_F(CellTextTest, AFlatDesignStandsHalfALineAboveRemarksThatStartOnTheMiddleLine)
+{
+    const gen::Design line = straightLine();
+    // The remarks of PES, EXP and PCD start on the middle line, at 204: the line stands at
+    // 200, whether its points are steps (PES, EXP) or positions (PCD).
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::vector<std::uint8_t>>>{
+             {"line.pes", gen::writePes(line)},
+             {"line.exp", gen::writeExp(line)},
+             {"line.pcs", gen::writePcd(line, {})}}) {
+        decode(name, bytes);
+        EXPECT_EQ(rowsDrawn(canvas.log), std::vector<int>{200}) << name;
+        EXPECT_EQ(canvas.linesStarting("TextOut 72 204 \"Stitches: ").size(), 1u) << name;
+        // Without remarks nothing is in its way: it stands on the middle line.
+        decode(name, bytes, Layout::NoRemarks);
+        EXPECT_EQ(rowsDrawn(canvas.log), std::vector<int>{204}) << name;
+    }
+    // DST's remarks start a line lower.
+    decode("line.dst", gen::writeDst(line));
+    EXPECT_EQ(rowsDrawn(canvas.log), std::vector<int>{204});
+    EXPECT_EQ(canvas.linesStarting("TextOut 72 212 \"Stitches: ").size(), 1u);
+
+    // A design a few pixels high stands on the middle line as it always has.
+    gen::Design low = line;
+    low.runTo(800, 20);
+    decode("low.pes", gen::writePes(low));
+    const std::vector<int> rows = rowsDrawn(canvas.log);
+    EXPECT_EQ(*std::max_element(rows.begin(), rows.end()), 204);
+    EXPECT_GT(rows.size(), 1u);
 }
 
 } // namespace
