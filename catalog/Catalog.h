@@ -102,7 +102,8 @@ public:
     const PageOnDisplay& pageOnDisplay() const { return m_display; }
     /// Designs the last run drew or printed (cells it used).
     int designsShown() const { return m_designsShown; }
-    /// A design of a run whose file could not be read: its cell shows the message.
+    /// A design of a run whose file could not be read or that its reader refused: its cell
+    /// shows the message.
     struct FailedDesign {
         std::string name;
         std::string message;

@@ -432,8 +432,10 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
             raiseDesignBox(path, *failure, "ORLIKA", MessageIcon::Error);
         }
     }
+    // A file its reader refuses is as much a failed design as one whose reading broke off.
     if (reader && !failure)
-        if (const CellOutcome outcome = runDecoder(canvas, *reader); outcome.kind == CellOutcome::Kind::Failed)
+        if (const CellOutcome outcome = runDecoder(canvas, *reader);
+            outcome.kind == CellOutcome::Kind::Failed || outcome.kind == CellOutcome::Kind::Rejected)
             failure = outcome.error;
     if (failure)
         m_failed[s.FileIndex] = *failure;

@@ -13,8 +13,87 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace orlika {
+
+namespace {
+
+// The end of the UTF-8 character that starts at `at`.
+std::size_t characterEnd(const std::string& text, std::size_t at)
+{
+    ++at;
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+        ++at;
+    return at;
+}
+
+// The longest start of a word, in whole characters, that is no wider than the limit; at
+// least one character.
+std::size_t fittingStart(const std::string& word, int limit, const std::function<int(const std::string&)>& width)
+{
+    std::size_t fitting = characterEnd(word, 0);
+    for (std::size_t end = fitting; end < word.size();) {
+        end = characterEnd(word, end);
+        if (width(word.substr(0, end)) > limit)
+            break;
+        fitting = end;
+    }
+    return fitting;
+}
+
+// The text in lines no wider than the limit: words joined with a space while they fit, a
+// word wider than a line cut between its characters.
+std::vector<std::string> wrapWords(const std::string& text, int limit,
+                                   const std::function<int(const std::string&)>& width)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t space = std::min(text.find(' ', start), text.size());
+        std::string word = text.substr(start, space - start);
+        start = space + 1;
+        if (word.empty())
+            continue;
+        std::string joined = line.empty() ? word : line + " " + word;
+        if (width(joined) <= limit) {
+            line = std::move(joined);
+            continue;
+        }
+        if (!line.empty())
+            lines.push_back(std::exchange(line, {}));
+        while (width(word) > limit && characterEnd(word, 0) < word.size()) {
+            const std::size_t cut = fittingStart(word, limit, width);
+            lines.push_back(word.substr(0, cut));
+            word.erase(0, cut);
+        }
+        line = std::move(word);
+    }
+    if (!line.empty())
+        lines.push_back(std::move(line));
+    return lines;
+}
+
+// The line shortened so that it and the mark after it are no wider than the limit: by
+// its last words, or by the last characters of the one word left.
+std::string withMark(std::string line, const std::string& mark, int limit,
+                     const std::function<int(const std::string&)>& width)
+{
+    while (!line.empty() && width(line + mark) > limit) {
+        const std::size_t space = line.rfind(' ');
+        if (space != std::string::npos) {
+            line.erase(space);
+            continue;
+        }
+        while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80)
+            line.pop_back();
+        if (!line.empty())
+            line.pop_back();
+    }
+    return line + mark;
+}
+
+} // namespace
 
 void CellContext::showPhase(const std::string& text) const
 {
@@ -39,7 +118,45 @@ void CellContext::shortenDesignPath() const
 
 void CellContext::writeText(float x, float y, const std::string& text) const
 {
-    m_canvas.textOut(roundPixel(x), roundPixel(y), text);
+    const int left = roundPixel(x);
+    const int top = roundPixel(y);
+    const PixelRect area = textArea();
+    if (left >= area.left && top >= area.top && left + m_canvas.textWidth(text) <= area.right &&
+        top + m_canvas.textHeight(text) <= area.bottom)
+        m_canvas.textOut(left, top, text);
+    else
+        m_canvas.clippedTextOut(left, top, text, area);
+}
+
+PixelRect CellContext::textArea() const
+{
+    const CellPoint anchor = m_cell.anchor;
+    const int width = m_cell.nameWidth > 0 ? m_cell.nameWidth : m_cell.width;
+    const int top = roundPixel((anchor.Y - m_cell.halfHeight) - m_canvas.textHeight("H") * 1.2);
+    const int bottom = m_cell.textBottom > 0 ? m_cell.textBottom : std::numeric_limits<int>::max() / 2;
+    return {anchor.X, top, anchor.X + width, bottom};
+}
+
+void CellContext::writeWrapped(float x, float& y, const std::string& text) const
+{
+    const int left = roundPixel(x);
+    const int right = textArea().right;
+    if (left + m_canvas.textWidth(text) <= right) {
+        writeLine(x, y, text);
+        return;
+    }
+    // A clear gap before the next cell's texts, as the name line keeps.
+    const int limit = right - left - m_canvas.textWidth("XX");
+    const auto width = [this](const std::string& line) { return m_canvas.textWidth(line); };
+    const std::vector<std::string> lines = wrapWords(text, limit, width);
+    if (lines.empty())
+        return;
+    // The first line stands even where the cell has no room below it: cut, as any text.
+    const std::size_t shown = std::max<std::size_t>(1, linesThatFit(y, lines.size()));
+    for (std::size_t i = 0; i < shown; ++i) {
+        const bool cut = i + 1 == shown && shown < lines.size();
+        writeLine(x, y, cut ? withMark(lines[i], " ...", limit, width) : lines[i]);
+    }
 }
 
 void CellContext::writeLine(float x, float& y, const std::string& text) const
@@ -66,7 +183,8 @@ void CellContext::writeErrorCell(const std::string& text, ErrorPlace place, bool
     writeNameLine(withSelectionColor);
     const CellPoint anchor = m_cell.anchor;
     const double y = place == ErrorPlace::MiddleLine ? anchor.Y : anchor.Y - m_canvas.textHeight("B") * 2.2;
-    writeText(toSingle(anchor.X), toSingle(y), text);
+    float lineY = toSingle(y);
+    writeWrapped(toSingle(anchor.X), lineY, text);
 }
 
 Remarks CellContext::remarks(std::int64_t stitches, std::int64_t colorChanges, double width, double height,
@@ -112,18 +230,23 @@ int CellContext::listWidthLimit() const
     return roundPixel(listWidth * (m_cell.cellsPerPage == 1 ? 0.6 : 0.95));
 }
 
+std::size_t CellContext::linesThatFit(float y, std::size_t count) const
+{
+    if (m_cell.textBottom <= 0)
+        return count;
+    const int textHeight = m_canvas.textHeight("H");
+    std::size_t fitting = 0;
+    for (; fitting < count && roundPixel(y) + textHeight <= m_cell.textBottom; ++fitting)
+        y = toSingle(double(y) + m_cell.lineHeight);
+    return fitting;
+}
+
 void CellContext::writeListLines(float x, float& y, const std::vector<std::string>& lines) const
 {
-    const int textHeight = m_canvas.textHeight("H");
-    const auto fits = [&](float top) { return m_cell.textBottom <= 0 || roundPixel(top) + textHeight <= m_cell.textBottom; };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!fits(y))
-            return;
-        const float below = toSingle(double(y) + m_cell.lineHeight);
-        const bool last = i + 1 < lines.size() && !fits(below);
+    const std::size_t shown = linesThatFit(y, lines.size());
+    for (std::size_t i = 0; i < shown; ++i) {
+        const bool last = i + 1 == shown && shown < lines.size();
         writeLine(x, y, last ? lines[i] + " ..." : lines[i]);
-        if (last)
-            return;
     }
 }
 

@@ -38,6 +38,12 @@ struct CellGeometry {
     int textBottom = 0;    // no text of the cell reaches below (listBottom); 0: no limit
 };
 
+/// True when the layout shows remarks: fewer than 20 cells a page, remarks on.
+inline bool remarksShownIn(const CellGeometry& cell)
+{
+    return cell.cellsPerPage < 20 && !cell.noRemarks;
+}
+
 /// What the user interface lends a cell.
 struct CellServices {
     Host& host;
@@ -79,13 +85,21 @@ public:
     bool cancelled() const { return m_services.cancelPressed; }
 
     /// True when the layout shows remarks: fewer than 20 cells a page, remarks on.
-    bool remarksShown() const { return m_cell.cellsPerPage < 20 && !m_cell.noRemarks; }
+    bool remarksShown() const { return remarksShownIn(m_cell); }
     void shortenDesignPath() const;
     /// The bare file name above the cell; with the selection colour, red on the main
     /// window's page when the design is selected.
     void writeNameLine(bool withSelectionColor) const;
-    /// Text at (x, y), rounded.
+    /// Text at (x, y), rounded; a text that would leave the cell's text area is cut at its
+    /// edges rather than run into the next cell.
     void writeText(float x, float y, const std::string& text) const;
+    /// Text from (x, y) down in lines no wider than the cell, as many as stay above its text
+    /// bottom, the last one written then ending in "..."; y then stands a line below the last.
+    /// A text that fits is one line, as writeLine writes it.
+    void writeWrapped(float x, float& y, const std::string& text) const;
+    /// The part of the page the cell's texts stay in: its column (up to the page's edge),
+    /// from the top of its name line down to its text bottom.
+    PixelRect textArea() const;
     /// Text at (x, y), then y one line lower.
     void writeLine(float x, float& y, const std::string& text) const;
     /// The cell of a file that cannot be shown: the name line and the error text.
@@ -106,6 +120,9 @@ public:
     void writeListLines(float x, float& y, const std::vector<std::string>& lines) const;
 
 private:
+    /// How many of `count` lines written from y down stay above the text bottom.
+    std::size_t linesThatFit(float y, std::size_t count) const;
+
     Canvas& m_canvas;
     CellGeometry m_cell;
     DesignFigures& m_figures;

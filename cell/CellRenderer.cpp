@@ -85,10 +85,11 @@ void drawPositions(Canvas& canvas, DesignDecoder& decoder, const Placement& rule
                    const CellGeometry& cell, const CellPlacement& placed)
 {
     const double sx = placed.scaleX, sy = placed.scaleY;
+    const double baseY = double(cell.anchor.Y) - placed.raised;
     drawRuns(canvas, decoder, [&](const Movement& m, PathPoint& point) {
         const double fromLow = (double(m.y) - frame.low) * sy;
         const float x = toSingle(roundPixel((double(m.x) - frame.left) * sx + cell.anchor.X));
-        const float y = toSingle(roundPixel(rule.yUp ? cell.anchor.Y - fromLow : cell.anchor.Y + fromLow));
+        const float y = toSingle(roundPixel(rule.yUp ? baseY - fromLow : baseY + fromLow));
         point = {roundPixel(x), roundPixel(y), m.kind == Step::Stitch};
     });
 }
@@ -161,6 +162,13 @@ void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder,
     cell.writeListLines(text.PosX, text.PosY, wrapList(design.cellList, rule.listWrap, cell.listWidthLimit(), width));
 }
 
+// Why a file was refused, as its cell says it.
+std::string rejectionText(const Rejection& rejection)
+{
+    const std::size_t first = rejection.cellText.find_first_not_of(' ');
+    return first == std::string::npos ? std::string("not read by its reader") : rejection.cellText.substr(first);
+}
+
 void raiseAll(const std::vector<DesignMessage>& messages, const MessageSink& raise)
 {
     if (raise)
@@ -191,7 +199,7 @@ CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder&
     leaveFigures(cell.figures(), design);
     if (rule.cancellable)
         cell.processMessages();
-    const CellPlacement placed = placeInCell(rule.placement, design.frame, cell.cell());
+    const CellPlacement placed = placeInCell(rule, design.frame, cell.cell());
     cell.showPhase("Drawing");
     startPen(cell.canvas(), rule.placement, placed, design.startColor);
     if (placed.drawn) {
@@ -245,6 +253,20 @@ CellPlacement placeInCell(const Placement& rule, const Frame& frame, const CellG
     return placed;
 }
 
+CellPlacement placeInCell(const CellRule& rule, const Frame& frame, const CellGeometry& cell)
+{
+    CellPlacement placed = placeInCell(rule.placement, frame, cell);
+    // A picture stands on the middle line. A flat one is a line along it, which would run
+    // through the first remark line where the remarks start there.
+    const double scaleY = rule.placement.stepsByWidthScale ? placed.scaleX : placed.scaleY;
+    const bool flat = placed.drawn && frame.height * scaleY < 1;
+    if (flat && remarksShownIn(cell) && !rule.remarksBelowMiddleLine) {
+        placed.raised = roundPixel(cell.lineHeight * 0.5);
+        placed.startY = toSingle(double(placed.startY) - placed.raised);
+    }
+    return placed;
+}
+
 CellOutcome drawDesignCell(CellContext& cell, const Decoding& decoding, DesignFile& file, const MessageSink& raise)
 {
     const std::string path = cell.designPath();
@@ -266,8 +288,9 @@ CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecod
         const bool accepted = decoder.readHeader(design);
         raiseAll(design.messages, raise);
         if (!accepted) {
-            writeRejection(cell, design.rejection.value_or(Rejection{}));
-            return {CellOutcome::Kind::Rejected, {}};
+            const Rejection rejection = design.rejection.value_or(Rejection{});
+            writeRejection(cell, rejection);
+            return {CellOutcome::Kind::Rejected, rejectionText(rejection)};
         }
         outcome = drawAccepted(cell, rule, decoder, design);
     } catch (const InOutError& error) {

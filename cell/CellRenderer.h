@@ -17,7 +17,7 @@ namespace orlika {
 struct CellOutcome {
     enum class Kind { Drawn, Rejected, Cancelled, Failed };
     Kind kind = Kind::Drawn;
-    std::string error;  // Failed: what ended reading
+    std::string error;  // Failed: what ended reading; Rejected: why the reader refused the file
 };
 
 /// Where the boxes a design's file raises go, at the moment they are due: before anything
@@ -31,6 +31,7 @@ struct CellPlacement {
     float scaleY = 0;
     float startX = 0;    // steps: the first point's place
     float startY = 0;
+    int raised = 0;      // pixels the picture stands above the middle line (a flat design's)
 };
 
 /// The listed texts in lines: one a line, or entries joined with ", " while the line,
@@ -41,6 +42,10 @@ std::vector<std::string> wrapList(const std::vector<std::string>& entries, CellR
 
 /// Places a design of the frame into the cell by the rule.
 CellPlacement placeInCell(const Placement& rule, const Frame& frame, const CellGeometry& cell);
+
+/// Places a design into the cell by its format's rule: by the placement, and a flat design
+/// (drawn less than a pixel high) half a line higher where remarks start on the middle line.
+CellPlacement placeInCell(const CellRule& rule, const Frame& frame, const CellGeometry& cell);
 
 /// Reads the design of `file` (at byte 0) with the decoding and draws it into the context's
 /// cell; the context's design path names it. Its boxes go to `raise` when they are due. A

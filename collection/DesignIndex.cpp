@@ -643,17 +643,19 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
         std::int64_t changed = 0;
         std::int64_t inode = 0;
         int kind = kDesignRow;
+        bool failed = false;
     };
     std::unordered_map<std::string, Known> known;
     std::unordered_map<std::string, int> designsOfPath;  // rows of designs by file path
     {
-        Statement rows(m_db, "SELECT path, entry, kind, size, mtime, ctime, inode FROM designs "
+        Statement rows(m_db, "SELECT path, entry, kind, size, mtime, ctime, inode, error IS NOT NULL FROM designs "
                              "WHERE path >= ?1 AND path < ?2");
         rows.bind(1, folder).bind(2, upperBound(folder));
         while (rows.step()) {
             const int kind = int(rows.integer(2));
             known.emplace(rowKey(rows.text(0), rows.text(1)),
-                          Known{rows.integer(3), rows.integer(4), rows.integer(5), rows.integer(6), kind});
+                          Known{rows.integer(3), rows.integer(4), rows.integer(5), rows.integer(6), kind,
+                                rows.integer(7) != 0});
             if (kind == kDesignRow)
                 ++designsOfPath[rows.text(0)];
         }
@@ -667,6 +669,11 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
                it->second.modified == file.modified && it->second.changed == file.changed &&
                it->second.inode == file.inode;
     };
+    // An archive that could not be read is tried again: this program may read it now.
+    const auto failedBefore = [&](const std::string& path) {
+        const auto it = known.find(rowKey(path, {}));
+        return it != known.end() && it->second.failed;
+    };
 
     std::unordered_set<std::string> present;  // paths of the files and archives found
     std::vector<const FoundFile*> changedDesigns, changedArchives;
@@ -679,7 +686,7 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
     for (const FoundFile& file : archives) {
         const std::string path = folder + file.path;
         present.insert(path);
-        if (unchanged(path, file, kArchiveRow))
+        if (unchanged(path, file, kArchiveRow) && !failedBefore(path))
             counts.designs += designsOfPath[path];
         else
             changedArchives.push_back(&file);
@@ -731,6 +738,19 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
     }
     writer.drop(gone);
     return counts;
+}
+
+std::vector<IndexedDesign> DesignIndex::unreadArchives(const std::string& folder)
+{
+    return withRebuild([&] {
+        Statement query(m_db, std::string("SELECT ") + kColumns + " FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
+                                  std::to_string(kArchiveRow) + " AND error IS NOT NULL ORDER BY path");
+        query.bind(1, folder).bind(2, upperBound(folder));
+        std::vector<IndexedDesign> archives;
+        while (query.step())
+            archives.push_back(designOfRow(query));
+        return archives;
+    });
 }
 
 std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, const DesignFilter& filter)

@@ -87,6 +87,9 @@ public:
     /// The designs under `folder` that the filter matches, in no particular order.
     std::vector<IndexedDesign> select(const std::string& folder, const DesignFilter& filter);
 
+    /// The archives under `folder` that could not be read, by path, each with its error.
+    std::vector<IndexedDesign> unreadArchives(const std::string& folder);
+
     /// Archive limits of the refreshes (tests make them small).
     void setArchiveLimits(const ArchiveLimits& limits) { m_limits = limits; }
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace orlika {
@@ -33,6 +35,72 @@ std::string libzipError(int code)
     std::string text = zip_error_strerror(&error);
     zip_error_fini(&error);
     return text;
+}
+
+constexpr const char* kCutShort = "the archive is cut short";
+
+// True when the file starts as a zip archive does, with an entry's header.
+bool startsLikeAnArchive(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::array<char, 4> start{};
+    const bool read = std::fread(start.data(), 1, start.size(), file) == start.size();
+    std::fclose(file);
+    return read && std::string_view(start.data(), start.size()) == std::string_view("PK\x03\x04", 4);
+}
+
+// Why libzip could not open the archive, in the user's words.
+std::string openProblem(int code, const std::string& path, std::int64_t size)
+{
+    switch (code) {
+    case ZIP_ER_NOZIP:
+        // Without its end, which lists the entries, an archive cut short is nothing libzip knows.
+        if (size == 0)
+            return "the file is empty";
+        return startsLikeAnArchive(path) ? std::string(kCutShort) + ": the list of its entries at its end is missing"
+                                         : "not a zip archive";
+    case ZIP_ER_INCONS:
+        return "the archive is damaged: the list of its entries does not match what it holds";
+    case ZIP_ER_MULTIDISK:
+        return "the archive is one part of an archive split over several files: not read";
+    case ZIP_ER_OPEN:
+        return "cannot be opened";
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_TELL:
+        return "the archive cannot be read from the disk";
+    case ZIP_ER_MEMORY:
+        return "not enough memory to read the archive";
+    default:
+        return "not a readable zip archive: " + libzipError(code);
+    }
+}
+
+// Why an entry's data could not be read, in the user's words.
+std::string readProblem(zip_error_t* error)
+{
+    switch (zip_error_code_zip(error)) {
+    case ZIP_ER_CRC:
+        return "its data in the archive is damaged (the check sum does not match)";
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA:
+        return "its packed data in the archive is damaged";
+    case ZIP_ER_EOF:
+        return kCutShort;
+    case ZIP_ER_NOZIP:
+    case ZIP_ER_INCONS:
+        return "the archive is damaged where it is stored";
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_TELL:
+        return "the archive cannot be read from the disk";
+    case ZIP_ER_MEMORY:
+        return "not enough memory to read it";
+    default:
+        return std::string("Read error: ") + zip_error_strerror(error);
+    }
 }
 
 std::string entryProblem(const zip_stat_t& stat)
@@ -101,7 +169,7 @@ public:
         while (total < wanted) {
             const zip_int64_t got = zip_fread(m_stream, buffer.data() + total, wanted - total);
             if (got < 0)
-                throw InOutError(std::string("Read error: ") + zip_file_strerror(m_stream));
+                throw InOutError(readProblem(zip_file_get_error(m_stream)));
             if (got == 0)
                 break;  // the data ends before the size the archive gives
             total += std::size_t(got);
@@ -134,7 +202,7 @@ private:
         closeStream();
         m_stream = zip_fopen_index(m_archive->m_handle->zip, m_index, 0);
         if (!m_stream)
-            throw InOutError(std::string("Read error: ") + zip_strerror(m_archive->m_handle->zip));
+            throw InOutError(readProblem(zip_get_error(m_archive->m_handle->zip)));
         m_streamPosition = 0;
     }
 
@@ -146,7 +214,7 @@ private:
             const auto step = zip_uint64_t(std::min<std::int64_t>(std::int64_t(scratch.size()), position - m_streamPosition));
             const zip_int64_t got = zip_fread(m_stream, scratch.data(), step);
             if (got < 0)
-                throw InOutError(std::string("Read error: ") + zip_file_strerror(m_stream));
+                throw InOutError(readProblem(zip_file_get_error(m_stream)));
             if (got == 0)
                 return false;
             m_streamPosition += got;
@@ -174,10 +242,13 @@ std::shared_ptr<ZipArchive> ZipArchive::open(const std::string& path, const Arch
         return nullptr;
     }
     int code = 0;
-    // The consistency check compares the central directory with the entries' own headers.
-    zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    // Without libzip's consistency check: it refuses archives that every other tool reads
+    // (common writers leave sizes in an entry's own header that its data descriptor then
+    // repeats), and nothing is read here but through the central directory, which the
+    // limits below check; an entry whose own header is damaged fails when it is read.
+    zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (!zip) {
-        error = "not a readable zip archive: " + libzipError(code);
+        error = openProblem(code, path, info.st_size);
         return nullptr;
     }
     auto handle = std::make_unique<Handle>();
@@ -227,6 +298,10 @@ std::string ZipArchive::readEntries(const ArchiveLimits& limits, std::int64_t ar
             if (entry.key.empty()) {
                 entry.key = "entry " + std::to_string(i + 1);
                 entry.problem = "its name " + printable(entry.name) + " leads out of the archive: not read";
+            } else if (m_byKey.count(entry.key)) {
+                // A path names one entry: the first of a name is read, the others are shown apart.
+                entry.key = "entry " + std::to_string(i + 1);
+                entry.problem = "two entries have the same name, " + printable(entry.name) + ": only the first is read";
             } else {
                 entry.problem = entryProblem(stat);
             }

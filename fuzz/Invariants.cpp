@@ -316,7 +316,7 @@ struct Area {
 Area areaInCell(const DesignValue& value, const CellRule& rule, const CellGeometry& g)
 {
     const Placement& p = rule.placement;
-    const CellPlacement placed = placeInCell(p, value.design.frame, g);
+    const CellPlacement placed = placeInCell(rule, value.design.frame, g);
     const Frame& f = value.design.frame;
     const double sx = placed.scaleX;
     const double sy = (p.stepsByWidthScale ? placed.scaleX : placed.scaleY) * (p.yUp ? -1.0 : 1.0);
@@ -325,7 +325,7 @@ Area areaInCell(const DesignValue& value, const CellRule& rule, const CellGeomet
     for (const double x : {units.left, units.right}) {
         for (const double y : {units.top, units.bottom}) {
             if (p.positions)
-                area.pixels.include(g.anchor.X + (x - f.left) * sx, g.anchor.Y + (y - f.low) * sy);
+                area.pixels.include(g.anchor.X + (x - f.left) * sx, g.anchor.Y - placed.raised + (y - f.low) * sy);
             else
                 area.pixels.include(placed.startX + x * sx, placed.startY + y * sy);
         }

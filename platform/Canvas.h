@@ -76,6 +76,13 @@ public:
     /// place in another colour: the new label then replaces the old exactly, over what
     /// lay under it. Canvases that are never written over may simply call textOut.
     virtual void labelOut(int x, int y, const std::string& text) { textOut(x, y, text); }
+    /// Writes text as textOut does, showing only what falls inside the area: the text of a
+    /// cell that would reach into the next one. Canvases that only measure or count may
+    /// simply call textOut.
+    virtual void clippedTextOut(int x, int y, const std::string& text, const PixelRect& /*area*/)
+    {
+        textOut(x, y, text);
+    }
     /// Width of text in device pixels with the current font.
     virtual int textWidth(const std::string& text) = 0;
     /// Height of text in device pixels with the current font.

@@ -197,22 +197,38 @@ QRect PainterCanvas::textBox(int x, int y, const QString& text) const
            metrics.boundingRect(text).translated(x, y + metrics.ascent());
 }
 
-void PainterCanvas::textOut(int x, int y, const std::string& text)
+void PainterCanvas::drawText(int x, int y, const QString& text, const QRect* area)
 {
     flush();
-    const QString qtext = toQString(text);
     const QFontMetrics metrics(m_font, m_device);
     if (m_painter.isActive()) {
-        // Text is never clipped: only a cell's lines are kept inside it.
-        if (m_linesClipped)
+        // The lines' clip is not the text's: text goes where it is put, or inside its own area.
+        if (area)
+            m_painter.setClipRect(*area);
+        else if (m_linesClipped)
             m_painter.setClipping(false);
         m_painter.setPen(toQColor(m_fontColor));
-        m_painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+        m_painter.drawText(QPoint(x, y + metrics.ascent()), text);
         applyPen();
-        if (m_linesClipped)
+        if (area && m_linesClipped)
+            m_painter.setClipRect(m_lineArea);
+        else if (area)
+            m_painter.setClipping(false);
+        else if (m_linesClipped)
             m_painter.setClipping(true);
     }
-    m_current = QPoint(x + metrics.horizontalAdvance(qtext), y);
+    m_current = QPoint(x + metrics.horizontalAdvance(text), y);
+}
+
+void PainterCanvas::textOut(int x, int y, const std::string& text)
+{
+    drawText(x, y, toQString(text), nullptr);
+}
+
+void PainterCanvas::clippedTextOut(int x, int y, const std::string& text, const PixelRect& area)
+{
+    const QRect box(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1));
+    drawText(x, y, toQString(text), &box);
 }
 
 void PainterCanvas::labelOut(int x, int y, const std::string& text)

@@ -77,6 +77,7 @@ public:
     /// On an image, keeps the pixels under a label and puts them back before a label is
     /// written at the same place again; elsewhere plain text.
     void labelOut(int x, int y, const std::string& text) override;
+    void clippedTextOut(int x, int y, const std::string& text, const PixelRect& area) override;
     int textWidth(const std::string& text) override;
     int textHeight(const std::string& text) override;
     void flush() override;
@@ -85,6 +86,8 @@ public:
 
 private:
     void applyPen();
+    /// Writes text at (x, y) in the font colour, confined to `area` where one is given.
+    void drawText(int x, int y, const QString& text, const QRect* area);
     QRect textBox(int x, int y, const QString& text) const;
 
     QPaintDevice* m_device;

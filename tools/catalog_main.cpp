@@ -62,8 +62,9 @@ struct CommandLine {
     QCommandLineOption allFormats{QStringLiteral("all-formats"),
                                   QStringLiteral("With a design file: every supported format of its folder.")};
     QCommandLineOption strict{QStringLiteral("strict"),
-                              QStringLiteral("Exit with status 1 when a design could not be read (the catalog is "
-                                             "still written, that design's cell showing why).")};
+                              QStringLiteral("Exit with status 1 when a design could not be read or its reader "
+                                             "refused it (the catalog is still written, that design's cell "
+                                             "showing why).")};
     QCommandLineOption subfolders{QStringLiteral("subfolders"),
                                   QStringLiteral("The folder with its subfolders, and the designs inside the zip "
                                                  "archives there.")};

@@ -34,8 +34,9 @@ struct CommandLine {
         parser.setApplicationDescription(QStringLiteral(
             "Prints the designs of a folder tree, and of the zip archives in it, that match every filter\n"
             "given: one path a line, a design inside an archive as ARCHIVE//ENTRY. The designs' figures\n"
-            "come from the index of designs, which is brought up to date with the tree first. Exit\n"
-            "status 0 when designs were found, 1 when none, 2 for a wrong command line."));
+            "come from the index of designs, which is brought up to date with the tree first. An archive\n"
+            "that cannot be read is named on standard error. Exit status 0 when designs were found, 1\n"
+            "when none, 2 for a wrong command line."));
         filters.addTo(parser);
         parser.addOption(json);
         parser.addPositionalArgument(QStringLiteral("TREE"), QStringLiteral("The folder to search, with its subfolders."));
@@ -139,6 +140,9 @@ int main(int argc, char** argv)
         if (tty && counts.read > 0)
             std::fputc('\n', stderr);
         tools::tellNotice(kProgram, index->takeNotice());
+        // The designs of an archive that cannot be read are nowhere in the answer: say so.
+        for (const IndexedDesign& archive : index->unreadArchives(folder))
+            std::fprintf(stderr, "%s: %s: %s\n", qPrintable(kProgram), archive.path.c_str(), archive.error.c_str());
         const std::vector<FoundDesign> found = findDesigns(*index, folder, query);
         const bool json = commandLine.parser.isSet(commandLine.json);
         for (std::size_t i = 0; i < found.size(); ++i) {

@@ -100,19 +100,20 @@ TEST_F(ExpReader, OnlyTheFirstBlockOfEachPassHasALeadIn)
     decode("blocks.exp", repeat(records({0x80, 0x04, 0x7F, 0x7F}), 250) + records({0x80, 0x04, 10, 0, 10, 0}));
     EXPECT_EQ(s.MaxX, 20.0f);
     EXPECT_EQ(canvas.texts[1], "Stitches: 503, Size: 2.0 x 0.0 mm");
-    // s = 286 / 20 x 0.5 = 7.15.
+    // s = 286 / 20 x 0.5 = 7.15. The flat design stands half a line (4) above the middle
+    // line, where its remarks start.
     const auto drawn = drawingCalls(canvas.log);
     ASSERT_EQ(drawn.size(), 255u);
-    EXPECT_EQ(drawn[251], "MoveTo 72 204");
-    EXPECT_EQ(drawn[252], "MoveTo 144 204");  // 143.5, half to even
-    EXPECT_EQ(drawn[253], "LineTo 215 204");
+    EXPECT_EQ(drawn[251], "MoveTo 72 200");
+    EXPECT_EQ(drawn[252], "MoveTo 144 200");  // 143.5, half to even
+    EXPECT_EQ(drawn[253], "LineTo 215 200");
 }
 
 TEST_F(ExpReader, ColourChangeBeforeTheFirstMovementDrawsFromTheStartInTheNewColour)
 {
     decode("first.exp", records({0x80, 0x01, 10, 0}));
-    const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 204", penLine(s.ColorTable[2]),
-                                               "LineTo 215 204", "PenColor 0x000000"};
+    const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 200", penLine(s.ColorTable[2]),
+                                               "LineTo 215 200", "PenColor 0x000000"};
     EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts.back(), "Color Changes: 1");
 }
@@ -150,10 +151,11 @@ TEST_F(ExpReader, CodesNameEntriesDirectlyOrAdvanceByTheirSignedRemainder)
 TEST_F(ExpReader, JumpsLiftThePenUntilTheNextRecordOrAColourChange)
 {
     decode("jumps.exp", records({10, 0, 0x80, 0x04, 10, 0, 10, 0, 0x80, 0x02, 0x80, 0x05, 10, 0}));
-    // W = 40: s = 3.575. A colour change after a jump puts the pen down again.
-    const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 204",  "LineTo 108 204",
-                                               "MoveTo 144 204",    "LineTo 179 204", penLine(s.ColorTable[5]),
-                                               "LineTo 215 204",    "PenColor 0x000000"};
+    // W = 40: s = 3.575. A colour change after a jump puts the pen down again. Flat, the
+    // design stands half a line above the middle line.
+    const std::vector<std::string> expected = {"PenColor 0x000000", "MoveTo 72 200",  "LineTo 108 200",
+                                               "MoveTo 144 200",    "LineTo 179 200", penLine(s.ColorTable[5]),
+                                               "LineTo 215 200",    "PenColor 0x000000"};
     EXPECT_EQ(drawingCalls(canvas.log), expected);
     EXPECT_EQ(canvas.texts[1], "Stitches: 6, Size: 4.0 x 0.0 mm");
 }

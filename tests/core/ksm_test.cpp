@@ -235,11 +235,12 @@ TEST_F(KsmReader, MissingOrWrongSecondRecordIsShownAsABadFormatCell)
 
 TEST_F(KsmReader, FlatAndEmptyDesigns)
 {
-    // A straight horizontal run takes the width's factor: 286 / 100 x 0.6 = 1.716.
+    // A straight horizontal run takes the width's factor: 286 / 100 x 0.6 = 1.716. It
+    // stands half a line above the middle line, clear of the remarks that start there.
     Bytes run;
     put(run, 0, 100, 0x80);
     decode("flat.ksm", ksmFile(run));
-    EXPECT_EQ(drawingCalls(canvas.log)[2], "LineTo 244 204");
+    EXPECT_EQ(drawingCalls(canvas.log)[2], "LineTo 244 200");
     EXPECT_EQ(canvas.texts[1], "Stitches: 1, Size: 10.0 x 0.0 mm");
 
     // A vertical one takes the height's: 240 / 50 x 0.6 = 2.88.

@@ -436,11 +436,12 @@ TEST_F(PcdReader, TypeFiveAlwaysMovesAndAfterAChangeStartsTheNewColour)
     EXPECT_EQ(canvas.texts[1], "Stitches: 5, Size: 16.7 x 16.7 mm");
 }
 
-TEST_F(PcdReader, APointLikeDesignUses1200AndLandsOnTheAnchor)
+TEST_F(PcdReader, APointLikeDesignUses1200AndLandsHalfALineAboveTheAnchor)
 {
+    // Above the remarks, which start on the middle line.
     const Bytes file = withTable({}, 3) + at(50, 50) + at(50, 50) + at(50, 50, 5);
     decode("point.pcs", file);
-    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 204", "LineTo 72 204", "MoveTo 72 204",
+    EXPECT_EQ(drawingCalls(canvas.log), (std::vector<std::string>{"MoveTo 72 200", "LineTo 72 200", "MoveTo 72 200",
                                                    "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 3, Size: 0.0 x 0.0 mm");
     // Only an extent of exactly 0 is replaced: a step of 1/256 unit fills the half cell.

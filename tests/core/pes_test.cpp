@@ -368,10 +368,11 @@ TEST_F(PesReader, ThreadIndicesAreReducedIndexZeroDrawsBlackAndTheLastColourStay
 
 TEST_F(PesReader, DesignsWithoutMovementOrWithoutWidthOrHeight)
 {
-    // No movement: size 0 x 0, a move to the start point on the middle line, no line.
+    // No movement: size 0 x 0, a move to the start point, no line. A design without
+    // height stands half a line (4) above the middle line, where its remarks start.
     decode("empty.pec", pecWith({5}, kChange + kEnd));
     EXPECT_EQ(drawingCalls(canvas.log),
-              (std::vector<std::string>{penLine(chart.color(5)), "MoveTo 72 204", "PenColor 0x000000"}));
+              (std::vector<std::string>{penLine(chart.color(5)), "MoveTo 72 200", "PenColor 0x000000"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 0, Size: 0.0 x 0.0 mm");
     EXPECT_EQ(canvas.texts[2], "Color Changes: 1, Size: 0.00 x 0.00 In.");
 
@@ -383,12 +384,12 @@ TEST_F(PesReader, DesignsWithoutMovementOrWithoutWidthOrHeight)
 
     // H = 0: points (13, 0) and (26, 0), the width's factor 286 / 13 x 0.5 = 11.
     decode("wide.pec", pecWith({5}, Bytes{0x0D, 0x00, 0x0D, 0x00} + kEnd));
-    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 215 204"});
-    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 358 204", "LineTo 501 204"}));
+    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 215 200"});
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 358 200", "LineTo 501 200"}));
 
     // Both 0 with movements: every stitch lies on the start point.
     decode("dot.pec", pecWith({5}, Bytes{0x00, 0x00, 0x00, 0x00} + kEnd));
-    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 72 204", "LineTo 72 204"}));
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 72 200", "LineTo 72 200"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 0.0 x 0.0 mm");
 }
 
@@ -428,9 +429,10 @@ TEST_F(PesReader, TheEndMovementStopsBothPasses)
     // (1, 0), then 0xFF 0x01 moves 255 in x; then (0, 255) ends: what follows is neither
     // measured nor drawn.
     decode("end.pec", pecWith({5}, Bytes{0x01, 0x00, 0xFF, 0x01, 0x00, 0xFF, 0x3F, 0x3F, 0x3F, 0x3F} + kEnd));
-    // W = 255, H = 1: scale 286 / 255 x 0.5; the 255 units span 143 pixels.
-    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 73 203"});
-    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 73 203", "LineTo 216 204"}));
+    // W = 255, H = 1: scale 286 / 255 x 0.5; the 255 units span 143 pixels. Less than a
+    // pixel high, the design stands half a line (4) above the middle line.
+    EXPECT_EQ(canvas.linesStarting("MoveTo"), std::vector<std::string>{"MoveTo 73 199"});
+    EXPECT_EQ(canvas.linesStarting("LineTo"), (std::vector<std::string>{"LineTo 73 199", "LineTo 216 200"}));
     EXPECT_EQ(canvas.texts[1], "Stitches: 2, Size: 25.5 x 0.1 mm");
 
     for (const Bytes& end : {Bytes{0x80, 0xFF, 0x00}, Bytes{0x80, 0xFF, 0x80, 0x00}, Bytes{0xFF, 0x00}}) {

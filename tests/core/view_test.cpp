@@ -3,6 +3,8 @@
 #include "tests/support/CatalogFixture.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tools/designgen/DstWriter.h"
+#include "tools/designgen/ShvWriter.h"
+#include "tools/designgen/Vp3Writer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -370,6 +372,29 @@ TEST_F(ViewTest, UnopenableFileIsSkippedAndTheNextTakesItsCell)
     openFolder(designName(1));
     EXPECT_EQ(pagesDrawn(), (Pages{{1, 3}}));
     EXPECT_EQ(canvas.linesStarting("TextOut 358 72").size(), 1u);  // d03 in the second cell
+}
+
+TEST_F(ViewTest, ADesignItsReaderRefusesIsAFailedDesignOfTheRunWithItsCellsText)
+{
+    addDesigns(1);
+    files.add("/designs/b.ksm", std::vector<std::uint8_t>(513, 0));  // too short for its start record
+    auto shv = gen::writeShv(gen::makeStar(150));
+    shv[0] ^= 0xFF;  // its signature spoilt
+    files.add("/designs/c.shv", shv);
+    const auto vp3 = gen::writeVp3(gen::makeStar(150), {{0x2050C0, "1076", "Royal Blue", "Brand"}});
+    files.add("/designs/d.vp3", std::vector<std::uint8_t>(vp3.begin(), vp3.begin() + 100));  // cut in its hoop packet
+    openFolder(designName(1));
+    for (const char* text : {"Bad File Format (Not KSM Format)", "Unknown Format", "Bad Format"})
+        EXPECT_NE(std::find(canvas.texts.begin(), canvas.texts.end(), text), canvas.texts.end()) << text;
+    const auto failed = catalog.failedDesigns();
+    ASSERT_EQ(failed.size(), 3u);
+    EXPECT_EQ(failed[0].name, "b.ksm");
+    EXPECT_EQ(failed[0].message, "Bad File Format (Not KSM Format)");
+    EXPECT_EQ(failed[1].name, "c.shv");
+    EXPECT_EQ(failed[1].message, "Unknown Format");
+    EXPECT_EQ(failed[2].name, "d.vp3");
+    EXPECT_EQ(failed[2].message, "Bad Format");
+    EXPECT_EQ(host.captions.back(), " FINISHED");
 }
 
 TEST_F(ViewTest, ADamagedHeaderShowsItsMessageInItsCellAndTheRunGoesOn)

@@ -195,6 +195,34 @@ TEST_F(RenderTest, LinesStayInsideTheirClipButTextDoesNot)
     EXPECT_EQ(image.pixel(95, 55), qRgb(0, 0, 0));
 }
 
+TEST_F(RenderTest, ClippedTextStaysInItsAreaAndTheLinesKeepTheirOwnClip)
+{
+    ImagePage page(120, 80);
+    Canvas& canvas = page.canvas();
+    canvas.setFont(Font{"Arial", 8, false});
+    const QRgb white = qRgb(255, 255, 255);
+    canvas.clipLines({10, 10, 50, 70});
+    canvas.clippedTextOut(0, 20, "WWWWWWWWWWWWWWWW", {0, 0, 40, 80});
+    canvas.moveTo(0, 45);
+    canvas.lineTo(119, 45);
+    canvas.unclipLines();
+    canvas.clippedTextOut(0, 0, "WWWWWWWWWWWWWWWW", {0, 0, 40, 80});
+    canvas.moveTo(0, 75);
+    canvas.lineTo(119, 75);
+    page.flush();
+    const QImage& image = page.image();
+    // The text up to the area's edge, nothing of it beyond.
+    EXPECT_LT(countPixels(image.copy(0, 0, 40, 40), white), 40 * 40);
+    EXPECT_EQ(countPixels(image.copy(40, 0, 80, 40), white), 80 * 40);
+    // The lines after it are clipped as they were before it: to their area, then not at all.
+    EXPECT_EQ(image.pixel(9, 45), white);
+    EXPECT_EQ(image.pixel(10, 45), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(49, 45), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(50, 45), white);
+    EXPECT_EQ(image.pixel(0, 75), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(115, 75), qRgb(0, 0, 0));
+}
+
 TEST_F(RenderTest, ADesignWhoseHeaderLiesStaysInItsOwnCell)
 {
     // A design sewn downwards from its start, its -Y and +Y swapped as some converters

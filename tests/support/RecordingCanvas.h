@@ -53,6 +53,11 @@ public:
         add("TextOut " + xy(x, y) + " \"" + text + "\"");
         texts.push_back(text);
     }
+    void clippedTextOut(int x, int y, const std::string& text, const PixelRect& a) override
+    {
+        add("TextOut " + xy(x, y) + " \"" + text + "\" within " + xy(a.left, a.top) + " " + xy(a.right, a.bottom));
+        texts.push_back(text);
+    }
     void clipLines(const PixelRect& area) override { clip = area; }
     void unclipLines() override { clip.reset(); }
     int textWidth(const std::string& text) override { return int(text.size()) * kCharWidth; }

@@ -149,6 +149,23 @@ check "--strict: a folder without damaged designs succeeds" "$tools/orlika-catal
 check "PNG pages of a folder with a damaged design" bash -c "'$tools/orlika-catalog' '$work/broken' -o '$work/broken.png' 2>/dev/null &&
   test -s '$work/broken-1.png' && test -s '$work/broken-2.png' && test ! -e '$work/broken-3.png'"
 
+# Designs their readers refuse are failed designs as much: each is named on standard error
+# with its cell's text, and --strict counts them.
+mkdir "$work/refused"
+cp "$samples/star.dst" "$work/refused/"
+head -c 513 "$samples/star.ksm" > "$work/refused/cut.ksm"
+head -c 100 "$samples/star.vp3" > "$work/refused/cut.vp3"
+cp "$samples/star.shv" "$work/refused/unsigned.shv"
+printf 'X' | dd of="$work/refused/unsigned.shv" bs=1 conv=notrunc status=none
+check "refused designs do not fail the run" \
+  bash -c "'$tools/orlika-catalog' '$work/refused' -o '$work/refused.pdf' >/dev/null 2>'$work/err.txt'"
+check "each refused design is named on standard error with its cell's text" \
+  test "$(cat "$work/err.txt")" = "$(printf '%s\n' 'orlika-catalog: cut.ksm: Bad File Format (Not KSM Format)' \
+    'orlika-catalog: cut.vp3: Bad Format' 'orlika-catalog: unsigned.shv: Unknown Format')"
+check "--strict: refused designs fail the run and the catalog is still written" \
+  bash -c "'$tools/orlika-catalog' --strict '$work/refused' -o '$work/refused-strict.png' >/dev/null 2>&1; test \$? -eq 1 &&
+  test -s '$work/refused-strict-1.png'"
+
 # A failed run leaves no file behind, and an older catalog of that name untouched.
 echo "older" > "$work/old.pdf"
 check "a run that finds no design fails" bash -c "! '$tools/orlika-catalog' '$work/empty' -o '$work/old.pdf' 2>/dev/null"
@@ -213,6 +230,12 @@ check "find: exit 2 for a wrong value" bash -c "'$tools/orlika-find' '$tree' --w
 check "find: exit 2 without a folder" bash -c "'$tools/orlika-find' 2>/dev/null; test \$? -eq 2"
 check "find: exit 2 for a file as the tree" bash -c "'$tools/orlika-find' '$tree/star.dst' 2>/dev/null; test \$? -eq 2"
 check "find: the index is in the cache folder" test -s "$work/cache/orlika/index.sqlite"
+# An archive that cannot be read is named, not passed over in silence.
+head -c 100 "$tree/pack.zip" > "$tree/shop/cut.zip"
+check "find: an archive it cannot read is named on standard error, the rest is found" \
+  bash -c "test \"\$('$tools/orlika-find' '$tree' --format pes 2>'$work/err.txt')\" = '$tree/shop/star.pes' &&
+  test \"\$(cat '$work/err.txt')\" = 'orlika-find: $tree/shop/cut.zip: the archive is cut short: the list of its entries at its end is missing'"
+rm "$tree/shop/cut.zip"
 check "catalog: the designs that fit a hoop, titled by the query" bash -c "'$tools/orlika-catalog' '$tree' --fits 100x100 -o '$work/fits.pdf' | grep -q ': 1 page' &&
   pdftotext '$work/fits.pdf' - | grep -q '^fits 100 x 100 mm' && ! pdftotext '$work/fits.pdf' - | grep -q sewing-words"
 check "catalog: duplicates with their group" bash -c "'$tools/orlika-catalog' '$tree' --duplicates -o '$work/dup.pdf' >/dev/null &&
