@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <string_view>
 
 namespace orlika {
 
@@ -98,14 +99,12 @@ bool keptBefore(const FoundDesign& a, const FoundDesign& b)
 std::vector<std::size_t> arrangeGroup(std::vector<FoundDesign>& found, const std::vector<std::size_t>& members)
 {
     std::vector<std::vector<std::size_t>> sameBytes;
+    std::map<std::string_view, std::size_t> setOfHash;
     for (const std::size_t i : members) {
-        const auto set = std::find_if(sameBytes.begin(), sameBytes.end(), [&](const auto& set) {
-            return found[set.front()].design.contentHash == found[i].design.contentHash;
-        });
-        if (set == sameBytes.end())
-            sameBytes.push_back({i});
-        else
-            set->push_back(i);
+        const auto [set, isNew] = setOfHash.try_emplace(found[i].design.contentHash, sameBytes.size());
+        if (isNew)
+            sameBytes.emplace_back();
+        sameBytes[set->second].push_back(i);
     }
     std::vector<std::size_t> arranged;
     for (auto& set : sameBytes) {
