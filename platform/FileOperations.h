@@ -39,6 +39,9 @@ public:
     virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
     /// Deletes a file; false when it is missing, a folder, or write-protected.
     virtual bool deleteFile(const std::string& path) = 0;
+    /// Makes a folder and every missing folder above it; returns why it could not, or an
+    /// empty text.
+    virtual std::string makeFolders(const std::string& path) = 0;
 };
 
 // The real operations through POSIX calls. The system calls that can fail halfway are
@@ -50,6 +53,7 @@ public:
     int copyFile(const std::string& source, const std::string& destination) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;
+    std::string makeFolders(const std::string& path) override;
 
 protected:
     /// What a copy reads: the source's bytes, and the permissions and modification time

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -228,6 +230,15 @@ bool PosixFileOperations::deleteFile(const std::string& path)
     if (S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
         return false;
     return removeFile(path) == 0;
+}
+
+std::string PosixFileOperations::makeFolders(const std::string& path)
+{
+    std::error_code failed;
+    std::filesystem::create_directories(path, failed);
+    if (!failed && !std::filesystem::is_directory(path, failed))
+        failed = std::make_error_code(std::errc::not_a_directory);
+    return failed ? failed.message() : std::string();
 }
 
 } // namespace orlika

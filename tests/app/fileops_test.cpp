@@ -91,6 +91,7 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_FALSE(form->LSelected->isVisible());
     EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 0"));
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 moved to ") + destination());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -154,6 +155,37 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndErasesOnYes)
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_FALSE(form->LSelected->isVisible());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+}
+
+TEST_F(FileCommandsTest, CopyIntoAFolderNotThereYetMakesItWhenAskedAndSaysWhereTheDesignsWent)
+{
+    selectFirstAndThird();
+    const QString usb = folder() + QStringLiteral("media/usb/designs");
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : request.defaultAnswer;
+    };
+    answerForm2(usb, true);
+    form->MoveAllSelectedFiles1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "The folder " + usb.toStdString() +
+                                    " does not exist.\n\nMake it and copy the 2 designs there?");
+    EXPECT_FALSE(exists(folder() + QStringLiteral("media")));
+    EXPECT_EQ(state().SelectedList.count(), 2);
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
+
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : request.defaultAnswer;
+    };
+    answerForm2(usb, true);
+    form->MoveAllSelectedFiles1->trigger();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(exists(usb + QStringLiteral("/d01.dst")));
+    EXPECT_TRUE(exists(usb + QStringLiteral("/d03.dst")));
+    EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 copied to ") + usb);
 }
 
 TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShownAndItsOwnFileName)
