@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include <QPrinterInfo>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <optional>
 
@@ -193,6 +195,18 @@ void PageSurface::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     m_form.FormDoubleClick(event->button(), at.x(), at.y());
+}
+
+void PageSurface::wheelEvent(QWheelEvent* event)
+{
+    // A notch is 120 eighths of a degree; a fine wheel or a touchpad sends less at a time.
+    constexpr int kNotch = 120;
+    m_wheelTurned += event->angleDelta().y();
+    const int notches = m_wheelTurned / kNotch;
+    m_wheelTurned -= notches * kNotch;
+    if (notches != 0)
+        m_form.FormWheel(notches);
+    event->accept();
 }
 
 StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
@@ -475,6 +489,42 @@ void TForm1::placePanelLabels()
     // The phase label stands just left of the speed buttons, clear of the centred caption.
     const int statLeft = std::max(LLayOut->geometry().right() + 8, Panel1->width() - roundPixel(3.75 * kButtonWidth) - 100);
     LStat->setGeometry(statLeft, top, 90, kButtonHeight);
+    placeStatusCaption();
+}
+
+void TForm1::showStatusCaption(const QString& text)
+{
+    m_statusText = text;
+    placeStatusCaption();
+}
+
+void TForm1::placeStatusCaption()
+{
+    constexpr int kGap = 8;
+    QLabel* caption = Panel1->Caption;
+    const int panelWidth = Panel1->width();
+    // The room: right of the layout's name, left of the buttons and the phase shown.
+    const int left = LLayOut->x() + LLayOut->fontMetrics().horizontalAdvance(LLayOut->text()) + kGap;
+    int right = panelWidth - kGap;
+    for (QWidget* button : {static_cast<QWidget*>(SBCancel), static_cast<QWidget*>(SBButton),
+                            static_cast<QWidget*>(SBPrev)})
+        if (button->isVisibleTo(Panel1))
+            right = std::min(right, button->x() - kGap);
+    if (!LStat->text().isEmpty())
+        right = std::min(right, LStat->x() - kGap);
+    right = std::max(right, left);
+    const QFontMetrics metrics(caption->font());
+    const int width = metrics.horizontalAdvance(m_statusText);
+    const int middle = panelWidth / 2;
+    QString shown = m_statusText;
+    QRect room(left, 0, right - left, Panel1->height());
+    if (middle - (width + 1) / 2 >= left && middle + (width + 1) / 2 <= right)
+        room = Panel1->rect();  // in the middle of the panel, as a short caption always stood
+    else if (width > room.width())
+        shown = metrics.elidedText(m_statusText, Qt::ElideRight, room.width());
+    caption->setGeometry(room);
+    caption->setText(shown);
+    caption->setToolTip(shown == m_statusText ? QString() : m_statusText);
 }
 
 void TForm1::FormCreate()
@@ -501,7 +551,7 @@ void TForm1::FormDestroy()
 
 QString TForm1::statusCaption() const
 {
-    return Panel1->Caption->text();
+    return m_statusText;
 }
 
 QPrinter& TForm1::printer()
@@ -902,6 +952,7 @@ void TForm1::chooseLayout(QAction* checked, bool noRemarks, std::uint16_t column
     s.PageColumns = columns;
     s.PageRows = rows;
     LLayOut->setText(caption);
+    placeStatusCaption();
 }
 
 void TForm1::StandardClick()
@@ -928,6 +979,7 @@ void TForm1::chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows)
     s.PageColumns = columns;
     s.PageRows = rows;
     LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-%1").arg(columns * rows));
+    placeStatusCaption();
     ThumbNail2Click();
 }
 
@@ -1141,6 +1193,56 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
     m_host.execDialog(view);
 }
 
+void TForm1::FormWheel(int notches)
+{
+    if (notches < 0)
+        m_catalog.pageForward();
+    else
+        m_catalog.pageBack();
+}
+
+void TForm1::askPageNumber()
+{
+    // Only while a page waits: the run goes on from the page asked for.
+    if (!m_catalog.nextShown())
+        return;
+    const int pages = std::max(1, m_catalog.state().PageCount);
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("GoToPageDialog"));
+    dialog.setWindowTitle(QStringLiteral("ORLIKA Go to Page"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setLabelText(QStringLiteral("Page (1 to %1):").arg(pages));
+    dialog.setIntRange(1, pages);
+    dialog.setIntValue(m_catalog.pageNumberOnDisplay());
+    if (m_host.execDialog(dialog) == QDialog::Accepted)
+        m_catalog.goToPage(dialog.intValue());
+}
+
+bool TForm1::pagingKey(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_PageDown:
+        m_catalog.pageForward();
+        return true;
+    case Qt::Key_PageUp:
+        m_catalog.pageBack();
+        return true;
+    case Qt::Key_Home:
+        m_catalog.goToPage(1);
+        return true;
+    case Qt::Key_End:
+        m_catalog.goToPage(m_catalog.state().PageCount);
+        return true;
+    case Qt::Key_G:
+        if (!(event.modifiers() & Qt::ControlModifier))
+            return false;
+        askPageNumber();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     // Key preview: the window sees every key of its own controls first and consumes it.
@@ -1150,6 +1252,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         if (widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&
             !isModifierOnly(keyEvent->key()) && !(keyEvent->modifiers() & Qt::AltModifier)) {
+            if (pagingKey(*keyEvent))
+                return true;
             int key = keyCode(*keyEvent);
             FormKeyDown(key);
             const QString text = keyEvent->text();
