@@ -8,6 +8,7 @@
 #include "app/FindDialog.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
+#include "catalog/DesignPaths.h"
 #include "decoders/Registry.h"
 #include "fileops/FileOps.h"
 #include "listing/FileListing.h"
@@ -1122,7 +1123,18 @@ void TForm1::DeleteSelected1Click()
 {
     if (m_running)
         return;
-    FileOps(m_catalog.state(), m_host, *m_fileOperations).DeleteSelected1Click();
+    auto& s = m_catalog.state();
+    const std::string folder = s.SelectedFolder;
+    const std::vector<std::string> selected = s.SelectedList.names();
+    FileOps(s, m_host, *m_fileOperations).DeleteSelected1Click();
+    // What is gone is told by the files themselves, whatever the command did or answered.
+    // A design inside an archive is never deleted (its path names no file of its own).
+    std::vector<std::string> gone;
+    for (const std::string& name : selected)
+        if (!isArchiveEntry(name) && !m_fileOperations->exists(folder + name))
+            gone.push_back(name);
+    if (!gone.empty())
+        m_catalog.markDeleted(folder, gone);
     showSelectionOnDisplay();
 }
 
