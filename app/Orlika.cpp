@@ -378,6 +378,9 @@ void TForm1::createMenus()
     OpenatFile1 = item(File1, "OpenatFile1", QStringLiteral("Open Beginning at &File"), &TForm1::OpenatFile1Click);
     OpenSelectedFiles1 =
         item(File1, "OpenSelectedFiles1", QStringLiteral("Open S&elected Files"), &TForm1::OpenSelectedFiles1Click);
+    OpenFolder1 = item(File1, "OpenFolder1", QStringLiteral("Open Fol&der..."), &TForm1::OpenFolder1Click);
+    OpenFolder1->setStatusTip(QStringLiteral("Shows the designs of a folder you choose, also one that holds only "
+                                             "subfolders"));
     // Off at start: a run shows its folder alone unless the user asks for the tree.
     IncludeSubfolders1 =
         item(File1, "IncludeSubfolders1", QStringLiteral("Include S&ubfolders"), &TForm1::IncludeSubfolders1Click);
@@ -692,6 +695,55 @@ void TForm1::OpenatFile1Click()
 {
     if (executeOpenDialog(false))
         showChosenFolder(false);
+}
+
+void TForm1::OpenFolder1Click()
+{
+    if (m_running)
+        return;
+    QFileDialog dialog(this, QStringLiteral("Open a folder"));
+    dialog.setObjectName(QStringLiteral("OpenFolderDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const std::string& shown = m_catalog.state().FolderPath;
+    dialog.setDirectory(shown.empty() ? QDir::homePath() : QString::fromStdString(shown));
+    if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    std::string folder = QDir::cleanPath(dialog.selectedFiles().constFirst()).toStdString();
+    if (folder.back() != '/')
+        folder += '/';
+    // As Open at Beginning of a design in the folder under "All supported formats"; the
+    // open dialog then starts there too.
+    auto& s = m_catalog.state();
+    s.OpenDialog1.FileName = folder;
+    s.OpenDialog1.Files = {folder};
+    s.OpenDialog1.FilterIndex = FilterIndex::AllSupported;
+    showChosenFolder(true);
+    if (s.FileList.empty() && !s.IncludeSubfolders && !m_closeRequested)
+        adviseIncludeSubfolders(folder);
+}
+
+void TForm1::adviseIncludeSubfolders(const std::string& folder)
+{
+    const QDir shown(QString::fromStdString(folder));
+    const bool subfolders = !shown.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
+    const bool archives = !shown.entryList({QStringLiteral("*.zip")}, QDir::Files).isEmpty();
+    // With nothing below the folder either, the status line's " No Files Found" says it all.
+    if (!subfolders && !archives)
+        return;
+    const std::string below = subfolders && archives ? "its subfolders and zip archives"
+                              : subfolders           ? "its subfolders"
+                                                     : "its zip archives";
+    const MessageAnswer answer = m_host.messageBox(MessageRequest{
+        "There is no design file in " + folder + " itself. File > Include Subfolders shows the designs in " + below +
+            " too.\n\nTurn Include Subfolders on and show them?",
+        "ORLIKA", MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes)
+        return;
+    IncludeSubfolders1->setChecked(true);
+    IncludeSubfolders1Click();
+    showChosenFolder(true);
 }
 
 void TForm1::OpenSelectedFiles1Click()

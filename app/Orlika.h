@@ -125,6 +125,7 @@ public:
     QAction* Open1 = nullptr;
     QAction* OpenatFile1 = nullptr;
     QAction* OpenSelectedFiles1 = nullptr;
+    QAction* OpenFolder1 = nullptr;
     QAction* IncludeSubfolders1 = nullptr;
     QAction* FindDesigns1 = nullptr;
     QAction* FindDuplicates1 = nullptr;
@@ -174,6 +175,7 @@ public slots:
     void Open1Click();
     void OpenatFile1Click();
     void OpenSelectedFiles1Click();
+    void OpenFolder1Click();
     void IncludeSubfolders1Click();
     void FindDesigns1Click();
     void FindDuplicates1Click();
@@ -247,6 +249,9 @@ private:
     void showSelectionOnDisplay();
     /// Page Down, Page Up, Home, End and Ctrl+G while a page waits; true when the key was one.
     bool pagingKey(const QKeyEvent& event);
+    /// After Open Folder found no design in the folder itself: says so, and where there are
+    /// subfolders or archives offers to show them.
+    void adviseIncludeSubfolders(const std::string& folder);
     void checkLayout(QAction* checked);
     /// Asks where a catalog or a listing goes when no printer is installed, proposing the
     /// file last chosen for that kind of print, else proposedName in the home folder;

@@ -69,7 +69,8 @@ TEST_F(AppTest, StartsWithTheStandardLayoutAndEverythingARunShowsHidden)
 TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
 {
     const std::vector<QString> file = {
-        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "Include S&ubfolders", "-",
+        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "Open Fol&der...",
+        "Include S&ubfolders", "-",
         "F&ind Designs...", "Find Duplica&tes...", "-", "&Print From Beginning",
         "P&rint Beginning at File", "Print Selected Files", "-", "Print a File Listing", "-", "Print &Setup", "-",
         "E&xit"};
