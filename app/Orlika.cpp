@@ -157,6 +157,18 @@ private:
     std::function<QString()> m_choosePdfFile;
 };
 
+// A design of the run read for the design view, through the window's files, which read the
+// designs inside archives too: such a design is named as its cell names it.
+PictureReading readForView(const std::string& path, FileSystem& files)
+{
+    PictureReading reading = readDesignPicture(path, files);
+    if (reading.picture && isArchiveEntry(path)) {
+        reading.picture->name = designDisplayName(path);
+        reading.picture->folder = folderShowingDesign(path);
+    }
+    return reading;
+}
+
 } // namespace
 
 std::string repairDoubleSeparator(std::string path)
@@ -1243,8 +1255,9 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
     if (cell < 0 || display.names[std::size_t(cell)].empty())
         return;
     const std::string& name = display.names[std::size_t(cell)];
+    const auto read = [this](const std::string& path) { return readForView(path, m_fileSystem); };
     m_host.setWaitCursor(true);
-    PictureReading reading = readDesignPicture(display.folder + name);
+    PictureReading reading = read(display.folder + name);
     m_host.setWaitCursor(false);
     if (!reading.picture) {
         m_host.messageBox(MessageRequest{name + ": " + reading.problem, "ORLIKA", MessageIcon::Warning,
@@ -1254,6 +1267,20 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
     // A dialog of its own: the page on display keeps its image, and Esc closes the view
     // without reaching the run's keys.
     DesignView view(std::move(*reading.picture), this);
+    // Page Up and Page Down go through the run's designs, from the one clicked; where the
+    // list is another run's since (a print run), through the page's.
+    const auto& s = m_catalog.state();
+    std::vector<std::string> entries;
+    if (display.folder == s.FolderPath && s.FileList.contains(name)) {
+        entries = s.FileList.names();
+    } else {
+        for (int k = 0; k < display.cellCount; ++k)
+            if (!display.names[std::size_t(k)].empty())
+                entries.push_back(display.names[std::size_t(k)]);
+    }
+    const auto at = std::find(entries.begin(), entries.end(), name);
+    if (at != entries.end())
+        view.setSequence(DesignSequence(display.folder, entries, std::size_t(at - entries.begin()), read));
     m_host.execDialog(view);
 }
 

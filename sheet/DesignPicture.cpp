@@ -149,6 +149,12 @@ std::int64_t DesignPicture::stitches() const
 
 PictureReading readDesignPicture(const std::string& path)
 {
+    PosixFileSystem files;
+    return readDesignPicture(path, files);
+}
+
+PictureReading readDesignPicture(const std::string& path, FileSystem& files)
+{
     PictureReading reading;
     const std::string name = namePart(path);
     const Reader* reader = readerOfName(name);
@@ -158,7 +164,6 @@ PictureReading readDesignPicture(const std::string& path)
                                             : "no reader takes " + extension + " files";
         return reading;
     }
-    PosixFileSystem files;
     const std::unique_ptr<DesignFile> file = files.openRead(path);
     if (!file) {
         reading.problem = "cannot open the file: " + openFailureText(files.whyNotOpened(path));

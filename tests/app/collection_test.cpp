@@ -3,6 +3,7 @@
 // selecting a design inside an archive, copying it out and the refusal to move it.
 #include "tests/app/AppFixture.h"
 
+#include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "app/FindDialog.h"
 #include "tests/support/TreeFiles.h"
@@ -113,6 +114,29 @@ TEST_F(CollectionWindowTest, ATreeRunShowsSubfoldersAndArchivesAndTheCommandsAct
     EXPECT_TRUE(fs::exists(at("moved/c.dst")));
     EXPECT_FALSE(fs::exists(at("moved/z.dst")));
     EXPECT_EQ(readBytes(at("box.zip")), archive);
+}
+
+TEST_F(CollectionWindowTest, ADesignInsideAnArchiveOpensInTheDesignView)
+{
+    makeTree();
+    form->IncludeSubfolders1->trigger();
+    answerOpen({"a.dst"});
+    form->Open1->trigger();
+    ASSERT_EQ(form->catalog().pageOnDisplay().names[2], "box.zip//z.dst");
+    QString name, figures;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& view = dynamic_cast<DesignView&>(dialog);
+        name = QString::fromStdString(view.picture().name);
+        figures = QString::fromStdString(view.picture().folder);
+        // Page Down goes on to the design of the subfolder, after the archive's.
+        QTest::keyClick(view.canvas(), Qt::Key_PageDown);
+        EXPECT_EQ(view.picture().name, "c.dst");
+        return int(QDialog::Rejected);
+    });
+    QTest::mouseDClick(form->Page, Qt::LeftButton, {}, QPoint(844, 154));
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    EXPECT_EQ(name, QStringLiteral("box.zip: z.dst"));
+    EXPECT_EQ(figures, folder());
 }
 
 TEST_F(CollectionWindowTest, OpenFolderShowsAFolderOfSubfoldersAndOffersToIncludeThem)
