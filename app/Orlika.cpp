@@ -522,8 +522,7 @@ void TForm1::placeStatusCaption()
     // The room: right of the layout's name, left of the buttons and the phase shown.
     const int left = LLayOut->x() + LLayOut->fontMetrics().horizontalAdvance(LLayOut->text()) + kGap;
     int right = panelWidth - kGap;
-    for (QWidget* button : {static_cast<QWidget*>(SBCancel), static_cast<QWidget*>(SBButton),
-                            static_cast<QWidget*>(SBPrev)})
+    for (const QToolButton* button : {SBCancel, SBButton, SBPrev})
         if (button->isVisibleTo(Panel1))
             right = std::min(right, button->x() - kGap);
     if (!LStat->text().isEmpty())

@@ -525,13 +525,14 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     if (!finalPage)
         startPageAhead();
     while (!s.NextPressed) {
-        m_host.waitForEvents();
-        // A page waits at the size it was drawn for: in a window made larger or smaller
-        // it is drawn again.
-        if (!s.NextPressed && !sameWindowSize(width, height)) {
+        // A page waits at the size it was drawn for: in a window made larger or smaller,
+        // also while the page was being drawn, it is drawn again.
+        if (!sameWindowSize(width, height)) {
             m_redrawPressed = true;
             s.NextPressed = true;
+            break;
         }
+        m_host.waitForEvents();
     }
     s.PageComplete = false;
     PageEnd end = m_prevPressed       ? PageEnd::Prev

@@ -277,6 +277,20 @@ TEST_F(ViewTest, APageWaitingIsDrawnAgainWhenTheWindowChangesSize)
     EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}, {7, 8}, {7, 8}}));
     EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "ResizePage"), 2);
     EXPECT_EQ(host.captions.back(), " FINISHED");
+
+    // A window that changed size while the page was drawn: the page is drawn again at
+    // once, before the run waits for anything.
+    host.log.clear();
+    canvas.clear();
+    host.onWait.push_back([this] { catalog.SBCancelClick(); });
+    host.onCaption = [this](const std::string& caption) {
+        if (caption == " Picture 6 of 8")
+            host.geometry = {700, 440, 40, 716, 500};
+    };
+    openFolder(designName(1));
+    host.onCaption = {};
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}}));
+    EXPECT_EQ(host.waits, 5);
 }
 
 TEST_F(ViewTest, StartingAtTheFifthOfEightShowsOnePageThenWaitsWithoutPrev)
