@@ -369,9 +369,10 @@ TEST_F(AppTest, FindDesignsLabelsTakeTheirLettersToTheirFields)
     }
     for (QAbstractButton* button : find.findChildren<QAbstractButton*>()) {
         const QChar letter = letterOf(button->text());
-        if (!letter.isNull())
-            EXPECT_TRUE(letters.emplace(letter, button->text()).second)
-                << button->text().toStdString() << " and " << letters[letter].toStdString();
+        if (letter.isNull())
+            continue;
+        EXPECT_TRUE(letters.emplace(letter, button->text()).second)
+            << button->text().toStdString() << " and " << letters[letter].toStdString();
     }
     EXPECT_EQ(labelled, 9);
 
