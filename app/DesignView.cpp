@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "app/DesignView.h"
 
+#include "catalog/DesignPaths.h"
+#include "platform/FileSystem.h"
 #include "render/PainterCanvas.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -10,7 +15,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -166,29 +173,57 @@ void DesignCanvas::keyPressEvent(QKeyEvent* event)
 
 // ---------------------------------------------------------------------------------------
 
+DesignSequence::DesignSequence(std::string folder, std::vector<std::string> entries, std::size_t current, Reader read)
+    : m_folder(std::move(folder)), m_entries(std::move(entries)), m_current(current), m_read(std::move(read))
+{
+}
+
+std::optional<DesignPicture> DesignSequence::step(int direction)
+{
+    // Designs that cannot be read (gone, damaged, an archive's error) are passed over.
+    for (std::size_t next = m_current; direction > 0 ? next + 1 < m_entries.size() : next > 0;) {
+        next = direction > 0 ? next + 1 : next - 1;
+        PictureReading reading = m_read(m_folder + m_entries[next]);
+        if (reading.picture) {
+            m_current = next;
+            return std::move(reading.picture);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string folderShowingDesign(const std::string& path)
+{
+    const std::optional<ArchiveEntry> entry = archiveEntryOf(path);
+    return folderPart(entry ? entry->archive : path);
+}
+
+// ---------------------------------------------------------------------------------------
+
 DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent), m_picture(std::move(picture))
 {
     setObjectName(QStringLiteral("DesignView"));
-    setWindowTitle(qText(m_picture.name) + QStringLiteral(" \u2014 ORLIKA"));
     setModal(true);
     setSizeGripEnabled(true);
 
     m_canvas = new DesignCanvas(m_picture, this);
 
-    auto* name = new QLabel(qText(m_picture.name), this);
-    QFont bold = name->font();
+    m_name = new QLabel(this);
+    QFont bold = m_name->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.3);
-    name->setFont(bold);
-    name->setObjectName(QStringLiteral("DesignName"));
-    auto* figures = new QLabel(QStringLiteral("%1\n%2 (%3)\nStitches: %4\nColour changes: %5")
-                                   .arg(qText(m_picture.format + " \u2014 " + m_picture.folder),
-                                        qText(sizeInMillimetres(m_picture)), qText(sizeInInches(m_picture)),
-                                        qText(groupedCount(m_picture.stitches())))
-                                   .arg(m_picture.colorChanges()),
-                               this);
-    figures->setObjectName(QStringLiteral("DesignFigures"));
-    figures->setWordWrap(true);
+    m_name->setFont(bold);
+    m_name->setObjectName(QStringLiteral("DesignName"));
+    m_figures = new QLabel(this);
+    m_figures->setObjectName(QStringLiteral("DesignFigures"));
+    m_figures->setWordWrap(true);
+    m_showInFolder = new QPushButton(QStringLiteral("Show in &Folder"), this);
+    m_showInFolder->setObjectName(QStringLiteral("ShowInFolderButton"));
+    m_showInFolder->setToolTip(QStringLiteral("Opens the folder that holds the design"));
+    // The canvas keeps the keys (0, 1, +, -, Page Up, Page Down); a click is enough here.
+    m_showInFolder->setFocusPolicy(Qt::NoFocus);
+    m_showInFolder->setAutoDefault(false);
+    connect(m_showInFolder, &QPushButton::clicked, this, &DesignView::ShowInFolderClick);
 
     auto* heading = new QLabel(QStringLiteral("Colour sequence, in stitching order"), this);
     heading->setFont(bold);
@@ -201,31 +236,22 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     m_sequence->setIconSize(QSize(28, 14));
     m_sequence->setHeaderLabels(
         {QStringLiteral("#"), QStringLiteral("Thread"), QStringLiteral("Code"), QStringLiteral("Stitches")});
-    const QString none = QStringLiteral("\u2014");
-    for (std::size_t i = 0; i < m_picture.blocks.size(); ++i) {
-        const ColorBlock& block = m_picture.blocks[i];
-        auto* row = new QTreeWidgetItem(m_sequence);
-        row->setText(0, QString::number(i + 1));
-        row->setIcon(1, chip(block.color));
-        row->setText(1, block.threadName.empty() ? none : qText(block.threadName));
-        row->setText(2, block.threadCode.empty() ? none : qText(block.threadCode));
-        row->setText(3, qText(groupedCount(block.stitches)));
-        row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        row->setToolTip(1, toQColor(block.color).name());
-    }
-    for (int column = 0; column < 4; ++column)
-        m_sequence->resizeColumnToContents(column);
 
     m_zoomLabel = new QLabel(this);
     m_zoomLabel->setObjectName(QStringLiteral("Zoom"));
     auto* hint = new QLabel(QStringLiteral("Wheel: zoom. Drag: move. 0: all of it, 1: actual size.\n"
+                                           "Page Up, Page Down: the design before, after.\n"
                                            "Esc: back to the page."),
                             this);
     hint->setForegroundRole(QPalette::PlaceholderText);
 
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(m_showInFolder);
+    folderRow->addStretch(1);
     auto* side = new QVBoxLayout;
-    side->addWidget(name);
-    side->addWidget(figures);
+    side->addWidget(m_name);
+    side->addWidget(m_figures);
+    side->addLayout(folderRow);
     side->addSpacing(8);
     side->addWidget(heading);
     side->addWidget(m_sequence, 1);
@@ -241,9 +267,70 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     layout->addWidget(sidePanel);
 
     connect(m_canvas, &DesignCanvas::zoomChanged, this, &DesignView::showZoom);
+    showFigures();
     m_canvas->setFocus();
     if (parent)
         resize(parent->window()->size() * 0.9);
+}
+
+void DesignView::showFigures()
+{
+    setWindowTitle(qText(m_picture.name) + QStringLiteral(" \u2014 ORLIKA"));
+    m_name->setText(qText(m_picture.name));
+    m_figures->setText(QStringLiteral("%1\n%2 (%3)\nStitches: %4\nColour changes: %5")
+                           .arg(qText(m_picture.format + " \u2014 " + m_picture.folder),
+                                qText(sizeInMillimetres(m_picture)), qText(sizeInInches(m_picture)),
+                                qText(groupedCount(m_picture.stitches())))
+                           .arg(m_picture.colorChanges()));
+    m_sequence->clear();
+    const QString none = QStringLiteral("\u2014");
+    for (std::size_t i = 0; i < m_picture.blocks.size(); ++i) {
+        const ColorBlock& block = m_picture.blocks[i];
+        auto* row = new QTreeWidgetItem(m_sequence);
+        row->setText(0, QString::number(i + 1));
+        row->setIcon(1, chip(block.color));
+        row->setText(1, block.threadName.empty() ? none : qText(block.threadName));
+        row->setText(2, block.threadCode.empty() ? none : qText(block.threadCode));
+        row->setText(3, qText(groupedCount(block.stitches)));
+        row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        row->setToolTip(1, toQColor(block.color).name());
+    }
+    for (int column = 0; column < 4; ++column)
+        m_sequence->resizeColumnToContents(column);
+}
+
+void DesignView::stepTo(int direction)
+{
+    if (!m_designs)
+        return;
+    std::optional<DesignPicture> next = m_designs->step(direction);
+    if (!next)
+        return;  // the run's first or last design stays
+    // The canvas draws this very picture: it changes in place and is fitted anew.
+    m_picture = std::move(*next);
+    showFigures();
+    m_canvas->fit();
+}
+
+void DesignView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        stepTo(+1);
+        break;
+    case Qt::Key_PageUp:
+        stepTo(-1);
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void DesignView::ShowInFolderClick()
+{
+    const QString folder =
+        QDir::cleanPath(QFileInfo(QString::fromStdString(folderShowingDesign(m_picture.path))).absoluteFilePath());
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void DesignView::showZoom(double percent)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // One design alone and large, in its thread colours, opened by a double click on its cell:
 // the mouse wheel zooms about the pointer, a drag moves it, and its colour sequence stands
-// beside it. Esc closes it; the page it was opened from is not touched.
+// beside it. Page Up and Page Down step to the run's designs before and after it, and
+// Show in Folder opens the folder it is in. Esc closes it; the page it was opened from is
+// not touched.
 #pragma once
 
 #include "sheet/DesignPicture.h"
@@ -10,7 +12,13 @@
 #include <QPointF>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
 class QLabel;
+class QPushButton;
 class QTreeWidget;
 
 namespace orlika {
@@ -54,6 +62,28 @@ private:
     QPointF m_dragFrom;
 };
 
+// The designs of a run, in the run's order, as the design view steps through them.
+class DesignSequence {
+public:
+    using Reader = std::function<PictureReading(const std::string& path)>;
+    /// `entries` are paths relative to `folder` (ending in '/'); the view shows entry
+    /// `current` first.
+    DesignSequence(std::string folder, std::vector<std::string> entries, std::size_t current, Reader read);
+    /// The nearest design after (+1) or before (-1) the current one that can be read, which
+    /// becomes the current one; none at either end of the run.
+    std::optional<DesignPicture> step(int direction);
+
+private:
+    std::string m_folder;
+    std::vector<std::string> m_entries;
+    std::size_t m_current;
+    Reader m_read;
+};
+
+/// The folder that holds a design: its own, or for a design inside a zip archive the
+/// archive's.
+std::string folderShowingDesign(const std::string& path);
+
 class DesignView : public QDialog {
     Q_OBJECT
 public:
@@ -62,14 +92,33 @@ public:
     DesignCanvas* canvas() const { return m_canvas; }
     /// The colour sequence: a row per block, in stitching order.
     QTreeWidget* sequence() const { return m_sequence; }
+    QPushButton* showInFolderButton() const { return m_showInFolder; }
+    /// The design shown.
+    const DesignPicture& picture() const { return m_picture; }
+    /// The run's designs, for Page Up and Page Down; without them the keys do nothing.
+    void setSequence(DesignSequence designs) { m_designs.emplace(std::move(designs)); }
+
+public slots:
+    /// Opens the file manager on the design's folder, as the desktop opens folders.
+    void ShowInFolderClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showZoom(double percent);
+    /// Fills the title, figures and colour sequence from the design.
+    void showFigures();
+    void stepTo(int direction);
 
     DesignPicture m_picture;
+    std::optional<DesignSequence> m_designs;
     DesignCanvas* m_canvas = nullptr;
+    QLabel* m_name = nullptr;
+    QLabel* m_figures = nullptr;
     QTreeWidget* m_sequence = nullptr;
     QLabel* m_zoomLabel = nullptr;
+    QPushButton* m_showInFolder = nullptr;
 };
 
 } // namespace orlika

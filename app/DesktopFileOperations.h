@@ -10,7 +10,7 @@ namespace orlika {
 class DesktopFileOperations : public CollectionFileOperations {
 public:
     bool hasTrash() override { return true; }
-    bool moveToTrash(const std::string& path) override;
+    TrashOutcome moveToTrash(const std::string& path) override;
 };
 
 } // namespace orlika

@@ -71,10 +71,11 @@ void TForm2::setDirectory(const QString& folder)
 
 void TForm2::BBOKClick()
 {
-    // Only an existing folder that takes new files is a destination; anything else would
-    // fail file by file with a message that does not say why.
+    // An existing folder must take new files; anything else there would fail file by file
+    // with a message that does not say why. A folder that is not there yet is offered to
+    // be made once the dialog has closed.
     const QFileInfo folder(directory());
-    if (!folder.isDir() || !folder.isWritable()) {
+    if (folder.exists() && (!folder.isDir() || !folder.isWritable())) {
         if (warn)
             warn(directory() + QStringLiteral(" is not an existing folder that can be written to. "
                                               "Choose another destination."));

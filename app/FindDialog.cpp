@@ -98,7 +98,8 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent)
     ShowButton->setDefault(true);
     PrintButton = new QPushButton(QStringLiteral("&Print"), this);
     PrintButton->setObjectName(QStringLiteral("PrintButton"));
-    CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    // Esc cancels; Alt+C is the colour changes'.
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
 
     connect(BrowseButton, &QToolButton::clicked, this, &TFindDialog::BrowseButtonClick);
@@ -117,15 +118,23 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent)
     hoopRow->addWidget(HoopHeightEdit);
     hoopRow->addStretch(1);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Folder:"), folderRow);
-    form->addRow(QStringLiteral("&Name:"), NameEdit);
-    form->addRow(QStringLiteral("F&ormat:"), FormatCombo);
-    form->addRow(QStringLiteral("Fits &hoop:"), hoopRow);
-    form->addRow(QStringLiteral("&Width:"), range(WidthMinEdit, WidthMaxEdit, UnitCombo));
-    form->addRow(QStringLiteral("H&eight:"), range(HeightMinEdit, HeightMaxEdit));
-    form->addRow(QStringLiteral("S&titches:"), range(StitchesMinEdit, StitchesMaxEdit));
-    form->addRow(QStringLiteral("&Colour changes:"), range(ColorsMinEdit, ColorsMaxEdit));
-    form->addRow(QStringLiteral("&Thread:"), ThreadEdit);
+    // A row whose field is a row of its own gets no buddy from the form: each label names
+    // the field its letter goes to, so that the letter works and no "&" shows.
+    const auto labelled = [this](const QString& text, QWidget* buddy) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(buddy);
+        return label;
+    };
+    form->addRow(labelled(QStringLiteral("&Folder:"), FolderEdit), folderRow);
+    form->addRow(labelled(QStringLiteral("&Name:"), NameEdit), NameEdit);
+    form->addRow(labelled(QStringLiteral("F&ormat:"), FormatCombo), FormatCombo);
+    form->addRow(labelled(QStringLiteral("Fits &hoop:"), HoopCombo), hoopRow);
+    form->addRow(labelled(QStringLiteral("&Width:"), WidthMinEdit), range(WidthMinEdit, WidthMaxEdit, UnitCombo));
+    form->addRow(labelled(QStringLiteral("H&eight:"), HeightMinEdit), range(HeightMinEdit, HeightMaxEdit));
+    form->addRow(labelled(QStringLiteral("S&titches:"), StitchesMinEdit), range(StitchesMinEdit, StitchesMaxEdit));
+    form->addRow(labelled(QStringLiteral("&Colour changes:"), ColorsMinEdit), range(ColorsMinEdit, ColorsMaxEdit));
+    // T is the stitches'.
+    form->addRow(labelled(QStringLiteral("Th&read:"), ThreadEdit), ThreadEdit);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ShowButton);

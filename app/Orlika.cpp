@@ -8,6 +8,7 @@
 #include "app/FindDialog.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
+#include "catalog/DesignPaths.h"
 #include "decoders/Registry.h"
 #include "fileops/FileOps.h"
 #include "listing/FileListing.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +34,7 @@
 #include <QPrinterInfo>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <optional>
 
@@ -154,6 +157,18 @@ private:
     std::function<QString()> m_choosePdfFile;
 };
 
+// A design of the run read for the design view, through the window's files, which read the
+// designs inside archives too: such a design is named as its cell names it.
+PictureReading readForView(const std::string& path, FileSystem& files)
+{
+    PictureReading reading = readDesignPicture(path, files);
+    if (reading.picture && isArchiveEntry(path)) {
+        reading.picture->name = designDisplayName(path);
+        reading.picture->folder = folderShowingDesign(path);
+    }
+    return reading;
+}
+
 } // namespace
 
 std::string repairDoubleSeparator(std::string path)
@@ -193,6 +208,18 @@ void PageSurface::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     m_form.FormDoubleClick(event->button(), at.x(), at.y());
+}
+
+void PageSurface::wheelEvent(QWheelEvent* event)
+{
+    // A notch is 120 eighths of a degree; a fine wheel or a touchpad sends less at a time.
+    constexpr int kNotch = 120;
+    m_wheelTurned += event->angleDelta().y();
+    const int notches = m_wheelTurned / kNotch;
+    m_wheelTurned -= notches * kNotch;
+    if (notches != 0)
+        m_form.FormWheel(notches);
+    event->accept();
 }
 
 StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
@@ -363,6 +390,9 @@ void TForm1::createMenus()
     OpenatFile1 = item(File1, "OpenatFile1", QStringLiteral("Open Beginning at &File"), &TForm1::OpenatFile1Click);
     OpenSelectedFiles1 =
         item(File1, "OpenSelectedFiles1", QStringLiteral("Open S&elected Files"), &TForm1::OpenSelectedFiles1Click);
+    OpenFolder1 = item(File1, "OpenFolder1", QStringLiteral("Open Fol&der..."), &TForm1::OpenFolder1Click);
+    OpenFolder1->setStatusTip(QStringLiteral("Shows the designs of a folder you choose, also one that holds only "
+                                             "subfolders"));
     // Off at start: a run shows its folder alone unless the user asks for the tree.
     IncludeSubfolders1 =
         item(File1, "IncludeSubfolders1", QStringLiteral("Include S&ubfolders"), &TForm1::IncludeSubfolders1Click);
@@ -475,6 +505,41 @@ void TForm1::placePanelLabels()
     // The phase label stands just left of the speed buttons, clear of the centred caption.
     const int statLeft = std::max(LLayOut->geometry().right() + 8, Panel1->width() - roundPixel(3.75 * kButtonWidth) - 100);
     LStat->setGeometry(statLeft, top, 90, kButtonHeight);
+    placeStatusCaption();
+}
+
+void TForm1::showStatusCaption(const QString& text)
+{
+    m_statusText = text;
+    placeStatusCaption();
+}
+
+void TForm1::placeStatusCaption()
+{
+    constexpr int kGap = 8;
+    QLabel* caption = Panel1->Caption;
+    const int panelWidth = Panel1->width();
+    // The room: right of the layout's name, left of the buttons and the phase shown.
+    const int left = LLayOut->x() + LLayOut->fontMetrics().horizontalAdvance(LLayOut->text()) + kGap;
+    int right = panelWidth - kGap;
+    for (const QToolButton* button : {SBCancel, SBButton, SBPrev})
+        if (button->isVisibleTo(Panel1))
+            right = std::min(right, button->x() - kGap);
+    if (!LStat->text().isEmpty())
+        right = std::min(right, LStat->x() - kGap);
+    right = std::max(right, left);
+    const QFontMetrics metrics(caption->font());
+    const int width = metrics.horizontalAdvance(m_statusText);
+    const int middle = panelWidth / 2;
+    QString shown = m_statusText;
+    QRect room(left, 0, right - left, Panel1->height());
+    if (middle - (width + 1) / 2 >= left && middle + (width + 1) / 2 <= right)
+        room = Panel1->rect();  // in the middle of the panel, as a short caption always stood
+    else if (width > room.width())
+        shown = metrics.elidedText(m_statusText, Qt::ElideRight, room.width());
+    caption->setGeometry(room);
+    caption->setText(shown);
+    caption->setToolTip(shown == m_statusText ? QString() : m_statusText);
 }
 
 void TForm1::FormCreate()
@@ -501,7 +566,7 @@ void TForm1::FormDestroy()
 
 QString TForm1::statusCaption() const
 {
-    return Panel1->Caption->text();
+    return m_statusText;
 }
 
 QPrinter& TForm1::printer()
@@ -642,6 +707,55 @@ void TForm1::OpenatFile1Click()
 {
     if (executeOpenDialog(false))
         showChosenFolder(false);
+}
+
+void TForm1::OpenFolder1Click()
+{
+    if (m_running)
+        return;
+    QFileDialog dialog(this, QStringLiteral("Open a folder"));
+    dialog.setObjectName(QStringLiteral("OpenFolderDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const std::string& shown = m_catalog.state().FolderPath;
+    dialog.setDirectory(shown.empty() ? QDir::homePath() : QString::fromStdString(shown));
+    if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    std::string folder = QDir::cleanPath(dialog.selectedFiles().constFirst()).toStdString();
+    if (folder.back() != '/')
+        folder += '/';
+    // As Open at Beginning of a design in the folder under "All supported formats"; the
+    // open dialog then starts there too.
+    auto& s = m_catalog.state();
+    s.OpenDialog1.FileName = folder;
+    s.OpenDialog1.Files = {folder};
+    s.OpenDialog1.FilterIndex = FilterIndex::AllSupported;
+    showChosenFolder(true);
+    if (s.FileList.empty() && !s.IncludeSubfolders && !m_closeRequested)
+        adviseIncludeSubfolders(folder);
+}
+
+void TForm1::adviseIncludeSubfolders(const std::string& folder)
+{
+    const QDir shown(QString::fromStdString(folder));
+    const bool subfolders = !shown.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
+    const bool archives = !shown.entryList({QStringLiteral("*.zip")}, QDir::Files).isEmpty();
+    // With nothing below the folder either, the status line's " No Files Found" says it all.
+    if (!subfolders && !archives)
+        return;
+    const std::string below = subfolders && archives ? "its subfolders and zip archives"
+                              : subfolders           ? "its subfolders"
+                                                     : "its zip archives";
+    const MessageAnswer answer = m_host.messageBox(MessageRequest{
+        "There is no design file in " + folder + " itself. File > Include Subfolders shows the designs in " + below +
+            " too.\n\nTurn Include Subfolders on and show them?",
+        "ORLIKA", MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes)
+        return;
+    IncludeSubfolders1->setChecked(true);
+    IncludeSubfolders1Click();
+    showChosenFolder(true);
 }
 
 void TForm1::OpenSelectedFiles1Click()
@@ -905,6 +1019,7 @@ void TForm1::chooseLayout(QAction* checked, bool noRemarks, std::uint16_t column
     s.PageColumns = columns;
     s.PageRows = rows;
     LLayOut->setText(caption);
+    placeStatusCaption();
 }
 
 void TForm1::StandardClick()
@@ -931,6 +1046,7 @@ void TForm1::chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows)
     s.PageColumns = columns;
     s.PageRows = rows;
     LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-%1").arg(columns * rows));
+    placeStatusCaption();
     ThumbNail2Click();
 }
 
@@ -1073,7 +1189,18 @@ void TForm1::DeleteSelected1Click()
 {
     if (m_running)
         return;
-    FileOps(m_catalog.state(), m_host, *m_fileOperations).DeleteSelected1Click();
+    auto& s = m_catalog.state();
+    const std::string folder = s.SelectedFolder;
+    const std::vector<std::string> selected = s.SelectedList.names();
+    FileOps(s, m_host, *m_fileOperations).DeleteSelected1Click();
+    // What is gone is told by the files themselves, whatever the command did or answered.
+    // A design inside an archive is never deleted (its path names no file of its own).
+    std::vector<std::string> gone;
+    for (const std::string& name : selected)
+        if (!isArchiveEntry(name) && !m_fileOperations->exists(folder + name))
+            gone.push_back(name);
+    if (!gone.empty())
+        m_catalog.markDeleted(folder, gone);
     showSelectionOnDisplay();
 }
 
@@ -1130,8 +1257,9 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
     if (cell < 0 || display.names[std::size_t(cell)].empty())
         return;
     const std::string& name = display.names[std::size_t(cell)];
+    const auto read = [this](const std::string& path) { return readForView(path, m_fileSystem); };
     m_host.setWaitCursor(true);
-    PictureReading reading = readDesignPicture(display.folder + name);
+    PictureReading reading = read(display.folder + name);
     m_host.setWaitCursor(false);
     if (!reading.picture) {
         m_host.messageBox(MessageRequest{name + ": " + reading.problem, "ORLIKA", MessageIcon::Warning,
@@ -1141,7 +1269,71 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
     // A dialog of its own: the page on display keeps its image, and Esc closes the view
     // without reaching the run's keys.
     DesignView view(std::move(*reading.picture), this);
+    // Page Up and Page Down go through the run's designs, from the one clicked; where the
+    // list is another run's since (a print run), through the page's.
+    const auto& s = m_catalog.state();
+    std::vector<std::string> entries;
+    if (display.folder == s.FolderPath && s.FileList.contains(name)) {
+        entries = s.FileList.names();
+    } else {
+        for (int k = 0; k < display.cellCount; ++k)
+            if (!display.names[std::size_t(k)].empty())
+                entries.push_back(display.names[std::size_t(k)]);
+    }
+    const auto at = std::find(entries.begin(), entries.end(), name);
+    if (at != entries.end())
+        view.setSequence(DesignSequence(display.folder, entries, std::size_t(at - entries.begin()), read));
     m_host.execDialog(view);
+}
+
+void TForm1::FormWheel(int notches)
+{
+    if (notches < 0)
+        m_catalog.pageForward();
+    else
+        m_catalog.pageBack();
+}
+
+void TForm1::askPageNumber()
+{
+    // Only while a page waits: the run goes on from the page asked for.
+    if (!m_catalog.nextShown())
+        return;
+    const int pages = std::max(1, m_catalog.state().PageCount);
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("GoToPageDialog"));
+    dialog.setWindowTitle(QStringLiteral("ORLIKA Go to Page"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setLabelText(QStringLiteral("Page (1 to %1):").arg(pages));
+    dialog.setIntRange(1, pages);
+    dialog.setIntValue(m_catalog.pageNumberOnDisplay());
+    if (m_host.execDialog(dialog) == QDialog::Accepted)
+        m_catalog.goToPage(dialog.intValue());
+}
+
+bool TForm1::pagingKey(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_PageDown:
+        m_catalog.pageForward();
+        return true;
+    case Qt::Key_PageUp:
+        m_catalog.pageBack();
+        return true;
+    case Qt::Key_Home:
+        m_catalog.goToPage(1);
+        return true;
+    case Qt::Key_End:
+        m_catalog.goToPage(m_catalog.state().PageCount);
+        return true;
+    case Qt::Key_G:
+        if (!(event.modifiers() & Qt::ControlModifier))
+            return false;
+        askPageNumber();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -1153,6 +1345,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         if (widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&
             !isModifierOnly(keyEvent->key()) && !(keyEvent->modifiers() & Qt::AltModifier)) {
+            if (pagingKey(*keyEvent))
+                return true;
             int key = keyCode(*keyEvent);
             FormKeyDown(key);
             const QString text = keyEvent->text();

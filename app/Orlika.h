@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QFileDialog;
 class QLabel;
 class QMenu;
@@ -41,9 +42,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     TForm1& m_form;
+    int m_wheelTurned = 0;  // eighths of a degree not yet a whole notch
 };
 
 // The bottom status panel: its caption, the labels and the speed buttons.
@@ -102,8 +105,14 @@ public:
     int lastPagesPrinted() const { return m_lastPagesPrinted; }
     /// Opens a design file's folder from its first design (the command-line file).
     void openFile(const QString& path);
-    /// The status panel's caption.
+    /// The status panel's caption, whole (the panel may show it shortened).
     QString statusCaption() const;
+    /// Sets the caption of the status panel and fits it to its room.
+    void showStatusCaption(const QString& text);
+    /// Fits the caption to the room the labels and buttons beside it leave: in the middle
+    /// of the panel where it fits there, else between them, shortened with the whole text
+    /// as its tooltip where it does not fit at all.
+    void placeStatusCaption();
     /// Find Designs' dialog, made at first use.
     TFindDialog& findDialog();
     /// Finds the designs of the tree under `folder` (ending in '/') that the query asks for,
@@ -117,6 +126,7 @@ public:
     QAction* Open1 = nullptr;
     QAction* OpenatFile1 = nullptr;
     QAction* OpenSelectedFiles1 = nullptr;
+    QAction* OpenFolder1 = nullptr;
     QAction* IncludeSubfolders1 = nullptr;
     QAction* FindDesigns1 = nullptr;
     QAction* FindDuplicates1 = nullptr;
@@ -166,6 +176,7 @@ public slots:
     void Open1Click();
     void OpenatFile1Click();
     void OpenSelectedFiles1Click();
+    void OpenFolder1Click();
     void IncludeSubfolders1Click();
     void FindDesigns1Click();
     void FindDuplicates1Click();
@@ -202,6 +213,10 @@ public:
     /// A double click over the page at client (x, y): the left button opens the design
     /// of the cell under it alone, in the design view.
     void FormDoubleClick(Qt::MouseButton button, int x, int y);
+    /// The wheel turned over the page by whole notches: up pages back, down forward.
+    void FormWheel(int notches);
+    /// While a page waits: asks for a page number and goes there.
+    void askPageNumber();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -233,6 +248,11 @@ private:
     bool useSelectedList();
     /// Writes the names on the page on display in their selection's colour again.
     void showSelectionOnDisplay();
+    /// Page Down, Page Up, Home, End and Ctrl+G while a page waits; true when the key was one.
+    bool pagingKey(const QKeyEvent& event);
+    /// After Open Folder found no design in the folder itself: says so, and where there are
+    /// subfolders or archives offers to show them.
+    void adviseIncludeSubfolders(const std::string& folder);
     void checkLayout(QAction* checked);
     /// Asks where a catalog or a listing goes when no printer is installed, proposing the
     /// file last chosen for that kind of print, else proposedName in the home folder;
@@ -263,6 +283,7 @@ private:
     int m_lastPagesPrinted = 0;
     bool m_running = false;
     bool m_closeRequested = false;
+    QString m_statusText;  // the caption whole
 };
 
 /// A path with its first doubled separator made single, as a multiple selection in a

@@ -116,7 +116,7 @@ void QtHost::setStatusCaption(const std::string& text)
     QPalette palette = caption->palette();
     palette.setColor(QPalette::WindowText, toQColor(m_statusColor));
     caption->setPalette(palette);
-    caption->setText(QString::fromStdString(text));
+    m_form.showStatusCaption(QString::fromStdString(text));
 }
 
 void QtHost::setStatusFontColor(Color color)
@@ -127,6 +127,7 @@ void QtHost::setStatusFontColor(Color color)
 void QtHost::setStatLabel(const std::string& text)
 {
     m_form.LStat->setText(QString::fromStdString(text));
+    m_form.placeStatusCaption();
 }
 
 void QtHost::placeSpeedButtons()
@@ -147,6 +148,7 @@ void QtHost::showSpeedButton(SpeedButton button, bool visible)
                           : button == SpeedButton::Next ? m_form.SBButton
                                                         : m_form.SBPrev;
     target->setVisible(visible);
+    m_form.placeStatusCaption();
 }
 
 void QtHost::enableMenu(Menu menu, bool enabled)

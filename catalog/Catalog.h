@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,16 @@ public:
     bool FormKeyPress(char key);
     bool prevShown() const { return m_prevShown; }
     bool nextShown() const { return m_nextShown; }
+    /// Page Down and the wheel turned down: Next, while a page waits that another follows.
+    void pageForward();
+    /// Page Up and the wheel turned up: Prev, while it is shown.
+    void pageBack();
+    /// While a page waits: page `page` (from 1) of the run's PageCount is drawn next, as
+    /// the run lays its pages out from StartIndex. Out of range, or the page on display:
+    /// nothing happens.
+    void goToPage(int page);
+    /// The number (from 1) of the page on display in the run's PageCount.
+    int pageNumberOnDisplay() const;
 
     /// Right-button release at (x, y) over the page: toggles the design under it. A page
     /// drawn ahead with the selection as it was is dropped.
@@ -97,6 +108,11 @@ public:
     /// Writes every name of the page on display again in its selection's colour, after
     /// the selection changed by some other route than a click (copy, move, delete).
     void showSelectionOnDisplay();
+    /// The designs `names` of `folder` were deleted: they leave the selection, and their
+    /// cells, on the page on display and on every page the run draws after, show their name
+    /// struck through with "deleted" after it, and select nothing. A page drawn after has
+    /// no picture in such a cell.
+    void markDeleted(const std::string& folder, const std::vector<std::string>& names);
     /// First file index of the page on display.
     int firstIndexOnDisplay() const;
     const PageOnDisplay& pageOnDisplay() const { return m_display; }
@@ -130,7 +146,9 @@ private:
     /// row's name line. A reader's lines never leave it.
     PixelRect cellArea(Canvas& canvas) const;
 
-    enum class PageEnd { Next, NextDrawnAhead, Prev, PrevKept, Cancel };
+    // Prev, GoTo (a page by its number) and Redraw (the window changed size) draw a page
+    // from the list again.
+    enum class PageEnd { Next, NextDrawnAhead, Prev, PrevKept, GoTo, Redraw, Cancel };
     enum class RunEnd { Finished, Cancelled, NothingToShow, PrintDeclined };
 
     // Steps of a run
@@ -183,8 +201,8 @@ private:
     /// After Next: the run as it waited at the page left, to come back to at once on Prev;
     /// returns the key the page is kept under.
     int rememberPageLeft(const RunProgress& atWait);
-    /// Copies into a state taken from another page what the user chose since.
-    void keepUsersChoices(CatalogState& state) const;
+    /// Copies into the run taken from another page what the user chose and did since.
+    void keepUsersChoices(RunProgress& progress) const;
     /// After Prev: the page before the one on display, kept when Next left it, goes on
     /// display again and the run stands as it stood when that page waited, when nothing it
     /// read has changed and the window has the same size.
@@ -205,6 +223,16 @@ private:
     PageEnd waitAtPageEnd(Canvas& canvas, int& width, int& height, bool finalPage);
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();
+    /// After Prev, GoTo or Redraw: the page they ask for is drawn next.
+    void drawPageAgain(PageEnd end);
+    static bool drawsPageAgain(PageEnd end)
+    {
+        return end == PageEnd::Prev || end == PageEnd::GoTo || end == PageEnd::Redraw;
+    }
+    /// True when the list entry's design was deleted in this run.
+    bool deletedEntry(const std::string& name) const;
+    /// The cell of a deleted design: its name struck through and "deleted", no picture.
+    void writeDeletedCell(Canvas& canvas, const std::string& path);
     void rememberScreenGeometry();
     /// The grid of the page on display, for clicks and red names.
     void recordDisplayGeometry();
@@ -249,6 +277,10 @@ private:
     bool m_prevShown = false;
     bool m_nextShown = false;
     bool m_prevPressed = false;
+    int m_goToIndex = -1;          // the first entry of the page asked for by its number
+    bool m_redrawPressed = false;  // the page waiting is drawn again for the window's size
+    bool m_atFinalPage = false;    // the page waiting is the run's last
+    std::set<std::string> m_deleted;  // paths of the designs deleted in this run
     bool m_folderLineOnPage = false;
     // Entries of this run that could not be opened, by index; those since the last
     // design drawn; those of the page.
@@ -256,8 +288,9 @@ private:
     std::map<int, std::string> m_failed;  // designs whose reading failed, by index
     std::map<int, std::optional<FileStamp>> m_stamps;  // each entry as it was when opened
     /// True when every entry from `first` up to (not including) `end` is as it was when
-    /// the run opened it.
-    bool unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end);
+    /// the run opened it, and was deleted then exactly when it is deleted now.
+    bool unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end,
+                              const std::set<std::string>& deletedThen);
     // Folder trees and archives
     DesignCollector* m_collector = nullptr;
     std::map<std::string, std::string> m_collectErrors;  // paths of the list that are error cells

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ struct RunProgress {
     std::map<std::string, std::string> collectErrors;   // paths of the list that are error cells
     std::vector<std::string> pageFolders;                // of the designs on the page, in order
     std::map<std::string, std::string> remarkNotes;     // of the given designs, by path
+    std::set<std::string> deleted;                      // paths of the designs deleted in the run
 };
 
 /// What a page drawn ahead starts from: the run waiting at the end of a page, the window's

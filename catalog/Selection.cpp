@@ -3,8 +3,35 @@
 #include "catalog/Catalog.h"
 
 #include "catalog/DesignPaths.h"
+#include "platform/NameFit.h"
+#include "platform/Rounding.h"
 
 namespace orlika {
+
+namespace {
+
+// The name line of a deleted design: its name written black as writeCellName writes it,
+// but in less room, struck through, and "deleted" after it.
+void writeDeletedName(Canvas& canvas, DesignFigures& figures, CellPoint origin, int nameWidth, int halfCellHeight,
+                      const std::string& name)
+{
+    const int space = canvas.textWidth(" ");
+    const int markWidth = space + canvas.textWidth("deleted");
+    canvas.setFontColor(Black);
+    writeCellName(canvas, figures, origin, nameWidth - markWidth, halfCellHeight, name);
+    const std::string shown = fitName(canvas, name, nameWidth - markWidth - canvas.textWidth("XX"));
+    const int x = roundPixel(figures.PosX);
+    const int y = roundPixel(figures.PosY);
+    const int width = canvas.textWidth(shown);
+    const int middle = roundPixel(figures.PosY + canvas.textHeight(shown) * 0.55);
+    canvas.setPenColor(Black);
+    canvas.setPenWidth(1);
+    canvas.moveTo(x, middle);
+    canvas.lineTo(x + width, middle);
+    canvas.textOut(x + width + space, y, "deleted");
+}
+
+} // namespace
 
 int PageOnDisplay::cellAt(int x, int y) const
 {
@@ -64,6 +91,56 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
     if (drawingAhead)
         startPageAhead();
     m_host.processMessages();
+}
+
+bool Catalog::deletedEntry(const std::string& name) const
+{
+    return !m_deleted.empty() && m_deleted.count(m_state.FolderPath + name) > 0;
+}
+
+void Catalog::writeDeletedCell(Canvas& canvas, const std::string& path)
+{
+    const auto& s = m_state;
+    const CellPoint anchor = cellAnchor();
+    // Its name line as on the page it was deleted from; no picture is left to draw.
+    writeDeletedName(canvas, m_state, anchor, nameLineWidth(anchor, s.CellWidth, m_pageWidth), s.HalfCellHeight,
+                     namePart(path));
+}
+
+void Catalog::markDeleted(const std::string& folder, const std::vector<std::string>& names)
+{
+    auto& s = m_state;
+    for (const std::string& name : names) {
+        m_deleted.insert(folder + name);
+        if (folder == s.SelectedFolder)
+            s.SelectedList.remove(name);
+    }
+    if (s.SelectedList.empty()) {
+        m_host.showSelectedLabel(false, "Selected: 0");
+        m_host.enableMenu(Menu::Selected, false);
+    } else {
+        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
+        m_host.enableMenu(Menu::Selected, s.ViewDone);
+    }
+    if (m_mainCanvas) {
+        for (int cell = 0; cell < m_display.cellCount; ++cell) {
+            std::string& name = m_display.names[std::size_t(cell)];
+            if (name.empty() || !m_deleted.count(m_display.folder + name))
+                continue;
+            const CellPoint origin = m_display.origins[std::size_t(cell)];
+            writeDeletedName(*m_mainCanvas, m_state, origin,
+                             nameLineWidth(origin, m_display.cellWidth, m_display.pageWidth), m_display.halfCellHeight,
+                             name.find('/') == std::string::npos ? name : designDisplayName(name));
+            // Nothing is left there to select or to open.
+            name.clear();
+        }
+        m_mainCanvas->flush();
+    }
+    // A page drawn ahead showed the designs as they were.
+    if (m_pageAheadStarted) {
+        dropPageAhead();
+        startPageAhead();
+    }
 }
 
 void Catalog::showSelectionOnDisplay()

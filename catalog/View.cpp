@@ -108,6 +108,7 @@ void Catalog::beginRun()
     m_skippedBeforeDesign = m_skippedOnPage = 0;
     forgetKeptPages();
     m_pageFolders.clear();
+    m_deleted.clear();
     if (!m_state.UseDialogList && !m_state.UseSelectedList && !m_givenPending)
         m_state.FileList.clear();
     m_host.processMessages();
@@ -317,8 +318,9 @@ std::unique_ptr<DesignFile> Catalog::openNextDesign()
         s.DesignPath = s.FolderPath + name;
         // Stamped before it is opened: a change from then on is seen by a later look.
         m_stamps[s.FileIndex] = m_fileSystem.stampOf(s.DesignPath);
-        // An archive or entry that cannot be read still takes a cell, which says why.
-        if (m_collectErrors.count(name))
+        // An archive or entry that cannot be read still takes a cell, which says why; so
+        // does a design the user deleted, so that its page keeps its shape.
+        if (m_collectErrors.count(name) || deletedEntry(name))
             return std::make_unique<MemoryFile>(std::vector<std::uint8_t>{});
         if (auto file = m_fileSystem.openRead(s.DesignPath))
             return file;
@@ -415,7 +417,10 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
     // One damaged file among thousands must not end the run: its cell says what went
     // wrong and the next design follows.
     std::optional<std::string> failure;
-    if (const auto collectError = m_collectErrors.find(name); collectError != m_collectErrors.end()) {
+    if (deletedEntry(name)) {
+        reader = nullptr;
+        writeDeletedCell(canvas, path);
+    } else if (const auto collectError = m_collectErrors.find(name); collectError != m_collectErrors.end()) {
         // Nothing to read and nothing to select: the cell only says why.
         failure = collectError->second;
         reader = nullptr;
@@ -509,6 +514,9 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     auto& s = m_state;
     s.NextPressed = false;
     m_prevPressed = false;
+    m_goToIndex = -1;
+    m_redrawPressed = false;
+    m_atFinalPage = finalPage;
     m_host.showSpeedButton(SpeedButton::Next, true);
     m_nextShown = true;
     m_prevShown = m_display.pageStarts.size() > 1;
@@ -518,10 +526,22 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     const std::optional<RunProgress> atWait = m_pageAhead ? std::optional(progress()) : std::nullopt;
     if (!finalPage)
         startPageAhead();
-    while (!s.NextPressed)
+    while (!s.NextPressed) {
+        // A page waits at the size it was drawn for: in a window made larger or smaller,
+        // also while the page was being drawn, it is drawn again.
+        if (!sameWindowSize(width, height)) {
+            m_redrawPressed = true;
+            s.NextPressed = true;
+            break;
+        }
         m_host.waitForEvents();
+    }
     s.PageComplete = false;
-    PageEnd end = m_prevPressed ? PageEnd::Prev : s.CancelPressed ? PageEnd::Cancel : PageEnd::Next;
+    PageEnd end = m_prevPressed       ? PageEnd::Prev
+                  : s.CancelPressed   ? PageEnd::Cancel
+                  : m_goToIndex >= 0  ? PageEnd::GoTo
+                  : m_redrawPressed   ? PageEnd::Redraw
+                                      : PageEnd::Next;
     if (end == PageEnd::Next && !finalPage && atWait) {
         const int left = rememberPageLeft(*atWait);
         if (takePageAhead(width, height, left))
@@ -532,10 +552,10 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
         end = PageEnd::PrevKept;
     }
     dropPageAhead();
-    // The final page stays on screen after Next or Cancel; only Prev clears it. A page
-    // drawn ahead, or one kept, is on display already.
+    // The final page stays on screen after Next or Cancel; only a page drawn again clears
+    // it. A page drawn ahead, or one kept, is on display already.
     const bool onDisplay = end == PageEnd::NextDrawnAhead || end == PageEnd::PrevKept;
-    if ((!finalPage || end == PageEnd::Prev) && !onDisplay) {
+    if ((!finalPage || drawsPageAgain(end)) && !onDisplay) {
         if (end != PageEnd::Cancel)
             followWindowSize(canvas, width, height);
         paintPageWhite(canvas);
@@ -543,7 +563,7 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     }
     m_host.showSpeedButton(SpeedButton::Next, false);
     m_host.showSpeedButton(SpeedButton::Prev, false);
-    m_nextShown = m_prevShown = m_prevPressed = false;
+    m_nextShown = m_prevShown = m_prevPressed = m_redrawPressed = m_atFinalPage = false;
     if (!onDisplay)
         writeFolderLine(canvas, width);
     return end;
@@ -556,6 +576,30 @@ void Catalog::goBackOnePage()
     m_display.pageStarts.pop_back();
     s.FileIndex = m_display.pageStarts.back();
     m_display.pageStarts.pop_back();
+    s.CellNo = 1;
+    m_skippedBeforeDesign = 0;
+}
+
+void Catalog::drawPageAgain(PageEnd end)
+{
+    auto& s = m_state;
+    if (end == PageEnd::Prev) {
+        goBackOnePage();
+        return;
+    }
+    if (end == PageEnd::Redraw) {
+        // The page on display is drawn again from its first design.
+        s.FileIndex = firstIndexOnDisplay();
+        if (!m_display.pageStarts.empty())
+            m_display.pageStarts.pop_back();
+    } else if (end == PageEnd::GoTo) {
+        // The pages before the one asked for are those the run lays out before it, so that
+        // Prev from it shows the page before it.
+        s.FileIndex = m_goToIndex;
+        m_display.pageStarts.clear();
+        for (int first = s.StartIndex; first < m_goToIndex; first += s.CellsPerPage)
+            m_display.pageStarts.push_back(first);
+    }
     s.CellNo = 1;
     m_skippedBeforeDesign = 0;
 }
@@ -620,8 +664,8 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
                     const PageEnd end = waitAtPageEnd(canvas, width, height, false);
                     if (end == PageEnd::Cancel)
                         return RunEnd::Cancelled;
-                    if (end == PageEnd::Prev) {
-                        goBackOnePage();
+                    if (drawsPageAgain(end)) {
+                        drawPageAgain(end);
                         continue;
                     }
                     // The page after it, or the one before, is on display: the run goes on
@@ -642,8 +686,8 @@ Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, i
         if (printing || s.FileCount <= s.CellsPerPage)
             return RunEnd::Finished;
         const PageEnd end = waitAtPageEnd(canvas, width, height, true);
-        if (end == PageEnd::Prev)
-            goBackOnePage();
+        if (drawsPageAgain(end))
+            drawPageAgain(end);
         else if (end != PageEnd::PrevKept)
             return end == PageEnd::Cancel ? RunEnd::Cancelled : RunEnd::Finished;
     }
@@ -667,6 +711,7 @@ RunProgress Catalog::progress() const
     now.collectErrors = m_collectErrors;
     now.pageFolders = m_pageFolders;
     now.remarkNotes = m_remarkNotes;
+    now.deleted = m_deleted;
     return now;
 }
 
@@ -687,6 +732,7 @@ void Catalog::resume(const RunProgress& progress)
     m_collectErrors = progress.collectErrors;
     m_pageFolders = progress.pageFolders;
     m_remarkNotes = progress.remarkNotes;
+    m_deleted = progress.deleted;
 }
 
 std::optional<PreparedPage> Catalog::drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
@@ -738,9 +784,12 @@ int Catalog::rememberPageLeft(const RunProgress& atWait)
     return first;
 }
 
-void Catalog::keepUsersChoices(CatalogState& state) const
+void Catalog::keepUsersChoices(RunProgress& progress) const
 {
-    // What the user chose while the page waited: the selection and the run's control.
+    // What the user chose and did while the page waited: the selection, the run's control
+    // and the designs deleted.
+    progress.deleted = m_deleted;
+    CatalogState& state = progress.state;
     state.SelectedList = m_state.SelectedList;
     state.SelectedFolder = m_state.SelectedFolder;
     state.CancelPressed = m_state.CancelPressed;
@@ -758,13 +807,13 @@ bool Catalog::restoreKeptPage(int width, int height)
     if (kept == m_keptPages.end())
         return false;
     const RunProgress& atWait = kept->second.atWait;
-    if (!unchangedSinceOpened(atWait.stamps, kept->second.first, atWait.state.FileIndex) ||
+    if (!unchangedSinceOpened(atWait.stamps, kept->second.first, atWait.state.FileIndex, atWait.deleted) ||
         !m_pageAhead->showKeptPage(kept->first))
         return false;
     // The run as it waited at the page, with what it learned since of other pages' files,
     // the user's selection, and the designs counted as drawn again.
     RunProgress back = kept->second.atWait;
-    keepUsersChoices(back.state);
+    keepUsersChoices(back);
     back.skipped = m_skipped;
     back.failed = m_failed;
     back.stamps = m_stamps;
@@ -781,12 +830,21 @@ bool Catalog::sameWindowSize(int width, int height) const
     return screen.clientWidth == width && screen.clientHeight - screen.panelHeight == height;
 }
 
-bool Catalog::unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end)
+bool Catalog::unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end,
+                                   const std::set<std::string>& deletedThen)
 {
     const std::string& folder = m_state.FolderPath;
     for (int index = first; index < end; ++index) {
+        const std::string path = folder + m_state.FileList[index];
+        // A design deleted since the page was drawn changed, whatever its path holds now;
+        // one the page knew as deleted it showed so.
+        const bool deletedNow = deletedEntry(m_state.FileList[index]);
+        if (deletedNow != (deletedThen.count(path) > 0))
+            return false;
+        if (deletedNow)
+            continue;
         const auto stamp = stamps.find(index);
-        if (stamp == stamps.end() || m_fileSystem.stampOf(folder + m_state.FileList[index]) != stamp->second)
+        if (stamp == stamps.end() || m_fileSystem.stampOf(path) != stamp->second)
             return false;
     }
     return true;
@@ -825,14 +883,15 @@ bool Catalog::takePageAhead(int width, int height, int keepLeftAs)
     const PreparedPage* page = m_state.CancelPressed ? nullptr : m_pageAhead->prepared();
     bool usable = page && !page->raisedBoxes && sameWindowSize(width, height);
     // Every file the page read, or could not open, must still be as it was.
-    usable = usable && unchangedSinceOpened(page->after.stamps, m_state.FileIndex, page->after.state.FileIndex);
+    usable = usable &&
+             unchangedSinceOpened(page->after.stamps, m_state.FileIndex, page->after.state.FileIndex, page->after.deleted);
     if (!usable) {
         dropPageAhead();
         return false;
     }
     // The selection and the run's control stay the user's; the rest is the page's.
     RunProgress after = page->after;
-    keepUsersChoices(after.state);
+    keepUsersChoices(after);
     const std::string caption = page->caption;
     m_pageAhead->show(keepLeftAs);  // hands the page over: `page` is gone from here on
     m_pageAheadStarted = false;
@@ -961,6 +1020,39 @@ bool Catalog::FormKeyDown(int key)
         m_state.NextPressed = true;
     }
     return true;
+}
+
+void Catalog::pageForward()
+{
+    // The last page has no page after it: paging keys and the wheel stop there rather than
+    // end the run.
+    if (m_nextShown && !m_atFinalPage)
+        SBButtonClick();
+}
+
+void Catalog::pageBack()
+{
+    SBPrevClick();
+}
+
+void Catalog::goToPage(int page)
+{
+    const auto& s = m_state;
+    if (!m_nextShown || s.CellsPerPage <= 0 || page < 1 || page > s.PageCount)
+        return;
+    const int first = s.StartIndex + (page - 1) * s.CellsPerPage;
+    if (first >= s.FileCount || first == firstIndexOnDisplay())
+        return;
+    m_goToIndex = first;
+    m_state.NextPressed = true;
+}
+
+int Catalog::pageNumberOnDisplay() const
+{
+    const auto& s = m_state;
+    if (s.CellsPerPage <= 0)
+        return 1;
+    return std::clamp((firstIndexOnDisplay() - s.StartIndex) / s.CellsPerPage + 1, 1, std::max(1, s.PageCount));
 }
 
 bool Catalog::FormKeyPress(char key)

@@ -7,6 +7,32 @@
 
 namespace orlika {
 
+namespace {
+
+// A destination that is not there yet (a new folder on a stick, a name mistyped) is made,
+// with the folders above it, once the user says so; No ends the command before any file.
+bool destinationReady(Host& host, FileOperations& files, const CopyMoveDestination& destination, std::size_t count)
+{
+    if (files.exists(destination.folder))
+        return true;
+    const std::string designs = std::to_string(count) + (count == 1 ? " design" : " designs");
+    const MessageAnswer answer = host.messageBox(
+        MessageRequest{"The folder " + destination.folder + " does not exist.\n\nMake it and " +
+                           (destination.copy ? "copy " : "move ") + "the " + designs + " there?",
+                       "ORLIKA Copy/Move", MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes)
+        return false;
+    const std::string problem = files.makeFolders(destination.folder);
+    if (problem.empty())
+        return true;
+    host.messageBox(MessageRequest{"Cannot make the folder " + destination.folder + ": " + problem + ". Nothing was " +
+                                       (destination.copy ? "copied." : "moved."),
+                                   "ORLIKA Copy/Move", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+    return false;
+}
+
+} // namespace
+
 std::string FileOps::copyErrorText(int code)
 {
     switch (code) {
@@ -120,7 +146,8 @@ void FileOps::MoveAllSelectedFiles1Click()
     if (m_state.SelectedList.empty())
         return;
     CopyMoveDestination destination;
-    if (!m_host.askCopyMoveDestination(destination))
+    if (!m_host.askCopyMoveDestination(destination) ||
+        !destinationReady(m_host, m_files, destination, m_state.SelectedList.names().size()))
         return;
     m_host.setWaitCursor(true);
     m_host.processMessages();
@@ -134,6 +161,7 @@ void FileOps::MoveAllSelectedFiles1Click()
         if (!destination.copy && isArchiveEntry(name))
             leftOut.push_back(name);
     bool lastSucceeded = false;
+    std::size_t done = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         const std::string source = m_state.SelectedFolder + name;
@@ -148,9 +176,13 @@ void FileOps::MoveAllSelectedFiles1Click()
             }
             if (outcome == CopyOutcome::Skipped)
                 leftOut.push_back(name);
+            else
+                ++done;
         } else {
             lastSucceeded = m_files.moveFile(source, target);
-            if (!lastSucceeded) {
+            if (lastSucceeded) {
+                ++done;
+            } else {
                 leftOut.push_back(name);
                 m_host.messageBox(MessageRequest{"Cannot move " + name +
                                                      ". File may be write protected,in use by another program or, "
@@ -162,8 +194,11 @@ void FileOps::MoveAllSelectedFiles1Click()
     }
 
     m_host.setWaitCursor(false);
+    // The status line keeps what was done, and where, once the boxes are gone.
+    const std::string verb = destination.copy ? "copied" : "moved";
+    m_host.setStatusCaption(" " + std::to_string(done) + " " + verb + " to " + destination.folder);
     m_host.processMessages();
-    reportLeftOut(selected.size(), leftOut, destination.copy ? "copied" : "moved", "ORLIKA Copy/Move");
+    reportLeftOut(selected.size(), leftOut, verb, "ORLIKA Copy/Move");
     if (lastSucceeded)
         clearSelection();
     m_host.processMessages();

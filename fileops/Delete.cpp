@@ -74,13 +74,17 @@ void FileOps::DeleteSelected1Click()
     std::size_t trashed = 0;
     if (trash) {
         for (const std::string& name : removable) {
-            const std::string path = m_state.SelectedFolder + name;
-            if (m_files.moveToTrash(path))
+            switch (m_files.moveToTrash(m_state.SelectedFolder + name)) {
+            case TrashOutcome::Trashed:
                 ++trashed;
-            else if (m_files.exists(path))
+                break;
+            case TrashOutcome::NoTrash:
                 forGood.push_back(name);
-            else
+                break;
+            case TrashOutcome::Refused:
                 cannotDelete(name, leftOut);
+                break;
+            }
         }
         // A file system without a trash: the files would be gone for good, so ask again.
         if (!forGood.empty() &&

@@ -21,6 +21,18 @@ enum CopyCode : int {
     kCopyFailed = -100,         // anything else
 };
 
+// How moving a file to the trash ended.
+enum class TrashOutcome {
+    Trashed,  // in the trash, from which it can be restored
+    NoTrash,  // no trash can hold it (none on its file system): it is as it was
+    Refused,  // it cannot be removed at all (write-protected, its folder read-only, gone)
+};
+
+/// True when a file cannot be removed whatever removes it: it is gone, a folder, a
+/// regular file without any write permission (write-protected, as the user expects it to
+/// stay), or in a folder that cannot be written.
+bool cannotBeRemoved(const std::string& path);
+
 // The file operations of the copy, move and delete commands. Paths use '/'.
 class FileOperations {
 public:
@@ -43,9 +55,11 @@ public:
     virtual bool sameContent(const std::string& a, const std::string& b) = 0;
     /// True where deleted files can go to the desktop's trash, to be restored from there.
     virtual bool hasTrash() { return false; }
-    /// Moves a file to the trash; false when no trash took it (none on its file system, or
-    /// it could not be moved there), the file then left as it was.
-    virtual bool moveToTrash(const std::string& /*path*/) { return false; }
+    /// Moves a file to the trash; anything but Trashed leaves it as it was.
+    virtual TrashOutcome moveToTrash(const std::string& /*path*/) { return TrashOutcome::NoTrash; }
+    /// Makes a folder and every missing folder above it; returns why it could not, or an
+    /// empty text.
+    virtual std::string makeFolders(const std::string& path) = 0;
 };
 
 // The real operations through POSIX calls. The system calls that can fail halfway are
@@ -58,6 +72,7 @@ public:
     bool moveFile(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;
     bool sameContent(const std::string& a, const std::string& b) override;
+    std::string makeFolders(const std::string& path) override;
 
 protected:
     /// What a copy reads: the source's bytes, and the permissions and modification time

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <span>
+#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -251,16 +253,37 @@ bool PosixFileOperations::sameContent(const std::string& a, const std::string& b
     }
 }
 
+bool cannotBeRemoved(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return true;
+    // A design without any write permission is write-protected: it stays, as the user
+    // would expect from a read-only file, whoever runs the program.
+    if (S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
+        return true;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return ::access(folder.c_str(), W_OK) != 0;
+}
+
 bool PosixFileOperations::deleteFile(const std::string& path)
 {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return false;
-    // A design without any write permission is write-protected: it stays, as the user
-    // would expect from a read-only file, whoever runs the program.
     if (S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
-        return false;
+        return false;  // write-protected (cannotBeRemoved)
     return removeFile(path) == 0;
+}
+
+std::string PosixFileOperations::makeFolders(const std::string& path)
+{
+    std::error_code failed;
+    std::filesystem::create_directories(path, failed);
+    if (!failed && !std::filesystem::is_directory(path, failed))
+        failed = std::make_error_code(std::errc::not_a_directory);
+    return failed ? failed.message() : std::string();
 }
 
 } // namespace orlika

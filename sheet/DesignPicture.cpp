@@ -131,6 +131,12 @@ std::string formatOfName(const std::string& name)
 
 PictureReading readDesignPicture(const std::string& path)
 {
+    PosixFileSystem files;
+    return readDesignPicture(path, files);
+}
+
+PictureReading readDesignPicture(const std::string& path, FileSystem& files)
+{
     PictureReading reading;
     const std::string name = namePart(path);
     const Reader* reader = readerOfName(name);
@@ -140,7 +146,6 @@ PictureReading readDesignPicture(const std::string& path)
                                             : "no reader takes " + extension + " files";
         return reading;
     }
-    PosixFileSystem files;
     const std::unique_ptr<DesignFile> file = files.openRead(path);
     if (!file) {
         reading.problem = "cannot open the file: " + openFailureText(files.whyNotOpened(path));

@@ -19,6 +19,8 @@ class QPainter;
 
 namespace orlika {
 
+class FileSystem;
+
 /// The stitches sewn with one thread: from the design's start or a colour change that
 /// sets a colour, to the next such change.
 struct ColorBlock {
@@ -63,6 +65,9 @@ struct PictureReading {
 /// A file no reader takes, that cannot be opened, that its reader rejects, that cannot be
 /// read to its end or that holds no stitch gives no picture.
 PictureReading readDesignPicture(const std::string& path);
+/// The same through `files`, which may open what the system alone cannot (a design inside
+/// an archive).
+PictureReading readDesignPicture(const std::string& path, FileSystem& files);
 
 /// The width of a stitch as drawn at actual size: about a thread's.
 constexpr double kStitchWidthMm = 0.3;

@@ -3,6 +3,7 @@
 // selecting a design inside an archive, copying it out and the refusal to move it.
 #include "tests/app/AppFixture.h"
 
+#include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "app/FindDialog.h"
 #include "tests/support/TreeFiles.h"
@@ -113,6 +114,98 @@ TEST_F(CollectionWindowTest, ATreeRunShowsSubfoldersAndArchivesAndTheCommandsAct
     EXPECT_TRUE(fs::exists(at("moved/c.dst")));
     EXPECT_FALSE(fs::exists(at("moved/z.dst")));
     EXPECT_EQ(readBytes(at("box.zip")), archive);
+}
+
+TEST_F(CollectionWindowTest, ADesignInsideAnArchiveOpensInTheDesignView)
+{
+    makeTree();
+    form->IncludeSubfolders1->trigger();
+    answerOpen({"a.dst"});
+    form->Open1->trigger();
+    ASSERT_EQ(form->catalog().pageOnDisplay().names[2], "box.zip//z.dst");
+    QString name, figures;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& view = dynamic_cast<DesignView&>(dialog);
+        name = QString::fromStdString(view.picture().name);
+        figures = QString::fromStdString(view.picture().folder);
+        // Page Down goes on to the design of the subfolder, after the archive's.
+        QTest::keyClick(view.canvas(), Qt::Key_PageDown);
+        EXPECT_EQ(view.picture().name, "c.dst");
+        return int(QDialog::Rejected);
+    });
+    QTest::mouseDClick(form->Page, Qt::LeftButton, {}, QPoint(844, 154));
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    EXPECT_EQ(name, QStringLiteral("box.zip: z.dst"));
+    EXPECT_EQ(figures, folder());
+}
+
+TEST_F(CollectionWindowTest, OpenFolderShowsAFolderOfSubfoldersAndOffersToIncludeThem)
+{
+    writeBytes(at("sub1/a.dst"), gen::writeDst(gen::makeStar(150)));
+    writeBytes(at("sub2/b.pes"), gen::writePes(gen::makeStar(160)));
+    EXPECT_EQ(form->OpenFolder1->text(), QStringLiteral("Open Fol&der..."));
+    EXPECT_EQ(form->File1->actions().indexOf(form->OpenFolder1),
+              form->File1->actions().indexOf(form->OpenSelectedFiles1) + 1);
+    const auto chooseFolder = [this](const QString& chosen) {
+        dialogAnswers.push_back([chosen](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            EXPECT_EQ(files.objectName(), QStringLiteral("OpenFolderDialog"));
+            EXPECT_EQ(files.fileMode(), QFileDialog::Directory);
+            files.selectFile(chosen);
+            return int(QDialog::Accepted);
+        });
+    };
+    MessageAnswer answer = MessageAnswer::No;
+    form->host().answerMessage = [&](const MessageRequest& request) {
+        messages.push_back(request);
+        return answer;
+    };
+    // Nothing in the folder itself: the status says so and the user is offered its subfolders.
+    state().OpenDialog1.FilterIndex = FilterIndex(5);  // a format's filter chosen before
+    chooseFolder(dir.path());
+    form->OpenFolder1->trigger();
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" No Files Found"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "There is no design file in " + folder().toStdString() +
+                                    " itself. File > Include Subfolders shows the designs in its subfolders "
+                                    "too.\n\nTurn Include Subfolders on and show them?");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(form->IncludeSubfolders1->isChecked());
+    // It runs under "All supported formats", whatever filter the open dialog had.
+    EXPECT_EQ(state().OpenDialog1.FilterIndex, FilterIndex::AllSupported);
+    EXPECT_EQ(state().FileKind, FileKind::AllSupported);
+
+    // Yes turns Include Subfolders on and shows the tree.
+    answer = MessageAnswer::Yes;
+    chooseFolder(dir.path());
+    form->OpenFolder1->trigger();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(form->IncludeSubfolders1->isChecked());
+    EXPECT_TRUE(state().IncludeSubfolders);
+    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"sub1/a.dst", "sub2/b.pes"}));
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED; this page in sub1/, sub2/"));
+
+    // With Include Subfolders on it shows the tree at once.
+    chooseFolder(dir.path());
+    form->OpenFolder1->trigger();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(state().FileList.count(), 2);
+
+    // A folder with nothing below it says " No Files Found" alone.
+    form->IncludeSubfolders1->trigger();
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub1/empty")));
+    chooseFolder(path(QStringLiteral("sub1/empty")));
+    form->OpenFolder1->trigger();
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" No Files Found"));
+    EXPECT_EQ(messages.size(), 2u);
+
+    // A folder with designs shows them, as Open at Beginning of one of them would.
+    chooseFolder(path(QStringLiteral("sub1")));
+    form->OpenFolder1->trigger();
+    EXPECT_EQ(state().FileList.names(), std::vector<std::string>{"a.dst"});
+    EXPECT_EQ(state().FolderPath, (folder() + QStringLiteral("sub1/")).toStdString());
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
 }
 
 // Find Designs and Find Duplicates keep their index in the test's own cache folder.

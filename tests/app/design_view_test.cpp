@@ -4,7 +4,9 @@
 #include "app/DesignView.h"
 #include "tests/app/AppFixture.h"
 
+#include <QDesktopServices>
 #include <QPageSetupDialog>
+#include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -137,6 +139,66 @@ TEST_F(AppTest, ADoubleClickOpensTheDesignAloneAndEscReturnsToThePageUnchanged)
     EXPECT_EQ(dialogsShown.size(), 2u);
 }
 
+// Takes the folders the desktop is asked to open, in place of the file manager.
+class FolderOpener : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+TEST_F(AppTest, PageUpAndPageDownStepThroughTheRunsDesignsAndShowInFolderOpensTheirFolder)
+{
+    makeDesigns(8);
+    writeFile(QStringLiteral("d05.dst"), {'S', 'T', ':', ' ', 'o', 'o', 'p', 's', '\r', 0x1a});  // passed over
+    FolderOpener opener;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+    std::vector<std::string> shown;
+    QString title;
+    int rows = 0;
+    onWait([&] {
+        dialogAnswers.push_back([&](QDialog& dialog) {
+            auto& view = dynamic_cast<DesignView&>(dialog);
+            dialog.show();
+            const auto press = [&](Qt::Key key, int times) {
+                for (int i = 0; i < times; ++i) {
+                    QTest::keyClick(view.canvas(), key);
+                    shown.push_back(view.picture().name);
+                }
+            };
+            // Past the page's end, over the design that cannot be read, and to either end.
+            press(Qt::Key_PageDown, 6);
+            press(Qt::Key_PageUp, 7);
+            title = view.windowTitle();
+            rows = view.sequence()->topLevelItemCount();
+            EXPECT_GT(colouredPixels(*view.canvas()), 200);
+            view.showInFolderButton()->click();
+            QTest::keyClick(view.canvas(), Qt::Key_Escape);
+            return dialog.result();
+        });
+        QTest::mouseDClick(form->Page, Qt::LeftButton, {}, pictureHalf(1));
+        key(Qt::Key_Escape);
+    });
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(shown, (std::vector<std::string>{"d03.dst", "d04.dst", "d06.dst", "d07.dst", "d08.dst", "d08.dst",
+                                               "d07.dst", "d06.dst", "d04.dst", "d03.dst", "d02.dst", "d01.dst",
+                                               "d01.dst"}));
+    EXPECT_EQ(title, QStringLiteral("d01.dst \u2014 ORLIKA"));
+    EXPECT_EQ(rows, 2);
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(dir.path()));
+}
+
+TEST(ShowInFolder, ADesignInsideAnArchiveShowsTheArchivesFolder)
+{
+    EXPECT_EQ(folderShowingDesign("/d/shop/rose.pes"), "/d/shop/");
+    EXPECT_EQ(folderShowingDesign("/d/shop/roses.zip//in/rose.pes"), "/d/shop/");
+    EXPECT_EQ(folderShowingDesign("/d/shop/roses.zip//rose.pes"), "/d/shop/");
+}
+
 TEST_F(AppTest, ADesignThatCannotBeReadIsToldInsteadOfAView)
 {
     makeDesigns(2);
@@ -242,3 +304,5 @@ TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFa
 
 } // namespace
 } // namespace orlika::test
+
+#include "design_view_test.moc"

@@ -91,6 +91,7 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_FALSE(form->LSelected->isVisible());
     EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 0"));
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 moved to ") + destination());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -167,6 +168,116 @@ TEST_F(FileCommandsTest, DeleteAsksWithNoAsDefaultAndMovesToTheDesktopsTrashOnYe
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_FALSE(form->LSelected->isVisible());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+}
+
+TEST_F(FileCommandsTest, CopyIntoAFolderNotThereYetMakesItWhenAskedAndSaysWhereTheDesignsWent)
+{
+    selectFirstAndThird();
+    const QString usb = folder() + QStringLiteral("media/usb/designs");
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : request.defaultAnswer;
+    };
+    answerForm2(usb, true);
+    form->MoveAllSelectedFiles1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "The folder " + usb.toStdString() +
+                                    " does not exist.\n\nMake it and copy the 2 designs there?");
+    EXPECT_FALSE(exists(folder() + QStringLiteral("media")));
+    EXPECT_EQ(state().SelectedList.count(), 2);
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
+
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : request.defaultAnswer;
+    };
+    answerForm2(usb, true);
+    form->MoveAllSelectedFiles1->trigger();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(exists(usb + QStringLiteral("/d01.dst")));
+    EXPECT_TRUE(exists(usb + QStringLiteral("/d03.dst")));
+    EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 copied to ") + usb);
+}
+
+// Standard layout on the 1000 x 600 page: where a cell's name line and picture are.
+QRect nameLineOf(int cell)
+{
+    return QRect(72 + cell * 286, 60, 200, 28);
+}
+
+/// The longest run of dark pixels along a row of the area: text makes short ones, a line
+/// struck through a name a long one.
+int longestDarkRun(const QImage& image, const QRect& area)
+{
+    int longest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        int run = 0;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            run = qGray(image.pixel(x, y)) < 110 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+TEST_F(FileCommandsTest, DeletedDesignsAreStruckThroughAndCanNoLongerBeSelectedOrOpened)
+{
+    selectFirstAndThird();
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return request.caption == "ORLIKA DELETE" && request.buttons == MessageButtons::YesNoCancel
+                   ? MessageAnswer::Yes
+                   : request.defaultAnswer;
+    };
+    form->page().flush();
+    for (int cell = 0; cell < 3; ++cell)
+        EXPECT_LT(longestDarkRun(form->page().image(), nameLineOf(cell)), 20) << "cell " << cell;
+    form->DeleteSelected1->trigger();
+    ASSERT_FALSE(exists(path(QStringLiteral("d01.dst"))));
+    ASSERT_FALSE(exists(path(QStringLiteral("d03.dst"))));
+
+    // d01 and d03 have their names struck through, in black; d02 is as it was.
+    form->page().flush();
+    const QImage page = form->page().image();
+    EXPECT_GE(longestDarkRun(page, nameLineOf(0)), 30);
+    EXPECT_LT(longestDarkRun(page, nameLineOf(1)), 20);
+    EXPECT_GE(longestDarkRun(page, nameLineOf(2)), 30);
+    EXPECT_EQ(redPixels(nameLineOf(0)), 0);
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_FALSE(form->LSelected->isVisible());
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+
+    // A right click selects them no more, nor does a double click open them; d02 still is.
+    rightClick(172, 154);
+    rightClick(744, 154);
+    EXPECT_TRUE(state().SelectedList.empty());
+    EXPECT_FALSE(form->LSelected->isVisible());
+    QTest::mouseDClick(form->Page, Qt::LeftButton, {}, QPoint(172, 154));
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1"}));
+    rightClick(458, 154);
+    EXPECT_EQ(state().SelectedList.names(), std::vector<std::string>{"d02.dst"});
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 1"));
+}
+
+TEST_F(FileCommandsTest, ADesignThatCouldNotBeDeletedStaysAsItWas)
+{
+    selectFirstAndThird();
+    QFile::setPermissions(path(QStringLiteral("d03.dst")), QFile::ReadOwner);  // write-protected: it stays
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return request.buttons == MessageButtons::YesNoCancel ? MessageAnswer::Yes : request.defaultAnswer;
+    };
+    form->DeleteSelected1->trigger();
+    ASSERT_FALSE(exists(path(QStringLiteral("d01.dst"))));
+    ASSERT_TRUE(exists(path(QStringLiteral("d03.dst"))));
+    form->page().flush();
+    EXPECT_GE(longestDarkRun(form->page().image(), nameLineOf(0)), 30);
+    EXPECT_LT(longestDarkRun(form->page().image(), nameLineOf(2)), 20);
+    rightClick(744, 154);
+    EXPECT_EQ(state().SelectedList.names(), std::vector<std::string>{"d03.dst"});
+    EXPECT_EQ(form->LSelected->text(), QStringLiteral("Selected: 1"));
 }
 
 TEST_F(FileCommandsTest, PrintAFileListingToPdfWithTheListingWindowShownAndItsOwnFileName)

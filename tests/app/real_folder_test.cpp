@@ -191,28 +191,30 @@ TEST_F(RealFolderWindowTest, ANameDeselectedIsPixelIdenticalToOneNeverSelected)
     }
 }
 
-TEST_F(RealFolderWindowTest, ADestinationThatIsNoWritableFolderKeepsForm2Open)
+TEST_F(RealFolderWindowTest, ADestinationThatIsAFileKeepsForm2OpenAndOneNotThereYetCloses)
 {
     TForm2& form2 = *forms.Form2;
     form2.show();
-    for (const QString& bad : {path(QStringLiteral("no/such/folder")), path(QStringLiteral("d01.dst"))}) {
-        if (bad.endsWith(QStringLiteral(".dst")))
-            makeDesigns(1);
-        messages.clear();
-        form2.setDirectory(bad);
-        form2.BBOK->click();
-        EXPECT_TRUE(form2.isVisible()) << bad.toStdString();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].caption, "ORLIKA Copy/Move");
-        EXPECT_EQ(messages[0].text, bad.toStdString() +
-                                        " is not an existing folder that can be written to. Choose another destination.");
-    }
-    messages.clear();
-    form2.setDirectory(dir.path());
+    makeDesigns(1);
+    const QString file = path(QStringLiteral("d01.dst"));
+    form2.setDirectory(file);
     form2.BBOK->click();
-    EXPECT_FALSE(form2.isVisible());
-    EXPECT_EQ(form2.result(), int(QDialog::Accepted));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(form2.isVisible());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "ORLIKA Copy/Move");
+    EXPECT_EQ(messages[0].text, file.toStdString() +
+                                    " is not an existing folder that can be written to. Choose another destination.");
+    // A folder not there yet is offered to be made after the dialog (the copy command asks).
+    for (const QString& good : {path(QStringLiteral("no/such/folder")), dir.path()}) {
+        messages.clear();
+        form2.show();
+        form2.setDirectory(good);
+        form2.BBOK->click();
+        EXPECT_FALSE(form2.isVisible()) << good.toStdString();
+        EXPECT_EQ(form2.result(), int(QDialog::Accepted));
+        EXPECT_TRUE(messages.empty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("no"))));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main window at start, its menus, the small windows and recovery from errors.
 #include "app/AboutBox.h"
+#include "app/FindDialog.h"
 #include "tests/app/AppFixture.h"
 
 #include <QAbstractItemView>
@@ -11,6 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+
+#include <map>
 
 namespace orlika::test {
 namespace {
@@ -66,7 +69,8 @@ TEST_F(AppTest, StartsWithTheStandardLayoutAndEverythingARunShowsHidden)
 TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
 {
     const std::vector<QString> file = {
-        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "Include S&ubfolders", "-",
+        "&Open at Beginning", "Open Beginning at &File", "Open S&elected Files", "Open Fol&der...",
+        "Include S&ubfolders", "-",
         "F&ind Designs...", "Find Duplica&tes...", "-", "&Print From Beginning",
         "P&rint Beginning at File", "Print Selected Files", "-", "Print a File Listing", "-", "Print &Setup", "-",
         "E&xit"};
@@ -341,6 +345,52 @@ TEST_F(AppTest, MessageBoxesCarryTheCaptionIconButtonsAndDefaultAsked)
     dialogAnswers.push_back(clicking("OK"));
     EXPECT_EQ(host.messageBox(designBox), MessageAnswer::Ok);
     EXPECT_EQ(dialogsShown.size(), 5u);
+}
+
+TEST_F(AppTest, FindDesignsLabelsTakeTheirLettersToTheirFields)
+{
+    TFindDialog& find = form->findDialog();
+    // Every label with a letter names the field the letter goes to, so that no "&" shows,
+    // and no two letters of the dialog clash.
+    const auto letterOf = [](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+    };
+    std::map<QChar, QString> letters;
+    int labelled = 0;
+    for (QLabel* label : find.findChildren<QLabel*>()) {
+        const QChar letter = letterOf(label->text());
+        if (letter.isNull())
+            continue;
+        ++labelled;
+        EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+        EXPECT_TRUE(letters.emplace(letter, label->text()).second)
+            << label->text().toStdString() << " and " << letters[letter].toStdString();
+    }
+    for (QAbstractButton* button : find.findChildren<QAbstractButton*>()) {
+        const QChar letter = letterOf(button->text());
+        if (letter.isNull())
+            continue;
+        EXPECT_TRUE(letters.emplace(letter, button->text()).second)
+            << button->text().toStdString() << " and " << letters[letter].toStdString();
+    }
+    EXPECT_EQ(labelled, 9);
+
+    // Alt and a label's letter take the focus to its field.
+    find.show();
+    find.raise();
+    find.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &find; }, 5000));
+    const std::vector<std::pair<Qt::Key, QWidget*>> keys = {
+        {Qt::Key_W, find.WidthMinEdit},    {Qt::Key_E, find.HeightMinEdit}, {Qt::Key_T, find.StitchesMinEdit},
+        {Qt::Key_C, find.ColorsMinEdit},   {Qt::Key_H, find.HoopCombo},     {Qt::Key_R, find.ThreadEdit},
+        {Qt::Key_F, find.FolderEdit},      {Qt::Key_N, find.NameEdit},      {Qt::Key_O, find.FormatCombo}};
+    for (const auto& [letter, field] : keys) {
+        QTest::keyClick(&find, letter, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), field) << QKeySequence(letter).toString().toStdString();
+    }
+    EXPECT_TRUE(find.isVisible());
+    find.hide();
 }
 
 TEST(DoubleSeparator, FirstDoubledSeparatorIsMadeSingleOnce)

@@ -60,7 +60,8 @@ protected:
 class RecordingFileOperations : public FileOperations {
 public:
     std::vector<std::string> calls;
-    bool exists(const std::string&) override { return false; }
+    std::set<std::string> folders{"/"};
+    bool exists(const std::string& path) override { return folders.count(path) > 0; }
     bool sameFile(const std::string&, const std::string&) override { return false; }
     int copyFile(const std::string& s, const std::string& d) override
     {
@@ -77,6 +78,11 @@ public:
         calls.push_back("delete " + p);
         return true;
     }
+    std::string makeFolders(const std::string& p) override
+    {
+        calls.push_back("make " + p);
+        return {};
+    }
     bool sameContent(const std::string&, const std::string&) override { return true; }
 };
 
@@ -88,13 +94,15 @@ public:
     std::set<std::string> withoutTrash;
 
     bool hasTrash() override { return true; }
-    bool moveToTrash(const std::string& path) override
+    TrashOutcome moveToTrash(const std::string& path) override
     {
-        std::error_code error;
+        if (cannotBeRemoved(path))
+            return TrashOutcome::Refused;
         if (withoutTrash.count(path))
-            return false;
+            return TrashOutcome::NoTrash;
+        std::error_code error;
         fs::rename(path, m_trash / fs::path(path).filename(), error);
-        return !error;
+        return error ? TrashOutcome::Refused : TrashOutcome::Trashed;
     }
 
 private:
@@ -282,6 +290,8 @@ TEST_F(FileOpsTest, ThreeFileMoveWhoseSecondFailsGoesOnAndClearsTheSelection)
     EXPECT_EQ(read(dest / "b.dst"), "older b");
     EXPECT_EQ(read(dest / "c.dst"), "c.dst data");
     expectSelectionCleared();
+    // The status line says what was done and where.
+    EXPECT_EQ(host.captions.back(), " 2 moved to " + dest.string());
 
     // Twelve that are all gone: one box each, and the summary names ten of them.
     host.messages.clear();
@@ -419,6 +429,69 @@ TEST_F(FileOpsTest, CopyThatStopsNamesTheFileAndWhatWasNotCopied)
     expectSummary(host.messages[1], "3 of 6 copied; not copied: d.dst, e.dst, f.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(entries(dest), (std::vector<std::string>{"a.dst", "b.dst", "c.dst"}));
     expectSelectionKept(6);
+    EXPECT_EQ(host.captions.back(), " 3 copied to " + dest.string());
+}
+
+TEST_F(FileOpsTest, ADestinationThatDoesNotExistIsMadeOnlyWhenTheUserSaysYes)
+{
+    selectDesigns({"a.dst", "b.dst"});
+    const fs::path usb = root / "media" / "usb" / "designs";
+    const std::string question =
+        "The folder " + usb.string() + " does not exist.\n\nMake it and copy the 2 designs there?";
+
+    // No: nothing is made, nothing copied, nothing said in the status line.
+    host.answers = {MessageAnswer::No};
+    chooseDestination(usb, true);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, question);
+    EXPECT_EQ(host.messages[0].caption, "ORLIKA Copy/Move");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(fs::exists(root / "media"));
+    EXPECT_TRUE(host.captions.empty());
+    EXPECT_FALSE(host.waitCursor);
+    expectSelectionKept(2);
+
+    // Yes: the folder is made with the folders above it and the copy goes on.
+    host.messages.clear();
+    host.answers = {MessageAnswer::Yes};
+    chooseDestination(usb, true);
+    ops.MoveAllSelectedFiles1Click();
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(entries(usb), (std::vector<std::string>{"a.dst", "b.dst"}));
+    EXPECT_EQ(read(usb / "b.dst"), "b.dst data");
+    EXPECT_EQ(host.captions.back(), " 2 copied to " + usb.string());
+    expectSelectionCleared();
+
+    // A move asks the same way; an existing folder is not asked about.
+    selectDesigns({"c.dst"});
+    host.messages.clear();
+    host.answers = {MessageAnswer::Yes};
+    chooseDestination(root / "moved", false);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              "The folder " + (root / "moved").string() + " does not exist.\n\nMake it and move the 1 design there?");
+    EXPECT_EQ(entries(root / "moved"), std::vector<std::string>{"c.dst"});
+    EXPECT_FALSE(fs::exists(designs / "c.dst"));
+    EXPECT_EQ(host.captions.back(), " 1 moved to " + (root / "moved").string());
+
+    // A folder that cannot be made (a file stands in its way) is told, and nothing is copied.
+    selectDesigns({"d.dst"});
+    write(root / "blocker", "a file");
+    host.messages.clear();
+    host.answers = {MessageAnswer::Yes};
+    chooseDestination(root / "blocker" / "sub", true);
+    ops.MoveAllSelectedFiles1Click();
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text.rfind("Cannot make the folder " + (root / "blocker" / "sub").string() + ": ", 0),
+              0u)
+        << host.messages[1].text;
+    EXPECT_NE(host.messages[1].text.find("Nothing was copied."), std::string::npos);
+    EXPECT_EQ(host.messages[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(read(root / "blocker"), "a file");
+    EXPECT_EQ(state.SelectedList.names(), std::vector<std::string>{"d.dst"});
 }
 
 TEST_F(FileOpsTest, CopyOntoItselfIsRefusedAndLeavesTheFileWhole)
@@ -646,6 +719,16 @@ TEST_F(FileOpsTest, DeleteMovesToTheTrashAndAsksAgainForWhatNoTrashCanHold)
     withTrash.DeleteSelected1Click();
     EXPECT_TRUE(entries(designs).empty());
     EXPECT_EQ(host.captions.back(), " 2 deleted");
+
+    // A write-protected design stays, as it always has: the trash does not take it either.
+    selectDesigns({"p.dst"});
+    fs::permissions(designs / "p.dst", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    host.messages.clear();
+    host.answers = {MessageAnswer::Yes};
+    withTrash.DeleteSelected1Click();
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.messages[1].text, "Cannot Delete p.dst. File may be write protected or in use by another program");
+    EXPECT_EQ(entries(designs), std::vector<std::string>{"p.dst"});
 }
 
 } // namespace

@@ -231,5 +231,59 @@ TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
     EXPECT_EQ(cancelled.captions.back(), " FINISHED");
 }
 
+TEST_F(PageAheadTest, DesignsDeletedWhileAPageWaitsShowSoThereAndOnEveryPageAfter)
+{
+    const auto script = [this] {
+        addDesigns(14);
+        s.SelectedFolder = "/designs/";
+        s.SelectedList.add(nameOf(2));
+        host.onWait.push_back([this] {
+            // d02 on the page waiting and d08 on the page after it are deleted.
+            files.files.erase("/designs/" + nameOf(2));
+            files.files.erase("/designs/" + nameOf(8));
+            const std::size_t before = canvas.log.size();
+            catalog.markDeleted("/designs/", {nameOf(2), nameOf(8)});
+            // d02's name is written again black, struck through, "deleted" after it (six
+            // pixels a letter here), and selects nothing.
+            const std::vector<std::string> marked(canvas.log.begin() + std::ptrdiff_t(before), canvas.log.end());
+            const std::vector<std::string> expected = {"FontColor 0x000000", "TextOut 358 72 \"d02.dst\"",
+                                                       "PenColor 0x000000",  "PenWidth 1",
+                                                       "MoveTo 358 78",      "LineTo 400 78",
+                                                       "TextOut 406 72 \"deleted\""};
+            EXPECT_EQ(marked, expected);
+            EXPECT_TRUE(catalog.pageOnDisplay().names[1].empty());
+            EXPECT_TRUE(s.SelectedList.empty());
+            EXPECT_FALSE(host.selectedLabelVisible);
+            catalog.selectAt(canvas, s.CellOrigin[1].X + 5, s.CellOrigin[1].Y - 5);
+            EXPECT_TRUE(s.SelectedList.empty());
+            catalog.SBButtonClick();
+        });
+        host.onWait.push_back([this] {
+            EXPECT_TRUE(catalog.pageOnDisplay().names[1].empty());  // d08's cell
+            catalog.SBPrevClick();
+        });
+        host.onWait.push_back([this] { catalog.SBCancelClick(); });
+    };
+    script();
+    const Seen drawn = run(false);
+    script();
+    const Seen drawnAhead = run(true);
+    EXPECT_EQ(drawnAhead.texts, drawn.texts);
+    EXPECT_EQ(drawnAhead.captions, drawn.captions);
+    // Page 2 drawn ahead again once d08 was gone, and shown; page 1, kept before d02 went,
+    // drawn again.
+    EXPECT_EQ(ahead.started, 4);
+    EXPECT_EQ(ahead.shown, 1);
+    EXPECT_EQ(ahead.shownAgain, 0);
+    // Page 2 and page 1 drawn again show the deleted designs' names, each with "deleted",
+    // and nothing of their pictures or figures.
+    EXPECT_EQ(std::count(drawn.texts.begin(), drawn.texts.end(), "deleted"), 3);
+    EXPECT_EQ(std::count(drawn.texts.begin(), drawn.texts.end(), nameOf(8)), 1);
+    EXPECT_EQ(std::count_if(drawn.texts.begin(), drawn.texts.end(),
+                            [](const std::string& text) { return text.rfind("Stitches: ", 0) == 0; }),
+              6 + 5 + 5);
+    EXPECT_EQ(drawn.captions.back(), " FINISHED");
+}
+
 } // namespace
 } // namespace orlika::test

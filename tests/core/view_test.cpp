@@ -207,6 +207,94 @@ TEST_F(ViewTest, KeysSpaceEnterAndLetters)
     EXPECT_EQ(pagesDrawn().size(), 5u);
 }
 
+TEST_F(ViewTest, PagingForwardAndBackAndGoingToAPageByItsNumber)
+{
+    addDesigns(20);  // pages of 1-6, 7-12, 13-18 and 19-20
+    host.onWait.push_back([this] {
+        EXPECT_EQ(catalog.pageNumberOnDisplay(), 1);
+        catalog.goToPage(s.PageCount);  // End
+    });
+    host.onWait.push_back([this] {
+        EXPECT_EQ(catalog.pageNumberOnDisplay(), 4);
+        EXPECT_TRUE(catalog.prevShown());
+        // No page follows the last, the page on display is where it is, and there is no page 5.
+        catalog.pageForward();
+        catalog.goToPage(4);
+        catalog.goToPage(5);
+        catalog.goToPage(0);
+        EXPECT_FALSE(s.NextPressed);
+        catalog.pageBack();
+    });
+    host.onWait.push_back([this] {
+        EXPECT_EQ(catalog.pageNumberOnDisplay(), 3);
+        catalog.goToPage(1);  // Home
+    });
+    host.onWait.push_back([this] {
+        EXPECT_FALSE(catalog.prevShown());
+        catalog.goToPage(3);
+    });
+    host.onWait.push_back([this] {
+        // Prev from a page gone to by its number shows the page before it.
+        EXPECT_TRUE(catalog.prevShown());
+        catalog.pageBack();
+    });
+    host.onWait.push_back([this] { catalog.pageForward(); });
+    host.onWait.push_back([this] { catalog.SBCancelClick(); });
+    openFolder(designName(1));
+    EXPECT_EQ(s.PageCount, 4);
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6},
+                                   {19, 20},
+                                   {13, 14, 15, 16, 17, 18},
+                                   {1, 2, 3, 4, 5, 6},
+                                   {13, 14, 15, 16, 17, 18},
+                                   {7, 8, 9, 10, 11, 12},
+                                   {13, 14, 15, 16, 17, 18}}));
+    EXPECT_TRUE(host.onWait.empty());
+    // Outside a wait nothing moves.
+    catalog.goToPage(2);
+    catalog.pageForward();
+    EXPECT_FALSE(s.NextPressed);
+}
+
+TEST_F(ViewTest, APageWaitingIsDrawnAgainWhenTheWindowChangesSize)
+{
+    addDesigns(8);
+    // No key: the page waiting is drawn again for the new size, and waits again.
+    host.onWait.push_back([this] { host.geometry = {700, 440, 40, 716, 500}; });
+    host.onWait.push_back([this] {
+        EXPECT_EQ(s.CellWidth, 200);
+        EXPECT_EQ(catalog.firstIndexOnDisplay(), 0);
+        EXPECT_FALSE(catalog.prevShown());
+        catalog.SBButtonClick();
+    });
+    // The last page too.
+    host.onWait.push_back([this] { host.geometry = {1000, 640, 40, 1016, 700}; });
+    host.onWait.push_back([this] {
+        EXPECT_EQ(s.CellWidth, 286);
+        EXPECT_EQ(catalog.firstIndexOnDisplay(), 6);
+        EXPECT_TRUE(catalog.prevShown());
+        catalog.SBButtonClick();
+    });
+    openFolder(designName(1));
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}, {7, 8}, {7, 8}}));
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "ResizePage"), 2);
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+
+    // A window that changed size while the page was drawn: the page is drawn again at
+    // once, before the run waits for anything.
+    host.log.clear();
+    canvas.clear();
+    host.onWait.push_back([this] { catalog.SBCancelClick(); });
+    host.onCaption = [this](const std::string& caption) {
+        if (caption == " Picture 6 of 8")
+            host.geometry = {700, 440, 40, 716, 500};
+    };
+    openFolder(designName(1));
+    host.onCaption = {};
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}}));
+    EXPECT_EQ(host.waits, 5);
+}
+
 TEST_F(ViewTest, StartingAtTheFifthOfEightShowsOnePageThenWaitsWithoutPrev)
 {
     addDesigns(8);

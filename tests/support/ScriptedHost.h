@@ -20,6 +20,7 @@ public:
     std::vector<std::string> errors;              // errors that ended a run
     std::deque<std::function<void()>> onWait;     // one action per wait for events
     std::deque<MessageAnswer> answers;            // answers to message boxes (default Ok)
+    std::function<void(const std::string&)> onCaption;  // what happens as a caption is set
     std::string pageTitle;
     ScreenGeometry geometry{1000, 640, 40, 1016, 700};
     bool menus[3] = {true, true, false};
@@ -39,6 +40,8 @@ public:
     {
         captions.push_back(text);
         log.push_back("Caption \"" + text + "\"");
+        if (onCaption)
+            onCaption(text);
     }
     void setStatusFontColor(Color color) override { log.push_back("StatusColor " + std::to_string(color)); }
     void setStatLabel(const std::string& text) override
