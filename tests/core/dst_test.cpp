@@ -82,6 +82,35 @@ TEST(DstSizing, MissingExtentsAreFoundFromTheRecordsWhichAlsoCountTheStitches)
     EXPECT_EQ(f.StitchCount, 2);  // jumps, colour changes and records after the end do not count
 }
 
+TEST(DstSizing, ExtentsBeyondWhatSinglePrecisionHoldsAreItsSumsRounded)
+{
+    // 140,000 steps of 121 units to the right take the pen past 2^24 units, where a float
+    // no longer holds every whole number: the extents are what the format's single-precision
+    // sums give, not the exact sum.
+    Bytes file = headerText("LA:far\r");
+    const Bytes step = record(121, 0, 0x83);
+    float x = 0;
+    for (int i = 0; i < 140'000; ++i) {
+        file.insert(file.end(), step.begin(), step.end());
+        x = float(double(x) + 121.0);
+    }
+    file = file + record(0, 0, 0xF3);
+    const std::int64_t exact = 140'000LL * 121;
+    ASSERT_NE(std::int64_t(x), exact);
+    const DesignFigures f = measured(file);
+    EXPECT_EQ(f.PlusX, std::int32_t(x));
+    EXPECT_EQ(f.MinusX, 0);
+    EXPECT_EQ(f.StitchCount, 0);  // jumps only
+    // Short of 2^24 the sums are exact.
+    const DesignFigures near = measured(headerText("LA:near\r") + record(121, -50, 0x03) + record(-30, 7, 0x03) +
+                                        record(0, 0, 0xC3) + record(5, 5, 0x00) + record(0, 0, 0xF3));
+    EXPECT_EQ(near.PlusX, 121);
+    EXPECT_EQ(near.MinusX, 0);
+    EXPECT_EQ(near.PlusY, 0);
+    EXPECT_EQ(near.MinusY, 50);
+    EXPECT_EQ(near.StitchCount, 2);
+}
+
 TEST(DstSizing, HeaderDotsEndLinesAndTwoDotsEndTheHeader)
 {
     // "ST:5" ends at the dot; "+X:9" ends at the pair; "-X:7" is never read.
