@@ -254,10 +254,14 @@ std::string rowKey(const std::string& path, const std::string& entry)
     return path + std::string(1, '\0') + entry;
 }
 
-// The columns every query reads, in this order.
-constexpr const char* kColumns = "path, entry, size, mtime, ctime, inode, name, format, width_mm, height_mm, "
-                                 "stitches, color_changes, thread_names, thread_colors, fingerprint, content_hash, "
-                                 "error";
+// The columns every query reads, in this order; the hash of a design's bytes only where
+// it is asked for (an answer of tens of thousands of designs is faster without).
+std::string columns(bool withContentHash)
+{
+    return std::string("path, entry, size, mtime, ctime, inode, name, format, width_mm, height_mm, stitches, "
+                       "color_changes, thread_names, thread_colors, fingerprint, ") +
+           (withContentHash ? "content_hash" : "NULL") + ", error";
+}
 
 IndexedDesign designOfRow(const Statement& row)
 {
@@ -616,9 +620,10 @@ DesignIndex::RefreshCounts DesignIndex::refresh(const std::string& folder, const
     return withRebuild([&] { return withMemoryFallback([&] { return refreshOnce(folder, progress); }); });
 }
 
-std::vector<IndexedDesign> DesignIndex::select(const std::string& folder, const DesignFilter& filter)
+std::vector<IndexedDesign> DesignIndex::select(const std::string& folder, const DesignFilter& filter,
+                                               bool withContentHash)
 {
-    return withRebuild([&] { return selectOnce(folder, filter); });
+    return withRebuild([&] { return selectOnce(folder, filter, withContentHash); });
 }
 
 DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, const Progress& progress)
@@ -743,7 +748,7 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
 std::vector<IndexedDesign> DesignIndex::unreadArchives(const std::string& folder)
 {
     return withRebuild([&] {
-        Statement query(m_db, std::string("SELECT ") + kColumns + " FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
+        Statement query(m_db, "SELECT " + columns(false) + " FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
                                   std::to_string(kArchiveRow) + " AND error IS NOT NULL ORDER BY path");
         query.bind(1, folder).bind(2, upperBound(folder));
         std::vector<IndexedDesign> archives;
@@ -753,9 +758,10 @@ std::vector<IndexedDesign> DesignIndex::unreadArchives(const std::string& folder
     });
 }
 
-std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, const DesignFilter& filter)
+std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, const DesignFilter& filter,
+                                                   bool withContentHash)
 {
-    std::string sql = std::string("SELECT ") + kColumns +
+    std::string sql = "SELECT " + columns(withContentHash) +
                       " FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " + std::to_string(kDesignRow);
     // Each condition with the parameter it binds, in order.
     std::vector<std::function<void(Statement&, int)>> binds;

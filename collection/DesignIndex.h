@@ -84,8 +84,10 @@ public:
     /// read, and its notice says so once.
     RefreshCounts refresh(const std::string& folder, const Progress& progress = {});
 
-    /// The designs under `folder` that the filter matches, in no particular order.
-    std::vector<IndexedDesign> select(const std::string& folder, const DesignFilter& filter);
+    /// The designs under `folder` that the filter matches, in no particular order; their
+    /// content hashes only when asked for.
+    std::vector<IndexedDesign> select(const std::string& folder, const DesignFilter& filter,
+                                      bool withContentHash = false);
 
     /// The archives under `folder` that could not be read, by path, each with its error.
     std::vector<IndexedDesign> unreadArchives(const std::string& folder);
@@ -114,7 +116,7 @@ private:
     void keepInMemory(const std::string& why);
 
     RefreshCounts refreshOnce(const std::string& folder, const Progress& progress);
-    std::vector<IndexedDesign> selectOnce(const std::string& folder, const DesignFilter& filter);
+    std::vector<IndexedDesign> selectOnce(const std::string& folder, const DesignFilter& filter, bool withContentHash);
 
     std::string m_path;  // ":memory:" for an index in memory
     sqlite3* m_db = nullptr;

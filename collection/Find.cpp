@@ -252,7 +252,7 @@ std::string FindQuery::describe() const
 
 std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& folder, const FindQuery& query)
 {
-    std::vector<IndexedDesign> selected = index.select(folder, query.filter);
+    std::vector<IndexedDesign> selected = index.select(folder, query.filter, query.duplicates);
     // Sorted by key, with the bytes of the path breaking ties, as a run lists them; a key
     // made once a design keeps a find over tens of thousands of designs quick.
     struct Sorted {

@@ -168,7 +168,7 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_EQ(counts.read, 7);
     EXPECT_FALSE(counts.stopped);
     EXPECT_TRUE(index.takeNotice().empty());
-    auto designs = byPath(index.select(tree(), {}));
+    auto designs = byPath(index.select(tree(), {}, true));
     ASSERT_EQ(designs.size(), 7u);
 
     const IndexedDesign& ten = designs.at(tree() + "ten.dst");
@@ -195,9 +195,11 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_EQ(inBox.name, "a.dst");
     EXPECT_EQ(inBox.size, std::int64_t(fs::file_size(at("shop/box.zip"))));
 
-    // Identical bytes, and only they, have one hash, whatever their names or folders.
+    // Identical bytes, and only they, have one hash, whatever their names or folders; an
+    // answer carries it only when asked.
     EXPECT_EQ(inBox.contentHash.size(), 32u);
     EXPECT_NE(inBox.contentHash, ten.contentHash);
+    EXPECT_EQ(byPath(index.select(tree(), {})).at(tree() + "ten.dst").contentHash, "");
     // A PES design names its threads; the list its cell writes holds them.
     const IndexedDesign& circle = designs.at(tree() + "shop/circle.pes");
     ASSERT_EQ(circle.threads.size(), 2u);
@@ -318,7 +320,7 @@ TEST_F(IndexTest, ADesignPutInPlaceOfAnotherWithItsSizeAndTimeIsReadAgain)
     fs::last_write_time(at("star.dst"), time);
     ASSERT_EQ(fs::file_size(at("star.dst")), first.size());
     EXPECT_EQ(index.refresh(tree()).read, 1);
-    const auto after = byPath(index.select(tree(), {}));
+    const auto after = byPath(index.select(tree(), {}, true));
     EXPECT_NE(after.at(tree() + "star.dst").fingerprint, before.at(tree() + "star.dst").fingerprint);
     EXPECT_NE(after.at(tree() + "star.dst").contentHash, after.at(tree() + "twin.dst").contentHash);
     EXPECT_EQ(index.refresh(tree()).read, 0);
