@@ -8,6 +8,7 @@ namespace orlika {
 namespace {
 
 constexpr const char* kCaption = "ORLIKA DELETE";
+constexpr const char* kDeleteQuestion = "Are you SURE you want to DELETE the selected designs?";
 
 std::string designCount(std::size_t count)
 {
@@ -53,62 +54,67 @@ void FileOps::cannotDelete(const std::string& name, std::vector<std::string>& le
                                      kCaption, MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
 }
 
+std::size_t FileOps::moveToTrash(std::vector<std::string>& names, std::vector<std::string>& leftOut)
+{
+    std::size_t trashed = 0;
+    std::vector<std::string> noTrash;
+    for (const std::string& name : names) {
+        switch (m_files.moveToTrash(m_state.SelectedFolder + name)) {
+        case TrashOutcome::Trashed:
+            ++trashed;
+            break;
+        case TrashOutcome::NoTrash:
+            noTrash.push_back(name);
+            break;
+        case TrashOutcome::Refused:
+            cannotDelete(name, leftOut);
+            break;
+        }
+    }
+    // A file system without a trash: the files would be gone for good, so ask again.
+    if (!noTrash.empty() && !askToDelete(noTrash, kDeleteQuestion,
+                                         "They cannot be moved to a trash: deleting them cannot be undone.\n\n")) {
+        leftOut.insert(leftOut.end(), noTrash.begin(), noTrash.end());
+        noTrash.clear();
+    }
+    names = std::move(noTrash);
+    return trashed;
+}
+
+std::size_t FileOps::deleteForGood(const std::vector<std::string>& names, std::vector<std::string>& leftOut)
+{
+    std::size_t deleted = 0;
+    for (const std::string& name : names) {
+        if (m_files.deleteFile(m_state.SelectedFolder + name))
+            ++deleted;
+        else
+            cannotDelete(name, leftOut);
+    }
+    return deleted;
+}
+
 void FileOps::DeleteSelected1Click()
 {
     if (m_state.SelectedList.empty())
         return;
     const std::vector<std::string> names = m_state.SelectedList.names();
     const bool trash = m_files.hasTrash();
-    const bool asked = trash ? askToDelete(names, "Move the selected designs to the trash?", "")
-                             : askToDelete(names, "Are you SURE you want to DELETE the selected designs?", "");
-    if (!asked)
+    if (!askToDelete(names, trash ? "Move the selected designs to the trash?" : kDeleteQuestion, ""))
         return;
     std::vector<std::string> leftOut, changed;
     for (const std::string& name : names)
         if (isArchiveEntry(name))
             leftOut.push_back(name);
-    const std::vector<std::string> removable =
-        copiesStillIdentical(refuseArchiveEntries(names, "delete", kCaption), changed);
-
-    std::vector<std::string> forGood = trash ? std::vector<std::string>() : removable;
-    std::size_t trashed = 0;
-    if (trash) {
-        for (const std::string& name : removable) {
-            switch (m_files.moveToTrash(m_state.SelectedFolder + name)) {
-            case TrashOutcome::Trashed:
-                ++trashed;
-                break;
-            case TrashOutcome::NoTrash:
-                forGood.push_back(name);
-                break;
-            case TrashOutcome::Refused:
-                cannotDelete(name, leftOut);
-                break;
-            }
-        }
-        // A file system without a trash: the files would be gone for good, so ask again.
-        if (!forGood.empty() &&
-            !askToDelete(forGood, "Are you SURE you want to DELETE the selected designs?",
-                         "They cannot be moved to a trash: deleting them cannot be undone.\n\n")) {
-            leftOut.insert(leftOut.end(), forGood.begin(), forGood.end());
-            forGood.clear();
-        }
-    }
-    std::size_t deleted = 0;
-    for (const std::string& name : forGood) {
-        if (m_files.deleteFile(m_state.SelectedFolder + name))
-            ++deleted;
-        else
-            cannotDelete(name, leftOut);
-    }
+    std::vector<std::string> removable = copiesStillIdentical(refuseArchiveEntries(names, "delete", kCaption), changed);
+    const std::size_t trashed = trash ? moveToTrash(removable, leftOut) : 0;
+    const std::size_t deleted = deleteForGood(removable, leftOut);
 
     std::string told = trashed ? std::to_string(trashed) + " moved to the trash" : std::string();
     if (deleted)
         told += (told.empty() ? "" : ", ") + std::to_string(deleted) + " deleted";
     if (!told.empty())
         m_host.setStatusCaption(" " + told);
-    if (!changed.empty())
-        leftOut.insert(leftOut.end(), changed.begin(), changed.end());
+    leftOut.insert(leftOut.end(), changed.begin(), changed.end());
     reportLeftOut(names.size(), leftOut, "deleted", kCaption,
                   changed.empty() ? std::string()
                                   : "\n\nNo longer the same as the copy kept, so not deleted: " +

@@ -62,6 +62,11 @@ private:
                                                   std::vector<std::string>& changed);
     /// Says that the design stays, and leaves it out.
     void cannotDelete(const std::string& name, std::vector<std::string>& leftOut);
+    /// Moves the designs to the trash; returns how many went. `names` keeps those that no
+    /// trash can hold and that the user, asked again, agreed to delete for good.
+    std::size_t moveToTrash(std::vector<std::string>& names, std::vector<std::string>& leftOut);
+    /// Deletes the designs for good; returns how many went.
+    std::size_t deleteForGood(const std::vector<std::string>& names, std::vector<std::string>& leftOut);
 
     CatalogState& m_state;
     Host& m_host;
