@@ -277,7 +277,9 @@ std::vector<FoundDesign> findDesigns(DesignIndex& index, const std::string& fold
         design.design = std::move(selected[sorted.at]);
         design.path = std::move(sorted.path);
     }
-    return query.duplicates ? groupDuplicates(std::move(found)) : found;
+    if (!query.duplicates)
+        return found;
+    return groupDuplicates(std::move(found));
 }
 
 std::string_view kindName(DuplicateKind kind)
