@@ -709,22 +709,31 @@ void TForm1::OpenatFile1Click()
         showChosenFolder(false);
 }
 
-void TForm1::OpenFolder1Click()
+std::optional<std::string> TForm1::askForFolder(const QString& title, const QString& objectName)
 {
-    if (m_running)
-        return;
-    QFileDialog dialog(this, QStringLiteral("Open a folder"));
-    dialog.setObjectName(QStringLiteral("OpenFolderDialog"));
+    QFileDialog dialog(this, title);
+    dialog.setObjectName(objectName);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     const std::string& shown = m_catalog.state().FolderPath;
     dialog.setDirectory(shown.empty() ? QDir::homePath() : QString::fromStdString(shown));
     if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
+        return std::nullopt;
     std::string folder = QDir::cleanPath(dialog.selectedFiles().constFirst()).toStdString();
     if (folder.back() != '/')
         folder += '/';
+    return folder;
+}
+
+void TForm1::OpenFolder1Click()
+{
+    if (m_running)
+        return;
+    const auto chosen = askForFolder(QStringLiteral("Open a folder"), QStringLiteral("OpenFolderDialog"));
+    if (!chosen)
+        return;
+    const std::string& folder = *chosen;
     // As Open at Beginning of a design in the folder under "All supported formats"; the
     // open dialog then starts there too.
     auto& s = m_catalog.state();
@@ -889,21 +898,13 @@ void TForm1::FindDuplicates1Click()
 {
     if (m_running)
         return;
-    QFileDialog dialog(this, QStringLiteral("Find duplicates in the folder"));
-    dialog.setObjectName(QStringLiteral("DuplicatesFolderDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    const std::string& shown = m_catalog.state().FolderPath;
-    dialog.setDirectory(shown.empty() ? QDir::homePath() : QString::fromStdString(shown));
-    if (m_host.execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const auto folder =
+        askForFolder(QStringLiteral("Find duplicates in the folder"), QStringLiteral("DuplicatesFolderDialog"));
+    if (!folder)
         return;
-    std::string folder = QDir::cleanPath(dialog.selectedFiles().constFirst()).toStdString();
-    if (folder.back() != '/')
-        folder += '/';
     FindQuery query;
     query.duplicates = true;
-    findAndShow(folder, query, false, false);
+    findAndShow(*folder, query, false, false);
 }
 
 void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll)

@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QKeyEvent;
@@ -115,6 +116,9 @@ public:
     void placeStatusCaption();
     /// Find Designs' dialog, made at first use.
     TFindDialog& findDialog();
+    /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
+    /// the folder ends in '/', nothing when declined.
+    std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
     /// Finds the designs of the tree under `folder` (ending in '/') that the query asks for,
     /// through the index, and shows them as a run on screen or prints them, titled by the
     /// query. All of them are selected when `selectAll`; of duplicates, the byte copies of
