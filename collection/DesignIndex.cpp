@@ -23,7 +23,8 @@ namespace {
 
 constexpr int kApplicationId = 0x4F524C4B;  // "ORLK"
 // 2: the status change time, the inode and the hash of the bytes; figures of the stitches.
-constexpr int kSchemaVersion = 2;
+// 3: the fingerprint hashed with XXH3 (the same path, another hash of it).
+constexpr int kSchemaVersion = 3;
 constexpr int kBusyMilliseconds = 30'000;
 constexpr std::size_t kBatch = 256;          // designs written in one transaction
 constexpr const char* kMemory = ":memory:";

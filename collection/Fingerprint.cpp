@@ -1,32 +1,84 @@
 // SPDX-License-Identifier: MIT
 #include "collection/Fingerprint.h"
 
+#include <xxhash.h>
+
 #include <bit>
-#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
 
 namespace orlika {
 
-Fingerprinter::Fingerprinter(DesignUnit unit) : m_tenthsPerUnit(millimetresPerUnit(unit) * 10) {}
+namespace {
+
+// The hashed bytes are the same on every machine: numbers little-endian.
+void storeLittleEndian(std::uint8_t* at, std::uint64_t value)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &value, sizeof value);
+    } else {
+        for (int i = 0; i < 8; ++i)
+            at[i] = std::uint8_t(value >> (8 * i));
+    }
+}
+
+} // namespace
+
+void Fingerprinter::FreeState::operator()(XXH3_state_s* state) const
+{
+    XXH3_freeState(state);
+}
+
+Fingerprinter::Fingerprinter(DesignUnit unit)
+    : m_tenthsPerUnit(millimetresPerUnit(unit) * 10), m_hash(XXH3_createState())
+{
+    if (!m_hash || XXH3_128bits_reset(m_hash.get()) != XXH_OK)
+        throw std::bad_alloc();
+}
+
+Fingerprinter::~Fingerprinter() = default;
+
+std::int64_t Fingerprinter::tenths(double units) const
+{
+    // As llround, without a call: the whole part by truncation, then the half away from
+    // zero. Positions lie far inside the 64-bit range (a pen's steps are bounded).
+    const double value = units * m_tenthsPerUnit;
+    constexpr double kLimit = 9.0e18;
+    if (!(value > -kLimit && value < kLimit))
+        return value > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    std::int64_t whole = std::int64_t(value);
+    const double fraction = value - double(whole);
+    if (fraction >= 0.5)
+        ++whole;
+    else if (fraction <= -0.5)
+        --whole;
+    return whole;
+}
 
 Fingerprinter::Point Fingerprinter::here(const PenTrace& pen) const
 {
-    return {std::llround(pen.x() * m_tenthsPerUnit), std::llround(pen.y() * m_tenthsPerUnit)};
+    return {tenths(pen.x()), tenths(pen.y())};
 }
 
 void Fingerprinter::add(char token, Point point)
 {
+    constexpr std::size_t kRecord = 17;
+    if (m_pendingSize + kRecord > m_pending.size())
+        hashPending();
     const Point relative{point.x - m_origin.x, point.y - m_origin.y};
-    std::uint8_t bytes[17];
+    std::uint8_t* bytes = m_pending.data() + m_pendingSize;
     bytes[0] = std::uint8_t(token);
-    for (int i = 0; i < 8; ++i) {
-        bytes[1 + i] = std::uint8_t(std::uint64_t(relative.x) >> (8 * i));
-        bytes[9 + i] = std::uint8_t(std::uint64_t(relative.y) >> (8 * i));
-    }
-    for (const std::uint8_t byte : bytes) {
-        m_first = (m_first ^ byte) * 0x100000001b3ULL;
-        m_second = std::rotl((m_second ^ byte) * 0xff51afd7ed558ccdULL, 29);
-    }
+    storeLittleEndian(bytes + 1, std::uint64_t(relative.x));
+    storeLittleEndian(bytes + 9, std::uint64_t(relative.y));
+    m_pendingSize += kRecord;
+}
+
+void Fingerprinter::hashPending()
+{
+    XXH3_128bits_update(m_hash.get(), m_pending.data(), m_pendingSize);
+    m_pendingSize = 0;
 }
 
 void Fingerprinter::reach(Point point)
@@ -75,8 +127,10 @@ void Fingerprinter::take(const Movement& movement, const PenTrace& pen)
     }
     // A stitch that does not move the needle is no step, also where the path starts (PES
     // writes a jump to where the needle already is, which its reader hands on as a stitch).
+    // Once it has started the needle stands on the point last reached, which reach() does
+    // not count again, so only the start needs the stitch's own start point.
     const Point to = here(pen);
-    if (to != Point{std::llround(pen.fromX() * m_tenthsPerUnit), std::llround(pen.fromY() * m_tenthsPerUnit)})
+    if (m_started || to != Point{tenths(pen.fromX()), tenths(pen.fromY())})
         reach(to);
 }
 
@@ -84,9 +138,16 @@ std::string Fingerprinter::value() const
 {
     if (m_points == 0)
         return {};
+    // The digest of what is hashed and what waits, on a copy: taking the value changes nothing.
+    const std::unique_ptr<XXH3_state_s, FreeState> copy(XXH3_createState());
+    if (!copy)
+        throw std::bad_alloc();
+    XXH3_copyState(copy.get(), m_hash.get());
+    XXH3_128bits_update(copy.get(), m_pending.data(), m_pendingSize);
+    const XXH128_hash_t hash = XXH3_128bits_digest(copy.get());
     char text[64];
     std::snprintf(text, sizeof text, "%lld-%016llx%016llx", static_cast<long long>(m_points),
-                  static_cast<unsigned long long>(m_first), static_cast<unsigned long long>(m_second));
+                  static_cast<unsigned long long>(hash.high64), static_cast<unsigned long long>(hash.low64));
     return text;
 }
 

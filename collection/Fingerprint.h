@@ -13,14 +13,21 @@
 #include "decoders/Design.h"
 #include "decoders/PenTrace.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+struct XXH3_state_s;
 
 namespace orlika {
 
 class Fingerprinter {
 public:
     explicit Fingerprinter(DesignUnit unit);
+    ~Fingerprinter();
+    Fingerprinter(const Fingerprinter&) = delete;
+    Fingerprinter& operator=(const Fingerprinter&) = delete;
 
     /// Takes the next movement, which the pen tracing the design has just followed.
     void take(const Movement& movement, const PenTrace& pen);
@@ -37,10 +44,18 @@ private:
         std::int64_t y = 0;
         bool operator==(const Point&) const = default;
     };
+    struct FreeState {
+        void operator()(XXH3_state_s* state) const;
+    };
+    /// A pen position in tenths of a millimetre, rounded half away from zero.
+    std::int64_t tenths(double units) const;
     Point here(const PenTrace& pen) const;
     /// The needle reaches `point`.
     void reach(Point point);
+    /// A token and a point of the path, relative to the origin, into the hash: 17 bytes,
+    /// gathered into a block that goes to the hash when it is full.
     void add(char token, Point point);
+    void hashPending();
 
     double m_tenthsPerUnit;
     bool m_started = false;     // the first point is reached: it is the origin
@@ -50,8 +65,9 @@ private:
     Point m_moveEnd;
     bool m_boundary = false;    // a colour change since the last point
     std::int64_t m_points = 0;
-    std::uint64_t m_first = 0xcbf29ce484222325ULL;   // FNV-1a
-    std::uint64_t m_second = 0x9E3779B97F4A7C15ULL;  // a multiply-rotate mix
+    std::unique_ptr<XXH3_state_s, FreeState> m_hash;  // XXH3, 128 bits
+    std::array<std::uint8_t, 17 * 240> m_pending;      // bytes not yet hashed
+    std::size_t m_pendingSize = 0;
 };
 
 } // namespace orlika
