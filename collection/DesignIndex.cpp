@@ -2,6 +2,7 @@
 #include "collection/DesignIndex.h"
 
 #include "catalog/DesignPaths.h"
+#include "collection/InOrderWorkers.h"
 #include "collection/TreeWalk.h"
 #include "decoders/Registry.h"
 #include "platform/FileSystem.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <unistd.h>
@@ -698,32 +700,33 @@ DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, c
             changedArchives.push_back(&file);
     }
 
-    // Read what changed, a batch at a time, each batch written in a transaction of its own
-    // so that another program's writes go on between them.
+    // Read what changed on every core, a design file or an archive an item; write it in
+    // the order read, a batch at a time, each batch in a transaction of its own so that
+    // another program's writes go on between them.
     RowWriter writer(m_db);
     std::vector<PendingRow> pending;
-    const int total = int(changedDesigns.size() + changedArchives.size());
-    int handled = 0;
-    const auto step = [&] {
+    const std::size_t files = changedDesigns.size();
+    const std::size_t total = files + changedArchives.size();
+    const auto read = [&](std::size_t item) {
+        if (item < files)
+            return std::vector<PendingRow>{{readFile(folder, *changedDesigns[item]), kDesignRow}};
+        return readArchive(folder, *changedArchives[item - files], m_limits, extensions);
+    };
+    const auto write = [&](std::size_t item, std::vector<PendingRow>&& rows) {
+        const int designs = item < files ? 1 : int(rows.size()) - 1;  // an archive's own row is none
+        counts.read += designs;
+        if (item >= files)
+            counts.designs += designs;
+        pending.insert(pending.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
         if (pending.size() >= kBatch) {
             writer.write(pending);
             pending.clear();
         }
-        return !progress || progress(++handled, total);
+        return !progress || progress(int(item) + 1, int(total));
     };
-    bool going = true;
-    for (std::size_t i = 0; going && i < changedDesigns.size(); ++i) {
-        pending.push_back({readFile(folder, *changedDesigns[i]), kDesignRow});
-        ++counts.read;
-        going = step();
-    }
-    for (std::size_t i = 0; going && i < changedArchives.size(); ++i) {
-        auto rows = readArchive(folder, *changedArchives[i], m_limits, extensions);
-        counts.read += int(rows.size()) - 1;
-        counts.designs += int(rows.size()) - 1;
-        pending.insert(pending.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-        going = step();
-    }
+    constexpr std::size_t kReadAhead = 512;
+    const bool going = forEachInOrder<std::vector<PendingRow>>(
+        total, std::thread::hardware_concurrency(), kReadAhead, read, write);
     writer.write(pending);
     if (!going) {
         counts.stopped = true;
