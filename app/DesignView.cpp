@@ -281,7 +281,8 @@ void DesignView::showFigures()
                            .arg(qText(m_picture.format + " \u2014 " + m_picture.folder),
                                 qText(sizeInMillimetres(m_picture)), qText(sizeInInches(m_picture)),
                                 qText(groupedCount(m_picture.stitches())))
-                           .arg(m_picture.colorChanges()));
+                           .arg(m_picture.colorChanges()) +
+                       (m_picture.cutShort.empty() ? QString() : QStringLiteral("\n") + qText(m_picture.cutShort)));
     m_sequence->clear();
     const QString none = QStringLiteral("\u2014");
     for (std::size_t i = 0; i < m_picture.blocks.size(); ++i) {

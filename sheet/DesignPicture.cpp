@@ -173,7 +173,7 @@ PictureReading readDesignPicture(const std::string& path, FileSystem& files)
             return reading;
         }
         decoder->measure(design);
-        reading.cutShort = design.cutShort;
+        picture.cutShort = design.cutShort;
         PictureBuilder builder(design, reader->decoding.rule->placement, picture);
         for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
             for (const Movement& movement : batch)

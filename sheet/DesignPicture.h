@@ -39,6 +39,9 @@ struct DesignPicture {
     std::string format;  // the file type as its extension names it: "DST"
     /// The design's size and counts as everything apart from a page cell states them.
     StitchFigures figures;
+    /// The file ends before the design its header describes ("File ends after 1,203 of
+    /// 4,562 stitches"): the picture shows what is there.
+    std::string cutShort;
     /// The box of every stitch's ends, in millimetres from the start point, y downward.
     QRectF extent;
     std::vector<ColorBlock> blocks;
@@ -56,9 +59,6 @@ struct PictureReading {
     std::optional<DesignPicture> picture;
     std::string problem;                // the reader's message when there is no picture
     std::vector<std::string> warnings;  // boxes the file raised although it was read
-    /// The file ends before the design its header describes ("File ends after 1,203 of
-    /// 4,562 stitches"): the picture shows what is there.
-    std::string cutShort;
 };
 
 /// Reads a design with the reader its name selects (as under "All supported formats").

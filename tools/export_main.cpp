@@ -254,8 +254,8 @@ int main(int argc, char** argv)
         return 1;
     }
     // A file cut short is not the design its header describes: written only when asked.
-    if (!reading.cutShort.empty()) {
-        fail(options, reading.cutShort);
+    if (!reading.picture->cutShort.empty()) {
+        fail(options, reading.picture->cutShort);
         if (!options.partial)
             return 1;
     }

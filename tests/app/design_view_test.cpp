@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -210,6 +211,26 @@ TEST_F(AppTest, ADesignThatCannotBeReadIsToldInsteadOfAView)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "d02.dst: ' oops' is not a valid integer value");
     EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1"}));
+}
+
+TEST_F(AppTest, ADesignCutShortIsShownAsFarAsItGoesAndSaysSo)
+{
+    makeDesigns(2);
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    // Cut after the page was drawn: the end record and most of the stitches gone.
+    QFile file(path(QStringLiteral("d02.dst")));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(512 + 3 * 40));
+    file.close();
+    QString figures;
+    dialogAnswers.push_back([&](QDialog& dialog) {
+        figures = dialog.findChild<QLabel*>(QStringLiteral("DesignFigures"))->text();
+        return int(QDialog::Rejected);
+    });
+    QTest::mouseDClick(form->Page, Qt::LeftButton, {}, pictureHalf(1));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(figures.contains(QStringLiteral("\nFile ends after 40 of "))) << figures.toStdString();
 }
 
 QString popplerOutput(const QString& program, const QStringList& arguments)
