@@ -95,7 +95,7 @@ std::string CheckedSaveFile::commitChecked()
     return m_problem;
 }
 
-std::string savePng(const QImage& image, const QString& fileName)
+std::string savePng(const QImage& image, const QString& fileName, PngContent content)
 {
     if (image.isNull())
         return "the image could not be encoded";
@@ -112,7 +112,7 @@ std::string savePng(const QImage& image, const QString& fileName)
         }
         return file.commitChecked();
     }
-    const std::vector<std::uint8_t> png = encodePng(image);
+    const std::vector<std::uint8_t> png = encodePng(image, content);
     file.write(reinterpret_cast<const char*>(png.data()), qint64(png.size()));
     return file.commitChecked();
 }

@@ -4,6 +4,7 @@
 
 #include "platform/Host.h"
 #include "render/PainterCanvas.h"
+#include "render/PngEncoder.h"
 
 #include <QImage>
 #include <QPageLayout>
@@ -72,7 +73,7 @@ private:
 
 /// Writes an image as a PNG file that takes its name only when all of it is written; the
 /// reason in words when it cannot be, or empty.
-std::string savePng(const QImage& image, const QString& fileName);
+std::string savePng(const QImage& image, const QString& fileName, PngContent content = PngContent::Page);
 
 // Who writes a printed page's lines into a PDF file of ours.
 enum class PageLinesBy {

@@ -173,7 +173,7 @@ int writePng(const DesignPicture& picture, const Options& options)
                           " pixels is too large; give a lower --dpi");
         return 1;
     }
-    if (const std::string problem = savePng(image, QString::fromStdString(options.output)); !problem.empty()) {
+    if (const std::string problem = savePng(image, QString::fromStdString(options.output), PngContent::Picture); !problem.empty()) {
         failToWrite(options.output, problem);
         return 1;
     }

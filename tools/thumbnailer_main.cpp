@@ -194,7 +194,7 @@ int main(int argc, char** argv)
             return 1;
     }
     // Written whole or not at all: a full disk must not leave a truncated thumbnail.
-    if (const std::string problem = savePng(image, QString::fromStdString(output)); !problem.empty()) {
+    if (const std::string problem = savePng(image, QString::fromStdString(output), PngContent::Picture); !problem.empty()) {
         std::fprintf(stderr, "orlika-thumbnailer: cannot write %s: %s\n", output.c_str(), problem.c_str());
         return 1;
     }
