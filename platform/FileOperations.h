@@ -98,6 +98,11 @@ private:
     int copyToTemporary(const std::string& source, const std::string& destination, std::string& temporary);
 };
 
+/// Renames without ever replacing `to`: 0, or -1 with errno set (EEXIST when `to` exists).
+int renameWithoutReplacing(const std::string& from, const std::string& to);
+/// Makes a finished rename in the folder of `path` durable; a failure loses nothing.
+void syncFolder(const std::string& path);
+
 /// The path of a name in a destination folder, with exactly one separator between them
 /// (the root folder "/" gives "/name").
 std::string destinationPath(const std::string& folder, const std::string& name);

@@ -31,6 +31,8 @@ int writeErrorCode(int error)
     return isNoSpace(error) ? kCopyNoSpace : kCopyFailed;
 }
 
+} // namespace
+
 // Renames without ever replacing `to`. renameat2 does it in one step; where the file
 // system lacks it, a hard link (which fails on an existing name) and an unlink do.
 int renameWithoutReplacing(const std::string& from, const std::string& to)
@@ -68,8 +70,6 @@ void syncFolder(const std::string& path)
     ::fsync(fd);
     ::close(fd);
 }
-
-} // namespace
 
 std::string destinationPath(const std::string& folder, const std::string& name)
 {

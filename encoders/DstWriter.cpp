@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// Tajima DST: a 512-byte text header, then 3-byte records of a balanced-ternary step of at
+// most 121 units on each axis (y up), with the jump and colour-change flags in the third
+// byte, ended by 00 00 F3 (docs/formats/dst.md).
+#include "encoders/Writers.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+namespace orlika::writers {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 512;
+constexpr std::uint8_t kStitch = 0x03;
+constexpr std::uint8_t kJump = 0x83;
+constexpr std::uint8_t kColorChange = 0xC3;
+constexpr std::uint8_t kEnd = 0xF3;
+
+/// Balanced-ternary digits of v (|v| <= 121), lowest first: each -1, 0 or +1.
+std::array<int, 5> ternaryDigits(int v)
+{
+    std::array<int, 5> digits{};
+    for (int& digit : digits) {
+        int r = ((v % 3) + 3) % 3;
+        if (r == 2)
+            r = -1;
+        digit = r;
+        v = (v - r) / 3;
+    }
+    return digits;
+}
+
+std::array<std::uint8_t, 3> record(int dx, int dy, std::uint8_t flags)
+{
+    std::array<std::uint8_t, 3> bytes{0, 0, flags};
+    const auto x = ternaryDigits(dx);
+    const auto y = ternaryDigits(dy);
+    // Where the digits 1, 3, 9, 27 and 81 of x and y go: the byte and its four bits.
+    struct Place {
+        std::size_t byte;
+        std::uint8_t plusX, minusX, plusY, minusY;
+    };
+    constexpr std::array<Place, 5> kPlaces{{{0, 0x01, 0x02, 0x80, 0x40},
+                                            {1, 0x01, 0x02, 0x80, 0x40},
+                                            {0, 0x04, 0x08, 0x20, 0x10},
+                                            {1, 0x04, 0x08, 0x20, 0x10},
+                                            {2, 0x04, 0x08, 0x20, 0x10}}};
+    for (std::size_t i = 0; i < kPlaces.size(); ++i) {
+        std::uint8_t& byte = bytes[kPlaces[i].byte];
+        byte |= x[i] > 0 ? kPlaces[i].plusX : x[i] < 0 ? kPlaces[i].minusX : 0;
+        byte |= y[i] > 0 ? kPlaces[i].plusY : y[i] < 0 ? kPlaces[i].minusY : 0;
+    }
+    return bytes;
+}
+
+/// The label as the header can hold it: 16 printable ASCII characters at most.
+std::string headerLabel(const std::string& label)
+{
+    std::string text;
+    for (const char c : label) {
+        if (text.size() == 16)
+            break;
+        text += c >= 0x20 && c < 0x7F ? c : '_';
+    }
+    return text;
+}
+
+struct Counts {
+    std::int64_t records = 0;
+    std::int64_t colorChanges = 0;
+};
+
+std::array<std::uint8_t, kHeaderSize> header(const std::string& label, const Counts& counts, const NeedleSummary& summary)
+{
+    // The header's y grows upward, the path's downward.
+    const NeedleBox& box = summary.pathBox;
+    const auto signedField = [](std::int64_t v) { return std::string(v < 0 ? "-" : "+"); };
+    std::array<char, kHeaderSize> text{};
+    const int length = std::snprintf(
+        text.data(), text.size(),
+        "LA:%-16s\rST:%7lld\rCO:%3lld\r+X:%5d\r-X:%5d\r+Y:%5d\r-Y:%5d\rAX:%s%5d\rAY:%s%5d\rMX:+%5d\rMY:+%5d\rPD:******\r\x1a",
+        headerLabel(label).c_str(), static_cast<long long>(counts.records), static_cast<long long>(counts.colorChanges),
+        box.maxX, -box.minX, -box.minY, box.maxY, signedField(summary.endX).c_str(), std::abs(summary.endX),
+        signedField(-summary.endY).c_str(), std::abs(summary.endY), 0, 0);
+    std::array<std::uint8_t, kHeaderSize> bytes;
+    bytes.fill(' ');
+    std::copy_n(text.begin(), std::clamp(length, 0, int(kHeaderSize)), bytes.begin());
+    return bytes;
+}
+
+} // namespace
+
+void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
+{
+    const NeedleSummary& summary = input.summary;
+    // Seven digits of stitches and three of colour changes is all the header holds.
+    if (summary.needles + 3 * summary.trims + 1 > 9'999'999)
+        throw ConversionFailure("has more records than a DST header can count (9,999,999)");
+    if (summary.colorChanges > 999)
+        throw ConversionFailure("has more colour changes than a DST header can count (999)");
+    const std::uint64_t start = out.size();
+    out.putZeros(kHeaderSize);
+    Counts counts;
+    std::int32_t x = 0, y = 0;
+    bool moved = false;
+    const auto put = [&](std::int64_t dx, std::int64_t dy, std::uint8_t flags) {
+        if (std::max(std::llabs(dx), std::llabs(dy)) > 121)
+            throw std::logic_error("a DST step longer than a record");
+        out.append(record(int(dx), int(dy), flags));
+        ++counts.records;
+        moved = moved || flags != kColorChange;
+    };
+    Needle needle;
+    while (needles.next(needle) && needle.kind != Needle::Kind::End) {
+        switch (needle.kind) {
+        case Needle::Kind::Stitch:
+            // A reader takes the first record that is not a jump as the way to the first
+            // point, not as a stitch: a jump of no length comes first.
+            if (!moved)
+                put(0, 0, kJump);
+            put(std::int64_t(needle.x) - x, std::int64_t(y) - needle.y, kStitch);
+            break;
+        case Needle::Kind::Jump:
+            put(std::int64_t(needle.x) - x, std::int64_t(y) - needle.y, kJump);
+            break;
+        case Needle::Kind::Trim:
+            if (input.options.dstTrims == DstTrims::ThreeJumps)
+                for (int i = 0; i < 3; ++i)
+                    put(0, 0, kJump);
+            break;
+        case Needle::Kind::ColorChange:
+            put(0, 0, kColorChange);
+            ++counts.colorChanges;
+            break;
+        case Needle::Kind::End:
+            break;
+        }
+        if (needle.kind == Needle::Kind::Stitch || needle.kind == Needle::Kind::Jump) {
+            x = needle.x;
+            y = needle.y;
+        }
+    }
+    const std::array<std::uint8_t, 3> end{0, 0, kEnd};
+    out.append(end);
+    out.patch(start, header(input.options.label, counts, summary));
+}
+
+} // namespace orlika::writers

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#include "encoders/Encoder.h"
+#include "encoders/Writers.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace orlika {
+
+namespace {
+
+// The longest step of each format's record, per axis, in tenths of a millimetre.
+const std::array kEncoders{
+    Encoder{"DST", "Tajima DST", 0, {121, 121}, ThreadKeeping::Nothing, false, writers::writeDst},
+    Encoder{"EXP", "Melco EXP", 0, {127, 127}, ThreadKeeping::Nothing, false, writers::writeExp},
+};
+
+bool sameExtension(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+std::span<const Encoder> encoders()
+{
+    return kEncoders;
+}
+
+const Encoder* encoderFor(std::string_view extension, int version)
+{
+    if (!extension.empty() && extension.front() == '.')
+        extension.remove_prefix(1);
+    for (const Encoder& encoder : kEncoders)
+        if (sameExtension(encoder.extension, extension) && (version == 0 || version == encoder.version))
+            return &encoder;
+    return nullptr;
+}
+
+} // namespace orlika

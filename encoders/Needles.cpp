@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: MIT
+#include "encoders/Needles.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace orlika {
+
+DesignNeedles::DesignNeedles(const Reader& reader, DesignFile& file, const std::string& path)
+{
+    file.seek(0);
+    m_decoder = reader.decoding.open(file, path);
+    if (!m_decoder->readHeader(m_design)) {
+        const std::string cell = m_design.rejection ? m_design.rejection->cellText : std::string();
+        const auto first = cell.find_first_not_of(' ');
+        throw ConversionFailure(first == std::string::npos ? "not a design its reader takes"
+                                                           : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
+    }
+    m_decoder->measure(m_design);
+    m_pen.emplace(m_design, reader.decoding.rule->placement);
+    m_firstColor = m_pen->color();
+    m_tenthsPerUnit = millimetresPerUnit(m_design.unit) * 10;
+}
+
+DesignNeedles::~DesignNeedles() = default;
+
+const std::optional<std::string>& DesignNeedles::error() const
+{
+    return m_decoder->error();
+}
+
+std::int32_t DesignNeedles::tenths(double units) const
+{
+    // Every point of a real design lies within a few metres; a hostile file's sums are
+    // held at a bound no format can write, so that the writers' limits refuse them.
+    constexpr double kBound = 1.0e8;
+    const double value = std::clamp(units * m_tenthsPerUnit, -kBound, kBound);
+    const double whole = value < 0 ? -double(std::int64_t(-value + 0.5)) : double(std::int64_t(value + 0.5));
+    return std::int32_t(whole);
+}
+
+bool DesignNeedles::next(Needle& needle)
+{
+    while (!m_ended) {
+        if (m_taken == m_batch.size()) {
+            m_batch = m_decoder->next();
+            m_taken = 0;
+            if (m_batch.empty())
+                break;
+        }
+        const Movement& movement = m_batch[m_taken++];
+        const PenTrace::Effect effect = m_pen->follow(movement);
+        switch (movement.kind) {
+        case Step::Move:
+        case Step::Jump:
+        case Step::Stitch:
+            needle = {movement.kind == Step::Stitch ? Needle::Kind::Stitch : Needle::Kind::Jump,
+                      tenths(m_pen->x()), tenths(m_pen->y()), 0};
+            return true;
+        case Step::Trim:
+            needle = {Needle::Kind::Trim, tenths(m_pen->x()), tenths(m_pen->y()), 0};
+            return true;
+        case Step::ColorChange:
+            // Every change is kept, also one that leaves the pen as it is.
+            needle = {Needle::Kind::ColorChange, tenths(m_pen->x()), tenths(m_pen->y()),
+                      effect == PenTrace::Effect::Color ? m_pen->color() : kPenKept};
+            return true;
+        case Step::End:
+            m_ended = true;
+            needle = {Needle::Kind::End, tenths(m_pen->x()), tenths(m_pen->y()), 0};
+            return true;
+        }
+    }
+    m_ended = true;
+    return false;
+}
+
+bool TurnedNeedles::next(Needle& needle)
+{
+    if (!m_source.next(needle))
+        return false;
+    // A quarter turn clockwise on the page, whose y grows downward.
+    const std::int32_t x = needle.x;
+    needle.x = -needle.y;
+    needle.y = x;
+    return true;
+}
+
+namespace {
+
+/// `total` * `piece` / `pieces`, rounded half away from zero, in exact integers.
+std::int32_t share(std::int64_t total, std::int64_t piece, std::int64_t pieces)
+{
+    const std::int64_t scaled = total * piece * 2;
+    const std::int64_t rounded = scaled >= 0 ? (scaled + pieces) / (2 * pieces) : -((-scaled + pieces) / (2 * pieces));
+    return std::int32_t(rounded);
+}
+
+} // namespace
+
+bool SplitNeedles::next(Needle& needle)
+{
+    if (m_piece < m_pieces) {
+        ++m_piece;
+        needle = m_target;
+        needle.x = m_fromX + share(std::int64_t(m_target.x) - m_fromX, m_piece, m_pieces);
+        needle.y = m_fromY + share(std::int64_t(m_target.y) - m_fromY, m_piece, m_pieces);
+        m_x = needle.x;
+        m_y = needle.y;
+        return true;
+    }
+    if (!m_source.next(needle))
+        return false;
+    if (needle.kind != Needle::Kind::Stitch && needle.kind != Needle::Kind::Jump)
+        return true;
+    const std::int64_t limit = needle.kind == Needle::Kind::Stitch ? m_limits.stitch : m_limits.jump;
+    const std::int64_t longest = std::max(std::llabs(std::int64_t(needle.x) - m_x), std::llabs(std::int64_t(needle.y) - m_y));
+    if (limit <= 0 || longest <= limit) {
+        m_x = needle.x;
+        m_y = needle.y;
+        return true;
+    }
+    m_target = needle;
+    m_fromX = m_x;
+    m_fromY = m_y;
+    m_pieces = (longest + limit - 1) / limit;
+    m_piece = 0;
+    return next(needle);
+}
+
+void NeedleBox::take(std::int32_t x, std::int32_t y)
+{
+    if (empty) {
+        minX = maxX = x;
+        minY = maxY = y;
+        empty = false;
+        return;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+}
+
+NeedleSummary summarize(NeedleStream& needles, Color firstColor)
+{
+    NeedleSummary summary;
+    summary.pathBox.take(0, 0);
+    summary.blockColors.push_back(firstColor);
+    Needle needle;
+    while (needles.next(needle)) {
+        if (needle.kind == Needle::Kind::End)
+            break;
+        ++summary.needles;
+        switch (needle.kind) {
+        case Needle::Kind::Stitch:
+            ++summary.stitches;
+            summary.stitchBox.take(needle.x, needle.y);
+            break;
+        case Needle::Kind::Jump:
+            ++summary.jumps;
+            break;
+        case Needle::Kind::Trim:
+            ++summary.trims;
+            break;
+        case Needle::Kind::ColorChange:
+            ++summary.colorChanges;
+            summary.blockColors.push_back(needle.color == kPenKept ? summary.blockColors.back() : needle.color);
+            break;
+        case Needle::Kind::End:
+            break;
+        }
+        summary.pathBox.take(needle.x, needle.y);
+        summary.endX = needle.x;
+        summary.endY = needle.y;
+    }
+    return summary;
+}
+
+} // namespace orlika

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+// The writer of each format: each in its own file, listed in Encoders.cpp.
+#pragma once
+
+#include "encoders/Encoder.h"
+
+namespace orlika::writers {
+
+void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writeExp(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+
+} // namespace orlika::writers

@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: MIT
+// Converting designs for machines: every file written must read back as the design meant,
+// and nothing that does not is left on disk.
+#include "decoders/Registry.h"
+#include "encoders/Conversion.h"
+#include "encoders/Proof.h"
+#include "encoders/ThreadMatch.h"
+#include "platform/MemoryFile.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/TreeFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace orlika {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempFolder;
+
+/// A path given as needles, for feeding writers designs no file holds.
+class ListedNeedles final : public NeedleStream {
+public:
+    explicit ListedNeedles(std::vector<Needle> needles) : m_needles(std::move(needles)) {}
+    bool next(Needle& needle) override
+    {
+        if (m_at == m_needles.size())
+            return false;
+        needle = m_needles[m_at++];
+        return true;
+    }
+
+private:
+    std::vector<Needle> m_needles;
+    std::size_t m_at = 0;
+};
+
+/// Writes the path with the encoder (cut to its limits), reads the bytes back with the
+/// format's reader and tells the first difference, or "" when there is none.
+std::string writeAndProve(const Encoder& encoder, const std::vector<Needle>& path, std::vector<std::uint8_t>* bytes = nullptr)
+{
+    ListedNeedles forSummary(path);
+    SplitNeedles splitForSummary(forSummary, encoder.limits);
+    const NeedleSummary summary = summarize(splitForSummary, Black);
+    std::vector<BlockThread> threads(summary.blockColors.size());
+    const WriteOptions options{"made", DstTrims::ThreeJumps};
+    VectorSink sink;
+    ListedNeedles forWriting(path);
+    SplitNeedles splitForWriting(forWriting, encoder.limits);
+    encoder.write({summary, threads, options}, splitForWriting, sink);
+    if (bytes)
+        *bytes = sink.bytes();
+
+    const std::string name = "made." + std::string(encoder.extension);
+    MemoryFile file(sink.bytes());
+    DesignNeedles written(*readerOfName(name), file, name);
+    ListedNeedles meant(path);
+    SplitNeedles splitMeant(meant, encoder.limits);
+    std::vector<Color> colors;
+    for (const BlockThread& thread : threads)
+        colors.push_back(thread.color);
+    const ProofRules rules{encoder.keepsTrims, false};
+    return firstDifference(splitMeant, written, colors, written.firstColor(), rules).value_or("");
+}
+
+Needle stitch(std::int32_t x, std::int32_t y) { return {Needle::Kind::Stitch, x, y, 0}; }
+Needle jump(std::int32_t x, std::int32_t y) { return {Needle::Kind::Jump, x, y, 0}; }
+Needle change() { return {Needle::Kind::ColorChange, 0, 0, kPenKept}; }
+
+/// What machines find hard: a 30 mm stitch, a 150 mm move, a trim, a stop, two colour
+/// changes in a row, stitches in every direction.
+std::vector<Needle> awkwardPath()
+{
+    std::vector<Needle> path{stitch(0, 0), stitch(300, 0), stitch(300, 45), jump(1800, -20), stitch(1790, -10)};
+    path.push_back({Needle::Kind::Trim, 1790, -10, 0});
+    path.push_back(jump(-400, 600));
+    for (int i = 0; i < 40; ++i)
+        path.push_back(stitch(-400 + (i % 7) * 13 - 40, 600 - i * 11));
+    path.push_back(change());
+    path.push_back(change());
+    path.push_back(stitch(-300, 200));
+    path.push_back(change());  // a stop: a change to the same thread
+    path.push_back(stitch(-310, 180));
+    return path;
+}
+
+TEST(Conversion, WritersKeepEveryStitchMoveAndColourChange)
+{
+    for (const Encoder& encoder : encoders()) {
+        SCOPED_TRACE(encoder.name);
+        EXPECT_EQ(writeAndProve(encoder, awkwardPath()), "");
+
+        std::vector<Needle> manyColours;
+        for (int i = 0; i < 300; ++i) {
+            manyColours.push_back(stitch(i % 50, i / 50));
+            manyColours.push_back(change());
+        }
+        manyColours.push_back(stitch(0, 0));
+        EXPECT_EQ(writeAndProve(encoder, manyColours), "");
+    }
+}
+
+TEST(Conversion, ProofFindsAMovedStitchALostJumpAndAMissingColourChange)
+{
+    const std::vector<Needle> path{stitch(10, 10), jump(200, 0), stitch(210, 5), change(), stitch(0, 0)};
+    const auto differs = [&](std::vector<Needle> written) {
+        ListedNeedles meant(path), got(std::move(written));
+        const std::vector<Color> colors(2, Black);
+        return firstDifference(meant, got, colors, Black, {}).has_value();
+    };
+    EXPECT_FALSE(differs(path));
+    // Jumps in several pieces and a stitch that does not move are the same design.
+    EXPECT_FALSE(differs({stitch(10, 10), stitch(10, 10), jump(100, 0), jump(200, 0), stitch(210, 5), change(), stitch(0, 0)}));
+    EXPECT_TRUE(differs({stitch(10, 10), jump(200, 0), stitch(211, 5), change(), stitch(0, 0)}));
+    EXPECT_TRUE(differs({stitch(10, 10), stitch(200, 0), stitch(210, 5), change(), stitch(0, 0)}));
+    EXPECT_TRUE(differs({stitch(10, 10), jump(200, 0), stitch(210, 5), stitch(0, 0)}));
+    EXPECT_TRUE(differs({stitch(10, 10), jump(200, 0), stitch(210, 5), change(), change(), stitch(0, 0)}));
+}
+
+TEST(Conversion, LongStitchesAreCutIntoEqualStitchesEndingOnTheSamePoint)
+{
+    ListedNeedles path({stitch(0, 0), stitch(300, -100), jump(301, -100)});
+    SplitNeedles split(path, {121, 121});
+    std::vector<Needle> out;
+    for (Needle needle; split.next(needle);)
+        out.push_back(needle);
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[1].x, 100);
+    EXPECT_EQ(out[1].y, -33);
+    EXPECT_EQ(out[2].x, 200);
+    EXPECT_EQ(out[2].y, -67);
+    EXPECT_EQ(out[3].x, 300);
+    EXPECT_EQ(out[3].y, -100);
+    EXPECT_EQ(out[3].kind, Needle::Kind::Stitch);
+    EXPECT_EQ(out[4].kind, Needle::Kind::Jump);
+}
+
+TEST(Conversion, ColourDifferenceFollowsThePublishedCiede2000Values)
+{
+    // Pairs and differences from the published CIEDE2000 test data.
+    struct Pair {
+        Lab one, other;
+        double difference;
+    };
+    const Pair pairs[] = {
+        {{50, 2.6772, -79.7751}, {50, 0, -82.7485}, 2.0425},
+        {{50, -1.3802, -84.2814}, {50, 0, -82.7485}, 1.0000},
+        {{50, 2.5, 0}, {50, 0, -2.5}, 4.3065},
+        {{50, 2.5, 0}, {56, -27, -3}, 31.9030},
+        {{60.2574, -34.0099, 36.2677}, {60.4626, -34.1751, 39.4387}, 1.2644},
+        {{22.7233, 20.0904, -46.6940}, {23.0331, 14.9730, -42.5619}, 2.0373},
+        {{2.0776, 0.0795, -1.1350}, {0.9033, -0.0636, -0.5514}, 0.9082},
+    };
+    for (const Pair& pair : pairs)
+        EXPECT_NEAR(ciede2000(pair.one, pair.other), pair.difference, 1e-4);
+    const Color chart[] = {rgb(255, 0, 0), rgb(0, 0, 255), rgb(250, 250, 250)};
+    EXPECT_EQ(nearestThread(rgb(20, 30, 200), chart).index, 1u);
+    EXPECT_EQ(nearestThread(White, chart).index, 2u);
+}
+
+std::vector<fs::path> designsIn(const fs::path& folder)
+{
+    std::vector<fs::path> designs;
+    if (!fs::is_directory(folder))
+        return designs;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file() && readerOfName(entry.path().filename().string()))
+            designs.push_back(entry.path());
+    std::sort(designs.begin(), designs.end());
+    return designs;
+}
+
+/// Whether the design's reader takes it (some real files are of variants it refuses).
+bool readerTakes(const fs::path& design)
+{
+    PosixFileSystem files;
+    const auto file = files.openRead(design.string());
+    try {
+        DesignNeedles needles(*readerOfName(design.filename().string()), *file, design.string());
+        return true;
+    } catch (const ConversionFailure&) {
+        return false;
+    }
+}
+
+/// Converts every design of the folder its reader takes to every format; returns how
+/// many were written.
+int convertAll(const std::vector<fs::path>& designs)
+{
+    int written = 0;
+    for (const Encoder& encoder : encoders()) {
+        TempFolder out;
+        PosixFileSystem files;
+        ConversionTarget target;
+        target.encoder = &encoder;
+        for (const fs::path& design : designs) {
+            if (!readerTakes(design))
+                continue;
+            SCOPED_TRACE(design.filename().string() + " to " + std::string(encoder.name));
+            // Samples of one name in several formats each get a folder.
+            const fs::path folder = out.path() / design.filename();
+            fs::create_directory(folder);
+            const ConversionOutcome outcome = convertDesign(design.string(), files, folder.string(), target);
+            EXPECT_TRUE(outcome.written) << outcome.problem;
+            written += outcome.written;
+        }
+        std::size_t left = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(out.path()))
+            left += entry.path().filename().string().starts_with(".");
+        EXPECT_EQ(left, 0u) << "temporary files left behind";
+    }
+    return written;
+}
+
+TEST(Conversion, EveryBundledSampleConvertsToEveryFormatAndReadsBackTheSame)
+{
+    const std::vector<fs::path> samples = designsIn(ORLIKA_SAMPLES);
+    ASSERT_GE(samples.size(), 25u);
+    EXPECT_EQ(convertAll(samples), int(samples.size() * encoders().size()));
+}
+
+TEST(Conversion, RealSamplesConvertAndReadBackTheSame)
+{
+    const std::vector<fs::path> samples = designsIn(ORLIKA_REAL_SAMPLES);
+    if (samples.empty())
+        GTEST_SKIP() << "no real samples at " << ORLIKA_REAL_SAMPLES;
+    const auto taken = std::count_if(samples.begin(), samples.end(), readerTakes);
+    EXPECT_GE(taken, 30);
+    EXPECT_EQ(convertAll(samples), int(taken * std::ssize(encoders())));
+}
+
+TEST(Conversion, ADesignLargerThanTheHoopIsNotWrittenAndSaysWhetherTurningFits)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    ConversionTarget target;
+    target.encoder = encoderFor("DST");
+    // star.dst is about 80 x 76 mm.
+    target.hoopWidthMm = 60;
+    target.hoopHeightMm = 100;
+    const std::string star = std::string(ORLIKA_SAMPLES) + "/star.dst";
+    ConversionOutcome outcome = convertDesign(star, files, out.folder(), target);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_NE(outcome.problem.find("larger than the 60 x 100 mm hoop by"), std::string::npos) << outcome.problem;
+    EXPECT_FALSE(fs::exists(out.path() / "star.dst"));
+
+    const std::string words = std::string(ORLIKA_SAMPLES) + "/sewing-words.dst";
+    target.hoopWidthMm = 40;
+    target.hoopHeightMm = 400;
+    outcome = convertDesign(words, files, out.folder(), target);
+    ASSERT_FALSE(outcome.written);
+    EXPECT_TRUE(outcome.fitsTurned) << outcome.problem;
+    EXPECT_NE(outcome.problem.find("it fits turned by 90 degrees"), std::string::npos);
+    target.turn = true;
+    outcome = convertDesign(words, files, out.folder(), target);
+    EXPECT_TRUE(outcome.written) << outcome.problem;
+}
+
+TEST(Conversion, AnExistingFileIsNeverReplacedUnlessAskedAndTheSourceNeverIs)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    ConversionTarget target;
+    target.encoder = encoderFor("exp");
+    const std::vector<std::uint8_t> mine{1, 2, 3};
+    test::writeBytes(out.path() / "star.exp", mine);
+    const std::string star = std::string(ORLIKA_SAMPLES) + "/star.dst";
+    ConversionOutcome outcome = convertDesign(star, files, out.folder(), target);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_TRUE(outcome.nameTaken);
+    EXPECT_EQ(test::readBytes(out.path() / "star.exp"), mine);
+    outcome = convertDesign(star, files, out.folder(), target, NameClash::Replace);
+    EXPECT_TRUE(outcome.written) << outcome.problem;
+    EXPECT_GT(fs::file_size(out.path() / "star.exp"), 3u);
+
+    // Converting a design to its own format in its own folder would replace it.
+    const std::vector<std::uint8_t> before = test::readBytes(out.path() / "star.exp");
+    outcome = convertDesign((out.path() / "star.exp").string(), files, out.folder(), target, NameClash::Replace);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(test::readBytes(out.path() / "star.exp"), before);
+}
+
+TEST(Conversion, AFullDiskLeavesNothingBehind)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    ConversionTarget target;
+    target.encoder = encoderFor("DST");
+    const std::string star = std::string(ORLIKA_SAMPLES) + "/star.dst";
+    ConversionOutcome outcome;
+    {
+        test::FileSizeLimit limit(600);
+        if (!limit.set())
+            GTEST_SKIP() << "the file size limit could not be set";
+        outcome = convertDesign(star, files, out.folder(), target);
+    }
+    EXPECT_FALSE(outcome.written);
+    EXPECT_NE(outcome.problem.find("cannot write"), std::string::npos) << outcome.problem;
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+} // namespace
+} // namespace orlika
