@@ -130,16 +130,17 @@ void FileSink::patch(std::uint64_t offset, std::span<const std::uint8_t> bytes)
         std::size_t run = 1;
         while (i + run < bytes.size() && at + run < m_written)
             ++run;
+        errno = 0;
         if (::pwrite(m_descriptor, bytes.data() + i, run, off_t(at)) != ssize_t(run))
             fail(errno ? errno : ENOSPC);
         i += run - 1;
     }
 }
 
-void FileSink::finish()
+void FileSink::finish(bool durable)
 {
     flush();
-    if (::fsync(m_descriptor) != 0 && errno != EINVAL)
+    if (durable && ::fsync(m_descriptor) != 0 && errno != EINVAL)
         fail(errno);
 }
 

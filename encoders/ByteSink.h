@@ -55,8 +55,8 @@ public:
     void append(std::span<const std::uint8_t> bytes) override;
     void patch(std::uint64_t offset, std::span<const std::uint8_t> bytes) override;
     std::uint64_t size() const override { return m_written + m_buffer.size(); }
-    /// Writes what is buffered and makes the file durable; throws when it cannot.
-    void finish();
+    /// Writes what is buffered, and makes the file durable when asked; throws when it cannot.
+    void finish(bool durable);
 
 private:
     void flush();

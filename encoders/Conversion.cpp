@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlika {
@@ -160,6 +161,22 @@ bool boxReadsBack(const Design& written, const NeedleSummary& summary)
     return false;
 }
 
+/// The process's file mode mask, read without changing it (umask(2) would, for every
+/// thread, while it is read).
+mode_t processUmask()
+{
+    if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[128];
+        unsigned mask = 022;
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(status);
+        return mode_t(mask);
+    }
+    return 022;
+}
+
 /// A new empty file beside the destination, removed when it goes unless it was renamed.
 class TemporaryFile {
 public:
@@ -169,6 +186,9 @@ public:
         m_descriptor = ::mkostemp(m_path.data(), O_CLOEXEC);
         if (m_descriptor < 0)
             throw ConversionFailure("cannot write in " + folderPart(destination) + ": " + std::strerror(errno));
+        // mkostemp makes the file for its owner alone; a design written is a new file
+        // like any other.
+        ::fchmod(m_descriptor, 0666 & ~processUmask());
     }
     ~TemporaryFile()
     {
@@ -184,13 +204,15 @@ public:
     /// Hands the descriptor over to whoever writes the file.
     int release() { return std::exchange(m_descriptor, -1); }
     /// Gives the file its name; false (errno set) when it could not, and then with
-    /// NameClash::Keep because the name is taken (EEXIST).
+    /// NameClash::Keep because the name is taken (EEXIST). A file that replaces another
+    /// was made durable first, and so is its folder: a crash then leaves the old file or
+    /// the new one, never an empty one.
     bool rename(const std::string& destination, NameClash clash)
     {
         const int result = clash == NameClash::Keep ? renameWithoutReplacing(m_path, destination)
                                                     : ::rename(m_path.c_str(), destination.c_str());
         m_renamed = result == 0;
-        if (m_renamed)
+        if (m_renamed && clash == NameClash::Replace)
             syncFolder(destination);
         return m_renamed;
     }
@@ -239,6 +261,10 @@ void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& f
         throw ConversionFailure(outcome.destination + " exists already");
     }
 
+    // Only a file that replaces another must reach the disk before its rename: a new
+    // name lost in a crash loses no design (its source is untouched), and waiting for the
+    // disk would cost more than the whole conversion.
+    const bool replacing = clash == NameClash::Replace && PosixFileOperations().exists(outcome.destination);
     TemporaryFile temporary(outcome.destination);
     {
         WriteOptions options;
@@ -249,7 +275,7 @@ void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& f
         FileSink sink(temporary.release(), outcome.destination);
         PlannedPath path(reader, file, source, target);
         encoder.write({summary, threads, options}, path.needles(), sink);
-        sink.finish();
+        sink.finish(replacing);
     }
 
     const Reader* writtenReader = readerOfName(namePart(outcome.destination));

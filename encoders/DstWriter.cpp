@@ -20,7 +20,7 @@ constexpr std::uint8_t kColorChange = 0xC3;
 constexpr std::uint8_t kEnd = 0xF3;
 
 /// Balanced-ternary digits of v (|v| <= 121), lowest first: each -1, 0 or +1.
-std::array<int, 5> ternaryDigits(int v)
+constexpr std::array<int, 5> ternaryDigits(int v)
 {
     std::array<int, 5> digits{};
     for (int& digit : digits) {
@@ -33,14 +33,13 @@ std::array<int, 5> ternaryDigits(int v)
     return digits;
 }
 
-std::array<std::uint8_t, 3> record(int dx, int dy, std::uint8_t flags)
+/// The bits of a record (b0 in the low byte) that code a step of x, or of y, by one axis.
+constexpr std::uint32_t stepBits(int v, bool yAxis)
 {
-    std::array<std::uint8_t, 3> bytes{0, 0, flags};
-    const auto x = ternaryDigits(dx);
-    const auto y = ternaryDigits(dy);
-    // Where the digits 1, 3, 9, 27 and 81 of x and y go: the byte and its four bits.
+    // Where the digits 1, 3, 9, 27 and 81 go: the byte, and the plus and minus bits of x
+    // and of y.
     struct Place {
-        std::size_t byte;
+        int byte;
         std::uint8_t plusX, minusX, plusY, minusY;
     };
     constexpr std::array<Place, 5> kPlaces{{{0, 0x01, 0x02, 0x80, 0x40},
@@ -48,12 +47,37 @@ std::array<std::uint8_t, 3> record(int dx, int dy, std::uint8_t flags)
                                             {0, 0x04, 0x08, 0x20, 0x10},
                                             {1, 0x04, 0x08, 0x20, 0x10},
                                             {2, 0x04, 0x08, 0x20, 0x10}}};
+    const std::array<int, 5> digits = ternaryDigits(v);
+    std::uint32_t bits = 0;
     for (std::size_t i = 0; i < kPlaces.size(); ++i) {
-        std::uint8_t& byte = bytes[kPlaces[i].byte];
-        byte |= x[i] > 0 ? kPlaces[i].plusX : x[i] < 0 ? kPlaces[i].minusX : 0;
-        byte |= y[i] > 0 ? kPlaces[i].plusY : y[i] < 0 ? kPlaces[i].minusY : 0;
+        const Place& place = kPlaces[i];
+        const std::uint8_t plus = yAxis ? place.plusY : place.plusX;
+        const std::uint8_t minus = yAxis ? place.minusY : place.minusX;
+        const std::uint8_t bit = digits[i] > 0 ? plus : digits[i] < 0 ? minus : 0;
+        bits |= std::uint32_t(bit) << (8 * place.byte);
     }
-    return bytes;
+    return bits;
+}
+
+constexpr int kLongestStep = 121;
+
+/// The bits of every step from -121 to 121 of one axis: a record is two lookups.
+constexpr std::array<std::uint32_t, 2 * kLongestStep + 1> stepTable(bool yAxis)
+{
+    std::array<std::uint32_t, 2 * kLongestStep + 1> table{};
+    for (int v = -kLongestStep; v <= kLongestStep; ++v)
+        table[std::size_t(v + kLongestStep)] = stepBits(v, yAxis);
+    return table;
+}
+
+constexpr auto kXSteps = stepTable(false);
+constexpr auto kYSteps = stepTable(true);
+
+std::array<std::uint8_t, 3> record(int dx, int dy, std::uint8_t flags)
+{
+    const std::uint32_t bits =
+        kXSteps[std::size_t(dx + kLongestStep)] | kYSteps[std::size_t(dy + kLongestStep)] | (std::uint32_t(flags) << 16);
+    return {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16)};
 }
 
 /// The label as the header can hold it: 16 printable ASCII characters at most.
@@ -107,7 +131,7 @@ void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
     std::int32_t x = 0, y = 0;
     bool moved = false;
     const auto put = [&](std::int64_t dx, std::int64_t dy, std::uint8_t flags) {
-        if (std::max(std::llabs(dx), std::llabs(dy)) > 121)
+        if (std::max(std::llabs(dx), std::llabs(dy)) > kLongestStep)
             throw std::logic_error("a DST step longer than a record");
         out.append(record(int(dx), int(dy), flags));
         ++counts.records;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "encoders/Needles.h"
 
+#include "platform/Rounding.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -32,12 +34,10 @@ const std::optional<std::string>& DesignNeedles::error() const
 
 std::int32_t DesignNeedles::tenths(double units) const
 {
-    // Every point of a real design lies within a few metres; a hostile file's sums are
-    // held at a bound no format can write, so that the writers' limits refuse them.
-    constexpr double kBound = 1.0e8;
-    const double value = std::clamp(units * m_tenthsPerUnit, -kBound, kBound);
-    const double whole = value < 0 ? -double(std::int64_t(-value + 0.5)) : double(std::int64_t(value + 0.5));
-    return std::int32_t(whole);
+    // Points of 0.1 mm formats are whole already, and 1/6 mm ones never fall on a half;
+    // a hostile file's sums are held at a bound no format can write, so that the
+    // writers' limits refuse them.
+    return roundPixel(units * m_tenthsPerUnit);
 }
 
 bool DesignNeedles::next(Needle& needle)

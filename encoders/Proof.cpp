@@ -2,7 +2,7 @@
 #include "encoders/Proof.h"
 
 #include <cstdio>
-#include <deque>
+#include <vector>
 
 namespace orlika {
 
@@ -31,10 +31,13 @@ public:
 
     SewnEvent next()
     {
-        while (m_ready.empty())
-            readOn();
-        const SewnEvent event = m_ready.front();
-        m_ready.pop_front();
+        if (m_readyAt == m_ready.size()) {
+            m_ready.clear();
+            m_readyAt = 0;
+            while (m_ready.empty())
+                readOn();
+        }
+        const SewnEvent event = m_ready[m_readyAt++];
         m_stitches += event.kind == SewnEvent::Kind::Stitch;
         return event;
     }
@@ -125,6 +128,8 @@ private:
 
     void release()
     {
+        if (m_waiting.empty())
+            return;
         m_ready.insert(m_ready.end(), m_waiting.begin(), m_waiting.end());
         m_waiting.clear();
     }
@@ -138,8 +143,9 @@ private:
     std::int32_t m_x = 0, m_y = 0;
     std::int32_t m_travelX = 0, m_travelY = 0;
     bool m_travelling = false;
-    std::deque<SewnEvent> m_waiting;
-    std::deque<SewnEvent> m_ready;
+    std::vector<SewnEvent> m_waiting;
+    std::vector<SewnEvent> m_ready;  // handed out from m_readyAt on
+    std::size_t m_readyAt = 0;
     std::int64_t m_stitches = 0;
 };
 

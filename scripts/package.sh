@@ -73,7 +73,7 @@ manual_options() {
   zcat "$1" | sed -n '/^\.SH OPTIONS/,/^\.SH [^O]/p' | grep -A1 '^\.TP' | grep -v -e '^\.TP' -e '^--$' |
     sed 's/\\-/-/g' | grep -oE -- ' --?[a-z][a-z-]*' | tr -d ' ' | sort -u
 }
-for program in orlika orlika-catalog orlika-export orlika-find orlika-info orlika-thumbnailer; do
+for program in orlika orlika-catalog orlika-convert orlika-export orlika-find orlika-info orlika-thumbnailer; do
   page=/usr/share/man/man1/$program.1.gz
   if [ ! -f "$page" ] || ! gzip -t "$page"; then
     fail "manual page $page"

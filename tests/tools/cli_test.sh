@@ -246,6 +246,21 @@ check "catalog: --subfolders shows the whole tree" bash -c "'$tools/orlika-catal
   pdftotext '$work/tree.pdf' - | grep -q sewing-words.dst"
 unset XDG_CACHE_HOME
 
+# Converting for a machine: a line a design written, the reasons on standard error.
+mkdir "$work/usb"
+check "convert: two designs written, one path a line, exit 0" bash -c "test \"\$('$tools/orlika-convert' --to dst -o '$work/usb' '$samples/star.pes' '$samples/circle.jef')\" = \"$work/usb/star.dst
+$work/usb/circle.dst\""
+check "convert: the written DST has the size of the design it came from" bash -c "'$tools/orlika-info' '$work/usb/star.dst' | grep -q '\"error\":null.*\"Size: 76.0 x 72.4 mm\"'"
+check "convert: an existing name is kept, the design named with the reason, exit 1" bash -c "cp '$work/usb/star.dst' '$work/star-before.dst';
+  '$tools/orlika-convert' --to dst -o '$work/usb' '$samples/star.jef' 2>'$work/err.txt' >/dev/null; test \$? -eq 1 &&
+  grep -q '^orlika-convert: $samples/star.jef: .*star.dst exists already' '$work/err.txt' && cmp -s '$work/usb/star.dst' '$work/star-before.dst'"
+check "convert: a design from an archive" bash -c "'$tools/orlika-convert' --to exp -o '$work/usb' '$tree/pack.zip//star.exp' | grep -q '/usb/star.exp$'"
+check "convert: --pes-version for another format is exit 2" bash -c "'$tools/orlika-convert' --to dst --pes-version 6 -o '$work/usb' '$samples/star.pes' 2>/dev/null; test \$? -eq 2"
+check "convert: --list-profiles names the machines" bash -c "'$tools/orlika-convert' --list-profiles | grep -q '^tajima-400x400 *Tajima DST, 400 x 400 mm$'"
+check "convert: exit 2 for an unknown format or no design" bash -c "'$tools/orlika-convert' --to abc x.dst 2>/dev/null; test \$? -eq 2 &&
+  '$tools/orlika-convert' --to dst 2>/dev/null; test \$? -eq 2"
+check "convert: nothing temporary left behind" bash -c "test -z \"\$(ls -A '$work/usb' | grep '^\\.')\""
+
 passed=$((checks - failures))
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
