@@ -117,6 +117,13 @@ if XDG_CACHE_HOME="$work/cache" QT_QPA_PLATFORM=offscreen /usr/bin/orlika-find s
 else
   fail "installed orlika-find"
 fi
+mkdir "$work/converted"
+if /usr/bin/orlika-convert --to dst -o "$work/converted" samples/star.pes | grep -q '/star.dst$' &&
+   QT_QPA_PLATFORM=offscreen /usr/bin/orlika-info "$work/converted/star.dst" | grep -q '"error":null.*"Size: 76.0 x 72.4 mm"'; then
+  ok "installed orlika-convert writes a DST that reads back at the design's size"
+else
+  fail "installed orlika-convert"
+fi
 test -f /usr/share/applications/orlika.desktop || fail "desktop entry installed"
 test -f /usr/share/thumbnailers/orlika.thumbnailer || fail "thumbnailer entry installed"
 rm -rf "$work"
