@@ -281,6 +281,55 @@ TEST(Conversion, AnExistingFileIsNeverReplacedUnlessAskedAndTheSourceNeverIs)
     EXPECT_EQ(test::readBytes(out.path() / "star.exp"), before);
 }
 
+/// The bytes of a bundled sample converted, against the file kept beside the tests: a
+/// change in what a writer writes shows in review.
+void expectGolden(const std::string& sample, const std::string& extension)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    ConversionTarget target;
+    target.encoder = encoderFor(extension);
+    ASSERT_NE(target.encoder, nullptr) << extension;
+    const ConversionOutcome outcome =
+        convertDesign(std::string(ORLIKA_SAMPLES) + "/" + sample, files, out.folder(), target);
+    ASSERT_TRUE(outcome.written) << outcome.problem;
+    const fs::path golden = fs::path(ORLIKA_TEST_DATA) / "golden" / namePart(outcome.destination);
+    EXPECT_EQ(test::readBytes(outcome.destination), test::readBytes(golden)) << golden;
+}
+
+TEST(Conversion, WrittenBytesStayAsReviewed)
+{
+    expectGolden("star.pes", "dst");
+    expectGolden("star.pes", "exp");
+}
+
+TEST(Conversion, TheDstHeaderCountsAndMeasuresWhatIsWritten)
+{
+    // A 30 mm stitch is three records, a trim three jumps, and the first stitch is reached
+    // by a jump of no length.
+    std::vector<std::uint8_t> bytes;
+    const std::vector<Needle> path{stitch(0, 0), stitch(300, -50), {Needle::Kind::Trim, 300, -50, 0}, jump(-20, 70),
+                                   change(), stitch(-25, 75)};
+    ASSERT_EQ(writeAndProve(*encoderFor("DST"), path, &bytes), "");
+    ASSERT_GE(bytes.size(), 512u);
+    const std::string header(bytes.begin(), bytes.begin() + 512);
+    const auto field = [&](const std::string& tag) {
+        const auto at = header.find(tag);
+        return at == std::string::npos ? std::string("missing") : header.substr(at + 3, header.find('\r', at) - at - 3);
+    };
+    // Records: the leading jump, the first stitch, three for the long stitch, three for
+    // the trim, three for the 32 mm jump, the change and the last stitch.
+    EXPECT_EQ(field("ST:"), "     13");
+    EXPECT_EQ(field("CO:"), "  1");
+    EXPECT_EQ(field("+X:"), "  300");
+    EXPECT_EQ(field("-X:"), "   25");
+    EXPECT_EQ(field("+Y:"), "   50");  // the page's -50 is the header's upward 50
+    EXPECT_EQ(field("-Y:"), "   75");
+    EXPECT_EQ(field("AX:"), "-   25");
+    EXPECT_EQ(field("AY:"), "-   75");
+    EXPECT_EQ(bytes.size(), 512u + 13 * 3 + 3);
+}
+
 TEST(Conversion, AFullDiskLeavesNothingBehind)
 {
     TempFolder out;
