@@ -125,6 +125,9 @@ void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
         throw ConversionFailure("has more records than a DST header can count (9,999,999)");
     if (summary.colorChanges > 999)
         throw ConversionFailure("has more colour changes than a DST header can count (999)");
+    const NeedleBox& box = summary.pathBox;
+    if (std::max({box.maxX, -box.minX, box.maxY, -box.minY}) > 99'999)
+        throw ConversionFailure("reaches farther from its start than a DST header can measure (9.9 m)");
     const std::uint64_t start = out.size();
     out.putZeros(kHeaderSize);
     Counts counts;

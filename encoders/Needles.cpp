@@ -145,6 +145,9 @@ void NeedleBox::take(std::int32_t x, std::int32_t y)
 
 NeedleSummary summarize(NeedleStream& needles, Color firstColor)
 {
+    // Far more than the largest design a machine sews: a hostile file's distant points,
+    // cut into steps, would otherwise keep every pass busy for minutes.
+    constexpr std::int64_t kMostNeedles = 50'000'000;
     NeedleSummary summary;
     summary.pathBox.take(0, 0);
     summary.blockColors.push_back(firstColor);
@@ -152,7 +155,8 @@ NeedleSummary summarize(NeedleStream& needles, Color firstColor)
     while (needles.next(needle)) {
         if (needle.kind == Needle::Kind::End)
             break;
-        ++summary.needles;
+        if (++summary.needles > kMostNeedles)
+            throw ConversionFailure("has more stitches and jumps than any machine sews (50,000,000)");
         switch (needle.kind) {
         case Needle::Kind::Stitch:
             ++summary.stitches;

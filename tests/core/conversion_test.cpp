@@ -330,6 +330,18 @@ TEST(Conversion, TheDstHeaderCountsAndMeasuresWhatIsWritten)
     EXPECT_EQ(bytes.size(), 512u + 13 * 3 + 3);
 }
 
+TEST(Conversion, ADstHeaderNeverLiesAboutADesignItCannotMeasure)
+{
+    // 15 m from the start: more than the header's five digits of 0.1 mm.
+    const std::vector<Needle> path{stitch(0, 0), jump(150'000, 0), stitch(150'010, 0)};
+    try {
+        writeAndProve(*encoderFor("DST"), path);
+        FAIL() << "a DST was written for a design of 15 m";
+    } catch (const ConversionFailure& failure) {
+        EXPECT_NE(std::string(failure.what()).find("farther"), std::string::npos) << failure.what();
+    }
+}
+
 TEST(Conversion, AFullDiskLeavesNothingBehind)
 {
     TempFolder out;
