@@ -16,6 +16,7 @@ const std::array kEncoders{
     Encoder{"EXP", "Melco EXP", 0, {127, 127}, ThreadKeeping::Nothing, false, writers::writeExp},
     // A PEC stitch stays within -254..254, which its reader draws as a line; a move is a
     // long part of up to 2047.
+    Encoder{"PES", "Brother PES version 1", 1, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePes1},
     Encoder{"PEC", "Brother PEC", 0, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePec},
 };
 

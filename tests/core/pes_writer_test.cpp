@@ -318,6 +318,143 @@ TEST(PecWriter, SeventyColourBlocksKeepTheirChartThreadsAndPicturesAndThreeHundr
     EXPECT_EQ((manyWritten.bytes.size() - manySection.pictures) % kPictureBytes, 0u);
 }
 
+// PES version 1
+
+const Encoder& pes1Encoder()
+{
+    return *encoderFor("PES");
+}
+
+/// One segment of the CSewSeg object: a stitch (0) or jump (1) segment, its thread and
+/// its points.
+struct Segment {
+    std::uint16_t type = 0;
+    std::uint16_t thread = 0;
+    std::vector<std::pair<int, int>> points;
+};
+
+/// The CEmbOne and CSewSeg objects of a PES file whose header ends at `at`.
+struct PesObject {
+    std::vector<std::uint32_t> embOne;  // its 16-bit fields after the name, unsigned
+    std::uint32_t segmentCount = 0;
+    std::vector<Segment> segments;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> threadStarts;
+    std::size_t end = 0;  // where the object ends
+};
+
+PesObject pesObject(const Bytes& bytes, std::size_t at)
+{
+    PesObject object;
+    EXPECT_EQ(little(bytes, at, 2), 7u);
+    EXPECT_EQ(std::string(bytes.begin() + std::ptrdiff_t(at + 2), bytes.begin() + std::ptrdiff_t(at + 9)), "CEmbOne");
+    at += 9;
+    for (int i = 0; i < 8; ++i, at += 2)
+        object.embOne.push_back(little(bytes, at, 2));
+    at += 24;  // the transform
+    for (int i = 0; i < 5; ++i, at += 2)
+        object.embOne.push_back(little(bytes, at, 2));
+    at += 8;
+    object.segmentCount = little(bytes, at, 2);
+    EXPECT_EQ(little(bytes, at + 2, 4), 0xFFFFu);
+    at += 6;
+    EXPECT_EQ(std::string(bytes.begin() + std::ptrdiff_t(at + 2), bytes.begin() + std::ptrdiff_t(at + 9)), "CSewSeg");
+    at += 9;
+    for (;;) {
+        Segment segment{std::uint16_t(little(bytes, at, 2)), std::uint16_t(little(bytes, at + 2, 2)), {}};
+        const std::uint32_t count = little(bytes, at + 4, 2);
+        at += 6;
+        for (std::uint32_t i = 0; i < count; ++i, at += 4)
+            segment.points.emplace_back(std::int16_t(little(bytes, at, 2)), std::int16_t(little(bytes, at + 2, 2)));
+        object.segments.push_back(segment);
+        if (little(bytes, at, 2) != 0x8003)
+            break;
+        at += 2;
+    }
+    const std::uint32_t starts = little(bytes, at, 2);
+    at += 2;
+    for (std::uint32_t i = 0; i < starts; ++i, at += 4)
+        object.threadStarts.emplace_back(little(bytes, at, 2), little(bytes, at + 2, 2));
+    EXPECT_EQ(little(bytes, at, 4), 0u);
+    object.end = at + 4;
+    return object;
+}
+
+TEST(PesWriter, Version1HeaderPointsAtTheSamePecSectionAsAPecFileAndNamesTheHoop)
+{
+    std::vector<Needle> path{jump(100, 100)};
+    for (int i = 0; i <= 10; ++i)
+        path.push_back(stitch(100 + i * 90, 100 + (i % 2) * 500));
+    const Written pes = write(pes1Encoder(), path);
+    const Bytes& bytes = pes.bytes;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "#PES0001");
+    const std::uint32_t pecOffset = little(bytes, 8, 4);
+    // 90 mm: the 100 x 100 mm hoop (0); design area kept; one object.
+    EXPECT_EQ(little(bytes, 12, 2), 0u);
+    EXPECT_EQ(little(bytes, 14, 2), 1u);
+    EXPECT_EQ(little(bytes, 16, 2), 1u);
+    EXPECT_EQ(little(bytes, 18, 4), 0xFFFFu);
+    const PesObject object = pesObject(bytes, 22);
+    // Between the object and the PEC section only the room left unused.
+    ASSERT_LE(object.end, pecOffset);
+    EXPECT_TRUE(std::all_of(bytes.begin() + std::ptrdiff_t(object.end), bytes.begin() + pecOffset,
+                            [](std::uint8_t b) { return b == 0; }));
+    const Written pec = write(pecEncoder(), path);
+    EXPECT_TRUE(Bytes(bytes.begin() + pecOffset, bytes.end()) == Bytes(pec.bytes.begin() + 8, pec.bytes.end()));
+    EXPECT_EQ(difference(pes1Encoder(), path, pes), "");
+
+    path.push_back(stitch(1101, 600));  // 100.1 mm of stitches: the 130 x 180 mm hoop
+    EXPECT_EQ(little(write(pes1Encoder(), path).bytes, 12, 2), 1u);
+}
+
+TEST(PesWriter, TheObjectHoldsEveryStitchInSegmentsWithItsThreadPlacedFromTheBoxCorner)
+{
+    // Box: -50..1950 by -300..0, the start point included. 1500 stitches in the first
+    // colour, a travel, a change to the third chart thread, a stop in it, a cut.
+    std::vector<Needle> path{jump(-50, -100)};
+    for (int i = 0; i < 1500; ++i)
+        path.push_back(stitch(i % 2 == 0 ? -50 : 50, -100 - (i % 3)));
+    path.push_back(jump(1950, -300));
+    path.push_back(stitch(1940, -300));
+    path.push_back(change());
+    path.push_back(stitch(1930, -290));
+    path.push_back(change());
+    path.push_back(change());
+    path.push_back(stitch(1920, -280));
+    path.push_back(trim());
+    path.push_back(stitch(1910, -280));
+    const Written written = write(pes1Encoder(), path);
+    EXPECT_EQ(difference(pes1Encoder(), path, written), "");
+    const PesObject object = pesObject(written.bytes, 22);
+
+    // CEmbOne: the box twice, centred on 1000, 1000; its width and height.
+    const std::vector<std::uint32_t> embOne{0, 850, 2000, 1150, 0, 850, 2000, 1150, 1, 0, 0, 2000, 300};
+    EXPECT_EQ(object.embOne, embOne);
+    EXPECT_EQ(object.segmentCount, object.segments.size());
+
+    // Stitch segments start where the needle stands; a jump segment for the travel; a
+    // segment of each colour block after it.
+    std::vector<std::pair<int, int>> points;
+    for (const Segment& segment : object.segments)
+        if (segment.type == 0)
+            points.insert(points.end(), segment.points.begin() + 1, segment.points.end());
+    ASSERT_EQ(points.size(), 1504u);
+    EXPECT_EQ(points[0], (std::pair<int, int>{0, 200}));
+    EXPECT_EQ(points[1], (std::pair<int, int>{100, 199}));
+    EXPECT_EQ(points.back(), (std::pair<int, int>{1960, 20}));
+    ASSERT_EQ(object.segments.size(), 6u);
+    EXPECT_EQ(object.segments[0].points.size(), 1000u);  // at most 1000 points a segment
+    EXPECT_EQ(object.segments[1].points.front(), object.segments[0].points.back());
+    EXPECT_EQ(object.segments[2].type, 1);
+    EXPECT_EQ(object.segments[2].points, (std::vector<std::pair<int, int>>{{100, 198}, {2000, 0}}));
+    std::vector<std::uint16_t> threads;
+    for (const Segment& segment : object.segments)
+        threads.push_back(segment.thread);
+    EXPECT_EQ(threads, (std::vector<std::uint16_t>{1, 1, 1, 1, 2, 4}));
+    // Where each thread starts, by segment: the stop (a change to an empty block) has no
+    // segment of its own.
+    EXPECT_EQ(object.threadStarts, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0, 1}, {4, 2}, {5, 4}}));
+}
+
 // Samples converted
 
 const fs::path kGolden = fs::path(ORLIKA_TEST_DATA) / "golden";
@@ -337,9 +474,11 @@ Bytes converted(const std::string& sample, const Encoder& encoder)
 
 TEST(BrotherSamples, StarConvertsToTheSameBytesAsBefore)
 {
-    const Bytes pec = converted("star.pes", pecEncoder());
-    ASSERT_TRUE(fs::exists(kGolden / "star.pec"));
-    EXPECT_TRUE(pec == test::readBytes(kGolden / "star.pec")) << "star.pes to PEC changed";
+    for (const Encoder* encoder : {&pecEncoder(), &pes1Encoder()}) {
+        const std::string golden = "star." + std::string(encoder->extension == "PEC" ? "pec" : "pes");
+        ASSERT_TRUE(fs::exists(kGolden / golden)) << golden;
+        EXPECT_TRUE(converted("star.pes", *encoder) == test::readBytes(kGolden / golden)) << "star.pes to " << golden;
+    }
 }
 
 TEST(BrotherSamples, EveryPictureOfEveryBundledSampleShowsStitches)
