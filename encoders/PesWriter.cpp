@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <stdexcept>
+#include <string>
 #include <tuple>
 
 namespace orlika::writers {
@@ -44,6 +45,17 @@ void putName(ByteSink& out, std::string_view name)
 {
     out.putLittleEndian(name.size(), 2);
     out.putText(name);
+}
+
+/// A text of version 6: a length byte and at most 255 printable ASCII characters (others
+/// become '_').
+void putShortText(ByteSink& out, std::string_view text)
+{
+    std::string ascii;
+    for (const char c : text.substr(0, 255))
+        ascii += c >= 0x20 && c < 0x7F ? c : '_';
+    out.put(std::uint8_t(ascii.size()));
+    out.putText(ascii);
 }
 
 /// The room the segments can take at most: every jump a travel of its own between two
@@ -268,6 +280,63 @@ void writePes1(const WriteInput& input, NeedleStream& needles, ByteSink& out)
     for (const BlockThread& thread : input.threads)
         colors.push_back(pec::chartIndexOf(thread));
     writeObjectAndPec(input, needles, out, start, std::move(colors));
+}
+
+void writePes6(const WriteInput& input, NeedleStream& needles, ByteSink& out)
+{
+    const std::uint64_t start = out.size();
+    out.putText("#PES0060");
+    out.putLittleEndian(0, 4);  // the PEC section's offset, patched
+    out.putLittleEndian(1, 2);
+    out.putText("01");
+    // The design's name, category, author, keywords and comments.
+    putShortText(out, input.options.label);
+    for (int i = 0; i < 4; ++i)
+        putShortText(out, "");
+    out.putZeros(4);
+    const Hoop hoop = hoopOf(input.summary);
+    out.putLittleEndian(std::uint16_t(hoop.widthMm()), 2);
+    out.putLittleEndian(std::uint16_t(hoop.heightMm()), 2);
+    // The settings of the software's page, as descriptions find them in its files.
+    for (const std::uint16_t value : {0, 200, 200, 100, 100, 100, 7, 19, 0, 1, 0, 100})
+        out.putLittleEndian(value, 2);
+    out.put(1);
+    out.putZeros(4);
+    putFloat(out, 1.0f);
+    out.putZeros(8);
+    putFloat(out, 1.0f);
+    out.putZeros(14);
+
+    // Each thread once, in the order first sewn; the object names them by their place.
+    std::vector<const BlockThread*> threads;
+    std::vector<std::uint16_t> blockThreads;
+    const auto same = [](const BlockThread& a, const BlockThread& b) {
+        return std::tie(a.color, a.name, a.code, a.brand) == std::tie(b.color, b.name, b.code, b.brand);
+    };
+    for (const BlockThread& thread : input.threads) {
+        auto found = std::find_if(threads.begin(), threads.end(), [&](const BlockThread* t) { return same(*t, thread); });
+        if (found == threads.end())
+            found = threads.insert(threads.end(), &thread);
+        blockThreads.push_back(std::uint16_t(found - threads.begin()));
+    }
+    if (threads.size() > 0xFFFF)
+        throw ConversionFailure("has more threads than a PES file can list (65,535)");
+    out.putLittleEndian(threads.size(), 2);
+    for (const BlockThread* thread : threads) {
+        putShortText(out, thread->code);
+        out.put(redOf(thread->color));
+        out.put(greenOf(thread->color));
+        out.put(blueOf(thread->color));
+        out.put(0);
+        out.putLittleEndian(0x0A, 4);
+        putShortText(out, thread->name);
+        putShortText(out, thread->brand);
+        putShortText(out, "");  // the chart
+    }
+    out.putLittleEndian(1, 2);  // one object
+    out.putLittleEndian(0xFFFF, 2);
+    out.putLittleEndian(0, 2);
+    writeObjectAndPec(input, needles, out, start, std::move(blockThreads));
 }
 
 } // namespace orlika::writers

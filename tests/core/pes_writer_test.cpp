@@ -57,13 +57,16 @@ struct Written {
     std::vector<BlockThread> threads;
 };
 
-/// The path cut to the encoder's limits and written with chart threads.
-Written write(const Encoder& encoder, const std::vector<Needle>& path, const std::string& label = "made")
+/// The path cut to the encoder's limits and written with the threads given, else with
+/// chart threads 1, 2, 3...
+Written write(const Encoder& encoder, const std::vector<Needle>& path, const std::string& label = "made",
+              std::vector<BlockThread> threads = {})
 {
     ListedNeedles forSummary(path);
     SplitNeedles split(forSummary, encoder.limits);
-    Written written{{}, summarize(split, Black), {}};
-    written.threads = chartThreads(written.summary.blockColors.size());
+    Written written{{}, summarize(split, Black), std::move(threads)};
+    if (written.threads.empty())
+        written.threads = chartThreads(written.summary.blockColors.size());
     const WriteOptions options{label, DstTrims::None};
     VectorSink sink;
     ListedNeedles forWriting(path);
@@ -453,6 +456,53 @@ TEST(PesWriter, TheObjectHoldsEveryStitchInSegmentsWithItsThreadPlacedFromTheBox
     // Where each thread starts, by segment: the stop (a change to an empty block) has no
     // segment of its own.
     EXPECT_EQ(object.threadStarts, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0, 1}, {4, 2}, {5, 4}}));
+}
+
+// PES version 6
+
+TEST(PesWriter, Version6ListsEachThreadOnceWithItsColourNameAndCodeAndTheObjectNamesThemByPlace)
+{
+    const Encoder& encoder = *encoderFor("PES", 6);
+    const std::vector<Needle> path{stitch(0, 0), stitch(50, 0), change(), stitch(50, 50), change(), stitch(0, 50)};
+    const BlockThread red{rgb(236, 0, 0), "Red", "800", "", 5};
+    const BlockThread black{rgb(0, 0, 0), "Black", "900", "", 20};
+    const Written written = write(encoder, path, "Roses", {red, black, red});
+    const Bytes& bytes = written.bytes;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "#PES0060");
+    EXPECT_EQ(difference(encoder, path, written), "");
+
+    std::size_t at = 12;
+    EXPECT_EQ(little(bytes, at, 2), 1u);
+    EXPECT_EQ(std::string(bytes.begin() + 14, bytes.begin() + 16), "01");
+    at = 16;
+    // The design's name, then empty category, author, keywords and comments.
+    EXPECT_EQ(bytes[at], 5);
+    EXPECT_EQ(std::string(bytes.begin() + std::ptrdiff_t(at + 1), bytes.begin() + std::ptrdiff_t(at + 6)), "Roses");
+    at += 6;
+    EXPECT_EQ(Bytes(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + 4)), (Bytes{0, 0, 0, 0}));
+    at += 4 + 4;
+    EXPECT_EQ(little(bytes, at, 2), 100u);  // the hoop, in millimetres
+    EXPECT_EQ(little(bytes, at + 2, 2), 100u);
+    at += 4 + 12 * 2 + 1 + 4 + 4 + 8 + 4 + 14;
+
+    // Red and black once each: code, red, green, blue, 0, 0x0A and three zeros, name,
+    // brand, chart.
+    ASSERT_EQ(little(bytes, at, 2), 2u);
+    at += 2;
+    const Bytes redEntry{3, '8', '0', '0', 236, 0, 0, 0, 0x0A, 0, 0, 0, 3, 'R', 'e', 'd', 0, 0};
+    EXPECT_EQ(Bytes(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + redEntry.size())), redEntry);
+    at += redEntry.size();
+    const Bytes blackEntry{3, '9', '0', '0', 0, 0, 0, 0, 0x0A, 0, 0, 0, 5, 'B', 'l', 'a', 'c', 'k', 0, 0};
+    EXPECT_EQ(Bytes(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + blackEntry.size())),
+              blackEntry);
+    at += blackEntry.size();
+    EXPECT_EQ(little(bytes, at, 2), 1u);  // one object
+    EXPECT_EQ(little(bytes, at + 2, 4), 0xFFFFu);
+
+    // The object names the threads by their place in that list, the PEC section by chart.
+    const PesObject object = pesObject(bytes, at + 6);
+    EXPECT_EQ(object.threadStarts, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0, 0}, {1, 1}, {2, 0}}));
+    EXPECT_EQ(pecSection(bytes, little(bytes, 8, 4)).colors, (std::vector<std::uint8_t>{5, 20, 5}));
 }
 
 // Samples converted
