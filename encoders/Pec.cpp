@@ -465,7 +465,14 @@ void Section::writeUnwritten()
 {
     if (!m_unwritten)
         return;
-    putMove(m_unwritten->x - m_x, m_unwritten->y - m_y, m_unwritten->flags);
+    const std::int32_t dx = m_unwritten->x - m_x, dy = m_unwritten->y - m_y;
+    // (255, 0) and (0, 255) would end the stream: such a step goes in two.
+    if ((dx == 255 && dy == 0) || (dx == 0 && dy == 255)) {
+        putMove(dx / 2, dy / 2, m_unwritten->flags);
+        putMove(dx - dx / 2, dy - dy / 2, kJumpFlag);
+    } else {
+        putMove(dx, dy, m_unwritten->flags);
+    }
     m_x = m_unwritten->x;
     m_y = m_unwritten->y;
     m_unwritten.reset();

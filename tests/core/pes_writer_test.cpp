@@ -255,6 +255,12 @@ TEST(PecWriter, AShortTravelInADesignTooSmallToGoAroundIsRefusedUnlessNothingIsS
     path.push_back(stitch(140, 60));
     written = write(pecEncoder(), path);
     EXPECT_NE(difference(pecEncoder(), path, written), "");
+
+    // Even then no step of 255 beside a 0 is written, which would end the stream there.
+    const std::vector<Needle> endLike{stitch(0, 0), stitch(20, 0), jump(20, 255), stitch(20, 250)};
+    written = write(pecEncoder(), endLike);
+    const std::vector<Step> steps = readSteps(pecEncoder(), written.bytes);
+    EXPECT_EQ(steps.size(), 6u);  // the first movement of nothing, 2 stitches, 2 halves, 1 stitch
 }
 
 TEST(PecWriter, PicturesShowTheStitchesScaledIntoTheFrameLeftmostPixelInTheLowestBit)
