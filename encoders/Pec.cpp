@@ -358,9 +358,7 @@ void Section::writeHeader(const WriteInput& input)
     header[35] = kPictureHeight;
     constexpr std::array<std::uint8_t, 12> kTypical{0x20, 0x20, 0x20, 0x20, 0x64, 0x20, 0x00, 0x20, 0x00, 0x20, 0x20, 0x20};
     std::copy(kTypical.begin(), kTypical.end(), header.begin() + 36);
-
-    // The colour list is patched in at the end, when the blocks sewn are known.
-
+    // The colour list (offset 48) is patched in at the end, when the blocks sewn are known.
     const auto putLittle = [&](std::size_t at, std::uint32_t value, int width) {
         for (int i = 0; i < width; ++i)
             header[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
@@ -375,9 +373,9 @@ void Section::writeHeader(const WriteInput& input)
     putLittle(524, 0x1E0, 2);
     putLittle(526, 0x1B0, 2);
     // The start point's place from the box's top-left corner, as a long-form move, high
-    // byte first: machines place the stream from there.
+    // byte first: machines place the stream from there. A move holds 2047 at most.
     const auto corner = [&](std::size_t at, std::int32_t value) {
-        const std::uint32_t v = std::uint32_t(std::clamp(value, 0, 0x0FFF));
+        const std::uint32_t v = std::uint32_t(std::clamp(value, 0, kLongestPart));
         header[at] = std::uint8_t(kLongForm | kJumpFlag | (v >> 8));
         header[at + 1] = std::uint8_t(v & 0xFF);
     };

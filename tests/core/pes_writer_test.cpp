@@ -201,6 +201,10 @@ TEST(PecWriter, HeaderGivesTheLabelTheColourListTheSizesAndWhereThePicturesAre)
     EXPECT_EQ(bytes[section.pictures - 1], 0x00);
     EXPECT_EQ(bytes.size(), section.pictures + 3 * kPictureBytes);
     EXPECT_EQ(difference(pecEncoder(), path, written), "");
+
+    // A start point 300 mm right of the stitches: as far as a move reaches, 2047.
+    const Written far = write(pecEncoder(), {jump(-3000, 0), stitch(-3000, 0), stitch(-2990, 10)});
+    EXPECT_EQ(Bytes(far.bytes.begin() + 8 + 528, far.bytes.begin() + 8 + 532), (Bytes{0x97, 0xFF, 0x90, 0x00}));
 }
 
 TEST(PecWriter, ColourChangesAlternateTheirLastByteTwoInARowAreKeptAndNoneBeforeOrAfterTheStitches)
