@@ -8,5 +8,8 @@ namespace orlika::writers {
 
 void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writeExp(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writePec(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writePes1(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writePes6(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 
 } // namespace orlika::writers
