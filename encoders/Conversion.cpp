@@ -144,7 +144,15 @@ void matchToChart(std::vector<BlockThread>& threads, ThreadKeeping keeping, bool
                               (thread.name.empty() ? "" : ", " + thread.name) + ") is far from its nearest thread, " +
                               std::string(entry.name) + " (colour difference " + difference + ")");
         }
-        thread = {entry.color, std::string(entry.name), std::string(entry.code), {}, entry.index};
+        thread.chartIndex = entry.index;
+        thread.chartColor = entry.color;
+        // A pen colour of a format without threads says nothing of the thread meant:
+        // where the file names none, the chart's thread is named.
+        if (!sourceNamesThreads) {
+            thread.color = entry.color;
+            thread.name = entry.name;
+            thread.code = entry.code;
+        }
     }
 }
 
@@ -287,10 +295,13 @@ void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& f
         try {
             DesignNeedles written(*writtenReader, *writtenFile, outcome.destination);
             PlannedPath meant(reader, file, source, target);
+            const bool charted =
+                encoder.threads == ThreadKeeping::BrotherChart || encoder.threads == ThreadKeeping::JanomeChart;
             std::vector<Color> blockColors;
             for (const BlockThread& thread : threads)
-                blockColors.push_back(thread.color);
-            const ProofRules rules{encoder.keepsTrims, encoder.threads != ThreadKeeping::Nothing};
+                blockColors.push_back(charted ? thread.chartColor : thread.color);
+            const ProofRules rules{encoder.keepsTrims, encoder.threads != ThreadKeeping::Nothing,
+                                   encoder.travelReadsAsStitch};
             if (auto found = firstDifference(meant.needles(), written, blockColors, written.firstColor(), rules))
                 return found;
             if (written.error())

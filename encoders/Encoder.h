@@ -13,13 +13,15 @@
 
 namespace orlika {
 
-/// A colour block's thread as the file will name it.
+/// A colour block's thread: as the design names it and, for a format that indexes a fixed
+/// chart, the chart's thread nearest to it.
 struct BlockThread {
     Color color = Black;    // 0x00BBGGRR
     std::string name;       // "" where none is known
     std::string code;       // the catalogue number, "" where none is known
     std::string brand;
-    int chartIndex = 0;     // the thread's index in the format's fixed chart, where it has one
+    int chartIndex = 0;     // the nearest thread's index in the format's chart, where it has one
+    Color chartColor = Black;
 };
 
 /// What a format keeps of a colour block's thread.
@@ -56,6 +58,9 @@ struct Encoder {
     bool keepsTrims = false;     // a trim reads back as a trim
     /// Writes the file; a design the format cannot hold throws ConversionFailure.
     void (*write)(const WriteInput& input, NeedleStream& needles, ByteSink& out) = nullptr;
+    /// Where the format's reader takes a travel this short for a stitch (it cannot tell
+    /// them apart), the test of its step; null where every travel reads back as one.
+    bool (*travelReadsAsStitch)(std::int32_t dx, std::int32_t dy) = nullptr;
 };
 
 /// Every writer, in the order lists show them.

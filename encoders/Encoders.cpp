@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "encoders/Encoder.h"
+#include "encoders/Pec.h"
 #include "encoders/Writers.h"
 
 #include <algorithm>
@@ -16,10 +17,14 @@ const std::array kEncoders{
     Encoder{"EXP", "Melco EXP", 0, {127, 127}, ThreadKeeping::Nothing, false, writers::writeExp},
     // A PEC stitch stays within -254..254, which its reader draws as a line; a move is a
     // long part of up to 2047.
-    Encoder{"PES", "Brother PES version 1", 1, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePes1},
-    // Its reader shows the PEC section's chart threads, so version 6 lists those too.
-    Encoder{"PES", "Brother PES version 6", 6, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePes6},
-    Encoder{"PEC", "Brother PEC", 0, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePec},
+    Encoder{"PES", "Brother PES version 1", 1, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePes1,
+            pec::travelReadsAsStitch},
+    // Its reader shows the PEC section's chart threads; version 6 also lists each thread
+    // as the design names it.
+    Encoder{"PES", "Brother PES version 6", 6, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePes6,
+            pec::travelReadsAsStitch},
+    Encoder{"PEC", "Brother PEC", 0, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePec,
+            pec::travelReadsAsStitch},
 };
 
 bool sameExtension(std::string_view a, std::string_view b)

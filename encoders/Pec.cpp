@@ -39,6 +39,12 @@ constexpr bool readsAsMove(std::int32_t v)
     return v >= 256 || v <= -257;
 }
 
+/// A step the reader takes for the stream's end.
+constexpr bool endsTheStream(std::int32_t dx, std::int32_t dy)
+{
+    return (dx == 255 && dy == 0) || (dx == 0 && dy == 255);
+}
+
 /// The distance a detour keeps on one axis so that each of its legs reads as a move.
 constexpr std::int32_t kDetour = 257;
 
@@ -193,11 +199,13 @@ void walk(NeedleStream& needles, std::initializer_list<PathEvents*> listeners)
             hold({Held::Kind::Trim});
         trimmed = false;
     };
+    // After the last stitch only a cut is worth telling: a travel there sews nothing, and
+    // a short one would read back as a stitch.
     const auto finish = [&] {
         settle();
         for (const Held& waiting : held)
-            if (waiting.kind != Held::Kind::ColorChange)
-                tell(waiting);
+            if (waiting.kind == Held::Kind::Trim || (waiting.kind == Held::Kind::Travel && waiting.trimmed))
+                tell({Held::Kind::Trim});
         each([](PathEvents& l) { l.end(); });
     };
     Needle needle;
@@ -423,7 +431,6 @@ void Section::putMoveInPieces(std::int32_t dx, std::int32_t dy, std::uint8_t fla
 
 void Section::stitch(std::int32_t x, std::int32_t y)
 {
-    writeUnwritten();
     const std::int64_t dx = std::int64_t(x) - m_x, dy = std::int64_t(y) - m_y;
     if (std::max(std::llabs(dx), std::llabs(dy)) > kLongestStitch)
         throw std::logic_error("a PEC stitch longer than a record");
@@ -435,45 +442,29 @@ void Section::stitch(std::int32_t x, std::int32_t y)
 
 void Section::travel(std::int32_t x, std::int32_t y, bool trimmed)
 {
-    writeUnwritten();
     const std::uint8_t flags = trimmed ? kTrimFlag : kJumpFlag;
     const Point from{m_x, m_y}, to{x, y};
     const std::int32_t dx = x - m_x, dy = y - m_y;
-    if (readsAsMove(dx) || readsAsMove(dy) || std::max(std::abs(dx), std::abs(dy)) > kLongestPart) {
+    if (std::max(std::abs(dx), std::abs(dy)) > kLongestPart) {
         putMoveInPieces(dx, dy, flags);
+    } else if (!endsTheStream(dx, dy)) {
+        // A travel is a long-form move with its flag, as machines expect it, however short
+        // (ORLIKA's reader draws one under 256 units as a line; the proof knows that).
+        putMove(dx, dy, flags);
     } else if (const auto via = detourPoint(from, to, m_box)) {
-        // A short travel is written by way of a point inside the design's box, so that its
-        // reader, which draws a short long-form step as a line, reads a move too.
+        // 255 beside 0 reads as the stream's end: such a travel goes by way of a point
+        // inside the design's box, in two moves.
         putMove(via->x - from.x, via->y - from.y, flags);
         putMove(to.x - via->x, to.y - via->y, kJumpFlag);
     } else {
-        // No record the reader would take as a move holds it: it is written as it is when
-        // something is sewn after it (and the file will not read back the same), and not
-        // at all when nothing is; a colour change or a cut may go before it meanwhile.
-        m_unwritten = Unwritten{x, y, flags};
-        m_pictures->lift();
-        return;
+        // No room for that in a design this small: in two halves, which the reader takes
+        // for stitches, so that the proof refuses the file rather than let it end early.
+        putMove(dx / 2, dy / 2, flags);
+        putMove(dx - dx / 2, dy - dy / 2, kJumpFlag);
     }
     m_x = x;
     m_y = y;
     m_pictures->lift();
-}
-
-void Section::writeUnwritten()
-{
-    if (!m_unwritten)
-        return;
-    const std::int32_t dx = m_unwritten->x - m_x, dy = m_unwritten->y - m_y;
-    // (255, 0) and (0, 255) would end the stream: such a step goes in two.
-    if ((dx == 255 && dy == 0) || (dx == 0 && dy == 255)) {
-        putMove(dx / 2, dy / 2, m_unwritten->flags);
-        putMove(dx - dx / 2, dy - dy / 2, kJumpFlag);
-    } else {
-        putMove(dx, dy, m_unwritten->flags);
-    }
-    m_x = m_unwritten->x;
-    m_y = m_unwritten->y;
-    m_unwritten.reset();
 }
 
 void Section::trim()

@@ -36,6 +36,13 @@ public:
 /// for a thread it never sews.
 void walk(NeedleStream& needles, std::initializer_list<PathEvents*> listeners);
 
+/// ORLIKA's reader draws a long-form step within -256..255 on both axes as a line, with
+/// its jump flag or without: a travel that short reads back as a stitch.
+constexpr bool travelReadsAsStitch(std::int32_t dx, std::int32_t dy)
+{
+    return dx >= -256 && dx <= 255 && dy >= -256 && dy <= 255;
+}
+
 /// The chart thread (1..64) a block is written with: its own where the conversion matched
 /// it to the chart, else the chart's nearest to its colour.
 std::uint8_t chartIndexOf(const BlockThread& thread);
@@ -76,14 +83,6 @@ private:
     void putStitch(std::int32_t dx, std::int32_t dy);
     void putMove(std::int32_t dx, std::int32_t dy, std::uint8_t flags);
     void putMoveInPieces(std::int32_t dx, std::int32_t dy, std::uint8_t flags);
-    void writeUnwritten();
-
-    /// A travel no record the reader takes as a move can hold, kept back until something
-    /// is sewn after it.
-    struct Unwritten {
-        std::int32_t x, y;
-        std::uint8_t flags;
-    };
 
     ByteSink& m_out;
     std::span<const BlockThread> m_threads;
@@ -92,7 +91,6 @@ private:
     std::uint64_t m_offset;
     std::int32_t m_x = 0, m_y = 0;
     int m_changes = 0;
-    std::optional<Unwritten> m_unwritten;
     std::unique_ptr<Pictures> m_pictures;
 };
 

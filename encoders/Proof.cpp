@@ -72,6 +72,7 @@ private:
                 wait({SewnEvent::Kind::Trim, 0, 0, 0});
             return;
         case Needle::Kind::ColorChange:
+            takeTravel();  // in the thread before the change
             if (needle.color != kPenKept)
                 m_color = needle.color & 0x00FFFFFF;
             wait({SewnEvent::Kind::Block, 0, 0, 0});
@@ -89,6 +90,11 @@ private:
                 release();
             return;
         }
+        sew(x, y);
+    }
+
+    void sew(std::int32_t x, std::int32_t y)
+    {
         if (!m_started) {
             m_started = true;
             m_originX = x;
@@ -120,6 +126,20 @@ private:
         m_travelling = false;
         if (m_travelX == m_x && m_travelY == m_y)
             return;
+        if (m_rules.travelReadsAsStitch && m_rules.travelReadsAsStitch(m_travelX - m_x, m_travelY - m_y)) {
+            // It reads back as a stitch: one that starts the path where nothing was sewn
+            // yet, else one that waits, as everything between stitches does, for a stitch
+            // to show it is not the path's tail (which writers leave out).
+            if (!m_started) {
+                sew(m_travelX, m_travelY);
+                return;
+            }
+            m_x = m_travelX;
+            m_y = m_travelY;
+            m_waiting.push_back(
+                {SewnEvent::Kind::Stitch, m_x - m_originX, m_y - m_originY, m_rules.colors ? m_color : 0});
+            return;
+        }
         m_x = m_travelX;
         m_y = m_travelY;
         if (m_started)

@@ -18,6 +18,8 @@ namespace orlika {
 struct ProofRules {
     bool trims = false;   // the format keeps trims
     bool colors = false;  // the format keeps each block's colour
+    /// Where the reader takes a short travel for a stitch: both paths are compared so.
+    bool (*travelReadsAsStitch)(std::int32_t dx, std::int32_t dy) = nullptr;
 };
 
 /// The first difference between the path meant and the path written, as a phrase ("stitch

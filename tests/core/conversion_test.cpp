@@ -60,7 +60,7 @@ std::string writeAndProve(const Encoder& encoder, const std::vector<Needle>& pat
     std::vector<Color> colors;
     for (const BlockThread& thread : threads)
         colors.push_back(thread.color);
-    const ProofRules rules{encoder.keepsTrims, false};
+    const ProofRules rules{encoder.keepsTrims, false, encoder.travelReadsAsStitch};
     return firstDifference(splitMeant, written, colors, written.firstColor(), rules).value_or("");
 }
 

@@ -46,7 +46,8 @@ std::vector<BlockThread> chartThreads(std::size_t blocks)
     std::vector<BlockThread> threads;
     for (std::size_t i = 0; i < blocks; ++i) {
         const int index = int(i % 64) + 1;
-        threads.push_back({threadChart().color(index) & 0x00FFFFFF, threadChart().name(index), "", "", index});
+        const Color color = threadChart().color(index) & 0x00FFFFFF;
+        threads.push_back({color, threadChart().name(index), "", "", index, color});
     }
     return threads;
 }
@@ -88,7 +89,8 @@ std::string difference(const Encoder& encoder, const std::vector<Needle>& path, 
     std::vector<Color> colors;
     for (const BlockThread& thread : written.threads)
         colors.push_back(thread.color);
-    return firstDifference(split, read, colors, read.firstColor(), {false, true}).value_or("");
+    return firstDifference(split, read, colors, read.firstColor(), {false, true, encoder.travelReadsAsStitch})
+        .value_or("");
 }
 
 /// The design's box as its reader measures it, in tenths of a millimetre.
@@ -226,45 +228,48 @@ TEST(PecWriter, ColourChangesAlternateTheirLastByteTwoInARowAreKeptAndNoneBefore
     EXPECT_EQ(difference(pecEncoder(), path, written), "");
 }
 
-TEST(PecWriter, ATravelTooShortForALongFormMoveGoesByWayOfAPointInsideTheDesign)
+TEST(PecWriter, ATravelIsALongFormMoveWithItsFlagHoweverShortAndTheCutMarksItsFirstPiece)
 {
-    // Its reader draws a long-form step of less than 256 units as a line: a 5 mm jump in a
-    // 60 mm design is written as two moves that stay inside the design's box.
+    // A 5 mm jump after a cut: one long-form item, dx 50 and dy 20, each part with the
+    // trim flag 0x20, as Brother's own files have them.
     const std::vector<Needle> path{stitch(0, 0), stitch(200, 0), stitch(400, 0), stitch(600, 0), trim(),
                                    jump(650, 20), stitch(650, 30), stitch(600, 30)};
     const Written written = write(pecEncoder(), path);
     EXPECT_EQ(difference(pecEncoder(), path, written), "");
-    const std::vector<Step> steps = readSteps(pecEncoder(), written.bytes);
-    EXPECT_EQ(std::count(steps.begin(), steps.end(), Step::Jump), 2);
-    EXPECT_EQ(readSize(pecEncoder(), written.bytes), (std::pair<double, double>{650, 30}));
-    // The first of them carries the cut: the trim flag 0x20 in both its long parts, the
-    // second along y, where it does not move.
     const auto stream = written.bytes.begin() + 8 + 532;
     const auto streamEnd = written.bytes.begin() + std::ptrdiff_t(pecSection(written.bytes, 8).pictures);
-    const Bytes trimmedMove{0xA0, 0x00};
+    const Bytes trimmedMove{0xA0, 0x32, 0xA0, 0x14};
     EXPECT_NE(std::search(stream, streamEnd, trimmedMove.begin(), trimmedMove.end()), streamEnd);
+    // The same without the cut carries the jump flag 0x10.
+    std::vector<Needle> uncut = path;
+    uncut.erase(uncut.begin() + 4);
+    const Written jumped = write(pecEncoder(), uncut);
+    const Bytes jumpMove{0x90, 0x32, 0x90, 0x14};
+    const auto jumpedStream = jumped.bytes.begin() + 8 + 532;
+    EXPECT_NE(std::search(jumpedStream, jumped.bytes.end(), jumpMove.begin(), jumpMove.end()), jumped.bytes.end());
 
     // A long travel in pieces of at most 2047 units, each read as a move.
     const std::vector<Needle> far{stitch(0, 0), stitch(10, 0), jump(5010, -300), stitch(5000, -300)};
     const Written farWritten = write(pecEncoder(), far);
     EXPECT_EQ(difference(pecEncoder(), far, farWritten), "");
+    const std::vector<Step> farSteps = readSteps(pecEncoder(), farWritten.bytes);
+    EXPECT_EQ(std::count(farSteps.begin(), farSteps.end(), Step::Jump), 3);
 }
 
-TEST(PecWriter, AShortTravelInADesignTooSmallToGoAroundIsRefusedUnlessNothingIsSewnAfterIt)
+TEST(PecWriter, ATravelOf255BesideNothingNeverEndsTheStream)
 {
-    // 20 mm wide: no point inside is 25.7 mm from anything.
-    std::vector<Needle> path{stitch(0, 0), stitch(100, 0), stitch(200, 0), jump(150, 50)};
-    Written written = write(pecEncoder(), path);
-    EXPECT_EQ(difference(pecEncoder(), path, written), "");
-    path.push_back(stitch(140, 60));
-    written = write(pecEncoder(), path);
-    EXPECT_NE(difference(pecEncoder(), path, written), "");
-
-    // Even then no step of 255 beside a 0 is written, which would end the stream there.
-    const std::vector<Needle> endLike{stitch(0, 0), stitch(20, 0), jump(20, 255), stitch(20, 250)};
-    written = write(pecEncoder(), endLike);
-    const std::vector<Step> steps = readSteps(pecEncoder(), written.bytes);
-    EXPECT_EQ(steps.size(), 6u);  // the first movement of nothing, 2 stitches, 2 halves, 1 stitch
+    // 25.5 mm straight down would be 255 beside 0, the stream's end: in a design with room
+    // it goes by way of a point inside the design, in two moves.
+    const std::vector<Needle> roomy{stitch(0, 0), stitch(0, 250), stitch(250, 250), stitch(500, 250), stitch(500, 0),
+                                    jump(500, 255), stitch(490, 255)};
+    const Written written = write(pecEncoder(), roomy);
+    EXPECT_EQ(difference(pecEncoder(), roomy, written), "");
+    // In a design too small for that, in two halves, which read back as stitches: the
+    // proof refuses the file, which still never ends early.
+    const std::vector<Needle> small{stitch(0, 0), stitch(20, 0), jump(20, 255), stitch(20, 250)};
+    const Written halved = write(pecEncoder(), small);
+    EXPECT_NE(difference(pecEncoder(), small, halved), "");
+    EXPECT_EQ(readSteps(pecEncoder(), halved.bytes).size(), 6u);  // nothing, 2 stitches, 2 halves, 1 stitch
 }
 
 TEST(PecWriter, PicturesShowTheStitchesScaledIntoTheFrameLeftmostPixelInTheLowestBit)
