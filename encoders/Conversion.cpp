@@ -286,14 +286,17 @@ void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& f
         sink.finish(replacing);
     }
 
-    const Reader* writtenReader = readerOfName(namePart(outcome.destination));
+    // The file is read back under a plain name of its format: the PES reader takes any name
+    // holding "PES" for a PES file, so "pesky.pec" would be refused for its name alone.
+    const std::string proofName = "design." + std::string(encoder.extension);
+    const Reader* writtenReader = readerOfName(proofName);
     PosixFileSystem disk;
     const std::unique_ptr<DesignFile> writtenFile = writtenReader ? disk.openRead(temporary.path()) : nullptr;
     if (!writtenFile)
         throw ConversionFailure("the written file cannot be read back");
     const std::optional<std::string> difference = [&]() -> std::optional<std::string> {
         try {
-            DesignNeedles written(*writtenReader, *writtenFile, outcome.destination);
+            DesignNeedles written(*writtenReader, *writtenFile, proofName);
             PlannedPath meant(reader, file, source, target);
             const bool charted =
                 encoder.threads == ThreadKeeping::BrotherChart || encoder.threads == ThreadKeeping::JanomeChart;

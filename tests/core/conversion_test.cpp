@@ -257,6 +257,18 @@ TEST(Conversion, ADesignLargerThanTheHoopIsNotWrittenAndSaysWhetherTurningFits)
     EXPECT_TRUE(outcome.written) << outcome.problem;
 }
 
+TEST(Conversion, ANameHoldingAnotherFormatsExtensionStillConverts)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    fs::copy_file(std::string(ORLIKA_SAMPLES) + "/star.dst", out.path() / "pesky.dst");
+    ConversionTarget target;
+    target.encoder = encoderFor("PEC");
+    ASSERT_NE(target.encoder, nullptr);
+    const ConversionOutcome outcome = convertDesign((out.path() / "pesky.dst").string(), files, out.folder(), target);
+    EXPECT_TRUE(outcome.written) << outcome.problem;
+}
+
 TEST(Conversion, AnExistingFileIsNeverReplacedUnlessAskedAndTheSourceNeverIs)
 {
     TempFolder out;
