@@ -14,6 +14,7 @@ namespace {
 const std::array kEncoders{
     Encoder{"DST", "Tajima DST", 0, {121, 121}, ThreadKeeping::Nothing, false, writers::writeDst},
     Encoder{"EXP", "Melco EXP", 0, {127, 127}, ThreadKeeping::Nothing, false, writers::writeExp},
+    Encoder{"JEF", "Janome JEF", 0, {127, 127}, ThreadKeeping::JanomeChart, true, writers::writeJef},
 };
 
 bool sameExtension(std::string_view a, std::string_view b)

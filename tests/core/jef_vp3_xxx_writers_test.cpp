@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: MIT
+// The JEF, VP3 and XXX writers: the bytes of a converted sample against a golden file, and
+// what a header can get out of step with its records (counts, sizes, the hoop, where the
+// end lies) and the threads each format keeps. That every design reads back the same is
+// the conversion tests' business.
+#include "decoders/Registry.h"
+#include "encoders/Conversion.h"
+#include "encoders/Proof.h"
+#include "platform/MemoryFile.h"
+#include "tests/support/TreeFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orlika {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using test::TempFolder;
+
+class ListedNeedles final : public NeedleStream {
+public:
+    explicit ListedNeedles(std::vector<Needle> needles) : m_needles(std::move(needles)) {}
+    bool next(Needle& needle) override
+    {
+        if (m_at == m_needles.size())
+            return false;
+        needle = m_needles[m_at++];
+        return true;
+    }
+
+private:
+    std::vector<Needle> m_needles;
+    std::size_t m_at = 0;
+};
+
+Needle stitch(std::int32_t x, std::int32_t y) { return {Needle::Kind::Stitch, x, y, 0}; }
+Needle jump(std::int32_t x, std::int32_t y) { return {Needle::Kind::Jump, x, y, 0}; }
+Needle trim() { return {Needle::Kind::Trim, 0, 0, 0}; }
+Needle change() { return {Needle::Kind::ColorChange, 0, 0, kPenKept}; }
+
+/// The path written by the format's writer, cut to its limits as a conversion cuts it;
+/// blocks without a thread given get a default one.
+Bytes written(std::string_view extension, const std::vector<Needle>& path, std::vector<BlockThread> threads = {})
+{
+    const Encoder& encoder = *encoderFor(extension);
+    ListedNeedles forSummary(path);
+    SplitNeedles splitForSummary(forSummary, encoder.limits);
+    const NeedleSummary summary = summarize(splitForSummary, Black);
+    threads.resize(summary.blockColors.size());
+    const WriteOptions options{"made", DstTrims::ThreeJumps};
+    VectorSink sink;
+    ListedNeedles forWriting(path);
+    SplitNeedles splitForWriting(forWriting, encoder.limits);
+    encoder.write({summary, threads, options}, splitForWriting, sink);
+    return sink.take();
+}
+
+/// The first difference between the path and what the format's reader reads from the
+/// bytes written of it, or "".
+std::string readBackDifference(std::string_view extension, const std::vector<Needle>& path)
+{
+    const Encoder& encoder = *encoderFor(extension);
+    const std::string name = "made." + std::string(extension);
+    MemoryFile file(written(extension, path));
+    DesignNeedles read(*readerOfName(name), file, name);
+    ListedNeedles meant(path);
+    SplitNeedles splitMeant(meant, encoder.limits);
+    return firstDifference(splitMeant, read, {}, read.firstColor(), {encoder.keepsTrims, false}).value_or("");
+}
+
+/// The bytes of a bundled sample converted to the format.
+Bytes converted(const std::string& sample, std::string_view extension)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    ConversionTarget target;
+    target.encoder = encoderFor(extension);
+    const ConversionOutcome outcome = convertDesign(std::string(ORLIKA_SAMPLES) + "/" + sample, files, out.folder(), target);
+    EXPECT_TRUE(outcome.written) << outcome.problem;
+    return outcome.written ? test::readBytes(outcome.destination) : Bytes{};
+}
+
+/// Compares the bytes with the golden file, bytes [ignoredFrom, ignoredTo) excepted. A
+/// difference leaves the bytes written beside the build for review.
+void expectGolden(const Bytes& bytes, const std::string& name, std::size_t ignoredFrom = 0, std::size_t ignoredTo = 0)
+{
+    const Bytes golden = test::readBytes(fs::path(ORLIKA_TEST_DATA) / "golden" / name);
+    const auto masked = [&](Bytes b) {
+        for (std::size_t i = ignoredFrom; i < std::min(ignoredTo, b.size()); ++i)
+            b[i] = 0;
+        return b;
+    };
+    if (masked(bytes) == masked(golden))
+        return;
+    const fs::path actual = fs::path(ORLIKA_FORMAT_FILES) / "golden-actual" / name;
+    test::writeBytes(actual, bytes);
+    ADD_FAILURE() << name << " differs from tests/data/golden/" << name << " (" << bytes.size() << " bytes against "
+                  << golden.size() << "); the bytes written are at " << actual;
+}
+
+std::int64_t le(const Bytes& b, std::size_t at, int width)
+{
+    std::uint64_t v = 0;
+    for (int i = width - 1; i >= 0; --i)
+        v = v << 8 | b.at(at + std::size_t(i));
+    return width == 4 ? std::int32_t(v) : width == 2 ? std::int16_t(v) : std::int64_t(v);
+}
+
+/// A box of points, y as the file has it.
+struct Box {
+    std::int64_t minX = 0, maxX = 0, minY = 0, maxY = 0;
+    bool empty = true;
+    void take(std::int64_t x, std::int64_t y)
+    {
+        minX = empty ? x : std::min(minX, x);
+        maxX = empty ? x : std::max(maxX, x);
+        minY = empty ? y : std::min(minY, y);
+        maxY = empty ? y : std::max(maxY, y);
+        empty = false;
+    }
+};
+
+std::string localTime(const char* format)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
+// ---- JEF ----
+
+/// What a JEF stream holds, walked from its header's offset, y up.
+struct JefStream {
+    std::int64_t units = 0;  // 2-byte units, the end's included
+    int stitches = 0, jumps = 0, trims = 0, changes = 0;
+    Box stitchBox;
+    bool ended = false;
+};
+
+JefStream walkJef(const Bytes& f)
+{
+    JefStream s;
+    std::int64_t x = 0, y = 0;
+    for (std::size_t i = std::size_t(le(f, 0, 4)); i + 1 < f.size() && !s.ended;) {
+        if (f[i] != 0x80) {
+            x += std::int8_t(f[i]);
+            y += std::int8_t(f[i + 1]);
+            s.stitchBox.take(x, y);
+            ++s.stitches;
+            ++s.units;
+            i += 2;
+            continue;
+        }
+        ++s.units;
+        if (f[i + 1] == 0x10) {
+            s.ended = true;
+            break;
+        }
+        const int dx = std::int8_t(f.at(i + 2)), dy = std::int8_t(f.at(i + 3));
+        ++s.units;
+        x += dx;
+        y += dy;
+        if (f[i + 1] == 0x01)
+            ++s.changes;
+        else if (dx == 0 && dy == 0)
+            ++s.trims;
+        else
+            ++s.jumps;
+        i += 4;
+    }
+    return s;
+}
+
+/// A path whose stitches' box is `width` x `height`, away from its start point.
+std::vector<Needle> boxPath(std::int32_t width, std::int32_t height)
+{
+    return {stitch(30, 20), stitch(30 + width, 20 + height), stitch(30, 20 + height)};
+}
+
+TEST(JefEncoder, GoldenStar)
+{
+    // The date is the conversion's.
+    expectGolden(converted("star.jef", "JEF"), "star.jef", 8, 22);
+}
+
+TEST(JefEncoder, HeaderCountsTheRecordsThreadsAndTrimsItHolds)
+{
+    const std::vector<Needle> path{stitch(0, 0),  stitch(300, 0), jump(300, 0), stitch(310, 40), trim(),
+                                   jump(900, 40), stitch(905, 41), change(),     change(),        stitch(0, 0)};
+    std::vector<BlockThread> threads(3);
+    threads[0].chartIndex = 33;
+    threads[1].chartIndex = 51;
+    threads[2].chartIndex = 2;
+    const std::string before = localTime("%Y%m%d%H%M%S");
+    const Bytes f = written("JEF", path, threads);
+    const std::string after = localTime("%Y%m%d%H%M%S");
+
+    EXPECT_EQ(le(f, 0, 4), 116 + 8 * 3);
+    EXPECT_EQ(le(f, 24, 4), 3);
+    for (std::size_t block = 0; block < 3; ++block) {
+        EXPECT_EQ(le(f, 116 + 4 * block, 4), threads[block].chartIndex);
+        EXPECT_EQ(le(f, 116 + 12 + 4 * block, 4), 13);
+    }
+    const std::string date(f.begin() + 8, f.begin() + 22);
+    EXPECT_TRUE(before <= date && date <= after) << date;
+
+    const JefStream s = walkJef(f);
+    ASSERT_TRUE(s.ended);
+    EXPECT_EQ(le(f, 28, 4), s.units);
+    // The jump that goes nowhere is not written: it would read as a trim.
+    EXPECT_EQ(s.trims, 1);
+    EXPECT_EQ(s.changes, 2);
+    EXPECT_EQ(readBackDifference("JEF", path), "");
+}
+
+TEST(JefEncoder, DesignIsCentredAndGivenTheSmallestStandardHoopItFits)
+{
+    struct Case {
+        std::int32_t width, height;
+        std::int64_t hoop;
+    };
+    // Codes 1: 50 x 50 mm, 0: 110 x 110, 2: 140 x 200, 4: 200 x 200 and anything larger.
+    const Case cases[] = {{400, 300, 1}, {500, 500, 1}, {501, 100, 0},  {1100, 1100, 0}, {1101, 300, 2},
+                          {1400, 2000, 2}, {1401, 900, 4}, {2000, 2000, 4}, {2500, 1000, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const Bytes f = written("JEF", boxPath(c.width, c.height));
+        EXPECT_EQ(le(f, 32, 4), c.hoop);
+        // Left, top, right, bottom from the centre, the odd tenth right and below.
+        const std::array<std::int64_t, 4> extents{c.width / 2, c.height / 2, c.width - c.width / 2,
+                                                  c.height - c.height / 2};
+        for (std::size_t k = 0; k < 4; ++k)
+            EXPECT_EQ(le(f, 36 + 4 * k, 4), extents[k]) << k;
+        // The stitches lie where the header says, from the centre the stream starts at.
+        const JefStream s = walkJef(f);
+        EXPECT_EQ(s.stitchBox.minX, -extents[0]);
+        EXPECT_EQ(s.stitchBox.maxY, extents[1]);
+        EXPECT_EQ(s.stitchBox.maxX, extents[2]);
+        EXPECT_EQ(s.stitchBox.minY, -extents[3]);
+        EXPECT_EQ(readBackDifference("JEF", boxPath(c.width, c.height)), "");
+    }
+}
+
+TEST(JefEncoder, MarginBoxesGiveTheRoomToEachStandardHoop)
+{
+    const Bytes small = written("JEF", boxPath(401, 300));
+    // 110 x 110, 50 x 50, 140 x 200, then the design's own hoop (50 x 50).
+    const std::array<std::int64_t, 16> expected{550 - 200, 550 - 150, 550 - 201, 550 - 150, 250 - 200, 250 - 150,
+                                                250 - 201, 250 - 150, 700 - 200, 1000 - 150, 700 - 201, 1000 - 150,
+                                                250 - 200, 250 - 150, 250 - 201, 250 - 150};
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        EXPECT_EQ(le(small, 52 + 4 * k, 4), expected[k]) << k;
+
+    const Bytes large = written("JEF", boxPath(2500, 1000));
+    for (std::size_t k = 0; k < 16; ++k)
+        EXPECT_EQ(le(large, 52 + 4 * k, 4), -1) << k;
+}
+
+} // namespace
+} // namespace orlika
