@@ -15,6 +15,8 @@ const std::array kEncoders{
     Encoder{"DST", "Tajima DST", 0, {121, 121}, ThreadKeeping::Nothing, false, writers::writeDst},
     Encoder{"EXP", "Melco EXP", 0, {127, 127}, ThreadKeeping::Nothing, false, writers::writeExp},
     Encoder{"JEF", "Janome JEF", 0, {127, 127}, ThreadKeeping::JanomeChart, true, writers::writeJef},
+    // A VP3 move is a long step after a trim: every jump reads back with a trim before it.
+    Encoder{"VP3", "Husqvarna Viking / Pfaff VP3", 0, {127, 32767}, ThreadKeeping::AsGiven, false, writers::writeVp3},
 };
 
 bool sameExtension(std::string_view a, std::string_view b)

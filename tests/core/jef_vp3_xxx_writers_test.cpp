@@ -76,6 +76,20 @@ std::string readBackDifference(std::string_view extension, const std::vector<Nee
     return firstDifference(splitMeant, read, {}, read.firstColor(), {encoder.keepsTrims, false}).value_or("");
 }
 
+/// The threads the format's reader finds in the bytes.
+std::vector<Thread> threadsIn(std::string_view extension, const Bytes& bytes)
+{
+    const std::string name = "made." + std::string(extension);
+    MemoryFile file(bytes);
+    DesignNeedles read(*readerOfName(name), file, name);
+    return read.design().threads;
+}
+
+std::vector<Thread> threadsOf(const fs::path& design)
+{
+    return threadsIn(design.extension().string().substr(1), test::readBytes(design));
+}
+
 /// The bytes of a bundled sample converted to the format.
 Bytes converted(const std::string& sample, std::string_view extension)
 {
@@ -110,6 +124,14 @@ std::int64_t le(const Bytes& b, std::size_t at, int width)
 {
     std::uint64_t v = 0;
     for (int i = width - 1; i >= 0; --i)
+        v = v << 8 | b.at(at + std::size_t(i));
+    return width == 4 ? std::int32_t(v) : width == 2 ? std::int16_t(v) : std::int64_t(v);
+}
+
+std::int64_t be(const Bytes& b, std::size_t at, int width)
+{
+    std::uint64_t v = 0;
+    for (int i = 0; i < width; ++i)
         v = v << 8 | b.at(at + std::size_t(i));
     return width == 4 ? std::int32_t(v) : width == 2 ? std::int16_t(v) : std::int64_t(v);
 }
@@ -265,6 +287,140 @@ TEST(JefEncoder, MarginBoxesGiveTheRoomToEachStandardHoop)
     const Bytes large = written("JEF", boxPath(2500, 1000));
     for (std::size_t k = 0; k < 16; ++k)
         EXPECT_EQ(le(large, 52 + 4 * k, 4), -1) << k;
+}
+
+// ---- VP3 ----
+
+/// Where a VP3 file's fields lie, found by walking its packets.
+struct Vp3Layout {
+    std::size_t summary = 0;  // the summary packet's tag
+    std::size_t hoop = 0;
+    std::vector<std::size_t> threads;  // each thread packet's tag
+};
+
+Vp3Layout walkVp3(const Bytes& f)
+{
+    Vp3Layout layout;
+    layout.summary = 8 + std::size_t(be(f, 6, 2));
+    layout.hoop = layout.summary + 7 + 2 + 16 + 4 + 2 + 1 + 2;
+    std::size_t at = layout.hoop + 7 + 8 + 3 + 24 + 2 + 2 + 16 + 6;
+    at += 2 + std::size_t(be(f, at, 2));
+    const auto count = std::size_t(be(f, at, 2));
+    at += 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        layout.threads.push_back(at);
+        at += 7 + std::size_t(be(f, at + 3, 4));
+    }
+    return layout;
+}
+
+/// Where a thread packet's 8-byte shift lies: after its texts.
+std::size_t vp3ShiftOf(const Bytes& f, std::size_t packet)
+{
+    std::size_t at = packet + 7 + 8 + 2 + 6 + 2;
+    for (int text = 0; text < 3; ++text)
+        at += 2 + std::size_t(be(f, at, 2));
+    return at;
+}
+
+/// A thread packet's run of stitch records.
+Bytes vp3RunOf(const Bytes& f, std::size_t packet)
+{
+    const std::size_t tag = vp3ShiftOf(f, packet) + 8;
+    const auto start = f.begin() + std::ptrdiff_t(tag + 7 + 3);
+    return Bytes(start, f.begin() + std::ptrdiff_t(tag + 7 + std::size_t(be(f, tag + 3, 4))));
+}
+
+TEST(Vp3Encoder, GoldenStar)
+{
+    expectGolden(converted("star.vp3", "VP3"), "star.vp3");
+}
+
+TEST(Vp3Encoder, ExtentsAndBlockStartsAreTheStitchesCentredOnTheHoopWithYUp)
+{
+    // Stitches from (100, 50) to (301, 151), y down: centred at (200, 100).
+    const std::vector<Needle> path{stitch(100, 50), stitch(301, 50), stitch(301, 151), change(), stitch(250, 120)};
+    const Bytes f = written("VP3", path);
+    const Vp3Layout layout = walkVp3(f);
+    ASSERT_EQ(layout.threads.size(), 2u);
+    EXPECT_EQ(be(f, layout.summary + 3, 4), std::int64_t(f.size() - layout.summary - 7));
+    EXPECT_EQ(be(f, layout.hoop + 3, 4), std::int64_t(f.size() - layout.hoop - 7));
+    // Right, top, left, bottom, in micrometres.
+    const std::array<std::int64_t, 4> summary{10100, 5000, -10000, -5100};
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(be(f, layout.summary + 9 + 4 * k, 4), summary[k]) << k;
+    EXPECT_EQ(be(f, layout.summary + 25, 4), 5);  // stitches
+    EXPECT_EQ(be(f, layout.summary + 29, 2), 1);  // colour changes
+    // The hoop's centre, then left, right, bottom, top, width and height.
+    EXPECT_EQ(be(f, layout.hoop + 7, 4), 0);
+    EXPECT_EQ(be(f, layout.hoop + 11, 4), 0);
+    const std::array<std::int64_t, 6> hoop{-10000, 10100, -5100, 5000, 20100, 10100};
+    for (std::size_t k = 0; k < 6; ++k)
+        EXPECT_EQ(be(f, layout.hoop + 18 + 4 * k, 4), hoop[k]) << k;
+
+    // The first block starts at the path's start, the second where the first ended;
+    // each gives its shift from its start to its end.
+    EXPECT_EQ(be(f, layout.threads[0] + 7, 4), -20000);
+    EXPECT_EQ(be(f, layout.threads[0] + 11, 4), 10000);
+    EXPECT_EQ(be(f, layout.threads[1] + 7, 4), 10100);
+    EXPECT_EQ(be(f, layout.threads[1] + 11, 4), -5100);
+    EXPECT_EQ(be(f, vp3ShiftOf(f, layout.threads[0]), 4), 30100);
+    EXPECT_EQ(be(f, vp3ShiftOf(f, layout.threads[0]) + 4, 4), -15100);
+    EXPECT_EQ(be(f, vp3ShiftOf(f, layout.threads[1]), 4), -5100);
+    EXPECT_EQ(be(f, vp3ShiftOf(f, layout.threads[1]) + 4, 4), 3100);
+    EXPECT_EQ(readBackDifference("VP3", path), "");
+}
+
+TEST(Vp3Encoder, AMoveIsOneTrimAndALongStep)
+{
+    const std::vector<Needle> path{stitch(0, 0), stitch(10, 0), trim(), jump(500, -300), stitch(505, -300),
+                                   jump(900, -300), stitch(905, -301)};
+    const Bytes f = written("VP3", path);
+    const Bytes run = vp3RunOf(f, walkVp3(f).threads.at(0));
+    // Stitches of y down: (10, 0), the trim and move by (490, -300), (5, 0), a move by (395, 0), (5, -1).
+    const Bytes expected{0, 0, 10, 0, 0x80, 0x03, 0x80, 0x01, 0x01, 0xEA, 0xFE, 0xD4, 0x80, 0x02, 5, 0,
+                         0x80, 0x03, 0x80, 0x01, 0x01, 0x8B, 0x00, 0x00, 0x80, 0x02, 5, 0xFF};
+    EXPECT_EQ(run, expected);
+    EXPECT_EQ(readBackDifference("VP3", path), "");
+}
+
+TEST(Vp3Encoder, ThreadsKeepTheirColourCodeNameAndBrand)
+{
+    std::vector<BlockThread> threads(3);
+    threads[0] = {rgb(0x12, 0x34, 0x56), "Crème brûlée", "1001", "Maker A", 0};
+    threads[1] = {rgb(0xAB, 0xCD, 0xEF), "Maker B 2002", "2002", "Maker B", 0};
+    threads[2] = {rgb(0xE3, 0x31, 0x1F), "#E3311F", "", "", 0};
+    const Bytes f = written("VP3", {stitch(0, 0), stitch(5, 5), change(), stitch(9, 9), change(), stitch(0, 0)}, threads);
+    const std::vector<Thread> read = threadsIn("VP3", f);
+    ASSERT_EQ(read.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(read[i].color, threads[i].color) << i;
+        EXPECT_EQ(read[i].name, threads[i].name) << i;
+        EXPECT_EQ(read[i].code, threads[i].code) << i;
+        EXPECT_EQ(read[i].brand, threads[i].brand) << i;
+    }
+    // A name that is only the brand and number, or the colour, is what a reader shows for
+    // a thread without a description: none is written.
+    for (const std::string shown : {"Maker B 2002", "#E3311F"})
+        EXPECT_EQ(std::search(f.begin(), f.end(), shown.begin(), shown.end()), f.end()) << shown;
+}
+
+TEST(Vp3Encoder, ThreadsOfAConvertedVp3OrXxxAreThoseItsReaderShows)
+{
+    for (const std::string sample : {"star.vp3", "circle.vp3", "star.xxx"}) {
+        SCOPED_TRACE(sample);
+        const std::vector<Thread> source = threadsOf(fs::path(ORLIKA_SAMPLES) / sample);
+        const std::vector<Thread> read = threadsIn("VP3", converted(sample, "VP3"));
+        ASSERT_EQ(read.size(), source.size());
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].color, source[i].color) << i;
+            EXPECT_EQ(read[i].name, source[i].name) << i;
+            EXPECT_EQ(read[i].code, source[i].code) << i;
+            EXPECT_EQ(read[i].brand, source[i].brand) << i;
+        }
+    }
+    // The sample names its brand: it is carried, not left out on both sides.
+    EXPECT_EQ(threadsOf(fs::path(ORLIKA_SAMPLES) / "star.vp3").front().brand, "ORLIKA Rayon 40");
 }
 
 } // namespace
