@@ -10,5 +10,6 @@ void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writeExp(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writeJef(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writeVp3(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writeXxx(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 
 } // namespace orlika::writers

@@ -423,5 +423,101 @@ TEST(Vp3Encoder, ThreadsOfAConvertedVp3OrXxxAreThoseItsReaderShows)
     EXPECT_EQ(threadsOf(fs::path(ORLIKA_SAMPLES) / "star.vp3").front().brand, "ORLIKA Rayon 40");
 }
 
+// ---- XXX ----
+
+/// What an XXX stream holds, walked from byte 256 to its end record, y up.
+struct XxxStream {
+    std::int64_t records = 0;  // the end record not counted
+    int stitches = 0, jumps = 0, longMoves = 0, trims = 0, changes = 0;
+    Box stitchBox;
+    std::int64_t x = 0, y = 0;
+    std::size_t end = 0;  // where the end record lies; 0 without one
+};
+
+XxxStream walkXxx(const Bytes& f)
+{
+    XxxStream s;
+    for (std::size_t i = 256; i + 1 < f.size();) {
+        const std::uint8_t first = f[i];
+        if (first == 0x7D || first == 0x7E) {
+            s.x += le(f, i + 1, 2);
+            s.y += le(f, i + 3, 2);
+            ++s.longMoves;
+            i += 5;
+        } else if (first == 0x7F) {
+            if (f[i + 1] == 0x7F) {
+                s.end = i;
+                break;
+            }
+            s.x += std::int8_t(f.at(i + 2));
+            s.y += std::int8_t(f.at(i + 3));
+            s.jumps += f[i + 1] == 0x01;
+            s.trims += f[i + 1] == 0x03;
+            s.changes += f[i + 1] == 0x08;
+            i += 4;
+        } else {
+            s.x += std::int8_t(first);
+            s.y += std::int8_t(f[i + 1]);
+            s.stitchBox.take(s.x, s.y);
+            ++s.stitches;
+            i += 2;
+        }
+        ++s.records;
+    }
+    return s;
+}
+
+TEST(XxxEncoder, GoldenStar)
+{
+    expectGolden(converted("star.xxx", "XXX"), "star.xxx");
+}
+
+TEST(XxxEncoder, HeaderIsTrueToTheRecordsAndPointsAtTheEnd)
+{
+    // Stitches of 12.5 and 25 mm across (dx 125 would be a long move's first byte), a
+    // short jump, a 150 mm move, a trim, two colour changes in a row.
+    const std::vector<Needle> path{stitch(0, 0),   stitch(125, 0),    stitch(375, -30), jump(420, -40),
+                                   stitch(421, -41), trim(),          jump(-1080, 200), stitch(-1070, 210),
+                                   change(),       change(),          stitch(-1000, 150)};
+    std::vector<BlockThread> threads(3);
+    threads[0].color = rgb(0xE3, 0x31, 0x1F);
+    threads[1].color = rgb(0x01, 0x02, 0x03);
+    threads[2].color = rgb(0xF7, 0xF3, 0xF7);
+    const Bytes f = written("XXX", path, threads);
+    const XxxStream s = walkXxx(f);
+    ASSERT_NE(s.end, 0u);
+    EXPECT_EQ(s.longMoves, 1);
+    EXPECT_EQ(s.jumps, 1);
+    EXPECT_EQ(s.trims, 1);
+    EXPECT_EQ(s.changes, 2);
+
+    EXPECT_EQ(le(f, 0x17, 4), s.records);
+    EXPECT_EQ(le(f, 0x27, 4), 3);
+    EXPECT_EQ(le(f, 0x2D, 2), s.stitchBox.maxX - s.stitchBox.minX);
+    EXPECT_EQ(le(f, 0x2F, 2), s.stitchBox.maxY - s.stitchBox.minY);
+    EXPECT_EQ(le(f, 0x2D, 2), 1070 + 421);
+    EXPECT_EQ(le(f, 0x31, 2), s.x);
+    EXPECT_EQ(le(f, 0x33, 2), s.y);
+    EXPECT_EQ(s.y, -150);
+    EXPECT_EQ(le(f, 0x35, 2), -s.stitchBox.minX);
+    EXPECT_EQ(le(f, 0x37, 2), s.stitchBox.maxY);
+    EXPECT_EQ(le(f, 0xFC, 4), std::int64_t(s.end));
+    const Bytes tail{0x7F, 0x7F, 0x02, 0x14, 0, 0, 0, 0xE3, 0x31, 0x1F, 0, 0x01, 0x02, 0x03, 0, 0xF7, 0xF3, 0xF7};
+    EXPECT_EQ(Bytes(f.begin() + std::ptrdiff_t(s.end), f.end()), tail);
+    EXPECT_EQ(readBackDifference("XXX", path), "");
+}
+
+TEST(XxxEncoder, ColoursOfAConvertedDesignAreKept)
+{
+    for (const std::string sample : {"star.vp3", "spiral-threads.pes", "star.xxx"}) {
+        SCOPED_TRACE(sample);
+        const std::vector<Thread> source = threadsOf(fs::path(ORLIKA_SAMPLES) / sample);
+        const std::vector<Thread> read = threadsIn("XXX", converted(sample, "XXX"));
+        ASSERT_EQ(read.size(), source.size());
+        for (std::size_t i = 0; i < read.size(); ++i)
+            EXPECT_EQ(read[i].color, source[i].color & 0x00FFFFFF) << i;
+    }
+}
+
 } // namespace
 } // namespace orlika
