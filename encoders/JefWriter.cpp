@@ -132,12 +132,17 @@ private:
     std::uint64_t m_units = 0;
 };
 
+/// How many jumps lead from the centre to a point: each at most a record long.
+std::int64_t leadInJumps(std::int32_t toX, std::int32_t toY)
+{
+    return (std::max(std::llabs(toX), std::llabs(toY)) + 126) / 127;
+}
+
 /// Jumps from the centre to the path's start point, each at most a record long and none
 /// of no length (that would be a trim).
 void leadIn(Records& records, std::int32_t toX, std::int32_t toY)
 {
-    const std::int64_t longest = std::max(std::llabs(toX), std::llabs(toY));
-    const std::int64_t pieces = (longest + 126) / 127;
+    const std::int64_t pieces = leadInJumps(toX, toY);
     std::int64_t x = 0, y = 0;
     for (std::int64_t piece = 1; piece <= pieces; ++piece) {
         const std::int64_t nextX = std::int64_t(toX) * piece / pieces, nextY = std::int64_t(toY) * piece / pieces;
@@ -176,10 +181,11 @@ void writeJef(const WriteInput& input, NeedleStream& needles, ByteSink& out)
     const std::size_t blocks = summary.blockColors.size();
     if (blocks > kMostBlocks)
         throw ConversionFailure("has more colour changes than a JEF file can list (65,534)");
-    // Each needle takes two units at most; the lead-in and the end a few more.
-    if (summary.needles > (std::int64_t(std::numeric_limits<std::uint32_t>::max()) - 1'000'000) / 2)
-        throw ConversionFailure("has more records than a JEF header can count");
     const Placement placement = placementOf(summary.stitchBox);
+    // Each needle and lead-in jump takes two units at most, the end one.
+    const std::int64_t mostUnits = 2 * (summary.needles + leadInJumps(-placement.centreX, -placement.centreY)) + 1;
+    if (mostUnits > std::int64_t(std::numeric_limits<std::uint32_t>::max()))
+        throw ConversionFailure("has more records than a JEF header can count");
 
     const std::uint64_t start = out.size();
     putHeader(out, blocks, placement);
