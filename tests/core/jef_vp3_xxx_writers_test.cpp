@@ -15,6 +15,7 @@
 #include <array>
 #include <ctime>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ Needle change() { return {Needle::Kind::ColorChange, 0, 0, kPenKept}; }
 /// blocks without a thread given get a default one.
 Bytes written(std::string_view extension, const std::vector<Needle>& path, std::vector<BlockThread> threads = {})
 {
+    if (!encoderFor(extension))
+        throw std::runtime_error("no writer of " + std::string(extension));
     const Encoder& encoder = *encoderFor(extension);
     ListedNeedles forSummary(path);
     SplitNeedles splitForSummary(forSummary, encoder.limits);
@@ -67,9 +70,9 @@ Bytes written(std::string_view extension, const std::vector<Needle>& path, std::
 /// bytes written of it, or "".
 std::string readBackDifference(std::string_view extension, const std::vector<Needle>& path)
 {
+    MemoryFile file(written(extension, path));
     const Encoder& encoder = *encoderFor(extension);
     const std::string name = "made." + std::string(extension);
-    MemoryFile file(written(extension, path));
     DesignNeedles read(*readerOfName(name), file, name);
     ListedNeedles meant(path);
     SplitNeedles splitMeant(meant, encoder.limits);
