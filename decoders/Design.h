@@ -170,6 +170,7 @@ struct Thread {
     Color color = Black;   // as the pen draws it
     std::string name;      // "" where the file gives none
     std::string code;      // the catalogue code, "" where the file gives none
+    std::string brand{};   // the thread's maker, "" where the file gives none
 };
 
 /// What the remarks of a design's cell count and measure.

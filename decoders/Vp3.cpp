@@ -385,7 +385,7 @@ public:
             break;
         }
         for (const ThreadPacket& thread : m_layout.threads)
-            design.threads.push_back({thread.color, threadName(thread), thread.catalogNumber});
+            design.threads.push_back({thread.color, threadName(thread), thread.catalogNumber, thread.brand});
         design.startColor = design.threads.empty() ? Black : design.threads.front().color;
         return true;
     }

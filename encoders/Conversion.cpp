@@ -91,6 +91,7 @@ std::vector<BlockThread> sourceThreads(const Design& design, const NeedleSummary
         if (i < design.threads.size()) {
             thread.name = design.threads[i].name;
             thread.code = design.threads[i].code;
+            thread.brand = design.threads[i].brand;
         }
         threads.push_back(std::move(thread));
     }

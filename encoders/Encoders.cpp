@@ -25,6 +25,10 @@ const std::array kEncoders{
             pec::travelReadsAsStitch},
     Encoder{"PEC", "Brother PEC", 0, {254, 2047}, ThreadKeeping::BrotherChart, false, writers::writePec,
             pec::travelReadsAsStitch},
+    Encoder{"JEF", "Janome JEF", 0, {127, 127}, ThreadKeeping::JanomeChart, true, writers::writeJef},
+    // A VP3 move is a long step after a trim: every jump reads back with a trim before it.
+    Encoder{"VP3", "Husqvarna Viking / Pfaff VP3", 0, {127, 32767}, ThreadKeeping::AsGiven, false, writers::writeVp3},
+    Encoder{"XXX", "Singer XXX", 0, {124, 32767}, ThreadKeeping::AsGiven, true, writers::writeXxx},
 };
 
 bool sameExtension(std::string_view a, std::string_view b)

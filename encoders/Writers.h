@@ -11,5 +11,8 @@ void writeExp(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writePec(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writePes1(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 void writePes6(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writeJef(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writeVp3(const WriteInput& input, NeedleStream& needles, ByteSink& out);
+void writeXxx(const WriteInput& input, NeedleStream& needles, ByteSink& out);
 
 } // namespace orlika::writers
