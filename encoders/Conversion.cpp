@@ -20,13 +20,13 @@ namespace orlika {
 
 namespace {
 
-/// A design's path as it is written: read from its file, turned when asked, cut to the
-/// target's records. Each pass over the path reads the file again from its start.
+/// A design's path as it is written: read from its file, turned when asked, ended at its
+/// last stitch, cut to the target's records. Each pass over the path reads the file again from its start.
 class PlannedPath {
 public:
     PlannedPath(const Reader& reader, DesignFile& file, const std::string& path, const ConversionTarget& target)
         : m_read(reader, file, path), m_turned(m_read),
-          m_split(target.turn ? static_cast<NeedleStream&>(m_turned) : m_read, target.encoder->limits)
+          m_ended(target.turn ? static_cast<NeedleStream&>(m_turned) : m_read), m_split(m_ended, target.encoder->limits)
     {
     }
     NeedleStream& needles() { return m_split; }
@@ -35,6 +35,7 @@ public:
 private:
     DesignNeedles m_read;
     TurnedNeedles m_turned;
+    EndedAtLastStitch m_ended;
     SplitNeedles m_split;
 };
 

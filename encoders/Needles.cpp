@@ -87,6 +87,44 @@ bool TurnedNeedles::next(Needle& needle)
     return true;
 }
 
+bool EndedAtLastStitch::next(Needle& needle)
+{
+    // So many needles between two stitches that no design has them are let through.
+    constexpr std::size_t kMostHeld = 65536;
+    while (m_queueAt == m_queue.size()) {
+        m_queue.clear();
+        m_queueAt = 0;
+        if (m_ended)
+            return false;
+        Needle read;
+        if (!m_source.next(read) || read.kind == Needle::Kind::End) {
+            m_ended = true;
+            for (const Needle& held : m_held)
+                if (held.kind == Needle::Kind::Trim)
+                    m_queue.push_back(held);
+            m_held.clear();
+            if (read.kind == Needle::Kind::End)
+                m_queue.push_back(read);
+            continue;
+        }
+        if (read.kind == Needle::Kind::Stitch) {
+            m_sewn = true;
+            m_queue.swap(m_held);
+            m_queue.push_back(read);
+            continue;
+        }
+        if (!m_sewn) {
+            needle = read;  // before the first stitch nothing waits
+            return true;
+        }
+        m_held.push_back(read);
+        if (m_held.size() > kMostHeld)
+            m_queue.swap(m_held);
+    }
+    needle = m_queue[m_queueAt++];
+    return true;
+}
+
 namespace {
 
 /// `total` * `piece` / `pieces`, rounded half away from zero, in exact integers.

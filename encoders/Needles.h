@@ -86,6 +86,23 @@ private:
     NeedleStream& m_source;
 };
 
+/// The path ended at its last stitch: colour changes and jumps after it sew nothing (a
+/// DST's end record reads as a colour change too) and would have a machine stop for a
+/// thread it never sews; they are left out. A trim there is kept.
+class EndedAtLastStitch final : public NeedleStream {
+public:
+    explicit EndedAtLastStitch(NeedleStream& source) : m_source(source) {}
+    bool next(Needle& needle) override;
+
+private:
+    NeedleStream& m_source;
+    std::vector<Needle> m_held;   // what came after the last stitch so far
+    std::vector<Needle> m_queue;  // what a stitch showed is not the tail, handed out in order
+    std::size_t m_queueAt = 0;
+    bool m_sewn = false;
+    bool m_ended = false;
+};
+
 /// The longest step a format's record holds, on each axis, in tenths of a millimetre.
 struct StepLimits {
     std::int32_t stitch = 0;

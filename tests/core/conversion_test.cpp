@@ -257,6 +257,34 @@ TEST(Conversion, ADesignLargerThanTheHoopIsNotWrittenAndSaysWhetherTurningFits)
     EXPECT_TRUE(outcome.written) << outcome.problem;
 }
 
+TEST(Conversion, NoFormatIsWrittenAColourChangeAfterTheLastStitch)
+{
+    // A DST's end record reads as a colour change: the star has two threads, not three,
+    // and a machine must not stop at the end for a thread it never sews.
+    for (const Encoder& encoder : encoders()) {
+        SCOPED_TRACE(encoder.name);
+        TempFolder out;
+        PosixFileSystem files;
+        ConversionTarget target;
+        target.encoder = &encoder;
+        const ConversionOutcome outcome =
+            convertDesign(std::string(ORLIKA_SAMPLES) + "/star.dst", files, out.folder(), target);
+        ASSERT_TRUE(outcome.written) << outcome.problem;
+        EXPECT_EQ(outcome.colorChanges, 1);
+        const auto file = files.openRead(outcome.destination);
+        DesignNeedles written(*readerOfName(namePart(outcome.destination)), *file, "design." + std::string(encoder.extension));
+        std::int64_t stitchesAfterLastChange = 0;
+        for (Needle needle; written.next(needle);) {
+            if (needle.kind == Needle::Kind::ColorChange)
+                stitchesAfterLastChange = 0;
+            stitchesAfterLastChange += needle.kind == Needle::Kind::Stitch;
+        }
+        // DST's own end record is a change again; every other format ends sewing.
+        if (encoder.extension != "DST")
+            EXPECT_GT(stitchesAfterLastChange, 0);
+    }
+}
+
 TEST(Conversion, ANameHoldingAnotherFormatsExtensionStillConverts)
 {
     TempFolder out;
