@@ -106,21 +106,37 @@ struct ChartEntry {
     std::string_view code;
 };
 
-std::vector<ChartEntry> chartOf(ThreadKeeping keeping)
+struct Chart {
+    std::vector<ChartEntry> entries;
+    std::vector<Lab> labs;  // of the entries' colours
+};
+
+Chart makeChart(ThreadKeeping keeping)
 {
-    std::vector<ChartEntry> chart;
+    Chart chart;
     if (keeping == ThreadKeeping::BrotherChart) {
         // Index 65 is the chart's "Undefined", not a thread.
         for (int index = 1; index < kPecThreadCount; ++index)
-            chart.push_back({index, threadChart().color(index) & 0x00FFFFFF, threadChart().name(index), {}});
+            chart.entries.push_back({index, threadChart().color(index) & 0x00FFFFFF, threadChart().name(index), {}});
     } else if (keeping == ThreadKeeping::JanomeChart) {
         for (std::uint32_t index = 1; index <= jef::kChartSize; ++index) {
             const jef::ChartThread& thread = jef::chartThread(index);
             if (!thread.code.empty())
-                chart.push_back({int(index), thread.color, thread.name, thread.code});
+                chart.entries.push_back({int(index), thread.color, thread.name, thread.code});
         }
     }
+    for (const ChartEntry& entry : chart.entries)
+        chart.labs.push_back(labOf(entry.color));
     return chart;
+}
+
+/// The format's chart, made once.
+const Chart& chartOf(ThreadKeeping keeping)
+{
+    static const Chart brother = makeChart(ThreadKeeping::BrotherChart);
+    static const Chart janome = makeChart(ThreadKeeping::JanomeChart);
+    static const Chart none;
+    return keeping == ThreadKeeping::BrotherChart ? brother : keeping == ThreadKeeping::JanomeChart ? janome : none;
 }
 
 /// Each block's thread matched to the nearest of the format's chart; blocks far from it
@@ -129,16 +145,13 @@ std::vector<ChartEntry> chartOf(ThreadKeeping keeping)
 void matchToChart(std::vector<BlockThread>& threads, ThreadKeeping keeping, bool sourceNamesThreads,
                   std::vector<std::string>& remarks)
 {
-    const std::vector<ChartEntry> chart = chartOf(keeping);
-    if (chart.empty())
+    const Chart& chart = chartOf(keeping);
+    if (chart.entries.empty())
         return;
-    std::vector<Color> colors;
-    for (const ChartEntry& entry : chart)
-        colors.push_back(entry.color);
     for (std::size_t block = 0; block < threads.size(); ++block) {
         BlockThread& thread = threads[block];
-        const ThreadMatch match = nearestThread(thread.color, colors);
-        const ChartEntry& entry = chart[match.index];
+        const ThreadMatch match = nearestThread(thread.color, chart.labs);
+        const ChartEntry& entry = chart.entries[match.index];
         if (sourceNamesThreads && match.difference > kFarColorDifference) {
             char difference[16];
             std::snprintf(difference, sizeof difference, "%.1f", match.difference);

@@ -96,30 +96,35 @@ bool EndedAtLastStitch::next(Needle& needle)
         m_queueAt = 0;
         if (m_ended)
             return false;
-        Needle read;
-        if (!m_source.next(read) || read.kind == Needle::Kind::End) {
+        // Read straight into the caller's needle: stitch after stitch, most of every
+        // design, goes through without a copy.
+        if (!m_source.next(needle) || needle.kind == Needle::Kind::End) {
+            const bool end = !m_ended && needle.kind == Needle::Kind::End;
             m_ended = true;
             for (const Needle& held : m_held)
                 if (held.kind == Needle::Kind::Trim)
                     m_queue.push_back(held);
             m_held.clear();
-            if (read.kind == Needle::Kind::End)
-                m_queue.push_back(read);
+            if (end)
+                m_queue.push_back(needle);
             continue;
         }
-        if (read.kind == Needle::Kind::Stitch) {
+        if (needle.kind == Needle::Kind::Stitch) {
             m_sewn = true;
+            if (m_held.empty())
+                return true;
             m_queue.swap(m_held);
-            m_queue.push_back(read);
+            m_held.clear();
+            m_queue.push_back(needle);
             continue;
         }
-        if (!m_sewn) {
-            needle = read;  // before the first stitch nothing waits
-            return true;
-        }
-        m_held.push_back(read);
-        if (m_held.size() > kMostHeld)
+        if (!m_sewn)
+            return true;  // before the first stitch nothing waits
+        m_held.push_back(needle);
+        if (m_held.size() > kMostHeld) {
             m_queue.swap(m_held);
+            m_held.clear();
+        }
     }
     needle = m_queue[m_queueAt++];
     return true;

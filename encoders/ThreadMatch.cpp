@@ -104,6 +104,18 @@ double ciede2000(const Lab& one, const Lab& other)
     return std::sqrt(l * l + c * c + h * h + rT * c * h);
 }
 
+ThreadMatch nearestThread(Color color, std::span<const Lab> chart)
+{
+    const Lab wanted = labOf(color);
+    ThreadMatch best{0, ciede2000(wanted, chart.front())};
+    for (std::size_t i = 1; i < chart.size(); ++i) {
+        const double difference = ciede2000(wanted, chart[i]);
+        if (difference < best.difference)
+            best = {i, difference};
+    }
+    return best;
+}
+
 ThreadMatch nearestThread(Color color, std::span<const Color> chart)
 {
     const Lab wanted = labOf(color);

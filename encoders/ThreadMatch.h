@@ -28,5 +28,7 @@ struct ThreadMatch {
 
 /// The chart's colour nearest to `color`; the first of equals. The chart is not empty.
 ThreadMatch nearestThread(Color color, std::span<const Color> chart);
+/// The same for a chart already in CIELAB, as a chart used for many colours keeps it.
+ThreadMatch nearestThread(Color color, std::span<const Lab> chart);
 
 } // namespace orlika

@@ -280,8 +280,9 @@ TEST(Conversion, NoFormatIsWrittenAColourChangeAfterTheLastStitch)
             stitchesAfterLastChange += needle.kind == Needle::Kind::Stitch;
         }
         // DST's own end record is a change again; every other format ends sewing.
-        if (encoder.extension != "DST")
+        if (encoder.extension != "DST") {
             EXPECT_GT(stitchesAfterLastChange, 0);
+        }
     }
 }
 
