@@ -347,6 +347,38 @@ TEST_F(AppTest, MessageBoxesCarryTheCaptionIconButtonsAndDefaultAsked)
     EXPECT_EQ(dialogsShown.size(), 5u);
 }
 
+TEST_F(AppTest, AQuestionOfManyOffersYesToAllAndNoToAllAndEscAnswersThatOneNo)
+{
+    form->host().answerMessage = nullptr;
+    MessageRequest question{"rose.dst exists already. Replace it?", "ORLIKA Convert", MessageIcon::Question,
+                            MessageButtons::YesNoToAll, MessageAnswer::No};
+    question.details = "rose.pes: colour 2 is far from its nearest thread";
+    const auto pressing = [](QMessageBox::StandardButton button) {
+        return [button](QDialog& dialog) {
+            auto& box = dynamic_cast<QMessageBox&>(dialog);
+            EXPECT_EQ(box.standardButtons(),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll);
+            EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+            EXPECT_EQ(box.detailedText(), QStringLiteral("rose.pes: colour 2 is far from its nearest thread"));
+            box.show();
+            if (button == QMessageBox::Escape)
+                QTest::keyClick(&box, Qt::Key_Escape);
+            else
+                box.button(button)->click();
+            return box.result();
+        };
+    };
+    QtHost& host = form->host();
+    dialogAnswers.push_back(pressing(QMessageBox::YesToAll));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::YesToAll);
+    dialogAnswers.push_back(pressing(QMessageBox::NoToAll));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::NoToAll);
+    dialogAnswers.push_back(pressing(QMessageBox::Yes));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::Yes);
+    dialogAnswers.push_back(pressing(QMessageBox::Escape));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::No);
+}
+
 TEST_F(AppTest, FindDesignsLabelsTakeTheirLettersToTheirFields)
 {
     TFindDialog& find = form->findDialog();
