@@ -81,8 +81,8 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
     EXPECT_EQ(menuShape(form->ThumbNail2), (std::vector<QString>{"12/page", "20/page", "30/page"}));
     const std::vector<QString> selected = {"&Display Selected Files",      "&Print Selected Files",
                                            "Print Design &Sheet",          "-",
-                                           "Copy/Move All Selected Files", "-",
-                                           "Delete (Erase) All Selected Files"};
+                                           "Copy/Move All Selected Files", "&Convert To...",
+                                           "-",                            "Delete (Erase) All Selected Files"};
     EXPECT_EQ(menuShape(form->Selected1), selected);
     EXPECT_EQ(menuShape(form->About2), (std::vector<QString>{"&About"}));
 
