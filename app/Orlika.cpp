@@ -2,6 +2,7 @@
 #include "app/Orlika.h"
 
 #include "app/AboutBox.h"
+#include "app/ConvertDialog.h"
 #include "app/CupsAnswer.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
@@ -447,6 +448,9 @@ void TForm1::createMenus()
     Selected1->addSeparator();
     MoveAllSelectedFiles1 = item(Selected1, "MoveAllSelectedFiles1", QStringLiteral("Copy/Move All Selected Files"),
                                  &TForm1::MoveAllSelectedFiles1Click);
+    ConvertTo1 = item(Selected1, "ConvertTo1", QStringLiteral("&Convert To..."), &TForm1::ConvertTo1Click);
+    ConvertTo1->setStatusTip(QStringLiteral("Writes the selected designs for a machine into a folder; the designs "
+                                            "themselves stay as they are"));
     Selected1->addSeparator();
     DeleteSelected1 = item(Selected1, "DeleteSelected1", QStringLiteral("Delete (Erase) All Selected Files"),
                            &TForm1::DeleteSelected1Click);
@@ -1184,6 +1188,31 @@ void TForm1::MoveAllSelectedFiles1Click()
         return;
     FileOps(m_catalog.state(), m_host, *m_fileOperations).MoveAllSelectedFiles1Click();
     showSelectionOnDisplay();
+}
+
+TConvertDialog& TForm1::convertDialog()
+{
+    if (!m_convertDialog)
+        m_convertDialog = new TConvertDialog(this);
+    return *m_convertDialog;
+}
+
+void TForm1::ConvertTo1Click()
+{
+    if (m_running || m_catalog.state().SelectedList.empty())
+        return;
+    TConvertDialog& dialog = convertDialog();
+    if (m_host.execDialog(dialog) != QDialog::Accepted)
+        return;
+    ConvertOrder order;
+    if (const QString problem = dialog.read(order); !problem.isEmpty()) {
+        m_host.messageBox(MessageRequest{problem.toStdString(), "ORLIKA Convert", MessageIcon::Warning,
+                                         MessageButtons::Ok, MessageAnswer::Ok});
+        return;
+    }
+    m_running = true;
+    ConvertJob(m_catalog.state(), m_host, *m_fileOperations).run(order);
+    afterRun();
 }
 
 void TForm1::DeleteSelected1Click()

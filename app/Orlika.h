@@ -28,6 +28,7 @@ class QToolButton;
 namespace orlika {
 
 class TAboutBox;
+class TConvertDialog;
 class TFindDialog;
 class TTitleDlg;
 class TForm2;
@@ -116,6 +117,8 @@ public:
     void placeStatusCaption();
     /// Find Designs' dialog, made at first use.
     TFindDialog& findDialog();
+    /// Convert To's dialog, made at first use.
+    TConvertDialog& convertDialog();
     /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
     /// the folder ends in '/', nothing when declined.
     std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
@@ -153,6 +156,7 @@ public:
     QAction* PrintSelectedFiles2 = nullptr;
     QAction* PrintDesignSheet1 = nullptr;
     QAction* MoveAllSelectedFiles1 = nullptr;
+    QAction* ConvertTo1 = nullptr;
     QAction* DeleteSelected1 = nullptr;
     QMenu* About2 = nullptr;
     QAction* About1 = nullptr;
@@ -201,6 +205,7 @@ public slots:
     void PrintSelectedFiles2Click();
     void PrintDesignSheet1Click();
     void MoveAllSelectedFiles1Click();
+    void ConvertTo1Click();
     void DeleteSelected1Click();
     void About1Click();
     void SBButtonClick();
@@ -281,6 +286,7 @@ private:
     TForm2* m_form2 = nullptr;
     TFileListFr* m_fileListFr = nullptr;
     TFindDialog* m_findDialog = nullptr;
+    TConvertDialog* m_convertDialog = nullptr;
     QString m_pdfFileName;          // the catalog's last PDF file
     QString m_listingPdfFileName;   // the file listing's
     QString m_sheetPdfFileName;     // the design sheets' 

@@ -53,6 +53,8 @@ QMessageBox::StandardButtons toQtButtons(MessageButtons buttons)
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MessageButtons::OkNoMoreStop:
         return QMessageBox::Ok;  // and the two of addRunButtons()
+    case MessageButtons::YesNoToAll:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll;
     }
     return QMessageBox::Ok;
 }
@@ -86,6 +88,10 @@ QMessageBox::StandardButton toQtButton(MessageAnswer answer)
         return QMessageBox::Yes;
     case MessageAnswer::No:
         return QMessageBox::No;
+    case MessageAnswer::YesToAll:
+        return QMessageBox::YesToAll;
+    case MessageAnswer::NoToAll:
+        return QMessageBox::NoToAll;
     case MessageAnswer::NoMoreMessages:
     case MessageAnswer::StopRun:
         break;  // not standard buttons; such a box defaults to OK
@@ -192,9 +198,14 @@ MessageAnswer QtHost::messageBox(const MessageRequest& request)
     // Texts carry file names, which may look like markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(toQtButton(request.defaultAnswer));
+    if (!request.details.empty())
+        box.setDetailedText(QString::fromStdString(request.details));
     RunButtons runButtons;
     if (request.buttons == MessageButtons::OkNoMoreStop)
         runButtons = addRunButtons(box);
+    // Esc answers this one question only, never all that follow.
+    if (request.buttons == MessageButtons::YesNoToAll)
+        box.setEscapeButton(QMessageBox::No);
     const int result = execDialog(box);
     if (box.clickedButton() && box.clickedButton() == runButtons.noMore)
         return MessageAnswer::NoMoreMessages;
@@ -207,14 +218,19 @@ MessageAnswer QtHost::messageBox(const MessageRequest& request)
         return MessageAnswer::Yes;
     case QMessageBox::No:
         return MessageAnswer::No;
+    case QMessageBox::YesToAll:
+        return MessageAnswer::YesToAll;
+    case QMessageBox::NoToAll:
+        return MessageAnswer::NoToAll;
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     default:
         // Closed without a button: the box's escape answer.
         return request.buttons == MessageButtons::Ok || request.buttons == MessageButtons::OkNoMoreStop
                    ? MessageAnswer::Ok
-               : request.buttons == MessageButtons::YesNo ? MessageAnswer::No
-                                                          : MessageAnswer::Cancel;
+               : request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoToAll
+                   ? MessageAnswer::No
+                   : MessageAnswer::Cancel;
     }
 }
 

@@ -7,28 +7,34 @@
 
 namespace orlika {
 
+bool offerToMakeFolder(Host& host, FileOperations& files, const std::string& folder, const std::string& question,
+                       const std::string& caption, const std::string& nothingDone)
+{
+    if (files.exists(folder))
+        return true;
+    const MessageAnswer answer =
+        host.messageBox(MessageRequest{question, caption, MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes)
+        return false;
+    const std::string problem = files.makeFolders(folder);
+    if (problem.empty())
+        return true;
+    host.messageBox(MessageRequest{"Cannot make the folder " + folder + ": " + problem + ". " + nothingDone, caption,
+                                   MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+    return false;
+}
+
 namespace {
 
 // A destination that is not there yet (a new folder on a stick, a name mistyped) is made,
 // with the folders above it, once the user says so; No ends the command before any file.
 bool destinationReady(Host& host, FileOperations& files, const CopyMoveDestination& destination, std::size_t count)
 {
-    if (files.exists(destination.folder))
-        return true;
     const std::string designs = std::to_string(count) + (count == 1 ? " design" : " designs");
-    const MessageAnswer answer = host.messageBox(
-        MessageRequest{"The folder " + destination.folder + " does not exist.\n\nMake it and " +
-                           (destination.copy ? "copy " : "move ") + "the " + designs + " there?",
-                       "ORLIKA Copy/Move", MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes});
-    if (answer != MessageAnswer::Yes)
-        return false;
-    const std::string problem = files.makeFolders(destination.folder);
-    if (problem.empty())
-        return true;
-    host.messageBox(MessageRequest{"Cannot make the folder " + destination.folder + ": " + problem + ". Nothing was " +
-                                       (destination.copy ? "copied." : "moved."),
-                                   "ORLIKA Copy/Move", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
-    return false;
+    return offerToMakeFolder(host, files, destination.folder,
+                             "The folder " + destination.folder + " does not exist.\n\nMake it and " +
+                                 (destination.copy ? "copy " : "move ") + "the " + designs + " there?",
+                             "ORLIKA Copy/Move", destination.copy ? "Nothing was copied." : "Nothing was moved.");
 }
 
 } // namespace

@@ -19,6 +19,12 @@ enum class CopyOutcome {
     Stopped,   // a failure (shown) or Cancel: the run ends here
 };
 
+/// Where `folder` does not exist, asks `question` (Yes the default) and makes it with the
+/// folders above it. False when it is not there in the end: No, or it could not be made,
+/// which a box says, naming the folder and the reason, then `nothingDone`.
+bool offerToMakeFolder(Host& host, FileOperations& files, const std::string& folder, const std::string& question,
+                       const std::string& caption, const std::string& nothingDone);
+
 // The "Selected" menu's file commands. They work on SelectedList in the folder its names
 // were selected in (SelectedFolder: a print run of another folder since then does not
 // move it) and talk to the user only through the host's dialogs and message boxes.

@@ -14,8 +14,9 @@ enum class SpeedButton { Cancel, Next, Prev };
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 // OkNoMoreStop: a design's box during a run, with "No More Messages" and "Stop the Run".
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, OkNoMoreStop };
-enum class MessageAnswer { Ok, Cancel, Yes, No, NoMoreMessages, StopRun };
+// YesNoToAll: one question of many alike, with "Yes to All" and "No to All".
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, OkNoMoreStop, YesNoToAll };
+enum class MessageAnswer { Ok, Cancel, Yes, No, NoMoreMessages, StopRun, YesToAll, NoToAll };
 
 struct MessageRequest {
     std::string text;
@@ -23,6 +24,7 @@ struct MessageRequest {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultAnswer = MessageAnswer::Ok;
+    std::string details{};  // shown on request below the text, where the box can
 };
 
 // Where the copy/move dialog sends the selected designs.

@@ -81,8 +81,8 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
     EXPECT_EQ(menuShape(form->ThumbNail2), (std::vector<QString>{"12/page", "20/page", "30/page"}));
     const std::vector<QString> selected = {"&Display Selected Files",      "&Print Selected Files",
                                            "Print Design &Sheet",          "-",
-                                           "Copy/Move All Selected Files", "-",
-                                           "Delete (Erase) All Selected Files"};
+                                           "Copy/Move All Selected Files", "&Convert To...",
+                                           "-",                            "Delete (Erase) All Selected Files"};
     EXPECT_EQ(menuShape(form->Selected1), selected);
     EXPECT_EQ(menuShape(form->About2), (std::vector<QString>{"&About"}));
 
@@ -345,6 +345,38 @@ TEST_F(AppTest, MessageBoxesCarryTheCaptionIconButtonsAndDefaultAsked)
     dialogAnswers.push_back(clicking("OK"));
     EXPECT_EQ(host.messageBox(designBox), MessageAnswer::Ok);
     EXPECT_EQ(dialogsShown.size(), 5u);
+}
+
+TEST_F(AppTest, AQuestionOfManyOffersYesToAllAndNoToAllAndEscAnswersThatOneNo)
+{
+    form->host().answerMessage = nullptr;
+    MessageRequest question{"rose.dst exists already. Replace it?", "ORLIKA Convert", MessageIcon::Question,
+                            MessageButtons::YesNoToAll, MessageAnswer::No};
+    question.details = "rose.pes: colour 2 is far from its nearest thread";
+    const auto pressing = [](QMessageBox::StandardButton button) {
+        return [button](QDialog& dialog) {
+            auto& box = dynamic_cast<QMessageBox&>(dialog);
+            EXPECT_EQ(box.standardButtons(),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll);
+            EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+            EXPECT_EQ(box.detailedText(), QStringLiteral("rose.pes: colour 2 is far from its nearest thread"));
+            box.show();
+            if (button == QMessageBox::Escape)
+                QTest::keyClick(&box, Qt::Key_Escape);
+            else
+                box.button(button)->click();
+            return box.result();
+        };
+    };
+    QtHost& host = form->host();
+    dialogAnswers.push_back(pressing(QMessageBox::YesToAll));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::YesToAll);
+    dialogAnswers.push_back(pressing(QMessageBox::NoToAll));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::NoToAll);
+    dialogAnswers.push_back(pressing(QMessageBox::Yes));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::Yes);
+    dialogAnswers.push_back(pressing(QMessageBox::Escape));
+    EXPECT_EQ(host.messageBox(question), MessageAnswer::No);
 }
 
 TEST_F(AppTest, FindDesignsLabelsTakeTheirLettersToTheirFields)

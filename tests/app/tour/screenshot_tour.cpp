@@ -2,9 +2,11 @@
 // Drives the desktop program on a real display (Xvfb) and saves what it shows:
 //   orlika-screenshot-tour SAMPLES OUTDIR   opens SAMPLES in every layout, selects two
 //                                           designs, prints them to OUTDIR/selected.pdf and
-//                                           their design sheets to OUTDIR/sheets.pdf, and
-//                                           opens orlika.pes in the design view
+//                                           their design sheets to OUTDIR/sheets.pdf,
+//                                           converts them to OUTDIR/converted, and opens
+//                                           orlika.pes in the design view
 //   orlika-screenshot-tour --grab OUT.png   saves the whole screen (for another program)
+#include "app/ConvertDialog.h"
 #include "app/Forms.h"
 #include "app/Orlika.h"
 #include "app/Prttitle.h"
@@ -14,6 +16,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -145,6 +148,46 @@ int main(int argc, char** argv)
     });
     form.PrintDesignSheet1->trigger();
     std::printf("printed %d design sheet page(s) to %s/sheets.pdf\n", form.lastPagesPrinted(), qPrintable(out));
+
+    // Convert To: the dialog, then the two designs written as DST into OUTDIR/converted,
+    // made when asked, and the summary.
+    const QString converted = out + QStringLiteral("/converted");
+    QDir(converted).removeRecursively();
+    const auto grabDialog = [&](QDialog& dialog, const QString& name) {
+        dialog.show();
+        QTest::qWait(300);
+        dialog.grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+        std::printf("%s/%s.png\n", qPrintable(out), qPrintable(name));
+    };
+    answers.push_back([&](QDialog& dialog) {
+        auto& convert = dynamic_cast<TConvertDialog&>(dialog);
+        convert.FolderEdit->setText(converted);
+        grabDialog(convert, QStringLiteral("convert-dialog"));
+        convert.hide();
+        return int(QDialog::Accepted);
+    });
+    answers.push_back([](QDialog&) { return int(QMessageBox::Yes); });
+    answers.push_back([&](QDialog& dialog) {
+        grabDialog(dialog, QStringLiteral("convert-summary"));
+        dialog.hide();
+        return int(QMessageBox::Ok);
+    });
+    form.ConvertTo1->trigger();
+    shot(QStringLiteral("converted"));
+    // Again into the same folder: the question for a name that exists, over the status bar
+    // with its progress and Cancel; No to All.
+    answers.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    answers.push_back([&](QDialog& dialog) {
+        dialog.show();
+        QTest::qWait(300);
+        grabScreen(out + QStringLiteral("/convert-asking.png"));
+        std::printf("%s/convert-asking.png  caption \"%s\"\n", qPrintable(out), qPrintable(form.statusCaption()));
+        dialog.hide();
+        return int(QMessageBox::NoToAll);
+    });
+    answers.push_back([](QDialog&) { return int(QMessageBox::Ok); });
+    form.ConvertTo1->trigger();
+    shot(QStringLiteral("converted-again"));
 
     // A double click on orlika.pes opens it in the design view: as it opens, and zoomed in
     // on its first letters.
