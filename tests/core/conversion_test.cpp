@@ -9,6 +9,8 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TreeFiles.h"
 
+#include "tests/support/NeedlePaths.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,25 +18,14 @@
 namespace orlika {
 namespace {
 
+using test::ListedNeedles;
+using test::change;
+using test::jump;
+using test::stitch;
+using test::trim;
+
 namespace fs = std::filesystem;
 using test::TempFolder;
-
-/// A path given as needles, for feeding writers designs no file holds.
-class ListedNeedles final : public NeedleStream {
-public:
-    explicit ListedNeedles(std::vector<Needle> needles) : m_needles(std::move(needles)) {}
-    bool next(Needle& needle) override
-    {
-        if (m_at == m_needles.size())
-            return false;
-        needle = m_needles[m_at++];
-        return true;
-    }
-
-private:
-    std::vector<Needle> m_needles;
-    std::size_t m_at = 0;
-};
 
 /// Writes the path with the encoder (cut to its limits), reads the bytes back with the
 /// format's reader and tells the first difference, or "" when there is none.
@@ -64,9 +55,6 @@ std::string writeAndProve(const Encoder& encoder, const std::vector<Needle>& pat
     return firstDifference(splitMeant, written, colors, written.firstColor(), rules).value_or("");
 }
 
-Needle stitch(std::int32_t x, std::int32_t y) { return {Needle::Kind::Stitch, x, y, 0}; }
-Needle jump(std::int32_t x, std::int32_t y) { return {Needle::Kind::Jump, x, y, 0}; }
-Needle change() { return {Needle::Kind::ColorChange, 0, 0, kPenKept}; }
 
 /// What machines find hard: a 30 mm stitch, a 150 mm move, a trim, a stop, two colour
 /// changes in a row, stitches in every direction.

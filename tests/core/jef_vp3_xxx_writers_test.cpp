@@ -9,6 +9,8 @@
 #include "platform/MemoryFile.h"
 #include "tests/support/TreeFiles.h"
 
+#include "tests/support/NeedlePaths.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,30 +24,16 @@
 namespace orlika {
 namespace {
 
+using test::ListedNeedles;
+using test::change;
+using test::jump;
+using test::stitch;
+using test::trim;
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using test::TempFolder;
 
-class ListedNeedles final : public NeedleStream {
-public:
-    explicit ListedNeedles(std::vector<Needle> needles) : m_needles(std::move(needles)) {}
-    bool next(Needle& needle) override
-    {
-        if (m_at == m_needles.size())
-            return false;
-        needle = m_needles[m_at++];
-        return true;
-    }
-
-private:
-    std::vector<Needle> m_needles;
-    std::size_t m_at = 0;
-};
-
-Needle stitch(std::int32_t x, std::int32_t y) { return {Needle::Kind::Stitch, x, y, 0}; }
-Needle jump(std::int32_t x, std::int32_t y) { return {Needle::Kind::Jump, x, y, 0}; }
-Needle trim() { return {Needle::Kind::Trim, 0, 0, 0}; }
-Needle change() { return {Needle::Kind::ColorChange, 0, 0, kPenKept}; }
 
 /// The path written by the format's writer, cut to its limits as a conversion cuts it;
 /// blocks without a thread given get a default one.
