@@ -209,11 +209,15 @@ bool Catalog::collectFiles()
         if (tree) {
             collectTree();
         } else {
+            // Every pattern's names, then one sort: added one at a time, each name of a big
+            // folder moved the names after its place along.
+            std::vector<std::string> names;
             for (const auto& extension : extensionsToSearch()) {
                 s.DesignPath = s.FolderPath + "*" + extension;
-                for (const auto& name : m_fileSystem.findEntries(s.DesignPath))
-                    s.FileList.add(name);
+                std::vector<std::string> found = m_fileSystem.findEntries(s.DesignPath);
+                names.insert(names.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
             }
+            s.FileList.addAll(std::move(names));
         }
     }
     const auto& names = s.FileList.names();
