@@ -209,15 +209,14 @@ bool Catalog::collectFiles()
         if (tree) {
             collectTree();
         } else {
-            // Every pattern's names, then one sort: added one at a time, each name of a big
-            // folder moved the names after its place along.
-            std::vector<std::string> names;
+            // The folder read once for all the patterns, then one sort: added one at a time,
+            // each name of a big folder moved the names after its place along.
+            std::vector<std::string> masks;
             for (const auto& extension : extensionsToSearch()) {
-                s.DesignPath = s.FolderPath + "*" + extension;
-                std::vector<std::string> found = m_fileSystem.findEntries(s.DesignPath);
-                names.insert(names.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+                masks.push_back("*" + extension);
+                s.DesignPath = s.FolderPath + masks.back();
             }
-            s.FileList.addAll(std::move(names));
+            s.FileList.addAll(m_fileSystem.findEntriesMatchingAny(s.FolderPath, masks));
         }
     }
     const auto& names = s.FileList.names();
