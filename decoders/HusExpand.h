@@ -124,7 +124,22 @@ private:
         }
 
     private:
-        void refill();
+        // Inline, so that the decoding loop's copy of the reader stays in registers: a call
+        // that took its address would let every byte stored alias it.
+        void refill()
+        {
+            if (m_ended)
+                return;
+            const std::size_t wanted = std::size_t(64 - m_count) / 8;
+            const std::span<const std::uint8_t> bytes = m_input->peek(wanted);
+            for (const std::uint8_t byte : bytes) {
+                m_bits |= std::uint64_t(byte) << (56 - m_count);
+                m_count += 8;
+            }
+            m_input->skip(std::int64_t(bytes.size()));
+            // A cursor hands out fewer bytes than asked only where its data ends.
+            m_ended = bytes.size() < wanted;
+        }
 
         ByteCursor* m_input;
         std::uint64_t m_bits = 0;  // the next bits, aligned to the top
