@@ -189,14 +189,20 @@ PageSurface::PageSurface(TForm1& form, QWidget* parent) : QWidget(parent), m_for
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void PageSurface::paintEvent(QPaintEvent*)
+void PageSurface::paintEvent(QPaintEvent* event)
 {
-    // The page is kept in an image, so a covered or restored window shows it again.
+    // The page is kept in an image, so a covered or restored window shows it again. Only
+    // the area asked for is painted: while a run draws, that is what it drew last.
     ImagePage& page = m_form.page();
     page.flush();
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    painter.drawImage(0, 0, page.image());
+    const QRect area = event->rect();
+    const QRect onImage = area & page.image().rect();
+    // White where the window is larger than the page.
+    if (onImage != area)
+        painter.fillRect(area, Qt::white);
+    if (!onImage.isEmpty())
+        painter.drawImage(onImage.topLeft(), page.image(), onImage);
 }
 
 void PageSurface::mouseReleaseEvent(QMouseEvent* event)

@@ -172,7 +172,12 @@ void QtHost::showSelectedLabel(bool visible, const std::string& caption)
 
 void QtHost::processMessages()
 {
-    m_form.Page->update();
+    // What the run drew since the last time is shown, and only that: the page still
+    // shows each cell as it is drawn, without the whole page painted again a few times
+    // a cell.
+    const QRect changed = m_form.page().takeChanged();
+    if (!changed.isEmpty())
+        m_form.Page->update(changed);
     QCoreApplication::processEvents();
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// HUS and VIP: the three compressed sections expanded side by side, twice (sizing, drawing).
+// HUS and VIP: the three compressed sections expanded side by side by the sizing pass and
+// kept for drawing (200,000 records: below the length that expands them again).
 #include "bench/support/DecodeBench.h"
 #include "tools/designgen/HusWriter.h"
 #include "tools/designgen/VipWriter.h"

@@ -209,11 +209,14 @@ bool Catalog::collectFiles()
         if (tree) {
             collectTree();
         } else {
+            // The folder read once for all the patterns, then one sort: added one at a time,
+            // each name of a big folder moved the names after its place along.
+            std::vector<std::string> masks;
             for (const auto& extension : extensionsToSearch()) {
-                s.DesignPath = s.FolderPath + "*" + extension;
-                for (const auto& name : m_fileSystem.findEntries(s.DesignPath))
-                    s.FileList.add(name);
+                masks.push_back("*" + extension);
+                s.DesignPath = s.FolderPath + masks.back();
             }
+            s.FileList.addAll(m_fileSystem.findEntriesMatchingAny(s.FolderPath, masks));
         }
     }
     const auto& names = s.FileList.names();

@@ -38,6 +38,12 @@ std::vector<std::string> CollectionFileSystem::findEntries(const std::string& pa
     return m_files.findEntries(pattern);
 }
 
+std::vector<std::string> CollectionFileSystem::findEntriesMatchingAny(const std::string& folder,
+                                                                      const std::vector<std::string>& masks)
+{
+    return m_files.findEntriesMatchingAny(folder, masks);
+}
+
 std::optional<FileStamp> CollectionFileSystem::stampOf(const std::string& path)
 {
     if (const auto entry = archiveEntryOf(path))

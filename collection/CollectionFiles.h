@@ -17,6 +17,8 @@ public:
     std::unique_ptr<DesignFile> openRead(const std::string& path) override;
     OpenFailure whyNotOpened(const std::string& path) override;
     std::vector<std::string> findEntries(const std::string& pattern) override;
+    std::vector<std::string> findEntriesMatchingAny(const std::string& folder,
+                                                    const std::vector<std::string>& masks) override;
     /// A design inside an archive has the archive's stamp: a change to the archive may
     /// change it.
     std::optional<FileStamp> stampOf(const std::string& path) override;

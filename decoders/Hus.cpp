@@ -89,49 +89,90 @@ std::size_t RecordReader::next()
 
 namespace {
 
-// Visits the records in order up to the end record (included), the first unknown attribute
-// (not included) or the last record; visit(attribute, dx, dy). Returns the error that
-// stopped the sections, None when the records ended as the file says.
-template <typename Visit>
-ExpandError forEachRecord(RecordReader& reader, Visit&& visit)
-{
-    while (const std::size_t count = reader.next()) {
-        const auto attributes = reader.attributes();
-        const auto xs = reader.xs();
-        const auto ys = reader.ys();
-        for (std::size_t r = 0; r < count; ++r) {
-            if (!knownAttribute(attributes[r]))
-                return ExpandError::None;
-            visit(attributes[r], int(std::int8_t(xs[r])), int(std::int8_t(ys[r])));
-            if (attributes[r] & kEndBit)
-                return ExpandError::None;
+// What the sizing pass found so far. A chunk is taken with the figures in locals: as members
+// they would be stored and loaded again around every load of a record's bytes, which may
+// alias them. Out of line: inlined into the loop around the reader's calls, the sums were
+// kept on the stack all the same, each record's waiting on the store of the last.
+struct Sizing {
+    float x = 0, y = 0;
+    Extents extents = Extents::fromOrigin();
+    std::int64_t stitches = 0;
+    std::int64_t colorChanges = 0;
+    bool moved = false;
+
+    // False where the records end: at the end record (taken) or an unknown attribute (not).
+    [[gnu::noinline]] bool take(std::span<const std::uint8_t> attributes, std::span<const std::uint8_t> xs,
+                                std::span<const std::uint8_t> ys)
+    {
+        float px = x, py = y;
+        float minX = extents.minX, maxX = extents.maxX, minY = extents.minY, maxY = extents.maxY;
+        std::int64_t stitchRecords = stitches, changes = colorChanges;
+        bool anyMove = moved;
+        bool more = true;
+        for (std::size_t r = 0; r < attributes.size(); ++r) {
+            const std::uint8_t attribute = attributes[r];
+            if (!knownAttribute(attribute)) {
+                more = false;
+                break;
+            }
+            const int dx = std::int8_t(xs[r]), dy = std::int8_t(ys[r]);
+            stitchRecords += attribute == kStitch;
+            changes += (attribute & kColorChangeBit) != 0;
+            if (recordMoves(attribute, dx, dy)) {
+                px = addStep(px, dx);
+                py = addStep(py, dy);
+                minX = px < minX ? px : minX;
+                maxX = px > maxX ? px : maxX;
+                minY = py < minY ? py : minY;
+                maxY = py > maxY ? py : maxY;
+                anyMove = true;
+            }
+            if (attribute & kEndBit) {
+                more = false;
+                break;
+            }
         }
+        x = px, y = py;
+        extents = {minX, maxX, minY, maxY};
+        stitches = stitchRecords, colorChanges = changes;
+        moved = anyMove;
+        return more;
     }
-    return reader.error();
+};
+
+void keep(const RecordReader& reader, KeptRecords& kept)
+{
+    kept.attributes.insert(kept.attributes.end(), reader.attributes().begin(), reader.attributes().end());
+    kept.xs.insert(kept.xs.end(), reader.xs().begin(), reader.xs().end());
+    kept.ys.insert(kept.ys.end(), reader.ys().begin(), reader.ys().end());
 }
 
 } // namespace
 
-Figures measure(DesignFile& file, const Header& header)
+Figures measure(DesignFile& file, const Header& header, KeptRecords* kept)
 {
-    Figures figures{Extents::fromOrigin(), 0, 0, ExpandError::None};
     RecordReader reader(file, header);
-    float x = 0, y = 0;
-    bool moved = false;
-    figures.error = forEachRecord(reader, [&](std::uint8_t attribute, int dx, int dy) {
-        figures.stitches += attribute == kStitch;
-        figures.colorChanges += (attribute & kColorChangeBit) != 0;
-        if (!recordMoves(attribute, dx, dy))
-            return;
-        x = addStep(x, dx);
-        y = addStep(y, dy);
-        figures.extents.include(x, y);
-        moved = true;
-    });
+    if (kept) {
+        kept->attributes.reserve(header.records);
+        kept->xs.reserve(header.records);
+        kept->ys.reserve(header.records);
+    }
+    // Up to the end record, the first unknown attribute or the last record; an error that
+    // stopped the sections before any of them is the file's.
+    Sizing sizing;
+    ExpandError error = ExpandError::None;
+    for (;;) {
+        if (reader.next() == 0) {
+            error = reader.error();
+            break;
+        }
+        if (kept)
+            keep(reader, *kept);
+        if (!sizing.take(reader.attributes(), reader.xs(), reader.ys()))
+            break;
+    }
     // A design without a movement is the origin, sized 0 x 0.
-    if (!moved)
-        figures.extents = {};
-    return figures;
+    return {sizing.moved ? sizing.extents : Extents{}, sizing.stitches, sizing.colorChanges, error};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -141,8 +182,8 @@ namespace {
 
 class Decoder final : public DesignDecoder {
 public:
-    Decoder(DesignFile& file, const std::string& path, const Variant& variant)
-        : m_file(file), m_cursor(file, m_buffer), m_name(namePart(path)), m_variant(variant)
+    Decoder(DesignFile& file, const std::string& path, const Variant& variant, std::uint32_t keptRecords)
+        : m_file(file), m_cursor(file, m_buffer), m_name(namePart(path)), m_variant(variant), m_keptRecords(keptRecords)
     {
     }
 
@@ -155,7 +196,8 @@ public:
             !m_variant.acceptsSignature(m_header.signature))
             return reject(design, "Unknown Format", m_name + " Has an Unknown File Format");
         m_variant.readThreads(m_cursor, m_header, design.threads);
-        m_figures = hus::measure(m_file, m_header);
+        m_keeps = m_header.records <= m_keptRecords;
+        m_figures = hus::measure(m_file, m_header, m_keeps ? &m_kept : nullptr);
         if (m_figures.error != ExpandError::None)
             return reject(design, "Damaged Stitch Data",
                           m_name + " Has Damaged Stitch Data (" + std::string(describe(m_figures.error)) + ")");
@@ -173,44 +215,63 @@ public:
 protected:
     void decodeMore(MovementBatch& batch) override
     {
-        if (!m_records)
-            m_records.emplace(m_file, m_header);
         // A record gives four movements at most: a jump, a trim, a colour change, the end.
         while (!m_ended && batch.room() >= 4 * RecordReader::kChunk) {
-            const std::size_t count = m_records->next();
-            if (count == 0) {
+            const Chunk records = nextChunk();
+            if (records.attributes.empty()) {
                 m_ended = true;
-                // The sizing pass read the same records to their end without an error.
-                if (m_records->error() != ExpandError::None)
-                    throw InOutError(std::string(m_variant.name) + ": damaged stitch data");
                 break;
             }
-            const auto attributes = m_records->attributes();
-            const auto xs = m_records->xs();
-            const auto ys = m_records->ys();
-            for (std::size_t r = 0; r < count && !m_ended; ++r)
-                m_ended = !decodeRecord(attributes[r], int(std::int8_t(xs[r])), int(std::int8_t(ys[r])), batch);
+            m_ended = !decodeRecords(records, batch);
         }
     }
 
 private:
-    // The record's displacement first (a stitch, or a jump to where its command acts), then
-    // its commands. False where the records end.
-    bool decodeRecord(std::uint8_t attribute, int dx, int dy, MovementBatch& batch)
+    struct Chunk {
+        std::span<const std::uint8_t> attributes, xs, ys;
+    };
+
+    // The next records to draw, at most a chunk: those the sizing pass kept, or else the
+    // sections expanded again.
+    Chunk nextChunk()
     {
-        if (!knownAttribute(attribute))
-            return false;
-        if (recordMoves(attribute, dx, dy))
-            batch.push((attribute & kCommandBits) == 0 ? Step::Stitch : Step::Jump, float(dx), float(dy));
-        if (attribute & kTrimBit)
-            batch.push(Step::Trim, 0, 0);
-        if (attribute & kColorChangeBit) {
-            ++m_colorChanges;
-            batch.pushColor(m_colorChanges < m_threads.size() ? m_threads[m_colorChanges].color : kPenKept);
+        if (m_keeps) {
+            const std::size_t at = m_keptAt;
+            const std::size_t count = std::min(RecordReader::kChunk, m_kept.size() - at);
+            m_keptAt += count;
+            return {std::span(m_kept.attributes).subspan(at, count), std::span(m_kept.xs).subspan(at, count),
+                    std::span(m_kept.ys).subspan(at, count)};
         }
-        if (attribute & kEndBit) {
-            batch.push(Step::End, 0, 0);
-            return false;
+        if (!m_records)
+            m_records.emplace(m_file, m_header);
+        if (m_records->next() == 0 && m_records->error() != ExpandError::None)
+            // The sizing pass read the same records to their end without an error.
+            throw InOutError(std::string(m_variant.name) + ": damaged stitch data");
+        return {m_records->attributes(), m_records->xs(), m_records->ys()};
+    }
+
+    // Each record's displacement first (a stitch, or a jump to where its command acts), then
+    // its commands. False where the records end.
+    bool decodeRecords(const Chunk& records, MovementBatch& batch)
+    {
+        MovementBatch::Writer out(batch);
+        for (std::size_t r = 0; r < records.attributes.size(); ++r) {
+            const std::uint8_t attribute = records.attributes[r];
+            if (!knownAttribute(attribute))
+                return false;
+            const int dx = std::int8_t(records.xs[r]), dy = std::int8_t(records.ys[r]);
+            if (recordMoves(attribute, dx, dy))
+                out.push((attribute & kCommandBits) == 0 ? Step::Stitch : Step::Jump, float(dx), float(dy));
+            if (attribute & kTrimBit)
+                out.push(Step::Trim, 0, 0);
+            if (attribute & kColorChangeBit) {
+                ++m_colorChanges;
+                out.push(Step::ColorChange, 0, 0, m_colorChanges < m_threads.size() ? m_threads[m_colorChanges].color : kPenKept);
+            }
+            if (attribute & kEndBit) {
+                out.push(Step::End, 0, 0);
+                return false;
+            }
         }
         return true;
     }
@@ -240,6 +301,10 @@ private:
     Header m_header;
     Figures m_figures;
     std::vector<Thread> m_threads;
+    std::uint32_t m_keptRecords;  // the longest design whose records are kept
+    bool m_keeps = false;         // this one's are
+    KeptRecords m_kept;
+    std::size_t m_keptAt = 0;     // the next record to draw of them
     std::optional<RecordReader> m_records;
     std::size_t m_colorChanges = 0;
     bool m_ended = false;
@@ -247,9 +312,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesignDecoder> openDecoder(DesignFile& file, const std::string& path, const Variant& variant)
+std::unique_ptr<DesignDecoder> openDecoder(DesignFile& file, const std::string& path, const Variant& variant,
+                                           std::uint32_t keptRecords)
 {
-    return std::make_unique<Decoder>(file, path, variant);
+    return std::make_unique<Decoder>(file, path, variant, keptRecords);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -305,6 +371,11 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 }
 
 } // namespace
+
+const Variant& husVariant()
+{
+    return kHus;
+}
 
 Thread tableThread(std::uint16_t index)
 {

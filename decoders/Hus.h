@@ -3,7 +3,8 @@
 // header, a colour section that differs between the two, then three compressed sections
 // holding each record's attribute, x and y displacement. The decoder expands the three side
 // by side as it reads (decoders/HusExpand.h) and turns records into movements, y up as the
-// format stores it.
+// format stores it. The sizing pass expands every record; a design that is not too long
+// keeps them for drawing, a longer one is expanded again.
 #pragma once
 
 #include "decoders/Design.h"
@@ -127,8 +128,19 @@ struct Figures {
     ExpandError error = ExpandError::None;
 };
 
-/// The sizing pass over all records.
-Figures measure(DesignFile& file, const Header& header);
+/// The records a sizing pass expanded, kept so that drawing need not expand them again.
+struct KeptRecords {
+    std::vector<std::uint8_t> attributes, xs, ys;
+    std::size_t size() const { return attributes.size(); }
+};
+
+/// Designs of up to this many records keep them from the sizing pass to drawing: 1.5 MiB
+/// for the three sections at most. Longer ones are expanded twice, in flat memory.
+constexpr std::uint32_t kKeptRecords = 1u << 19;
+
+/// The sizing pass over all records; with `kept`, every record it expanded is appended
+/// there, up to the one it stopped at and the rest of that one's chunk.
+Figures measure(DesignFile& file, const Header& header, KeptRecords* kept = nullptr);
 
 /// What differs between HUS and VIP: the signature and the colour section.
 struct Variant {
@@ -140,8 +152,13 @@ struct Variant {
     void (*readThreads)(ByteCursor& cursor, const Header& header, std::vector<Thread>& threads);
 };
 
-/// The decoder of a variant's files.
-std::unique_ptr<DesignDecoder> openDecoder(DesignFile& file, const std::string& path, const Variant& variant);
+/// The decoder of a variant's files; designs of up to `keptRecords` records are expanded
+/// once, longer ones twice.
+std::unique_ptr<DesignDecoder> openDecoder(DesignFile& file, const std::string& path, const Variant& variant,
+                                           std::uint32_t keptRecords = kKeptRecords);
+
+/// HUS's variant.
+const Variant& husVariant();
 
 /// A HUS colour table entry; names "" beyond the table.
 Thread tableThread(std::uint16_t index);

@@ -107,41 +107,14 @@ HuffmanTable::Match HuffmanTable::matchLong(std::uint32_t peek) const
 }
 
 // ---------------------------------------------------------------------------------------
-// Bits
-
-void SectionExpander::refill()
-{
-    if (m_inputEnded)
-        return;
-    const std::size_t wanted = std::size_t(64 - m_bitCount) / 8;
-    const std::span<const std::uint8_t> bytes = m_input.peek(wanted);
-    for (const std::uint8_t byte : bytes) {
-        m_bits |= std::uint64_t(byte) << (56 - m_bitCount);
-        m_bitCount += 8;
-    }
-    m_input.skip(std::int64_t(bytes.size()));
-    // A cursor hands out fewer bytes than asked only where its data ends.
-    m_inputEnded = bytes.size() < wanted;
-}
-
-std::uint32_t SectionExpander::bits(int count)
-{
-    if (count == 0)
-        return 0;
-    const std::uint32_t value = peek16() >> (16 - count);
-    consume(count);
-    return value;
-}
-
-// ---------------------------------------------------------------------------------------
 // Block headers
 
 // 3 bits; 7 is followed by a 1 bit for each unit more, ended by a 0 bit.
 int SectionExpander::readCodeLength()
 {
-    int length = int(bits(3));
+    int length = int(m_bits.take(3));
     if (length == 7)
-        while (bits(1) == 1)
+        while (m_bits.take(1) == 1)
             if (++length > HuffmanTable::kMaxLength)
                 fail(ExpandError::BadTable);
     return length;
@@ -151,9 +124,9 @@ int SectionExpander::readCodeLength()
 // after its third length a 2-bit count of lengths that are 0 (read when the count is 3 too).
 void SectionExpander::readLengthTable(HuffmanTable& table, std::size_t symbols, bool skipField)
 {
-    const std::uint32_t count = bits(5);
+    const std::uint32_t count = m_bits.take(5);
     if (count == 0) {
-        const std::uint32_t symbol = bits(5);
+        const std::uint32_t symbol = m_bits.take(5);
         if (symbol >= symbols)
             fail(ExpandError::BadTable);
         table.setSingle(std::uint16_t(symbol));
@@ -166,7 +139,7 @@ void SectionExpander::readLengthTable(HuffmanTable& table, std::size_t symbols, 
     while (i < count) {
         lengths[i++] = std::uint8_t(readCodeLength());
         if (skipField && i == 3)
-            i += bits(2);  // at most 6: the skipped lengths stay 0
+            i += m_bits.take(2);  // at most 6: the skipped lengths stay 0
     }
     if (!table.build(std::span(lengths).first(symbols)))
         fail(ExpandError::BadTable);
@@ -177,9 +150,9 @@ void SectionExpander::readLengthTable(HuffmanTable& table, std::size_t symbols, 
 // symbol.
 void SectionExpander::readLiteralTable()
 {
-    const std::uint32_t count = bits(9);
+    const std::uint32_t count = m_bits.take(9);
     if (count == 0) {
-        const std::uint32_t symbol = bits(9);
+        const std::uint32_t symbol = m_bits.take(9);
         if (symbol >= kLiteralSymbols)
             fail(ExpandError::BadTable);
         m_literals.setSingle(std::uint16_t(symbol));
@@ -188,13 +161,13 @@ void SectionExpander::readLiteralTable()
     std::array<std::uint8_t, kLiteralSymbols> lengths{};
     std::size_t i = 0;
     while (i < count) {
-        const std::uint16_t item = decode(m_lengthCode);
+        const std::uint16_t item = decode(m_bits, m_lengthCode);
         if (item == 0)
             i += 1;
         else if (item == 1)
-            i += 3 + bits(4);
+            i += 3 + m_bits.take(4);
         else if (item == 2)
-            i += 20 + bits(9);
+            i += 20 + m_bits.take(9);
         else
             lengths[i++] = std::uint8_t(item - 2);
         // A run of zeros past the stated count is not a table a writer makes.
@@ -207,7 +180,7 @@ void SectionExpander::readLiteralTable()
 
 void SectionExpander::startBlock()
 {
-    m_codesLeft = bits(16);
+    m_codesLeft = m_bits.take(16);
     if (m_codesLeft == 0)
         fail(ExpandError::EmptyBlock);
     readLengthTable(m_lengthCode, kLengthCodeSymbols, true);
@@ -218,52 +191,102 @@ void SectionExpander::startBlock()
 // ---------------------------------------------------------------------------------------
 // Codes
 
-std::size_t SectionExpander::copyMatch(std::span<std::uint8_t> out, std::size_t at)
+// Copies `count` bytes from `back` bytes behind the `produced`th on into the ring and to
+// `to`, which has room for `room` bytes. A copy may overlap the bytes it makes: from one
+// byte back it repeats that byte; from 8 bytes back or more, 8 bytes at a time are already
+// there to take, and a last word that reaches past the copy writes only ring slots outside
+// the window and bytes of `to` still to be made. Else byte by byte; the mask keeps both
+// ends in the ring.
+inline void SectionExpander::copyBytes(std::uint8_t* ring, std::uint8_t* to, std::size_t room, std::uint64_t produced,
+                                       std::uint64_t back, std::size_t count)
 {
-    // A copy may overlap the bytes it makes: it goes in pieces no longer than its distance,
-    // each lying whole in the ring on both sides; from one byte back it repeats that byte.
-    while (m_matchLeft > 0 && at < out.size()) {
-        const std::size_t from = std::size_t(m_produced - m_matchBack) & kRingMask;
-        const std::size_t to = std::size_t(m_produced) & kRingMask;
-        std::size_t piece = std::min({std::size_t(m_matchLeft), out.size() - at, kRingSize - to});
-        if (m_matchBack == 1) {
-            std::memset(&m_ring[to], m_ring[from], piece);
-        } else {
-            piece = std::min({piece, std::size_t(m_matchBack), kRingSize - from});
-            std::memcpy(&m_ring[to], &m_ring[from], piece);
-        }
-        std::memcpy(&out[at], &m_ring[to], piece);
-        at += piece;
-        m_produced += piece;
-        m_matchLeft -= unsigned(piece);
+    const std::size_t from = std::size_t(produced - back) & kRingMask;
+    const std::size_t into = std::size_t(produced) & kRingMask;
+    if (back == 1) {
+        const std::uint8_t byte = ring[from];
+        std::memset(to, byte, count);
+        const std::size_t first = std::min(count, kRingSize - into);
+        std::memset(ring + into, byte, first);
+        std::memset(ring, byte, count - first);
+        return;
     }
-    return at;
+    constexpr std::size_t kWord = 8;
+    if (back >= kWord && count + kWord <= room && from + count + kWord <= kRingSize && into + count + kWord <= kRingSize) {
+        for (std::size_t i = 0; i < count; i += kWord) {
+            std::uint64_t word;
+            std::memcpy(&word, ring + from + i, kWord);
+            std::memcpy(ring + into + i, &word, kWord);
+            std::memcpy(to + i, &word, kWord);
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t byte = ring[(from + i) & kRingMask];
+        ring[(into + i) & kRingMask] = byte;
+        to[i] = byte;
+    }
+}
+
+// The rest of a match that the last call's output could not hold.
+std::size_t SectionExpander::copyMatch(std::span<std::uint8_t> out)
+{
+    const std::size_t count = std::min(std::size_t(m_matchLeft), out.size());
+    copyBytes(m_ring.data(), out.data(), out.size(), m_produced, m_matchBack, count);
+    m_produced += count;
+    m_matchLeft -= unsigned(count);
+    return count;
 }
 
 std::size_t SectionExpander::produce(std::span<std::uint8_t> out)
 {
-    std::size_t at = copyMatch(out, 0);
-    while (at < out.size()) {
-        if (m_codesLeft == 0)
-            startBlock();
-        --m_codesLeft;
-        const std::uint16_t symbol = decode(m_literals);
-        if (symbol < kFirstMatchSymbol) {
-            put(std::uint8_t(symbol), out, at++);
-            continue;
+    std::size_t at = copyMatch(out);
+    // The loop keeps the bit reader and the counts in locals and hands them back as it
+    // leaves, by a failure too: as members, each byte stored (a byte may alias anything)
+    // would have them stored and loaded again, on the path from one code to the next.
+    BitReader bits = m_bits;
+    std::uint32_t codesLeft = m_codesLeft;
+    std::uint64_t produced = m_produced;
+    std::uint8_t* const ring = m_ring.data();
+    std::uint8_t* const to = out.data();
+    try {
+        while (at < out.size()) {
+            if (codesLeft == 0) {
+                m_bits = bits;
+                startBlock();
+                bits = m_bits;
+                codesLeft = m_codesLeft;
+            }
+            --codesLeft;
+            const std::uint16_t symbol = decode(bits, m_literals);
+            if (symbol < kFirstMatchSymbol) {
+                to[at++] = ring[produced++ & kRingMask] = std::uint8_t(symbol);
+                continue;
+            }
+            if (symbol == kEndSymbol)
+                fail(ExpandError::EndCode);
+            // Position symbol p: 0 copies from 1 byte back; else from 2^(p-1) + (p - 1 bits) + 1.
+            const std::uint16_t position = decode(bits, m_positions);
+            const std::uint64_t distance = position == 0 ? 0 : (1u << (position - 1)) + bits.take(position - 1);
+            const std::uint64_t back = distance + 1;
+            if (back > produced || back > kWindow)
+                fail(ExpandError::OutsideWindow);
+            const unsigned length = symbol - kMatchSymbolBase;
+            const std::size_t now = std::min(std::size_t(length), out.size() - at);
+            copyBytes(ring, to + at, out.size() - at, produced, back, now);
+            at += now;
+            produced += now;
+            if (now < length) {
+                m_matchLeft = unsigned(length - now);
+                m_matchBack = back;
+            }
         }
-        if (symbol == kEndSymbol)
-            fail(ExpandError::EndCode);
-        // Position symbol p: 0 copies from 1 byte back; else from 2^(p-1) + (p - 1 bits) + 1.
-        const std::uint16_t position = decode(m_positions);
-        const std::uint64_t distance = position == 0 ? 0 : (1u << (position - 1)) + bits(position - 1);
-        const std::uint64_t back = distance + 1;
-        if (back > m_produced || back > kWindow)
-            fail(ExpandError::OutsideWindow);
-        m_matchLeft = symbol - kMatchSymbolBase;
-        m_matchBack = back;
-        at = copyMatch(out, at);
+    } catch (const Failure&) {
+        m_produced = produced;
+        throw;
     }
+    m_bits = bits;
+    m_codesLeft = codesLeft;
+    m_produced = produced;
     return at;
 }
 

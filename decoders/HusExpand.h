@@ -77,7 +77,7 @@ private:
 class SectionExpander {
 public:
     /// Reads through `input`, which stands at the section's start and is limited to its end.
-    explicit SectionExpander(ByteCursor& input) : m_input(input) {}
+    explicit SectionExpander(ByteCursor& input) : m_bits(input) {}
 
     /// Writes the next bytes into `out`: all of them, or fewer when the section stopped
     /// (error() says why); after an error nothing more.
@@ -94,55 +94,82 @@ private:
     struct Failure {
         ExpandError error;
     };
+    [[noreturn]] static void fail(ExpandError error) { throw Failure{error}; }
+
+    // The bits of the section, most significant first; past the section's end they are 0
+    // for a look ahead, and taking one of them fails.
+    class BitReader {
+    public:
+        explicit BitReader(ByteCursor& input) : m_input(&input) {}
+        std::uint32_t peek16()
+        {
+            if (m_count < 16)
+                refill();
+            return std::uint32_t(m_bits >> 48);
+        }
+        void consume(int count)
+        {
+            if (count > m_count)
+                fail(ExpandError::InputExhausted);
+            m_bits <<= count;
+            m_count -= count;
+        }
+        std::uint32_t take(int count)
+        {
+            if (count == 0)
+                return 0;
+            const std::uint32_t value = peek16() >> (16 - count);
+            consume(count);
+            return value;
+        }
+
+    private:
+        // Inline, so that the decoding loop's copy of the reader stays in registers: a call
+        // that took its address would let every byte stored alias it.
+        void refill()
+        {
+            if (m_ended)
+                return;
+            const std::size_t wanted = std::size_t(64 - m_count) / 8;
+            const std::span<const std::uint8_t> bytes = m_input->peek(wanted);
+            for (const std::uint8_t byte : bytes) {
+                m_bits |= std::uint64_t(byte) << (56 - m_count);
+                m_count += 8;
+            }
+            m_input->skip(std::int64_t(bytes.size()));
+            // A cursor hands out fewer bytes than asked only where its data ends.
+            m_ended = bytes.size() < wanted;
+        }
+
+        ByteCursor* m_input;
+        std::uint64_t m_bits = 0;  // the next bits, aligned to the top
+        int m_count = 0;           // of them, the ones read from the section
+        bool m_ended = false;
+    };
 
     std::size_t produce(std::span<std::uint8_t> out);
     void startBlock();
     void readLengthTable(HuffmanTable& table, std::size_t symbols, bool skipField);
     void readLiteralTable();
     int readCodeLength();
-    std::uint16_t decode(const HuffmanTable& table)
+    static std::uint16_t decode(BitReader& bits, const HuffmanTable& table)
     {
         if (table.single())
             return table.singleSymbol();
-        const HuffmanTable::Match found = table.match(peek16());
+        const HuffmanTable::Match found = table.match(bits.peek16());
         if (found.length == 0)
             fail(ExpandError::UnknownCode);
-        consume(found.length);
+        bits.consume(found.length);
         return found.symbol;
     }
-    std::size_t copyMatch(std::span<std::uint8_t> out, std::size_t at);
-    void put(std::uint8_t byte, std::span<std::uint8_t> out, std::size_t at)
-    {
-        out[at] = byte;
-        m_ring[m_produced++ & kRingMask] = byte;
-    }
-
-    // The bit reader: bits most significant first; past the section's end they are 0 for a
-    // look ahead, and taking one of them fails.
-    void refill();
-    std::uint32_t peek16()
-    {
-        if (m_bitCount < 16)
-            refill();
-        return std::uint32_t(m_bits >> 48);
-    }
-    std::uint32_t bits(int count);
-    void consume(int count)
-    {
-        if (count > m_bitCount)
-            fail(ExpandError::InputExhausted);
-        m_bits <<= count;
-        m_bitCount -= count;
-    }
-    [[noreturn]] static void fail(ExpandError error) { throw Failure{error}; }
+    std::size_t copyMatch(std::span<std::uint8_t> out);
+    static void copyBytes(std::uint8_t* ring, std::uint8_t* to, std::size_t room, std::uint64_t produced,
+                          std::uint64_t back, std::size_t count);
 
     static constexpr std::size_t kRingSize = 2 * kWindow;
     static constexpr std::size_t kRingMask = kRingSize - 1;
 
-    ByteCursor& m_input;
-    std::uint64_t m_bits = 0;  // the next bits, aligned to the top
-    int m_bitCount = 0;        // of them, the ones read from the section
-    bool m_inputEnded = false;
+    BitReader m_bits;
 
     HuffmanTable m_lengthCode;    // T: the code of the literal table's lengths
     HuffmanTable m_literals;      // C: literals 0..255, match lengths 256..509, the end 510

@@ -39,6 +39,11 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 
 } // namespace
 
+const hus::Variant& variant()
+{
+    return kVip;
+}
+
 Color unknownThreadColor(std::size_t position)
 {
     // DST's pen steps through entries 0..16; entry 17 (white) would not show on the page.

@@ -12,6 +12,10 @@
 
 namespace orlika {
 
+namespace hus {
+struct Variant;
+}
+
 /// Reads Husqvarna Viking VIP designs.
 extern const Decoding VIPFormat;
 
@@ -24,6 +28,9 @@ constexpr std::int64_t kColorsOffset = 46;
 /// The colour the pen shows for the design's thread at `position` (0 first): the pen table
 /// stepped as a DST design steps it, so that colour blocks stay apart.
 Color unknownThreadColor(std::size_t position);
+
+/// VIP's variant of the HUS decoder.
+const hus::Variant& variant();
 
 } // namespace vip
 } // namespace orlika

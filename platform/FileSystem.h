@@ -36,6 +36,11 @@ public:
     /// Names (no folder) of every entry of the pattern's folder whose name matches the
     /// pattern's last component: Windows wildcards, case-insensitive, any entry kind.
     virtual std::vector<std::string> findEntries(const std::string& pattern) = 0;
+    /// Names of every entry of `folder` whose name matches any of the masks as findEntries()
+    /// matches one, in no particular order; a name matching several may come once for
+    /// each. Here, findEntries() for each mask in turn.
+    virtual std::vector<std::string> findEntriesMatchingAny(const std::string& folder,
+                                                            const std::vector<std::string>& masks);
     /// The file's stamp; none when it is not a file there, or the file system cannot tell.
     virtual std::optional<FileStamp> stampOf(const std::string& /*path*/) { return std::nullopt; }
 };
@@ -46,6 +51,9 @@ public:
     std::unique_ptr<DesignFile> openRead(const std::string& path) override;
     OpenFailure whyNotOpened(const std::string& path) override;
     std::vector<std::string> findEntries(const std::string& pattern) override;
+    /// The folder read once, each name once.
+    std::vector<std::string> findEntriesMatchingAny(const std::string& folder,
+                                                    const std::vector<std::string>& masks) override;
     std::optional<FileStamp> stampOf(const std::string& path) override;
 };
 

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace orlika {
 
@@ -88,6 +89,17 @@ std::string openFailureText(OpenFailure failure)
         break;
     }
     return "cannot be opened";
+}
+
+std::vector<std::string> FileSystem::findEntriesMatchingAny(const std::string& folder,
+                                                            const std::vector<std::string>& masks)
+{
+    std::vector<std::string> names;
+    for (const std::string& mask : masks) {
+        std::vector<std::string> found = findEntries(folder + mask);
+        names.insert(names.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    }
+    return names;
 }
 
 } // namespace orlika

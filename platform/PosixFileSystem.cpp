@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -167,15 +168,20 @@ OpenFailure PosixFileSystem::whyNotOpened(const std::string& path)
 
 std::vector<std::string> PosixFileSystem::findEntries(const std::string& pattern)
 {
-    std::string folder = folderPart(pattern);
-    const std::string mask = namePart(pattern);
+    return findEntriesMatchingAny(folderPart(pattern), {namePart(pattern)});
+}
+
+std::vector<std::string> PosixFileSystem::findEntriesMatchingAny(const std::string& folder,
+                                                                 const std::vector<std::string>& masks)
+{
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
     std::vector<std::string> names;
     if (!dir)
         return names;
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (wildcardMatch(mask, entry->d_name))
-            names.emplace_back(entry->d_name);
+        const std::string_view name = entry->d_name;
+        if (std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) { return wildcardMatch(mask, name); }))
+            names.emplace_back(name);
     }
     return names;
 }

@@ -65,6 +65,13 @@ void PainterCanvas::setDevice(QPaintDevice& device)
     m_device = &device;
 }
 
+QPainter& PainterCanvas::painter()
+{
+    flush();
+    noteDrawn(QRect(0, 0, m_device->width(), m_device->height()));
+    return m_painter;
+}
+
 void PainterCanvas::applyPen()
 {
     QPen pen(toQColor(m_penColor));
@@ -74,9 +81,25 @@ void PainterCanvas::applyPen()
     m_painter.setPen(pen);
 }
 
+QRect PainterCanvas::polylineBox() const
+{
+    int left = m_polyline[0].x(), right = left, top = m_polyline[0].y(), bottom = top;
+    for (std::size_t i = 1; i < m_polylineSize; ++i) {
+        left = std::min(left, m_polyline[i].x());
+        right = std::max(right, m_polyline[i].x());
+        top = std::min(top, m_polyline[i].y());
+        bottom = std::max(bottom, m_polyline[i].y());
+    }
+    // Half the pen on either side of the line, and a pixel more for antialiasing.
+    const int reach = m_penWidth / 2 + 1;
+    const QRect box = QRect(QPoint(left, top), QPoint(right, bottom)).adjusted(-reach, -reach, reach, reach);
+    return m_linesClipped ? box & m_lineArea : box;
+}
+
 void PainterCanvas::flush()
 {
     if (m_polylineSize > 1 && m_painter.isActive()) {
+        noteDrawn(polylineBox());
         // A pen of no width is cosmetic, which Qt's engine writes as an outline: such
         // lines still go through Qt.
         if (m_pdfLines && m_penWidth > 0) {
@@ -186,6 +209,7 @@ void PainterCanvas::rectangle(int left, int top, int right, int bottom)
         return;
     m_painter.setBrush(m_brushStyle == BrushStyle::Solid ? QBrush(toQColor(m_brushColor)) : QBrush(Qt::NoBrush));
     m_painter.drawRect(left, top, right - left - 1, bottom - top - 1);
+    noteDrawn(area.adjusted(-1, -1, 1, 1));
     m_painter.setBrush(Qt::NoBrush);
 }
 
@@ -201,6 +225,7 @@ void PainterCanvas::drawText(int x, int y, const QString& text, const QRect* are
 {
     flush();
     const QFontMetrics metrics(m_font, m_device);
+    const int advance = metrics.horizontalAdvance(text);
     if (m_painter.isActive()) {
         // The lines' clip is not the text's: text goes where it is put, or inside its own area.
         if (area)
@@ -210,6 +235,10 @@ void PainterCanvas::drawText(int x, int y, const QString& text, const QRect* are
         m_painter.setPen(toQColor(m_fontColor));
         m_painter.drawText(QPoint(x, y + metrics.ascent()), text);
         applyPen();
+        // The advance and a line's height on every side: glyphs may overhang their advance.
+        const int margin = metrics.height();
+        const QRect box = QRect(x, y, advance, metrics.height()).adjusted(-margin, -margin, margin, margin);
+        noteDrawn(area ? box & *area : box);
         if (area && m_linesClipped)
             m_painter.setClipRect(m_lineArea);
         else if (area)
@@ -217,7 +246,7 @@ void PainterCanvas::drawText(int x, int y, const QString& text, const QRect* are
         else if (m_linesClipped)
             m_painter.setClipping(true);
     }
-    m_current = QPoint(x + metrics.horizontalAdvance(text), y);
+    m_current = QPoint(x + advance, y);
 }
 
 void PainterCanvas::textOut(int x, int y, const std::string& text)
@@ -252,6 +281,7 @@ void PainterCanvas::labelOut(int x, int y, const std::string& text)
         m_painter.setClipping(false);
         m_painter.setCompositionMode(QPainter::CompositionMode_Source);
         m_painter.drawImage(under->box.topLeft(), under->pixels);
+        noteDrawn(under->box);
         m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         m_painter.setClipping(clipped);
     }

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
+#include <QRect>
+#include <utility>
 #include <vector>
 
 class QPaintDevice;
@@ -40,12 +42,9 @@ public:
     void setDevice(QPaintDevice& device);
     bool active() const { return m_painter.isActive(); }
     /// The painter itself, for drawing that is not the catalog's (a design sheet); the
-    /// lines the canvas holds back are drawn first, so what follows lies above them.
-    QPainter& painter()
-    {
-        flush();
-        return m_painter;
-    }
+    /// lines the canvas holds back are drawn first, so what follows lies above them. The
+    /// whole device counts as drawn on.
+    QPainter& painter();
     /// Forgets the pixels kept under labels: the device's picture was replaced.
     void forgetLabels() { m_underLabels.clear(); }
     /// A label written on an image, with the pixels that lay under it.
@@ -61,6 +60,10 @@ public:
     /// On a PDF file of ours: writes the lines there and has Qt draw a marker in their
     /// place (see PdfLines.h); null draws them through Qt. A new device forgets it.
     void setPdfLines(PdfPageLines* lines) { m_pdfLines = lines; }
+    /// A rectangle holding every pixel drawn on the device since the last call (lines held
+    /// back count once they are put down), which it then forgets: what a window showing
+    /// the device must paint again.
+    QRect takeDrawn() { return std::exchange(m_drawn, QRect()); }
 
     void setPenColor(Color color) override;
     Color penColor() const override { return m_penColor; }
@@ -89,6 +92,9 @@ private:
     /// Writes text at (x, y) in the font colour, confined to `area` where one is given.
     void drawText(int x, int y, const QString& text, const QRect* area);
     QRect textBox(int x, int y, const QString& text) const;
+    /// Adds a rectangle drawn on to the one takeDrawn() hands out.
+    void noteDrawn(const QRect& area) { m_drawn |= area; }
+    QRect polylineBox() const;
 
     QPaintDevice* m_device;
     QPainter m_painter;
@@ -108,6 +114,7 @@ private:
     QRect m_lineArea;
     PdfPageLines* m_pdfLines = nullptr;
     std::vector<UnderLabel> m_underLabels;
+    QRect m_drawn;
 };
 
 } // namespace orlika

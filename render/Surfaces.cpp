@@ -185,6 +185,13 @@ void ImagePage::resize(int width, int height)
         m_canvas = std::make_unique<PainterCanvas>(m_image);
     m_canvas->forgetLabels();
     m_canvas->begin();
+    m_replaced = m_image.rect();
+}
+
+QRect ImagePage::takeChanged()
+{
+    flush();
+    return std::exchange(m_replaced, QRect()) | m_canvas->takeDrawn();
 }
 
 ImagePage::Picture ImagePage::picture()
@@ -208,6 +215,7 @@ ImagePage::Picture ImagePage::swapPicture(Picture picture)
     m_image = std::move(picture.image);
     m_canvas->setLabels(std::move(picture.labels));
     m_canvas->begin();
+    m_replaced = m_image.rect();
     return replaced;
 }
 

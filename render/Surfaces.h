@@ -29,6 +29,10 @@ public:
     PainterCanvas& canvas() { return *m_canvas; }
     /// Makes everything drawn so far visible in the image.
     void flush() { m_canvas->flush(); }
+    /// Makes everything drawn so far visible and hands out a rectangle holding every pixel
+    /// that changed since the last call (all of them after a new size or picture): what a
+    /// window showing the page must paint again.
+    QRect takeChanged();
     /// Sets a new size, starting again from a white page; the canvas stays the same.
     void resize(int width, int height);
     /// The page's picture with its labels, to show again.
@@ -46,6 +50,7 @@ public:
 private:
     QImage m_image;
     std::unique_ptr<PainterCanvas> m_canvas;
+    QRect m_replaced;  // the image's rectangle, after a new size or picture
 };
 
 // A file written under a temporary name beside its target, which it takes only when all

@@ -5,11 +5,13 @@
 #include "tests/app/AppFixture.h"
 
 #include <QAbstractItemView>
+#include <QBackingStore>
 #include <QComboBox>
 #include <QCompleter>
 #include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -255,6 +257,75 @@ TEST_F(AppTest, PageComesBackAfterTheWindowIsCoveredOrRestored)
     EXPECT_GT(inkedPixels(), 1000);
     // What the widget shows is the page the run drew.
     EXPECT_EQ(after.convertToFormat(QImage::Format_RGB32), form->page().image().convertToFormat(QImage::Format_RGB32));
+}
+
+// Each paint of the page: its area, and the design the run had reached.
+class PaintLog : public QObject {
+public:
+    struct Paint {
+        QRect area;
+        int fileIndex;
+    };
+    PaintLog(QWidget& page, const CatalogState& state) : m_state(state) { page.installEventFilter(this); }
+    std::vector<Paint> paints;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            paints.push_back({static_cast<QPaintEvent*>(event)->rect(), m_state.FileIndex});
+        return false;
+    }
+
+private:
+    const CatalogState& m_state;
+};
+
+TEST_F(AppTest, WhileARunDrawsEachCellIsShownAsItIsDrawnAndOnlyWhatChangedIsPainted)
+{
+    makeDesigns(8);
+    answerOpen({"d01.dst"});
+    PaintLog log(*form->Page, state());
+    QImage page, onScreen;
+    std::vector<PaintLog::Paint> paints;
+    onWait([&] {
+        page = form->page().image().copy();
+        paints = log.paints;
+        // What the window shows at the page end, as last painted: the page, all of it.
+        QBackingStore* store = form->backingStore();
+        ASSERT_TRUE(store && store->paintDevice()->devType() == QInternal::Image);
+        const QImage& window = *static_cast<QImage*>(store->paintDevice());
+        onScreen = window.copy(QRect(form->Page->mapTo(form, QPoint(0, 0)), form->Page->size()));
+        key(Qt::Key_Escape);
+    });
+    form->Open1->trigger();
+
+    EXPECT_EQ(onScreen.convertToFormat(QImage::Format_RGB32), page);
+    // The new white page, then each design's part of it: the page's area painted about
+    // three times in all, not the whole page a few times a design.
+    long long painted = 0;
+    for (const PaintLog::Paint& paint : paints)
+        painted += (long long)paint.area.width() * paint.area.height();
+    EXPECT_LE(painted, 3LL * page.width() * page.height()) << paints.size() << " paints";
+    // Everything a design drew in its cell was painted before the next design was read.
+    const CatalogState& s = state();
+    for (int k = 0; k < s.CellsPerPage; ++k) {
+        SCOPED_TRACE(k);
+        const int column = k % s.PageColumns, row = k / s.PageColumns;
+        const QRect cell(s.MarginX + column * s.CellWidth, s.MarginY + row * s.CellHeight, s.CellWidth, s.CellHeight);
+        QRect ink;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (page.pixel(x, y) != qRgb(255, 255, 255))
+                    ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty());
+        QRegion shownWhileDrawn;
+        for (const PaintLog::Paint& paint : paints)
+            if (paint.fileIndex == k)
+                shownWhileDrawn += paint.area;
+        EXPECT_TRUE(shownWhileDrawn.contains(ink)) << "ink " << ink.x() << "," << ink.y() << " " << ink.width() << "x"
+                                                    << ink.height();
+    }
 }
 
 TEST_F(AppTest, APageAfterTheWindowWasMadeSmallerFitsTheWindow)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // HUS and VIP: the expansion of their stitch sections on compressed, hand-built and hostile
-// bit streams; the records as movements; the headers a reader refuses; the bundled samples
-// against their DST; the real files.
+// bit streams; the records as movements; the headers a reader refuses; the records kept from
+// the sizing pass against those expanded again; the bundled samples against their DST; the
+// real files.
 #include "decoders/Hus.h"
 #include "decoders/HusExpand.h"
 #include "decoders/Vip.h"
@@ -10,6 +11,7 @@
 #include "tools/designgen/ByteOut.h"
 #include "tools/designgen/HusCompressor.h"
 #include "tools/designgen/HusWriter.h"
+#include "tools/designgen/VipWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -480,6 +482,196 @@ TEST(HusReader, RecordsAreTheHeadersCountWhateverTheSectionsCouldMake)
     EXPECT_EQ(v.design.bounds.maxX, 50'000);
     patch32(f, 4, hus::kMaxRecords + 1);
     EXPECT_FALSE(decodeNamed("bomb.hus", f).accepted) << "a count beyond the limit is refused unread";
+}
+
+// ---------------------------------------------------------------------------------------
+// Records kept from the sizing pass, or expanded again
+
+// A file that counts the bytes read from it.
+class CountingFile final : public DesignFile {
+public:
+    explicit CountingFile(const Bytes& bytes) : m_file(bytes) {}
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        const std::size_t got = m_file.read(buffer);
+        bytesRead += std::int64_t(got);
+        return got;
+    }
+    void seek(std::int64_t position) override { m_file.seek(position); }
+    std::int64_t position() const override { return m_file.position(); }
+    std::int64_t size() const override { return m_file.size(); }
+
+    std::int64_t bytesRead = 0;
+
+private:
+    MemoryFile m_file;
+};
+
+struct Reading {
+    DesignValue value;
+    std::int64_t drawingReads = 0;  // bytes read after the sizing pass
+};
+
+// The whole design as the decoder `open` makes reads it, and what its movements read.
+template <typename Open>
+Reading readCounting(const Bytes& bytes, Open&& open)
+{
+    Reading reading;
+    DesignValue& v = reading.value;
+    CountingFile file(bytes);
+    try {
+        const std::unique_ptr<DesignDecoder> decoder = open(file);
+        v.accepted = decoder->readHeader(v.design);
+        if (!v.accepted)
+            return reading;
+        decoder->measure(v.design);
+        const std::int64_t sized = file.bytesRead;
+        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
+            v.movements.insert(v.movements.end(), batch.begin(), batch.end());
+        v.error = decoder->error();
+        reading.drawingReads = file.bytesRead - sized;
+    } catch (const InOutError& error) {
+        v.error = error.what();
+    }
+    return reading;
+}
+
+// The design read by `variant`'s decoder keeping the records of designs of up to
+// `keptRecords` records.
+Reading readKeeping(const hus::Variant& variant, const Bytes& bytes, std::uint32_t keptRecords)
+{
+    return readCounting(bytes, [&](DesignFile& file) {
+        return hus::openDecoder(file, std::string("/designs/d.") + std::string(variant.name), variant, keptRecords);
+    });
+}
+
+void expectSameDesign(const DesignValue& a, const DesignValue& b)
+{
+    EXPECT_EQ(a.accepted, b.accepted);
+    EXPECT_EQ(a.error, b.error);
+    ASSERT_EQ(a.movements.size(), b.movements.size());
+    const auto differ = std::mismatch(a.movements.begin(), a.movements.end(), b.movements.begin(),
+                                      [](const Movement& m, const Movement& n) {
+                                          return m.kind == n.kind && m.x == n.x && m.y == n.y && m.color == n.color;
+                                      });
+    EXPECT_EQ(differ.first, a.movements.end()) << "movement " << (differ.first - a.movements.begin());
+    const Design &x = a.design, &y = b.design;
+    EXPECT_EQ((std::array{x.bounds.minX, x.bounds.maxX, x.bounds.minY, x.bounds.maxY}),
+              (std::array{y.bounds.minX, y.bounds.maxX, y.bounds.minY, y.bounds.maxY}));
+    EXPECT_EQ((std::array{x.frame.width, x.frame.height, x.frame.left, x.frame.low}),
+              (std::array{y.frame.width, y.frame.height, y.frame.left, y.frame.low}));
+    EXPECT_EQ(x.remarks.stitches, y.remarks.stitches);
+    EXPECT_EQ(x.remarks.colorChanges, y.remarks.colorChanges);
+    EXPECT_EQ(x.cellList, y.cellList);
+    EXPECT_EQ(x.startColor, y.startColor);
+    ASSERT_EQ(x.messages.size(), y.messages.size());
+    for (std::size_t i = 0; i < x.messages.size(); ++i)
+        EXPECT_EQ(x.messages[i].text, y.messages[i].text);
+    EXPECT_EQ(x.rejection.has_value(), y.rejection.has_value());
+    if (x.rejection && y.rejection) {
+        EXPECT_EQ(x.rejection->cellText, y.rejection->cellText);
+    }
+}
+
+// The design read with its records kept from the sizing pass and with them expanded again
+// for drawing: the same in every respect.
+void expectKeptAsExpandedAgain(const hus::Variant& variant, const Bytes& f)
+{
+    const Reading kept = readKeeping(variant, f, hus::kMaxRecords);
+    const Reading again = readKeeping(variant, f, 0);
+    expectSameDesign(kept.value, again.value);
+    EXPECT_EQ(kept.drawingReads, 0) << "the records kept are not read again";
+    if (again.value.accepted && !again.value.movements.empty()) {
+        EXPECT_GT(again.drawingReads, 0) << "the records are expanded again";
+    }
+}
+
+TEST(HusKeptRecords, KeptFromTheSizingPassTheyDrawAsExpandedAgain)
+{
+    for (const char* name : {"star.hus", "circle.hus", "star.vip", "circle.vip"}) {
+        SCOPED_TRACE(name);
+        const Bytes f = fileBytesAt(fs::path(ORLIKA_SAMPLES) / name);
+        const hus::Variant& variant = std::string_view(name).ends_with(".vip") ? vip::variant() : hus::husVariant();
+        expectKeptAsExpandedAgain(variant, f);
+        // Damaged copies, rejected or read as far as they go, alike both ways.
+        std::mt19937 random(7);
+        for (int trial = 0; trial < 300; ++trial) {
+            Bytes flipped = f;
+            flipped[random() % flipped.size()] ^= std::uint8_t(1u << (random() % 8));
+            SCOPED_TRACE(trial);
+            expectKeptAsExpandedAgain(variant, flipped);
+        }
+    }
+
+    // Many chunks of records, colour changes and their colours among them.
+    SCOPED_TRACE("spiral");
+    const gen::Design spiral = gen::makeSpiral(3000, 12);
+    expectKeptAsExpandedAgain(hus::husVariant(), gen::writeHus(spiral));
+    expectKeptAsExpandedAgain(vip::variant(), gen::writeVip(spiral));
+
+    // Records that end before the header's count, within a chunk and at its end, followed
+    // by more records; an unknown attribute; every cut of the sections, within the records
+    // drawn and behind them.
+    std::vector<Record> records;
+    for (int r = 0; r < 700; ++r)
+        records.push_back({r % 97 == 0 ? 0x84 : r % 31 == 0 ? 0x89 : 0x80, r % 11 - 5, r % 7 - 3});
+    for (const std::size_t end : {300u, 511u, 699u}) {
+        SCOPED_TRACE(end);
+        std::vector<Record> ending = records;
+        ending[end] = {0x90, 1, 1};
+        const Bytes f = husFile(ending, {1, 2, 3, 4, 5, 6, 7, 8});
+        for (std::size_t length = 42; length <= f.size(); ++length) {
+            SCOPED_TRACE(length);
+            expectKeptAsExpandedAgain(hus::husVariant(), Bytes(f.begin(), f.begin() + std::ptrdiff_t(length)));
+        }
+        std::vector<Record> unknown = ending;
+        unknown[end - 40] = {0xC0, 2, 2};
+        expectKeptAsExpandedAgain(hus::husVariant(), husFile(unknown, {3}));
+    }
+}
+
+// Each section: one record of `value`, then 65535 copies of 256 bytes from 14 bytes of data.
+Bytes recordBomb(std::uint32_t records)
+{
+    const auto sectionOf = [](std::uint8_t value) {
+        BitStream s;
+        singleSymbolBlock(s, 1, value);
+        singleSymbolBlock(s, 65535, 509);
+        return s.bytes();
+    };
+    Bytes f = gen::husCommonHeader(kHusSignature, gen::HusRecords{}, 1);
+    gen::putLittleEndian(f, 5, 2);
+    std::size_t field = 20;
+    for (const std::uint8_t value : {std::uint8_t(0x80), std::uint8_t(1), std::uint8_t(0)}) {
+        patch32(f, field, std::uint32_t(f.size()));
+        field += 4;
+        const Bytes section = sectionOf(value);
+        f.insert(f.end(), section.begin(), section.end());
+    }
+    patch32(f, 4, records);
+    return f;
+}
+
+TEST(HusKeptRecords, DesignsOfUpTo512KiRecordsAreExpandedOnceLongerOnesAgainForDrawing)
+{
+    ASSERT_EQ(hus::kKeptRecords, 524'288u);
+    for (const std::uint32_t records : {hus::kKeptRecords, hus::kKeptRecords + 1}) {
+        SCOPED_TRACE(records);
+        const Reading read = readCounting(recordBomb(records), [](DesignFile& file) { return HUSFormat.open(file, "/designs/long.hus"); });
+        ASSERT_TRUE(read.value.accepted);
+        EXPECT_FALSE(read.value.error);
+        EXPECT_EQ(read.value.movements.size(), records);
+        EXPECT_EQ(read.value.design.bounds.maxX, records);
+        if (records <= hus::kKeptRecords) {
+            EXPECT_EQ(read.drawingReads, 0) << "kept from the sizing pass";
+        } else {
+            EXPECT_GT(read.drawingReads, 0) << "expanded again, a chunk at a time";
+        }
+    }
+    const Reading vipRead = readCounting(fileBytesAt(fs::path(ORLIKA_SAMPLES) / "star.vip"),
+                                         [](DesignFile& file) { return VIPFormat.open(file, "/designs/star.vip"); });
+    ASSERT_TRUE(vipRead.value.accepted);
+    EXPECT_EQ(vipRead.drawingReads, 0) << "VIP keeps its records as HUS does";
 }
 
 // ---------------------------------------------------------------------------------------

@@ -283,6 +283,32 @@ TEST(PosixFolders, SearchFindsEveryKindOfEntryInAnyCase)
     std::filesystem::remove_all(folder);
 }
 
+TEST(PosixFolders, ASearchForSeveralMasksReadsTheFolderOnceAndFindsWhatEachWould)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "orlika-platform-masks";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "OLD.PES");
+    for (const char* name : {"a.dst", "B.DST", ".hidden.exp", "c.pes", "d.pcs", "e.PCQ", "notes.txt", "dst", "x.dst.bak"})
+        std::ofstream(folder / name) << "x";
+    PosixFileSystem files;
+    const std::string at = folder.string() + "/";
+    const std::vector<std::string> masks = {"*.DST", "*.PES", "*.PC?", "*.exp", "*.D?T"};
+    std::vector<std::string> each;
+    for (const std::string& mask : masks)
+        for (std::string& name : files.findEntries(at + mask))
+            each.push_back(std::move(name));
+    std::sort(each.begin(), each.end());
+    each.erase(std::unique(each.begin(), each.end()), each.end());
+    std::vector<std::string> once = files.findEntriesMatchingAny(at, masks);
+    std::sort(once.begin(), once.end());
+    EXPECT_EQ(once, each);
+    // A name that two masks match is found once.
+    EXPECT_EQ(once, (std::vector<std::string>{".hidden.exp", "B.DST", "OLD.PES", "a.dst", "c.pes", "d.pcs", "e.PCQ"}));
+    EXPECT_TRUE(files.findEntriesMatchingAny(at, {}).empty());
+    EXPECT_TRUE(files.findEntriesMatchingAny("/no/such/folder/", masks).empty());
+    std::filesystem::remove_all(folder);
+}
+
 TEST(PosixFolders, EntriesThatAreNoDesignFileAreNotOpenedAndNeverBlock)
 {
     namespace fs = std::filesystem;

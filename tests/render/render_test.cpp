@@ -57,6 +57,68 @@ TEST_F(RenderTest, LinesRunFromTheCurrentPointAndTextMovesIt)
     EXPECT_EQ(image.pixel(5 + width + 10, 45), qRgb(0, 0, 255));
 }
 
+// What a window showing the page paints again after each step: a rectangle holding every
+// pixel that changed, near them, and nothing where nothing was drawn.
+TEST_F(RenderTest, ThePartOfAPageThatChangedHoldsEveryPixelDrawnSinceTheLastTime)
+{
+    ImagePage page(300, 200);
+    Canvas& canvas = page.canvas();
+    EXPECT_EQ(page.takeChanged(), QRect(0, 0, 300, 200)) << "a new page is new all over";
+    EXPECT_TRUE(page.takeChanged().isEmpty());
+    QImage before = page.image().copy();
+    // The rectangle of the pixels that differ from `before`, and the changed part told.
+    const auto step = [&](const char* what, int slack) {
+        const QRect told = page.takeChanged();
+        const QImage& now = page.image();
+        QRect differs;
+        for (int y = 0; y < now.height(); ++y)
+            for (int x = 0; x < now.width(); ++x)
+                if (now.pixel(x, y) != before.pixel(x, y))
+                    differs |= QRect(x, y, 1, 1);
+        before = now.copy();
+        EXPECT_FALSE(differs.isEmpty()) << what;
+        EXPECT_TRUE(told.contains(differs)) << what;
+        EXPECT_TRUE(differs.adjusted(-slack, -slack, slack, slack).contains(told)) << what;
+    };
+
+    canvas.setPenColor(rgb(255, 0, 0));
+    canvas.moveTo(10, 10);
+    canvas.setFont(Font{"Arial", 8, false});
+    EXPECT_TRUE(page.takeChanged().isEmpty()) << "a pen, a point and a font draw nothing";
+    canvas.lineTo(60, 40);
+    canvas.lineTo(20, 80);  // held back until taken
+    step("lines", 2);
+    canvas.setPenWidth(5);
+    canvas.moveTo(100, 20);
+    canvas.lineTo(140, 20);
+    step("a wide line", 4);
+    canvas.setPenWidth(1);
+    const std::vector<PathPoint> path = {{150, 100, false}, {160, 110, true}, {200, 20, false}, {210, 25, true}};
+    canvas.drawPath(path);
+    step("a path with a move", 2);
+    canvas.clipLines({50, 50, 90, 90});
+    canvas.moveTo(0, 70);
+    canvas.lineTo(299, 70);
+    step("a line cut by its clip", 1);
+    canvas.unclipLines();
+    canvas.textOut(30, 150, "Rose 12 Wg");
+    step("text", 24);
+    canvas.clippedTextOut(200, 150, "a long name cut short", {200, 140, 240, 170});
+    step("clipped text", 24);
+    canvas.setBrush(BrushStyle::Solid, rgb(0, 0, 255));
+    canvas.rectangle(240, 100, 280, 130);
+    step("a filled rectangle", 1);
+    canvas.labelOut(100, 175, "Picture 1");
+    step("a label", 24);
+    canvas.setFontColor(rgb(255, 0, 0));
+    canvas.labelOut(100, 175, "Picture 1");
+    step("the label again, in red", 24);
+
+    auto& painter = dynamic_cast<PainterCanvas&>(canvas).painter();
+    painter.drawPoint(5, 5);
+    EXPECT_EQ(page.takeChanged(), QRect(0, 0, 300, 200)) << "the painter itself may have drawn anywhere";
+}
+
 TEST_F(RenderTest, PaletteRelativeColoursDrawAsTheirRgb)
 {
     EXPECT_EQ(toQColor(0x020000FF), QColor(255, 0, 0));
