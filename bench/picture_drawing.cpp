@@ -4,11 +4,12 @@
 // folder that our readers accept, a generated dense 30,000-stitch DST and (thumbnails
 // only) a 2,000,000-stitch one. Programs are timed as processes (user + system time, the
 // median of the runs); the ways of drawing a picture in this process (QPainter as the
-// export drew until now, Cairo stroking run by run or a block at once) by the clock, and
-// compared pixel by pixel with QPainter's. One JSON line per design and measure, then the
-// sums.
+// export drew until now, Cairo stroking run by run or a block at once) by the thread's CPU
+// time, and compared pixel by pixel with QPainter's. One JSON line per design and measure,
+// then the means over the folder's designs. Another build's programs, when given, are
+// timed in turn with these ("base_" measures).
 //
-//   orlika-bench-pictures [FOLDER] [EXPORT] [THUMBNAILER]
+//   orlika-bench-pictures [FOLDER] [EXPORT THUMBNAILER] [BASE_EXPORT BASE_THUMBNAILER]
 #include "render/CairoLines.h"
 #include "render/PainterCanvas.h"
 #include "sheet/DesignExport.h"
@@ -18,7 +19,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +29,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <vector>
 
 extern char** environ;
@@ -76,13 +77,20 @@ double medianProcess(const std::vector<std::string>& command, int runs)
     return median(times);
 }
 
-double medianClock(const std::function<void()>& work, int runs)
+double threadMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
+}
+
+double medianCpu(const std::function<void()>& work, int runs)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
+        const double start = threadMilliseconds();
         work();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(threadMilliseconds() - start);
     }
     return median(times);
 }
@@ -193,6 +201,8 @@ int main(int argc, char** argv)
     const fs::path samples = argc > 1 ? argv[1] : "../shared/samples-real";
     const std::string exporter = argc > 2 ? argv[2] : ORLIKA_EXPORT;
     const std::string thumbnailer = argc > 3 ? argv[3] : ORLIKA_THUMBNAILER;
+    const std::string baseExporter = argc > 5 ? argv[4] : "";
+    const std::string baseThumbnailer = argc > 5 ? argv[5] : "";
     const int runs = std::getenv("ORLIKA_BENCH_RUNS") ? std::atoi(std::getenv("ORLIKA_BENCH_RUNS")) : 5;
     const fs::path work = fs::temp_directory_path() / "orlika-bench-pictures";
     fs::create_directories(work);
@@ -224,14 +234,18 @@ int main(int argc, char** argv)
             continue;
         std::map<std::string, double> ms;
         ms["export_png"] = medianProcess({exporter, path.string(), "-o", png, "--dpi", "300"}, runs);
+        if (!baseExporter.empty())
+            ms["base_export_png"] = medianProcess({baseExporter, path.string(), "-o", png, "--dpi", "300"}, runs);
         ms["rsvg_png"] = medianProcess({"rsvg-convert", "-d", "300", "-p", "300", svg, "-o", png}, runs);
         ms["thumbnailer"] = medianProcess({thumbnailer, "-s", size, path.string(), png}, runs);
+        if (!baseThumbnailer.empty())
+            ms["base_thumbnailer"] = medianProcess({baseThumbnailer, "-s", size, path.string(), png}, runs);
         ms["rsvg_thumbnail"] =
             medianProcess({"rsvg-convert", "-w", size, "-h", size, "-a", "-b", "white", svg, "-o", png}, runs);
         const QImage byQt = drawnByQPainter(picture);
-        ms["draw_qpainter"] = medianClock([&] { drawnByQPainter(picture); }, runs);
-        ms["draw_cairo_run"] = medianClock([&] { drawnByCairo(picture, false); }, runs);
-        ms["draw_cairo_block"] = medianClock([&] { drawnByCairo(picture, true); }, runs);
+        ms["draw_qpainter"] = medianCpu([&] { drawnByQPainter(picture); }, runs);
+        ms["draw_cairo_run"] = medianCpu([&] { drawnByCairo(picture, false); }, runs);
+        ms["draw_cairo_block"] = medianCpu([&] { drawnByCairo(picture, true); }, runs);
         char extra[160];
         std::snprintf(extra, sizeof extra, ",\"stitches\":%lld,\"pixels\":\"%dx%d\",\"differ_run\":%.4f,\"differ_block\":%.4f",
                       static_cast<long long>(picture.stitches()), byQt.width(), byQt.height(),
@@ -249,6 +263,9 @@ int main(int argc, char** argv)
         std::printf("{\"design\":\"real samples, mean of %d\",\"measure\":\"%s\",\"median_ms\":%.2f}\n", real.designs,
                     measure.c_str(), time / std::max(1, real.designs));
     print(huge.filename().string(), "thumbnailer", medianProcess({thumbnailer, "-s", size, huge.string(), png}, runs));
+    if (!baseThumbnailer.empty())
+        print(huge.filename().string(), "base_thumbnailer",
+              medianProcess({baseThumbnailer, "-s", size, huge.string(), png}, runs));
     fs::remove_all(work);
     return 0;
 }
