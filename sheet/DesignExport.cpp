@@ -95,16 +95,23 @@ void strokeDesign(CairoLines& lines, const DesignPicture& picture)
     }
 }
 
+// Below this a stitch is so thin that Cairo's exact cover shows the gaps between satin
+// stitches that QPainter's drawing fills: the picture would look different.
+constexpr double kThinnestStitchForCairo = 2.0;  // pixels
+
 // The design at `scale` pixels a millimetre, its origin at `offset`.
 void drawDesign(QImage& image, const DesignPicture& picture, double scale, QPointF offset)
 {
-    CairoLines lines(image);
-    if (lines.canDraw()) {
-        lines.setMapping(scale, offset.x(), offset.y());
-        strokeDesign(lines, picture);
-        return;
+    if (kStitchWidthMm * scale >= kThinnestStitchForCairo) {
+        CairoLines lines(image);
+        if (lines.canDraw()) {
+            lines.setMapping(scale, offset.x(), offset.y());
+            strokeDesign(lines, picture);
+            return;
+        }
     }
-    // Cairo draws at most 32,767 pixels each way; a longer picture takes the slower way.
+    // Cairo draws at most 32,767 pixels each way; a longer picture, or one of thin
+    // stitches, takes the slower way.
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.translate(offset);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The PNG pictures drawn through Cairo look as they did when QPainter drew them: the
 // export of the bundled samples, compared pixel by pixel with QPainter's drawing of the
-// same lines; and Cairo's lines on their own.
+// same lines where a stitch is two pixels wide or more, the same picture where it is
+// thinner; and Cairo's lines on their own.
 #include "render/CairoLines.h"
 #include "render/PainterCanvas.h"
 #include "sheet/DesignExport.h"
@@ -75,7 +76,7 @@ const char* const kSamples[] = {"star.dst", "circle.jef", "orlika.pes", "sewing-
 TEST_F(RasterTest, TheExportedPictureIsQPaintersPictureToTheEye)
 {
     for (const char* name : kSamples) {
-        for (const double dpi : {300.0, 150.0}) {
+        for (const double dpi : {300.0, 170.0}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(int(dpi)) + " dpi");
             const PictureReading reading = readDesignPicture(ORLIKA_SAMPLES "/" + std::string(name));
             ASSERT_TRUE(reading.picture) << reading.problem;
@@ -86,6 +87,19 @@ TEST_F(RasterTest, TheExportedPictureIsQPaintersPictureToTheEye)
             EXPECT_LT(differingShare(exported, painted), 0.03);
             // Drawn by Cairo: alike to the eye, not to the bit.
             EXPECT_NE(exported, painted);
+        }
+    }
+}
+
+TEST_F(RasterTest, StitchesThinnerThanTwoPixelsAreQPaintersAsBefore)
+{
+    // Cairo would show the gaps between the satin stitches that QPainter fills.
+    for (const char* name : {"circle.jef", "spiral-threads.pes"}) {
+        for (const double dpi : {169.0, 96.0}) {
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(int(dpi)) + " dpi");
+            const PictureReading reading = readDesignPicture(ORLIKA_SAMPLES "/" + std::string(name));
+            ASSERT_TRUE(reading.picture) << reading.problem;
+            EXPECT_EQ(designImage(*reading.picture, dpi), paintedExport(*reading.picture, dpi));
         }
     }
 }
