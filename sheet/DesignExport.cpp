@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "sheet/DesignExport.h"
 
+#include "render/CairoLines.h"
 #include "render/PainterCanvas.h"
 
 #include <QPainter>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -73,6 +75,48 @@ void appendPathData(std::string& out, const ColorBlock& block)
             appendNumber(out, run[i].y());
         }
     }
+}
+
+// The design's stitches as paintDesign() draws them for other programs, through Cairo,
+// whose stroker is several times quicker than QPainter's on thick antialiased lines. Each
+// run is stroked on its own, in pieces, as paintDesign() draws it: a block stroked as one
+// shape was no quicker (up to 1.2 times slower on real designs).
+void strokeDesign(CairoLines& lines, const DesignPicture& picture)
+{
+    constexpr qsizetype kPiece = 4096;
+    for (const ColorBlock& block : picture.blocks) {
+        lines.setPen(block.color, kStitchWidthMm, CairoLines::Cap::Round);
+        for (const QPolygonF& run : block.runs) {
+            for (qsizetype start = 0; start + 1 < run.size(); start += kPiece - 1) {
+                lines.addPolyline(run.constData() + start, std::min(kPiece, run.size() - start));
+                lines.stroke();
+            }
+        }
+    }
+}
+
+// Below this a stitch is so thin that Cairo's exact cover shows the gaps between satin
+// stitches that QPainter's drawing fills: the picture would look different.
+constexpr double kThinnestStitchForCairo = 2.0;  // pixels
+
+// The design at `scale` pixels a millimetre, its origin at `offset`.
+void drawDesign(QImage& image, const DesignPicture& picture, double scale, QPointF offset)
+{
+    if (kStitchWidthMm * scale >= kThinnestStitchForCairo) {
+        CairoLines lines(image);
+        if (lines.canDraw()) {
+            lines.setMapping(scale, offset.x(), offset.y());
+            strokeDesign(lines, picture);
+            return;
+        }
+    }
+    // Cairo draws at most 32,767 pixels each way; a longer picture, or one of thin
+    // stitches, takes the slower way.
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.translate(offset);
+    painter.scale(scale, scale);
+    paintDesign(painter, picture);
 }
 
 } // namespace
@@ -158,15 +202,12 @@ QImage designImage(const DesignPicture& picture, double dpi, const std::optional
     const int dotsPerMetre = int(std::lround(dpi / 0.0254));
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
     // Actual size at the resolution, the design's centre on the image's: the image's
     // rounding to whole pixels shares out evenly on both sides.
     const double scale = dpi / 25.4;
-    painter.translate(size.width() / 2.0, size.height() / 2.0);
-    painter.scale(scale, scale);
-    painter.translate(-picture.centre());
-    paintDesign(painter, picture);
+    const QPointF offset(size.width() / 2.0 - picture.centre().x() * scale,
+                         size.height() / 2.0 - picture.centre().y() * scale);
+    drawDesign(image, picture, scale, offset);
     return image;
 }
 
