@@ -265,6 +265,10 @@ public:
     {
         const int px = int(std::lround(m_left + x * m_scale));
         const int py = int(std::lround(m_top + y * m_scale));
+        // Most stitches of a dense design stay on the pixel the last one drew.
+        if (m_drawing && px == m_px && py == m_py && m_color == m_drawnColor)
+            return;
+        m_drawnColor = m_color;
         Picture& colorPicture = m_pictures[std::min(m_color + 1, m_pictures.size() - 1)];
         for (Picture* picture : {&m_pictures.front(), &colorPicture}) {
             if (m_drawing)
@@ -335,6 +339,7 @@ private:
     std::vector<Picture> m_pictures;
     double m_scale = 0, m_left = 0, m_top = 0;
     std::size_t m_color = 0;
+    std::size_t m_drawnColor = 0;  // the colour of the last stitch drawn
     int m_px = 0, m_py = 0;
     bool m_drawing = false;
 };
