@@ -251,10 +251,13 @@ bool sameFile(const std::string& a, const std::string& b)
     return PosixFileOperations().sameFile(a, b);
 }
 
-void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& file, const std::string& source,
-                 const ConversionTarget& target, NameClash clash)
+void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& file, FileSystem& files,
+                 const std::string& source, const ConversionTarget& target, NameClash clash)
 {
     const Encoder& encoder = *target.encoder;
+    // The design is read four times; a file changed meanwhile could give a header of one
+    // version and the stitches of another.
+    const std::optional<FileStamp> stampBefore = files.stampOf(source);
     NeedleSummary summary;
     std::vector<BlockThread> threads;
     {
@@ -333,6 +336,8 @@ void convertInto(ConversionOutcome& outcome, const Reader& reader, DesignFile& f
     }();
     if (difference)
         throw ConversionFailure("not written: the file did not read back the same (" + *difference + ")");
+    if (files.stampOf(source) != stampBefore)
+        throw ConversionFailure("the design changed while it was converted; nothing was written");
     if (!temporary.rename(outcome.destination, clash)) {
         outcome.nameTaken = errno == EEXIST;
         throw ConversionFailure(outcome.nameTaken ? outcome.destination + " exists already"
@@ -393,7 +398,7 @@ ConversionOutcome convertDesign(const std::string& source, FileSystem& files, co
         return outcome;
     }
     try {
-        convertInto(outcome, *reader, *file, source, target, clash);
+        convertInto(outcome, *reader, *file, files, source, target, clash);
     } catch (const std::exception& error) {
         outcome.problem = error.what();
     }

@@ -371,6 +371,61 @@ TEST(Conversion, ADstHeaderNeverLiesAboutADesignItCannotMeasure)
     }
 }
 
+TEST(Conversion, AFolderConvertedIntoChangesByExactlyTheNewFiles)
+{
+    // Sources and earlier conversions share the folder: a run that converts some anew,
+    // meets names taken and a design it cannot read adds the new files and touches
+    // nothing else, the files it reads included.
+    TempFolder folder;
+    for (const char* sample : {"star.dst", "circle.jef", "orlika.pes", "star.vp3"})
+        fs::copy_file(std::string(ORLIKA_SAMPLES) + "/" + sample, folder.path() / sample);
+    test::writeBytes(folder.path() / "circle.xxx", {1, 2, 3});   // a name taken
+    test::writeBytes(folder.path() / "broken.dst", {'L', 'A'});  // a design that cannot be read
+    const auto before = test::snapshot(folder.path());
+    PosixFileSystem files;
+    ConversionTarget target;
+    target.encoder = encoderFor("XXX");
+    int written = 0;
+    for (const char* source : {"star.dst", "circle.jef", "orlika.pes", "star.vp3", "broken.dst"})
+        written += convertDesign((folder.path() / source).string(), files, folder.folder(), target).written;
+    EXPECT_EQ(written, 2);  // star.xxx (star.vp3 then finds it taken) and orlika.xxx
+    auto after = test::snapshot(folder.path());
+    ASSERT_TRUE(after.contains("star.xxx"));
+    ASSERT_TRUE(after.contains("orlika.xxx"));
+    after.erase("star.xxx");
+    after.erase("orlika.xxx");
+    EXPECT_EQ(after, before);
+}
+
+/// A file system whose file changes (as another program could change it) once the
+/// conversion has looked at it.
+class ChangingFiles final : public PosixFileSystem {
+public:
+    std::optional<FileStamp> stampOf(const std::string& path) override
+    {
+        std::optional<FileStamp> stamp = PosixFileSystem::stampOf(path);
+        if (stamp && m_looks++ > 0)
+            ++stamp->changed;
+        return stamp;
+    }
+
+private:
+    int m_looks = 0;
+};
+
+TEST(Conversion, ADesignThatChangesWhileItIsConvertedIsNotWritten)
+{
+    TempFolder out;
+    ChangingFiles files;
+    ConversionTarget target;
+    target.encoder = encoderFor("PEC");
+    const ConversionOutcome outcome =
+        convertDesign(std::string(ORLIKA_SAMPLES) + "/star.dst", files, out.folder(), target);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_NE(outcome.problem.find("changed while it was converted"), std::string::npos) << outcome.problem;
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
 TEST(Conversion, AFullDiskLeavesNothingBehind)
 {
     TempFolder out;
