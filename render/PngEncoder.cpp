@@ -42,13 +42,14 @@ void appendChunk(std::vector<std::uint8_t>& out, std::string_view type, const st
     appendU32(out, std::uint32_t(libdeflate_crc32(0, out.data() + typeAt, out.size() - typeAt)));
 }
 
-// The rows as PNG's filtered scanlines, into `rows`: a filter byte, then R, G, B per
-// pixel, each the difference to the pixel above.
-void filterRows(const QImage& image, std::vector<std::uint8_t>& rows)
+// The rows as PNG's filtered scanlines, into `rows`: a filter byte, then R, G, B (and A,
+// with `alpha`) per pixel, each the difference to the pixel above.
+void filterRows(const QImage& image, bool alpha, std::vector<std::uint8_t>& rows)
 {
     const auto width = std::size_t(image.width());
     const auto height = std::size_t(image.height());
-    const std::size_t stride = 1 + 3 * width;
+    const std::size_t channels = alpha ? 4 : 3;
+    const std::size_t stride = 1 + channels * width;
     rows.resize(stride * height);
     const QRgb* above = nullptr;
     for (std::size_t y = 0; y < height; ++y) {
@@ -57,16 +58,18 @@ void filterRows(const QImage& image, std::vector<std::uint8_t>& rows)
         *out++ = 2;  // Up
         // A row like the one above (most of a page) becomes zeros.
         if (above && std::memcmp(pixels, above, width * sizeof(QRgb)) == 0) {
-            std::memset(out, 0, 3 * width);
+            std::memset(out, 0, channels * width);
             above = pixels;
             continue;
         }
-        for (std::size_t x = 0; x < width; ++x, out += 3) {
+        for (std::size_t x = 0; x < width; ++x, out += channels) {
             const QRgb pixel = pixels[x];
             const QRgb up = above ? above[x] : 0;
             out[0] = std::uint8_t(std::uint8_t(pixel >> 16) - std::uint8_t(up >> 16));
             out[1] = std::uint8_t(std::uint8_t(pixel >> 8) - std::uint8_t(up >> 8));
             out[2] = std::uint8_t(std::uint8_t(pixel) - std::uint8_t(up));
+            if (alpha)
+                out[3] = std::uint8_t(std::uint8_t(pixel >> 24) - std::uint8_t(up >> 24));
         }
         above = pixels;
     }
@@ -87,12 +90,13 @@ struct Scratch {
 
 std::vector<std::uint8_t> encodePng(const QImage& image, PngContent content)
 {
-    const QImage rgb = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
-                           ? image
-                           : image.convertToFormat(QImage::Format_RGB32);
+    // PNG keeps colours apart from their alpha: a premultiplied image is divided out first.
+    const bool alpha = image.hasAlphaChannel();
+    const QImage::Format format = alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    const QImage rgb = image.format() == format ? image : image.convertToFormat(format);
     thread_local Scratch scratch;
     std::vector<std::uint8_t>& rows = scratch.rows;
-    filterRows(rgb, rows);
+    filterRows(rgb, alpha, rows);
     if (!scratch.compressor || scratch.level != deflateLevel(content)) {
         scratch.level = deflateLevel(content);
         scratch.compressor.reset(libdeflate_alloc_compressor(scratch.level));
@@ -111,7 +115,8 @@ std::vector<std::uint8_t> encodePng(const QImage& image, PngContent content)
     std::vector<std::uint8_t> header;
     appendU32(header, std::uint32_t(rgb.width()));
     appendU32(header, std::uint32_t(rgb.height()));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, adaptive filters, no interlace
+    // 8 bits, RGB or RGBA, deflate, adaptive filters, no interlace
+    header.insert(header.end(), {8, std::uint8_t(alpha ? 6 : 2), 0, 0, 0});
     png.reserve(png.size() + compressedSize + 64);
     appendChunk(png, "IHDR", header.data(), header.size());
     // A density of 96 dpi, as Qt's pages carry, so that viewers show them at their size.

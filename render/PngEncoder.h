@@ -13,8 +13,8 @@ namespace orlika {
 /// thin lines and text) or a picture (a design drawn antialiased, filling its image).
 enum class PngContent { Page, Picture };
 
-/// The image as a PNG file: 8-bit RGB (alpha dropped, as the pages have none), every row
-/// filtered "Up" (a row like the one above, most of a page, becomes zeros) and
+/// The image as a PNG file: 8-bit RGB, or RGBA where the image has an alpha channel (a
+/// design's picture on nothing), every row filtered "Up" (a row like the one above, most of a page, becomes zeros) and
 /// compressed by libdeflate at the level that was fastest for its content. Decodes to the
 /// same pixels as Qt's writer, several times faster and close to its size on pages of
 /// lines and text.

@@ -103,9 +103,8 @@ std::string savePng(const QImage& image, const QString& fileName, PngContent con
     if (std::string problem = file.openForWriting(); !problem.empty())
         return problem;
     const char* writer = std::getenv("ORLIKA_PNG_PAGES");
-    if (image.hasAlphaChannel() || (writer && std::string_view(writer) == "qt")) {
-        // Not a page of ours: Qt's writer keeps the alpha channel. ORLIKA_PNG_PAGES=qt
-        // writes pages that way too, for comparison.
+    if (writer && std::string_view(writer) == "qt") {
+        // ORLIKA_PNG_PAGES=qt writes with Qt's writer, for comparison.
         if (!image.save(&file, "PNG") && file.problem().empty()) {
             file.cancelWriting();
             return "the image could not be encoded";

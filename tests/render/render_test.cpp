@@ -406,13 +406,24 @@ TEST_F(RenderTest, PngPagesDecodeToTheSamePixelsAsTheImage)
     QImage grey(3, 7, QImage::Format_Grayscale8);
     grey.fill(200);
 
+    // A design's picture on nothing: colours with every alpha, premultiplied as drawn.
+    QImage seeThrough(29, 6, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < seeThrough.height(); ++y)
+        for (int x = 0; x < seeThrough.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            seeThrough.setPixelColor(x, y, QColor(int(seed >> 24), int(seed >> 16) & 0xFF, int(seed >> 8) & 0xFF,
+                                                  (x * 9 + y * 40) % 256));
+        }
+
     QTemporaryDir folder;
-    for (const QImage& image : {page.image(), noise, single, grey}) {
+    for (const QImage& image : {page.image(), noise, single, grey, seeThrough}) {
         const QString path = folder.filePath("page.png");
         ASSERT_EQ(savePng(image, path), "");
         const QImage back(path);
         ASSERT_FALSE(back.isNull());
-        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image.convertToFormat(QImage::Format_RGB32));
+        const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+        EXPECT_EQ(back.hasAlphaChannel(), image.hasAlphaChannel());
+        EXPECT_EQ(back.convertToFormat(format), image.convertToFormat(format));
         EXPECT_EQ(back.dotsPerMeterX(), image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() : 3780);
     }
     EXPECT_GT(countPixels(page.image(), qRgb(128, 0, 0)), 100);  // the page drew
