@@ -93,7 +93,7 @@ std::string headerLabel(const std::string& label)
 }
 
 struct Counts {
-    std::int64_t records = 0;
+    std::int64_t stitches = 0;  // stitch records: what ST counts and the catalog shows as "Stitches"
     std::int64_t colorChanges = 0;
 };
 
@@ -106,7 +106,7 @@ std::array<std::uint8_t, kHeaderSize> header(const std::string& label, const Cou
     const int length = std::snprintf(
         text.data(), text.size(),
         "LA:%-16s\rST:%7lld\rCO:%3lld\r+X:%5d\r-X:%5d\r+Y:%5d\r-Y:%5d\rAX:%s%5d\rAY:%s%5d\rMX:+%5d\rMY:+%5d\rPD:******\r\x1a",
-        headerLabel(label).c_str(), static_cast<long long>(counts.records), static_cast<long long>(counts.colorChanges),
+        headerLabel(label).c_str(), static_cast<long long>(counts.stitches), static_cast<long long>(counts.colorChanges),
         box.maxX, -box.minX, -box.minY, box.maxY, signedField(summary.endX).c_str(), std::abs(summary.endX),
         signedField(-summary.endY).c_str(), std::abs(summary.endY), 0, 0);
     std::array<std::uint8_t, kHeaderSize> bytes;
@@ -121,8 +121,8 @@ void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
 {
     const NeedleSummary& summary = input.summary;
     // Seven digits of stitches and three of colour changes is all the header holds.
-    if (summary.needles + 3 * summary.trims + 1 > 9'999'999)
-        throw ConversionFailure("has more records than a DST header can count (9,999,999)");
+    if (summary.stitches > 9'999'999)
+        throw ConversionFailure("has more stitches than a DST header can count (9,999,999)");
     if (summary.colorChanges > 999)
         throw ConversionFailure("has more colour changes than a DST header can count (999)");
     const NeedleBox& box = summary.pathBox;
@@ -137,7 +137,7 @@ void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
         if (std::max(std::llabs(dx), std::llabs(dy)) > kLongestStep)
             throw std::logic_error("a DST step longer than a record");
         out.append(record(int(dx), int(dy), flags));
-        ++counts.records;
+        counts.stitches += flags == kStitch;
         moved = moved || flags != kColorChange;
     };
     Needle needle;

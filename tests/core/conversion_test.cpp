@@ -346,9 +346,9 @@ TEST(Conversion, TheDstHeaderCountsAndMeasuresWhatIsWritten)
         const auto at = header.find(tag);
         return at == std::string::npos ? std::string("missing") : header.substr(at + 3, header.find('\r', at) - at - 3);
     };
-    // Records: the leading jump, the first stitch, three for the long stitch, three for
-    // the trim, three for the 32 mm jump, the change and the last stitch.
-    EXPECT_EQ(field("ST:"), "     13");
+    // Stitches: the first, three for the long one and the last (beside them the leading
+    // jump, three jumps for the trim, three for the 32 mm jump and the change: 13 records).
+    EXPECT_EQ(field("ST:"), "      5");
     EXPECT_EQ(field("CO:"), "  1");
     EXPECT_EQ(field("+X:"), "  300");
     EXPECT_EQ(field("-X:"), "   25");
