@@ -291,14 +291,13 @@ TEST(JefSamples, ReadAsTheirDstWithTheChartsThreads)
         EXPECT_FALSE(jefValue.error);
         const Design& j = jefValue.design;
         const Design& d = dstValue.design;
-        // The same stitches, sewn to the same points; the jumps are split differently
-        // (DST's records reach 121 units, JEF's 127), so moves are not compared.
+        // The same stitches, sewn to the same points of the design (a JEF starts at its
+        // design's centre, a DST where its first stitch is); the jumps are split
+        // differently (DST's records reach 121 units, JEF's 127), so moves are not compared.
         EXPECT_EQ(j.remarks.stitches, d.remarks.stitches);
-        EXPECT_EQ(stitchPoints(jefValue), stitchPoints(dstValue));
+        EXPECT_EQ(fromFirstStitch(stitchPoints(jefValue)), fromFirstStitch(stitchPoints(dstValue)));
         EXPECT_EQ(j.bounds.width(), d.bounds.width());
         EXPECT_EQ(j.bounds.height(), d.bounds.height());
-        EXPECT_EQ(j.bounds.minX, d.bounds.minX);
-        EXPECT_EQ(j.bounds.minY, d.bounds.minY);
         // One colour change each. DST's remark counts the colours, one more, and its end
         // record carries the change bit, so its decoder changes the pen once more there.
         EXPECT_EQ(j.remarks.colorChanges, 1);

@@ -74,6 +74,17 @@ inline std::vector<std::pair<float, float>> stitchPoints(const DesignValue& valu
     return points;
 }
 
+/// The points placed from the first of them: a design as sewn, wherever its file starts it.
+inline std::vector<std::pair<float, float>> fromFirstStitch(std::vector<std::pair<float, float>> points)
+{
+    if (points.empty())
+        return points;
+    const auto first = points.front();
+    for (auto& point : points)
+        point = {point.first - first.first, point.second - first.second};
+    return points;
+}
+
 /// The pen colours of the colour changes, in order.
 inline std::vector<Color> changeColors(const DesignValue& value)
 {
