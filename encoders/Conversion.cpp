@@ -204,7 +204,9 @@ mode_t processUmask()
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& destination)
-        : m_path(destinationPath(folderPart(destination), "." + namePart(destination) + ".XXXXXX"))
+        // A name of its own rather than the design's with a suffix: a design's name near
+        // the file system's longest would leave no room for the suffix.
+        : m_path(destinationPath(folderPart(destination), ".orlika-convert-XXXXXX"))
     {
         m_descriptor = ::mkostemp(m_path.data(), O_CLOEXEC);
         if (m_descriptor < 0)

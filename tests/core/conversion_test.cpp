@@ -286,6 +286,19 @@ TEST(Conversion, ANameHoldingAnotherFormatsExtensionStillConverts)
     EXPECT_TRUE(outcome.written) << outcome.problem;
 }
 
+TEST(Conversion, ADesignWhoseNameIsAsLongAsTheFileSystemTakesConverts)
+{
+    TempFolder out;
+    PosixFileSystem files;
+    const std::string name = std::string(251, 'r') + ".dst";  // 255 characters
+    fs::copy_file(std::string(ORLIKA_SAMPLES) + "/star.dst", out.path() / name);
+    ConversionTarget target;
+    target.encoder = encoderFor("XXX");
+    const ConversionOutcome outcome = convertDesign((out.path() / name).string(), files, out.folder(), target);
+    EXPECT_TRUE(outcome.written) << outcome.problem;
+    EXPECT_TRUE(fs::exists(out.path() / (std::string(251, 'r') + ".xxx")));
+}
+
 TEST(Conversion, AnExistingFileIsNeverReplacedUnlessAskedAndTheSourceNeverIs)
 {
     TempFolder out;
