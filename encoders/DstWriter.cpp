@@ -73,13 +73,6 @@ constexpr std::array<std::uint32_t, 2 * kLongestStep + 1> stepTable(bool yAxis)
 constexpr auto kXSteps = stepTable(false);
 constexpr auto kYSteps = stepTable(true);
 
-std::array<std::uint8_t, 3> record(int dx, int dy, std::uint8_t flags)
-{
-    const std::uint32_t bits =
-        kXSteps[std::size_t(dx + kLongestStep)] | kYSteps[std::size_t(dy + kLongestStep)] | (std::uint32_t(flags) << 16);
-    return {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16)};
-}
-
 /// The label as the header can hold it: 16 printable ASCII characters at most.
 std::string headerLabel(const std::string& label)
 {
@@ -117,6 +110,15 @@ std::array<std::uint8_t, kHeaderSize> header(const std::string& label, const Cou
 
 } // namespace
 
+std::array<std::uint8_t, 3> dstRecord(int dx, int dy, std::uint8_t flags)
+{
+    if (std::max(std::abs(dx), std::abs(dy)) > kLongestStep)
+        throw std::logic_error("a DST step longer than a record");
+    const std::uint32_t bits =
+        kXSteps[std::size_t(dx + kLongestStep)] | kYSteps[std::size_t(dy + kLongestStep)] | (std::uint32_t(flags) << 16);
+    return {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16)};
+}
+
 void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
 {
     const NeedleSummary& summary = input.summary;
@@ -136,7 +138,7 @@ void writeDst(const WriteInput& input, NeedleStream& needles, ByteSink& out)
     const auto put = [&](std::int64_t dx, std::int64_t dy, std::uint8_t flags) {
         if (std::max(std::llabs(dx), std::llabs(dy)) > kLongestStep)
             throw std::logic_error("a DST step longer than a record");
-        out.append(record(int(dx), int(dy), flags));
+        out.append(dstRecord(int(dx), int(dy), flags));
         counts.stitches += flags == kStitch;
         moved = moved || flags != kColorChange;
     };

@@ -1,51 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "tools/designgen/DstWriter.h"
 
+#include "encoders/Writers.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace orlika::gen {
 
-namespace {
-
-// Balanced-ternary digits of v (|v| <= 121), lowest first: each -1, 0 or +1.
-std::array<int, 5> ternaryDigits(int v)
-{
-    std::array<int, 5> digits{};
-    for (int& digit : digits) {
-        int r = ((v % 3) + 3) % 3;
-        if (r == 2)
-            r = -1;
-        digit = r;
-        v = (v - r) / 3;
-    }
-    return digits;
-}
-
-} // namespace
-
 std::array<std::uint8_t, 3> dstRecord(int dx, int dy, std::uint8_t flags)
 {
-    std::array<std::uint8_t, 3> b{0, 0, flags};
-    const auto x = ternaryDigits(dx);
-    const auto y = ternaryDigits(dy);
-    // (byte, plus mask, minus mask) for the digits 1, 3, 9, 27, 81 of x and y.
-    struct Place {
-        int byte;
-        std::uint8_t plusX, minusX, plusY, minusY;
-    };
-    constexpr Place places[5] = {
-        {0, 0x01, 0x02, 0x80, 0x40}, {1, 0x01, 0x02, 0x80, 0x40}, {0, 0x04, 0x08, 0x20, 0x10},
-        {1, 0x04, 0x08, 0x20, 0x10}, {2, 0x04, 0x08, 0x20, 0x10}};
-    for (int i = 0; i < 5; ++i) {
-        auto& byte = b[std::size_t(places[i].byte)];
-        if (x[std::size_t(i)] > 0) byte |= places[i].plusX;
-        if (x[std::size_t(i)] < 0) byte |= places[i].minusX;
-        if (y[std::size_t(i)] > 0) byte |= places[i].plusY;
-        if (y[std::size_t(i)] < 0) byte |= places[i].minusY;
-    }
-    return b;
+    return writers::dstRecord(dx, dy, flags);
 }
 
 std::vector<std::uint8_t> dstHeaderBlock(const DstHeader& h)
