@@ -48,26 +48,23 @@ void ConvertJob::run(const ConvertOrder& order)
         return;
 
     // A run of its own, as reading designs for the index: the menus wait, Cancel stops it.
-    for (Menu menu : {Menu::File, Menu::PageLayout, Menu::Selected})
-        m_host.enableMenu(menu, false);
-    m_host.showSpeedButton(SpeedButton::Cancel, true);
+    m_host.setBusy(true);
+    m_host.setRunControls({.cancel = true});
     m_state.CancelPressed = false;
     std::vector<Result> results;
     for (std::size_t i = 0; i < selected.size() && !m_state.CancelPressed; ++i) {
-        m_host.setStatusCaption(" Converting " + std::to_string(i + 1) + " of " + std::to_string(selected.size()) +
+        m_host.setStatus(" Converting " + std::to_string(i + 1) + " of " + std::to_string(selected.size()) +
                                 ": " + designDisplayName(selected[i]));
         m_host.processMessages();
         results.push_back(convertOne(from + selected[i], designDisplayName(selected[i])));
     }
     const bool cancelled = results.size() < selected.size();
-    m_host.showSpeedButton(SpeedButton::Cancel, false);
-    m_host.enableMenu(Menu::File, true);
-    m_host.enableMenu(Menu::PageLayout, true);
-    m_host.enableMenu(Menu::Selected, !m_state.SelectedList.empty());
+    m_host.setRunControls({});
+    m_host.setBusy(false);
 
     // The status line keeps what was done once the box is gone.
     const std::string text = summary(results, selected.size(), cancelled);
-    m_host.setStatusCaption(" " + text);
+    m_host.setStatus(" " + text);
     m_host.processMessages();
     const bool allWritten = !cancelled && std::all_of(results.begin(), results.end(),
                                                       [](const Result& result) { return result.written; });

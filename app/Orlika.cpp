@@ -621,8 +621,7 @@ void TForm1::openedFolderSteps()
     s.SelectedList.clear();
     s.KeptCopyOf.clear();
     s.UseSelectedList = false;
-    Selected1->menuAction()->setEnabled(false);
-    LSelected->hide();
+    m_host.setSelectedCount(0);
 }
 
 void TForm1::drawPagesAhead(bool on)
@@ -922,11 +921,10 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
     auto& s = m_catalog.state();
     // Reading the designs for the index is a run of its own: the menus wait, Cancel stops it.
     m_running = true;
-    for (Menu menu : {Menu::File, Menu::PageLayout, Menu::Selected})
-        m_host.enableMenu(menu, false);
-    m_host.showSpeedButton(SpeedButton::Cancel, true);
+    m_host.setBusy(true);
+    m_host.setRunControls({.cancel = true});
     s.CancelPressed = false;
-    m_host.setStatusCaption(" Reading the designs of " + folder);
+    m_host.setStatus(" Reading the designs of " + folder);
     m_host.processMessages();
     std::string notice;
     std::vector<FoundDesign> found;
@@ -935,7 +933,7 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
         const auto index = openDesignIndex(notice);
         const auto counts = index->refresh(folder, [&](int handled, int total) {
             if (handled % 25 == 0 || handled == total) {
-                m_host.setStatusCaption(" Reading designs for the index: " + std::to_string(handled) + " of " +
+                m_host.setStatus(" Reading designs for the index: " + std::to_string(handled) + " of " +
                                         std::to_string(total));
                 m_host.processMessages();
             }
@@ -949,14 +947,12 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
     } catch (const IndexError& error) {
         notice = error.what();
     }
-    m_host.showSpeedButton(SpeedButton::Cancel, false);
-    m_host.enableMenu(Menu::File, true);
-    m_host.enableMenu(Menu::PageLayout, true);
-    m_host.enableMenu(Menu::Selected, !s.SelectedList.empty());
+    m_host.setRunControls({});
+    m_host.setBusy(false);
     m_running = false;
     const std::string told = notice.empty() ? std::string() : "; " + notice;
     if (stopped || found.empty()) {
-        m_host.setStatusCaption((stopped ? std::string(" Find stopped") : " No designs found: " + query.describe()) + told);
+        m_host.setStatus((stopped ? std::string(" Find stopped") : " No designs found: " + query.describe()) + told);
         if (m_closeRequested)
             close();
         return;
@@ -973,10 +969,7 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
         if (selectAll || design.preselected)
             chosen.push_back(design.path);
     s.SelectedList.addAll(std::move(chosen));
-    if (s.SelectedList.empty())
-        m_host.showSelectedLabel(false, "Selected: 0");
-    else
-        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
+    m_host.setSelectedCount(s.SelectedList.count());
     s.FileKind = FileKind::AllSupported;
     s.UseDialogList = s.UseSelectedList = false;
     m_catalog.setGivenDesigns(folder, run.paths, query.duplicates, std::move(run.notes));
@@ -988,7 +981,7 @@ void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool
     else
         viewOnScreen();
     if (!told.empty())
-        m_host.setStatusCaption(statusCaption().toStdString() + told);
+        m_host.setStatus(statusCaption().toStdString() + told);
 }
 
 void TForm1::PrintSetup1Click()
@@ -1120,7 +1113,7 @@ void TForm1::PrintDesignSheet1Click()
     if (m_running || s.SelectedList.empty())
         return;
     m_running = true;
-    m_host.setWaitCursor(true);
+    m_host.setWaiting(true);
     std::vector<DesignPicture> pictures;
     std::string unread;
     for (const std::string& name : s.SelectedList.names()) {
@@ -1130,7 +1123,7 @@ void TForm1::PrintDesignSheet1Click()
         else
             unread += "\n" + name + ": " + reading.problem;
     }
-    m_host.setWaitCursor(false);
+    m_host.setWaiting(false);
     if (!unread.empty())
         m_host.messageBox(MessageRequest{(pictures.empty() ? "No sheet is printed; no design could be read:"
                                                            : "These designs could not be read; their sheets are "
@@ -1151,22 +1144,20 @@ void TForm1::PrintDesignSheet1Click()
         std::string failure;
         try {
             if (job.beginDoc()) {
-                m_host.setWaitCursor(true);
+                m_host.setWaiting(true);
                 printDesignSheets(job, job.painter(), job.pageLayout(), pictures);
                 job.endDoc();
-                m_host.setStatusFontColor(Red);
-                m_host.setStatusCaption(" FINISHED PRINTING");
-                m_host.setStatusFontColor(Black);
+                m_host.setStatus(" FINISHED PRINTING", StatusTone::RunEnd);
             } else {
-                m_host.setStatusCaption(" NOTHING PRINTED");
+                m_host.setStatus(" NOTHING PRINTED");
             }
         } catch (const PrintError& error) {
             failure = error.what();
         }
-        m_host.setWaitCursor(false);
+        m_host.setWaiting(false);
         m_lastPagesPrinted = job.pagesPrinted();
         if (!failure.empty()) {
-            m_host.setStatusCaption(" PRINTING FAILED");
+            m_host.setStatus(" PRINTING FAILED");
             m_host.showError(failure);
         }
     }
@@ -1294,9 +1285,9 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
         return;
     const std::string& name = display.names[std::size_t(cell)];
     const auto read = [this](const std::string& path) { return readForView(path, m_fileSystem); };
-    m_host.setWaitCursor(true);
+    m_host.setWaiting(true);
     PictureReading reading = read(display.folder + name);
-    m_host.setWaitCursor(false);
+    m_host.setWaiting(false);
     if (!reading.picture) {
         m_host.messageBox(MessageRequest{name + ": " + reading.problem, "ORLIKA", MessageIcon::Warning,
                                          MessageButtons::Ok, MessageAnswer::Ok});

@@ -114,23 +114,17 @@ int QtHost::execDialog(QDialog& dialog)
     return result;
 }
 
-void QtHost::setStatusCaption(const std::string& text)
+void QtHost::setStatus(const std::string& text, StatusTone tone)
 {
-    // The caption keeps the colour current when it was set: " FINISHED" stays red after
-    // the panel's colour goes back to black, and the next caption is black.
+    // The end of a run is told in red; the text keeps its colour until the next one.
     QLabel* caption = m_form.Panel1->Caption;
     QPalette palette = caption->palette();
-    palette.setColor(QPalette::WindowText, toQColor(m_statusColor));
+    palette.setColor(QPalette::WindowText, toQColor(tone == StatusTone::RunEnd ? Red : Black));
     caption->setPalette(palette);
     m_form.showStatusCaption(QString::fromStdString(text));
 }
 
-void QtHost::setStatusFontColor(Color color)
-{
-    m_statusColor = color;
-}
-
-void QtHost::setStatLabel(const std::string& text)
+void QtHost::setPhase(const std::string& text)
 {
     m_form.LStat->setText(QString::fromStdString(text));
     m_form.placeStatusCaption();
@@ -148,26 +142,33 @@ void QtHost::placeSpeedButtons()
     m_form.SBCancel->move(cancelLeft, top);
 }
 
-void QtHost::showSpeedButton(SpeedButton button, bool visible)
+void QtHost::setRunControls(const RunControls& controls)
 {
-    QToolButton* target = button == SpeedButton::Cancel ? m_form.SBCancel
-                          : button == SpeedButton::Next ? m_form.SBButton
-                                                        : m_form.SBPrev;
-    target->setVisible(visible);
+    m_form.SBCancel->setVisible(controls.cancel);
+    m_form.SBButton->setVisible(controls.next);
+    m_form.SBPrev->setVisible(controls.prev);
     m_form.placeStatusCaption();
 }
 
-void QtHost::enableMenu(Menu menu, bool enabled)
+void QtHost::setBusy(bool busy)
 {
-    QMenu* target = menu == Menu::File ? m_form.File1 : menu == Menu::PageLayout ? m_form.PageLayout1 : m_form.Selected1;
-    target->menuAction()->setEnabled(enabled);
+    m_busy = busy;
+    m_form.File1->menuAction()->setEnabled(!busy);
+    m_form.PageLayout1->menuAction()->setEnabled(!busy);
+    offerSelectedCommands();
 }
 
-void QtHost::showSelectedLabel(bool visible, const std::string& caption)
+void QtHost::setSelectedCount(int count)
 {
-    if (!caption.empty())
-        m_form.LSelected->setText(QString::fromStdString(caption));
-    m_form.LSelected->setVisible(visible);
+    m_selectedCount = count;
+    m_form.LSelected->setText(QStringLiteral("Selected: %1").arg(count));
+    m_form.LSelected->setVisible(count > 0);
+    offerSelectedCommands();
+}
+
+void QtHost::offerSelectedCommands()
+{
+    m_form.Selected1->menuAction()->setEnabled(!m_busy && m_selectedCount > 0);
 }
 
 void QtHost::processMessages()
@@ -285,18 +286,18 @@ bool QtHost::askListingFile(ListingFileChoice& choice)
     return m_form.executeListingDialog(choice);
 }
 
-void QtHost::showListingWindow(bool visible)
+void QtHost::setListingPrinting(bool printing)
 {
     TFileListFr* window = m_form.fileListFr();
     if (!window)
         return;
-    if (visible)
+    if (printing)
         window->showCentred();
     else
         window->hide();
 }
 
-void QtHost::setWaitCursor(bool waiting)
+void QtHost::setWaiting(bool waiting)
 {
     // Override cursors stack: set and restore exactly once each.
     if (waiting == m_waitCursor)

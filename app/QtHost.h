@@ -27,13 +27,14 @@ public:
     /// Runs a modal dialog, or hands it to answerDialog.
     int execDialog(QDialog& dialog);
 
-    void setStatusCaption(const std::string& text) override;
-    void setStatusFontColor(Color color) override;
-    void setStatLabel(const std::string& text) override;
-    void placeSpeedButtons() override;
-    void showSpeedButton(SpeedButton button, bool visible) override;
-    void enableMenu(Menu menu, bool enabled) override;
-    void showSelectedLabel(bool visible, const std::string& caption) override;
+    /// Lines Next, Prev and Cancel up from the right edge of the status panel.
+    void placeSpeedButtons();
+
+    void setStatus(const std::string& text, StatusTone tone = StatusTone::Progress) override;
+    void setPhase(const std::string& text) override;
+    void setBusy(bool busy) override;
+    void setRunControls(const RunControls& controls) override;
+    void setSelectedCount(int count) override;
     void processMessages() override;
     void waitForEvents() override;
     MessageAnswer messageBox(const MessageRequest& request) override;
@@ -45,13 +46,17 @@ public:
     void showError(const std::string& message) override;
     bool askCopyMoveDestination(CopyMoveDestination& destination) override;
     bool askListingFile(ListingFileChoice& choice) override;
-    void showListingWindow(bool visible) override;
-    void setWaitCursor(bool waiting) override;
+    void setListingPrinting(bool printing) override;
+    void setWaiting(bool waiting) override;
 
 private:
+    /// The Selected menu's commands are offered while something is selected and nothing busy.
+    void offerSelectedCommands();
+
     TForm1& m_form;
-    Color m_statusColor = Black;
     bool m_waitCursor = false;
+    bool m_busy = false;
+    int m_selectedCount = 0;
 };
 
 } // namespace orlika

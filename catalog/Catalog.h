@@ -89,8 +89,8 @@ public:
     bool FormKeyDown(int key);
     /// Characters typed; returns true when handled.
     bool FormKeyPress(char key);
-    bool prevShown() const { return m_prevShown; }
-    bool nextShown() const { return m_nextShown; }
+    bool prevShown() const { return m_controls.prev; }
+    bool nextShown() const { return m_controls.next; }
     /// Page Down and the wheel turned down: Next, while a page waits that another follows.
     void pageForward();
     /// Page Up and the wheel turned up: Prev, while it is shown.
@@ -233,6 +233,8 @@ private:
     bool deletedEntry(const std::string& name) const;
     /// The cell of a deleted design: its name struck through and "deleted", no picture.
     void writeDeletedCell(Canvas& canvas, const std::string& path);
+    /// What the user may do with the run, as the host offers it from now on.
+    void offerControls(const RunControls& controls);
     void rememberScreenGeometry();
     /// The grid of the page on display, for clicks and red names.
     void recordDisplayGeometry();
@@ -274,8 +276,7 @@ private:
     std::string m_pageTitle;
     PageOnDisplay m_display;
     int m_designsShown = 0;
-    bool m_prevShown = false;
-    bool m_nextShown = false;
+    RunControls m_controls;  // as the host offers them
     bool m_prevPressed = false;
     int m_goToIndex = -1;          // the first entry of the page asked for by its number
     bool m_redrawPressed = false;  // the page waiting is drawn again for the window's size

@@ -78,14 +78,7 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
         }
         s.SelectedList.add(name);
     }
-    if (s.SelectedList.empty()) {
-        m_host.showSelectedLabel(false, {});
-        m_host.enableMenu(Menu::Selected, false);
-    } else {
-        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
-        // While a run merely waits at a page end the menu stays disabled.
-        m_host.enableMenu(Menu::Selected, s.ViewDone);
-    }
+    m_host.setSelectedCount(s.SelectedList.count());
     m_host.processMessages();
     rewriteNameOnDisplay(canvas, cell);
     if (drawingAhead)
@@ -115,13 +108,7 @@ void Catalog::markDeleted(const std::string& folder, const std::vector<std::stri
         if (folder == s.SelectedFolder)
             s.SelectedList.remove(name);
     }
-    if (s.SelectedList.empty()) {
-        m_host.showSelectedLabel(false, "Selected: 0");
-        m_host.enableMenu(Menu::Selected, false);
-    } else {
-        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
-        m_host.enableMenu(Menu::Selected, s.ViewDone);
-    }
+    m_host.setSelectedCount(s.SelectedList.count());
     if (m_mainCanvas) {
         for (int cell = 0; cell < m_display.cellCount; ++cell) {
             std::string& name = m_display.names[std::size_t(cell)];

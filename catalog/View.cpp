@@ -91,15 +91,9 @@ void Catalog::beginRun()
 {
     m_state.ViewDone = false;
     m_state.PageComplete = false;
-    m_host.enableMenu(Menu::Selected, false);
-    m_host.enableMenu(Menu::File, false);
-    m_host.enableMenu(Menu::PageLayout, false);
-    m_host.setStatusCaption(" ");
-    m_host.placeSpeedButtons();
-    m_host.showSpeedButton(SpeedButton::Prev, false);
-    m_host.showSpeedButton(SpeedButton::Next, false);
-    m_host.showSpeedButton(SpeedButton::Cancel, false);
-    m_prevShown = m_nextShown = false;
+    m_host.setBusy(true);
+    m_host.setStatus(" ");
+    offerControls({});
     m_state.CancelPressed = false;
     m_messages.beginRun();
     m_skipped.clear();
@@ -342,7 +336,7 @@ void Catalog::showPictureCaption(bool printing, int index)
         caption += " (" + std::to_string(m_skippedOnPage) + " skipped on this page)";
     if (m_treeRun)
         caption += " in " + pageFoldersText();
-    m_host.setStatusCaption(caption);
+    m_host.setStatus(caption);
 }
 
 std::string Catalog::skippedSummary() const
@@ -520,11 +514,7 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
     m_goToIndex = -1;
     m_redrawPressed = false;
     m_atFinalPage = finalPage;
-    m_host.showSpeedButton(SpeedButton::Next, true);
-    m_nextShown = true;
-    m_prevShown = m_display.pageStarts.size() > 1;
-    if (m_prevShown)
-        m_host.showSpeedButton(SpeedButton::Prev, true);
+    offerControls({m_controls.cancel, true, m_display.pageStarts.size() > 1});
     s.PageComplete = true;
     const std::optional<RunProgress> atWait = m_pageAhead ? std::optional(progress()) : std::nullopt;
     if (!finalPage)
@@ -564,9 +554,8 @@ Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height,
         paintPageWhite(canvas);
         canvas.setBrush(BrushStyle::Clear, White);
     }
-    m_host.showSpeedButton(SpeedButton::Next, false);
-    m_host.showSpeedButton(SpeedButton::Prev, false);
-    m_nextShown = m_prevShown = m_prevPressed = m_redrawPressed = m_atFinalPage = false;
+    offerControls({m_controls.cancel, false, false});
+    m_prevPressed = m_redrawPressed = m_atFinalPage = false;
     if (!onDisplay)
         writeFolderLine(canvas, width);
     return end;
@@ -611,7 +600,8 @@ bool Catalog::drawNextDesign(Canvas& canvas, bool printing, int width, bool& pri
                              std::unique_ptr<DesignFile> file)
 {
     auto& s = m_state;
-    m_host.showSpeedButton(SpeedButton::Cancel, true);
+    if (!m_controls.cancel)
+        offerControls({true, m_controls.next, m_controls.prev});
     if (s.CellNo == 1) {
         m_skippedOnPage = 0;
         m_pageFolders.clear();
@@ -899,7 +889,7 @@ bool Catalog::takePageAhead(int width, int height, int keepLeftAs)
     m_pageAhead->show(keepLeftAs);  // hands the page over: `page` is gone from here on
     m_pageAheadStarted = false;
     resume(after);
-    m_host.setStatusCaption(caption);
+    m_host.setStatus(caption);
     return true;
 }
 
@@ -911,18 +901,13 @@ void Catalog::finishRun(bool printing, const std::string& caption)
     s.ViewDone = true;
     s.PageComplete = true;
     s.NextPressed = false;
-    m_host.enableMenu(Menu::Selected, !s.SelectedList.empty());
-    m_host.enableMenu(Menu::File, true);
-    m_host.showSpeedButton(SpeedButton::Cancel, false);
-    m_host.enableMenu(Menu::PageLayout, true);
+    offerControls({false, m_controls.next, m_controls.prev});
+    m_host.setBusy(false);
     // The document is written before the caption says so; it may fail instead.
     if (printing && m_printer && m_printer->printing())
         m_printer->endDoc();
-    if (!caption.empty()) {
-        m_host.setStatusFontColor(Red);
-        m_host.setStatusCaption(caption);
-        m_host.setStatusFontColor(Black);
-    }
+    if (!caption.empty())
+        m_host.setStatus(caption, StatusTone::RunEnd);
 }
 
 void Catalog::recoverFromError(bool printing, const std::string& message)
@@ -930,10 +915,8 @@ void Catalog::recoverFromError(bool printing, const std::string& message)
     // The run ends at once, but the window is left fully usable: file closed, phase
     // label cleared, menus back, and a print job ended with the pages printed so far.
     m_designFile.reset();
-    m_host.setStatLabel("");
-    m_host.showSpeedButton(SpeedButton::Next, false);
-    m_host.showSpeedButton(SpeedButton::Prev, false);
-    m_nextShown = m_prevShown = false;
+    m_host.setPhase("");
+    offerControls({m_controls.cancel, false, false});
     try {
         finishRun(printing, printing ? " PRINTING FAILED" : std::string());
     } catch (const PrintError&) {
@@ -974,7 +957,7 @@ void Catalog::View(Canvas& canvas, bool Printing)
         }
         switch (end) {
         case RunEnd::NothingToShow:
-            m_host.setStatusCaption(" No Files Found" + skippedSummary());
+            m_host.setStatus(" No Files Found" + skippedSummary());
             finishRun(Printing, {});
             break;
         case RunEnd::PrintDeclined:
@@ -994,6 +977,12 @@ void Catalog::View(Canvas& canvas, bool Printing)
     }
 }
 
+void Catalog::offerControls(const RunControls& controls)
+{
+    m_controls = controls;
+    m_host.setRunControls(controls);
+}
+
 void Catalog::SBButtonClick()
 {
     m_state.NextPressed = true;
@@ -1008,7 +997,7 @@ void Catalog::SBCancelClick()
 void Catalog::SBPrevClick()
 {
     // Prev exists only while a page with another before it waits.
-    if (!m_prevShown)
+    if (!m_controls.prev)
         return;
     m_prevPressed = true;
     m_state.NextPressed = true;
@@ -1029,7 +1018,7 @@ void Catalog::pageForward()
 {
     // The last page has no page after it: paging keys and the wheel stop there rather than
     // end the run.
-    if (m_nextShown && !m_atFinalPage)
+    if (m_controls.next && !m_atFinalPage)
         SBButtonClick();
 }
 
@@ -1041,7 +1030,7 @@ void Catalog::pageBack()
 void Catalog::goToPage(int page)
 {
     const auto& s = m_state;
-    if (!m_nextShown || s.CellsPerPage <= 0 || page < 1 || page > s.PageCount)
+    if (!m_controls.next || s.CellsPerPage <= 0 || page < 1 || page > s.PageCount)
         return;
     const int first = s.StartIndex + (page - 1) * s.CellsPerPage;
     if (first >= s.FileCount || first == firstIndexOnDisplay())
@@ -1060,7 +1049,7 @@ int Catalog::pageNumberOnDisplay() const
 
 bool Catalog::FormKeyPress(char key)
 {
-    if (m_prevShown && (key == 'P' || key == 'p')) {
+    if (m_controls.prev && (key == 'P' || key == 'p')) {
         SBPrevClick();
         return true;
     }

@@ -97,13 +97,13 @@ std::string withMark(std::string line, const std::string& mark, int limit,
 
 void CellContext::showPhase(const std::string& text) const
 {
-    m_services.host.setStatLabel(text);
+    m_services.host.setPhase(text);
     m_services.host.processMessages();
 }
 
 void CellContext::setPhase(const std::string& text) const
 {
-    m_services.host.setStatLabel(text);
+    m_services.host.setPhase(text);
 }
 
 void CellContext::processMessages() const

@@ -65,10 +65,9 @@ std::string FileOps::copyErrorText(int code)
 
 void FileOps::clearSelection()
 {
-    m_host.enableMenu(Menu::Selected, false);
     m_state.SelectedList.clear();
     m_state.KeptCopyOf.clear();
-    m_host.showSelectedLabel(false, "Selected: 0");
+    m_host.setSelectedCount(0);
 }
 
 std::string FileOps::nameList(const std::vector<std::string>& names, const std::string& separator)
@@ -155,7 +154,7 @@ void FileOps::MoveAllSelectedFiles1Click()
     if (!m_host.askCopyMoveDestination(destination) ||
         !destinationReady(m_host, m_files, destination, m_state.SelectedList.names().size()))
         return;
-    m_host.setWaitCursor(true);
+    m_host.setWaiting(true);
     m_host.processMessages();
 
     // The list may not change under the loop: a message box lets events through.
@@ -199,10 +198,10 @@ void FileOps::MoveAllSelectedFiles1Click()
         }
     }
 
-    m_host.setWaitCursor(false);
+    m_host.setWaiting(false);
     // The status line keeps what was done, and where, once the boxes are gone.
     const std::string verb = destination.copy ? "copied" : "moved";
-    m_host.setStatusCaption(" " + std::to_string(done) + " " + verb + " to " + destination.folder);
+    m_host.setStatus(" " + std::to_string(done) + " " + verb + " to " + destination.folder);
     m_host.processMessages();
     reportLeftOut(selected.size(), leftOut, verb, "ORLIKA Copy/Move");
     if (lastSucceeded)

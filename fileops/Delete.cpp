@@ -113,7 +113,7 @@ void FileOps::DeleteSelected1Click()
     if (deleted)
         told += (told.empty() ? "" : ", ") + std::to_string(deleted) + " deleted";
     if (!told.empty())
-        m_host.setStatusCaption(" " + told);
+        m_host.setStatus(" " + told);
     leftOut.insert(leftOut.end(), changed.begin(), changed.end());
     reportLeftOut(names.size(), leftOut, "deleted", kCaption,
                   changed.empty() ? std::string()

@@ -165,7 +165,7 @@ class RecordingHost final : public HeadlessHost {
 public:
     std::vector<std::string> events;
 
-    void setStatLabel(const std::string& text) override { events.push_back("phase \"" + text + "\""); }
+    void setPhase(const std::string& text) override { events.push_back("phase \"" + text + "\""); }
     MessageAnswer messageBox(const MessageRequest& request) override
     {
         events.push_back("message \"" + request.caption + "\": \"" + request.text + "\"");

@@ -76,8 +76,7 @@ void FileListing::mnfileListClick(Printer& printer)
         s.SelectedList.clear();
         s.KeptCopyOf.clear();
         s.UseSelectedList = false;
-        host.enableMenu(Menu::Selected, false);
-        host.showSelectedLabel(false, {});
+        host.setSelectedCount(0);
         s.OpenFileName = choice.fileName;
         s.FromBeginning = true;
         s.UseDialogList = false;
@@ -89,12 +88,12 @@ void FileListing::mnfileListClick(Printer& printer)
                 s.FileList.add(name);
 
         if (s.FileList.empty())
-            host.setStatusCaption(" No Files Found");
+            host.setStatus(" No Files Found");
         else
             print(printer, choice.filterIndex);
     }
     s.FileList.clear();
-    host.setWaitCursor(false);
+    host.setWaiting(false);
     host.processMessages();
 }
 
@@ -102,8 +101,8 @@ void FileListing::print(Printer& printer, FilterIndex filter)
 {
     auto& s = m_catalog.state();
     Host& host = m_catalog.host();
-    host.showListingWindow(true);
-    host.setWaitCursor(true);
+    host.setListingPrinting(true);
+    host.setWaiting(true);
     host.processMessages();
 
     Canvas& canvas = printer.canvas();
@@ -120,14 +119,14 @@ void FileListing::print(Printer& printer, FilterIndex filter)
             printPages(printer, filter);
             printer.endDoc();
         } else {
-            host.setStatusCaption(" NOTHING PRINTED");
+            host.setStatus(" NOTHING PRINTED");
         }
     } catch (const PrintError& error) {
         failure = error.what();
     }
-    host.showListingWindow(false);
+    host.setListingPrinting(false);
     if (!failure.empty()) {
-        host.setStatusCaption(" PRINTING FAILED");
+        host.setStatus(" PRINTING FAILED");
         host.showError(failure);
     }
 }

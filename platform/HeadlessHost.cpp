@@ -12,7 +12,7 @@ constexpr std::size_t kMaxRemembered = 256;
 
 } // namespace
 
-void HeadlessHost::setStatusCaption(const std::string& text)
+void HeadlessHost::setStatus(const std::string& text, StatusTone /*tone*/)
 {
     if (onCaption)
         onCaption(text);

@@ -29,13 +29,11 @@ public:
         m_errors.clear();
     }
 
-    void setStatusCaption(const std::string& text) override;
-    void setStatusFontColor(Color) override {}
-    void setStatLabel(const std::string&) override {}
-    void placeSpeedButtons() override {}
-    void showSpeedButton(SpeedButton, bool) override {}
-    void enableMenu(Menu, bool) override {}
-    void showSelectedLabel(bool, const std::string&) override {}
+    void setStatus(const std::string& text, StatusTone tone = StatusTone::Progress) override;
+    void setPhase(const std::string&) override {}
+    void setBusy(bool) override {}
+    void setRunControls(const RunControls&) override {}
+    void setSelectedCount(int) override {}
     void processMessages() override {}
     void waitForEvents() override;
     MessageAnswer messageBox(const MessageRequest& request) override;

@@ -9,9 +9,6 @@
 
 namespace orlika {
 
-enum class Menu { File, PageLayout, Selected };
-enum class SpeedButton { Cancel, Next, Prev };
-
 enum class MessageIcon { None, Information, Warning, Error, Question };
 // OkNoMoreStop: a design's box during a run, with "No More Messages" and "Stop the Run".
 // YesNoToAll: one question of many alike, with "Yes to All" and "No to All".
@@ -40,6 +37,18 @@ struct ListingFileChoice {
     FilterIndex filterIndex = FilterIndex::AllSupported;
 };
 
+// What the user may do with a run under way: stop it, and, while a page waits, go on to
+// the next page or back to the one before.
+struct RunControls {
+    bool cancel = false;
+    bool next = false;
+    bool prev = false;
+    bool operator==(const RunControls&) const = default;
+};
+
+// How a status text reads: most are progress; the end of a run stands out.
+enum class StatusTone { Progress, RunEnd };
+
 // Size of the main window's page area, in pixels.
 struct ScreenGeometry {
     int clientWidth = 0;
@@ -54,20 +63,17 @@ class Host {
 public:
     virtual ~Host() = default;
 
-    /// Sets the caption of the status panel.
-    virtual void setStatusCaption(const std::string& text) = 0;
-    /// Sets the font colour of the status panel.
-    virtual void setStatusFontColor(Color color) = 0;
-    /// Sets the decoders' phase label (LStat).
-    virtual void setStatLabel(const std::string& text) = 0;
-    /// Lines the speed buttons up from the right edge of the status panel.
-    virtual void placeSpeedButtons() = 0;
-    /// Shows or hides one speed button.
-    virtual void showSpeedButton(SpeedButton button, bool visible) = 0;
-    /// Enables or disables one main menu.
-    virtual void enableMenu(Menu menu, bool enabled) = 0;
-    /// Shows the selected-count label with the caption, or hides it.
-    virtual void showSelectedLabel(bool visible, const std::string& caption) = 0;
+    /// Tells what the program is doing, or how a run ended.
+    virtual void setStatus(const std::string& text, StatusTone tone = StatusTone::Progress) = 0;
+    /// Tells which phase the design being read is in (empty: none).
+    virtual void setPhase(const std::string& text) = 0;
+    /// A run or another long job is under way (true) or over: commands that would start
+    /// another, or change the layout, wait; the selection's commands too.
+    virtual void setBusy(bool busy) = 0;
+    /// What the user may do with the run under way.
+    virtual void setRunControls(const RunControls& controls) = 0;
+    /// How many designs are selected; their commands are offered while nothing is busy.
+    virtual void setSelectedCount(int count) = 0;
     /// Lets the user interface handle pending events, then returns.
     virtual void processMessages() = 0;
     /// Handles events until at least one arrived; used while a page waits for Next.
@@ -93,10 +99,10 @@ public:
     virtual bool askCopyMoveDestination(CopyMoveDestination& /*destination*/) { return false; }
     /// Shows the file-listing open dialog modally; false when cancelled.
     virtual bool askListingFile(ListingFileChoice& /*choice*/) { return false; }
-    /// Shows or hides the window that tells a file listing is printing.
-    virtual void showListingWindow(bool /*visible*/) {}
-    /// Sets the wait cursor (true) or restores the normal one (false).
-    virtual void setWaitCursor(bool /*waiting*/) {}
+    /// Tells that a file listing is printing (true), or no longer.
+    virtual void setListingPrinting(bool /*printing*/) {}
+    /// The user waits for a job that shows no progress of its own (true), or no longer.
+    virtual void setWaiting(bool /*waiting*/) {}
 };
 
 // A print job that cannot start or cannot be written; the message names the printer or

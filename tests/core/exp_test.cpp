@@ -209,10 +209,10 @@ TEST_F(ExpReader, SelectedNameIsRedAndStatusEndsEmpty)
     decode("sel.exp", records({10, 10}));
     EXPECT_EQ(canvas.linesStarting("FontColor"),
               (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));
-    const std::vector<std::string> phases = {"Stat \"Reading\"", "Stat \"Drawing\"", "Stat \"\""};
+    const std::vector<std::string> phases = {"Phase \"Reading\"", "Phase \"Drawing\"", "Phase \"\""};
     std::vector<std::string> seen;
     for (const auto& line : host.log)
-        if (line.rfind("Stat ", 0) == 0)
+        if (line.rfind("Phase ", 0) == 0)
             seen.push_back(line);
     EXPECT_EQ(seen, phases);
 }

@@ -142,8 +142,7 @@ protected:
         fs::create_directories(designs);
         fs::create_directories(dest);
         state.SelectedFolder = designs.string() + "/";
-        host.menus[int(Menu::Selected)] = true;
-        host.selectedLabelVisible = true;
+        host.selectedCount = 1;
     }
     void TearDown() override
     {
@@ -187,9 +186,8 @@ protected:
     void expectSelectionCleared()
     {
         EXPECT_TRUE(state.SelectedList.empty());
-        EXPECT_FALSE(host.menuEnabled(Menu::Selected));
-        EXPECT_FALSE(host.selectedLabelVisible);
-        EXPECT_EQ(host.selectedLabel, "Selected: 0");
+        EXPECT_EQ(host.selectedCount, 0);
+        EXPECT_FALSE(host.selectedCommandsOffered());
     }
     /// The box that ends a run which left files out.
     void expectSummary(const MessageRequest& box, const std::string& text, const std::string& caption)
@@ -202,8 +200,7 @@ protected:
     void expectSelectionKept(std::size_t count)
     {
         EXPECT_EQ(state.SelectedList.names().size(), count);
-        EXPECT_TRUE(host.menuEnabled(Menu::Selected));
-        EXPECT_TRUE(host.selectedLabelVisible);
+        EXPECT_TRUE(host.selectedCommandsOffered());
     }
 };
 
@@ -220,7 +217,7 @@ TEST_F(FileOpsTest, EmptySelectionAsksNothingAndCancelChangesNothing)
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(entries(designs), (std::vector<std::string>{"a.dst", "b.dst"}));
     EXPECT_TRUE(entries(dest).empty());
-    EXPECT_FALSE(host.waitCursor);
+    EXPECT_FALSE(host.waiting);
     expectSelectionKept(2);
 }
 
@@ -264,7 +261,7 @@ TEST_F(FileOpsTest, MovingOntoAnExistingNameFailsAndKeepsBothFiles)
     EXPECT_EQ(read(designs / "b.dst"), "b.dst data");
     EXPECT_EQ(read(dest / "b.dst"), "older b");
     expectSelectionKept(1);
-    EXPECT_FALSE(host.waitCursor);
+    EXPECT_FALSE(host.waiting);
 
     // Moving into the catalog folder itself is the same: the name exists there.
     host.messages.clear();
@@ -297,8 +294,7 @@ TEST_F(FileOpsTest, ThreeFileMoveWhoseSecondFailsGoesOnAndClearsTheSelection)
     host.messages.clear();
     for (int i = 1; i <= 12; ++i)
         state.SelectedList.add("n" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".dst");
-    host.enableMenu(Menu::Selected, true);
-    host.showSelectedLabel(true, "Selected: 12");
+    host.selectedCount = 12;
     chooseDestination(dest, false);
     ops.MoveAllSelectedFiles1Click();
     ASSERT_EQ(host.messages.size(), 13u);
@@ -370,8 +366,7 @@ TEST_F(FileOpsTest, CopyOntoAnExistingFileAsksAndFollowsYesNoAndCancel)
     fs::remove(dest / "b.dst");
     state.SelectedList.add("a.dst");
     state.SelectedList.add("b.dst");
-    host.showSelectedLabel(true, "Selected: 2");
-    host.enableMenu(Menu::Selected, true);
+    host.selectedCount = 2;
     host.messages.clear();
     host.answers = {MessageAnswer::Cancel};
     chooseDestination(dest, true);
@@ -411,7 +406,7 @@ TEST_F(FileOpsTest, CopyThatStopsNamesTheFileAndWhatWasNotCopied)
     expectSummary(host.messages[1], "1 of 3 copied; not copied: b.dst, c.dst", "ORLIKA Copy/Move");
     EXPECT_EQ(entries(dest), std::vector<std::string>{"a.dst"});
     expectSelectionKept(3);
-    EXPECT_FALSE(host.waitCursor);
+    EXPECT_FALSE(host.waiting);
 
     // The disk fills after three of six copies ("a.dst data" is 10 bytes each).
     fs::remove(dest / "a.dst");
@@ -450,7 +445,7 @@ TEST_F(FileOpsTest, ADestinationThatDoesNotExistIsMadeOnlyWhenTheUserSaysYes)
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_FALSE(fs::exists(root / "media"));
     EXPECT_TRUE(host.captions.empty());
-    EXPECT_FALSE(host.waitCursor);
+    EXPECT_FALSE(host.waiting);
     expectSelectionKept(2);
 
     // Yes: the folder is made with the folders above it and the copy goes on.

@@ -117,7 +117,7 @@ TEST_F(KsmReader, WorkedExampleOf1234By567With2000RecordsAndThreeChanges)
     // Remarks begin on the middle line.
     EXPECT_EQ(canvas.linesStarting("TextOut")[1], "TextOut 72 204 \"Stitches: 2000, Size: 123.4 x 56.7 mm\"");
     EXPECT_EQ(canvas.linesStarting("TextOut")[3], "TextOut 72 220 \"Color Changes: 3\"");
-    EXPECT_EQ(host.statLabel, "");
+    EXPECT_EQ(host.phase, "");
     EXPECT_TRUE(host.messages.empty());
 }
 
@@ -212,7 +212,7 @@ TEST_F(KsmReader, WrongStartRecordGivesTheErrorCellWithoutAMessage)
                                                "TextOut 72 204 \"Bad File Format (Not KSM Format)\""};
     EXPECT_EQ(canvas.log, expected);  // no pen colour, no stitches
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(host.log.back(), "Stat \"\"");
+    EXPECT_EQ(host.log.back(), "Phase \"\"");
 
     decode("tiny.ksm", Bytes(513, 0));  // too short to hold a start record
     EXPECT_EQ(canvas.texts.back(), "Bad File Format (Not KSM Format)");

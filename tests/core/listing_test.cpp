@@ -256,14 +256,12 @@ TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
     s.SelectedList.add("x.dst");
     s.UseSelectedList = true;
     s.UseDialogList = true;
-    host.enableMenu(Menu::Selected, true);
-    host.showSelectedLabel(true, "Selected: 1");
+    host.selectedCount = 1;
     list("n001.dst", FilterIndex{5});
 
     EXPECT_TRUE(s.FileList.empty());
     EXPECT_TRUE(s.SelectedList.empty());
-    EXPECT_FALSE(host.menuEnabled(Menu::Selected));
-    EXPECT_FALSE(host.selectedLabelVisible);
+    EXPECT_EQ(host.selectedCount, 0);
     EXPECT_EQ(s.OpenFileName, folderPath() + "n001.dst");
     EXPECT_EQ(s.FolderPath, folderPath());
     EXPECT_EQ(s.OpenFileExt, ".dst");
@@ -271,11 +269,11 @@ TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
     EXPECT_FALSE(s.UseDialogList);
     EXPECT_FALSE(s.UseSelectedList);
     EXPECT_EQ(s.LineHeight, 12);
-    EXPECT_FALSE(host.listingWindowVisible);
-    EXPECT_FALSE(host.waitCursor);
-    const auto shown = std::find(host.log.begin(), host.log.end(), "ShowListingWindow");
+    EXPECT_FALSE(host.listingPrinting);
+    EXPECT_FALSE(host.waiting);
+    const auto shown = std::find(host.log.begin(), host.log.end(), "ListingPrinting");
     ASSERT_NE(shown, host.log.end());
-    EXPECT_EQ(*(shown + 1), "WaitCursor");
+    EXPECT_EQ(*(shown + 1), "Waiting");
 
     // No matching file: the caption says so and no document is begun.
     printer.steps.clear();
@@ -283,7 +281,7 @@ TEST_F(ListingTest, ItLeavesTheStateOfAFreshOpenAndPrintsNothingWithoutFiles)
     list("n001.pes", FilterIndex{4});
     EXPECT_TRUE(printer.steps.empty());
     EXPECT_EQ(host.captions.back(), " No Files Found");
-    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "ShowListingWindow"), 0);
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "ListingPrinting"), 0);
 
     // Cancelled: only the file list is emptied.
     s.FileList.add("left.dst");

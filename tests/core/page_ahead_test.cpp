@@ -253,7 +253,7 @@ TEST_F(PageAheadTest, DesignsDeletedWhileAPageWaitsShowSoThereAndOnEveryPageAfte
             EXPECT_EQ(marked, expected);
             EXPECT_TRUE(catalog.pageOnDisplay().names[1].empty());
             EXPECT_TRUE(s.SelectedList.empty());
-            EXPECT_FALSE(host.selectedLabelVisible);
+            EXPECT_EQ(host.selectedCount, 0);
             catalog.selectAt(canvas, s.CellOrigin[1].X + 5, s.CellOrigin[1].Y - 5);
             EXPECT_TRUE(s.SelectedList.empty());
             catalog.SBButtonClick();

@@ -214,9 +214,9 @@ TEST(PcdSizing, TheStitchAreaEndsWhereTheHeadersCountIsReached)
 class PhaseHost : public ScriptedHost {
 public:
     std::function<void(const std::string&)> onPhase;
-    void setStatLabel(const std::string& label) override
+    void setPhase(const std::string& label) override
     {
-        ScriptedHost::setStatLabel(label);
+        ScriptedHost::setPhase(label);
         if (onPhase)
             onPhase(label);
     }
@@ -224,7 +224,7 @@ public:
     {
         std::vector<std::string> out;
         for (const auto& line : log)
-            if (line.rfind("Stat ", 0) == 0)
+            if (line.rfind("Phase ", 0) == 0)
                 out.push_back(line);
         return out;
     }
@@ -530,7 +530,7 @@ TEST_F(PcdReader, PhasesAndNameSelectionFollowTheCommonFrame)
 {
     s.SelectedList.add("sel.pcs");
     decode("sel.pcs", withTable({}, 1) + at(0, 0));
-    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"Drawing\"", "Stat \"\""}));
+    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Phase \"Reading\"", "Phase \"Drawing\"", "Phase \"\""}));
     EXPECT_EQ(canvas.linesStarting("FontColor"), (std::vector<std::string>{"FontColor 0x0000FF", "FontColor 0x000000"}));
     EXPECT_EQ(canvas.linesStarting("TextOut").front(), "TextOut 72 72 \"sel.pcs\"");
     EXPECT_EQ(s.DesignPath, "sel.pcs");
@@ -547,7 +547,7 @@ TEST_F(PcdReader, CancelDuringTheFirstPassLeavesTheCellEmpty)
     };
     decode("cancel.pcs", file);
     EXPECT_TRUE(canvas.log.empty());
-    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"\""}));
+    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Phase \"Reading\"", "Phase \"\""}));
     EXPECT_EQ(s.DesignPath, "/designs/cancel.pcs");
 }
 
@@ -563,7 +563,7 @@ TEST_F(PcdReader, CancelAfterTheSecondPassKeepsThePictureOnly)
     decode("cancel.pcs", file + Bytes{0} + text("Never written"));
     EXPECT_EQ(canvas.linesStarting("LineTo").size(), 999u);  // the drawing pass ignores the flag
     EXPECT_TRUE(canvas.texts.empty());
-    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Stat \"Reading\"", "Stat \"Drawing\"", "Stat \"\""}));
+    EXPECT_EQ(host.phases(), (std::vector<std::string>{"Phase \"Reading\"", "Phase \"Drawing\"", "Phase \"\""}));
     EXPECT_EQ(s.DesignPath, "/designs/cancel.pcs");
 }
 
@@ -619,7 +619,7 @@ TEST_F(PcdReader, HostileFilesStayInsideTheUpperHalfOfTheCell)
                 ASSERT_LE(y, 204) << round << " " << line;
             }
         }
-        EXPECT_EQ(host.phases().back(), "Stat \"\"") << round;
+        EXPECT_EQ(host.phases().back(), "Phase \"\"") << round;
         EXPECT_EQ(canvas.pen, Black) << round;
     }
 }

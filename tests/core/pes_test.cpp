@@ -240,7 +240,7 @@ TEST_F(PesReader, PecAndPesFilesDrawTheSameDesignInItsThreadColour)
     EXPECT_EQ(canvas.linesStarting("TextOut")[1], "TextOut 72 204 \"Stitches: 3, Size: 1.0 x 1.0 mm\"");
     EXPECT_EQ(canvas.linesStarting("TextOut")[3], "TextOut 72 220 \"1. Red\"");
     EXPECT_EQ(canvas.linesStarting("PenWidth"), std::vector<std::string>{"PenWidth 1"});
-    EXPECT_EQ(host.log, (std::vector<std::string>{"Stat \"Drawing\"", "Stat \"\""}));
+    EXPECT_EQ(host.log, (std::vector<std::string>{"Phase \"Drawing\"", "Phase \"\""}));
     EXPECT_TRUE(host.messages.empty());
 
     const auto pecLog = drawingCalls(canvas.log);

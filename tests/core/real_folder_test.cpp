@@ -349,9 +349,9 @@ TEST_F(RealFolderPrintTest, AJobThatCannotStartOrBeWrittenSaysSoAndTheWindowReco
     EXPECT_EQ(host.errors,
               std::vector<std::string>{"Cannot print to /no/such/folder/catalog.pdf: the folder /no/such/folder does not exist."});
     EXPECT_EQ(host.captions.back(), " PRINTING FAILED");
-    EXPECT_TRUE(host.menuEnabled(Menu::File));
-    EXPECT_TRUE(host.menuEnabled(Menu::PageLayout));
-    EXPECT_FALSE(host.buttonShown(SpeedButton::Cancel));
+    EXPECT_TRUE(!host.busy);
+    EXPECT_TRUE(!host.busy);
+    EXPECT_FALSE(host.controls.cancel);
 
     host.errors.clear();
     printer.failBegin = false;
@@ -370,7 +370,7 @@ TEST_F(RealFolderPrintTest, DecliningTheFileNamePrintsNothingAndSaysSo)
     EXPECT_EQ(printer.steps, std::vector<std::string>{"BeginDoc"});
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.captions.back(), " NOTHING PRINTED");
-    EXPECT_TRUE(host.menuEnabled(Menu::File));
+    EXPECT_TRUE(!host.busy);
 }
 
 } // namespace

@@ -133,10 +133,10 @@ TEST_F(ViewTest, SixDesignsFinishWithoutWaiting)
     EXPECT_EQ(host.captions.back(), " FINISHED");
     EXPECT_TRUE(s.ViewDone);
     EXPECT_TRUE(s.PageComplete);
-    EXPECT_TRUE(host.menuEnabled(Menu::File));
-    EXPECT_TRUE(host.menuEnabled(Menu::PageLayout));
-    EXPECT_FALSE(host.menuEnabled(Menu::Selected));
-    EXPECT_FALSE(host.buttonShown(SpeedButton::Cancel));
+    EXPECT_TRUE(!host.busy);
+    EXPECT_TRUE(!host.busy);
+    EXPECT_FALSE(host.selectedCommandsOffered());
+    EXPECT_FALSE(host.controls.cancel);
 }
 
 TEST_F(ViewTest, EightDesignsPageForwardBackAndFinish)
@@ -365,7 +365,7 @@ TEST_F(RunMessagesTest, StopTheRunEndsItAtThatDesign)
     EXPECT_EQ(catalog.designsShown(), 2);
     EXPECT_EQ(host.waits, 0);
     EXPECT_EQ(host.captions.back(), " FINISHED");
-    EXPECT_TRUE(host.menuEnabled(Menu::File));
+    EXPECT_TRUE(!host.busy);
 }
 
 TEST_F(RunMessagesTest, NoMoreMessagesDrawsTheRestQuietly)
@@ -450,7 +450,7 @@ TEST_F(ViewTest, EmptyFolderSaysNoFilesFound)
     openFolder("none.dst");
     EXPECT_EQ(host.captions.back(), " No Files Found");
     EXPECT_TRUE(s.ViewDone);
-    EXPECT_TRUE(host.menuEnabled(Menu::File));
+    EXPECT_TRUE(!host.busy);
 }
 
 TEST_F(ViewTest, UnopenableFileIsSkippedAndTheNextTakesItsCell)
@@ -511,10 +511,10 @@ TEST_F(ViewTest, ADamagedHeaderShowsItsMessageInItsCellAndTheRunGoesOn)
     ASSERT_EQ(catalog.failedDesigns().size(), 1u);
     EXPECT_EQ(catalog.failedDesigns()[0].name, "d02b.dst");
     EXPECT_EQ(catalog.failedDesigns()[0].message, message);
-    EXPECT_TRUE(host.menuEnabled(Menu::File));
-    EXPECT_TRUE(host.menuEnabled(Menu::PageLayout));
-    EXPECT_FALSE(host.buttonShown(SpeedButton::Cancel));
-    EXPECT_EQ(host.statLabel, "");
+    EXPECT_TRUE(!host.busy);
+    EXPECT_TRUE(!host.busy);
+    EXPECT_FALSE(host.controls.cancel);
+    EXPECT_EQ(host.phase, "");
     EXPECT_TRUE(s.ViewDone);
 
     // "Stop the Run" in its box ends the run there.

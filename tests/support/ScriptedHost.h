@@ -23,40 +23,33 @@ public:
     std::function<void(const std::string&)> onCaption;  // what happens as a caption is set
     std::string pageTitle;
     ScreenGeometry geometry{1000, 640, 40, 1016, 700};
-    bool menus[3] = {true, true, false};
-    bool buttons[3] = {false, false, false};
-    std::string statLabel;
-    bool selectedLabelVisible = false;
-    std::string selectedLabel;
+    bool busy = false;
+    int selectedCount = 0;
+    RunControls controls;
+    std::string phase;
     int waits = 0;
     // The file commands' dialogs: one scripted answer per showing (none: cancelled).
     std::deque<CopyMoveDestination> destinations;
     std::deque<ListingFileChoice> listingFiles;
     int dialogsShown = 0;
-    bool waitCursor = false;
-    bool listingWindowVisible = false;
+    bool waiting = false;
+    bool listingPrinting = false;
 
-    void setStatusCaption(const std::string& text) override
+    void setStatus(const std::string& text, StatusTone /*tone*/ = StatusTone::Progress) override
     {
         captions.push_back(text);
         log.push_back("Caption \"" + text + "\"");
         if (onCaption)
             onCaption(text);
     }
-    void setStatusFontColor(Color color) override { log.push_back("StatusColor " + std::to_string(color)); }
-    void setStatLabel(const std::string& text) override
+    void setPhase(const std::string& text) override
     {
-        statLabel = text;
-        log.push_back("Stat \"" + text + "\"");
+        phase = text;
+        log.push_back("Phase \"" + text + "\"");
     }
-    void placeSpeedButtons() override {}
-    void showSpeedButton(SpeedButton button, bool visible) override { buttons[int(button)] = visible; }
-    void enableMenu(Menu menu, bool enabled) override { menus[int(menu)] = enabled; }
-    void showSelectedLabel(bool visible, const std::string& caption) override
-    {
-        selectedLabelVisible = visible;
-        selectedLabel = caption;
-    }
+    void setBusy(bool now) override { busy = now; }
+    void setRunControls(const RunControls& now) override { controls = now; }
+    void setSelectedCount(int count) override { selectedCount = count; }
     void processMessages() override {}
     void waitForEvents() override
     {
@@ -106,19 +99,19 @@ public:
         listingFiles.pop_front();
         return true;
     }
-    void showListingWindow(bool visible) override
+    void setListingPrinting(bool now) override
     {
-        listingWindowVisible = visible;
-        log.push_back(visible ? "ShowListingWindow" : "HideListingWindow");
+        listingPrinting = now;
+        log.push_back(now ? "ListingPrinting" : "ListingPrinted");
     }
-    void setWaitCursor(bool waiting) override
+    void setWaiting(bool now) override
     {
-        waitCursor = waiting;
-        log.push_back(waiting ? "WaitCursor" : "NormalCursor");
+        waiting = now;
+        log.push_back(now ? "Waiting" : "NotWaiting");
     }
 
-    bool menuEnabled(Menu menu) const { return menus[int(menu)]; }
-    bool buttonShown(SpeedButton button) const { return buttons[int(button)]; }
+    /// The Selected menu's commands, as a window offers them from what it was told.
+    bool selectedCommandsOffered() const { return !busy && selectedCount > 0; }
 };
 
 } // namespace orlika::test
