@@ -1183,7 +1183,11 @@ void TForm1::MoveAllSelectedFiles1Click()
 {
     if (m_running)
         return;
-    FileOps(m_catalog.state(), m_host, *m_fileOperations).MoveAllSelectedFiles1Click();
+    const std::string folder = m_catalog.state().SelectedFolder;
+    // A design moved away leaves the page as a deleted one does.
+    if (const auto moved = FileOps(m_catalog.state(), m_host, *m_fileOperations).MoveAllSelectedFiles1Click();
+        !moved.empty())
+        m_catalog.markGone(folder, moved, Gone::Moved);
     showSelectionOnDisplay();
 }
 
@@ -1227,7 +1231,7 @@ void TForm1::DeleteSelected1Click()
         if (!isArchiveEntry(name) && !m_fileOperations->exists(folder + name))
             gone.push_back(name);
     if (!gone.empty())
-        m_catalog.markDeleted(folder, gone);
+        m_catalog.markGone(folder, gone, Gone::Deleted);
     showSelectionOnDisplay();
 }
 

@@ -108,11 +108,11 @@ public:
     /// Writes every name of the page on display again in its selection's colour, after
     /// the selection changed by some other route than a click (copy, move, delete).
     void showSelectionOnDisplay();
-    /// The designs `names` of `folder` were deleted: they leave the selection, and their
-    /// cells, on the page on display and on every page the run draws after, show their name
-    /// struck through with "deleted" after it, and select nothing. A page drawn after has
-    /// no picture in such a cell.
-    void markDeleted(const std::string& folder, const std::vector<std::string>& names);
+    /// The designs `names` of `folder` were deleted or moved away: they leave the selection,
+    /// and their cells, on the page on display and on every page the run draws after, show
+    /// their name struck through with "deleted" or "moved" after it, and select nothing. A
+    /// page drawn after has no picture in such a cell.
+    void markGone(const std::string& folder, const std::vector<std::string>& names, Gone how);
     /// First file index of the page on display.
     int firstIndexOnDisplay() const;
     const PageOnDisplay& pageOnDisplay() const { return m_display; }
@@ -229,10 +229,10 @@ private:
     {
         return end == PageEnd::Prev || end == PageEnd::GoTo || end == PageEnd::Redraw;
     }
-    /// True when the list entry's design was deleted in this run.
+    /// True when the list entry's design was deleted or moved away in this run.
     bool deletedEntry(const std::string& name) const;
-    /// The cell of a deleted design: its name struck through and "deleted", no picture.
-    void writeDeletedCell(Canvas& canvas, const std::string& path);
+    /// The cell of a design gone: its name struck through and how it went, no picture.
+    void writeDeletedCell(Canvas& canvas, const std::string& name, const std::string& path);
     /// What the user may do with the run, as the host offers it from now on.
     void offerControls(const RunControls& controls);
     void rememberScreenGeometry();
@@ -281,7 +281,7 @@ private:
     int m_goToIndex = -1;          // the first entry of the page asked for by its number
     bool m_redrawPressed = false;  // the page waiting is drawn again for the window's size
     bool m_atFinalPage = false;    // the page waiting is the run's last
-    std::set<std::string> m_deleted;  // paths of the designs deleted in this run
+    std::map<std::string, Gone> m_deleted;  // the designs deleted or moved in this run, by path
     bool m_folderLineOnPage = false;
     // Entries of this run that could not be opened, by index; those since the last
     // design drawn; those of the page.
@@ -291,7 +291,7 @@ private:
     /// True when every entry from `first` up to (not including) `end` is as it was when
     /// the run opened it, and was deleted then exactly when it is deleted now.
     bool unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end,
-                              const std::set<std::string>& deletedThen);
+                              const std::map<std::string, Gone>& deletedThen);
     // Folder trees and archives
     DesignCollector* m_collector = nullptr;
     std::map<std::string, std::string> m_collectErrors;  // paths of the list that are error cells

@@ -17,6 +17,9 @@
 
 namespace orlika {
 
+/// How a design of a run left its folder while the run went on: its cell says which.
+enum class Gone : std::uint8_t { Deleted, Moved };
+
 /// A screen run as it stands between two designs: what a page drawn ahead starts from and
 /// what it hands back.
 struct RunProgress {
@@ -36,7 +39,7 @@ struct RunProgress {
     std::map<std::string, std::string> collectErrors;   // paths of the list that are error cells
     std::vector<std::string> pageFolders;                // of the designs on the page, in order
     std::map<std::string, std::string> remarkNotes;     // of the given designs, by path
-    std::set<std::string> deleted;                      // paths of the designs deleted in the run
+    std::map<std::string, Gone> deleted;                // the designs deleted or moved in the run, by path
 };
 
 /// What a page drawn ahead starts from: the run waiting at the end of a page, the window's

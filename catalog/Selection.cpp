@@ -10,13 +10,19 @@ namespace orlika {
 
 namespace {
 
-// The name line of a deleted design: its name written black as writeCellName writes it,
-// but in less room, struck through, and "deleted" after it.
-void writeDeletedName(Canvas& canvas, DesignFigures& figures, CellPoint origin, int nameWidth, int halfCellHeight,
-                      const std::string& name)
+const char* goneWord(Gone how)
 {
+    return how == Gone::Moved ? "moved" : "deleted";
+}
+
+// The name line of a design gone: its name written black as writeCellName writes it, but
+// in less room, struck through, and "deleted" or "moved" after it.
+void writeGoneName(Canvas& canvas, DesignFigures& figures, CellPoint origin, int nameWidth, int halfCellHeight,
+                   const std::string& name, Gone how)
+{
+    const std::string word = goneWord(how);
     const int space = canvas.textWidth(" ");
-    const int markWidth = space + canvas.textWidth("deleted");
+    const int markWidth = space + canvas.textWidth(word);
     canvas.setFontColor(Black);
     writeCellName(canvas, figures, origin, nameWidth - markWidth, halfCellHeight, name);
     const std::string shown = fitName(canvas, name, nameWidth - markWidth - canvas.textWidth("XX"));
@@ -28,7 +34,7 @@ void writeDeletedName(Canvas& canvas, DesignFigures& figures, CellPoint origin, 
     canvas.setPenWidth(1);
     canvas.moveTo(x, middle);
     canvas.lineTo(x + width, middle);
-    canvas.textOut(x + width + space, y, "deleted");
+    canvas.textOut(x + width + space, y, word);
 }
 
 } // namespace
@@ -91,20 +97,20 @@ bool Catalog::deletedEntry(const std::string& name) const
     return !m_deleted.empty() && m_deleted.count(m_state.FolderPath + name) > 0;
 }
 
-void Catalog::writeDeletedCell(Canvas& canvas, const std::string& path)
+void Catalog::writeDeletedCell(Canvas& canvas, const std::string& name, const std::string& path)
 {
     const auto& s = m_state;
     const CellPoint anchor = cellAnchor();
-    // Its name line as on the page it was deleted from; no picture is left to draw.
-    writeDeletedName(canvas, m_state, anchor, nameLineWidth(anchor, s.CellWidth, m_pageWidth), s.HalfCellHeight,
-                     namePart(path));
+    // Its name line as on the page it went from; no picture is left to draw.
+    writeGoneName(canvas, m_state, anchor, nameLineWidth(anchor, s.CellWidth, m_pageWidth), s.HalfCellHeight,
+                  namePart(path), m_deleted.at(s.FolderPath + name));
 }
 
-void Catalog::markDeleted(const std::string& folder, const std::vector<std::string>& names)
+void Catalog::markGone(const std::string& folder, const std::vector<std::string>& names, Gone how)
 {
     auto& s = m_state;
     for (const std::string& name : names) {
-        m_deleted.insert(folder + name);
+        m_deleted[folder + name] = how;
         if (folder == s.SelectedFolder)
             s.SelectedList.remove(name);
     }
@@ -115,9 +121,10 @@ void Catalog::markDeleted(const std::string& folder, const std::vector<std::stri
             if (name.empty() || !m_deleted.count(m_display.folder + name))
                 continue;
             const CellPoint origin = m_display.origins[std::size_t(cell)];
-            writeDeletedName(*m_mainCanvas, m_state, origin,
-                             nameLineWidth(origin, m_display.cellWidth, m_display.pageWidth), m_display.halfCellHeight,
-                             name.find('/') == std::string::npos ? name : designDisplayName(name));
+            writeGoneName(*m_mainCanvas, m_state, origin,
+                          nameLineWidth(origin, m_display.cellWidth, m_display.pageWidth), m_display.halfCellHeight,
+                          name.find('/') == std::string::npos ? name : designDisplayName(name),
+                          m_deleted.at(m_display.folder + name));
             // Nothing is left there to select or to open.
             name.clear();
         }

@@ -416,7 +416,7 @@ void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFi
     std::optional<std::string> failure;
     if (deletedEntry(name)) {
         reader = nullptr;
-        writeDeletedCell(canvas, path);
+        writeDeletedCell(canvas, name, path);
     } else if (const auto collectError = m_collectErrors.find(name); collectError != m_collectErrors.end()) {
         // Nothing to read and nothing to select: the cell only says why.
         failure = collectError->second;
@@ -824,7 +824,7 @@ bool Catalog::sameWindowSize(int width, int height) const
 }
 
 bool Catalog::unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end,
-                                   const std::set<std::string>& deletedThen)
+                                   const std::map<std::string, Gone>& deletedThen)
 {
     const std::string& folder = m_state.FolderPath;
     for (int index = first; index < end; ++index) {

@@ -146,14 +146,14 @@ CopyOutcome FileOps::CopyFile(const std::string& source, const std::string& dest
     return CopyOutcome::Stopped;
 }
 
-void FileOps::MoveAllSelectedFiles1Click()
+std::vector<std::string> FileOps::MoveAllSelectedFiles1Click()
 {
     if (m_state.SelectedList.empty())
-        return;
+        return {};
     CopyMoveDestination destination;
     if (!m_host.askCopyMoveDestination(destination) ||
         !destinationReady(m_host, m_files, destination, m_state.SelectedList.names().size()))
-        return;
+        return {};
     m_host.setWaiting(true);
     m_host.processMessages();
 
@@ -167,6 +167,7 @@ void FileOps::MoveAllSelectedFiles1Click()
             leftOut.push_back(name);
     bool lastSucceeded = false;
     std::size_t done = 0;
+    std::vector<std::string> moved;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         const std::string source = m_state.SelectedFolder + name;
@@ -187,6 +188,7 @@ void FileOps::MoveAllSelectedFiles1Click()
             lastSucceeded = m_files.moveFile(source, target);
             if (lastSucceeded) {
                 ++done;
+                moved.push_back(name);
             } else {
                 leftOut.push_back(name);
                 m_host.messageBox(MessageRequest{"Cannot move " + name +
@@ -207,6 +209,7 @@ void FileOps::MoveAllSelectedFiles1Click()
     if (lastSucceeded)
         clearSelection();
     m_host.processMessages();
+    return moved;
 }
 
 } // namespace orlika

@@ -34,7 +34,8 @@ public:
 
     /// "Copy/Move All Selected Files": asks for the destination, then copies or moves
     /// every selected design there; clears the selection when the last one succeeded.
-    void MoveAllSelectedFiles1Click();
+    /// Returns the designs moved out of the selection's folder.
+    std::vector<std::string> MoveAllSelectedFiles1Click();
     /// Copies one file by full paths, asking before an existing destination is replaced.
     /// A failure is shown naming both paths; it and Cancel end the run with the selection
     /// kept, No skips the file and the run goes on.

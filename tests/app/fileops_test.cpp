@@ -16,6 +16,27 @@
 namespace orlika::test {
 namespace {
 
+// Standard layout on the 1000 x 600 page: where a cell's name line and picture are.
+QRect nameLineOf(int cell)
+{
+    return QRect(72 + cell * 286, 60, 200, 28);
+}
+
+/// The longest run of dark pixels along a row of the area: text makes short ones, a line
+/// struck through a name a long one.
+int longestDarkRun(const QImage& image, const QRect& area)
+{
+    int longest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        int run = 0;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            run = qGray(image.pixel(x, y)) < 110 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
 class FileCommandsTest : public AppTest {
 protected:
     QString destination() const { return folder() + QStringLiteral("dest"); }
@@ -94,6 +115,14 @@ TEST_F(FileCommandsTest, MoveThenCopyThroughForm2WhichKeepsItsSettings)
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 moved to ") + destination());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The designs moved away are struck through and select nothing; d02 still does.
+    form->page().flush();
+    EXPECT_GE(longestDarkRun(form->page().image(), nameLineOf(0)), 30);
+    EXPECT_LT(longestDarkRun(form->page().image(), nameLineOf(1)), 20);
+    rightClick(172, 154);
+    EXPECT_TRUE(state().SelectedList.empty());
+    rightClick(458, 154);
+    EXPECT_EQ(state().SelectedList.names(), std::vector<std::string>{"d02.dst"});
 
     // Copy d02 into a folder that already has a d02: the question's default (No) keeps it.
     QFile::copy(path(QStringLiteral("d02.dst")), destination() + QStringLiteral("/d02.dst"));
@@ -199,27 +228,6 @@ TEST_F(FileCommandsTest, CopyIntoAFolderNotThereYetMakesItWhenAskedAndSaysWhereT
     EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 copied to ") + usb);
-}
-
-// Standard layout on the 1000 x 600 page: where a cell's name line and picture are.
-QRect nameLineOf(int cell)
-{
-    return QRect(72 + cell * 286, 60, 200, 28);
-}
-
-/// The longest run of dark pixels along a row of the area: text makes short ones, a line
-/// struck through a name a long one.
-int longestDarkRun(const QImage& image, const QRect& area)
-{
-    int longest = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        int run = 0;
-        for (int x = area.left(); x <= area.right(); ++x) {
-            run = qGray(image.pixel(x, y)) < 110 ? run + 1 : 0;
-            longest = std::max(longest, run);
-        }
-    }
-    return longest;
 }
 
 TEST_F(FileCommandsTest, DeletedDesignsAreStruckThroughAndCanNoLongerBeSelectedOrOpened)

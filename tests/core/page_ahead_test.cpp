@@ -231,18 +231,19 @@ TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
     EXPECT_EQ(cancelled.captions.back(), " FINISHED");
 }
 
-TEST_F(PageAheadTest, DesignsDeletedWhileAPageWaitsShowSoThereAndOnEveryPageAfter)
+TEST_F(PageAheadTest, DesignsDeletedOrMovedWhileAPageWaitsShowSoThereAndOnEveryPageAfter)
 {
     const auto script = [this] {
         addDesigns(14);
         s.SelectedFolder = "/designs/";
         s.SelectedList.add(nameOf(2));
         host.onWait.push_back([this] {
-            // d02 on the page waiting and d08 on the page after it are deleted.
+            // d02 on the page waiting is deleted, d08 on the page after it moved away.
             files.files.erase("/designs/" + nameOf(2));
             files.files.erase("/designs/" + nameOf(8));
             const std::size_t before = canvas.log.size();
-            catalog.markDeleted("/designs/", {nameOf(2), nameOf(8)});
+            catalog.markGone("/designs/", {nameOf(2)}, Gone::Deleted);
+            catalog.markGone("/designs/", {nameOf(8)}, Gone::Moved);
             // d02's name is written again black, struck through, "deleted" after it (six
             // pixels a letter here), and selects nothing.
             const std::vector<std::string> marked(canvas.log.begin() + std::ptrdiff_t(before), canvas.log.end());
@@ -270,14 +271,15 @@ TEST_F(PageAheadTest, DesignsDeletedWhileAPageWaitsShowSoThereAndOnEveryPageAfte
     const Seen drawnAhead = run(true);
     EXPECT_EQ(drawnAhead.texts, drawn.texts);
     EXPECT_EQ(drawnAhead.captions, drawn.captions);
-    // Page 2 drawn ahead again once d08 was gone, and shown; page 1, kept before d02 went,
-    // drawn again.
-    EXPECT_EQ(ahead.started, 4);
+    // Page 2 drawn ahead again after each design marked gone, and shown; page 1, kept
+    // before d02 went, drawn again.
+    EXPECT_EQ(ahead.started, 5);
     EXPECT_EQ(ahead.shown, 1);
     EXPECT_EQ(ahead.shownAgain, 0);
-    // Page 2 and page 1 drawn again show the deleted designs' names, each with "deleted",
-    // and nothing of their pictures or figures.
-    EXPECT_EQ(std::count(drawn.texts.begin(), drawn.texts.end(), "deleted"), 3);
+    // Page 2 and page 1 drawn again show the names of the designs gone, each with how it
+    // went, and nothing of their pictures or figures.
+    EXPECT_EQ(std::count(drawn.texts.begin(), drawn.texts.end(), "deleted"), 2);
+    EXPECT_EQ(std::count(drawn.texts.begin(), drawn.texts.end(), "moved"), 1);
     EXPECT_EQ(std::count(drawn.texts.begin(), drawn.texts.end(), nameOf(8)), 1);
     EXPECT_EQ(std::count_if(drawn.texts.begin(), drawn.texts.end(),
                             [](const std::string& text) { return text.rfind("Stitches: ", 0) == 0; }),
