@@ -4,7 +4,7 @@
 #include "catalog/DesignPaths.h"
 #include "collection/ContentHash.h"
 #include "collection/Fingerprint.h"
-#include "decoders/PenTrace.h"
+#include "decoders/DesignTrace.h"
 #include "decoders/Registry.h"
 #include "decoders/StitchFigures.h"
 #include "platform/FileSystem.h"
@@ -19,6 +19,26 @@ std::string threadLabel(const Thread& thread)
         return thread.name;
     return thread.name.empty() ? thread.code : thread.name + " " + thread.code;
 }
+
+// The stitches as a pen follows them, into the figures and the fingerprint; nothing is
+// kept. Both count in the design's unit, which its header gives.
+struct FiguresAndFingerprint : DesignTracer {
+    explicit FiguresAndFingerprint(const Design& design) : design(design) {}
+    void measured(const PenTrace&)
+    {
+        figures.emplace(design.unit);
+        fingerprint.emplace(design.unit);
+    }
+    void step(const Movement& movement, PenTrace::Effect effect, const PenTrace& pen)
+    {
+        figures->take(effect, pen);
+        fingerprint->take(movement, pen);
+    }
+
+    const Design& design;
+    std::optional<StitchFigures> figures;
+    std::optional<Fingerprinter> fingerprint;
+};
 
 } // namespace
 
@@ -42,36 +62,25 @@ void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign&
         return;
     }
     try {
-        const auto decoder = reader->decoding.open(file, path);
         Design read;
-        if (!decoder->readHeader(read)) {
+        FiguresAndFingerprint traced(read);
+        const TraceEnd end = traceDesign(reader->decoding, file, path, read, Trailer::Read, traced);
+        if (end.kind == TraceEnd::Kind::Rejected) {
             design.error = read.rejection ? read.rejection->cellText : "not a design of its format";
             return;
         }
-        decoder->measure(read);
-        // The stitches as a pen follows them, into the figures and the fingerprint; nothing
-        // is kept.
-        PenTrace pen(read, reader->decoding.rule->placement);
-        StitchFigures figures(read.unit);
-        Fingerprinter fingerprint(read.unit);
-        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next()) {
-            for (const Movement& movement : batch) {
-                figures.take(pen.follow(movement), pen);
-                fingerprint.take(movement, pen);
-            }
-        }
-        if (decoder->error()) {
-            design.error = *decoder->error();
+        if (end.kind == TraceEnd::Kind::Broken) {
+            design.error = end.problem;
             return;
         }
-        decoder->readTrailer(read);
+        const StitchFigures& figures = *traced.figures;
         design.widthMm = figures.widthMm();
         design.heightMm = figures.heightMm();
         design.stitches = figures.stitches();
         design.colorChanges = figures.colorChanges();
         for (const Thread& thread : read.threads)
             design.threads.push_back({threadLabel(thread), thread.color & 0x00FFFFFF});
-        design.fingerprint = fingerprint.value();
+        design.fingerprint = traced.fingerprint->value();
         design.contentHash = contentHash(file);
     } catch (const InOutError& error) {
         design.error = error.what();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Design.h"
 
+#include "decoders/DesignTrace.h"
 #include "decoders/Extents.h"
 
 namespace orlika {
@@ -59,18 +60,19 @@ std::span<const Movement> DesignDecoder::next()
 
 DesignValue collectDesign(const Decoding& decoding, DesignFile& file, const std::string& path)
 {
+    // A design its header took stays accepted, whatever stops it after.
+    struct Collector : DesignTracer {
+        DesignValue& value;
+        explicit Collector(DesignValue& value) : value(value) {}
+        void accepted() { value.accepted = true; }
+        void step(const Movement& movement, PenTrace::Effect, const PenTrace&) { value.movements.push_back(movement); }
+    };
     DesignValue value;
     try {
-        const auto decoder = decoding.open(file, path);
-        value.accepted = decoder->readHeader(value.design);
-        if (!value.accepted)
-            return value;
-        decoder->measure(value.design);
-        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
-            value.movements.insert(value.movements.end(), batch.begin(), batch.end());
-        value.error = decoder->error();
-        if (!value.error)
-            decoder->readTrailer(value.design);
+        Collector collector(value);
+        if (const TraceEnd end = traceDesign(decoding, file, path, value.design, Trailer::Read, collector);
+            end.kind == TraceEnd::Kind::Broken)
+            value.error = end.problem;
     } catch (const InOutError& error) {
         value.error = error.what();
     } catch (const ConversionError& error) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "sheet/DesignPicture.h"
 
-#include "decoders/PenTrace.h"
+#include "decoders/DesignTrace.h"
 #include "decoders/Registry.h"
 #include "platform/FileSystem.h"
 #include "render/PainterCanvas.h"
@@ -22,16 +22,16 @@ namespace {
 // Builds the blocks and the extent from the design's movements as a pen follows them.
 class PictureBuilder {
 public:
-    PictureBuilder(const Design& design, const Placement& placement, DesignPicture& picture)
-        : m_design(design), m_trace(design, placement), m_picture(picture), m_mm(millimetresPerUnit(design.unit))
+    /// Builds from the movements that `pen`, the pen of the design's trace, follows.
+    PictureBuilder(const Design& design, const PenTrace& pen, DesignPicture& picture)
+        : m_design(design), m_trace(pen), m_picture(picture), m_mm(millimetresPerUnit(design.unit))
     {
         m_picture.figures = StitchFigures(design.unit);
         startBlock();
     }
 
-    void follow(const Movement& movement)
+    void follow(PenTrace::Effect effect)
     {
-        const PenTrace::Effect effect = m_trace.follow(movement);
         m_picture.figures.take(effect, m_trace);
         switch (effect) {
         case PenTrace::Effect::Color:
@@ -108,10 +108,35 @@ private:
     }
 
     const Design& m_design;
-    PenTrace m_trace;
+    const PenTrace& m_trace;
     DesignPicture& m_picture;
     double m_mm;
     bool m_runOpen = false;
+};
+
+// The picture of a design as its trace goes: the header's boxes are told even where the
+// stitches then fail.
+struct PictureTracer : DesignTracer {
+    PictureTracer(const Design& design, DesignPicture& picture, PictureReading& reading)
+        : design(design), picture(picture), reading(reading)
+    {
+    }
+    void accepted()
+    {
+        for (const DesignMessage& message : design.messages)
+            reading.warnings.push_back(message.text);
+    }
+    void measured(const PenTrace& pen)
+    {
+        picture.cutShort = design.cutShort;
+        builder.emplace(design, pen, picture);
+    }
+    void step(const Movement&, PenTrace::Effect effect, const PenTrace&) { builder->follow(effect); }
+
+    const Design& design;
+    DesignPicture& picture;
+    PictureReading& reading;
+    std::optional<PictureBuilder> builder;
 };
 
 std::string trimmed(const std::string& text)
@@ -160,29 +185,20 @@ PictureReading readDesignPicture(const std::string& path, FileSystem& files)
     picture.folder = folderPart(failed ? path : absolute.string());
     picture.format = formatOfName(name);
     try {
-        const auto decoder = reader->decoding.open(*file, path);
         Design design;
-        const bool accepted = decoder->readHeader(design);
-        for (const DesignMessage& message : design.messages)
-            reading.warnings.push_back(message.text);
-        if (!accepted) {
+        PictureTracer tracer(design, picture, reading);
+        const TraceEnd end = traceDesign(reader->decoding, *file, path, design, Trailer::Skip, tracer);
+        if (end.kind == TraceEnd::Kind::Rejected) {
             reading.problem = design.rejection ? trimmed(design.rejection->cellText) : "not a design of this format";
-            if (reading.problem.empty() && !reading.warnings.empty())
-                reading.problem = reading.warnings.front();
-            reading.warnings.clear();
+            if (reading.problem.empty() && !design.messages.empty())
+                reading.problem = design.messages.front().text;
             return reading;
         }
-        decoder->measure(design);
-        picture.cutShort = design.cutShort;
-        PictureBuilder builder(design, reader->decoding.rule->placement, picture);
-        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
-            for (const Movement& movement : batch)
-                builder.follow(movement);
-        if (decoder->error()) {
-            reading.problem = *decoder->error();
+        if (end.kind == TraceEnd::Kind::Broken) {
+            reading.problem = end.problem;
             return reading;
         }
-        if (!builder.finish()) {
+        if (!tracer.builder->finish()) {
             reading.problem = "the design has no stitches";
             return reading;
         }

@@ -5,7 +5,7 @@
 // design's own units (no page cell, no rounding to a cell's pixels). A file the decoders
 // reject (or that has no stitches, or cannot be read to its end) exits non-zero and
 // writes nothing.
-#include "decoders/PenTrace.h"
+#include "decoders/DesignTrace.h"
 #include "decoders/Registry.h"
 #include "platform/FileSystem.h"
 #include "render/PainterCanvas.h"
@@ -99,25 +99,24 @@ private:
 // of its movements to visit(trace, effect); false when no reader takes the file, it is
 // rejected, or it cannot be read to its end.
 template <typename Visit>
-bool traceDesign(const std::string& path, Visit&& visit)
+bool traceFile(const std::string& path, Visit&& visit)
 {
+    // The pen's first colour is told as a change of colour before the first movement.
+    struct Tracer : DesignTracer {
+        Visit& visit;
+        explicit Tracer(Visit& visit) : visit(visit) {}
+        void measured(const PenTrace& pen) { visit(pen, PenTrace::Effect::Color); }
+        void step(const Movement&, PenTrace::Effect effect, const PenTrace& pen) { visit(pen, effect); }
+    };
     const Reader* reader = readerOfName(namePart(path));
     PosixFileSystem files;
     const std::unique_ptr<DesignFile> file = reader ? files.openRead(path) : nullptr;
     if (!file)
         return false;
     try {
-        const auto decoder = reader->decoding.open(*file, path);
         Design design;
-        if (!decoder->readHeader(design))
-            return false;
-        decoder->measure(design);
-        PenTrace trace(design, reader->decoding.rule->placement);
-        visit(trace, PenTrace::Effect::Color);
-        for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
-            for (const Movement& movement : batch)
-                visit(trace, trace.follow(movement));
-        return !decoder->error();
+        Tracer tracer(visit);
+        return traceDesign(reader->decoding, *file, path, design, Trailer::Skip, tracer).read();
     } catch (const std::exception&) {
         return false;
     }
@@ -158,7 +157,7 @@ int main(int argc, char** argv)
     const std::string output = parser.positionalArguments().at(1).toStdString();
 
     LineBox bounds;
-    const bool read = traceDesign(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
+    const bool read = traceFile(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
         if (effect != PenTrace::Effect::Line)
             return;
         bounds.include(trace.fromX(), trace.fromY());
@@ -182,7 +181,7 @@ int main(int argc, char** argv)
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, true);
         Polylines lines(painter, scale, dx, dy);
-        const bool drawn = traceDesign(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
+        const bool drawn = traceFile(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
             if (effect == PenTrace::Effect::Color)
                 lines.setColor(trace.color());
             else if (effect == PenTrace::Effect::Move)

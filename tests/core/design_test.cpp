@@ -2,8 +2,10 @@
 // The design as a value: what the stream of movements hands out around its batches and a
 // failed read, and the pen trace that reads a design without a page cell.
 #include "decoders/Design.h"
+#include "decoders/DesignTrace.h"
 #include "decoders/PenTrace.h"
 #include "decoders/Registry.h"
+#include "tests/support/DecodedDesigns.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/TestBytes.h"
 #include "tools/designgen/DstWriter.h"
@@ -88,6 +90,61 @@ TEST(DesignStream, AHeaderNumberThatIsNotANumberIsTheDesignsError)
     const DesignValue value = collected("bad.dst", file);
     EXPECT_EQ(value.error, "'x' is not a valid integer value");
     EXPECT_TRUE(value.movements.empty());
+}
+
+// The steps a trace took, in order, and the movements it was handed.
+struct StepLog : DesignTracer {
+    std::vector<std::string> steps;
+    std::size_t movements = 0;
+    void accepted() { steps.push_back("accepted"); }
+    void measured(const PenTrace&) { steps.push_back("measured"); }
+    void step(const Movement&, PenTrace::Effect, const PenTrace&)
+    {
+        if (movements++ == 0)
+            steps.push_back("movements");
+    }
+};
+
+TraceEnd traced(const std::string& name, DesignFile& file, StepLog& log, Trailer trailer = Trailer::Skip,
+                Design* into = nullptr)
+{
+    Design design;
+    return traceDesign(readerOfName(name)->decoding, file, "/designs/" + name, into ? *into : design, trailer, log);
+}
+
+TEST(DesignTrace, StepsComeInOrderEndWhereTheFileDoesAndReadTheTrailerOnlyWhenAsked)
+{
+    const Bytes bytes = gen::writeDst(gen::makeSpiral(5000, 1));
+    MemoryFile whole(bytes);
+    StepLog read;
+    EXPECT_TRUE(traced("s.dst", whole, read).read());
+    EXPECT_EQ(read.steps, (std::vector<std::string>{"accepted", "measured", "movements"}));
+    MemoryFile again(bytes);
+    EXPECT_EQ(read.movements, collected("s.dst", again).movements.size());
+
+    // Cut halfway through the movements: broken, with the system's words.
+    FailingFile failing(bytes, std::int64_t(bytes.size() / 2), true);
+    StepLog cut;
+    const TraceEnd broken = traced("s.dst", failing, cut);
+    EXPECT_EQ(broken.kind, TraceEnd::Kind::Broken);
+    EXPECT_EQ(broken.problem, "Read error: Input/output error");
+    EXPECT_LT(cut.movements, read.movements);
+
+    // Not of its format: nothing after the header.
+    MemoryFile other(Bytes(600, 0x55));
+    StepLog rejected;
+    EXPECT_EQ(traced("other.pes", other, rejected).kind, TraceEnd::Kind::Rejected);
+    EXPECT_TRUE(rejected.steps.empty());
+
+    // The note behind a PCD's stitches is read only when asked.
+    const auto note = fileBytes(std::string(ORLIKA_SAMPLES) + "/circle-note.pcd");
+    Design skipped, withTrailer;
+    MemoryFile first(note), second(note);
+    StepLog ignored;
+    ASSERT_TRUE(traced("circle-note.pcd", first, ignored, Trailer::Skip, &skipped).read());
+    ASSERT_TRUE(traced("circle-note.pcd", second, ignored, Trailer::Read, &withTrailer).read());
+    EXPECT_TRUE(skipped.cellList.empty());
+    EXPECT_FALSE(withTrailer.cellList.empty());
 }
 
 TEST(PenTrace, StepsAddUpWithTheirYTurnedToThePagesAndPointsStandAlone)
