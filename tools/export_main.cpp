@@ -3,6 +3,7 @@
 // picture for other programs (SVG in millimetres, PNG at a resolution) or as its printed
 // design sheet (PDF, or PNG pages with --sheet). Nothing is written for a design the
 // readers reject, and a file that fails to be written leaves nothing behind.
+#include "render/FontConfiguration.h"
 #include "render/Surfaces.h"
 #include "sheet/DesignExport.h"
 #include "sheet/DesignSheet.h"
@@ -255,9 +256,13 @@ int main(int argc, char** argv)
     // A picture draws no text: Qt's platform and its fonts, most of the time a small
     // design's picture took, start only for the sheet, and for everything else as they
     // always did (the help lists their options).
-    const std::unique_ptr<QCoreApplication> app = notAPicture(argc, argv)
-                                                      ? std::make_unique<QGuiApplication>(argc, argv)
-                                                      : std::make_unique<QCoreApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (notAPicture(argc, argv)) {
+        startFontconfig();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     CommandLine commandLine;
     Options options;
     if (const auto status = tools::parseCommandLine(QStringLiteral("orlika-export"), commandLine.parser,
