@@ -3,10 +3,11 @@
 // the folder that holds it), where starting the process is nearly all of the time. The
 // tools take turns, one run each a round, so that the machine's ups and downs fall on all
 // of them alike. Prints one JSON line: each command's median process time (user + system
-// time of the child) in milliseconds. Exit status 1 when a tool failed or took more than
-// 12 ms.
+// time of the child) in milliseconds. Another build's tools, when given, run in turn with
+// these, each right after its counterpart ("base_" figures). Exit status 1 when a tool
+// failed or one of the first folder's took more than 12 ms.
 //
-//   orlika-bench-startup [RUNS] [TOOLS_FOLDER]     (41 runs, this build's tools)
+//   orlika-bench-startup [RUNS] [TOOLS_FOLDER] [BASE_TOOLS_FOLDER]   (41 runs, this build's tools)
 #include "tools/designgen/DstWriter.h"
 
 #include <algorithm>
@@ -67,6 +68,27 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// Each tool's commands on the design (and its folder), writing into `out`.
+std::vector<Command> toolCommands(const fs::path& tools, const std::string& prefix, const fs::path& designs,
+                                  const fs::path& out)
+{
+    const auto tool = [&](const char* name) { return (tools / name).string(); };
+    const fs::path design = designs / "five.dst";
+    const bool target = prefix.empty();
+    return {
+        {prefix + "info", {tool("orlika-info"), design}, {}, target, {}},
+        {prefix + "export_png", {tool("orlika-export"), design, "-o", out / "five.png"}, out / "five.png", target, {}},
+        {prefix + "export_svg", {tool("orlika-export"), design, "-o", out / "five.svg"}, out / "five.svg", target, {}},
+        {prefix + "export_pdf", {tool("orlika-export"), design, "-o", out / "five.pdf"}, out / "five.pdf", target, {}},
+        {prefix + "find", {tool("orlika-find"), designs}, {}, target, {}},
+        {prefix + "convert", {tool("orlika-convert"), "--to", "PES", "-o", out, design}, out / "five.pes", target, {}},
+        {prefix + "catalog_png", {tool("orlika-catalog"), designs, "-o", out / "page.png"}, out / "page-1.png", target, {}},
+        {prefix + "catalog_pdf", {tool("orlika-catalog"), designs, "-o", out / "catalog.pdf"}, out / "catalog.pdf", target, {}},
+        {prefix + "thumbnailer", {tool("orlika-thumbnailer"), "-s", "256", design, out / "thumb.png"}, out / "thumb.png",
+         target, {}},
+    };
+}
+
 void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
 {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -89,19 +111,16 @@ int main(int argc, char** argv)
     // orlika-find keeps its index here, not in the user's cache; the first run fills it.
     setenv("XDG_CACHE_HOME", (work / "cache").c_str(), 1);
 
-    const auto tool = [&](const char* name) { return (tools / name).string(); };
-    std::vector<Command> commands = {
-        {"true", {"/bin/true"}, {}, false, {}},
-        {"info", {tool("orlika-info"), design}, {}, true, {}},
-        {"export_png", {tool("orlika-export"), design, "-o", out / "five.png"}, out / "five.png", true, {}},
-        {"export_svg", {tool("orlika-export"), design, "-o", out / "five.svg"}, out / "five.svg", true, {}},
-        {"export_pdf", {tool("orlika-export"), design, "-o", out / "five.pdf"}, out / "five.pdf", true, {}},
-        {"find", {tool("orlika-find"), designs}, {}, true, {}},
-        {"convert", {tool("orlika-convert"), "--to", "PES", "-o", out, design}, out / "five.pes", true, {}},
-        {"catalog_png", {tool("orlika-catalog"), designs, "-o", out / "page.png"}, out / "page-1.png", true, {}},
-        {"catalog_pdf", {tool("orlika-catalog"), designs, "-o", out / "catalog.pdf"}, out / "catalog.pdf", true, {}},
-        {"thumbnailer", {tool("orlika-thumbnailer"), "-s", "256", design, out / "thumb.png"}, out / "thumb.png", true, {}},
-    };
+    // The floor: a process that does nothing.
+    std::vector<Command> commands = {{"true", {"/bin/true"}, {}, false, {}}};
+    const std::vector<Command> ours = toolCommands(tools, "", designs, out);
+    const std::vector<Command> base =
+        argc > 3 ? toolCommands(fs::path(argv[3]), "base_", designs, out) : std::vector<Command>{};
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        commands.push_back(ours[i]);
+        if (i < base.size())
+            commands.push_back(base[i]);
+    }
     // Once each first: the index of orlika-find is made, and the files the tools read are cached.
     for (Command& command : commands) {
         if (processMilliseconds(command.args) < 0) {
