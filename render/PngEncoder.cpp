@@ -42,9 +42,30 @@ void appendChunk(std::vector<std::uint8_t>& out, std::string_view type, const st
     appendU32(out, std::uint32_t(libdeflate_crc32(0, out.data() + typeAt, out.size() - typeAt)));
 }
 
+// Bytes that are written before they are read: growing it does not fill it first, so a
+// page's worth of it is neither cleared nor, where little of it is used, faulted in.
+class ByteBuffer {
+public:
+    std::uint8_t* data() { return m_bytes.get(); }
+    std::size_t size() const { return m_size; }
+    void resize(std::size_t size)
+    {
+        if (size > m_capacity) {
+            m_bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+            m_capacity = size;
+        }
+        m_size = size;
+    }
+
+private:
+    std::unique_ptr<std::uint8_t[]> m_bytes;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};
+
 // The rows as PNG's filtered scanlines, into `rows`: a filter byte, then R, G, B (and A,
 // with `alpha`) per pixel, each the difference to the pixel above.
-void filterRows(const QImage& image, bool alpha, std::vector<std::uint8_t>& rows)
+void filterRows(const QImage& image, bool alpha, ByteBuffer& rows)
 {
     const auto width = std::size_t(image.width());
     const auto height = std::size_t(image.height());
@@ -82,8 +103,8 @@ void filterRows(const QImage& image, bool alpha, std::vector<std::uint8_t>& rows
 struct Scratch {
     std::unique_ptr<libdeflate_compressor, CompressorFree> compressor;
     int level = 0;  // the compressor's
-    std::vector<std::uint8_t> rows;
-    std::vector<std::uint8_t> compressed;
+    ByteBuffer rows;
+    ByteBuffer compressed;
 };
 
 } // namespace
@@ -93,9 +114,14 @@ std::vector<std::uint8_t> encodePng(const QImage& image, PngContent content)
     // PNG keeps colours apart from their alpha: a premultiplied image is divided out first.
     const bool alpha = image.hasAlphaChannel();
     const QImage::Format format = alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    const QImage rgb = image.format() == format ? image : image.convertToFormat(format);
+    // A page still under its painter is read in place: a copy of it, which Qt makes of an
+    // image being painted, cost more than a small page's compression.
+    QImage converted;
+    if (image.format() != format)
+        converted = image.convertToFormat(format);
+    const QImage& rgb = image.format() == format ? image : converted;
     thread_local Scratch scratch;
-    std::vector<std::uint8_t>& rows = scratch.rows;
+    ByteBuffer& rows = scratch.rows;
     filterRows(rgb, alpha, rows);
     if (!scratch.compressor || scratch.level != deflateLevel(content)) {
         scratch.level = deflateLevel(content);
@@ -104,7 +130,7 @@ std::vector<std::uint8_t> encodePng(const QImage& image, PngContent content)
     if (!scratch.compressor)
         throw std::bad_alloc();
     libdeflate_compressor* compressor = scratch.compressor.get();
-    std::vector<std::uint8_t>& compressed = scratch.compressed;
+    ByteBuffer& compressed = scratch.compressed;
     compressed.resize(libdeflate_zlib_compress_bound(compressor, rows.size()));
     const std::size_t compressedSize =
         libdeflate_zlib_compress(compressor, rows.data(), rows.size(), compressed.data(), compressed.size());

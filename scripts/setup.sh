@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
-  qt6-base-dev libcups2-dev libdeflate-dev libcairo2-dev libzip-dev libsqlite3-dev libxxhash-dev
+  qt6-base-dev libcups2-dev libdeflate-dev libcairo2-dev libfontconfig-dev libzip-dev libsqlite3-dev libxxhash-dev
   xvfb xauth fonts-liberation2 poppler-utils librsvg2-bin zip
   "$@"
 )

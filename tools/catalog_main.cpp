@@ -6,6 +6,7 @@
 #include "collection/Find.h"
 #include "collection/TreeWalk.h"
 #include "platform/HeadlessHost.h"
+#include "render/FontConfiguration.h"
 #include "render/QtText.h"
 #include "render/Surfaces.h"
 #include "tools/FindOptions.h"
@@ -282,6 +283,7 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
 int main(int argc, char** argv)
 {
     tools::useOffscreenPlatformUnlessSet();
+    startFontconfig();
     QGuiApplication app(argc, argv);
     CommandLine commandLine;
     if (const auto status = tools::parseCommandLine(QStringLiteral("orlika-catalog"), commandLine.parser,

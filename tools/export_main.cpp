@@ -3,6 +3,7 @@
 // picture for other programs (SVG in millimetres, PNG at a resolution) or as its printed
 // design sheet (PDF, or PNG pages with --sheet). Nothing is written for a design the
 // readers reject, and a file that fails to be written leaves nothing behind.
+#include "render/FontConfiguration.h"
 #include "render/Surfaces.h"
 #include "sheet/DesignExport.h"
 #include "sheet/DesignSheet.h"
@@ -13,6 +14,7 @@
 #include <QPdfWriter>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -234,16 +236,37 @@ int writeSheetPng(const DesignPicture& picture, const Options& options)
     return 0;
 }
 
+// Whether the command line asks for the design sheet, or is not one this program takes (its
+// help, its version or a mistake), as opposed to an SVG or PNG picture of the design.
+bool notAPicture(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    CommandLine commandLine;
+    Options options;
+    return !commandLine.parser.parse(arguments) || !commandLine.problem(options).isEmpty() || options.sheet;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     tools::useOffscreenPlatformUnlessSet();
-    QGuiApplication app(argc, argv);
+    // A picture draws no text: Qt's platform and its fonts, most of the time a small
+    // design's picture took, start only for the sheet, and for everything else as they
+    // always did (the help lists their options).
+    std::unique_ptr<QCoreApplication> app;
+    if (notAPicture(argc, argv)) {
+        startFontconfig();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     CommandLine commandLine;
     Options options;
     if (const auto status = tools::parseCommandLine(QStringLiteral("orlika-export"), commandLine.parser,
-                                                    app.arguments(), [&] { return commandLine.problem(options); }))
+                                                    app->arguments(), [&] { return commandLine.problem(options); }))
         return *status;
 
     PictureReading reading = readDesignPicture(options.design);

@@ -3,6 +3,7 @@
 #include "catalog/Catalog.h"
 #include "decoders/Registry.h"
 #include "platform/HeadlessHost.h"
+#include "render/FontConfiguration.h"
 #include "render/PainterCanvas.h"
 #include "render/QtText.h"
 #include "tools/ToolSupport.h"
@@ -129,6 +130,7 @@ void writeLine(const QJsonObject& object)
 int main(int argc, char** argv)
 {
     tools::useOffscreenPlatformUnlessSet();
+    startFontconfig();
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

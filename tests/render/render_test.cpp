@@ -2,6 +2,7 @@
 #include "catalog/Catalog.h"
 #include "platform/HeadlessHost.h"
 #include "platform/MemoryFile.h"
+#include "render/PngEncoder.h"
 #include "render/Surfaces.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/GuiApplication.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <span>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -415,8 +417,11 @@ TEST_F(RenderTest, PngPagesDecodeToTheSamePixelsAsTheImage)
                                                   (x * 9 + y * 40) % 256));
         }
 
+    // The page is encoded as the catalog encodes it, still under its painter, and the
+    // smaller images after it reuse the encoder's larger buffers.
     QTemporaryDir folder;
-    for (const QImage& image : {page.image(), noise, single, grey, seeThrough}) {
+    for (const QImage* picture : {&page.image(), &noise, &single, &grey, &seeThrough}) {
+        const QImage& image = *picture;
         const QString path = folder.filePath("page.png");
         ASSERT_EQ(savePng(image, path), "");
         const QImage back(path);
@@ -427,6 +432,34 @@ TEST_F(RenderTest, PngPagesDecodeToTheSamePixelsAsTheImage)
         EXPECT_EQ(back.dotsPerMeterX(), image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() : 3780);
     }
     EXPECT_GT(countPixels(page.image(), qRgb(128, 0, 0)), 100);  // the page drew
+}
+
+TEST_F(RenderTest, APngsBytesDoNotDependOnTheImagesEncodedBeforeIt)
+{
+    // The encoder keeps its buffers from one image to the next in a thread: a page, then
+    // smaller images, must come out as a thread that encodes nothing else writes them.
+    ImagePage page(1600, 1000);
+    page.canvas().textOut(700, 900, "Page 1 of 2 Pages");
+    page.canvas().moveTo(10, 10);
+    page.canvas().lineTo(1500, 950);
+    page.flush();
+    QImage small(37, 5, QImage::Format_RGB32);
+    small.fill(qRgb(250, 250, 250));
+    small.setPixel(3, 2, qRgb(20, 40, 60));
+    QImage seeThrough(29, 6, QImage::Format_ARGB32_Premultiplied);
+    seeThrough.fill(qRgba(0, 0, 0, 0));
+    seeThrough.setPixel(5, 5, qRgba(100, 50, 0, 200));
+    const auto alone = [](const QImage& image, PngContent content) {
+        std::vector<std::uint8_t> png;
+        std::thread([&] { png = encodePng(image, content); }).join();
+        return png;
+    };
+    const std::vector<std::uint8_t> pageAlone = alone(page.image(), PngContent::Page);
+    EXPECT_EQ(encodePng(page.image()), pageAlone);
+    EXPECT_EQ(encodePng(small), alone(small, PngContent::Page));
+    EXPECT_EQ(encodePng(seeThrough, PngContent::Picture), alone(seeThrough, PngContent::Picture));
+    EXPECT_EQ(encodePng(small), alone(small, PngContent::Page));
+    EXPECT_EQ(encodePng(page.image()), pageAlone);
 }
 
 } // namespace

@@ -87,6 +87,12 @@ check "export: an unknown option" exports 2 "Unknown option 'colour'" "$work/e15
 check "export: an SVG, a PNG and a sheet of a design" bash -c "'$tools/orlika-export' '$first' -o '$work/x.svg' &&
   '$tools/orlika-export' '$first' -o '$work/x.png' && '$tools/orlika-export' '$first' -o '$work/x.pdf' | grep -q 'x.pdf: 1 page' &&
   grep -q '<svg' '$work/x.svg' && grep -q '%PDF' '$work/x.pdf' && test -s '$work/x.png'"
+# A picture draws no text and starts no platform of Qt's: it is written where none can start.
+check "export: an SVG and a PNG where Qt has no platform, the same bytes" bash -c "
+  QT_QPA_PLATFORM=no-such-platform '$tools/orlika-export' '$first' -o '$work/np.svg' 2>/dev/null &&
+  QT_QPA_PLATFORM=no-such-platform '$tools/orlika-export' '$first' -o '$work/np.png' --dpi 100 2>/dev/null &&
+  cmp -s '$work/np.svg' '$work/x.svg' && '$tools/orlika-export' '$first' -o '$work/x100.png' --dpi 100 &&
+  cmp -s '$work/np.png' '$work/x100.png'"
 check "export: the sheet as PNG pages" bash -c "'$tools/orlika-export' '$first' -o '$work/sheet.png' --sheet --dpi 50 | grep -q 'sheet-1.png: 1 page' &&
   test -s '$work/sheet-1.png' && test ! -e '$work/sheet-2.png' && test ! -e '$work/sheet.png'"
 mkdir "$work/full-export"
