@@ -181,7 +181,11 @@ bool boxReadsBack(const Design& written, const NeedleSummary& summary)
     for (const NeedleBox* box : {&summary.pathBox, &summary.stitchBox})
         if (near(width, box->width()) && near(height, box->height()))
             return true;
-    return false;
+    // EXP's reader starts its minima at the start point and its maxima below any point.
+    if (summary.reachedBox.empty)
+        return false;
+    const NeedleBox& reached = summary.reachedBox;
+    return near(width, reached.maxX - std::min(0, reached.minX)) && near(height, reached.maxY - std::min(0, reached.minY));
 }
 
 /// The process's file mode mask, read without changing it (umask(2) would, for every

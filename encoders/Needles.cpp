@@ -219,6 +219,7 @@ NeedleSummary summarize(NeedleStream& needles, Color firstColor)
             break;
         }
         summary.pathBox.take(needle.x, needle.y);
+        summary.reachedBox.take(needle.x, needle.y);
         summary.endX = needle.x;
         summary.endY = needle.y;
     }

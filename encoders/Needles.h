@@ -144,6 +144,7 @@ struct NeedleSummary {
     std::int64_t needles = 0;     // every needle but the End
     NeedleBox stitchBox;          // the stitches' points
     NeedleBox pathBox;            // every point the path reaches, the start point included
+    NeedleBox reachedBox;         // every point the path reaches after the start point
     std::int32_t endX = 0, endY = 0;
     /// The colour of each block: the first thread's, then each change's (a change that
     /// names no colour keeps the one before).

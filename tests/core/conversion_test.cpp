@@ -8,12 +8,14 @@
 #include "platform/MemoryFile.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TreeFiles.h"
+#include "tools/designgen/DstWriter.h"
 
 #include "tests/support/NeedlePaths.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace orlika {
 namespace {
@@ -243,6 +245,31 @@ TEST(Conversion, ADesignLargerThanTheHoopIsNotWrittenAndSaysWhetherTurningFits)
     target.turn = true;
     outcome = convertDesign(words, files, out.folder(), target);
     EXPECT_TRUE(outcome.written) << outcome.problem;
+}
+
+TEST(Conversion, DesignsLyingOnOneSideOfTheirStartConvertToEveryFormat)
+{
+    // A reader whose box takes the start point into its minima only (EXP's) measures such
+    // a design otherwise than its stitches or its whole path: neither is a fault.
+    TempFolder in;
+    for (const int side : {1, -1}) {
+        gen::Design design;
+        design.stitch(side * 10, side * 10);
+        design.stitch(side * 40, side * 10);
+        design.stitch(side * 40, side * 30);
+        design.stitch(side * 10, side * 30);
+        const fs::path path = in.path() / (side > 0 ? "right.dst" : "left.dst");
+        const auto bytes = gen::writeDst(design);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    const std::vector<fs::path> designs = designsIn(in.path());
+    ASSERT_EQ(designs.size(), 2u);
+    EXPECT_EQ(convertAll(designs), int(2 * encoders().size()));
+    // The one the benchmark of the tools' start converts.
+    const fs::path spiral = in.path() / "spiral.dst";
+    const auto bytes = gen::writeDst(gen::makeSpiral(5, 1));
+    std::ofstream(spiral, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    EXPECT_EQ(convertAll({spiral}), int(encoders().size()));
 }
 
 TEST(Conversion, NoFormatIsWrittenAColourChangeAfterTheLastStitch)
