@@ -26,7 +26,7 @@ namespace {
 constexpr int kApplicationId = 0x4F524C4B;  // "ORLK"
 // 2: the status change time, the inode and the hash of the bytes; figures of the stitches.
 // 3: the fingerprint hashed with XXH3 (the same path, another hash of it).
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 constexpr int kBusyMilliseconds = 30'000;
 constexpr std::size_t kBatch = 256;          // designs written in one transaction
 constexpr const char* kMemory = ":memory:";
@@ -53,6 +53,9 @@ CREATE TABLE designs(
   fingerprint TEXT,
   content_hash TEXT,             -- of the design's bytes
   error TEXT,                    -- the reader's, or why the file or archive was not read
+  cuts_travels INTEGER,          -- what sewing asks of the machine (decoders/SewingTally.h)
+  stops INTEGER,
+  stitched_mm REAL,
   PRIMARY KEY (path, entry)
 ) WITHOUT ROWID;
 CREATE INDEX designs_fingerprint ON designs(fingerprint) WHERE fingerprint IS NOT NULL;
@@ -263,7 +266,7 @@ std::string columns(bool withContentHash)
 {
     return std::string("path, entry, size, mtime, ctime, inode, name, format, width_mm, height_mm, stitches, "
                        "color_changes, thread_names, thread_colors, fingerprint, ") +
-           (withContentHash ? "content_hash" : "NULL") + ", error";
+           (withContentHash ? "content_hash" : "NULL") + ", error, cuts_travels, stops, stitched_mm";
 }
 
 IndexedDesign designOfRow(const Statement& row)
@@ -290,6 +293,7 @@ IndexedDesign designOfRow(const Statement& row)
     design.fingerprint = row.text(14);
     design.contentHash = row.text(15);
     design.error = row.text(16);
+    design.sewing = {design.stitches, row.integer(17), row.integer(18), row.real(19)};
     return design;
 }
 
@@ -305,8 +309,9 @@ public:
         : m_db(db),
           m_insert(db, "INSERT OR REPLACE INTO designs(path, entry, kind, size, mtime, ctime, inode, name, format, "
                        "width_mm, height_mm, stitches, color_changes, thread_names, thread_colors, fingerprint, "
-                       "content_hash, error) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)"),
+                       "content_hash, error, cuts_travels, stops, stitched_mm) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, "
+                       "?20, ?21)"),
           m_dropPath(db, "DELETE FROM designs WHERE path = ?1"),
           m_drop(db, "DELETE FROM designs WHERE path = ?1 AND entry = ?2")
     {
@@ -349,6 +354,7 @@ private:
         m_insert.bind(6, d.changed).bind(7, d.inode).bind(8, d.name).bind(9, d.format);
         if (row.kind == kDesignRow && d.error.empty()) {
             m_insert.bind(10, d.widthMm).bind(11, d.heightMm).bind(12, d.stitches).bind(13, d.colorChanges);
+            m_insert.bind(19, d.sewing.cutsAndTravels).bind(20, d.sewing.stops).bind(21, d.sewing.stitchedMm);
             if (!d.threads.empty()) {
                 std::string names, colors;
                 for (std::size_t i = 0; i < d.threads.size(); ++i) {

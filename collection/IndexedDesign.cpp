@@ -6,6 +6,7 @@
 #include "collection/Fingerprint.h"
 #include "decoders/DesignTrace.h"
 #include "decoders/Registry.h"
+#include "decoders/SewingTally.h"
 #include "decoders/StitchFigures.h"
 #include "platform/FileSystem.h"
 
@@ -20,23 +21,26 @@ std::string threadLabel(const Thread& thread)
     return thread.name.empty() ? thread.code : thread.name + " " + thread.code;
 }
 
-// The stitches as a pen follows them, into the figures and the fingerprint; nothing is
-// kept. Both count in the design's unit, which its header gives.
+// The stitches as a pen follows them, into the figures, the sewing's tally and the
+// fingerprint; nothing is kept. They count in the design's unit, which its header gives.
 struct FiguresAndFingerprint : DesignTracer {
     explicit FiguresAndFingerprint(const Design& design) : design(design) {}
     void measured(const PenTrace&)
     {
         figures.emplace(design.unit);
+        sewing.emplace(design.unit);
         fingerprint.emplace(design.unit);
     }
     void step(const Movement& movement, PenTrace::Effect effect, const PenTrace& pen)
     {
         figures->take(effect, pen);
+        sewing->take(movement, effect, pen);
         fingerprint->take(movement, pen);
     }
 
     const Design& design;
     std::optional<StitchFigures> figures;
+    std::optional<SewingTally> sewing;
     std::optional<Fingerprinter> fingerprint;
 };
 
@@ -78,6 +82,7 @@ void readDesignFigures(DesignFile& file, const std::string& path, IndexedDesign&
         design.heightMm = figures.heightMm();
         design.stitches = figures.stitches();
         design.colorChanges = figures.colorChanges();
+        design.sewing = traced.sewing->counts();
         for (const Thread& thread : read.threads)
             design.threads.push_back({threadLabel(thread), thread.color & 0x00FFFFFF});
         design.fingerprint = traced.fingerprint->value();

@@ -3,6 +3,7 @@
 // what its reader made of it, read without drawing it.
 #pragma once
 
+#include "decoders/SewingTally.h"
 #include "platform/Color.h"
 #include "platform/DesignFile.h"
 
@@ -31,6 +32,7 @@ struct IndexedDesign {
     double heightMm = 0;
     std::int64_t stitches = 0;
     std::int64_t colorChanges = 0;
+    SewingCounts sewing;           // how long it takes to sew, how much thread it uses
     std::vector<IndexedThread> threads;
     std::string fingerprint;       // of the stitches (collection/Fingerprint.h); empty when none
     std::string contentHash;       // of the file's bytes (the entry's), collection/ContentHash.h

@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
@@ -89,6 +90,9 @@ QJsonObject jsonOf(const FoundDesign& found, bool grouped, const std::string& fo
         object[QStringLiteral("height_mm")] = d.heightMm;
         object[QStringLiteral("stitches")] = double(d.stitches);
         object[QStringLiteral("color_changes")] = double(d.colorChanges);
+        // At the default speed, a tenth of a minute and a centimetre of thread.
+        object[QStringLiteral("sew_minutes")] = std::round(d.sewing.minutes() * 10) / 10;
+        object[QStringLiteral("thread_m")] = std::round(d.sewing.threadMetres() * 100) / 100;
         QJsonArray threads;
         for (const IndexedThread& thread : d.threads)
             threads.append(QJsonObject{{QStringLiteral("name"), tools::textOf(thread.name)},

@@ -3,6 +3,7 @@
 // failed read, and the pen trace that reads a design without a page cell.
 #include "decoders/Design.h"
 #include "decoders/DesignTrace.h"
+#include "decoders/SewingTally.h"
 #include "decoders/PenTrace.h"
 #include "decoders/Registry.h"
 #include "tests/support/DecodedDesigns.h"
@@ -145,6 +146,35 @@ TEST(DesignTrace, StepsComeInOrderEndWhereTheFileDoesAndReadTheTrailerOnlyWhenAs
     ASSERT_TRUE(traced("circle-note.pcd", second, ignored, Trailer::Read, &withTrailer).read());
     EXPECT_TRUE(skipped.cellList.empty());
     EXPECT_FALSE(withTrailer.cellList.empty());
+}
+
+TEST(SewingTally, CountsWhatTheMachineDoesBetweenStitchesAndTheThreadOfEachBlock)
+{
+    // Steps in 0.1 mm: two stitches, a cut and a 20 mm jump, a stitch, a change and a stop
+    // in a row, a stitch, a 5 mm jump, a stitch, and a change with nothing after it.
+    const std::vector<Movement> movements = {
+        {100, 0, 0, Step::Stitch},        {0, 100, 0, Step::Stitch},       {0, 0, 0, Step::Trim},
+        {200, 0, 0, Step::Jump},          {30, 40, 0, Step::Stitch},       {0, 0, Red, Step::ColorChange},
+        {0, 0, kPenKept, Step::ColorChange}, {0, 50, 0, Step::Stitch},     {50, 0, 0, Step::Jump},
+        {0, 10, 0, Step::Stitch},         {0, 0, White, Step::ColorChange}, {0, 0, 0, Step::End},
+    };
+    const Design design;
+    PenTrace pen(design, Placement{});
+    SewingTally tally(design.unit);
+    for (const Movement& movement : movements)
+        tally.take(movement, pen.follow(movement), pen);
+
+    const SewingCounts& counts = tally.counts();
+    EXPECT_EQ(counts.stitches, 5);
+    EXPECT_EQ(counts.cutsAndTravels, 2);  // the cut and the long jump; not the short one
+    EXPECT_EQ(counts.stops, 2);           // not the change after the last stitch
+    EXPECT_DOUBLE_EQ(counts.stitchedMm, 31.0);
+    EXPECT_EQ(tally.blockMm(), (std::vector<double>{25.0, 6.0}));
+    // 5 stitches at 600 a minute, 2 x 6 s and 2 x 30 s; at 300 a minute the stitches take twice as long.
+    EXPECT_NEAR(counts.minutes(), 5.0 / 600 + 72.0 / 60, 1e-12);
+    EXPECT_NEAR(counts.minutes(300), 5.0 / 300 + 72.0 / 60, 1e-12);
+    EXPECT_NEAR(counts.threadMetres(), 0.0341, 1e-12);
+    EXPECT_NEAR(counts.bobbinMetres(), 0.0341 / 3, 1e-12);
 }
 
 TEST(PenTrace, StepsAddUpWithTheirYTurnedToThePagesAndPointsStandAlone)

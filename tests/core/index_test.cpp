@@ -180,6 +180,11 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_DOUBLE_EQ(ten.heightMm, 5.0);
     EXPECT_EQ(ten.stitches, 3);
     EXPECT_EQ(ten.colorChanges, 1);
+    // What sewing it asks, as kept in the index: 5 + 10 + 5 mm of stitches, one stop.
+    EXPECT_EQ(ten.sewing.stitches, 3);
+    EXPECT_EQ(ten.sewing.stops, 1);
+    EXPECT_EQ(ten.sewing.cutsAndTravels, 0);
+    EXPECT_DOUBLE_EQ(ten.sewing.stitchedMm, 20.0);
     EXPECT_EQ(ten.size, std::int64_t(fs::file_size(at("ten.dst"))));
     struct stat info {};
     ASSERT_EQ(::stat(at("ten.dst").c_str(), &info), 0);

@@ -229,6 +229,7 @@ check "find: --json --duplicates preselects only the byte copy" bash -c "'$tools
   test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"preselected\":false') -eq 3 &&
   test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"kind\":\"same stitches\"') -eq 2"
 check "find: --json, one object a line with the figures" bash -c "'$tools/orlika-find' '$tree' --name circle.dst --json | grep -q '^{.*\"path\":\"$tree/circle.dst\".*\"stitches\":1474'"
+check "find: --json gives the sewing time and thread at 600 stitches a minute" bash -c "'$tools/orlika-find' '$tree' --name circle.dst --json | grep -q '\"sew_minutes\":3.1,.*\"thread_m\":5.39'"
 check "find: --json --duplicates gives the group" bash -c "test \$('$tools/orlika-find' '$tree' --duplicates --json | grep -c '\"group\":1') -ge 3"
 check "find: exit 0 with matches" bash -c "'$tools/orlika-find' '$tree' --format dst >/dev/null"
 check "find: exit 1 and nothing printed without" bash -c "out=\$('$tools/orlika-find' '$tree' --name 'zzz*'); test \$? -eq 1 && test -z \"\$out\""

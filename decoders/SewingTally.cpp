@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#include "decoders/SewingTally.h"
+
+#include <cmath>
+
+namespace orlika {
+
+double SewingCounts::minutes(int stitchesPerMinute) const
+{
+    const double sewing = stitchesPerMinute > 0 ? double(stitches) / stitchesPerMinute : 0;
+    return sewing + (double(cutsAndTravels) * kSecondsPerCutOrTravel + double(stops) * kSecondsPerStop) / 60;
+}
+
+void SewingTally::take(const Movement& movement, PenTrace::Effect effect, const PenTrace& pen)
+{
+    // Stops and cuts before the first stitch ask nothing of the machine that sews.
+    if (movement.kind == Step::ColorChange && m_sewn)
+        ++m_pendingStops;
+    else if (movement.kind == Step::Trim && m_sewn)
+        ++m_counts.cutsAndTravels;
+    switch (effect) {
+    case PenTrace::Effect::Line:
+        sew(pen);
+        break;
+    case PenTrace::Effect::Move:
+        m_travelling = m_sewn;
+        break;
+    case PenTrace::Effect::Color:
+        m_blockSewn = false;
+        break;
+    case PenTrace::Effect::Nothing:
+    case PenTrace::Effect::End:
+        break;
+    }
+}
+
+void SewingTally::sew(const PenTrace& pen)
+{
+    // A stop or a travel counts once a stitch follows it: after the last stitch the
+    // machine is done.
+    m_counts.stops += m_pendingStops;
+    m_pendingStops = 0;
+    if (m_travelling &&
+        std::hypot(pen.fromX() - m_lastX, pen.fromY() - m_lastY) * m_millimetres > kLongTravelMm)
+        ++m_counts.cutsAndTravels;
+    m_travelling = false;
+    if (!m_blockSewn) {
+        m_blockMm.push_back(0);
+        m_blockSewn = true;
+    }
+    const double length = std::hypot(pen.x() - pen.fromX(), pen.y() - pen.fromY()) * m_millimetres;
+    m_blockMm.back() += length;
+    m_counts.stitchedMm += length;
+    ++m_counts.stitches;
+    m_sewn = true;
+    m_lastX = pen.x();
+    m_lastY = pen.y();
+}
+
+} // namespace orlika
