@@ -557,10 +557,7 @@ void TForm1::FormCreate()
     // Hints are Qt's tooltips and status tips, always on.
     // Palette steps matter only on displays with a colour palette; true-colour Qt has none.
     auto& s = m_catalog.state();
-    s.NoRemarks = false;
-    s.Thumbnails = false;
-    s.PageColumns = 3;
-    s.PageRows = 2;
+    applyLayout(s, layouts::kStandard);
     checkLayout(Standard);
     s.FileList.setComparer(localNameComparer());
     s.SelectedList.setComparer(localNameComparer());
@@ -1013,27 +1010,22 @@ void TForm1::checkLayout(QAction* checked)
         action->setChecked(action == checked);
 }
 
-void TForm1::chooseLayout(QAction* checked, bool noRemarks, std::uint16_t columns, std::uint16_t rows,
-                          const QString& caption)
+void TForm1::chooseLayout(QAction* checked, const PageLayout& layout, const QString& caption)
 {
-    auto& s = m_catalog.state();
-    s.Thumbnails = false;
-    s.NoRemarks = noRemarks;
+    applyLayout(m_catalog.state(), layout);
     checkLayout(checked);
-    s.PageColumns = columns;
-    s.PageRows = rows;
     LLayOut->setText(caption);
     placeStatusCaption();
 }
 
 void TForm1::StandardClick()
 {
-    chooseLayout(Standard, false, 3, 2, QStringLiteral("Page Layout: Standard"));
+    chooseLayout(Standard, layouts::kStandard, QStringLiteral("Page Layout: Standard"));
 }
 
 void TForm1::StandardWoRemarksClick()
 {
-    chooseLayout(StandardWoRemarks, true, 3, 2, QStringLiteral("Page Layout: Stnd.w/o Remarks"));
+    chooseLayout(StandardWoRemarks, layouts::kStandardWithoutRemarks, QStringLiteral("Page Layout: Stnd.w/o Remarks"));
 }
 
 void TForm1::ThumbNail2Click()
@@ -1044,34 +1036,30 @@ void TForm1::ThumbNail2Click()
     checkLayout(ThumbNail2->menuAction());
 }
 
-void TForm1::chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows)
+void TForm1::chooseThumbnailGrid(const PageLayout& layout)
 {
-    auto& s = m_catalog.state();
-    s.PageColumns = columns;
-    s.PageRows = rows;
-    LLayOut->setText(QStringLiteral("Page Layout: Thumbnail-%1").arg(columns * rows));
-    placeStatusCaption();
-    ThumbNail2Click();
+    chooseLayout(ThumbNail2->menuAction(), layout,
+                 QStringLiteral("Page Layout: Thumbnail-%1").arg(layout.columns * layout.rows));
 }
 
 void TForm1::N12page1Click()
 {
-    chooseThumbnailGrid(4, 3);
+    chooseThumbnailGrid(layouts::kThumbnails12);
 }
 
 void TForm1::N20page1Click()
 {
-    chooseThumbnailGrid(5, 4);
+    chooseThumbnailGrid(layouts::kThumbnails20);
 }
 
 void TForm1::N30page1Click()
 {
-    chooseThumbnailGrid(6, 5);
+    chooseThumbnailGrid(layouts::kThumbnails30);
 }
 
 void TForm1::EnlargedClick()
 {
-    chooseLayout(Enlarged, false, 1, 1, QStringLiteral("Page Layout: Enlarged"));
+    chooseLayout(Enlarged, layouts::kEnlarged, QStringLiteral("Page Layout: Enlarged"));
 }
 
 // ---------------------------------------------------------------------------------------

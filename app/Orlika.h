@@ -243,11 +243,10 @@ private:
     void openedFolderSteps();
     // The single-file Open commands after their dialog: the chosen file's folder on screen.
     void showChosenFolder(bool fromBeginning);
-    // The three "/page" commands: the grid and caption, then the ThumbNail item's click.
-    void chooseThumbnailGrid(std::uint16_t columns, std::uint16_t rows);
-    // The other layout commands: thumbnails off, the remarks flag, check mark, grid and caption.
-    void chooseLayout(QAction* checked, bool noRemarks, std::uint16_t columns, std::uint16_t rows,
-                      const QString& caption);
+    // The three "/page" commands: a thumbnail layout under the ThumbNail item's check mark.
+    void chooseThumbnailGrid(const PageLayout& layout);
+    // The layout commands: the layout, its check mark and its caption.
+    void chooseLayout(QAction* checked, const PageLayout& layout, const QString& caption);
     /// One run of the page engine on the page on display.
     void viewOnScreen();
     /// One run of the page engine on the printer.

@@ -40,9 +40,7 @@ void ThumbnailPage30(benchmark::State& state)
     PosixFileSystem files;
     Catalog catalog(host, files);
     auto& s = catalog.state();
-    s.PageColumns = 6;
-    s.PageRows = 5;
-    s.Thumbnails = true;
+    applyLayout(s, layouts::kThumbnails30);
     ImagePage page(1600, 1000);
     catalog.setMainCanvas(&page.canvas());
     for (auto _ : state) {
@@ -115,9 +113,7 @@ void BareDrawingOfPage30(benchmark::State& state)
         PosixFileSystem files;
         Catalog catalog(host, files);
         auto& s = catalog.state();
-        s.PageColumns = 6;
-        s.PageRows = 5;
-        s.Thumbnails = true;
+        applyLayout(s, layouts::kThumbnails30);
         PolylineRecorder recorder;
         s.OpenFileName = folder + "design100.dst";
         s.FileKind = FileKind{4};
@@ -156,9 +152,7 @@ const QImage& drawnPage30()
         PosixFileSystem files;
         Catalog catalog(host, files);
         auto& s = catalog.state();
-        s.PageColumns = 6;
-        s.PageRows = 5;
-        s.Thumbnails = true;
+        applyLayout(s, layouts::kThumbnails30);
         ImagePage page(1600, 1000);
         catalog.setMainCanvas(&page.canvas());
         s.OpenFileName = folder + "design100.dst";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "catalog/PageLayout.h"
 #include "cell/CellContext.h"
 #include "decoders/Registry.h"
 #include "platform/Color.h"
@@ -26,13 +27,13 @@ struct OpenDialogState {
 // figures the readers leave behind (PosX, PosY, MinX..., StitchCount, MinusX...,
 // ColorChangeCount) come from DesignFigures.
 struct CatalogState : DesignFigures {
-    // Layout
-    std::uint16_t PageColumns = 3;
-    std::uint16_t PageRows = 2;
-    bool Thumbnails = false;
-    bool NoRemarks = false;
+    // Layout (applyLayout sets these four together), the standard one to begin with
+    std::uint16_t PageColumns = layouts::kStandard.columns;
+    std::uint16_t PageRows = layouts::kStandard.rows;
+    bool Thumbnails = layouts::kStandard.thumbnails;
+    bool NoRemarks = layouts::kStandard.noRemarks;
 
-    // Page geometry, in device pixels of the run's target
+    // Page geometry, in device pixels of the run's target (applyGeometry)
     int CellsPerPage = 0;
     int CellWidth = 0;
     int CellHeight = 0;

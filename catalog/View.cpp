@@ -20,20 +20,6 @@ constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kKeySpace = 32;
 
-struct Margins {
-    double x;
-    double y;
-};
-
-Margins marginsFor(bool thumbnails, bool portraitPrinter, bool oneByOne)
-{
-    if (thumbnails)
-        return portraitPrinter ? Margins{0.35, 0.35} : Margins{0.25, 0.35};
-    if (portraitPrinter)
-        return oneByOne ? Margins{0.25, 0.3} : Margins{0.35, 0.25};
-    return oneByOne ? Margins{0.3, 0.25} : Margins{0.25, 0.35};
-}
-
 } // namespace
 
 Catalog::Catalog(Host& host, FileSystem& fileSystem) : m_host(host), m_fileSystem(fileSystem) {}
@@ -146,29 +132,9 @@ void Catalog::setUpCanvas(Canvas& canvas, bool printing, int width, int height)
 
 void Catalog::computeGrid(int width, int height, bool portrait)
 {
-    auto& s = m_state;
     m_pageWidth = width;
     m_pageHeight = height;
-    const bool oneByOne = s.PageColumns == 1 && s.PageRows == 1;
-    const double f = oneByOne ? 0.1 : 0.5;
-    const int across = portrait ? s.PageRows : s.PageColumns;
-    const int down = portrait ? s.PageColumns : s.PageRows;
-    s.CellWidth = roundPixel(width / (across + f));
-    s.CellHeight = roundPixel(height / (down + f));
-    s.CellsPerPage = s.PageColumns * s.PageRows;
-
-    const Margins margins = marginsFor(s.Thumbnails, portrait, oneByOne);
-    s.MarginX = roundPixel(s.CellWidth * margins.x);
-    s.MarginY = roundPixel(s.CellHeight * margins.y);
-    s.HalfCellHeight = roundPixel(s.CellHeight * 0.5);
-
-    // Origins in reading order; a grid never has more cells than CellOrigin holds.
-    std::size_t entry = 0;
-    for (int r = 0; r < down; ++r) {
-        for (int c = 0; c < across && entry < s.CellOrigin.size(); ++c) {
-            s.CellOrigin[entry++] = {s.MarginX + c * s.CellWidth, s.MarginY + s.HalfCellHeight + r * s.CellHeight};
-        }
-    }
+    applyGeometry(m_state, pageGeometry(layoutOf(m_state), width, height, portrait));
 }
 
 void Catalog::writeFolderLine(Canvas& canvas, int width)

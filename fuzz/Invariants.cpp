@@ -14,9 +14,11 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <random>
+#include <string_view>
 
 namespace orlika::fuzz {
 
@@ -27,28 +29,22 @@ namespace {
 
 enum class Selection { None, ThisDesign, AnotherDesign };
 
-struct PageLayout {
-    const char* name;
-    std::uint16_t columns;
-    std::uint16_t rows;
-    bool thumbnails;
-    bool noRemarks;
-    Selection selection;
+// Every layout of the page engine, in kPageLayouts' order, with the selection its page
+// has. Where the design is selected its name is written in red, and the font must be
+// black again afterwards; where another one is, in black.
+constexpr Selection kSelections[] = {
+    Selection::ThisDesign,     // standard
+    Selection::AnotherDesign,  // noremarks
+    Selection::None,           // thumb12
+    Selection::ThisDesign,     // thumb20
+    Selection::None,           // thumb30
+    Selection::ThisDesign,     // enlarged
 };
-
-// Every layout of the page engine. Where the design is selected its name is written in
-// red, and the font must be black again afterwards; where another one is, in black.
-constexpr PageLayout kLayouts[] = {
-    {"standard", 3, 2, false, false, Selection::ThisDesign},
-    {"noremarks", 3, 2, false, true, Selection::AnotherDesign},
-    {"thumb12", 4, 3, true, false, Selection::None},
-    {"thumb20", 5, 4, true, false, Selection::ThisDesign},
-    {"thumb30", 6, 5, true, false, Selection::None},
-    {"enlarged", 1, 1, false, false, Selection::ThisDesign},
-};
+static_assert(std::size(kSelections) == kPageLayouts.size(), "a selection for every layout");
 
 struct Page {
-    const PageLayout* layout;
+    std::string_view layout;  // its key in kPageLayouts
+    Selection selection;
     CellGeometry cell;
 };
 
@@ -63,19 +59,17 @@ const std::vector<Page>& pages()
 {
     static const std::vector<Page> all = [] {
         std::vector<Page> out;
-        for (const PageLayout& layout : kLayouts) {
+        for (std::size_t k = 0; k < kPageLayouts.size(); ++k) {
             HeadlessHost host;
             PosixFileSystem files;
             Catalog catalog(host, files);
             CatalogState& s = catalog.state();
-            s.PageColumns = layout.columns;
-            s.PageRows = layout.rows;
-            s.Thumbnails = layout.thumbnails;
-            s.NoRemarks = layout.noRemarks;
+            applyLayout(s, kPageLayouts[k].layout);
             NullCanvas canvas;
             catalog.prepareScreenPage(canvas, 1000, 600);
-            out.push_back({&layout, CellGeometry{s.CellOrigin[0], s.CellWidth, s.CellHeight, s.HalfCellHeight,
-                                                 s.LineHeight, s.CellsPerPage, s.Thumbnails, s.NoRemarks}});
+            out.push_back({kPageLayouts[k].key, kSelections[k],
+                           CellGeometry{s.CellOrigin[0], s.CellWidth, s.CellHeight, s.HalfCellHeight, s.LineHeight,
+                                        s.CellsPerPage, s.Thumbnails, s.NoRemarks}});
         }
         return out;
     }();
@@ -218,9 +212,9 @@ Transcript readInCell(const ReadRoutine& read, const Page& page, const std::stri
     RecordingCanvas canvas;
     RecordingHost host;
     SortedNameList selected;
-    if (page.layout->selection == Selection::ThisDesign)
+    if (page.selection == Selection::ThisDesign)
         selected.add(fileName);
-    else if (page.layout->selection == Selection::AnotherDesign)
+    else if (page.selection == Selection::AnotherDesign)
         selected.add("another " + fileName);
     // Nobody cancels: a cancelled PCD design keeps its picture without the name line, the
     // pen in its last colour, so the checks hold for designs read to their end.
@@ -352,7 +346,7 @@ public:
     Findings(std::vector<Violation>& out, const Page& page) : m_out(out), m_page(page) {}
     void add(Invariant invariant, std::string detail)
     {
-        m_out.push_back({invariant, m_page.layout->name, std::move(detail)});
+        m_out.push_back({invariant, std::string(m_page.layout), std::move(detail)});
     }
     const CellGeometry& cell() const { return m_page.cell; }
 

@@ -11,8 +11,8 @@
 
 namespace orlika::tools {
 
-/// Applies a layout name (standard, noremarks, thumb12, thumb20, thumb30, enlarged);
-/// false for an unknown name.
+/// Applies a layout by its key in kPageLayouts (standard, noremarks, thumb12, thumb20,
+/// thumb30, enlarged); false for an unknown name.
 bool applyLayout(CatalogState& state, const std::string& name);
 
 /// The layout names, for help texts.

@@ -9,20 +9,19 @@ struct LayoutCase {
     const char* name;
     QAction* TForm1::*action;
     const char* caption;
-    int columns, rows;
-    bool thumbnails, noRemarks;
+    PageLayout layout;
     int cellWidth, cellHeight, marginX, marginY, halfCell;
 };
 
 // Grids of a 1000 x 600 page area; halves round to the even neighbour.
 const LayoutCase kLayouts[] = {
-    {"Standard", &TForm1::Standard, "Page Layout: Standard", 3, 2, false, false, 286, 240, 72, 84, 120},
-    {"StandardWoRemarks", &TForm1::StandardWoRemarks, "Page Layout: Stnd.w/o Remarks", 3, 2, false, true, 286, 240,
-     72, 84, 120},
-    {"N12page1", &TForm1::N12page1, "Page Layout: Thumbnail-12", 4, 3, true, false, 222, 171, 56, 60, 86},
-    {"N20page1", &TForm1::N20page1, "Page Layout: Thumbnail-20", 5, 4, true, false, 182, 133, 46, 47, 66},
-    {"N30page1", &TForm1::N30page1, "Page Layout: Thumbnail-30", 6, 5, true, false, 154, 109, 38, 38, 54},
-    {"Enlarged", &TForm1::Enlarged, "Page Layout: Enlarged", 1, 1, false, false, 909, 545, 273, 136, 272},
+    {"Standard", &TForm1::Standard, "Page Layout: Standard", layouts::kStandard, 286, 240, 72, 84, 120},
+    {"StandardWoRemarks", &TForm1::StandardWoRemarks, "Page Layout: Stnd.w/o Remarks",
+     layouts::kStandardWithoutRemarks, 286, 240, 72, 84, 120},
+    {"N12page1", &TForm1::N12page1, "Page Layout: Thumbnail-12", layouts::kThumbnails12, 222, 171, 56, 60, 86},
+    {"N20page1", &TForm1::N20page1, "Page Layout: Thumbnail-20", layouts::kThumbnails20, 182, 133, 46, 47, 66},
+    {"N30page1", &TForm1::N30page1, "Page Layout: Thumbnail-30", layouts::kThumbnails30, 154, 109, 38, 38, 54},
+    {"Enlarged", &TForm1::Enlarged, "Page Layout: Enlarged", layouts::kEnlarged, 909, 545, 273, 136, 272},
 };
 
 TEST_F(AppTest, EachLayoutCommandSetsItsGridCaptionAndCheckMark)
@@ -34,7 +33,7 @@ TEST_F(AppTest, EachLayoutCommandSetsItsGridCaptionAndCheckMark)
         (layout.action == &TForm1::Enlarged ? form->N30page1 : form->Enlarged)->trigger();
         (form->*layout.action)->trigger();
         EXPECT_EQ(form->LLayOut->text(), QString::fromLatin1(layout.caption));
-        const bool thumbnail = layout.thumbnails;
+        const bool thumbnail = layout.layout.thumbnails;
         EXPECT_EQ(form->Standard->isChecked(), layout.action == &TForm1::Standard);
         EXPECT_EQ(form->StandardWoRemarks->isChecked(), layout.action == &TForm1::StandardWoRemarks);
         EXPECT_EQ(form->ThumbNail2->menuAction()->isChecked(), thumbnail);
@@ -43,11 +42,8 @@ TEST_F(AppTest, EachLayoutCommandSetsItsGridCaptionAndCheckMark)
         answerOpen({"d01.dst"});
         form->Open1->trigger();
         const CatalogState& s = state();
-        EXPECT_EQ(s.PageColumns, layout.columns);
-        EXPECT_EQ(s.PageRows, layout.rows);
-        EXPECT_EQ(s.CellsPerPage, layout.columns * layout.rows);
-        EXPECT_EQ(s.Thumbnails, layout.thumbnails);
-        EXPECT_EQ(s.NoRemarks, layout.noRemarks);
+        EXPECT_TRUE(layoutOf(s) == layout.layout);
+        EXPECT_EQ(s.CellsPerPage, layout.layout.columns * layout.layout.rows);
         EXPECT_EQ(s.CellWidth, layout.cellWidth);
         EXPECT_EQ(s.CellHeight, layout.cellHeight);
         EXPECT_EQ(s.MarginX, layout.marginX);
@@ -55,7 +51,7 @@ TEST_F(AppTest, EachLayoutCommandSetsItsGridCaptionAndCheckMark)
         EXPECT_EQ(s.CellOrigin[0].X, layout.marginX);
         EXPECT_EQ(s.HalfCellHeight, layout.halfCell);
         EXPECT_EQ(s.CellOrigin[0].Y, layout.marginY + layout.halfCell);
-        if (layout.columns > 1) {
+        if (layout.layout.columns > 1) {
             EXPECT_EQ(s.CellOrigin[1].X, layout.marginX + layout.cellWidth);
         }
         EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));

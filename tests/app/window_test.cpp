@@ -55,8 +55,7 @@ TEST_F(AppTest, StartsWithTheStandardLayoutAndEverythingARunShowsHidden)
     EXPECT_TRUE(form->File1->menuAction()->isEnabled());
     EXPECT_TRUE(form->PageLayout1->menuAction()->isEnabled());
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
-    EXPECT_EQ(state().PageColumns, 3);
-    EXPECT_EQ(state().PageRows, 2);
+    EXPECT_TRUE(layoutOf(state()) == layouts::kStandard);
     EXPECT_EQ(int(state().FileKind), 0);
     EXPECT_TRUE(state().OpenFileName.empty());
     EXPECT_EQ(state().OpenDialog1.FilterIndex, FilterIndex::AllSupported);

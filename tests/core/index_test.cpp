@@ -97,9 +97,7 @@ protected:
         RecordingCanvas canvas;
         Catalog catalog(host, files);
         // Twelve cells a page: every format writes its four remark lines apart.
-        catalog.state().PageColumns = 4;
-        catalog.state().PageRows = 3;
-        catalog.state().Thumbnails = true;
+        applyLayout(catalog.state(), layouts::kThumbnails12);
         catalog.prepareScreenPage(canvas, 1000, 600);
         catalog.decodeFile(canvas, designDisplayPath(path), [&]() -> std::unique_ptr<DesignFile> {
             ArchiveShelf shelf;

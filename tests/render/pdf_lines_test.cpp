@@ -341,9 +341,7 @@ std::string printCatalog(const QString& designs, const QString& path, PageLinesB
     PosixFileSystem files;
     Catalog catalog(host, files);
     CatalogState& s = catalog.state();
-    s.PageColumns = 6;
-    s.PageRows = 5;
-    s.Thumbnails = true;
+    applyLayout(s, layouts::kThumbnails30);
     s.OpenDialog1.FileName = designs.toStdString() + "/*";
     s.OpenDialog1.FilterIndex = FilterIndex::AllSupported;
     catalog.GetFileTypes();

@@ -303,7 +303,7 @@ TEST_F(RenderTest, ADesignWhoseHeaderLiesStaysInItsOwnCell)
     HeadlessHost host;
     PosixFileSystem files;
     Catalog catalog(host, files);
-    catalog.state().NoRemarks = true;
+    applyLayout(catalog.state(), layouts::kStandardWithoutRemarks);
     ImagePage page(1000, 600);
     catalog.setMainCanvas(&page.canvas());
     catalog.prepareScreenPage(page.canvas(), 1000, 600);

@@ -14,19 +14,22 @@ namespace orlika::test {
 
 enum class Layout { Standard, NoRemarks, Thumb12, Thumb20, Thumb30, Enlarged };
 
+inline PageLayout pageLayout(Layout layout)
+{
+    switch (layout) {
+    case Layout::Standard: return layouts::kStandard;
+    case Layout::NoRemarks: return layouts::kStandardWithoutRemarks;
+    case Layout::Thumb12: return layouts::kThumbnails12;
+    case Layout::Thumb20: return layouts::kThumbnails20;
+    case Layout::Thumb30: return layouts::kThumbnails30;
+    case Layout::Enlarged: return layouts::kEnlarged;
+    }
+    return layouts::kStandard;
+}
+
 inline void setLayout(CatalogState& s, Layout layout)
 {
-    struct Row {
-        int columns, rows;
-        bool thumbnails, noRemarks;
-    };
-    constexpr Row rows[] = {{3, 2, false, false}, {3, 2, false, true}, {4, 3, true, false},
-                            {5, 4, true, false},  {6, 5, true, false}, {1, 1, false, false}};
-    const Row& r = rows[int(layout)];
-    s.PageColumns = std::uint16_t(r.columns);
-    s.PageRows = std::uint16_t(r.rows);
-    s.Thumbnails = r.thumbnails;
-    s.NoRemarks = r.noRemarks;
+    applyLayout(s, pageLayout(layout));
 }
 
 class CatalogFixture : public ::testing::Test {
