@@ -781,12 +781,8 @@ void TForm1::OpenSelectedFiles1Click()
 {
     if (!executeOpenDialog(true))
         return;
-    auto& s = m_catalog.state();
     openedFolderSteps();
-    for (const auto& file : s.OpenDialog1.Files)
-        s.FileList.add(namePart(file));
-    s.OpenFileName = repairDoubleSeparator(s.OpenDialog1.Files.front());
-    s.UseDialogList = true;
+    useDialogList();
     viewOnScreen();
 }
 
@@ -820,25 +816,23 @@ void TForm1::PrintSelectedFiles1Click()
 {
     auto& s = m_catalog.state();
     s.FromBeginning = false;
-    if (s.UseDialogList && !s.OpenDialog1.Files.empty()) {
-        // The last open was a multiple selection: print that same selection.
-        s.FileList.clear();
-        for (const auto& file : s.OpenDialog1.Files)
-            s.FileList.add(namePart(file));
-        s.OpenFileName = repairDoubleSeparator(s.OpenDialog1.Files.front());
-        s.UseDialogList = true;
-        m_catalog.GetFileTypes();
-    } else {
-        if (!executeOpenDialog(true))
-            return;
-        m_catalog.GetFileTypes();
-        s.FileList.clear();
-        for (const auto& file : s.OpenDialog1.Files)
-            s.FileList.add(namePart(file));
-        s.OpenFileName = s.OpenDialog1.Files.front();
-        s.UseDialogList = true;
-    }
+    // Where the last open was a multiple selection, that same selection is printed.
+    const bool lastSelection = s.UseDialogList && !s.OpenDialog1.Files.empty();
+    if (!lastSelection && !executeOpenDialog(true))
+        return;
+    m_catalog.GetFileTypes();
+    useDialogList();
     viewOnPrinter();
+}
+
+void TForm1::useDialogList()
+{
+    auto& s = m_catalog.state();
+    s.FileList.clear();
+    for (const auto& file : s.OpenDialog1.Files)
+        s.FileList.add(namePart(file));
+    s.OpenFileName = repairDoubleSeparator(s.OpenDialog1.Files.front());
+    s.UseDialogList = true;
 }
 
 bool TForm1::executeListingDialog(ListingFileChoice& choice)

@@ -253,6 +253,9 @@ private:
     /// One run of the page engine on the printer.
     void viewOnPrinter();
     void afterRun();
+    /// Fills FileList with the files chosen together in OpenDialog1, from the folder of the
+    /// first, for Open Selected Files and Print Selected Files.
+    void useDialogList();
     /// Fills FileList from the selection for the two Selected commands; false when empty.
     bool useSelectedList();
     /// Writes the names on the page on display in their selection's colour again.
