@@ -3,7 +3,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ConvertDialog.h"
-#include "app/CupsAnswer.h"
+#include "render/CupsAnswer.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "app/FindDialog.h"
