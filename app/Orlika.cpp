@@ -3,7 +3,6 @@
 
 #include "app/AboutBox.h"
 #include "app/ConvertDialog.h"
-#include "render/CupsAnswer.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "app/FindDialog.h"
@@ -14,6 +13,7 @@
 #include "fileops/FileOps.h"
 #include "listing/FileListing.h"
 #include "platform/Rounding.h"
+#include "render/PrintJob.h"
 #include "render/QtText.h"
 #include "sheet/DesignSheet.h"
 
@@ -85,78 +85,6 @@ bool isModifierOnly(int key)
     return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
            key == Qt::Key_AltGr;
 }
-
-// The printer service of a catalog run or a listing. Where no printer is installed the
-// document goes to a PDF file, named when the document begins, so a run that finds no
-// files asks nothing; the file takes its name only when all of it is written. A document
-// for a printer goes to the print server when it ends; the server may refuse it.
-class PrintJob : public Printer {
-public:
-    /// `choosePdfFile` names the PDF file; it returns an empty name when the user declines.
-    PrintJob(QPrinter& printer, std::function<QString()> choosePdfFile)
-        : m_printer(printer), m_paged(printer), m_choosePdfFile(std::move(choosePdfFile))
-    {
-    }
-    int pageWidth() const override { return m_paged.pageWidth(); }
-    int pageHeight() const override { return m_paged.pageHeight(); }
-    bool portrait() const override { return m_paged.portrait(); }
-    int dpiX() const override { return m_paged.dpiX(); }
-    int dpiY() const override { return m_paged.dpiY(); }
-    bool beginDoc() override
-    {
-        if (QPrinterInfo::availablePrinters().isEmpty()) {
-            const QString name = m_choosePdfFile();
-            if (name.isEmpty())
-                return false;
-            m_pdf.emplace(name);
-            m_paged.printTo(*m_pdf);
-        } else {
-            m_paged.setTarget(printerName());
-        }
-        return m_paged.beginDoc();
-    }
-    void newPage() override { m_paged.newPage(); }
-    void endDoc() override
-    {
-        if (!m_paged.printing())
-            return;
-        if (m_pdf) {
-            m_paged.endDoc();
-            if (const std::string problem = m_pdf->commit(); !problem.empty())
-                throw PrintError("Cannot print to " + m_pdf->fileName().toStdString() + ": " + problem + ".");
-            return;
-        }
-        if (m_printer.outputFormat() != QPrinter::NativeFormat) {
-            m_paged.endDoc();
-            return;
-        }
-        const CupsAnswer answer(m_printer.printerName());
-        m_paged.endDoc();
-        const QString refusal = answer.refusal();
-        if (!refusal.isEmpty())
-            throw PrintError("Cannot print to " + printerName() + ": " + refusal.toStdString() + ".");
-    }
-    bool printing() const override { return m_paged.printing(); }
-    Canvas& canvas() override { return m_paged.canvas(); }
-    /// The painter of the pages and the layout of their paper, for design sheets.
-    QPainter& painter() { return m_paged.painter(); }
-    QPageLayout pageLayout() const { return m_paged.pageLayout(); }
-    int pagesPrinted() const { return m_paged.pagesPrinted(); }
-
-private:
-    std::string printerName() const
-    {
-        if (!m_printer.outputFileName().isEmpty())
-            return m_printer.outputFileName().toStdString();
-        return "the printer " + m_printer.printerName().toStdString();
-    }
-
-    QPrinter& m_printer;
-    // Declared before the printer service, whose canvas may paint on its writer.
-    std::optional<PdfFile> m_pdf;
-    PagedPrinter m_paged;
-    std::function<QString()> m_choosePdfFile;
-};
 
 // A design of the run read for the design view, through the window's files, which read the
 // designs inside archives too: such a design is named as its cell names it.
