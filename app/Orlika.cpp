@@ -15,7 +15,7 @@
 #include "platform/Rounding.h"
 #include "render/PrintJob.h"
 #include "render/QtText.h"
-#include "sheet/DesignSheet.h"
+#include "sheet/SheetPrinting.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -1042,55 +1042,14 @@ void TForm1::PrintDesignSheet1Click()
     if (m_running || s.SelectedList.empty())
         return;
     m_running = true;
-    m_host.setWaitCursor(true);
-    std::vector<DesignPicture> pictures;
-    std::string unread;
-    for (const std::string& name : s.SelectedList.names()) {
-        PictureReading reading = readDesignPicture(s.SelectedFolder + name);
-        if (reading.picture)
-            pictures.push_back(std::move(*reading.picture));
-        else
-            unread += "\n" + name + ": " + reading.problem;
-    }
-    m_host.setWaitCursor(false);
-    if (!unread.empty())
-        m_host.messageBox(MessageRequest{(pictures.empty() ? "No sheet is printed; no design could be read:"
-                                                           : "These designs could not be read; their sheets are "
-                                                             "not printed:") +
-                                             unread,
-                                         "ORLIKA Design Sheet", MessageIcon::Warning, MessageButtons::Ok,
-                                         MessageAnswer::Ok});
+    SheetPrinting sheets(s.SelectedFolder, s.SelectedList.names(), m_host);
     m_lastPagesPrinted = 0;
-    if (!pictures.empty()) {
-        const QString proposed =
-            pictures.size() == 1
-                ? QFileInfo(QString::fromStdString(pictures.front().name)).completeBaseName() + QStringLiteral("-sheet.pdf")
-                : QStringLiteral("design-sheets.pdf");
+    if (!sheets.empty()) {
         PrintJob job(printer(), [&] {
-            return askPdfFileName(QStringLiteral("Print the design sheets to a PDF file"), proposed,
+            return askPdfFileName(QStringLiteral("Print the design sheets to a PDF file"), sheets.proposedPdfName(),
                                   m_sheetPdfFileName);
         });
-        std::string failure;
-        try {
-            if (job.beginDoc()) {
-                m_host.setWaitCursor(true);
-                printDesignSheets(job, job.painter(), job.pageLayout(), pictures);
-                job.endDoc();
-                m_host.setStatusFontColor(Red);
-                m_host.setStatusCaption(" FINISHED PRINTING");
-                m_host.setStatusFontColor(Black);
-            } else {
-                m_host.setStatusCaption(" NOTHING PRINTED");
-            }
-        } catch (const PrintError& error) {
-            failure = error.what();
-        }
-        m_host.setWaitCursor(false);
-        m_lastPagesPrinted = job.pagesPrinted();
-        if (!failure.empty()) {
-            m_host.setStatusCaption(" PRINTING FAILED");
-            m_host.showError(failure);
-        }
+        m_lastPagesPrinted = sheets.print(job);
     }
     afterRun();
 }

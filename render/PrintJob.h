@@ -19,7 +19,7 @@ namespace orlika {
 // document goes to a PDF file, named when the document begins, so a run that finds no
 // files asks nothing; the file takes its name only when all of it is written. A document
 // for a printer goes to the print server when it ends; the server may refuse it.
-class PrintJob : public Printer {
+class PrintJob : public PaintedPrinter {
 public:
     /// `choosePdfFile` names the PDF file; it returns an empty name when the user declines.
     PrintJob(QPrinter& printer, std::function<QString()> choosePdfFile);
@@ -33,10 +33,9 @@ public:
     void endDoc() override;
     bool printing() const override { return m_paged.printing(); }
     Canvas& canvas() override { return m_paged.canvas(); }
-    /// The painter of the pages and the layout of their paper, for design sheets.
-    QPainter& painter() { return m_paged.painter(); }
-    QPageLayout pageLayout() const { return m_paged.pageLayout(); }
-    int pagesPrinted() const { return m_paged.pagesPrinted(); }
+    QPainter& painter() override { return m_paged.painter(); }
+    QPageLayout pageLayout() const override { return m_paged.pageLayout(); }
+    int pagesPrinted() const override { return m_paged.pagesPrinted(); }
 
 private:
     std::string printerName() const;
