@@ -5,7 +5,6 @@
 #include "app/ConvertDialog.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
-#include "app/FindDialog.h"
 #include "app/FormFileList.h"
 #include "app/Prttitle.h"
 #include "catalog/DesignPaths.h"
@@ -800,30 +799,15 @@ void TForm1::IncludeSubfolders1Click()
 
 TFindDialog& TForm1::findDialog()
 {
-    if (!m_findDialog)
-        m_findDialog = new TFindDialog(this);
-    return *m_findDialog;
+    return m_finder.dialog();
 }
 
 void TForm1::FindDesigns1Click()
 {
     if (m_running)
         return;
-    TFindDialog& dialog = findDialog();
-    // The folder last shown is the one searched, until another is chosen.
-    if (dialog.FolderEdit->text().isEmpty())
-        dialog.FolderEdit->setText(QString::fromStdString(m_catalog.state().FolderPath));
-    const int answer = m_host.execDialog(dialog);
-    if (answer != TFindDialog::kShow && answer != TFindDialog::kPrint)
-        return;
-    std::string folder;
-    FindQuery query;
-    if (const QString problem = dialog.read(folder, query); !problem.isEmpty()) {
-        m_host.messageBox(
-            MessageRequest{problem.toStdString(), "ORLIKA Find", MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
-        return;
-    }
-    findAndShow(folder, query, answer == TFindDialog::kPrint, dialog.SelectAllBox->isChecked());
+    if (const auto request = m_finder.askFindDesigns())
+        findAndShow(*request);
 }
 
 void TForm1::FindDuplicates1Click()
@@ -834,83 +818,32 @@ void TForm1::FindDuplicates1Click()
         askForFolder(QStringLiteral("Find duplicates in the folder"), QStringLiteral("DuplicatesFolderDialog"));
     if (!folder)
         return;
-    FindQuery query;
-    query.duplicates = true;
-    findAndShow(*folder, query, false, false);
+    FindRequest request;
+    request.folder = *folder;
+    request.query.duplicates = true;
+    findAndShow(request);
 }
 
-void TForm1::findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll)
+void TForm1::findAndShow(const FindRequest& request)
 {
-    auto& s = m_catalog.state();
     // Reading the designs for the index is a run of its own: the menus wait, Cancel stops it.
     m_running = true;
-    for (Menu menu : {Menu::File, Menu::PageLayout, Menu::Selected})
-        m_host.enableMenu(menu, false);
-    m_host.showSpeedButton(SpeedButton::Cancel, true);
-    s.CancelPressed = false;
-    m_host.setStatusCaption(" Reading the designs of " + folder);
-    m_host.processMessages();
-    std::string notice;
-    std::vector<FoundDesign> found;
-    bool stopped = false;
-    try {
-        const auto index = openDesignIndex(notice);
-        const auto counts = index->refresh(folder, [&](int handled, int total) {
-            if (handled % 25 == 0 || handled == total) {
-                m_host.setStatusCaption(" Reading designs for the index: " + std::to_string(handled) + " of " +
-                                        std::to_string(total));
-                m_host.processMessages();
-            }
-            return !s.CancelPressed;
-        });
-        stopped = counts.stopped;
-        const std::string more = index->takeNotice();
-        notice += (notice.empty() || more.empty() ? "" : "; ") + more;
-        if (!stopped)
-            found = findDesigns(*index, folder, query);
-    } catch (const IndexError& error) {
-        notice = error.what();
-    }
-    m_host.showSpeedButton(SpeedButton::Cancel, false);
-    m_host.enableMenu(Menu::File, true);
-    m_host.enableMenu(Menu::PageLayout, true);
-    m_host.enableMenu(Menu::Selected, !s.SelectedList.empty());
+    const std::optional<std::string> told = m_finder.find(request);
     m_running = false;
-    const std::string told = notice.empty() ? std::string() : "; " + notice;
-    if (stopped || found.empty()) {
-        m_host.setStatusCaption((stopped ? std::string(" Find stopped") : " No designs found: " + query.describe()) + told);
+    if (!told) {
         if (m_closeRequested)
             close();
         return;
     }
-
-    FoundRun run = runOfFound(found);
-    // The designs found are a new run: a new selection, of what was asked to be selected.
-    // Of duplicates only the byte copies are selected, each checked again before Delete.
-    s.SelectedList.clear();
-    s.SelectedFolder = folder;
-    s.KeptCopyOf = std::move(run.keptCopyOf);
-    std::vector<std::string> chosen;
-    for (const FoundDesign& design : found)
-        if (selectAll || design.preselected)
-            chosen.push_back(design.path);
-    s.SelectedList.addAll(std::move(chosen));
-    if (s.SelectedList.empty())
-        m_host.showSelectedLabel(false, "Selected: 0");
-    else
-        m_host.showSelectedLabel(true, "Selected: " + std::to_string(s.SelectedList.count()));
-    s.FileKind = FileKind::AllSupported;
-    s.UseDialogList = s.UseSelectedList = false;
-    m_catalog.setGivenDesigns(folder, run.paths, query.duplicates, std::move(run.notes));
     // Printed, the catalog is titled by the query.
     if (m_titleDlg)
-        m_titleDlg->Comments1->setText(QString::fromStdString("Found: " + query.describe()).left(150));
-    if (print)
+        m_titleDlg->Comments1->setText(QString::fromStdString("Found: " + request.query.describe()).left(150));
+    if (request.print)
         viewOnPrinter();
     else
         viewOnScreen();
-    if (!told.empty())
-        m_host.setStatusCaption(statusCaption().toStdString() + told);
+    if (!told->empty())
+        m_host.setStatusCaption(statusCaption().toStdString() + *told);
 }
 
 void TForm1::PrintSetup1Click()

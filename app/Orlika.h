@@ -4,10 +4,10 @@
 
 #include "app/BackgroundPage.h"
 #include "app/DesktopFileOperations.h"
+#include "app/FindController.h"
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
-#include "collection/Find.h"
 #include "collection/TreeWalk.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
@@ -122,11 +122,6 @@ public:
     /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
     /// the folder ends in '/', nothing when declined.
     std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
-    /// Finds the designs of the tree under `folder` (ending in '/') that the query asks for,
-    /// through the index, and shows them as a run on screen or prints them, titled by the
-    /// query. All of them are selected when `selectAll`; of duplicates, the byte copies of
-    /// the member of their identical files that is kept.
-    void findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll);
 
     // Menus and their items, named as the catalog's commands know them
     QMenu* File1 = nullptr;
@@ -270,6 +265,9 @@ private:
     /// file last chosen for that kind of print, else proposedName in the home folder;
     /// empty when declined.
     QString askPdfFileName(const QString& title, const QString& proposedName, QString& lastChosen);
+    /// Finds the designs of the request's tree through the index and shows them as a run on
+    /// screen or prints them, titled by the query.
+    void findAndShow(const FindRequest& request);
 
     // Runs read folder trees and zip archives; one shelf of open archives serves both the
     // collection of a tree and the reading of its designs.
@@ -281,6 +279,7 @@ private:
     FilterIndex m_listingFilter = FilterIndex::AllSupported;
     QtHost m_host;
     Catalog m_catalog;
+    FindController m_finder{*this, m_catalog, m_host};
     std::unique_ptr<ImagePage> m_page;
     std::unique_ptr<BackgroundPage> m_pageAhead;  // the page after a waiting one, drawn ahead
     std::unique_ptr<QPrinter> m_printer;
@@ -288,7 +287,6 @@ private:
     TTitleDlg* m_titleDlg = nullptr;
     TForm2* m_form2 = nullptr;
     TFileListFr* m_fileListFr = nullptr;
-    TFindDialog* m_findDialog = nullptr;
     TConvertDialog* m_convertDialog = nullptr;
     QString m_pdfFileName;          // the catalog's last PDF file
     QString m_listingPdfFileName;   // the file listing's
