@@ -5,6 +5,7 @@
 #include "app/BackgroundPage.h"
 #include "app/DesktopFileOperations.h"
 #include "app/FindController.h"
+#include "app/WindowParts.h"
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
@@ -33,38 +34,6 @@ class TFindDialog;
 class TTitleDlg;
 class TForm2;
 class TFileListFr;
-
-// The page area: shows the page image that runs draw into and reports mouse releases.
-class PageSurface : public QWidget {
-    Q_OBJECT
-public:
-    explicit PageSurface(TForm1& form, QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-
-private:
-    TForm1& m_form;
-    int m_wheelTurned = 0;  // eighths of a degree not yet a whole notch
-};
-
-// The bottom status panel: its caption, the labels and the speed buttons.
-class StatusPanel : public QWidget {
-    Q_OBJECT
-public:
-    explicit StatusPanel(QWidget* parent);
-    QLabel* Caption = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    friend class TForm1;
-    std::function<void()> m_onResize;
-};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
