@@ -88,9 +88,6 @@ public:
     TFindDialog& findDialog();
     /// Convert To's dialog, made at first use.
     TConvertDialog& convertDialog();
-    /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
-    /// the folder ends in '/', nothing when declined.
-    std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
 
     // Menus and their items, named as the catalog's commands know them
     QMenu* File1 = nullptr;
@@ -103,10 +100,8 @@ public:
     QAction* FindDuplicates1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* PrintFromFile1 = nullptr;
-    QAction* PrintSelectedFiles1 = nullptr;
     QAction* mnfileList = nullptr;
     QAction* PrintSetup1 = nullptr;
-    QAction* Exit1 = nullptr;
     QMenu* PageLayout1 = nullptr;
     QAction* Standard = nullptr;
     QAction* StandardWoRemarks = nullptr;
@@ -136,7 +131,6 @@ public:
 
     PageSurface* Page = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
-    QFileDialog* OpenDialog2 = nullptr;
 
     /// The filters of OpenDialog1 as Qt writes them (text, then patterns): one per format,
     /// then "All supported formats".
@@ -177,10 +171,6 @@ public slots:
     void SBPrevClick();
 
 public:
-    /// A key went down: Enter, Space and Esc steer the run; every key is consumed.
-    void FormKeyDown(int& key);
-    /// A character was typed: P clicks Prev while it is shown, N clicks Next.
-    void FormKeyPress(char& key);
     /// A mouse button was released over the page at client (x, y).
     void FormMouseUp(Qt::MouseButton button, int x, int y);
     /// A double click over the page at client (x, y): the left button opens the design
@@ -188,14 +178,26 @@ public:
     void FormDoubleClick(Qt::MouseButton button, int x, int y);
     /// The wheel turned over the page by whole notches: up pages back, down forward.
     void FormWheel(int notches);
-    /// While a page waits: asks for a page number and goes there.
-    void askPageNumber();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The items and the dialog that only the window itself uses
+    QAction* PrintSelectedFiles1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QFileDialog* OpenDialog2 = nullptr;
+
+    /// A key went down: Enter, Space and Esc steer the run; every key is consumed.
+    void FormKeyDown(int& key);
+    /// A character was typed: P clicks Prev while it is shown, N clicks Next.
+    void FormKeyPress(char& key);
+    /// While a page waits: asks for a page number and goes there.
+    void askPageNumber();
+    /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
+    /// the folder ends in '/', nothing when declined.
+    std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
     void FormCreate();
     void FormDestroy();
     void createMenus();
