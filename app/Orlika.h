@@ -4,10 +4,11 @@
 
 #include "app/BackgroundPage.h"
 #include "app/DesktopFileOperations.h"
+#include "app/FindController.h"
+#include "app/WindowParts.h"
 #include "app/QtHost.h"
 #include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
-#include "collection/Find.h"
 #include "collection/TreeWalk.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
@@ -33,38 +34,6 @@ class TFindDialog;
 class TTitleDlg;
 class TForm2;
 class TFileListFr;
-
-// The page area: shows the page image that runs draw into and reports mouse releases.
-class PageSurface : public QWidget {
-    Q_OBJECT
-public:
-    explicit PageSurface(TForm1& form, QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-
-private:
-    TForm1& m_form;
-    int m_wheelTurned = 0;  // eighths of a degree not yet a whole notch
-};
-
-// The bottom status panel: its caption, the labels and the speed buttons.
-class StatusPanel : public QWidget {
-    Q_OBJECT
-public:
-    explicit StatusPanel(QWidget* parent);
-    QLabel* Caption = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    friend class TForm1;
-    std::function<void()> m_onResize;
-};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -119,14 +88,6 @@ public:
     TFindDialog& findDialog();
     /// Convert To's dialog, made at first use.
     TConvertDialog& convertDialog();
-    /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
-    /// the folder ends in '/', nothing when declined.
-    std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
-    /// Finds the designs of the tree under `folder` (ending in '/') that the query asks for,
-    /// through the index, and shows them as a run on screen or prints them, titled by the
-    /// query. All of them are selected when `selectAll`; of duplicates, the byte copies of
-    /// the member of their identical files that is kept.
-    void findAndShow(const std::string& folder, const FindQuery& query, bool print, bool selectAll);
 
     // Menus and their items, named as the catalog's commands know them
     QMenu* File1 = nullptr;
@@ -139,10 +100,8 @@ public:
     QAction* FindDuplicates1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* PrintFromFile1 = nullptr;
-    QAction* PrintSelectedFiles1 = nullptr;
     QAction* mnfileList = nullptr;
     QAction* PrintSetup1 = nullptr;
-    QAction* Exit1 = nullptr;
     QMenu* PageLayout1 = nullptr;
     QAction* Standard = nullptr;
     QAction* StandardWoRemarks = nullptr;
@@ -172,7 +131,6 @@ public:
 
     PageSurface* Page = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
-    QFileDialog* OpenDialog2 = nullptr;
 
     /// The filters of OpenDialog1 as Qt writes them (text, then patterns): one per format,
     /// then "All supported formats".
@@ -213,10 +171,6 @@ public slots:
     void SBPrevClick();
 
 public:
-    /// A key went down: Enter, Space and Esc steer the run; every key is consumed.
-    void FormKeyDown(int& key);
-    /// A character was typed: P clicks Prev while it is shown, N clicks Next.
-    void FormKeyPress(char& key);
     /// A mouse button was released over the page at client (x, y).
     void FormMouseUp(Qt::MouseButton button, int x, int y);
     /// A double click over the page at client (x, y): the left button opens the design
@@ -224,14 +178,26 @@ public:
     void FormDoubleClick(Qt::MouseButton button, int x, int y);
     /// The wheel turned over the page by whole notches: up pages back, down forward.
     void FormWheel(int notches);
-    /// While a page waits: asks for a page number and goes there.
-    void askPageNumber();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The items and the dialog that only the window itself uses
+    QAction* PrintSelectedFiles1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QFileDialog* OpenDialog2 = nullptr;
+
+    /// A key went down: Enter, Space and Esc steer the run; every key is consumed.
+    void FormKeyDown(int& key);
+    /// A character was typed: P clicks Prev while it is shown, N clicks Next.
+    void FormKeyPress(char& key);
+    /// While a page waits: asks for a page number and goes there.
+    void askPageNumber();
+    /// Asks for a folder in a folder dialog of its own, starting at the folder last shown;
+    /// the folder ends in '/', nothing when declined.
+    std::optional<std::string> askForFolder(const QString& title, const QString& objectName);
     void FormCreate();
     void FormDestroy();
     void createMenus();
@@ -252,6 +218,9 @@ private:
     /// One run of the page engine on the printer.
     void viewOnPrinter();
     void afterRun();
+    /// Fills FileList with the files chosen together in OpenDialog1, from the folder of the
+    /// first, for Open Selected Files and Print Selected Files.
+    void useDialogList();
     /// Fills FileList from the selection for the two Selected commands; false when empty.
     bool useSelectedList();
     /// Writes the names on the page on display in their selection's colour again.
@@ -266,6 +235,9 @@ private:
     /// file last chosen for that kind of print, else proposedName in the home folder;
     /// empty when declined.
     QString askPdfFileName(const QString& title, const QString& proposedName, QString& lastChosen);
+    /// Finds the designs of the request's tree through the index and shows them as a run on
+    /// screen or prints them, titled by the query.
+    void findAndShow(const FindRequest& request);
 
     // Runs read folder trees and zip archives; one shelf of open archives serves both the
     // collection of a tree and the reading of its designs.
@@ -277,6 +249,7 @@ private:
     FilterIndex m_listingFilter = FilterIndex::AllSupported;
     QtHost m_host;
     Catalog m_catalog;
+    FindController m_finder{*this, m_catalog, m_host};
     std::unique_ptr<ImagePage> m_page;
     std::unique_ptr<BackgroundPage> m_pageAhead;  // the page after a waiting one, drawn ahead
     std::unique_ptr<QPrinter> m_printer;
@@ -284,7 +257,6 @@ private:
     TTitleDlg* m_titleDlg = nullptr;
     TForm2* m_form2 = nullptr;
     TFileListFr* m_fileListFr = nullptr;
-    TFindDialog* m_findDialog = nullptr;
     TConvertDialog* m_convertDialog = nullptr;
     QString m_pdfFileName;          // the catalog's last PDF file
     QString m_listingPdfFileName;   // the file listing's

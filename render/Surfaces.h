@@ -119,11 +119,23 @@ private:
     std::unique_ptr<QPdfWriter> m_writer;
 };
 
+// A printer whose pages Qt paints: what is not the catalog's (the design sheets) is
+// painted on them with the painter, on paper laid out as the device's.
+class PaintedPrinter : public Printer {
+public:
+    /// The painter of the document's pages, while a document is printing.
+    virtual QPainter& painter() = 0;
+    /// The paper, its orientation and margins of the device printed on.
+    virtual QPageLayout pageLayout() const = 0;
+    /// Pages printed so far.
+    virtual int pagesPrinted() const = 0;
+};
+
 // The printer service over a Qt paged device (QPrinter or QPdfWriter). The target names
 // the printer or file in error messages. Pages that go to a PdfFile fail the job as soon
 // as the file cannot be written; its owner puts the file in place after the job. On a
 // PdfFile the canvas writes the lines itself (PdfLines.h); a printer gets Qt's own.
-class PagedPrinter : public Printer {
+class PagedPrinter : public PaintedPrinter {
 public:
     explicit PagedPrinter(QPagedPaintDevice& device, std::string target = "the printer");
     /// Prints to a PDF file with the layout of its writer.
@@ -141,11 +153,9 @@ public:
     void endDoc() override;
     bool printing() const override { return m_printing; }
     Canvas& canvas() override { return m_canvas; }
-    /// The painter of the document's pages, for drawing that is not the catalog's.
-    QPainter& painter() { return m_canvas.painter(); }
-    /// The paper, its orientation and margins of the device printed on.
-    QPageLayout pageLayout() const;
-    int pagesPrinted() const { return m_pages; }
+    QPainter& painter() override { return m_canvas.painter(); }
+    QPageLayout pageLayout() const override;
+    int pagesPrinted() const override { return m_pages; }
 
 private:
     [[noreturn]] void fail(const std::string& reason);

@@ -180,6 +180,49 @@ TEST_F(PrintTest, PrintBeginningAtFileAndSelectedDesignsPrintTheirShareOnly)
     EXPECT_FALSE(atFile[0].contains(QStringLiteral("d09.dst")));
 }
 
+TEST_F(PrintTest, FilePrintSelectedFilesPrintsTheDesignsChosenOrTheSelectionLastOpened)
+{
+    makeDesigns(14);
+    // No selection of several files open yet: the open dialog asks for the designs.
+    const QString chosen = path(QStringLiteral("chosen.pdf"));
+    answerOpen({"d02.dst", "d12.dst"});
+    answerTitle(QString());
+    answerPdfName(chosen);
+    form->PrintSelectedFiles1Click();
+    EXPECT_EQ(form->OpenDialog1->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"d02.dst", "d12.dst"}));
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
+
+    // Open Selected Files, then Print Selected Files prints that selection without asking.
+    // (The dialog keeps the first file it was opened on selected, so d02 is chosen again.)
+    answerOpen({"d02.dst", "d07.dst"});
+    form->OpenSelectedFiles1->trigger();
+    const QString opened = path(QStringLiteral("opened.pdf"));
+    answerTitle(QString());
+    answerPdfName(opened);
+    form->PrintSelectedFiles1Click();
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"OpenDialog1", "TitleDlg", "PdfFileDialog", "OpenDialog1",
+                                                  "TitleDlg", "PdfFileDialog"}));
+    EXPECT_EQ(state().FileList.names(), (std::vector<std::string>{"d02.dst", "d07.dst"}));
+    EXPECT_TRUE(state().UseDialogList);
+    EXPECT_EQ(form->lastPagesPrinted(), 1);
+    EXPECT_EQ(waits, 0);
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const QStringList chosenPages = pdfText(chosen);
+    ASSERT_EQ(chosenPages.size(), 1);
+    EXPECT_TRUE(chosenPages[0].contains(QStringLiteral("File Folder: ") + folder()));
+    EXPECT_TRUE(chosenPages[0].contains(QStringLiteral("d02.dst")));
+    EXPECT_TRUE(chosenPages[0].contains(QStringLiteral("d12.dst")));
+    EXPECT_FALSE(chosenPages[0].contains(QStringLiteral("d01.dst")));
+    const QStringList openedPages = pdfText(opened);
+    ASSERT_EQ(openedPages.size(), 1);
+    EXPECT_TRUE(openedPages[0].contains(QStringLiteral("File Folder: ") + folder()));
+    EXPECT_TRUE(openedPages[0].contains(QStringLiteral("d02.dst")));
+    EXPECT_TRUE(openedPages[0].contains(QStringLiteral("d07.dst")));
+    EXPECT_FALSE(openedPages[0].contains(QStringLiteral("d12.dst")));
+}
+
 TEST_F(PrintTest, DecliningThePdfNamePrintsNothingAndTheWindowGoesOn)
 {
     makeDesigns(8);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/CupsAnswer.h"
+#include "render/CupsAnswer.h"
 
 #include <cups/cups.h>
 
