@@ -45,6 +45,26 @@ void SewingTally::take(const Movement& movement, PenTrace::Effect effect, const 
     }
 }
 
+std::vector<double> SewingTally::blockMm() const
+{
+    std::vector<double> blocks;
+    for (const double units : m_blockUnits)
+        blocks.push_back(units * m_millimetres);
+    if (m_sewn)
+        blocks.push_back(m_lastBlockUnits * m_millimetres);
+    return blocks;
+}
+
+SewingCounts SewingTally::counts() const
+{
+    SewingCounts counts = m_counts;
+    double units = m_lastBlockUnits;
+    for (const double block : m_blockUnits)
+        units += block;
+    counts.stitchedMm = units * m_millimetres;
+    return counts;
+}
+
 void SewingTally::sew(const PenTrace& pen)
 {
     // A stop or a travel counts once a stitch follows it: after the last stitch the
@@ -55,12 +75,12 @@ void SewingTally::sew(const PenTrace& pen)
         ++m_counts.cutsAndTravels;
     m_travelling = false;
     if (!m_blockSewn) {
-        m_blockMm.push_back(0);
+        if (m_sewn)
+            m_blockUnits.push_back(m_lastBlockUnits);
+        m_lastBlockUnits = 0;
         m_blockSewn = true;
     }
-    const double length = distance(pen.x() - pen.fromX(), pen.y() - pen.fromY()) * m_millimetres;
-    m_blockMm.back() += length;
-    m_counts.stitchedMm += length;
+    m_lastBlockUnits += distance(pen.x() - pen.fromX(), pen.y() - pen.fromY());
     ++m_counts.stitches;
     m_sewn = true;
     m_lastX = pen.x();

@@ -56,17 +56,20 @@ public:
     /// Takes the movement the pen has just followed, to `effect`.
     void take(const Movement& movement, PenTrace::Effect effect, const PenTrace& pen);
 
-    const SewingCounts& counts() const { return m_counts; }
+    SewingCounts counts() const;
     /// The stitches' length of each block of one thread, in millimetres, in sewing order:
     /// a new block starts at a change of colour once the one before has sewn.
-    const std::vector<double>& blockMm() const { return m_blockMm; }
+    std::vector<double> blockMm() const;
 
 private:
     void sew(const PenTrace& pen);
 
     double m_millimetres;
     SewingCounts m_counts;
-    std::vector<double> m_blockMm;
+    // Lengths in the design's units, turned into millimetres when asked: a stitch costs a
+    // square root and an addition, which every stitch of a collection's index pays.
+    std::vector<double> m_blockUnits;  // of the blocks before the last
+    double m_lastBlockUnits = 0;
     bool m_sewn = false;             // a stitch was sewn
     bool m_blockSewn = false;        // the last block has sewn since the last change of colour
     std::int64_t m_pendingStops = 0; // since the last stitch
