@@ -235,7 +235,8 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     m_sequence->setFocusPolicy(Qt::NoFocus);
     m_sequence->setIconSize(QSize(28, 14));
     m_sequence->setHeaderLabels(
-        {QStringLiteral("#"), QStringLiteral("Thread"), QStringLiteral("Code"), QStringLiteral("Stitches")});
+        {QStringLiteral("#"), QStringLiteral("Thread"), QStringLiteral("Code"), QStringLiteral("Stitches"),
+         QStringLiteral("Metres")});
 
     m_zoomLabel = new QLabel(this);
     m_zoomLabel->setObjectName(QStringLiteral("Zoom"));
@@ -277,11 +278,12 @@ void DesignView::showFigures()
 {
     setWindowTitle(qText(m_picture.name) + QStringLiteral(" \u2014 ORLIKA"));
     m_name->setText(qText(m_picture.name));
-    m_figures->setText(QStringLiteral("%1\n%2 (%3)\nStitches: %4\nColour changes: %5")
+    m_figures->setText(QStringLiteral("%1\n%2 (%3)\nStitches: %4\nColour changes: %5\nSewing: %6")
                            .arg(qText(m_picture.format + " \u2014 " + m_picture.folder),
                                 qText(sizeInMillimetres(m_picture)), qText(sizeInInches(m_picture)),
                                 qText(groupedCount(m_picture.stitches())))
-                           .arg(m_picture.colorChanges()) +
+                           .arg(m_picture.colorChanges())
+                           .arg(qText(sewingText(m_picture.sewing))) +
                        (m_picture.cutShort.empty() ? QString() : QStringLiteral("\n") + qText(m_picture.cutShort)));
     m_sequence->clear();
     const QString none = QStringLiteral("\u2014");
@@ -294,9 +296,11 @@ void DesignView::showFigures()
         row->setText(2, block.threadCode.empty() ? none : qText(block.threadCode));
         row->setText(3, qText(groupedCount(block.stitches)));
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        row->setText(4, QString::number(block.threadMetres, 'f', 1));
+        row->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
         row->setToolTip(1, toQColor(block.color).name());
     }
-    for (int column = 0; column < 4; ++column)
+    for (int column = 0; column < 5; ++column)
         m_sequence->resizeColumnToContents(column);
 }
 

@@ -10,6 +10,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -130,13 +131,28 @@ struct PictureTracer : DesignTracer {
     {
         picture.cutShort = design.cutShort;
         builder.emplace(design, pen, picture);
+        sewing.emplace(design.unit);
     }
-    void step(const Movement&, PenTrace::Effect effect, const PenTrace&) { builder->follow(effect); }
+    void step(const Movement& movement, PenTrace::Effect effect, const PenTrace& pen)
+    {
+        builder->follow(effect);
+        sewing->take(movement, effect, pen);
+    }
+    /// The sewing's figures, and each block's thread where the blocks are the tally's.
+    void finishSewing()
+    {
+        picture.sewing = sewing->counts();
+        const std::vector<double> blockMm = sewing->blockMm();
+        if (blockMm.size() == picture.blocks.size())
+            for (std::size_t i = 0; i < blockMm.size(); ++i)
+                picture.blocks[i].threadMetres = threadMetresFor(blockMm[i]);
+    }
 
     const Design& design;
     DesignPicture& picture;
     PictureReading& reading;
     std::optional<PictureBuilder> builder;
+    std::optional<SewingTally> sewing;
 };
 
 std::string trimmed(const std::string& text)
@@ -202,6 +218,7 @@ PictureReading readDesignPicture(const std::string& path, FileSystem& files)
             reading.problem = "the design has no stitches";
             return reading;
         }
+        tracer.finishSewing();
         // Boxes raised while reading on (after the header) are the design's too.
         for (std::size_t i = reading.warnings.size(); i < design.messages.size(); ++i)
             reading.warnings.push_back(design.messages[i].text);
@@ -273,6 +290,16 @@ std::string sizeInInches(const DesignPicture& picture)
 {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f x %.2f in", picture.widthMm() / 25.4, picture.heightMm() / 25.4);
+    return text;
+}
+
+std::string sewingText(const SewingCounts& sewing, int stitchesPerMinute)
+{
+    // Whole minutes: the figures behind them are rules of thumb.
+    const long minutes = std::max(1L, std::lround(sewing.minutes(stitchesPerMinute)));
+    char text[128];
+    std::snprintf(text, sizeof text, "about %ld min at %d stitches a minute; thread %.1f m, bobbin %.1f m", minutes,
+                  stitchesPerMinute, sewing.threadMetres(), sewing.bobbinMetres());
     return text;
 }
 

@@ -4,6 +4,7 @@
 // and stitch count. The sheet, the exports and the design view draw from it.
 #pragma once
 
+#include "decoders/SewingTally.h"
 #include "decoders/StitchFigures.h"
 #include "platform/Color.h"
 
@@ -28,6 +29,7 @@ struct ColorBlock {
     std::string threadName;  // empty where the format names none
     std::string threadCode;  // the catalogue code; empty where the format gives none
     std::int64_t stitches = 0;
+    double threadMetres = 0;  // top thread it uses (decoders/SewingTally.h)
     /// Runs of stitches sewn one after another, in millimetres from the design's start point.
     std::vector<QPolygonF> runs;
 };
@@ -45,6 +47,8 @@ struct DesignPicture {
     /// The box of every stitch's ends, in millimetres from the start point, y downward.
     QRectF extent;
     std::vector<ColorBlock> blocks;
+    /// What sewing it asks of the machine: its time and thread.
+    SewingCounts sewing;
 
     double widthMm() const { return extent.width(); }
     double heightMm() const { return extent.height(); }
@@ -94,5 +98,7 @@ std::string threadText(const ColorBlock& block);
 /// "12.3 x 45.6 mm", "0.48 x 1.80 in"
 std::string sizeInMillimetres(const DesignPicture& picture);
 std::string sizeInInches(const DesignPicture& picture);
+/// "about 14 min at 600 stitches a minute; thread 52.3 m, bobbin 17.4 m"
+std::string sewingText(const SewingCounts& sewing, int stitchesPerMinute = kDefaultStitchesPerMinute);
 
 } // namespace orlika

@@ -302,7 +302,10 @@ void DesignSheet::paintHeader(Painting& paint) const
     const double width = m_area.width();
     paint.text(QPointF(left, top + 6), qText(m_picture.name), sheetFont(15, true), Qt::black, width);
     const QFont body = sheetFont(9);
-    paint.text(QPointF(left, top + 11.5), QStringLiteral("Folder: ") + qText(m_picture.folder), body, Qt::black, width);
+    paint.text(QPointF(left, top + 11.5), QStringLiteral("Folder: ") + qText(m_picture.folder), body, Qt::black,
+               width * 0.5);
+    paint.textRight(QPointF(m_area.right(), top + 11.5), QStringLiteral("Sewing: ") + qText(sewingText(m_picture.sewing)),
+                    body);
     const QString figures = QStringLiteral("Format: %1     Size: %2 (%3)     Stitches: %4     Colour changes: %5")
                                 .arg(qText(m_picture.format), qText(sizeInMillimetres(m_picture)),
                                      qText(sizeInInches(m_picture)), qText(groupedCount(m_picture.stitches())))
@@ -366,11 +369,13 @@ void DesignSheet::paintSequence(Painting& paint, const Page& page) const
     const double nameX = left + 26;
     const double codeX = left + std::max(90.0, box.width() * 0.6);
     const double nameWidth = codeX - nameX - 3;
-    const double codeWidth = right - 30 - codeX;
+    const double metresRight = right - 22;
+    const double codeWidth = metresRight - 16 - codeX;
     paint.textRight(QPointF(left + 7, y + 3.5), QStringLiteral("#"), heading, Qt::darkGray);
     paint.text(QPointF(left + 10, y + 3.5), QStringLiteral("Colour"), heading, Qt::darkGray);
     paint.text(QPointF(nameX, y + 3.5), QStringLiteral("Thread"), heading, Qt::darkGray);
     paint.text(QPointF(codeX, y + 3.5), QStringLiteral("Code"), heading, Qt::darkGray);
+    paint.textRight(QPointF(metresRight, y + 3.5), QStringLiteral("Metres"), heading, Qt::darkGray);
     paint.textRight(QPointF(right, y + 3.5), QStringLiteral("Stitches"), heading, Qt::darkGray);
     y += kSequenceHeadingHeight;
     const QFont body = sheetFont(9);
@@ -386,6 +391,7 @@ void DesignSheet::paintSequence(Painting& paint, const Page& page) const
                    nameWidth);
         paint.text(QPointF(codeX, y + 4.3), block.threadCode.empty() ? none : qText(block.threadCode), body, Qt::black,
                    codeWidth);
+        paint.textRight(QPointF(metresRight, y + 4.3), QString::number(block.threadMetres, 'f', 1), body);
         paint.textRight(QPointF(right, y + 4.3), qText(groupedCount(block.stitches)), body);
         y += kRowHeight;
     }

@@ -307,12 +307,14 @@ TEST_F(SheetTest, ScaleBarsMeasureTenMillimetresAndAnInchAndTheFiguresAndSequenc
             stitches += block.stitches;
         EXPECT_TRUE(text.contains(QStringLiteral("Stitches: %1").arg(stitches)));
         EXPECT_TRUE(text.contains(QStringLiteral("Colour changes: 5")));
-        // A row per block in stitching order: number, thread name, no code, its stitches.
+        EXPECT_TRUE(text.contains(QStringLiteral("Sewing: about ")));
+        // A row per block in stitching order: number, thread name, no code, its thread in
+        // metres, its stitches.
         qsizetype from = text.indexOf(QStringLiteral("Colour sequence"));
         ASSERT_GE(from, 0);
         for (std::size_t i = 0; i < sample.blocks.size(); ++i) {
             const QRegularExpression row(
-                QStringLiteral("\\n\\s*%1\\s+%2\\s+\u2014\\s+%3\\s*\\n")
+                QStringLiteral("\\n\\s*%1\\s+%2\\s+\u2014\\s+\\d+\\.\\d\\s+%3\\s*\\n")
                     .arg(i + 1)
                     .arg(QRegularExpression::escape(QString::fromStdString(sample.blocks[i].threadName)))
                     .arg(sample.blocks[i].stitches));
@@ -374,7 +376,7 @@ TEST_F(SheetTest, ALongColourSequenceGoesOnPagesOfItsOwnAfterTheDesign)
     QString rows = text.mid(1).join(QString());
     qsizetype from = 0;
     for (int i = 1; i <= 40; ++i) {
-        const auto match = QRegularExpression(QStringLiteral("\\n\\s*%1\\s+\u2014\\s+\u2014\\s+(\\d+)\\s*\\n").arg(i))
+        const auto match = QRegularExpression(QStringLiteral("\\n\\s*%1\\s+\u2014\\s+\u2014\\s+\\d+\\.\\d\\s+(\\d+)\\s*\\n").arg(i))
                                .match(rows, from);
         ASSERT_TRUE(match.hasMatch()) << "row " << i;
         EXPECT_EQ(match.captured(1).toLongLong(), forty.blocks[std::size_t(i - 1)].stitches);
