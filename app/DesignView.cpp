@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSpinBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -217,6 +218,21 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     m_figures = new QLabel(this);
     m_figures->setObjectName(QStringLiteral("DesignFigures"));
     m_figures->setWordWrap(true);
+    // The machine's speed, for the sewing time; it stays as set while the program runs.
+    static int stitchesPerMinute = kDefaultStitchesPerMinute;
+    m_machineSpeed = new QSpinBox(this);
+    m_machineSpeed->setObjectName(QStringLiteral("MachineSpeed"));
+    m_machineSpeed->setRange(100, 2000);
+    m_machineSpeed->setSingleStep(50);
+    m_machineSpeed->setSuffix(QStringLiteral(" stitches a minute"));
+    m_machineSpeed->setValue(stitchesPerMinute);
+    m_machineSpeed->setToolTip(QStringLiteral("The machine's speed, for the sewing time"));
+    // Page Up, Page Down and the digits stay the canvas's unless the box is clicked.
+    m_machineSpeed->setFocusPolicy(Qt::ClickFocus);
+    connect(m_machineSpeed, &QSpinBox::valueChanged, this, [this](int value) {
+        stitchesPerMinute = value;
+        showFigures();
+    });
     m_showInFolder = new QPushButton(QStringLiteral("Show in &Folder"), this);
     m_showInFolder->setObjectName(QStringLiteral("ShowInFolderButton"));
     m_showInFolder->setToolTip(QStringLiteral("Opens the folder that holds the design"));
@@ -252,6 +268,11 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     auto* side = new QVBoxLayout;
     side->addWidget(m_name);
     side->addWidget(m_figures);
+    auto* speedRow = new QHBoxLayout;
+    speedRow->addWidget(new QLabel(QStringLiteral("Machine speed:"), this));
+    speedRow->addWidget(m_machineSpeed);
+    speedRow->addStretch(1);
+    side->addLayout(speedRow);
     side->addLayout(folderRow);
     side->addSpacing(8);
     side->addWidget(heading);
@@ -283,7 +304,7 @@ void DesignView::showFigures()
                                 qText(sizeInMillimetres(m_picture)), qText(sizeInInches(m_picture)),
                                 qText(groupedCount(m_picture.stitches())))
                            .arg(m_picture.colorChanges())
-                           .arg(qText(sewingText(m_picture.sewing))) +
+                           .arg(qText(sewingText(m_picture.sewing, m_machineSpeed->value()))) +
                        (m_picture.cutShort.empty() ? QString() : QStringLiteral("\n") + qText(m_picture.cutShort)));
     m_sequence->clear();
     const QString none = QStringLiteral("\u2014");

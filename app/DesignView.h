@@ -18,6 +18,7 @@
 #include <vector>
 
 class QLabel;
+class QSpinBox;
 class QPushButton;
 class QTreeWidget;
 
@@ -116,6 +117,7 @@ private:
     DesignCanvas* m_canvas = nullptr;
     QLabel* m_name = nullptr;
     QLabel* m_figures = nullptr;
+    QSpinBox* m_machineSpeed = nullptr;
     QTreeWidget* m_sequence = nullptr;
     QLabel* m_zoomLabel = nullptr;
     QPushButton* m_showInFolder = nullptr;

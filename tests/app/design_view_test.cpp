@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QLabel>
+#include <QSpinBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -223,9 +224,14 @@ TEST_F(AppTest, ADesignCutShortIsShownAsFarAsItGoesAndSaysSo)
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.resize(512 + 3 * 40));
     file.close();
-    QString figures;
+    QString figures, slower;
     dialogAnswers.push_back([&](QDialog& dialog) {
-        figures = dialog.findChild<QLabel*>(QStringLiteral("DesignFigures"))->text();
+        auto* label = dialog.findChild<QLabel*>(QStringLiteral("DesignFigures"));
+        figures = label->text();
+        // A slower machine: the time follows the speed set.
+        dialog.findChild<QSpinBox*>(QStringLiteral("MachineSpeed"))->setValue(300);
+        slower = label->text();
+        dialog.findChild<QSpinBox*>(QStringLiteral("MachineSpeed"))->setValue(600);
         return int(QDialog::Rejected);
     });
     QTest::mouseDClick(form->Page, Qt::LeftButton, {}, pictureHalf(1));
@@ -233,6 +239,7 @@ TEST_F(AppTest, ADesignCutShortIsShownAsFarAsItGoesAndSaysSo)
     EXPECT_TRUE(figures.contains(QStringLiteral("\nFile ends after 40 of "))) << figures.toStdString();
     // Its sewing as far as it goes: 40 stitches take under a minute.
     EXPECT_TRUE(figures.contains(QStringLiteral("\nSewing: about 1 min at 600 stitches a minute; thread "))) << figures.toStdString();
+    EXPECT_TRUE(slower.contains(QStringLiteral("\nSewing: about 1 min at 300 stitches a minute; thread "))) << slower.toStdString();
 }
 
 QString popplerOutput(const QString& program, const QStringList& arguments)
