@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Color.h"
 #include "platform/FilterIndex.h"
 
 #include <stdexcept>
