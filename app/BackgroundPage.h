@@ -26,7 +26,7 @@ public:
 
     void start(PageAheadJob job) override;
     bool ready() const override { return m_ready.load(); }
-    void awaitDrawing() override;
+    void awaitDrawing();
     const PreparedPage* prepared() const override;
     void show(int keepAs) override;
     void drop() override;

@@ -9,7 +9,7 @@
 #include "collection/CollectionFiles.h"
 #include "encoders/Conversion.h"
 #include "platform/FileOperations.h"
-#include "platform/Host.h"
+#include "app/QtHost.h"
 
 #include <cstdint>
 #include <map>
@@ -33,7 +33,7 @@ struct ConvertOrder {
 class ConvertJob {
 public:
     /// `files` trashes what a converted design replaces and makes a missing destination.
-    ConvertJob(CatalogState& state, Host& host, FileOperations& files) : m_state(state), m_host(host), m_files(files) {}
+    ConvertJob(CatalogState& state, QtHost& host, FileOperations& files) : m_state(state), m_host(host), m_files(files) {}
 
     /// Converts every selected design into the order's folder, offering first to make it
     /// when it is missing; ends with the summary in the status line and in a box. The
@@ -67,7 +67,7 @@ private:
     std::string details(const std::vector<Result>& results) const;
 
     CatalogState& m_state;
-    Host& m_host;
+    QtHost& m_host;
     FileOperations& m_files;
     ConvertOrder m_order;
     // Read only by the conversions' threads, one at a time.

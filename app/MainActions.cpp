@@ -87,6 +87,7 @@ void TForm1::viewOnScreen()
     m_page->resize(Page->width(), Page->height());
     m_catalog.setMainCanvas(&m_page->canvas());
     m_catalog.View(m_page->canvas(), false);
+    driveRun();
     m_page->flush();
     Page->update();
     afterRun();
@@ -101,9 +102,26 @@ void TForm1::viewOnPrinter()
     });
     m_catalog.setPrinter(&job);
     m_catalog.View(job.canvas(), true);
+    driveRun();
     m_catalog.setPrinter(nullptr);
     m_lastPagesPrinted = job.pagesPrinted();
     afterRun();
+}
+
+void TForm1::driveRun()
+{
+    // The run draws a design a step; between two the window shows it and handles what
+    // the user did, and while a page waits it sleeps until something happens.
+    while (m_catalog.runUnderWay()) {
+        if (m_catalog.awaitsUser()) {
+            m_host.waitForEvents();
+        } else if (m_catalog.awaitsPageDrawnAhead()) {
+            m_pageAhead->awaitDrawing();
+        } else {
+            m_catalog.continueRun();
+            m_host.processMessages();
+        }
+    }
 }
 
 void TForm1::afterRun()

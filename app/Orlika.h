@@ -217,6 +217,8 @@ private:
     void viewOnScreen();
     /// One run of the page engine on the printer.
     void viewOnPrinter();
+    /// Takes the run started to its end, the window handling events between its steps.
+    void driveRun();
     void afterRun();
     /// Fills FileList with the files chosen together in OpenDialog1, from the folder of the
     /// first, for Open Selected Files and Print Selected Files.

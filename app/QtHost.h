@@ -27,6 +27,11 @@ public:
     /// Runs a modal dialog, or hands it to answerDialog.
     int execDialog(QDialog& dialog);
 
+    /// Shows what a run drew since the last time, then lets the window handle pending events.
+    void processMessages();
+    /// Handles events until at least one arrived (or runs onWait); while a page waits.
+    void waitForEvents();
+
     /// Lines Next, Prev and Cancel up from the right edge of the status panel.
     void placeSpeedButtons();
 
@@ -35,8 +40,6 @@ public:
     void setBusy(bool busy) override;
     void setRunControls(const RunControls& controls) override;
     void setSelectedCount(int count) override;
-    void processMessages() override;
-    void waitForEvents() override;
     MessageAnswer messageBox(const MessageRequest& request) override;
     void resizePage() override;
     std::string askPageTitle() override;

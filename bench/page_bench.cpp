@@ -48,6 +48,7 @@ void ThumbnailPage30(benchmark::State& state)
         s.FileKind = FileKind{4};
         s.FromBeginning = true;
         catalog.View(page.canvas(), false);
+        catalog.runToEnd([&] { host.answerWait(); });
         page.flush();
         benchmark::DoNotOptimize(page.image().constBits());
     }
@@ -119,6 +120,7 @@ void BareDrawingOfPage30(benchmark::State& state)
         s.FileKind = FileKind{4};
         s.FromBeginning = true;
         catalog.View(recorder, false);
+        catalog.runToEnd([&] { host.answerWait(); });
         std::erase_if(recorder.lines, [](const Polyline& line) { return line.points.size() < 2; });
         return recorder.lines;
     }();
@@ -159,6 +161,7 @@ const QImage& drawnPage30()
         s.FileKind = FileKind{4};
         s.FromBeginning = true;
         catalog.View(page.canvas(), false);
+        catalog.runToEnd([&] { host.answerWait(); });
         page.flush();
         return page.image().copy();
     }();

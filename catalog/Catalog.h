@@ -13,6 +13,7 @@
 #include "platform/RunMessages.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -60,8 +61,23 @@ public:
     // Format class and filter index from the open dialog's file name and filter.
     void GetFileTypes();
 
-    // The page engine: one whole catalog run on the screen page or the printer.
+    // The page engine: a catalog run on the screen page or the printer, a design at a time.
+    /// Starts a run: lays the page out and lists its designs, then returns with the run
+    /// under way (or already ended, when there is nothing to show).
     void View(Canvas& canvas, bool Printing);
+    /// Draws the run's next design, or acts on the user's answer to a page that waits, or
+    /// ends the run. Never waits: while awaitsUser(), it does nothing.
+    void continueRun();
+    /// True from View() until the run ends.
+    bool runUnderWay() const { return m_phase != RunPhase::Idle; }
+    /// True while a page waits for Next, Prev, a page number or Cancel, and nothing has
+    /// answered it yet.
+    bool awaitsUser() const;
+    /// True while Next waits for the page being drawn ahead on another thread.
+    bool awaitsPageDrawnAhead() const;
+    /// Continues the run under way to its end; `whileAwaiting` is called each time the run
+    /// waits for the user, and must answer sooner or later (a tool presses Next).
+    void runToEnd(const std::function<void()>& whileAwaiting);
     /// The names a run over all supported formats lists in a folder (ending in '/'), in
     /// the run's order; entries that cannot be opened are still listed.
     std::vector<std::string> listDesignFiles(const std::string& folder);
@@ -183,10 +199,21 @@ private:
     std::string skippedSummary() const;
     /// Entries from StartIndex on that open: the designs a print run will print.
     int countDesignsToPrint();
-    RunEnd drawDesigns(Canvas& canvas, bool printing, int width, int height);
+    /// Lays out the run's target and lists its designs: the first step of View().
+    void startDrawing();
+    /// Opens the next design and draws it, or comes to a page's end, or to the last design's.
+    void drawStep();
+    /// After the last design, or Cancel: the run ends, or its last page waits.
+    void afterLastDesign();
+    /// Draws `file`'s design into cell CellNo and moves on to the next entry; the run ends
+    /// when the user declined the print job it starts.
+    void drawDesignStep(std::unique_ptr<DesignFile> file);
     /// Draws the design whose file is open into cell CellNo and moves on to the next entry;
     /// false when the user declined the print job it starts.
     bool drawNextDesign(Canvas& canvas, bool printing, int width, bool& printStarted, std::unique_ptr<DesignFile> file);
+    /// Runs a step of the run; an error ends the run, with the window left usable.
+    template <typename Step> void guardedStep(Step step);
+    void endRun(RunEnd end);
     /// After the last design: entries after it that could not be opened are its page's too.
     void countTrailingSkips(bool printing);
     RunProgress progress() const;
@@ -196,7 +223,7 @@ private:
     /// After Next: the page drawn ahead goes on display and the run stands after it, when it
     /// was drawn for this very page and nothing it read has changed; else it is dropped.
     /// The page it replaces is kept as `keepLeftAs`.
-    bool takePageAhead(int width, int height, int keepLeftAs);
+    bool takePageAhead(int keepLeftAs);
     void dropPageAhead();
     /// After Next: the run as it waited at the page left, to come back to at once on Prev;
     /// returns the key the page is kept under.
@@ -206,9 +233,9 @@ private:
     /// After Prev: the page before the one on display, kept when Next left it, goes on
     /// display again and the run stands as it stood when that page waited, when nothing it
     /// read has changed and the window has the same size.
-    bool restoreKeptPage(int width, int height);
-    /// True when the window's page area is still width x height.
-    bool sameWindowSize(int width, int height) const;
+    bool restoreKeptPage();
+    /// True when the window's page area is still the size of the run's page.
+    bool sameWindowSize() const;
     void forgetKeptPages();
     void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
     /// A box of the design at `designPath`: once a run during a run, else straight to the host.
@@ -220,7 +247,18 @@ private:
     CellOutcome runDecoder(Canvas& canvas, const Reader& reader);
     /// Reads the open design file into cell CellNo with the registry's reader of that name.
     void readDesign(Canvas& canvas, std::string_view readerName);
-    PageEnd waitAtPageEnd(Canvas& canvas, int& width, int& height, bool finalPage);
+    /// A page is complete: the run offers Next (and Prev) and waits for the user.
+    void enterPageEnd(bool finalPage);
+    /// True once the user answered the page waiting, or the window changed size under it.
+    bool pageEndAnswered();
+    /// True while Next waits for the page being drawn ahead.
+    bool awaitsPageAhead() const;
+    /// The user answered the page waiting: what the answer was.
+    PageEnd answerOfPageEnd();
+    /// Takes the page drawn ahead or the one kept, else clears the page for the one asked for.
+    PageEnd leavePageEnd(PageEnd end);
+    /// The run goes on after the page's end as the user asked.
+    void goOnAfterPageEnd(PageEnd end);
     /// After Prev: the first design of the page before the one on display comes next.
     void goBackOnePage();
     /// After Prev, GoTo or Redraw: the page they ask for is drawn next.
@@ -240,7 +278,7 @@ private:
     void recordDisplayGeometry();
     /// Before a new screen page: when the window's page area changed size since the
     /// page before, the page and its grid take the new size.
-    void followWindowSize(Canvas& canvas, int& width, int& height);
+    void followWindowSize(Canvas& canvas);
     void rewriteNameOnDisplay(Canvas& canvas, int cell);
     void finishRun(bool printing, const std::string& caption);
     void recoverFromError(bool printing, const std::string& message);
@@ -257,6 +295,17 @@ private:
     Host& m_host;
     RunMessages m_messages{m_host, m_state.CancelPressed};  // the boxes of the run under way
     bool m_runActive = false;
+    // The run under way: where it stands, what it draws on, and what it carries from one
+    // step to the next.
+    enum class RunPhase { Idle, Drawing, AtPageEnd, AwaitingPageAhead };
+    RunPhase m_phase = RunPhase::Idle;
+    Canvas* m_runCanvas = nullptr;
+    bool m_printing = false;
+    bool m_printStarted = false;
+    bool m_finalPageEnd = false;               // the page waiting is the run's last
+    std::optional<RunProgress> m_atWait;       // the run as it waits, to keep the page left
+    PageEnd m_pageEnd = PageEnd::Next;         // the answer while Next awaits the page ahead
+    std::unique_ptr<DesignFile> m_designAfterPage;  // opened before its page's end; drawn after it
     int m_pageWidth = 0;  // of the run's target, in its pixels
     int m_pageHeight = 0;
     FileSystem& m_fileSystem;

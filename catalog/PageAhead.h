@@ -72,8 +72,6 @@ public:
     virtual void start(PageAheadJob job) = 0;
     /// True once the page asked for is drawn (or its drawing failed).
     virtual bool ready() const = 0;
-    /// Lets the window's events run until the page is drawn or another event came.
-    virtual void awaitDrawing() = 0;
     /// The page drawn, after ready(); none when its drawing failed. The page is not shown.
     virtual const PreparedPage* prepared() const = 0;
     /// Puts the page drawn on display in place of the one waiting, which is kept under

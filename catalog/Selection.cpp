@@ -85,11 +85,9 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
         s.SelectedList.add(name);
     }
     m_host.setSelectedCount(s.SelectedList.count());
-    m_host.processMessages();
     rewriteNameOnDisplay(canvas, cell);
     if (drawingAhead)
         startPageAhead();
-    m_host.processMessages();
 }
 
 bool Catalog::deletedEntry(const std::string& name) const

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 #include <utility>
 
 namespace orlika {
@@ -91,7 +92,6 @@ void Catalog::beginRun()
     m_deleted.clear();
     if (!m_state.UseDialogList && !m_state.UseSelectedList && !m_givenPending)
         m_state.FileList.clear();
-    m_host.processMessages();
 }
 
 void Catalog::paintPageWhite(Canvas& canvas)
@@ -112,7 +112,6 @@ void Catalog::measureTarget(Canvas& canvas, bool printing, int& width, int& heig
         return;
     }
     paintPageWhite(canvas);
-    m_host.processMessages();
     const ScreenGeometry screen = m_host.screenGeometry();
     width = screen.clientWidth;
     height = screen.clientHeight - screen.panelHeight;
@@ -349,15 +348,13 @@ void Catalog::recordDisplayGeometry()
     m_display.cellCount = std::min<int>(s.CellsPerPage, int(s.CellOrigin.size()));
 }
 
-void Catalog::followWindowSize(Canvas& canvas, int& width, int& height)
+void Catalog::followWindowSize(Canvas& canvas)
 {
-    const ScreenGeometry screen = m_host.screenGeometry();
-    const int nowWidth = screen.clientWidth;
-    const int nowHeight = screen.clientHeight - screen.panelHeight;
-    if (nowWidth == width && nowHeight == height)
+    if (sameWindowSize())
         return;
-    width = nowWidth;
-    height = nowHeight;
+    const ScreenGeometry screen = m_host.screenGeometry();
+    const int width = screen.clientWidth;
+    const int height = screen.clientHeight - screen.panelHeight;
     m_host.resizePage();
     setUpCanvas(canvas, false, width, height);
     computeGrid(width, height, false);
@@ -472,59 +469,116 @@ int Catalog::firstIndexOnDisplay() const
     return m_display.pageStarts.empty() ? m_state.StartIndex : m_display.pageStarts.back();
 }
 
-Catalog::PageEnd Catalog::waitAtPageEnd(Canvas& canvas, int& width, int& height, bool finalPage)
+void Catalog::enterPageEnd(bool finalPage)
 {
     auto& s = m_state;
     s.NextPressed = false;
     m_prevPressed = false;
     m_goToIndex = -1;
     m_redrawPressed = false;
-    m_atFinalPage = finalPage;
+    m_atFinalPage = m_finalPageEnd = finalPage;
     offerControls({m_controls.cancel, true, m_display.pageStarts.size() > 1});
     s.PageComplete = true;
-    const std::optional<RunProgress> atWait = m_pageAhead ? std::optional(progress()) : std::nullopt;
+    m_atWait = m_pageAhead ? std::optional(progress()) : std::nullopt;
     if (!finalPage)
         startPageAhead();
-    while (!s.NextPressed) {
-        // A page waits at the size it was drawn for: in a window made larger or smaller,
-        // also while the page was being drawn, it is drawn again.
-        if (!sameWindowSize(width, height)) {
-            m_redrawPressed = true;
-            s.NextPressed = true;
-            break;
-        }
-        m_host.waitForEvents();
+    m_phase = RunPhase::AtPageEnd;
+}
+
+bool Catalog::pageEndAnswered()
+{
+    if (m_state.NextPressed)
+        return true;
+    // A page waits at the size it was drawn for: in a window made larger or smaller,
+    // also while the page was being drawn, it is drawn again.
+    if (!sameWindowSize()) {
+        m_redrawPressed = true;
+        m_state.NextPressed = true;
     }
-    s.PageComplete = false;
-    PageEnd end = m_prevPressed       ? PageEnd::Prev
-                  : s.CancelPressed   ? PageEnd::Cancel
-                  : m_goToIndex >= 0  ? PageEnd::GoTo
-                  : m_redrawPressed   ? PageEnd::Redraw
-                                      : PageEnd::Next;
-    if (end == PageEnd::Next && !finalPage && atWait) {
-        const int left = rememberPageLeft(*atWait);
-        if (takePageAhead(width, height, left))
+    return m_state.NextPressed;
+}
+
+Catalog::PageEnd Catalog::answerOfPageEnd()
+{
+    const auto& s = m_state;
+    return m_prevPressed       ? PageEnd::Prev
+           : s.CancelPressed   ? PageEnd::Cancel
+           : m_goToIndex >= 0  ? PageEnd::GoTo
+           : m_redrawPressed   ? PageEnd::Redraw
+                               : PageEnd::Next;
+}
+
+bool Catalog::awaitsPageAhead() const
+{
+    // The page drawn ahead may still be under way: the user waits for it as for a page
+    // drawn now, and can still cancel.
+    return m_pageAhead && m_pageAheadStarted && !m_pageAhead->ready() && !m_state.CancelPressed;
+}
+
+bool Catalog::awaitsUser() const
+{
+    return m_phase == RunPhase::AtPageEnd && !m_state.NextPressed && sameWindowSize();
+}
+
+bool Catalog::awaitsPageDrawnAhead() const
+{
+    return m_phase == RunPhase::AwaitingPageAhead && awaitsPageAhead();
+}
+
+Catalog::PageEnd Catalog::leavePageEnd(PageEnd end)
+{
+    const bool finalPage = m_finalPageEnd;
+    Canvas& canvas = *m_runCanvas;
+    if (end == PageEnd::Next && !finalPage && m_atWait) {
+        const int left = rememberPageLeft(*m_atWait);
+        if (takePageAhead(left))
             end = PageEnd::NextDrawnAhead;
         else if (m_pageAhead)
             m_pageAhead->keepPageOnDisplay(left);
-    } else if (end == PageEnd::Prev && restoreKeptPage(width, height)) {
+    } else if (end == PageEnd::Prev && restoreKeptPage()) {
         end = PageEnd::PrevKept;
     }
+    m_atWait.reset();
     dropPageAhead();
     // The final page stays on screen after Next or Cancel; only a page drawn again clears
     // it. A page drawn ahead, or one kept, is on display already.
     const bool onDisplay = end == PageEnd::NextDrawnAhead || end == PageEnd::PrevKept;
     if ((!finalPage || drawsPageAgain(end)) && !onDisplay) {
         if (end != PageEnd::Cancel)
-            followWindowSize(canvas, width, height);
+            followWindowSize(canvas);
         paintPageWhite(canvas);
         canvas.setBrush(BrushStyle::Clear, White);
     }
     offerControls({m_controls.cancel, false, false});
     m_prevPressed = m_redrawPressed = m_atFinalPage = false;
     if (!onDisplay)
-        writeFolderLine(canvas, width);
+        writeFolderLine(canvas, m_pageWidth);
     return end;
+}
+
+void Catalog::goOnAfterPageEnd(PageEnd end)
+{
+    // The design opened before the page's end is drawn only when the run goes on to the
+    // page after it.
+    std::unique_ptr<DesignFile> next = std::move(m_designAfterPage);
+    m_phase = RunPhase::Drawing;
+    if (m_finalPageEnd) {
+        if (drawsPageAgain(end))
+            drawPageAgain(end);
+        else if (end != PageEnd::PrevKept)
+            endRun(end == PageEnd::Cancel ? RunEnd::Cancelled : RunEnd::Finished);
+        return;
+    }
+    if (end == PageEnd::Cancel) {
+        endRun(RunEnd::Cancelled);
+    } else if (drawsPageAgain(end)) {
+        drawPageAgain(end);
+    } else if (end == PageEnd::Next) {
+        // The page after it, or the one before, on display already: the run goes on after
+        // its designs instead.
+        m_state.CellNo = 1;
+        drawDesignStep(std::move(next));
+    }
 }
 
 void Catalog::goBackOnePage()
@@ -588,9 +642,7 @@ bool Catalog::drawNextDesign(Canvas& canvas, bool printing, int width, bool& pri
     }
     drawDesign(canvas, printing, std::move(file));
     ++s.CellNo;
-    m_host.processMessages();
     m_designFile.reset();
-    m_host.processMessages();
     ++s.FileIndex;
     return true;
 }
@@ -603,53 +655,51 @@ void Catalog::countTrailingSkips(bool printing)
     }
 }
 
-Catalog::RunEnd Catalog::drawDesigns(Canvas& canvas, bool printing, int width, int height)
+void Catalog::drawStep()
 {
     auto& s = m_state;
-    bool printStarted = false;
-    for (;;) {
-        while (!s.CancelPressed) {
-            std::unique_ptr<DesignFile> file = openNextDesign();
-            if (!file) {
-                countTrailingSkips(printing);
-                break;
-            }
-            // A full page turns only when another design follows, so skipped entries at
-            // the end of the list never leave an empty page.
-            if (s.CellNo > s.CellsPerPage) {
-                if (printing) {
-                    startNewPrintPage(canvas, width, height);
-                } else {
-                    const PageEnd end = waitAtPageEnd(canvas, width, height, false);
-                    if (end == PageEnd::Cancel)
-                        return RunEnd::Cancelled;
-                    if (drawsPageAgain(end)) {
-                        drawPageAgain(end);
-                        continue;
-                    }
-                    // The page after it, or the one before, is on display: the run goes on
-                    // after its designs.
-                    if (end == PageEnd::NextDrawnAhead || end == PageEnd::PrevKept)
-                        continue;
-                }
-                s.CellNo = 1;
-            }
-            if (!drawNextDesign(canvas, printing, width, printStarted, std::move(file)))
-                return RunEnd::PrintDeclined;
-        }
-        if (s.CancelPressed)
-            return RunEnd::Cancelled;
-        if (m_designsShown == 0)
-            return RunEnd::NothingToShow;
-        // A screen run of more than a page waits at its last page too, so Prev can go back.
-        if (printing || s.FileCount <= s.CellsPerPage)
-            return RunEnd::Finished;
-        const PageEnd end = waitAtPageEnd(canvas, width, height, true);
-        if (drawsPageAgain(end))
-            drawPageAgain(end);
-        else if (end != PageEnd::PrevKept)
-            return end == PageEnd::Cancel ? RunEnd::Cancelled : RunEnd::Finished;
+    if (s.CancelPressed) {
+        afterLastDesign();
+        return;
     }
+    std::unique_ptr<DesignFile> file = openNextDesign();
+    if (!file) {
+        countTrailingSkips(m_printing);
+        afterLastDesign();
+        return;
+    }
+    // A full page turns only when another design follows, so skipped entries at the end
+    // of the list never leave an empty page.
+    if (s.CellNo > s.CellsPerPage) {
+        if (!m_printing) {
+            m_designAfterPage = std::move(file);
+            enterPageEnd(false);
+            return;
+        }
+        startNewPrintPage(*m_runCanvas, m_pageWidth, m_pageHeight);
+        s.CellNo = 1;
+    }
+    drawDesignStep(std::move(file));
+}
+
+void Catalog::drawDesignStep(std::unique_ptr<DesignFile> file)
+{
+    if (!drawNextDesign(*m_runCanvas, m_printing, m_pageWidth, m_printStarted, std::move(file)))
+        endRun(RunEnd::PrintDeclined);
+}
+
+void Catalog::afterLastDesign()
+{
+    const auto& s = m_state;
+    if (s.CancelPressed)
+        endRun(RunEnd::Cancelled);
+    else if (m_designsShown == 0)
+        endRun(RunEnd::NothingToShow);
+    // A screen run of more than a page waits at its last page too, so Prev can go back.
+    else if (m_printing || s.FileCount <= s.CellsPerPage)
+        endRun(RunEnd::Finished);
+    else
+        enterPageEnd(true);
 }
 
 RunProgress Catalog::progress() const
@@ -756,11 +806,11 @@ void Catalog::keepUsersChoices(RunProgress& progress) const
     state.PageComplete = m_state.PageComplete;
 }
 
-bool Catalog::restoreKeptPage(int width, int height)
+bool Catalog::restoreKeptPage()
 {
     // The page before the one on display, kept when Next left it, in a window of its size.
     const auto& starts = m_display.pageStarts;
-    if (!m_pageAhead || starts.size() < 2 || !sameWindowSize(width, height))
+    if (!m_pageAhead || starts.size() < 2 || !sameWindowSize())
         return false;
     const auto kept = m_keptPages.find(starts[starts.size() - 2]);
     if (kept == m_keptPages.end())
@@ -783,10 +833,10 @@ bool Catalog::restoreKeptPage(int width, int height)
     return true;
 }
 
-bool Catalog::sameWindowSize(int width, int height) const
+bool Catalog::sameWindowSize() const
 {
     const ScreenGeometry screen = m_host.screenGeometry();
-    return screen.clientWidth == width && screen.clientHeight - screen.panelHeight == height;
+    return screen.clientWidth == m_pageWidth && screen.clientHeight - screen.panelHeight == m_pageHeight;
 }
 
 bool Catalog::unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end,
@@ -831,16 +881,13 @@ void Catalog::dropPageAhead()
     m_pageAheadStarted = false;
 }
 
-bool Catalog::takePageAhead(int width, int height, int keepLeftAs)
+bool Catalog::takePageAhead(int keepLeftAs)
 {
     if (!m_pageAhead || !m_pageAheadStarted)
         return false;
-    // The page drawn ahead may still be under way: the user waits for it as for a page
-    // drawn now, and can still cancel.
-    while (!m_pageAhead->ready() && !m_state.CancelPressed)
-        m_pageAhead->awaitDrawing();
+    // Next came to it once it was drawn, or with Cancel.
     const PreparedPage* page = m_state.CancelPressed ? nullptr : m_pageAhead->prepared();
-    bool usable = page && !page->raisedBoxes && sameWindowSize(width, height);
+    bool usable = page && !page->raisedBoxes && sameWindowSize();
     // Every file the page read, or could not open, must still be as it was.
     usable = usable &&
              unchangedSinceOpened(page->after.stamps, m_state.FileIndex, page->after.state.FileIndex, page->after.deleted);
@@ -862,6 +909,10 @@ bool Catalog::takePageAhead(int width, int height, int keepLeftAs)
 void Catalog::finishRun(bool printing, const std::string& caption)
 {
     auto& s = m_state;
+    m_phase = RunPhase::Idle;
+    m_runActive = false;
+    m_designAfterPage.reset();
+    m_atWait.reset();
     dropPageAhead();
     forgetKeptPages();
     s.ViewDone = true;
@@ -893,53 +944,103 @@ void Catalog::recoverFromError(bool printing, const std::string& message)
 
 void Catalog::View(Canvas& canvas, bool Printing)
 {
-    auto& s = m_state;
-    struct RunActive {
-        bool& active;
-        ~RunActive() { active = false; }
-    } runActive{m_runActive = true};
+    m_runActive = true;
+    m_runCanvas = &canvas;
+    m_printing = Printing;
+    m_printStarted = false;
+    m_phase = RunPhase::Drawing;
     beginRun();
+    guardedStep([this] { startDrawing(); });
+}
 
+void Catalog::startDrawing()
+{
+    auto& s = m_state;
+    Canvas& canvas = *m_runCanvas;
     int width = 0, height = 0;
     bool portrait = false;
-    try {
-        measureTarget(canvas, Printing, width, height, portrait);
-        setUpCanvas(canvas, Printing, width, height);
-        computeGrid(width, height, portrait);
-        m_host.processMessages();
-        s.CellNo = 1;
-        m_designsShown = 0;
+    measureTarget(canvas, m_printing, width, height, portrait);
+    setUpCanvas(canvas, m_printing, width, height);
+    computeGrid(width, height, portrait);
+    s.CellNo = 1;
+    m_designsShown = 0;
 
-        const bool found = collectFiles();
-        if (!Printing)
-            rememberScreenGeometry();
-        RunEnd end = RunEnd::NothingToShow;
-        if (found) {
-            findStartPosition();
-            // The page count printed on every page counts the designs that will print.
-            if (Printing)
-                s.PageCount = (countDesignsToPrint() - 1) / s.CellsPerPage + 1;
-            end = drawDesigns(canvas, Printing, width, height);
-        }
-        switch (end) {
-        case RunEnd::NothingToShow:
-            m_host.setStatus(" No Files Found" + skippedSummary());
-            finishRun(Printing, {});
-            break;
-        case RunEnd::PrintDeclined:
-            finishRun(Printing, " NOTHING PRINTED");
-            break;
-        case RunEnd::Finished:
-        case RunEnd::Cancelled: {
-            // A tree's page on screen keeps saying where its designs are.
-            const std::string where =
-                m_treeRun && !Printing && !m_pageFolders.empty() ? "; this page in " + pageFoldersText() : "";
-            finishRun(Printing, (Printing ? " FINISHED PRINTING" : " FINISHED") + skippedSummary() + where);
-            break;
-        }
-        }
+    const bool found = collectFiles();
+    if (!m_printing)
+        rememberScreenGeometry();
+    if (!found) {
+        endRun(RunEnd::NothingToShow);
+        return;
+    }
+    findStartPosition();
+    // The page count printed on every page counts the designs that will print.
+    if (m_printing)
+        s.PageCount = (countDesignsToPrint() - 1) / s.CellsPerPage + 1;
+}
+
+void Catalog::continueRun()
+{
+    switch (m_phase) {
+    case RunPhase::Idle:
+        return;
+    case RunPhase::Drawing:
+        guardedStep([this] { drawStep(); });
+        return;
+    case RunPhase::AtPageEnd:
+        if (!pageEndAnswered())
+            return;
+        m_state.PageComplete = false;
+        m_pageEnd = answerOfPageEnd();
+        m_phase = RunPhase::AwaitingPageAhead;
+        [[fallthrough]];
+    case RunPhase::AwaitingPageAhead:
+        if (m_pageEnd == PageEnd::Next && !m_finalPageEnd && m_atWait && awaitsPageAhead())
+            return;
+        guardedStep([this] { goOnAfterPageEnd(leavePageEnd(m_pageEnd)); });
+        return;
+    }
+}
+
+void Catalog::runToEnd(const std::function<void()>& whileAwaiting)
+{
+    // An answer that fails ends the run as a failing step does.
+    while (runUnderWay()) {
+        if (awaitsUser())
+            guardedStep(whileAwaiting);
+        else if (awaitsPageDrawnAhead())
+            std::this_thread::yield();
+        else
+            continueRun();
+    }
+}
+
+template <typename Step> void Catalog::guardedStep(Step step)
+{
+    try {
+        step();
     } catch (const std::exception& error) {
-        recoverFromError(Printing, error.what());
+        recoverFromError(m_printing, error.what());
+    }
+}
+
+void Catalog::endRun(RunEnd end)
+{
+    switch (end) {
+    case RunEnd::NothingToShow:
+        m_host.setStatus(" No Files Found" + skippedSummary());
+        finishRun(m_printing, {});
+        break;
+    case RunEnd::PrintDeclined:
+        finishRun(m_printing, " NOTHING PRINTED");
+        break;
+    case RunEnd::Finished:
+    case RunEnd::Cancelled: {
+        // A tree's page on screen keeps saying where its designs are.
+        const std::string where =
+            m_treeRun && !m_printing && !m_pageFolders.empty() ? "; this page in " + pageFoldersText() : "";
+        finishRun(m_printing, (m_printing ? " FINISHED PRINTING" : " FINISHED") + skippedSummary() + where);
+        break;
+    }
     }
 }
 

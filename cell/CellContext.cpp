@@ -95,20 +95,9 @@ std::string withMark(std::string line, const std::string& mark, int limit,
 
 } // namespace
 
-void CellContext::showPhase(const std::string& text) const
-{
-    m_services.host.setPhase(text);
-    m_services.host.processMessages();
-}
-
 void CellContext::setPhase(const std::string& text) const
 {
     m_services.host.setPhase(text);
-}
-
-void CellContext::processMessages() const
-{
-    m_services.host.processMessages();
 }
 
 void CellContext::shortenDesignPath() const

@@ -76,11 +76,8 @@ public:
     /// What the user interface lends: with the parts above, the same cell on another canvas.
     const CellServices& services() const { return m_services; }
 
-    /// Shows the drawing's phase ("Reading", "Drawing", "") and lets pending events run.
-    void showPhase(const std::string& text) const;
-    /// Shows the phase without letting events run.
+    /// Shows the drawing's phase ("Reading", "Drawing", "").
     void setPhase(const std::string& text) const;
-    void processMessages() const;
     /// True once the user asked to stop the run.
     bool cancelled() const { return m_services.cancelPressed; }
 

@@ -128,7 +128,7 @@ void writeRejection(CellContext& cell, const Rejection& rejection)
         cell.canvas().setPenColor(Black);
     cell.writeErrorCell(rejection.cellText, rejection.place, rejection.selectionColor);
     if (rejection.clearsPhase)
-        cell.showPhase("");
+        cell.setPhase("");
 }
 
 void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, Design& design)
@@ -190,17 +190,15 @@ void leaveFigures(DesignFigures& figures, const Design& design)
 CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, Design& design)
 {
     if (rule.readingPhase)
-        cell.showPhase("Reading");
+        cell.setPhase("Reading");
     if (rule.cancellable && cell.cancelled()) {
         cell.setPhase("");
         return {CellOutcome::Kind::Cancelled, {}};
     }
     decoder.measure(design);
     leaveFigures(cell.figures(), design);
-    if (rule.cancellable)
-        cell.processMessages();
     const CellPlacement placed = placeInCell(rule, design.frame, cell.cell());
-    cell.showPhase("Drawing");
+    cell.setPhase("Drawing");
     startPen(cell.canvas(), rule.placement, placed, design.startColor);
     if (placed.drawn) {
         if (rule.placement.positions)
@@ -218,7 +216,7 @@ CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder&
     if (rule.cancellable)
         cell.setPhase("");
     else
-        cell.showPhase("");
+        cell.setPhase("");
     return {};
 }
 

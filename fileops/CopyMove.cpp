@@ -155,7 +155,6 @@ std::vector<std::string> FileOps::MoveAllSelectedFiles1Click()
         !destinationReady(m_host, m_files, destination, m_state.SelectedList.names().size()))
         return {};
     m_host.setWaiting(true);
-    m_host.processMessages();
 
     // The list may not change under the loop: a message box lets events through.
     const std::vector<std::string> selected = m_state.SelectedList.names();
@@ -204,11 +203,9 @@ std::vector<std::string> FileOps::MoveAllSelectedFiles1Click()
     // The status line keeps what was done, and where, once the boxes are gone.
     const std::string verb = destination.copy ? "copied" : "moved";
     m_host.setStatus(" " + std::to_string(done) + " " + verb + " to " + destination.folder);
-    m_host.processMessages();
     reportLeftOut(selected.size(), leftOut, verb, "ORLIKA Copy/Move");
     if (lastSucceeded)
         clearSelection();
-    m_host.processMessages();
     return moved;
 }
 

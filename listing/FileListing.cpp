@@ -94,7 +94,6 @@ void FileListing::mnfileListClick(Printer& printer)
     }
     s.FileList.clear();
     host.setWaiting(false);
-    host.processMessages();
 }
 
 void FileListing::print(Printer& printer, FilterIndex filter)
@@ -103,7 +102,6 @@ void FileListing::print(Printer& printer, FilterIndex filter)
     Host& host = m_catalog.host();
     host.setListingPrinting(true);
     host.setWaiting(true);
-    host.processMessages();
 
     Canvas& canvas = printer.canvas();
     canvas.setPenColor(Black);

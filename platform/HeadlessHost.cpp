@@ -18,7 +18,7 @@ void HeadlessHost::setStatus(const std::string& text, StatusTone /*tone*/)
         onCaption(text);
 }
 
-void HeadlessHost::waitForEvents()
+void HeadlessHost::answerWait()
 {
     // Nobody can press Next here unless a tool says how; never wait for ever.
     if (!onWait)

@@ -14,7 +14,7 @@ namespace orlika {
 class HeadlessHost : public Host {
 public:
     std::function<void(const std::string&)> onCaption;  // every status caption
-    std::function<void()> onWait;                       // a page waits for Next
+    std::function<void()> onWait;                       // a page waits for Next: answers it
     std::function<std::string()> clock;                 // date and time text
     std::string pageTitle;
     char separator = '.';
@@ -29,13 +29,14 @@ public:
         m_errors.clear();
     }
 
+    /// A page of a run waits: onWait answers it (a tool presses Next).
+    void answerWait();
+
     void setStatus(const std::string& text, StatusTone tone = StatusTone::Progress) override;
     void setPhase(const std::string&) override {}
     void setBusy(bool) override {}
     void setRunControls(const RunControls&) override {}
     void setSelectedCount(int) override {}
-    void processMessages() override {}
-    void waitForEvents() override;
     MessageAnswer messageBox(const MessageRequest& request) override;
     std::string askPageTitle() override { return pageTitle; }
     std::string dateTimeText() override;

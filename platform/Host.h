@@ -73,10 +73,6 @@ public:
     virtual void setRunControls(const RunControls& controls) = 0;
     /// How many designs are selected; their commands are offered while nothing is busy.
     virtual void setSelectedCount(int count) = 0;
-    /// Lets the user interface handle pending events, then returns.
-    virtual void processMessages() = 0;
-    /// Handles events until at least one arrived; used while a page waits for Next.
-    virtual void waitForEvents() = 0;
     /// Shows a modal message box and returns the user's answer.
     virtual MessageAnswer messageBox(const MessageRequest& request) = 0;
     /// Shows the page-title dialog modally and returns its text.

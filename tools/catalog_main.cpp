@@ -210,6 +210,7 @@ int writePdf(Catalog& catalog, HeadlessHost& host, const Options& options)
     PagedPrinter printer(file);
     catalog.setPrinter(&printer);
     catalog.View(printer.canvas(), true);
+    catalog.runToEnd([&] { host.answerWait(); });
     catalog.setPrinter(nullptr);
     const int pages = printer.pagesPrinted();
     if (catalog.designsShown() == 0) {
@@ -255,6 +256,7 @@ int writePngPages(Catalog& catalog, HeadlessHost& host, const Options& options)
             catalog.SBButtonClick();
     };
     catalog.View(page.canvas(), false);
+    catalog.runToEnd([&] { host.answerWait(); });
     const auto& s = catalog.state();
     if (catalog.designsShown() == 0) {
         std::fprintf(stderr, "orlika-catalog: no design files found at %s\n", options.path.c_str());

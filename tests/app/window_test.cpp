@@ -258,12 +258,12 @@ TEST_F(AppTest, PageComesBackAfterTheWindowIsCoveredOrRestored)
     EXPECT_EQ(after.convertToFormat(QImage::Format_RGB32), form->page().image().convertToFormat(QImage::Format_RGB32));
 }
 
-// Each paint of the page: its area, and the design the run had reached.
+// Each paint of the page: its area, and how many cells of the page the run had drawn.
 class PaintLog : public QObject {
 public:
     struct Paint {
         QRect area;
-        int fileIndex;
+        int cellsDrawn;
     };
     PaintLog(QWidget& page, const CatalogState& state) : m_state(state) { page.installEventFilter(this); }
     std::vector<Paint> paints;
@@ -272,7 +272,7 @@ protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            paints.push_back({static_cast<QPaintEvent*>(event)->rect(), m_state.FileIndex});
+            paints.push_back({static_cast<QPaintEvent*>(event)->rect(), m_state.CellNo - 1});
         return false;
     }
 
@@ -306,7 +306,7 @@ TEST_F(AppTest, WhileARunDrawsEachCellIsShownAsItIsDrawnAndOnlyWhatChangedIsPain
     for (const PaintLog::Paint& paint : paints)
         painted += (long long)paint.area.width() * paint.area.height();
     EXPECT_LE(painted, 3LL * page.width() * page.height()) << paints.size() << " paints";
-    // Everything a design drew in its cell was painted before the next design was read.
+    // Everything a design drew in its cell was painted before the next design was drawn.
     const CatalogState& s = state();
     for (int k = 0; k < s.CellsPerPage; ++k) {
         SCOPED_TRACE(k);
@@ -320,7 +320,7 @@ TEST_F(AppTest, WhileARunDrawsEachCellIsShownAsItIsDrawnAndOnlyWhatChangedIsPain
         ASSERT_FALSE(ink.isEmpty());
         QRegion shownWhileDrawn;
         for (const PaintLog::Paint& paint : paints)
-            if (paint.fileIndex == k)
+            if (paint.cellsDrawn == k + 1)
                 shownWhileDrawn += paint.area;
         EXPECT_TRUE(shownWhileDrawn.contains(ink)) << "ink " << ink.x() << "," << ink.y() << " " << ink.width() << "x"
                                                     << ink.height();

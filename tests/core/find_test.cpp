@@ -436,6 +436,7 @@ TEST(GivenDesigns, ARunShowsThemInTheOrderGivenWithTheirNotesAndThenTheTreeOrder
                             {{"z.dst", "Duplicates: group 1"}, {"m/b.dst", "Duplicates: group 1"}});
     catalog.state().SelectedList.add("m/b.dst");
     catalog.View(canvas, false);
+    catalog.runToEnd([&] { host.answerWait(); });
     EXPECT_EQ(catalog.state().FileList.names(), (std::vector<std::string>{"z.dst", "m/b.dst", "a.dst"}));
     EXPECT_EQ(catalog.designsShown(), 3);
     EXPECT_EQ(std::count(canvas.texts.begin(), canvas.texts.end(), "Duplicates: group 1"), 2);
@@ -459,6 +460,7 @@ TEST(GivenDesigns, ARunShowsThemInTheOrderGivenWithTheirNotesAndThenTheTreeOrder
     auto& s = catalog.state();
     s.UseSelectedList = true;
     catalog.View(canvas, false);
+    catalog.runToEnd([&] { host.answerWait(); });
     s.UseSelectedList = false;
     EXPECT_EQ(s.FileList.names(), (std::vector<std::string>{"a.dst", "z.dst", "m/b.dst"}));
     EXPECT_EQ(std::count(canvas.texts.begin(), canvas.texts.end(), "Duplicates: group 1"), 0);

@@ -78,6 +78,7 @@ protected:
         s.FromBeginning = true;
         s.UseDialogList = false;
         catalog.View(canvas, false);
+        catalog.runToEnd([&] { host.answerWait(); });
     }
 };
 

@@ -31,7 +31,6 @@ public:
             whileDrawn();
     }
     bool ready() const override { return true; }
-    void awaitDrawing() override {}
     const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
     void show(int keepAs) override
     {

@@ -242,6 +242,7 @@ TEST_F(RealFolderTest, AfterAPrintRunClicksStillActOnTheScreenPage)
     s.OpenFileName = "/other/x.dst";
     s.FromBeginning = true;
     catalog.View(printer.page, true);
+    catalog.runToEnd([&] { host.answerWait(); });
     ASSERT_EQ(s.FolderPath, "/other/");
 
     click(1);
@@ -318,6 +319,7 @@ protected:
         s.FileKind = FileKind::AllSupported;
         s.FromBeginning = true;
         catalog.View(printer.page, true);
+        catalog.runToEnd([&] { host.answerWait(); });
     }
     void makeTwelve()
     {

@@ -101,6 +101,7 @@ protected:
         s.FromBeginning = true;
         s.UseDialogList = false;
         catalog.View(canvas, false);
+        catalog.runToEnd([&] { host.answerWait(); });
     }
 
     /// The name lines written, page by page (a page ends where the page is painted white).
@@ -146,7 +147,6 @@ public:
         m_prepared = Catalog::drawPageAhead(job, m_page, m_files, m_stop);
     }
     bool ready() const override { return true; }
-    void awaitDrawing() override {}
     const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
     void show(int) override
     {
@@ -219,6 +219,7 @@ TEST_F(TreeRunTest, UnderOneFormatTheTreeListsThatFormatOnlyAlsoInsideArchives)
     s.FromBeginning = false;  // starts at b.dst, the first design of this list
     s.UseDialogList = false;
     catalog.View(canvas, false);
+    catalog.runToEnd([&] { host.answerWait(); });
     EXPECT_EQ(s.FileList.names(), (Names{"b.dst", "shop1/c.dst", "shop1/Rose.DST", "shop1/rose.dst",
                                          "shop1/roses.zip//r2.dst", "shop2/e.dst"}));
     EXPECT_EQ(s.StartIndex, 0);
@@ -264,6 +265,7 @@ TEST_F(TreeRunTest, DisplaySelectedShowsTheSelectedDesignsOfTheTreeByTheirNames)
     s.OpenFileName = s.SelectedFolder;
     canvas.clear();
     catalog.View(canvas, false);
+    catalog.runToEnd([&] { host.answerWait(); });
     s.UseSelectedList = false;
     EXPECT_EQ(pagesDrawn(), (std::vector<Names>{{"roses.zip: r2.dst", "e.dst"}}));
     EXPECT_EQ(redNames(canvas), (Names{"roses.zip: r2.dst", "e.dst"}));
@@ -456,8 +458,11 @@ TEST_F(TreeRunTest, PagesDrawnAheadShowTheTreesFoldersArchivesAndNotesAsDrawnPag
             captions.push_back(host.captions.back());
             catalog.SBButtonClick();
         });
+        host.onWait.push_back([&] { catalog.SBButtonClick(); });  // the last page waits too
         catalog.setPageAhead(ahead);
         start();
+        EXPECT_TRUE(host.onWait.empty());
+        EXPECT_TRUE(host.errors.empty());
         captions.push_back(host.captions.back());
         return Seen{canvas.texts, captions};
     };
@@ -480,6 +485,7 @@ TEST_F(TreeRunTest, PagesDrawnAheadShowTheTreesFoldersArchivesAndNotesAsDrawnPag
     const auto givenRun = [&] {
         catalog.setGivenDesigns(root(), given, true, notes);
         catalog.View(canvas, false);
+        catalog.runToEnd([&] { host.answerWait(); });
     };
     const Seen givenDrawn = run(nullptr, givenRun);
     const Seen givenAhead = run(&ahead, givenRun);

@@ -156,6 +156,53 @@ TEST_F(ViewTest, EightDesignsPageForwardBackAndFinish)
     EXPECT_EQ(host.captions[host.captions.size() - 2], " Picture 8 of 8");
 }
 
+TEST_F(ViewTest, ARunDrawsADesignAStepAndAWaitingPageStaysUntilItIsAnswered)
+{
+    addDesigns(8);
+    s.OpenDialog1.FileName = "/designs/" + designName(1);
+    catalog.GetFileTypes();
+    s.OpenFileName = s.OpenDialog1.FileName;
+    s.FromBeginning = true;
+    catalog.View(canvas, false);
+    // Started: listed and laid out, nothing drawn yet, and nothing waits.
+    ASSERT_TRUE(catalog.runUnderWay());
+    EXPECT_EQ(s.FileCount, 8);
+    EXPECT_EQ(catalog.designsShown(), 0);
+    EXPECT_TRUE(host.busy);
+    for (int step = 1; step <= 6; ++step) {
+        EXPECT_FALSE(catalog.awaitsUser());
+        catalog.continueRun();
+        EXPECT_EQ(catalog.designsShown(), step);
+    }
+    // The seventh design is opened, the first page complete: it waits, however often the
+    // run is asked to go on, and the window never had to hand its events over.
+    catalog.continueRun();
+    ASSERT_TRUE(catalog.awaitsUser());
+    EXPECT_TRUE(host.controls.next);
+    for (int i = 0; i < 3; ++i)
+        catalog.continueRun();
+    EXPECT_EQ(catalog.designsShown(), 6);
+    EXPECT_TRUE(catalog.awaitsUser());
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}}));
+    // Next: the first step after it draws the design opened before the wait.
+    catalog.SBButtonClick();
+    EXPECT_FALSE(catalog.awaitsUser());
+    catalog.continueRun();
+    EXPECT_EQ(catalog.designsShown(), 7);
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7}}));
+    // Cancel while it draws ends the run at its next step, with the window given back.
+    catalog.SBCancelClick();
+    catalog.continueRun();
+    EXPECT_FALSE(catalog.runUnderWay());
+    EXPECT_EQ(catalog.designsShown(), 7);
+    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(host.captions.back(), " FINISHED");
+    EXPECT_EQ(host.waits, 0);
+    // A run ended does nothing more.
+    catalog.continueRun();
+    EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}, {7}}));
+}
+
 TEST_F(ViewTest, TwelveDesignsWaitAfterTheLastPageAndPrevRedrawsTheFirst)
 {
     addDesigns(12);
@@ -612,6 +659,7 @@ TEST_F(ViewTest, OneFilterWithATypedNameListsOnlyThatFormatsNames)
     s.FileKind = FileKind{4};
     s.OpenFileName = "/designs/b.dst";
     catalog.View(canvas, false);
+    catalog.runToEnd([&] { host.answerWait(); });
     EXPECT_EQ(files.searches, std::vector<std::string>{"/designs/*.dst"});
 }
 
@@ -658,6 +706,7 @@ protected:
         s.FileKind = FileKind::AllSupported;
         s.FromBeginning = fromBeginning;
         catalog.View(printer.page, true);
+        catalog.runToEnd([&] { host.answerWait(); });
     }
     std::vector<std::string> pageTexts() const
     {

@@ -358,6 +358,7 @@ std::string printCatalog(const QString& designs, const QString& path, PageLinesB
         PagedPrinter printer(file);
         catalog.setPrinter(&printer);
         catalog.View(printer.canvas(), true);
+        catalog.runToEnd([&] { host.answerWait(); });
         catalog.setPrinter(nullptr);
         EXPECT_TRUE(host.errors().empty());
         EXPECT_EQ(file.commit(), "");

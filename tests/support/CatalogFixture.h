@@ -64,6 +64,7 @@ protected:
         s.FromBeginning = fromBeginning;
         s.UseDialogList = false;
         catalog.View(canvas, false);
+        catalog.runToEnd([&] { host.answerWait(); });
     }
 };
 

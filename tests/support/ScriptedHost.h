@@ -18,7 +18,7 @@ public:
     std::vector<std::string> captions;            // status captions, in order
     std::vector<MessageRequest> messages;         // message boxes shown
     std::vector<std::string> errors;              // errors that ended a run
-    std::deque<std::function<void()>> onWait;     // one action per wait for events
+    std::deque<std::function<void()>> onWait;     // one action each time a page waits
     std::deque<MessageAnswer> answers;            // answers to message boxes (default Ok)
     std::function<void(const std::string&)> onCaption;  // what happens as a caption is set
     std::string pageTitle;
@@ -50,8 +50,8 @@ public:
     void setBusy(bool now) override { busy = now; }
     void setRunControls(const RunControls& now) override { controls = now; }
     void setSelectedCount(int count) override { selectedCount = count; }
-    void processMessages() override {}
-    void waitForEvents() override
+    /// A page waits: the next scripted action answers it.
+    void answerWait()
     {
         ++waits;
         if (onWait.empty())
