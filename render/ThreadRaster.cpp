@@ -50,6 +50,7 @@ int clampedPixel(double value, int low, int high)
 void ThreadRaster::setWidth(double pixels)
 {
     m_radius = std::max(pixels, 1.0) / 2;
+    filterProfiles();
     const ThreadStroke shadow = threadStrokes(m_color, 0)[0];
     m_shadowDx = shadow.dx * m_radius * 2;
     m_shadowDy = shadow.dy * m_radius * 2;
@@ -60,12 +61,30 @@ void ThreadRaster::setWidth(double pixels)
 void ThreadRaster::setThread(Color color)
 {
     m_color = color & 0x00FFFFFF;
-    for (int bucket = 0; bucket < kDirectionBuckets; ++bucket) {
-        const std::array<Color, kProfileSteps> profile = threadProfile(m_color, bucket);
-        for (int step = 0; step < kProfileSteps; ++step)
-            m_profiles[std::size_t(bucket)].argb[std::size_t(step)] = opaque(profile[std::size_t(step)]);
-    }
+    for (int bucket = 0; bucket < kDirectionBuckets; ++bucket)
+        m_shading[std::size_t(bucket)] = threadProfile(m_color, bucket);
     setWidth(m_radius * 2);
+}
+
+void ThreadRaster::filterProfiles()
+{
+    const int half = std::clamp(int(std::lround(kProfileSteps / (4 * m_radius))), 0, kProfileSteps);
+    for (std::size_t bucket = 0; bucket < m_shading.size(); ++bucket) {
+        const std::array<Color, kProfileSteps>& shading = m_shading[bucket];
+        for (int step = 0; step < kProfileSteps; ++step) {
+            const int first = std::max(0, step - half);
+            const int last = std::min(kProfileSteps - 1, step + half);
+            int sums[3] = {0, 0, 0};
+            for (int i = first; i <= last; ++i) {
+                sums[0] += redOf(shading[std::size_t(i)]);
+                sums[1] += greenOf(shading[std::size_t(i)]);
+                sums[2] += blueOf(shading[std::size_t(i)]);
+            }
+            const int count = last - first + 1;
+            m_profiles[bucket].argb[std::size_t(step)] = opaque(rgb(
+                std::uint8_t(sums[0] / count), std::uint8_t(sums[1] / count), std::uint8_t(sums[2] / count)));
+        }
+    }
 }
 
 void ThreadRaster::stitch(double x0, double y0, double x1, double y1)

@@ -39,11 +39,15 @@ private:
     struct Profile {
         std::array<std::uint32_t, kProfileSteps> argb{};
     };
+    /// The profiles as a pixel sees them: each step the mean over a pixel's width about
+    /// it, so that a thread a pixel or two wide shows its colour, not its dark edge.
+    void filterProfiles();
     void layCapsule(double x0, double y0, double x1, double y1, const Profile* profile, double shadowOpacity);
 
     PixelBuffer m_buffer;
     double m_radius = 0.5;
     Color m_color = Black;
+    std::array<std::array<Color, kProfileSteps>, kDirectionBuckets> m_shading{};
     std::array<Profile, kDirectionBuckets> m_profiles;
     double m_shadowDx = 0, m_shadowDy = 0, m_shadowOpacity = 0, m_shadowWidth = 1;
 };

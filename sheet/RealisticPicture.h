@@ -24,5 +24,9 @@ enum class PictureLook {
 /// for an image of another format, which is left as it was.
 bool drawRealisticDesign(QImage& image, const DesignPicture& picture, double scale, QPointF offset,
                          double threadWidthMm = kThreadWidthMm);
+/// The same for the stitches after the first `from` up to the first `to` in sewing order
+/// only: a sew-out adds the stitches sewn since its last picture.
+bool drawRealisticStitches(QImage& image, const DesignPicture& picture, double scale, QPointF offset,
+                           double threadWidthMm, std::int64_t from, std::int64_t to);
 
 } // namespace orlika

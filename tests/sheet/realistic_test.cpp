@@ -186,8 +186,9 @@ TEST(RealisticLook, ExportedPicturesKeepTheLineDrawingsSizes)
     ASSERT_FALSE(threadImage.isNull());
     EXPECT_EQ(threadImage.size(), lineImage.size());
     // And librsvg's thread looks as ours does: as much of the picture covered, in the same
-    // colours on the whole (the SVG strokes a direction's stitches at once, the PNG lays
-    // them in sewing order, so single pixels differ where stitches cross).
+    // colours on the whole, within 8 % of each channel's range (the SVG strokes a
+    // direction's stitches at once, the PNG lays them in sewing order and blends a thread
+    // under two pixels wide into its mean colour, so single pixels differ).
     const auto summary = [](const QImage& picture) {
         const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
         double covered = 0, red = 0, green = 0, blue = 0;
@@ -209,7 +210,7 @@ TEST(RealisticLook, ExportedPicturesKeepTheLineDrawingsSizes)
     EXPECT_GT(mine[0], 0.9);
     EXPECT_NEAR(mine[0], theirs[0], 0.05);
     for (int channel = 1; channel < 4; ++channel)
-        EXPECT_NEAR(mine[std::size_t(channel)], theirs[std::size_t(channel)], 12) << "channel " << channel;
+        EXPECT_NEAR(mine[std::size_t(channel)], theirs[std::size_t(channel)], 20) << "channel " << channel;
 }
 
 // Three blocks of 10, 5 and 20 stitches.
