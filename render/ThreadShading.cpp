@@ -33,13 +33,30 @@ Color towardWhite(Color color, double share)
 
 int directionBucket(double dx, double dy)
 {
+    // The direction within a half turn from +x; then the bucket is the number of the
+    // buckets' starting directions it lies at or past (no arc tangent per stitch).
     if (dx == 0 && dy == 0)
         return 0;
-    double angle = std::atan2(dy, dx);  // -pi to pi
-    if (angle < 0)
-        angle += std::numbers::pi;
-    const int bucket = int(angle / std::numbers::pi * kDirectionBuckets);
-    return std::clamp(bucket, 0, kDirectionBuckets - 1);
+    if (dy < 0 || (dy == 0 && dx < 0)) {
+        dx = -dx;
+        dy = -dy;
+    }
+    static const auto starts = [] {
+        std::array<std::array<double, 2>, kDirectionBuckets> directions{};
+        for (int bucket = 0; bucket < kDirectionBuckets; ++bucket) {
+            const double angle = bucket * std::numbers::pi / kDirectionBuckets;
+            directions[std::size_t(bucket)] = {std::cos(angle), std::sin(angle)};
+        }
+        return directions;
+    }();
+    int bucket = 0;
+    for (int next = 1; next < kDirectionBuckets; ++next) {
+        const auto& [x, y] = starts[std::size_t(next)];
+        if (x * dy - y * dx < 0)
+            break;
+        bucket = next;
+    }
+    return bucket;
 }
 
 ThreadStrokes threadStrokes(Color thread, int bucket)

@@ -137,6 +137,26 @@ TEST(RealisticLook, AThreadIsShadedAcrossItsWidthWithItsSheenTowardTheLight)
     }
 }
 
+TEST(RealisticLook, AStitchAndItsReverseAreLitAlikeAndDirectionsFallInTwelveBuckets)
+{
+    EXPECT_EQ(directionBucket(1, 0), 0);
+    EXPECT_EQ(directionBucket(-1, 0), 0);
+    EXPECT_EQ(directionBucket(1, 1), 3);     // 45 degrees, y downward
+    EXPECT_EQ(directionBucket(-1, -1), 3);
+    EXPECT_EQ(directionBucket(0, 1), 6);
+    EXPECT_EQ(directionBucket(0, -1), 6);
+    EXPECT_EQ(directionBucket(-1, 1), 9);    // 135 degrees
+    EXPECT_EQ(directionBucket(-1, 0.01), 11);
+    EXPECT_EQ(directionBucket(0, 0), 0);
+    // Each bucket's sheen lies on the side toward the light (up and left): across a
+    // stitch lying flat, the profile is lightest before its middle (the upper side).
+    const std::array<Color, kProfileSteps> flat = threadProfile(rgb(200, 40, 40), directionBucket(1, 0));
+    const auto lightest = std::max_element(flat.begin(), flat.end(), [](Color a, Color b) {
+        return redOf(a) + greenOf(a) + blueOf(a) < redOf(b) + greenOf(b) + blueOf(b);
+    });
+    EXPECT_LT(lightest - flat.begin(), kProfileSteps / 2);
+}
+
 TEST(RealisticLook, BlackAndWhiteThreadsStandOutOnWhiteAndOnBlackFabric)
 {
     application();
