@@ -5,11 +5,16 @@
 #include "platform/FileSystem.h"
 #include "render/PainterCanvas.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QDoubleSpinBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSpinBox>
@@ -17,6 +22,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSlider>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -24,6 +30,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orlika {
 
@@ -34,6 +41,9 @@ constexpr double kWheelStep = 1.25;  // zoom for one notch of the wheel
 constexpr double kLeastZoom = 0.05;  // pixels a millimetre
 constexpr double kMostZoom = 400;
 constexpr int kSequenceWidth = 330;
+constexpr int kSewingTickMs = 30;  // a frame of the sew-out
+// Times the machine's speed the sew-out can go.
+constexpr int kSewingSpeeds[] = {1, 2, 5, 10, 20, 50, 100};
 
 QString qText(const std::string& text)
 {
@@ -91,16 +101,90 @@ void DesignCanvas::zoomAbout(double factor, QPointF at)
     update();
 }
 
+void DesignCanvas::setLook(bool realistic, Color fabric, double threadWidthMm)
+{
+    m_realistic = realistic;
+    m_fabric = fabric;
+    m_threadWidthMm = threadWidthMm;
+    setSewn(m_sewn);
+}
+
+void DesignCanvas::setSewn(std::optional<std::int64_t> stitches)
+{
+    m_sewn = stitches;
+    // Only the line drawing draws from the part; the realistic look counts stitches.
+    m_sewnPart = stitches && !m_realistic ? sewnPart(m_picture, *stitches) : DesignPicture();
+    update();
+}
+
+void DesignCanvas::pictureChanged()
+{
+    m_cache = RealisticCache();
+    setSewn(std::nullopt);
+}
+
+void DesignCanvas::paintRealistic(QPainter& painter)
+{
+    // Drawn at the screen's own pixels.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const std::int64_t stitches = m_sewn ? *m_sewn : std::numeric_limits<std::int64_t>::max();
+    const bool same = m_cache.image.size() == pixels && m_cache.zoom == m_zoom && m_cache.centre == m_centre &&
+                      m_cache.fabric == m_fabric && m_cache.threadWidthMm == m_threadWidthMm;
+    std::int64_t from = 0;
+    if (same && m_cache.stitches >= 0 && m_cache.stitches <= stitches) {
+        from = m_cache.stitches;
+    } else {
+        m_cache.image = QImage(pixels, QImage::Format_RGB32);
+        m_cache.image.fill(toQColor(m_fabric));
+        m_cache.zoom = m_zoom;
+        m_cache.centre = m_centre;
+        m_cache.fabric = m_fabric;
+        m_cache.threadWidthMm = m_threadWidthMm;
+    }
+    if (from < stitches) {
+        const double scale = m_zoom * ratio;
+        const QPointF offset(pixels.width() / 2.0 - m_centre.x() * scale, pixels.height() / 2.0 - m_centre.y() * scale);
+        drawRealisticStitches(m_cache.image, m_picture, scale, offset, m_threadWidthMm, from, stitches);
+    }
+    m_cache.stitches = stitches;
+    m_cache.image.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, 0), m_cache.image);
+}
+
 void DesignCanvas::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.translate(width() / 2.0, height() / 2.0);
-    painter.scale(m_zoom, m_zoom);
-    painter.translate(-m_centre);
-    // A stitch as wide as a thread, but never thinner than a pixel.
-    paintDesign(painter, m_picture, std::max(kStitchWidthMm, 1.0 / m_zoom), Backdrop::Paper);
+    if (m_realistic) {
+        paintRealistic(painter);
+    } else {
+        const DesignPicture& shown = m_sewn ? m_sewnPart : m_picture;
+        painter.fillRect(rect(), Qt::white);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.save();
+        painter.translate(width() / 2.0, height() / 2.0);
+        painter.scale(m_zoom, m_zoom);
+        painter.translate(-m_centre);
+        // A stitch as wide as a thread, but never thinner than a pixel.
+        paintDesign(painter, shown, std::max(kStitchWidthMm, 1.0 / m_zoom), Backdrop::Paper);
+        painter.restore();
+    }
+    if (!m_sewn)
+        return;
+    // The needle: a ring on the last stitch sewn, seen on any fabric and thread.
+    if (const std::optional<QPointF> needle = needleAfter(m_picture, *m_sewn)) {
+        const QPointF at = (*needle - m_centre) * m_zoom + QPointF(width() / 2.0, height() / 2.0);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 4));
+        painter.drawEllipse(at, 7, 7);
+        painter.setPen(QPen(QColor(220, 0, 60), 2));
+        painter.drawEllipse(at, 7, 7);
+        painter.drawLine(at - QPointF(11, 0), at - QPointF(4, 0));
+        painter.drawLine(at + QPointF(4, 0), at + QPointF(11, 0));
+        painter.drawLine(at - QPointF(0, 11), at - QPointF(0, 4));
+        painter.drawLine(at + QPointF(0, 4), at + QPointF(0, 11));
+    }
 }
 
 void DesignCanvas::resizeEvent(QResizeEvent*)
@@ -201,7 +285,20 @@ std::string folderShowingDesign(const std::string& path)
 
 // ---------------------------------------------------------------------------------------
 
-DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent), m_picture(std::move(picture))
+const std::vector<std::pair<QString, Color>>& DesignView::fabrics()
+{
+    static const std::vector<std::pair<QString, Color>> swatches = {
+        {QStringLiteral("White"), White},
+        {QStringLiteral("Cream"), rgb(243, 234, 214)},
+        {QStringLiteral("Grey"), rgb(140, 140, 140)},
+        {QStringLiteral("Navy"), rgb(27, 42, 74)},
+        {QStringLiteral("Black"), Black},
+    };
+    return swatches;
+}
+
+DesignView::DesignView(DesignPicture picture, QWidget* parent)
+    : QDialog(parent), m_picture(std::move(picture)), m_sewOut(m_picture)
 {
     setObjectName(QStringLiteral("DesignView"));
     setModal(true);
@@ -232,6 +329,8 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     connect(m_machineSpeed, &QSpinBox::valueChanged, this, [this](int value) {
         stitchesPerMinute = value;
         showFigures();
+        if (m_slider)
+            showSewing();
     });
     m_showInFolder = new QPushButton(QStringLiteral("Show in &Folder"), this);
     m_showInFolder->setObjectName(QStringLiteral("ShowInFolderButton"));
@@ -257,6 +356,7 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     m_zoomLabel = new QLabel(this);
     m_zoomLabel->setObjectName(QStringLiteral("Zoom"));
     auto* hint = new QLabel(QStringLiteral("Wheel: zoom. Drag: move. 0: all of it, 1: actual size.\n"
+                                           "R: realistic look. Space: sew it out, or pause.\n"
                                            "Page Up, Page Down: the design before, after.\n"
                                            "Esc: back to the page."),
                             this);
@@ -274,6 +374,7 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     speedRow->addStretch(1);
     side->addLayout(speedRow);
     side->addLayout(folderRow);
+    side->addWidget(makeLookRow());
     side->addSpacing(8);
     side->addWidget(heading);
     side->addWidget(m_sequence, 1);
@@ -283,13 +384,20 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
     sidePanel->setLayout(side);
     sidePanel->setFixedWidth(kSequenceWidth);
 
+    auto* left = new QVBoxLayout;
+    left->setContentsMargins(0, 0, 0, 0);
+    left->addWidget(m_canvas, 1);
+    left->addWidget(makeSewingBar());
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 8, 8);
-    layout->addWidget(m_canvas, 1);
+    layout->addLayout(left, 1);
     layout->addWidget(sidePanel);
 
     connect(m_canvas, &DesignCanvas::zoomChanged, this, &DesignView::showZoom);
+    m_sewTimer.setInterval(kSewingTickMs);
+    connect(&m_sewTimer, &QTimer::timeout, this, &DesignView::sewingTick);
     showFigures();
+    resetSewing();
     m_canvas->setFocus();
     if (parent)
         resize(parent->window()->size() * 0.9);
@@ -297,6 +405,7 @@ DesignView::DesignView(DesignPicture picture, QWidget* parent) : QDialog(parent)
 
 void DesignView::showFigures()
 {
+    m_highlighted = -1;  // the rows are made anew
     setWindowTitle(qText(m_picture.name) + QStringLiteral(" \u2014 ORLIKA"));
     m_name->setText(qText(m_picture.name));
     m_figures->setText(QStringLiteral("%1\n%2 (%3)\nStitches: %4\nColour changes: %5\nSewing: %6")
@@ -334,7 +443,9 @@ void DesignView::stepTo(int direction)
         return;  // the run's first or last design stays
     // The canvas draws this very picture: it changes in place and is fitted anew.
     m_picture = std::move(*next);
+    m_canvas->pictureChanged();
     showFigures();
+    resetSewing();
     m_canvas->fit();
 }
 
@@ -347,9 +458,183 @@ void DesignView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_PageUp:
         stepTo(-1);
         break;
+    case Qt::Key_Space:
+        toggleSewing();
+        break;
+    case Qt::Key_R:
+        m_realistic->toggle();
+        break;
     default:
         QDialog::keyPressEvent(event);
     }
+}
+
+QWidget* DesignView::makeLookRow()
+{
+    m_realistic = new QCheckBox(QStringLiteral("&Realistic look"), this);
+    m_realistic->setObjectName(QStringLiteral("RealisticLook"));
+    m_realistic->setToolTip(QStringLiteral("Draws each stitch as thread of its width on a fabric (R)"));
+    m_realistic->setFocusPolicy(Qt::NoFocus);
+    m_fabric = new QComboBox(this);
+    m_fabric->setObjectName(QStringLiteral("Fabric"));
+    m_fabric->setToolTip(QStringLiteral("The fabric the realistic look draws the design on"));
+    m_fabric->setFocusPolicy(Qt::NoFocus);
+    for (const auto& [name, color] : fabrics())
+        m_fabric->addItem(QIcon(chip(color)), name);
+    m_threadWidth = new QDoubleSpinBox(this);
+    m_threadWidth->setObjectName(QStringLiteral("ThreadWidth"));
+    m_threadWidth->setRange(kThinnestThreadMm, kThickestThreadMm);
+    m_threadWidth->setSingleStep(0.05);
+    m_threadWidth->setDecimals(2);
+    m_threadWidth->setSuffix(QStringLiteral(" mm"));
+    m_threadWidth->setValue(kThreadWidthMm);
+    m_threadWidth->setToolTip(QStringLiteral("The thread's width in the realistic look"));
+    m_threadWidth->setFocusPolicy(Qt::ClickFocus);
+    connect(m_realistic, &QCheckBox::toggled, this, &DesignView::applyLook);
+    connect(m_fabric, &QComboBox::currentIndexChanged, this, &DesignView::applyLook);
+    connect(m_threadWidth, &QDoubleSpinBox::valueChanged, this, &DesignView::applyLook);
+
+    auto* row = new QGridLayout;
+    row->setContentsMargins(0, 4, 0, 0);
+    row->addWidget(m_realistic, 0, 0, 1, 4);
+    row->addWidget(new QLabel(QStringLiteral("Fabric:"), this), 1, 0);
+    row->addWidget(m_fabric, 1, 1);
+    row->addWidget(new QLabel(QStringLiteral("Thread:"), this), 1, 2);
+    row->addWidget(m_threadWidth, 1, 3);
+    row->setColumnStretch(4, 1);
+    auto* box = new QWidget(this);
+    box->setLayout(row);
+    return box;
+}
+
+QWidget* DesignView::makeSewingBar()
+{
+    m_play = new QPushButton(QStringLiteral("Play"), this);
+    m_play->setObjectName(QStringLiteral("SewingPlay"));
+    m_play->setToolTip(QStringLiteral("Sews the design out stitch by stitch (Space)"));
+    m_play->setFocusPolicy(Qt::NoFocus);
+    m_play->setAutoDefault(false);
+    connect(m_play, &QPushButton::clicked, this, &DesignView::toggleSewing);
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setObjectName(QStringLiteral("SewingPosition"));
+    m_slider->setToolTip(QStringLiteral("Goes to any stitch"));
+    // Page Up and Page Down stay the view's.
+    m_slider->setFocusPolicy(Qt::NoFocus);
+    connect(m_slider, &QSlider::valueChanged, this, &DesignView::goToStitch);
+    m_sewnLabel = new QLabel(this);
+    m_sewnLabel->setObjectName(QStringLiteral("SewnStitches"));
+    m_sewingSpeed = new QComboBox(this);
+    m_sewingSpeed->setObjectName(QStringLiteral("SewingSpeed"));
+    m_sewingSpeed->setToolTip(QStringLiteral("Times the machine's speed"));
+    m_sewingSpeed->setFocusPolicy(Qt::NoFocus);
+    for (const int speed : kSewingSpeeds)
+        m_sewingSpeed->addItem(QStringLiteral("%1x").arg(speed), speed);
+    m_sewingSpeed->setCurrentIndex(3);
+    m_pauseAtChanges = new QCheckBox(QStringLiteral("Pause at colour changes"), this);
+    m_pauseAtChanges->setObjectName(QStringLiteral("PauseAtChanges"));
+    m_pauseAtChanges->setToolTip(QStringLiteral("Stops after each colour's last stitch, where the machine stops"));
+    m_pauseAtChanges->setFocusPolicy(Qt::NoFocus);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(8, 4, 8, 0);
+    row->addWidget(m_play);
+    row->addWidget(m_slider, 1);
+    row->addWidget(m_sewnLabel);
+    row->addWidget(m_sewingSpeed);
+    row->addWidget(m_pauseAtChanges);
+    auto* bar = new QWidget(this);
+    bar->setLayout(row);
+    return bar;
+}
+
+void DesignView::applyLook()
+{
+    const std::size_t fabric = std::size_t(std::max(0, m_fabric->currentIndex()));
+    m_canvas->setLook(m_realistic->isChecked(), fabrics().at(std::min(fabric, fabrics().size() - 1)).second,
+                      m_threadWidth->value());
+}
+
+void DesignView::resetSewing()
+{
+    m_sewTimer.stop();
+    m_sewOut = SewOut(m_picture);
+    m_sewOut.setPosition(m_sewOut.stitches());
+    // Sliders count in int: a design of more stitches than that is beyond any file.
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setRange(0, int(std::min<std::int64_t>(m_sewOut.stitches(), std::numeric_limits<int>::max())));
+    m_slider->setPageStep(std::max(1, m_slider->maximum() / 20));
+    showSewing();
+}
+
+void DesignView::toggleSewing()
+{
+    if (m_sewTimer.isActive()) {
+        m_sewTimer.stop();
+        showSewing();
+        return;
+    }
+    // From the end, the sewing starts again.
+    if (m_sewOut.position() >= m_sewOut.stitches())
+        m_sewOut.setPosition(0);
+    m_sewClock.start();
+    m_sewTimer.start();
+    showSewing();
+}
+
+void DesignView::sewingTick()
+{
+    const double elapsed = double(m_sewClock.restart());
+    sewFor(elapsed);
+}
+
+void DesignView::sewFor(double milliseconds)
+{
+    const SewOut::Advance advanced = m_sewOut.advance(milliseconds, m_machineSpeed->value(),
+                                                      m_sewingSpeed->currentData().toInt(), m_pauseAtChanges->isChecked());
+    if (advanced != SewOut::Advance::Sewing)
+        m_sewTimer.stop();
+    showSewing();
+}
+
+void DesignView::goToStitch(int stitch)
+{
+    m_sewOut.setPosition(stitch);
+    showSewing();
+}
+
+void DesignView::showSewing()
+{
+    const std::int64_t sewn = m_sewOut.position();
+    const bool whole = sewn >= m_sewOut.stitches() && !m_sewTimer.isActive();
+    {
+        const QSignalBlocker blocker(m_slider);
+        m_slider->setValue(int(std::min<std::int64_t>(sewn, m_slider->maximum())));
+    }
+    m_sewnLabel->setText(QStringLiteral("Stitch %1 of %2")
+                             .arg(qText(groupedCount(sewn)), qText(groupedCount(m_sewOut.stitches()))));
+    m_play->setText(m_sewTimer.isActive() ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    // The design whole, as it opened, once the slider is at its end and nothing is sewing.
+    m_canvas->setSewn(whole ? std::nullopt : std::optional<std::int64_t>(sewn));
+    const int block = whole ? -1 : int(m_sewOut.currentBlock());
+    if (block == m_highlighted)
+        return;
+    const auto mark = [this](int row, bool on) {
+        QTreeWidgetItem* item = m_sequence->topLevelItem(row);
+        if (!item)
+            return;
+        for (int column = 0; column < m_sequence->columnCount(); ++column) {
+            QFont font = item->font(column);
+            font.setBold(on);
+            item->setFont(column, font);
+            item->setBackground(column, on ? palette().highlight() : QBrush());
+            item->setForeground(column, on ? palette().highlightedText() : QBrush());
+        }
+        if (on)
+            m_sequence->scrollToItem(item);
+    };
+    mark(m_highlighted, false);
+    mark(block, true);
+    m_highlighted = block;
 }
 
 void DesignView::ShowInFolderClick()

@@ -3,21 +3,32 @@
 // the mouse wheel zooms about the pointer, a drag moves it, and its colour sequence stands
 // beside it. Page Up and Page Down step to the run's designs before and after it, and
 // Show in Folder opens the folder it is in. Esc closes it; the page it was opened from is
-// not touched.
+// not touched. R draws it as stitched thread on a fabric; Space sews it out stitch by
+// stitch at the machine's speed times a multiple, a slider going to any stitch.
 #pragma once
 
 #include "sheet/DesignPicture.h"
+#include "sheet/RealisticPicture.h"
+#include "sheet/SewOut.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QPointF>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
+class QSlider;
 class QSpinBox;
 class QPushButton;
 class QTreeWidget;
@@ -41,6 +52,15 @@ public:
     /// Pixels a millimetre takes at the design's actual size on this screen.
     double actualSize() const;
 
+    /// Stitches drawn as thread of `threadWidthMm` on `fabric`, or as lines on white.
+    void setLook(bool realistic, Color fabric, double threadWidthMm);
+    bool realistic() const { return m_realistic; }
+    /// Only the first `stitches` stitches, the needle marked where they end; none: all of
+    /// the design, no needle.
+    void setSewn(std::optional<std::int64_t> stitches);
+    /// The design changed in place: what was sewn of it is forgotten.
+    void pictureChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -55,7 +75,24 @@ signals:
     void zoomChanged(double percentOfActualSize);
 
 private:
+    void paintRealistic(QPainter& painter);
+
     const DesignPicture& m_picture;
+    bool m_realistic = false;
+    Color m_fabric = White;
+    double m_threadWidthMm = kThreadWidthMm;
+    std::optional<std::int64_t> m_sewn;
+    DesignPicture m_sewnPart;  // of the line drawing
+    // The realistic picture last drawn, and what it shows: a sew-out going on adds the
+    // stitches sewn since to it.
+    struct RealisticCache {
+        QImage image;
+        double zoom = 0;
+        QPointF centre;
+        Color fabric = White;
+        double threadWidthMm = 0;
+        std::int64_t stitches = -1;
+    } m_cache;
     double m_zoom = 1;
     QPointF m_centre;
     bool m_fitted = true;  // follows the canvas's size until the user zooms or moves it
@@ -99,6 +136,21 @@ public:
     /// The run's designs, for Page Up and Page Down; without them the keys do nothing.
     void setSequence(DesignSequence designs) { m_designs.emplace(std::move(designs)); }
 
+    QCheckBox* realisticBox() const { return m_realistic; }
+    QComboBox* fabricBox() const { return m_fabric; }
+    QPushButton* playButton() const { return m_play; }
+    QSlider* sewingSlider() const { return m_slider; }
+    QComboBox* sewingSpeedBox() const { return m_sewingSpeed; }
+    QCheckBox* pauseAtChangesBox() const { return m_pauseAtChanges; }
+    bool isSewing() const { return m_sewTimer.isActive(); }
+    /// Stitches sewn so far in the sew-out.
+    std::int64_t sewnStitches() const { return m_sewOut.position(); }
+    /// The sew-out moved on by `milliseconds` of the machine's sewing, as a tick of its
+    /// timer does.
+    void sewFor(double milliseconds);
+    /// The fabric swatches: their names and colours.
+    static const std::vector<std::pair<QString, Color>>& fabrics();
+
 public slots:
     /// Opens the file manager on the design's folder, as the desktop opens folders.
     void ShowInFolderClick();
@@ -108,6 +160,16 @@ protected:
 
 private:
     void showZoom(double percent);
+    /// Play or Pause.
+    void toggleSewing();
+    void sewingTick();
+    void goToStitch(int stitch);
+    /// The slider, the stitch count and the block highlighted as the sew-out stands.
+    void showSewing();
+    void applyLook();
+    void resetSewing();
+    QWidget* makeSewingBar();
+    QWidget* makeLookRow();
     /// Fills the title, figures and colour sequence from the design.
     void showFigures();
     void stepTo(int direction);
@@ -121,6 +183,18 @@ private:
     QTreeWidget* m_sequence = nullptr;
     QLabel* m_zoomLabel = nullptr;
     QPushButton* m_showInFolder = nullptr;
+    QCheckBox* m_realistic = nullptr;
+    QComboBox* m_fabric = nullptr;
+    QDoubleSpinBox* m_threadWidth = nullptr;
+    QPushButton* m_play = nullptr;
+    QSlider* m_slider = nullptr;
+    QLabel* m_sewnLabel = nullptr;
+    QComboBox* m_sewingSpeed = nullptr;
+    QCheckBox* m_pauseAtChanges = nullptr;
+    SewOut m_sewOut;
+    QTimer m_sewTimer;
+    QElapsedTimer m_sewClock;
+    int m_highlighted = -1;
 };
 
 } // namespace orlika

@@ -3,13 +3,16 @@
 
 #include "render/CairoLines.h"
 #include "render/PainterCanvas.h"
+#include "render/ThreadShading.h"
 
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace orlika {
 
@@ -77,6 +80,77 @@ void appendPathData(std::string& out, const ColorBlock& block)
     }
 }
 
+// The block's stitches sorted by direction as the realistic look lights them, each
+// bucket's as path data; stitches that follow on in one direction make one line.
+std::array<std::string, kDirectionBuckets> bucketPathData(const ColorBlock& block)
+{
+    std::array<std::string, kDirectionBuckets> data;
+    std::array<QPointF, kDirectionBuckets> ends;
+    ends.fill(QPointF(-1e300, -1e300));
+    for (const QPolygonF& run : block.runs) {
+        for (qsizetype i = 1; i < run.size(); ++i) {
+            const QPointF from = run[i - 1];
+            const QPointF to = run[i];
+            const auto bucket = std::size_t(directionBucket(to.x() - from.x(), to.y() - from.y()));
+            std::string& out = data[bucket];
+            if (from != ends[bucket]) {
+                out += 'M';
+                appendNumber(out, from.x());
+                out += ' ';
+                appendNumber(out, from.y());
+            }
+            out += 'L';
+            appendNumber(out, to.x());
+            out += ' ';
+            appendNumber(out, to.y());
+            ends[bucket] = to;
+        }
+    }
+    return data;
+}
+
+// A block in the realistic look: a group of its direction buckets' paths, each used once
+// for every stroke of the thread.
+void appendRealisticBlock(std::string& svg, const ColorBlock& block, std::size_t index, double threadWidthMm)
+{
+    const std::string id = "block-" + std::to_string(index + 1);
+    svg += "<g id=\"" + id + "\">";
+    if (const std::string thread = threadText(block); !thread.empty()) {
+        svg += "<title>";
+        appendEscaped(svg, thread);
+        svg += "</title>";
+    }
+    svg += '\n';
+    const std::array<std::string, kDirectionBuckets> data = bucketPathData(block);
+    for (int bucket = 0; bucket < kDirectionBuckets; ++bucket) {
+        const std::string& d = data[std::size_t(bucket)];
+        if (d.empty())
+            continue;
+        const std::string pathId = id + "-d" + std::to_string(bucket);
+        svg += "<defs><path id=\"" + pathId + "\" d=\"" + d + "\"/></defs>\n";
+        for (const ThreadStroke& stroke : threadStrokes(block.color, bucket)) {
+            svg += "<use xlink:href=\"#" + pathId + "\" stroke=\"" + hexColor(toQColor(stroke.color)) + '"';
+            if (stroke.opacity < 1) {
+                svg += " stroke-opacity=\"";
+                appendNumber(svg, stroke.opacity);
+                svg += '"';
+            }
+            svg += " stroke-width=\"";
+            appendNumber(svg, stroke.width * threadWidthMm);
+            svg += '"';
+            if (stroke.dx != 0 || stroke.dy != 0) {
+                svg += " transform=\"translate(";
+                appendNumber(svg, stroke.dx * threadWidthMm);
+                svg += ' ';
+                appendNumber(svg, stroke.dy * threadWidthMm);
+                svg += ")\"";
+            }
+            svg += "/>\n";
+        }
+    }
+    svg += "</g>\n";
+}
+
 // The design's stitches as paintDesign() draws them for other programs, through Cairo,
 // whose stroker is several times quicker than QPainter's on thick antialiased lines. Each
 // run is stroked on its own, in pieces, as paintDesign() draws it: a block stroked as one
@@ -121,8 +195,9 @@ void drawDesign(QImage& image, const DesignPicture& picture, double scale, QPoin
 
 } // namespace
 
-QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& background)
+QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& background, const PictureStyle& style)
 {
+    const bool realistic = style.look == PictureLook::Realistic;
     // A picture needs some height and width to show; a line of stitches has a stitch's.
     QRectF box = picture.extent;
     if (box.width() < kStitchWidthMm / 100)
@@ -131,6 +206,8 @@ QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& 
         box.adjust(0, -kStitchWidthMm / 2, 0, kStitchWidthMm / 2);
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"";
+    if (realistic)
+        svg.insert(svg.find(" version=\"1.1\""), " xmlns:xlink=\"http://www.w3.org/1999/xlink\"");
     appendNumber(svg, box.width());
     svg += "mm\" height=\"";
     appendNumber(svg, box.height());
@@ -146,7 +223,8 @@ QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& 
     appendEscaped(svg, sizeInMillimetres(picture) + ", " + groupedCount(picture.stitches()) + " stitches, " +
                            std::to_string(picture.colorChanges()) +
                            (picture.colorChanges() == 1 ? " colour change" : " colour changes") +
-                           "; one path per colour block in stitching order");
+                           (realistic ? "; each colour block a group of its stitches drawn as thread, in stitching order"
+                                      : "; one path per colour block in stitching order"));
     svg += "</desc>\n";
     if (background) {
         svg += "<rect x=\"";
@@ -158,6 +236,14 @@ QByteArray designSvg(const DesignPicture& picture, const std::optional<QColor>& 
         svg += "\" height=\"";
         appendNumber(svg, box.height());
         svg += "\" fill=\"" + hexColor(*background) + "\"/>\n";
+    }
+    if (realistic) {
+        svg += "<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+        for (std::size_t i = 0; i < picture.blocks.size(); ++i)
+            if (!picture.blocks[i].runs.empty())
+                appendRealisticBlock(svg, picture.blocks[i], i, style.threadWidthMm);
+        svg += "</g>\n</svg>\n";
+        return QByteArray(svg.data(), qsizetype(svg.size()));
     }
     svg += "<g fill=\"none\" stroke-width=\"";
     appendNumber(svg, kStitchWidthMm);
@@ -189,7 +275,8 @@ QSize imageSize(const DesignPicture& picture, double dpi)
     return {pixels(picture.widthMm()), pixels(picture.heightMm())};
 }
 
-QImage designImage(const DesignPicture& picture, double dpi, const std::optional<QColor>& background)
+QImage designImage(const DesignPicture& picture, double dpi, const std::optional<QColor>& background,
+                   const PictureStyle& style)
 {
     const QSize size = imageSize(picture, dpi);
     if (qint64(size.width()) * size.height() > kLargestImagePixels)
@@ -207,7 +294,8 @@ QImage designImage(const DesignPicture& picture, double dpi, const std::optional
     const double scale = dpi / 25.4;
     const QPointF offset(size.width() / 2.0 - picture.centre().x() * scale,
                          size.height() / 2.0 - picture.centre().y() * scale);
-    drawDesign(image, picture, scale, offset);
+    if (style.look != PictureLook::Realistic || !drawRealisticDesign(image, picture, scale, offset, style.threadWidthMm))
+        drawDesign(image, picture, scale, offset);
     return image;
 }
 

@@ -35,6 +35,7 @@ struct Options {
     QPageSize::PageSizeId paper = QPageSize::A4;
     bool landscape = false;
     bool partial = false;
+    PictureStyle style;
 };
 
 constexpr int kLeastDpi = 10;
@@ -63,6 +64,17 @@ struct CommandLine {
                              QStringLiteral("The sheet's paper: A4 or Letter (A4 when not given)."),
                              QStringLiteral("SIZE"), QStringLiteral("A4")};
     QCommandLineOption landscape{QStringLiteral("landscape"), QStringLiteral("Turn the sheet's paper to landscape.")};
+    QCommandLineOption look{QStringLiteral("look"),
+                            QStringLiteral("How the SVG or PNG picture draws the stitches: lines (a line a stitch, when "
+                                           "not given) or realistic (thread of its width, shaded)."),
+                            QStringLiteral("LOOK"), QStringLiteral("lines")};
+    QCommandLineOption threadWidth{
+        QStringLiteral("thread-width"),
+        QStringLiteral("The thread's width in millimetres in the realistic look, %1 to %2 (%3 when not given).")
+            .arg(kThinnestThreadMm)
+            .arg(kThickestThreadMm)
+            .arg(kThreadWidthMm),
+        QStringLiteral("MM")};
     QCommandLineOption partial{QStringLiteral("partial"),
                                QStringLiteral("Write a design whose file ends before its header's stitch count, as "
                                               "far as it goes (refused without).")};
@@ -76,7 +88,7 @@ struct CommandLine {
             "scale bars and the colour sequence, in tiles when it is larger than the paper. A design the\n"
             "readers reject, or whose file ends before its header's stitch count (unless --partial),\n"
             "writes nothing and ends with status 1."));
-        parser.addOptions({output, dpi, sheet, background, paper, landscape, partial});
+        parser.addOptions({output, dpi, sheet, background, look, threadWidth, paper, landscape, partial});
         parser.addPositionalArgument(QStringLiteral("DESIGN"), QStringLiteral("The design file."));
     }
 
@@ -118,6 +130,23 @@ struct CommandLine {
                 return QStringLiteral("'%1' is not a colour").arg(parser.value(background));
             options.background = color;
         }
+        if (const QString name = parser.value(look); name == QStringLiteral("realistic"))
+            options.style.look = PictureLook::Realistic;
+        else if (name != QStringLiteral("lines"))
+            return QStringLiteral("the look '%1' is neither lines nor realistic").arg(name);
+        if (parser.isSet(look) && options.sheet)
+            return QStringLiteral("--look draws an SVG or PNG picture of the design, not a sheet");
+        if (parser.isSet(threadWidth)) {
+            if (options.style.look != PictureLook::Realistic)
+                return QStringLiteral("--thread-width is the realistic look's; add --look realistic");
+            options.style.threadWidthMm = parser.value(threadWidth).toDouble(&number);
+            if (!number || options.style.threadWidthMm < kThinnestThreadMm - 1e-9 ||
+                options.style.threadWidthMm > kThickestThreadMm + 1e-9)
+                return QStringLiteral("the thread width '%1' is not a number of millimetres from %2 to %3")
+                    .arg(parser.value(threadWidth))
+                    .arg(kThinnestThreadMm)
+                    .arg(kThickestThreadMm);
+        }
         const QString size = parser.value(paper);
         if (size.compare(QStringLiteral("A4"), Qt::CaseInsensitive) == 0)
             options.paper = QPageSize::A4;
@@ -158,7 +187,7 @@ int writeSvg(const DesignPicture& picture, const Options& options)
         failToWrite(options.output, problem);
         return 1;
     }
-    file.write(designSvg(picture, options.background));
+    file.write(designSvg(picture, options.background, options.style));
     if (const std::string problem = file.commitChecked(); !problem.empty()) {
         failToWrite(options.output, problem);
         return 1;
@@ -168,7 +197,7 @@ int writeSvg(const DesignPicture& picture, const Options& options)
 
 int writePng(const DesignPicture& picture, const Options& options)
 {
-    const QImage image = designImage(picture, options.dpi, options.background);
+    const QImage image = designImage(picture, options.dpi, options.background, options.style);
     if (image.isNull()) {
         const QSize size = imageSize(picture, options.dpi);
         fail(options, "a picture of " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
-// orlika-thumbnailer -s SIZE INPUT OUTPUT: a design's picture for the file manager.
+// orlika-thumbnailer -s SIZE [--look realistic] INPUT OUTPUT: a design's picture for the
+// file manager.
 // The design's decoder reads it twice: once to find the box its stitches fill, then to
 // draw it, fitted into SIZE x SIZE with a small margin, antialiased on white, in the
 // design's own units (no page cell, no rounding to a cell's pixels). A file the decoders
 // reject (or that has no stitches, or cannot be read to its end) exits non-zero and
-// writes nothing.
+// writes nothing. The realistic look draws each stitch as thread of its width.
 #include "decoders/DesignTrace.h"
 #include "decoders/Registry.h"
 #include "platform/FileSystem.h"
 #include "render/PainterCanvas.h"
+#include "render/RealisticLook.h"
 #include "render/Surfaces.h"
 #include "tools/CommandLine.h"
 
@@ -97,9 +99,10 @@ private:
 
 // Reads the design from its file with the reader its name selects and hands each effect
 // of its movements to visit(trace, effect); false when no reader takes the file, it is
-// rejected, or it cannot be read to its end.
+// rejected, or it cannot be read to its end. `millimetres`, when given, is set to the
+// length of the design's unit.
 template <typename Visit>
-bool traceFile(const std::string& path, Visit&& visit)
+bool traceFile(const std::string& path, Visit&& visit, double* millimetres = nullptr)
 {
     // The pen's first colour is told as a change of colour before the first movement.
     struct Tracer : DesignTracer {
@@ -116,10 +119,27 @@ bool traceFile(const std::string& path, Visit&& visit)
     try {
         Design design;
         Tracer tracer(visit);
-        return traceDesign(reader->decoding, *file, path, design, Trailer::Skip, tracer).read();
+        const bool read = traceDesign(reader->decoding, *file, path, design, Trailer::Skip, tracer).read();
+        if (millimetres)
+            *millimetres = millimetresPerUnit(design.unit);
+        return read;
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// The design as thread of its width on white fabric.
+bool drawRealistic(const std::string& input, QImage& image, double scale, double dx, double dy, double millimetres)
+{
+    RealisticThreads threads(image);
+    threads.setMapping(scale, dx, dy);
+    threads.setThreadWidth(kThreadWidthMm / millimetres);
+    return traceFile(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
+        if (effect == PenTrace::Effect::Color)
+            threads.setThread(trace.color());
+        else if (effect == PenTrace::Effect::Line)
+            threads.addStitch(QPointF(trace.fromX(), trace.fromY()), QPointF(trace.x(), trace.y()));
+    });
 }
 
 } // namespace
@@ -135,6 +155,11 @@ int main(int argc, char** argv)
                                         QStringLiteral("The picture's width and height in pixels, 8 to 4096."),
                                         QStringLiteral("SIZE"));
     parser.addOption(sizeOption);
+    const QCommandLineOption lookOption(
+        QStringLiteral("look"),
+        QStringLiteral("lines (a line a stitch, when not given) or realistic (thread of its width, shaded)."),
+        QStringLiteral("LOOK"), QStringLiteral("lines"));
+    parser.addOption(lookOption);
     parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("The design file."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("The PNG file to write."));
     int size = 0;
@@ -148,6 +173,12 @@ int main(int argc, char** argv)
                                                             return QStringLiteral("the size '%1' is not a whole "
                                                                                   "number from 8 to 4096")
                                                                 .arg(parser.value(sizeOption));
+                                                        const QString look = parser.value(lookOption);
+                                                        if (look != QStringLiteral("lines") &&
+                                                            look != QStringLiteral("realistic"))
+                                                            return QStringLiteral("the look '%1' is neither lines "
+                                                                                  "nor realistic")
+                                                                .arg(look);
                                                         if (parser.positionalArguments().size() != 2)
                                                             return QStringLiteral("give one INPUT and one OUTPUT");
                                                         return {};
@@ -156,14 +187,20 @@ int main(int argc, char** argv)
     const std::string input = parser.positionalArguments().at(0).toStdString();
     const std::string output = parser.positionalArguments().at(1).toStdString();
 
+    const bool realistic = parser.value(lookOption) == QStringLiteral("realistic");
+
     LineBox bounds;
-    const bool read = traceFile(input, [&](const PenTrace& trace, PenTrace::Effect effect) {
-        if (effect != PenTrace::Effect::Line)
-            return;
-        bounds.include(trace.fromX(), trace.fromY());
-        bounds.include(trace.x(), trace.y());
-        ++bounds.lines;
-    });
+    double millimetres = 0.1;
+    const bool read = traceFile(
+        input,
+        [&](const PenTrace& trace, PenTrace::Effect effect) {
+            if (effect != PenTrace::Effect::Line)
+                return;
+            bounds.include(trace.fromX(), trace.fromY());
+            bounds.include(trace.x(), trace.y());
+            ++bounds.lines;
+        },
+        &millimetres);
     if (!read || bounds.lines == 0) {
         std::fprintf(stderr, "orlika-thumbnailer: %s: no design to show\n", input.c_str());
         return 1;
@@ -177,7 +214,10 @@ int main(int argc, char** argv)
 
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(Qt::white);
-    {
+    if (realistic) {
+        if (!drawRealistic(input, image, scale, dx, dy, millimetres))
+            return 1;
+    } else {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, true);
         Polylines lines(painter, scale, dx, dy);

@@ -4,7 +4,8 @@
 //                                           designs, prints them to OUTDIR/selected.pdf and
 //                                           their design sheets to OUTDIR/sheets.pdf,
 //                                           converts them to OUTDIR/converted, and opens
-//                                           orlika.pes in the design view
+//                                           orlika.pes in the design view, in lines and
+//                                           realistic
 //   orlika-screenshot-tour --grab OUT.png   saves the whole screen (for another program)
 #include "app/ConvertDialog.h"
 #include "app/Forms.h"
@@ -18,6 +19,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QComboBox>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -210,7 +213,24 @@ int main(int argc, char** argv)
             QCoreApplication::sendEvent(canvas, &wheel);
             QTest::qWait(150);
             dialog.grab().save(out + QStringLiteral("/design-view-zoomed.png"));
-            std::printf("%s/design-view.png, %s/design-view-zoomed.png\n", qPrintable(out), qPrintable(out));
+            // Realistic, zoomed on the letters, sewn out to two thirds of its stitches.
+            QTest::keyClick(canvas, Qt::Key_R);
+            if (auto* slider = dialog.findChild<QSlider*>(QStringLiteral("SewingPosition")))
+                slider->setValue(slider->maximum() * 2 / 3);
+            QTest::qWait(150);
+            dialog.grab().save(out + QStringLiteral("/design-view-realistic.png"));
+            // A fill in many threads on a cream fabric, sewn out to two thirds.
+            for (int step = 0; step < 12 && !dialog.windowTitle().startsWith(QStringLiteral("spiral-threads"));
+                 ++step)
+                QTest::keyClick(canvas, Qt::Key_PageDown);
+            if (auto* fabric = dialog.findChild<QComboBox*>(QStringLiteral("Fabric")))
+                fabric->setCurrentIndex(fabric->findText(QStringLiteral("Cream")));
+            if (auto* slider = dialog.findChild<QSlider*>(QStringLiteral("SewingPosition")))
+                slider->setValue(slider->maximum() * 2 / 3);
+            QTest::qWait(150);
+            dialog.grab().save(out + QStringLiteral("/design-view-realistic-fill.png"));
+            std::printf("%s/design-view.png, %s/design-view-zoomed.png, %s/design-view-realistic.png\n",
+                        qPrintable(out), qPrintable(out), qPrintable(out));
             QTest::keyClick(canvas, Qt::Key_Escape);
             return dialog.result();
         });
