@@ -4,6 +4,7 @@
 #include "catalog/DesignPaths.h"
 #include "collection/CollectionFiles.h"
 #include "collection/ZipArchive.h"
+#include "render/PainterCanvas.h"
 #include "sheet/DesignPicture.h"
 
 #include <QCoreApplication>
@@ -13,11 +14,12 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace orlika {
 
@@ -103,11 +105,32 @@ DesignThumbnail drawThumbnail(const std::string& path, int size)
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(margin, margin);
-    painter.scale(scale, scale);
-    painter.translate(-extent.topLeft());
-    // A stitch at least a pixel wide: a small picture still shows every run.
-    paintDesign(painter, picture, std::max(kStitchWidthMm, 1.0 / scale), Backdrop::Paper);
+    painter.setBrush(Qt::NoBrush);
+    // The points mapped here and a pen of a pixel, as the thumbnailer draws: the
+    // rasteriser's fast path. A wider pen (a thread's width in a small design's picture)
+    // goes through the stroker, many times slower over thousands of stitches.
+    const double dx = margin - extent.left() * scale;
+    const double dy = margin - extent.top() * scale;
+    constexpr double stitchPixels = 1.0;
+    QPolygonF piece;
+    for (const ColorBlock& block : picture.blocks) {
+        // A thread too light to see on white is drawn a shade darker.
+        const QColor color = isLightOnWhite(block.color) ? toQColor(block.color).darker(150) : toQColor(block.color);
+        QPen pen(color, stitchPixels);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(pen);
+        // Long runs in pieces that share their joining point: the memory stays small.
+        constexpr qsizetype kPiece = 2048;
+        for (const QPolygonF& run : block.runs)
+            for (qsizetype from = 0; from + 1 < run.size(); from += kPiece) {
+                const qsizetype to = std::min(from + kPiece + 1, run.size());
+                piece.clear();
+                for (qsizetype i = from; i < to; ++i)
+                    piece << QPointF(run[i].x() * scale + dx, run[i].y() * scale + dy);
+                painter.drawPolyline(piece);
+            }
+    }
     painter.end();
     thumbnail.image = std::move(image);
     return thumbnail;
@@ -167,13 +190,17 @@ bool ThumbnailFolder::store(const std::string& path, std::int64_t modifiedSecond
     image.setText(QStringLiteral("Software"), QStringLiteral("ORLIKA"));
     if (picture.figures)
         image.setText(QString::fromLatin1(kFiguresKey), figuresText(*picture.figures));
-    // Written whole under another name, then renamed: a reader never sees half a file.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    // Written whole under another name, then renamed: a reader never sees half a file. A
+    // cache needs no flush to the disk (a picture lost is made again), which would cost
+    // more than the picture.
+    QTemporaryFile out(folder + QStringLiteral("/orlika-XXXXXX.png"));
+    if (!out.open())
         return false;
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QImageWriter writer(&out, "png");
-    return writer.write(image) && out.commit();
+    if (!writer.write(image) || !out.flush())
+        return false;
+    // Readable by the user alone (QTemporaryFile's own permissions), as the cache asks.
+    return ::rename(QFile::encodeName(out.fileName()).constData(), QFile::encodeName(file).constData()) == 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -182,8 +209,9 @@ BrowsePictures::BrowsePictures(ThumbnailFolder folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_memory(kMemoryKilobytes)
 {
     qRegisterMetaType<std::optional<BrowseFigures>>();
-    // One core is left to the window, its scrolling and its painting.
+    // Every core draws, below the window's priority: scrolling and painting come first.
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    m_pool.setThreadPriority(QThread::LowPriority);
 }
 
 BrowsePictures::~BrowsePictures()
