@@ -36,6 +36,9 @@ void TForm1::showBrowse(const QString& folder)
                     // The pages do not show or select a design gone either.
                     m_catalog.markGone(from, names, moved ? Gone::Moved : Gone::Deleted);
                     m_catalog.showSelectionOnDisplay();
+                    // The count offers the Selected menu again: it acts on the pages, so not here.
+                    if (browsing())
+                        Selected1->menuAction()->setEnabled(false);
                 });
     }
     QString chosen = folder;

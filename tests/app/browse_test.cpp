@@ -266,6 +266,11 @@ TEST_F(BrowseTest, ClicksAndKeysSelectAsInAnyListAndDeleteMovesTheSelectionToThe
 TEST_F(BrowseTest, EnterOpensTheCurrentDesignInTheDesignViewAndTheMenuItemsActOnTheSelection)
 {
     makeDesigns(3);
+    // The pages with d03 selected: their Selected menu stays out of reach of the grid.
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    rightClick(744, 154);
+    ASSERT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d03.dst"}));
     BrowseWindow& window = browse();
     clickRow(window, 1);
     std::string shown;
@@ -292,6 +297,10 @@ TEST_F(BrowseTest, EnterOpensTheCurrentDesignInTheDesignViewAndTheMenuItemsActOn
     EXPECT_TRUE(QFileInfo::exists(folder() + QStringLiteral("dest/d02.dst")));
     EXPECT_EQ(column(window.model()), (QStringList{"d01.dst", "d03.dst"}));
     EXPECT_FALSE(commands[2]->isEnabled());   // nothing selected is left to delete
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+    QTest::keyClick(window.grid(), Qt::Key_Escape);
+    EXPECT_TRUE(form->Selected1->menuAction()->isEnabled());
+    EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d03.dst"}));
 }
 
 } // namespace
