@@ -202,6 +202,14 @@ void TForm1::createMenus()
     for (QAction* action : {Standard, StandardWoRemarks, ThumbNail2->menuAction(), Enlarged})
         action->setCheckable(true);
 
+    View1 = topMenu("View1", QStringLiteral("&View"), QStringLiteral("Pages or a grid to browse"));
+    Pages1 = item(View1, "Pages1", QStringLiteral("&Pages"), &TForm1::showPages);
+    Browse1 = item(View1, "Browse1", QStringLiteral("&Browse"), &TForm1::Browse1Click);
+    Pages1->setCheckable(true);
+    Pages1->setChecked(true);
+    Browse1->setCheckable(true);
+    Browse1->setStatusTip(QStringLiteral("A grid of a folder's designs to scroll, search, sort and select"));
+
     Selected1 = topMenu("Selected1", QStringLiteral("&Selected"), QStringLiteral("Use Selected Designs"));
     DisplaySelectedFiles1 = item(Selected1, "DisplaySelectedFiles1", QStringLiteral("&Display Selected Files"),
                                  &TForm1::DisplaySelectedFiles1Click);
@@ -489,7 +497,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     // Key preview: the window sees every key of its own controls first and consumes it.
     // Keys with Alt and bare modifiers go on, so the menu bar's accelerators still work.
-    if (event->type() == QEvent::KeyPress) {
+    // The browse grid takes its keys as any list does.
+    if (event->type() == QEvent::KeyPress && !browsing()) {
         auto* widget = qobject_cast<QWidget*>(watched);
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         if (widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&

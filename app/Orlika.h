@@ -28,6 +28,7 @@ class QToolButton;
 
 namespace orlika {
 
+class BrowseWindow;
 class TAboutBox;
 class TConvertDialog;
 class TFindDialog;
@@ -68,6 +69,15 @@ public:
     bool executeListingDialog(ListingFileChoice& choice);
     /// The file operations of the Selected menu (tests may put failing ones in).
     void setFileOperations(FileOperations* operations) { m_fileOperations = operations ? operations : &m_posixFileOps; }
+    FileOperations& fileOperations() { return *m_fileOperations; }
+    /// View > Browse: the browse grid in place of the pages, of `folder` where given (a
+    /// design file's folder for a file), else of the folder shown last.
+    void showBrowse(const QString& folder = {});
+    /// View > Pages: the pages again, as they were left.
+    void showPages();
+    bool browsing() const;
+    /// The browse grid, made at first use; null before.
+    BrowseWindow* browseWindow() const { return m_browse; }
     /// True while a run of the page engine is active.
     bool running() const { return m_running; }
     /// The printer of catalog runs, made at first use.
@@ -110,6 +120,9 @@ public:
     QAction* N20page1 = nullptr;
     QAction* N30page1 = nullptr;
     QAction* Enlarged = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* Pages1 = nullptr;
+    QAction* Browse1 = nullptr;
     QMenu* Selected1 = nullptr;
     QAction* DisplaySelectedFiles1 = nullptr;
     QAction* PrintSelectedFiles2 = nullptr;
@@ -166,6 +179,7 @@ public slots:
     void ConvertTo1Click();
     void DeleteSelected1Click();
     void About1Click();
+    void Browse1Click() { showBrowse(); }
     void SBButtonClick();
     void SBCancelClick();
     void SBPrevClick();
@@ -267,6 +281,11 @@ private:
     bool m_running = false;
     bool m_closeRequested = false;
     QString m_statusText;  // the caption whole
+    BrowseWindow* m_browse = nullptr;
+    /// The commands that act on the pages, disabled while the grid is shown, with whether
+    /// they were enabled before.
+    std::vector<std::pair<QAction*, bool>> m_pageCommands;
+    QString m_pagesCaption;  // the caption the pages had when the grid was shown
 };
 
 /// A path with its first doubled separator made single, as a multiple selection in a

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// orlika [FILE]: the desktop catalog; a design file given opens its folder.
+// orlika [--browse] [FILE]: the desktop catalog; a design file given opens its folder.
 #include "app/Forms.h"
 #include "app/Orlika.h"
 #include "tools/ToolSupport.h"
@@ -65,6 +65,10 @@ int main(int argc, char** argv)
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A design file: its folder is shown from its first design."),
                                  QStringLiteral("[FILE]"));
+    const QCommandLineOption browseOption(
+        QStringLiteral("browse"),
+        QStringLiteral("Shows the browse grid instead of the pages: of FILE's folder, or of FILE where it is a folder."));
+    parser.addOption(browseOption);
     if (const auto status = orlika::tools::parseCommandLine(QStringLiteral("orlika"), parser, app.arguments()))
         return *status;
     if (!windowSystem) {
@@ -80,7 +84,10 @@ int main(int argc, char** argv)
     form.showMaximized();
 
     const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty()) {
+    if (parser.isSet(browseOption)) {
+        const QString folder = files.isEmpty() ? QString() : files.constFirst();
+        QTimer::singleShot(0, &form, [&form, folder] { form.showBrowse(folder); });
+    } else if (!files.isEmpty()) {
         const QString file = files.constFirst();
         QTimer::singleShot(0, &form, [&form, file] { form.openFile(file); });
     }

@@ -86,8 +86,9 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
                                            "-",                            "Delete (Erase) All Selected Files"};
     EXPECT_EQ(menuShape(form->Selected1), selected);
     EXPECT_EQ(menuShape(form->About2), (std::vector<QString>{"&About"}));
+    EXPECT_EQ(menuShape(form->View1), (std::vector<QString>{"&Pages", "&Browse"}));
 
-    const std::vector<QString> bar = {"&File", "&Page Layout", "&Selected", "&About"};
+    const std::vector<QString> bar = {"&File", "&Page Layout", "&View", "&Selected", "&About"};
     EXPECT_EQ(menuShape(form->menuBar()), bar);
     EXPECT_EQ(form->File1->menuAction()->statusTip(), QStringLiteral("Open/Print/Exit"));
     EXPECT_EQ(form->PageLayout1->menuAction()->statusTip(), QStringLiteral("Set Page Layout"));

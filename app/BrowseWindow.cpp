@@ -1,0 +1,520 @@
+// SPDX-License-Identifier: MIT
+#include "app/BrowseWindow.h"
+
+#include "app/DesignView.h"
+#include "app/QtHost.h"
+#include "catalog/CatalogState.h"
+#include "catalog/DesignPaths.h"
+#include "collection/CollectionFiles.h"
+#include "collection/DesignIndex.h"
+#include "collection/TreeWalk.h"
+#include "collection/ZipArchive.h"
+#include "decoders/Registry.h"
+#include "fileops/FileOps.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFileSystemWatcher>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace orlika {
+
+namespace {
+
+constexpr int kSmallest = 96;
+constexpr int kLargest = 384;
+constexpr int kPadding = 6;
+
+// An item of the grid: the picture in a square, the name under it and the line of figures.
+class DesignDelegate : public QStyledItemDelegate {
+public:
+    explicit DesignDelegate(BrowseModel& model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        const int side = m_model.pictureSize();
+        const int lines = option.fontMetrics.height() * 2;
+        return {side + 2 * kPadding, side + lines + 3 * kPadding};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        painter->save();
+        const QRect cell = option.rect;
+        const QPalette& palette = option.palette;
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(cell, palette.color(QPalette::Highlight).lighter(170));
+        if (option.state & QStyle::State_HasFocus) {
+            painter->setPen(QPen(palette.color(QPalette::Highlight), 1, Qt::DotLine));
+            painter->drawRect(cell.adjusted(0, 0, -1, -1));
+        }
+        const int side = m_model.pictureSize();
+        const QRect square(cell.left() + kPadding, cell.top() + kPadding, side, side);
+        painter->fillRect(square, Qt::white);
+        // Only a picture painted is asked for: designs scrolled past are never drawn.
+        const QImage image = index.data(BrowseModel::PictureRole).value<QImage>();
+        if (!image.isNull()) {
+            const QSize fitted = image.size().scaled(square.size(), Qt::KeepAspectRatio);
+            const QRect target(square.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted);
+            painter->setRenderHint(QPainter::SmoothPixmapTransform);
+            painter->drawImage(target, image);
+        } else {
+            // The placeholder until the picture comes, crossed where there will be none.
+            painter->setPen(QColor(215, 215, 215));
+            painter->drawRect(square.adjusted(side / 4, side / 4, -side / 4, -side / 4));
+            if (index.data(BrowseModel::PictureFailedRole).toBool()) {
+                painter->drawLine(square.topLeft() + QPoint(side / 4, side / 4),
+                                  square.bottomRight() - QPoint(side / 4, side / 4));
+            }
+        }
+        const QFontMetrics& metrics = option.fontMetrics;
+        const int width = cell.width() - 2 * kPadding;
+        QRect line(cell.left() + kPadding, square.bottom() + kPadding, width, metrics.height());
+        painter->setPen(palette.color(QPalette::Text));
+        painter->drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
+                          metrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, width));
+        line.translate(0, metrics.height());
+        // The figures smaller than the name: they fit under a picture of the smallest size.
+        QFont small = option.font;
+        small.setBold(false);
+        if (small.pixelSize() > 0)
+            small.setPixelSize(std::max(8, small.pixelSize() * 85 / 100));
+        else
+            small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.85));
+        painter->setFont(small);
+        painter->setPen(QColor(100, 100, 100));
+        painter->drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
+                          QFontMetrics(small).elidedText(index.data(BrowseModel::FiguresRole).toString(),
+                                                         Qt::ElideRight, width));
+        painter->restore();
+    }
+
+private:
+    BrowseModel& m_model;
+};
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+/// A design of the grid read for the design view; one inside an archive named as its cell names it.
+PictureReading readForView(const std::string& path)
+{
+    ArchiveShelf archives;
+    CollectionFileSystem files(archives);
+    PictureReading reading = readDesignPicture(path, files);
+    if (reading.picture && isArchiveEntry(path)) {
+        reading.picture->name = designDisplayName(path);
+        reading.picture->folder = folderShowingDesign(path);
+    }
+    return reading;
+}
+
+} // namespace
+
+BrowseWindow::BrowseWindow(QtHost& host, std::function<FileOperations&()> files, QWidget* parent,
+                           ThumbnailFolder thumbnails)
+    : QWidget(parent), m_host(host), m_files(std::move(files))
+{
+    setObjectName(QStringLiteral("Browse"));
+    m_pictures = new BrowsePictures(std::move(thumbnails), this);
+    m_model = new BrowseModel(*m_pictures, this);
+    buildLayout();
+    m_watcher = new QFileSystemWatcher(this);
+    m_reloadSoon = new QTimer(this);
+    m_reloadSoon->setSingleShot(true);
+    // A file manager copying many designs changes the folder many times: list it once.
+    m_reloadSoon->setInterval(250);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadSoon, qOverload<>(&QTimer::start));
+    connect(m_reloadSoon, &QTimer::timeout, this, &BrowseWindow::reload);
+}
+
+BrowseWindow::~BrowseWindow() = default;
+
+void BrowseWindow::buildLayout()
+{
+    m_folderModel = new QFileSystemModel(this);
+    m_folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_folderModel->setRootPath(QStringLiteral("/"));
+    m_folders = new QTreeView;
+    m_folders->setObjectName(QStringLiteral("BrowseFolders"));
+    m_folders->setModel(m_folderModel);
+    for (int column = 1; column < m_folderModel->columnCount(); ++column)
+        m_folders->hideColumn(column);
+    m_folders->setHeaderHidden(true);
+    // The user's own folders first; a folder elsewhere shows the whole tree.
+    m_folders->setRootIndex(m_folderModel->index(QDir::homePath()));
+    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
+        const QString path = m_folderModel->filePath(index);
+        if (!path.isEmpty() && path + QLatin1Char('/') != m_folder && !(path == QStringLiteral("/") && m_folder == path))
+            showFolder(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'));
+    });
+
+    m_search = new QLineEdit;
+    m_search->setObjectName(QStringLiteral("BrowseSearch"));
+    m_search->setPlaceholderText(QStringLiteral("Search names (* and ? as wildcards)"));
+    m_search->setClearButtonEnabled(true);
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_model->setNamePattern(text.trimmed());
+        showCounts();
+    });
+
+    m_order = new QComboBox;
+    m_order->setObjectName(QStringLiteral("BrowseOrder"));
+    m_order->addItem(QStringLiteral("Name"), int(BrowseOrder::Name));
+    m_order->addItem(QStringLiteral("Folder"), int(BrowseOrder::Folder));
+    m_order->addItem(QStringLiteral("Date modified"), int(BrowseOrder::Modified));
+    m_order->addItem(QStringLiteral("Width x height"), int(BrowseOrder::Size));
+    m_order->addItem(QStringLiteral("Stitches"), int(BrowseOrder::Stitches));
+    m_order->addItem(QStringLiteral("Colour changes"), int(BrowseOrder::ColorChanges));
+    connect(m_order, &QComboBox::currentIndexChanged, this,
+            [this] { m_model->setOrder(BrowseOrder(m_order->currentData().toInt())); });
+
+    m_subfolders = new QToolButton;
+    m_subfolders->setObjectName(QStringLiteral("BrowseSubfolders"));
+    m_subfolders->setText(QStringLiteral("Include Subfolders"));
+    m_subfolders->setCheckable(true);
+    connect(m_subfolders, &QToolButton::toggled, this, [this](bool on) {
+        setIncludeSubfolders(on);
+        emit subfoldersChosen(on);
+    });
+
+    m_size = new QSlider(Qt::Horizontal);
+    m_size->setObjectName(QStringLiteral("BrowseSize"));
+    m_size->setRange(kSmallest, kLargest);
+    m_size->setSingleStep(16);
+    m_size->setPageStep(32);
+    m_size->setValue(128);
+    m_size->setFixedWidth(160);
+    m_size->setToolTip(QStringLiteral("Picture size"));
+    connect(m_size, &QSlider::valueChanged, this, &BrowseWindow::choosePictureSize);
+
+    m_grid = new QListView;
+    m_grid->setObjectName(QStringLiteral("BrowseGrid"));
+    m_grid->setViewMode(QListView::IconMode);
+    m_grid->setMovement(QListView::Static);
+    m_grid->setResizeMode(QListView::Adjust);
+    m_grid->setUniformItemSizes(true);
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_grid->setSelectionRectVisible(true);
+    m_grid->setDragEnabled(true);
+    m_grid->setDragDropMode(QAbstractItemView::DragOnly);
+    m_grid->setDefaultDropAction(Qt::CopyAction);
+    m_grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_grid->setModel(m_model);
+    m_grid->setItemDelegate(new DesignDelegate(*m_model, m_grid));
+    choosePictureSize(m_size->value());
+    m_grid->installEventFilter(this);
+    QPalette white = m_grid->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    m_grid->setPalette(white);
+    connect(m_grid, &QListView::activated, this, [this] { openCurrent(); });
+    connect(m_grid, &QListView::customContextMenuRequested, this, &BrowseWindow::showContextMenu);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, &BrowseWindow::showCounts);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &BrowseWindow::showCounts);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &BrowseWindow::showCounts);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &BrowseWindow::showCounts);
+    // Pictures asked for before the grid scrolled elsewhere are not worth making.
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, m_pictures, &BrowsePictures::forgetQueued);
+
+    m_status = new QLabel;
+    m_status->setObjectName(QStringLiteral("BrowseStatus"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_open = new QAction(QStringLiteral("&Open"), this);
+    m_open->setObjectName(QStringLiteral("BrowseOpen"));
+    connect(m_open, &QAction::triggered, this, &BrowseWindow::openCurrent);
+    m_copyMove = new QAction(QStringLiteral("Copy/Move All Selected Files"), this);
+    m_copyMove->setObjectName(QStringLiteral("BrowseCopyMove"));
+    connect(m_copyMove, &QAction::triggered, this, &BrowseWindow::copyOrMoveSelected);
+    m_delete = new QAction(QStringLiteral("Delete (Erase) All Selected Files"), this);
+    m_delete->setObjectName(QStringLiteral("BrowseDelete"));
+    connect(m_delete, &QAction::triggered, this, &BrowseWindow::deleteSelected);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(m_search, 1);
+    bar->addWidget(new QLabel(QStringLiteral("Order:")));
+    bar->addWidget(m_order);
+    bar->addWidget(m_subfolders);
+    bar->addWidget(new QLabel(QStringLiteral("Size:")));
+    bar->addWidget(m_size);
+    auto* right = new QWidget;
+    auto* column = new QVBoxLayout(right);
+    column->setContentsMargins(4, 4, 4, 2);
+    column->addLayout(bar);
+    column->addWidget(m_grid, 1);
+    column->addWidget(m_status);
+    auto* splitter = new QSplitter;
+    splitter->addWidget(m_folders);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({240, 1000});
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+}
+
+QItemSelectionModel* BrowseWindow::selection() const
+{
+    return m_grid->selectionModel();
+}
+
+QList<QAction*> BrowseWindow::commands() const
+{
+    return {m_open, m_copyMove, m_delete};
+}
+
+std::vector<BrowseEntry> BrowseWindow::listFolder() const
+{
+    if (m_folder.isEmpty())
+        return {};
+    const std::string folder = m_folder.toStdString();
+    ArchiveShelf archives;
+    TreeCollector collector(archives);
+    std::vector<BrowseEntry> entries = listDesigns(folder, m_includeSubfolders, designExtensions(), collector);
+    // The index's figures where the folder was indexed; never an index made just for this.
+    const std::string indexPath = DesignIndex::defaultPath();
+    if (!entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
+        try {
+            DesignIndex index(indexPath);
+            takeIndexFigures(entries, index.select(folder, DesignFilter{}));
+        } catch (const std::exception&) {
+            // Without the index the figures come as the pictures are made.
+        }
+    }
+    return entries;
+}
+
+void BrowseWindow::showFolder(const QString& folder)
+{
+    m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    m_pictures->forgetQueued();
+    m_model->setEntries(listFolder());
+    watchFolder();
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
+    const QModelIndex inTree = m_folderModel->index(m_folder.size() > 1 ? m_folder.chopped(1) : m_folder);
+    if (inTree.isValid() && m_folders->currentIndex() != inTree) {
+        const QSignalBlocker quiet(m_folders->selectionModel());
+        m_folders->setCurrentIndex(inTree);
+        m_folders->scrollTo(inTree);
+    }
+    if (m_model->rowCount() > 0)
+        m_grid->selectionModel()->setCurrentIndex(m_model->index(0), QItemSelectionModel::NoUpdate);
+    m_grid->scrollToTop();
+    showCounts();
+}
+
+void BrowseWindow::reload()
+{
+    if (m_folder.isEmpty())
+        return;
+    m_model->updateEntries(listFolder());
+    showCounts();
+}
+
+void BrowseWindow::watchFolder()
+{
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    if (!m_folder.isEmpty())
+        m_watcher->addPath(m_folder);
+}
+
+void BrowseWindow::setIncludeSubfolders(bool on)
+{
+    if (m_subfolders->isChecked() != on)
+        m_subfolders->setChecked(on);
+    if (on == m_includeSubfolders)
+        return;
+    m_includeSubfolders = on;
+    if (!m_folder.isEmpty())
+        showFolder(m_folder);
+}
+
+void BrowseWindow::choosePictureSize(int pixels)
+{
+    m_model->setPictureSize(pixels);
+    // Cells of one size: the grid lays them out without asking each item.
+    QStyleOptionViewItem option;
+    option.initFrom(m_grid);
+    m_grid->setGridSize(m_grid->itemDelegate()->sizeHint(option, QModelIndex()));
+    if (m_grid->currentIndex().isValid())
+        m_grid->scrollTo(m_grid->currentIndex());
+}
+
+std::vector<std::string> BrowseWindow::selectedPaths() const
+{
+    QModelIndexList rows = m_grid->selectionModel()->selectedIndexes();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<std::string> paths;
+    paths.reserve(std::size_t(rows.size()));
+    for (const QModelIndex& index : rows)
+        paths.push_back(m_model->entryAt(index.row()).path);
+    return paths;
+}
+
+std::vector<std::string> BrowseWindow::selectedNames() const
+{
+    const std::string folder = m_folder.toStdString();
+    std::vector<std::string> names;
+    for (const std::string& path : selectedPaths())
+        names.push_back(path.substr(folder.size()));
+    return names;
+}
+
+QString BrowseWindow::countsText() const
+{
+    const QModelIndexList rows = m_grid->selectionModel()->selectedIndexes();
+    qint64 bytes = 0;
+    for (const QModelIndex& index : rows)
+        bytes += m_model->entryAt(index.row()).size;
+    const QLocale locale;
+    QString text = QStringLiteral("%1 designs, %2 selected")
+                       .arg(locale.toString(m_model->rowCount()), locale.toString(rows.size()));
+    if (!rows.isEmpty())
+        text += QStringLiteral(", ") + sizeText(bytes);
+    return text;
+}
+
+void BrowseWindow::showCounts()
+{
+    QString text = countsText();
+    if (const QModelIndex current = m_grid->currentIndex(); current.isValid())
+        text += QStringLiteral("    ") + current.data(BrowseModel::FolderRole).toString();
+    m_status->setText(text);
+    const bool any = m_grid->selectionModel()->hasSelection();
+    m_copyMove->setEnabled(any);
+    m_delete->setEnabled(any);
+    m_open->setEnabled(m_grid->currentIndex().isValid());
+}
+
+void BrowseWindow::showContextMenu(const QPoint& at)
+{
+    showCounts();
+    QMenu menu(this);
+    menu.addAction(m_open);
+    menu.addSeparator();
+    menu.addAction(m_copyMove);
+    menu.addSeparator();
+    menu.addAction(m_delete);
+    menu.exec(m_grid->viewport()->mapToGlobal(at));
+}
+
+void BrowseWindow::openCurrent()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid())
+        return;
+    const BrowseEntry& entry = m_model->entryAt(current.row());
+    m_host.setWaiting(true);
+    PictureReading reading = readForView(entry.path);
+    m_host.setWaiting(false);
+    if (!reading.picture) {
+        m_host.messageBox(MessageRequest{entry.name + ": " + reading.problem, "ORLIKA", MessageIcon::Warning,
+                                         MessageButtons::Ok, MessageAnswer::Ok});
+        return;
+    }
+    DesignView view(std::move(*reading.picture), window());
+    // Page Up and Page Down go through the designs in the grid's order.
+    const std::string folder = m_folder.toStdString();
+    std::vector<std::string> entries;
+    entries.reserve(std::size_t(m_model->rowCount()));
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        entries.push_back(m_model->entryAt(row).path.substr(folder.size()));
+    view.setSequence(DesignSequence(folder, std::move(entries), std::size_t(current.row()), readForView));
+    m_host.execDialog(view);
+}
+
+void BrowseWindow::copyOrMoveSelected()
+{
+    const std::vector<std::string> names = selectedNames();
+    if (names.empty())
+        return;
+    CatalogState state;
+    state.SelectedFolder = m_folder.toStdString();
+    state.SelectedList.addAll(names);
+    const std::vector<std::string> moved = FileOps(state, m_host, m_files()).MoveAllSelectedFiles1Click();
+    if (!moved.empty())
+        takeAway(moved, true);
+}
+
+void BrowseWindow::deleteSelected()
+{
+    const std::vector<std::string> names = selectedNames();
+    if (names.empty())
+        return;
+    CatalogState state;
+    state.SelectedFolder = m_folder.toStdString();
+    state.SelectedList.addAll(names);
+    FileOperations& files = m_files();
+    FileOps(state, m_host, files).DeleteSelected1Click();
+    // What is gone is told by the files themselves, whatever the command answered; a
+    // design inside an archive is never deleted.
+    std::vector<std::string> gone;
+    for (const std::string& name : names)
+        if (!isArchiveEntry(name) && !files.exists(state.SelectedFolder + name))
+            gone.push_back(name);
+    if (!gone.empty())
+        takeAway(gone, false);
+}
+
+void BrowseWindow::takeAway(const std::vector<std::string>& names, bool moved)
+{
+    const std::string folder = m_folder.toStdString();
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names)
+        paths.push_back(folder + name);
+    m_model->removePaths(paths);
+    showCounts();
+    emit designsGone(folder, names, moved);
+}
+
+bool BrowseWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            openCurrent();
+            return true;
+        case Qt::Key_Escape:
+            emit backToPages();
+            return true;
+        case Qt::Key_Delete:
+            deleteSelected();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace orlika

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+// The browse grid: a pane of folders beside a scrolling grid of the chosen folder's
+// designs, each drawn in its thread colours with its name and figures; a search field, an
+// order and a picture size above it, the counts below. The main window shows it in place
+// of the pages (View > Browse).
+#pragma once
+
+#include "app/BrowseModel.h"
+#include "app/BrowsePictures.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QFileSystemModel;
+class QFileSystemWatcher;
+class QItemSelectionModel;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QSlider;
+class QTimer;
+class QToolButton;
+class QTreeView;
+
+namespace orlika {
+
+class FileOperations;
+class QtHost;
+
+class BrowseWindow : public QWidget {
+    Q_OBJECT
+public:
+    /// The window's host answers the commands' questions; `files` gives the file
+    /// operations of the Selected menu at the moment a command runs.
+    BrowseWindow(QtHost& host, std::function<FileOperations&()> files, QWidget* parent = nullptr,
+                 ThumbnailFolder thumbnails = {});
+    ~BrowseWindow() override;
+
+    /// Lists the designs of `folder` (ending in '/').
+    void showFolder(const QString& folder);
+    QString folder() const { return m_folder; }
+    void setIncludeSubfolders(bool on);
+    bool includesSubfolders() const { return m_includeSubfolders; }
+    /// Lists the shown folder again, keeping the selection of the designs still there.
+    void reload();
+
+    /// The selected designs' paths, in the grid's order.
+    std::vector<std::string> selectedPaths() const;
+    /// "1,204 designs, 3 selected, 1.2 MB"
+    QString countsText() const;
+
+    // The commands on the selection
+    /// Opens the current design in the design view, whose Page Up and Page Down follow the grid.
+    void openCurrent();
+    void copyOrMoveSelected();
+    void deleteSelected();
+
+    BrowseModel& model() { return *m_model; }
+    BrowsePictures& pictures() { return *m_pictures; }
+    QListView* grid() const { return m_grid; }
+    QItemSelectionModel* selection() const;
+    QTreeView* folders() const { return m_folders; }
+    QLineEdit* searchField() const { return m_search; }
+    QComboBox* orderBox() const { return m_order; }
+    QSlider* sizeSlider() const { return m_size; }
+    QLabel* statusLine() const { return m_status; }
+    /// The context menu's items: Open, Copy/Move..., Move to Trash.
+    QList<QAction*> commands() const;
+
+signals:
+    /// Esc or View > Pages: the user goes back to the pages.
+    void backToPages();
+    /// The grid's Include Subfolders was turned on or off.
+    void subfoldersChosen(bool on);
+    /// Designs a command took away from `folder`: `names` relative to it.
+    void designsGone(const std::string& folder, const std::vector<std::string>& names, bool moved);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void choosePictureSize(int pixels);
+    void showCounts();
+    void showContextMenu(const QPoint& at);
+    /// Lists the folder: anew (another folder) or again (the same one changed).
+    std::vector<BrowseEntry> listFolder() const;
+    void watchFolder();
+    /// The selected designs' paths relative to the shown folder.
+    std::vector<std::string> selectedNames() const;
+    void takeAway(const std::vector<std::string>& names, bool moved);
+
+    QtHost& m_host;
+    std::function<FileOperations&()> m_files;
+    BrowsePictures* m_pictures = nullptr;
+    BrowseModel* m_model = nullptr;
+    QFileSystemModel* m_folderModel = nullptr;
+    QTreeView* m_folders = nullptr;
+    QLineEdit* m_search = nullptr;
+    QComboBox* m_order = nullptr;
+    QToolButton* m_subfolders = nullptr;
+    QSlider* m_size = nullptr;
+    QListView* m_grid = nullptr;
+    QLabel* m_status = nullptr;
+    QAction* m_open = nullptr;
+    QAction* m_copyMove = nullptr;
+    QAction* m_delete = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_reloadSoon = nullptr;
+    QString m_folder;
+    bool m_includeSubfolders = false;
+};
+
+} // namespace orlika

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// The designs of a folder as the browse grid lists them: each with its file's stamp and,
+// once known, its figures; narrowed by a name pattern and put in one of the grid's orders.
+#pragma once
+
+#include "catalog/DesignCollector.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlika {
+
+struct IndexedDesign;
+
+/// What the grid's line of figures and its orders need of a design.
+struct BrowseFigures {
+    double widthMm = 0;
+    double heightMm = 0;
+    std::int64_t stitches = 0;
+    std::int64_t colorChanges = 0;
+
+    bool operator==(const BrowseFigures&) const = default;
+};
+
+struct BrowseEntry {
+    std::string path;            // the design's full path; an entry's joins archive and entry ("a.zip//b.dst")
+    std::string name;            // what its label shows: the file's name, "roses.zip: rose.pes"
+    std::string folder;          // the folder it is in, ending in '/' (the archive for an entry)
+    std::int64_t size = 0;       // bytes on disk; 0 for an entry, whose archive holds it
+    std::int64_t modified = 0;   // of its file (its archive's), nanoseconds since the epoch
+    std::optional<BrowseFigures> figures;  // from the index or once the design was read
+};
+
+/// The designs whose names end in one of `extensions` in `folder` (ending in '/'); with
+/// `includeSubfolders` also those of its subfolders and inside the zip archives there, as
+/// `collector` finds them (designs it cannot read are left out). In no particular order.
+std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubfolders,
+                                     const std::vector<std::string>& extensions, DesignCollector& collector);
+
+/// True when the name answers what the user typed: '*' and '?' as wildcards over the
+/// whole name, else the text anywhere in it; letters in any case. Empty matches all.
+bool nameMatches(const std::string& typed, const std::string& name);
+
+/// The grid's orders; those of figures put designs with none last, by name.
+enum class BrowseOrder { Name, Folder, Modified, Size, Stitches, ColorChanges };
+
+/// True when `a` comes before `b` in `order`; ties go by folder and name, so the order
+/// is the same every time.
+bool browsesBefore(const BrowseEntry& a, const BrowseEntry& b, BrowseOrder order);
+
+/// Puts the figures of the index's designs on the entries they still describe: the same
+/// path, with the same modification time.
+void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<IndexedDesign>& indexed);
+
+} // namespace orlika

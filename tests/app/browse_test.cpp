@@ -1,0 +1,307 @@
+// SPDX-License-Identifier: MIT
+// The browse grid: its model of a folder's designs, the pictures it keeps in memory and
+// in the freedesktop thumbnail cache, and the selection gestures feeding the commands.
+#include "tests/app/AppFixture.h"
+#include "app/BrowseWindow.h"
+#include "app/DesignView.h"
+#include "app/Filemove.h"
+#include "tools/designgen/Design.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace orlika::test {
+namespace {
+
+class BrowseTest : public AppTest {
+protected:
+    QTemporaryDir cache;
+    QTemporaryDir data;
+    QByteArray savedCacheHome;
+    QByteArray savedDataHome;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(cache.isValid());
+        ASSERT_TRUE(data.isValid());
+        // Pictures go to a cache of the test's own, never the user's; deleted designs to a
+        // trash of its own, where the other suites' designs of the same names are not.
+        savedCacheHome = qgetenv("XDG_CACHE_HOME");
+        savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        AppTest::SetUp();
+    }
+    void TearDown() override
+    {
+        AppTest::TearDown();
+        qputenv("XDG_CACHE_HOME", savedCacheHome);
+        qputenv("XDG_DATA_HOME", savedDataHome);
+    }
+
+    BrowseWindow& browse()
+    {
+        form->showBrowse(folder());
+        BrowseWindow* window = form->browseWindow();
+        EXPECT_NE(window, nullptr);
+        window->grid()->doItemsLayout();
+        QCoreApplication::processEvents();
+        return *window;
+    }
+    static QStringList column(const BrowseModel& model, int role = Qt::DisplayRole)
+    {
+        QStringList values;
+        for (int row = 0; row < model.rowCount(); ++row)
+            values << model.index(row).data(role).toString();
+        return values;
+    }
+    static QStringList selectedNames(const BrowseWindow& window)
+    {
+        QStringList names;
+        for (const std::string& path : window.selectedPaths())
+            names << QFileInfo(QString::fromStdString(path)).fileName();
+        return names;
+    }
+    void clickRow(BrowseWindow& window, int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        QListView* grid = window.grid();
+        const QRect item = grid->visualRect(window.model().index(row));
+        ASSERT_TRUE(grid->viewport()->rect().contains(item.center())) << "row " << row << " is not in view";
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, item.center());
+    }
+    /// Asks for every row's picture and waits until they are made.
+    static void makeAllPictures(BrowseWindow& window)
+    {
+        for (int row = 0; row < window.model().rowCount(); ++row)
+            window.model().index(row).data(BrowseModel::PictureRole);
+        window.pictures().waitUntilIdle();
+    }
+    QString thumbnailOf(const QString& file, const QString& size = QStringLiteral("normal")) const
+    {
+        const QByteArray uri = QUrl::fromLocalFile(file).toEncoded();
+        return cache.path() + QStringLiteral("/thumbnails/") + size + QLatin1Char('/') +
+               QString::fromLatin1(QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()) +
+               QStringLiteral(".png");
+    }
+    static QString modifiedSeconds(const QString& file)
+    {
+        return QString::number(QFileInfo(file).lastModified().toSecsSinceEpoch());
+    }
+};
+
+TEST_F(BrowseTest, TheModelListsTheFolderSortedAndNarrowedAndKeepsTheSelectionOfWhatStaysShown)
+{
+    makeDesigns(4);
+    writeFile(QStringLiteral("big.dst"), gen::writeDst(gen::makeStar(600)));
+    writeFile(QStringLiteral("notes.txt"), {1, 2, 3});
+    BrowseWindow& window = browse();
+    BrowseModel& model = window.model();
+    EXPECT_EQ(column(model), (QStringList{"big.dst", "d01.dst", "d02.dst", "d03.dst", "d04.dst"}));
+    const QModelIndex big = model.index(0);
+    EXPECT_EQ(big.data(BrowseModel::PathRole).toString(), path(QStringLiteral("big.dst")));
+    EXPECT_EQ(big.data(BrowseModel::FolderRole).toString(), folder());
+    EXPECT_EQ(big.data(Qt::ToolTipRole).toString(), path(QStringLiteral("big.dst")));
+    EXPECT_EQ(big.data(BrowseModel::SizeOnDiskRole).toLongLong(), QFileInfo(path(QStringLiteral("big.dst"))).size());
+    // No index here: the figures come with the pictures.
+    EXPECT_EQ(big.data(BrowseModel::FiguresRole).toString(), QString());
+    EXPECT_FALSE(big.data(BrowseModel::StitchesRole).isValid());
+    makeAllPictures(window);
+    EXPECT_TRUE(big.data(BrowseModel::FiguresRole).toString().contains(QRegularExpression("^[0-9.]+ x [0-9.]+ mm, [0-9,]+ st\\.$")))
+        << big.data(BrowseModel::FiguresRole).toString().toStdString();
+    EXPECT_GT(big.data(BrowseModel::StitchesRole).toLongLong(), 0);
+
+    window.orderBox()->setCurrentText(QStringLiteral("Width x height"));
+    EXPECT_EQ(column(model), (QStringList{"d01.dst", "d02.dst", "d03.dst", "d04.dst", "big.dst"}));
+
+    window.selection()->select(model.index(1), QItemSelectionModel::Select);   // d02
+    window.selection()->select(model.index(2), QItemSelectionModel::Select);   // d03
+    QTest::keyClicks(window.searchField(), QStringLiteral("D0"));
+    EXPECT_EQ(column(model), (QStringList{"d01.dst", "d02.dst", "d03.dst", "d04.dst"}));
+    EXPECT_EQ(selectedNames(window), (QStringList{"d02.dst", "d03.dst"}));
+    window.searchField()->setText(QStringLiteral("*3.dst"));
+    EXPECT_EQ(column(model), (QStringList{"d03.dst"}));
+    window.searchField()->clear();
+    EXPECT_EQ(model.rowCount(), 5);
+    // A design hidden by the search left the selection; the one still shown kept it.
+    EXPECT_EQ(selectedNames(window), (QStringList{"d03.dst"}));
+    EXPECT_EQ(window.statusLine()->text().section(QStringLiteral("    "), 0, 0).left(22),
+              QStringLiteral("5 designs, 1 selected,"));
+
+    QMimeData* dragged = model.mimeData(window.selection()->selectedIndexes());
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_TRUE(model.mimeTypes().contains(QStringLiteral("text/uri-list")));
+    EXPECT_EQ(dragged->urls(), (QList<QUrl>{QUrl::fromLocalFile(path(QStringLiteral("d03.dst")))}));
+    delete dragged;
+}
+
+TEST_F(BrowseTest, APictureIsKeptInTheFreedesktopCacheWithItsUriAndTime)
+{
+    writeFile(QStringLiteral("rose red.dst"), gen::writeDst(gen::makeStar(300)));
+    const QString design = path(QStringLiteral("rose red.dst"));
+    const std::int64_t modified = QFileInfo(design).lastModified().toMSecsSinceEpoch() * 1'000'000;
+    ThumbnailFolder thumbnails(cache.path());
+    {
+        BrowsePictures pictures(thumbnails);
+        EXPECT_EQ(pictures.picture(design.toStdString(), modified, 200), nullptr);  // queued
+        pictures.waitUntilIdle();
+        const QImage* image = pictures.picture(design.toStdString(), modified, 200);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(std::max(image->width(), image->height()), 256);
+        EXPECT_EQ(pictures.drawn(), 1);
+    }
+    const QString file = thumbnailOf(design, QStringLiteral("large"));
+    EXPECT_TRUE(file.contains(QStringLiteral("/thumbnails/large/")));
+    const QImage stored(file);
+    ASSERT_FALSE(stored.isNull());
+    EXPECT_EQ(stored.text(QStringLiteral("Thumb::URI")), QString::fromLatin1(QUrl::fromLocalFile(design).toEncoded()));
+    EXPECT_TRUE(stored.text(QStringLiteral("Thumb::URI")).endsWith(QStringLiteral("/rose%20red.dst")));
+    EXPECT_EQ(stored.text(QStringLiteral("Thumb::MTime")), modifiedSeconds(design));
+    EXPECT_EQ(QFileInfo(file).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+
+    // Another time the program runs: the picture comes from the disk, not the design.
+    BrowsePictures again(thumbnails);
+    again.picture(design.toStdString(), modified, 200);
+    again.waitUntilIdle();
+    EXPECT_NE(again.picture(design.toStdString(), modified, 200), nullptr);
+    EXPECT_EQ(again.drawn(), 0);
+}
+
+TEST_F(BrowseTest, AChangedFileGetsANewPictureAndADamagedCachedOneIsMadeAgain)
+{
+    writeFile(QStringLiteral("d01.dst"), gen::writeDst(gen::makeStar(150)));
+    BrowseWindow& window = browse();
+    makeAllPictures(window);
+    const QImage before = window.model().index(0).data(BrowseModel::PictureRole).value<QImage>();
+    ASSERT_FALSE(before.isNull());
+    const QString design = path(QStringLiteral("d01.dst"));
+    const QString thumbnail = thumbnailOf(design);
+    ASSERT_TRUE(QFileInfo::exists(thumbnail));
+
+    // Another design under the same name, a minute later, as a file manager's copy leaves it.
+    writeFile(QStringLiteral("d01.dst"), gen::writeDst(gen::makeFilledCircle(250)));
+    {
+        QFile file(design);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    }
+    window.reload();
+    makeAllPictures(window);
+    const QImage after = window.model().index(0).data(BrowseModel::PictureRole).value<QImage>();
+    ASSERT_FALSE(after.isNull());
+    EXPECT_NE(after, before);
+    EXPECT_EQ(window.pictures().drawn(), 2);
+    EXPECT_EQ(QImage(thumbnail).text(QStringLiteral("Thumb::MTime")), modifiedSeconds(design));
+
+    // A cached picture damaged on disk is not shown but made again.
+    {
+        QFile damaged(thumbnail);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write("\x89PNG\r\n\x1a\n not a picture");
+    }
+    const std::int64_t modified = QFileInfo(design).lastModified().toMSecsSinceEpoch() * 1'000'000;
+    BrowsePictures fresh{ThumbnailFolder(cache.path())};
+    fresh.picture(design.toStdString(), modified, 128);
+    fresh.waitUntilIdle();
+    ASSERT_NE(fresh.picture(design.toStdString(), modified, 128), nullptr);
+    EXPECT_EQ(fresh.drawn(), 1);
+    EXPECT_FALSE(QImage(thumbnail).isNull());
+}
+
+TEST_F(BrowseTest, ClicksAndKeysSelectAsInAnyListAndDeleteMovesTheSelectionToTheTrash)
+{
+    makeDesigns(5);
+    const QString captionBefore = form->statusCaption();
+    BrowseWindow& window = browse();
+    EXPECT_FALSE(form->Page->isVisible());
+    EXPECT_TRUE(window.grid()->isVisible());
+    EXPECT_TRUE(form->Browse1->isChecked());
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+
+    clickRow(window, 1);
+    clickRow(window, 3, Qt::ShiftModifier);
+    EXPECT_EQ(selectedNames(window), (QStringList{"d02.dst", "d03.dst", "d04.dst"}));
+    clickRow(window, 2, Qt::ControlModifier);
+    EXPECT_EQ(selectedNames(window), (QStringList{"d02.dst", "d04.dst"}));
+    QTest::keyClick(window.grid(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectedNames(window).size(), 5);
+    clickRow(window, 0);
+    QTest::keyClick(window.grid(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(selectedNames(window), (QStringList{"d01.dst", "d02.dst"}));
+    const qint64 bytes = QFileInfo(path(QStringLiteral("d01.dst"))).size() + QFileInfo(path(QStringLiteral("d02.dst"))).size();
+    EXPECT_EQ(window.countsText(),
+              QStringLiteral("5 designs, 2 selected, ") + QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
+
+    // Delete asks as the Selected menu's command does, and the designs go to the trash.
+    form->host().answerMessage = [this](const MessageRequest& request) {
+        messages.push_back(request);
+        return MessageAnswer::Yes;
+    };
+    QTest::keyClick(window.grid(), Qt::Key_Delete);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "ORLIKA DELETE");
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("d01.dst"))));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("d02.dst"))));
+    EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/Trash/files/d01.dst")));
+    EXPECT_EQ(column(window.model()), (QStringList{"d03.dst", "d04.dst", "d05.dst"}));
+    EXPECT_TRUE(window.selectedPaths().empty());
+
+    // Esc: the pages again, as they were.
+    QTest::keyClick(window.grid(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(form->Page->isVisible());
+    EXPECT_TRUE(form->Pages1->isChecked());
+    EXPECT_EQ(form->statusCaption(), captionBefore);
+    EXPECT_TRUE(form->Open1->isEnabled());
+}
+
+TEST_F(BrowseTest, EnterOpensTheCurrentDesignInTheDesignViewAndTheMenuItemsActOnTheSelection)
+{
+    makeDesigns(3);
+    // The pages with d03 selected: their Selected menu stays out of reach of the grid.
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    rightClick(744, 154);
+    ASSERT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d03.dst"}));
+    BrowseWindow& window = browse();
+    clickRow(window, 1);
+    std::string shown;
+    dialogAnswers.push_back([&shown](QDialog& dialog) {
+        shown = dynamic_cast<DesignView&>(dialog).picture().name;
+        return int(QDialog::Rejected);
+    });
+    QTest::keyClick(window.grid(), Qt::Key_Return);
+    EXPECT_EQ(shown, "d02.dst");
+
+    // Copy/Move through the window's own dialog: the design moved leaves the grid.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dest")));
+    dialogAnswers.push_back([this](QDialog& dialog) {
+        auto& form2 = dynamic_cast<TForm2&>(dialog);
+        form2.setDirectory(folder() + QStringLiteral("dest"));
+        if (form2.CopyBox1->isChecked())
+            form2.CopyBox1->click();
+        return int(QDialog::Accepted);
+    });
+    const QList<QAction*> commands = window.commands();
+    ASSERT_EQ(commands.size(), 3);
+    ASSERT_TRUE(commands[1]->isEnabled());
+    commands[1]->trigger();
+    EXPECT_TRUE(QFileInfo::exists(folder() + QStringLiteral("dest/d02.dst")));
+    EXPECT_EQ(column(window.model()), (QStringList{"d01.dst", "d03.dst"}));
+    EXPECT_FALSE(commands[2]->isEnabled());   // nothing selected is left to delete
+    EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
+    QTest::keyClick(window.grid(), Qt::Key_Escape);
+    EXPECT_TRUE(form->Selected1->menuAction()->isEnabled());
+    EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d03.dst"}));
+}
+
+} // namespace
+} // namespace orlika::test

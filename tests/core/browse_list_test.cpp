@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// The browse grid's list: what a folder lists, the name search and the orders.
+#include "collection/BrowseList.h"
+#include "collection/IndexedDesign.h"
+#include "collection/TreeWalk.h"
+#include "decoders/Registry.h"
+#include "tests/support/TreeFiles.h"
+#include "tools/designgen/Design.h"
+#include "tools/designgen/DstWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace orlika::test {
+namespace {
+
+std::vector<std::string> namesOf(std::vector<BrowseEntry> entries)
+{
+    std::sort(entries.begin(), entries.end(),
+              [](const BrowseEntry& a, const BrowseEntry& b) { return a.path < b.path; });
+    std::vector<std::string> names;
+    for (const BrowseEntry& entry : entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+BrowseEntry entry(std::string folder, std::string name, std::optional<BrowseFigures> figures = {},
+                  std::int64_t modified = 0)
+{
+    BrowseEntry e;
+    e.path = folder + name;
+    e.folder = std::move(folder);
+    e.name = std::move(name);
+    e.figures = figures;
+    e.modified = modified;
+    return e;
+}
+
+std::vector<std::string> ordered(std::vector<BrowseEntry> entries, BrowseOrder order)
+{
+    std::sort(entries.begin(), entries.end(),
+              [order](const BrowseEntry& a, const BrowseEntry& b) { return browsesBefore(a, b, order); });
+    std::vector<std::string> paths;
+    for (const BrowseEntry& e : entries)
+        paths.push_back(e.path);
+    return paths;
+}
+
+TEST(BrowseList, AFolderListsItsDesignsAloneOrWithItsSubfoldersAndArchives)
+{
+    TempFolder tree;
+    const auto star = gen::writeDst(gen::makeStar(100));
+    writeBytes(tree.path() / "rose.dst", star);
+    writeBytes(tree.path() / "TULIP.DST", star);
+    writeBytes(tree.path() / "notes.txt", {1, 2, 3});
+    writeBytes(tree.path() / "shop" / "leaf.dst", star);
+    writeZip(tree.path() / "shop" / "set.zip", {{"in/bud.dst", star}});
+
+    ArchiveShelf archives;
+    TreeCollector collector(archives);
+    const auto flat = listDesigns(tree.folder(), false, designExtensions(), collector);
+    EXPECT_EQ(namesOf(flat), (std::vector<std::string>{"TULIP.DST", "rose.dst"}));
+    const auto rose = std::find_if(flat.begin(), flat.end(), [](const BrowseEntry& e) { return e.name == "rose.dst"; });
+    ASSERT_NE(rose, flat.end());
+    EXPECT_EQ(rose->path, tree.folder() + "rose.dst");
+    EXPECT_EQ(rose->folder, tree.folder());
+    EXPECT_EQ(rose->size, std::int64_t(star.size()));
+    EXPECT_GT(rose->modified, 0);
+    EXPECT_FALSE(rose->figures);
+
+    const auto whole = listDesigns(tree.folder(), true, designExtensions(), collector);
+    EXPECT_EQ(namesOf(whole),
+              (std::vector<std::string>{"TULIP.DST", "rose.dst", "leaf.dst", "set.zip: bud.dst"}));
+    const auto bud = std::find_if(whole.begin(), whole.end(), [](const BrowseEntry& e) { return e.size == 0; });
+    ASSERT_NE(bud, whole.end());
+    EXPECT_EQ(bud->path, tree.folder() + "shop/set.zip//in/bud.dst");
+    EXPECT_EQ(bud->folder, tree.folder() + "shop/set.zip");
+    EXPECT_GT(bud->modified, 0);  // the archive's
+}
+
+TEST(BrowseList, TypedTextIsFoundAnywhereInTheNameAndWildcardsMatchTheWholeName)
+{
+    EXPECT_TRUE(nameMatches("", "rose.dst"));
+    EXPECT_TRUE(nameMatches("OS", "rose.dst"));
+    EXPECT_FALSE(nameMatches("tulip", "rose.dst"));
+    EXPECT_TRUE(nameMatches("r*.DST", "rose.dst"));
+    EXPECT_FALSE(nameMatches("o*.dst", "rose.dst"));   // a pattern is the whole name
+    EXPECT_TRUE(nameMatches("ros?.dst", "rose.dst"));
+    EXPECT_FALSE(nameMatches("ros?.pes", "rose.dst"));
+}
+
+TEST(BrowseList, OrdersPutDesignsWithoutFiguresLastAndTiesByFolderThenName)
+{
+    const std::vector<BrowseEntry> entries{
+        entry("/b/", "apple.dst", BrowseFigures{50, 10, 3000, 2}, 30),
+        entry("/a/", "Zebra.dst", BrowseFigures{10, 10, 9000, 1}, 10),
+        entry("/a/", "mango.dst", std::nullopt, 20),
+        entry("/a/", "apple.dst", BrowseFigures{20, 20, 3000, 5}, 40),
+    };
+    EXPECT_EQ(ordered(entries, BrowseOrder::Name),
+              (std::vector<std::string>{"/a/apple.dst", "/b/apple.dst", "/a/mango.dst", "/a/Zebra.dst"}));
+    EXPECT_EQ(ordered(entries, BrowseOrder::Folder),
+              (std::vector<std::string>{"/a/apple.dst", "/a/mango.dst", "/a/Zebra.dst", "/b/apple.dst"}));
+    EXPECT_EQ(ordered(entries, BrowseOrder::Modified),
+              (std::vector<std::string>{"/a/Zebra.dst", "/a/mango.dst", "/b/apple.dst", "/a/apple.dst"}));
+    // 100, 400 and 500 square millimetres.
+    EXPECT_EQ(ordered(entries, BrowseOrder::Size),
+              (std::vector<std::string>{"/a/Zebra.dst", "/a/apple.dst", "/b/apple.dst", "/a/mango.dst"}));
+    EXPECT_EQ(ordered(entries, BrowseOrder::Stitches),
+              (std::vector<std::string>{"/a/apple.dst", "/b/apple.dst", "/a/Zebra.dst", "/a/mango.dst"}));
+    EXPECT_EQ(ordered(entries, BrowseOrder::ColorChanges),
+              (std::vector<std::string>{"/a/Zebra.dst", "/b/apple.dst", "/a/apple.dst", "/a/mango.dst"}));
+}
+
+TEST(BrowseList, TheIndexGivesFiguresOnlyToTheFilesItStillDescribes)
+{
+    std::vector<BrowseEntry> entries{entry("/c/", "same.dst", {}, 100), entry("/c/", "changed.dst", {}, 200),
+                                     entry("/c/", "new.dst", {}, 300)};
+    IndexedDesign same;
+    same.path = "/c/same.dst";
+    same.modified = 100;
+    same.widthMm = 12.5;
+    same.heightMm = 7;
+    same.stitches = 1234;
+    same.colorChanges = 3;
+    IndexedDesign changed = same;
+    changed.path = "/c/changed.dst";
+    changed.modified = 150;  // indexed before the file changed
+    IndexedDesign unread = same;
+    unread.path = "/c/new.dst";
+    unread.modified = 300;
+    unread.error = "Bad File Format";
+    takeIndexFigures(entries, {same, changed, unread});
+    ASSERT_TRUE(entries[0].figures);
+    EXPECT_EQ(*entries[0].figures, (BrowseFigures{12.5, 7, 1234, 3}));
+    EXPECT_FALSE(entries[1].figures);
+    EXPECT_FALSE(entries[2].figures);
+}
+
+} // namespace
+} // namespace orlika::test
