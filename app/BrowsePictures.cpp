@@ -166,7 +166,7 @@ std::optional<DesignThumbnail> ThumbnailFolder::load(const std::string& path, st
                                                      int size) const
 {
     // The picture is read whole: QImageReader::text() cuts keys at their first ':', and
-    // the specification's keys hold two.
+    // the thumbnail cache's keys hold two.
     DesignThumbnail thumbnail;
     if (!thumbnail.image.load(fileOf(path, size), "png") || thumbnail.image.isNull() ||
         thumbnail.image.text(QStringLiteral("Thumb::URI")) != uriOf(path) ||

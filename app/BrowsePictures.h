@@ -37,7 +37,7 @@ struct DesignThumbnail {
 /// transparent picture whose longer side is `size` pixels.
 DesignThumbnail drawThumbnail(const std::string& path, int size);
 
-// The pictures on disk, as the freedesktop thumbnail specification lays them out:
+// The pictures on disk, laid out as the freedesktop thumbnail cache has them:
 // <cache>/thumbnails/<normal|large|x-large|xx-large>/<MD5 of the file's URI>.png with the
 // URI and the file's modification time in the PNG's text.
 class ThumbnailFolder {

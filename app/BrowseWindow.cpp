@@ -120,17 +120,12 @@ QString sizeText(qint64 bytes)
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
-/// A design of the grid read for the design view; one inside an archive named as its cell names it.
+/// A design of the grid read for the design view, with archives of its own.
 PictureReading readForView(const std::string& path)
 {
     ArchiveShelf archives;
     CollectionFileSystem files(archives);
-    PictureReading reading = readDesignPicture(path, files);
-    if (reading.picture && isArchiveEntry(path)) {
-        reading.picture->name = designDisplayName(path);
-        reading.picture->folder = folderShowingDesign(path);
-    }
-    return reading;
+    return readDesignForView(path, files);
 }
 
 } // namespace
@@ -450,14 +445,21 @@ void BrowseWindow::openCurrent()
     m_host.execDialog(view);
 }
 
+CatalogState BrowseWindow::selectionState(const std::vector<std::string>& names) const
+{
+    // The file commands act on a selection of their own: the pages' stays as it is.
+    CatalogState state;
+    state.SelectedFolder = m_folder.toStdString();
+    state.SelectedList.addAll(names);
+    return state;
+}
+
 void BrowseWindow::copyOrMoveSelected()
 {
     const std::vector<std::string> names = selectedNames();
     if (names.empty())
         return;
-    CatalogState state;
-    state.SelectedFolder = m_folder.toStdString();
-    state.SelectedList.addAll(names);
+    CatalogState state = selectionState(names);
     const std::vector<std::string> moved = FileOps(state, m_host, m_files()).MoveAllSelectedFiles1Click();
     if (!moved.empty())
         takeAway(moved, true);
@@ -468,9 +470,7 @@ void BrowseWindow::deleteSelected()
     const std::vector<std::string> names = selectedNames();
     if (names.empty())
         return;
-    CatalogState state;
-    state.SelectedFolder = m_folder.toStdString();
-    state.SelectedList.addAll(names);
+    CatalogState state = selectionState(names);
     FileOperations& files = m_files();
     FileOps(state, m_host, files).DeleteSelected1Click();
     // What is gone is told by the files themselves, whatever the command answered; a

@@ -7,6 +7,7 @@
 
 #include "app/BrowseModel.h"
 #include "app/BrowsePictures.h"
+#include "catalog/CatalogState.h"
 
 #include <QWidget>
 
@@ -56,6 +57,8 @@ public:
     // The commands on the selection
     /// Opens the current design in the design view, whose Page Up and Page Down follow the grid.
     void openCurrent();
+    /// A catalog state whose selection is `names` of the shown folder, for the file commands.
+    CatalogState selectionState(const std::vector<std::string>& names) const;
     void copyOrMoveSelected();
     void deleteSelected();
 

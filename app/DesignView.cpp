@@ -83,6 +83,16 @@ std::string folderShowingDesign(const std::string& path)
     return folderPart(entry ? entry->archive : path);
 }
 
+PictureReading readDesignForView(const std::string& path, FileSystem& files)
+{
+    PictureReading reading = readDesignPicture(path, files);
+    if (reading.picture && isArchiveEntry(path)) {
+        reading.picture->name = designDisplayName(path);
+        reading.picture->folder = folderShowingDesign(path);
+    }
+    return reading;
+}
+
 // ---------------------------------------------------------------------------------------
 
 const std::vector<std::pair<QString, Color>>& DesignView::fabrics()

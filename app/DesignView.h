@@ -58,6 +58,10 @@ private:
 /// archive's.
 std::string folderShowingDesign(const std::string& path);
 
+/// A design read for the design view through `files`, which read the designs inside
+/// archives too: such a design is named as its cell names it.
+PictureReading readDesignForView(const std::string& path, FileSystem& files);
+
 class DesignView : public QDialog {
     Q_OBJECT
 public:

@@ -25,22 +25,6 @@
 
 namespace orlika {
 
-namespace {
-
-// A design of the run read for the design view, through the window's files, which read the
-// designs inside archives too: such a design is named as its cell names it.
-PictureReading readForView(const std::string& path, FileSystem& files)
-{
-    PictureReading reading = readDesignPicture(path, files);
-    if (reading.picture && isArchiveEntry(path)) {
-        reading.picture->name = designDisplayName(path);
-        reading.picture->folder = folderShowingDesign(path);
-    }
-    return reading;
-}
-
-} // namespace
-
 std::string repairDoubleSeparator(std::string path)
 {
     const auto at = path.find("//");
@@ -489,7 +473,7 @@ void TForm1::FormDoubleClick(Qt::MouseButton button, int x, int y)
     if (cell < 0 || display.names[std::size_t(cell)].empty())
         return;
     const std::string& name = display.names[std::size_t(cell)];
-    const auto read = [this](const std::string& path) { return readForView(path, m_fileSystem); };
+    const auto read = [this](const std::string& path) { return readDesignForView(path, m_fileSystem); };
     m_host.setWaiting(true);
     PictureReading reading = read(display.folder + name);
     m_host.setWaiting(false);
