@@ -94,16 +94,18 @@ void TForm1::viewOnPrinter()
 
 void TForm1::driveRun()
 {
-    // The run draws a design a step; between two the window shows it and handles what
-    // the user did, and while a page waits it sleeps until something happens.
+    // The run draws a design a step; after each design the window shows it and handles
+    // what the user did, and while a page waits it sleeps until something happens. A step
+    // that only turns a page (or puts the page drawn ahead on display) shows nothing yet:
+    // the page is shown as it waits.
     while (m_catalog.runUnderWay()) {
         if (m_catalog.awaitsUser()) {
             m_host.waitForEvents();
         } else if (m_catalog.awaitsPageDrawnAhead()) {
             m_pageAhead->awaitDrawing();
         } else {
-            m_catalog.continueRun();
-            m_host.processMessages();
+            if (m_catalog.continueRun())
+                m_host.processMessages();
         }
     }
 }

@@ -66,8 +66,9 @@ public:
     /// under way (or already ended, when there is nothing to show).
     void View(Canvas& canvas, bool Printing);
     /// Draws the run's next design, or acts on the user's answer to a page that waits, or
-    /// ends the run. Never waits: while awaitsUser(), it does nothing.
-    void continueRun();
+    /// ends the run. Never waits: while awaitsUser(), it does nothing. True when the step
+    /// drew a design on the page.
+    bool continueRun();
     /// True from View() until the run ends.
     bool runUnderWay() const { return m_phase != RunPhase::Idle; }
     /// True while a page waits for Next, Prev, a page number or Cancel, and nothing has
@@ -299,6 +300,7 @@ private:
     // step to the next.
     enum class RunPhase { Idle, Drawing, AtPageEnd, AwaitingPageAhead };
     RunPhase m_phase = RunPhase::Idle;
+    bool m_drewDesign = false;  // by the step under way
     Canvas* m_runCanvas = nullptr;
     bool m_printing = false;
     bool m_printStarted = false;

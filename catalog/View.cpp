@@ -686,6 +686,8 @@ void Catalog::drawDesignStep(std::unique_ptr<DesignFile> file)
 {
     if (!drawNextDesign(*m_runCanvas, m_printing, m_pageWidth, m_printStarted, std::move(file)))
         endRun(RunEnd::PrintDeclined);
+    else
+        m_drewDesign = true;
 }
 
 void Catalog::afterLastDesign()
@@ -978,27 +980,29 @@ void Catalog::startDrawing()
         s.PageCount = (countDesignsToPrint() - 1) / s.CellsPerPage + 1;
 }
 
-void Catalog::continueRun()
+bool Catalog::continueRun()
 {
+    m_drewDesign = false;
     switch (m_phase) {
     case RunPhase::Idle:
-        return;
+        break;
     case RunPhase::Drawing:
         guardedStep([this] { drawStep(); });
-        return;
+        break;
     case RunPhase::AtPageEnd:
         if (!pageEndAnswered())
-            return;
+            break;
         m_state.PageComplete = false;
         m_pageEnd = answerOfPageEnd();
         m_phase = RunPhase::AwaitingPageAhead;
         [[fallthrough]];
     case RunPhase::AwaitingPageAhead:
         if (m_pageEnd == PageEnd::Next && !m_finalPageEnd && m_atWait && awaitsPageAhead())
-            return;
+            break;
         guardedStep([this] { goOnAfterPageEnd(leavePageEnd(m_pageEnd)); });
-        return;
+        break;
     }
+    return m_drewDesign;
 }
 
 void Catalog::runToEnd(const std::function<void()>& whileAwaiting)

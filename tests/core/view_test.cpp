@@ -171,16 +171,16 @@ TEST_F(ViewTest, ARunDrawsADesignAStepAndAWaitingPageStaysUntilItIsAnswered)
     EXPECT_TRUE(host.busy);
     for (int step = 1; step <= 6; ++step) {
         EXPECT_FALSE(catalog.awaitsUser());
-        catalog.continueRun();
+        EXPECT_TRUE(catalog.continueRun());
         EXPECT_EQ(catalog.designsShown(), step);
     }
     // The seventh design is opened, the first page complete: it waits, however often the
     // run is asked to go on, and the window never had to hand its events over.
-    catalog.continueRun();
+    EXPECT_FALSE(catalog.continueRun());
     ASSERT_TRUE(catalog.awaitsUser());
     EXPECT_TRUE(host.controls.next);
     for (int i = 0; i < 3; ++i)
-        catalog.continueRun();
+        EXPECT_FALSE(catalog.continueRun());
     EXPECT_EQ(catalog.designsShown(), 6);
     EXPECT_TRUE(catalog.awaitsUser());
     EXPECT_EQ(pagesDrawn(), (Pages{{1, 2, 3, 4, 5, 6}}));
