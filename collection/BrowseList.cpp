@@ -7,9 +7,6 @@
 #include "platform/FileSystem.h"
 #include "platform/SortedNameList.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <tuple>
 #include <unordered_map>
@@ -18,13 +15,15 @@ namespace orlika {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-std::int64_t nanoseconds(const timespec& time)
+BrowseEntry entryOf(const std::string& path, const FoundFile& file)
 {
-    return std::int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    BrowseEntry entry;
+    entry.path = path;
+    entry.name = designDisplayName(path);
+    entry.folder = designFolder(path);
+    entry.size = file.size;
+    entry.modified = file.modified;
+    return entry;
 }
 
 /// The entry of a regular file (through links) at `path`, or nothing.
@@ -33,13 +32,10 @@ std::optional<BrowseEntry> fileEntry(const std::string& path)
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    BrowseEntry entry;
-    entry.path = path;
-    entry.name = designDisplayName(path);
-    entry.folder = designFolder(path);
-    entry.size = std::int64_t(info.st_size);
-    entry.modified = nanoseconds(info.st_mtim);
-    return entry;
+    FoundFile file;
+    file.size = std::int64_t(info.st_size);
+    file.modified = std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return entryOf(path, file);
 }
 
 /// The entry of a design inside an archive: stamped with the archive's time.
@@ -58,16 +54,10 @@ std::optional<BrowseEntry> archivedEntry(const std::string& path, const ArchiveE
 void listFolder(const std::string& folder, const std::vector<std::string>& extensions,
                 std::vector<BrowseEntry>& entries)
 {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir)
-        return;
-    while (const dirent* found = ::readdir(dir.get())) {
-        const std::string name = found->d_name;
-        if (name == "." || name == ".." || !hasExtension(name, extensions))
-            continue;
-        if (auto entry = fileEntry(folder + name))
-            entries.push_back(std::move(*entry));
-    }
+    walkFolder(folder, [&](const FoundFile& file) {
+        if (hasExtension(file.path, extensions))
+            entries.push_back(entryOf(folder + file.path, file));
+    });
 }
 
 int compareFolded(const std::string& a, const std::string& b)

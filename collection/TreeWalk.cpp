@@ -22,6 +22,36 @@ std::int64_t nanoseconds(const timespec& time)
     return std::int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
+/// Visits the regular files of `folder + relative` (also through links to files) and adds
+/// its subfolders, relative to `folder`, to `subfolders` in the order they were read.
+void readFolder(const std::string& folder, const std::string& relative,
+                const std::function<void(const FoundFile&)>& visit, std::vector<std::string>* subfolders)
+{
+    const std::string path = folder + relative;
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.empty() ? "." : path.c_str()));
+    if (!dir)
+        return;
+    const int fd = ::dirfd(dir.get());
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info {};
+        if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode)) {
+            if (subfolders)
+                subfolders->push_back(relative + name + "/");
+            continue;
+        }
+        if (S_ISLNK(info.st_mode) && ::fstatat(fd, name.c_str(), &info, 0) != 0)
+            continue;  // a dangling link
+        if (S_ISREG(info.st_mode))
+            visit(FoundFile{relative + name, info.st_size, nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
+                            std::int64_t(info.st_ino)});
+    }
+}
+
 } // namespace
 
 bool hasExtension(const std::string& name, const std::vector<std::string>& extensions)
@@ -32,35 +62,19 @@ bool hasExtension(const std::string& name, const std::vector<std::string>& exten
     return false;
 }
 
+void walkFolder(const std::string& folder, const std::function<void(const FoundFile&)>& visit)
+{
+    readFolder(folder, "", visit, nullptr);
+}
+
 void walkTree(const std::string& folder, const std::function<void(const FoundFile&)>& visit)
 {
     std::vector<std::string> pending{""};  // folders still to read, relative to `folder`
     while (!pending.empty()) {
         const std::string relative = std::move(pending.back());
         pending.pop_back();
-        const std::string path = folder + relative;
-        std::unique_ptr<DIR, DirCloser> dir(::opendir(path.empty() ? "." : path.c_str()));
-        if (!dir)
-            continue;
-        const int fd = ::dirfd(dir.get());
         std::vector<std::string> subfolders;
-        while (const dirent* entry = ::readdir(dir.get())) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..")
-                continue;
-            struct stat info {};
-            if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            if (S_ISDIR(info.st_mode)) {
-                subfolders.push_back(relative + name + "/");
-                continue;
-            }
-            if (S_ISLNK(info.st_mode) && ::fstatat(fd, name.c_str(), &info, 0) != 0)
-                continue;  // a dangling link
-            if (S_ISREG(info.st_mode))
-                visit(FoundFile{relative + name, info.st_size, nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
-                                std::int64_t(info.st_ino)});
-        }
+        readFolder(folder, relative, visit, &subfolders);
         // Subfolders come off the stack in the order they were read.
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
     }

@@ -27,6 +27,9 @@ struct FoundFile {
 /// back up would never end), and folders that cannot be read are passed over.
 void walkTree(const std::string& folder, const std::function<void(const FoundFile&)>& visit);
 
+/// Calls `visit` for every regular file of `folder` alone, as `walkTree` finds them.
+void walkFolder(const std::string& folder, const std::function<void(const FoundFile&)>& visit);
+
 /// True when the name ends in one of the extensions (".DST"), in any case.
 bool hasExtension(const std::string& name, const std::vector<std::string>& extensions);
 
