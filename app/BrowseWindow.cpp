@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFileSystemWatcher>
@@ -26,6 +27,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSlider>
@@ -128,6 +130,15 @@ PictureReading readForView(const std::string& path)
     return readDesignForView(path, files);
 }
 
+/// The folder a drag brings, ending in '/', when it brings one local folder alone.
+QString droppedFolder(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+        return {};
+    const QFileInfo dropped(mime->urls().front().toLocalFile());
+    return dropped.isDir() ? dropped.absoluteFilePath() + QLatin1Char('/') : QString();
+}
+
 } // namespace
 
 BrowseWindow::BrowseWindow(QtHost& host, std::function<FileOperations&()> files, QWidget* parent,
@@ -224,6 +235,9 @@ void BrowseWindow::buildLayout()
     m_grid->setItemDelegate(new DesignDelegate(*m_model, m_grid));
     choosePictureSize(m_size->value());
     m_grid->installEventFilter(this);
+    // A folder dropped on the grid is browsed; nothing else is taken in.
+    m_grid->viewport()->setAcceptDrops(true);
+    m_grid->viewport()->installEventFilter(this);
     QPalette white = m_grid->palette();
     white.setColor(QPalette::Base, Qt::white);
     m_grid->setPalette(white);
@@ -243,6 +257,12 @@ void BrowseWindow::buildLayout()
     m_open = new QAction(QStringLiteral("&Open"), this);
     m_open->setObjectName(QStringLiteral("BrowseOpen"));
     connect(m_open, &QAction::triggered, this, &BrowseWindow::openCurrent);
+    m_showPages = new QAction(QStringLiteral("Show as &Pages"), this);
+    m_showPages->setObjectName(QStringLiteral("BrowseShowPages"));
+    connect(m_showPages, &QAction::triggered, this, &BrowseWindow::showSelectedAsPages);
+    m_printCatalog = new QAction(QStringLiteral("P&rint as Catalog..."), this);
+    m_printCatalog->setObjectName(QStringLiteral("BrowsePrintCatalog"));
+    connect(m_printCatalog, &QAction::triggered, this, &BrowseWindow::printSelectedAsCatalog);
     m_copyMove = new QAction(QStringLiteral("Copy/Move All Selected Files"), this);
     m_copyMove->setObjectName(QStringLiteral("BrowseCopyMove"));
     connect(m_copyMove, &QAction::triggered, this, &BrowseWindow::copyOrMoveSelected);
@@ -280,7 +300,7 @@ QItemSelectionModel* BrowseWindow::selection() const
 
 QList<QAction*> BrowseWindow::commands() const
 {
-    return {m_open, m_copyMove, m_delete};
+    return {m_open, m_showPages, m_printCatalog, m_copyMove, m_delete};
 }
 
 std::vector<BrowseEntry> BrowseWindow::listFolder() const
@@ -403,8 +423,8 @@ void BrowseWindow::showCounts()
         text += QStringLiteral("    ") + current.data(BrowseModel::FolderRole).toString();
     m_status->setText(text);
     const bool any = m_grid->selectionModel()->hasSelection();
-    m_copyMove->setEnabled(any);
-    m_delete->setEnabled(any);
+    for (QAction* action : {m_showPages, m_printCatalog, m_copyMove, m_delete})
+        action->setEnabled(any);
     m_open->setEnabled(m_grid->currentIndex().isValid());
 }
 
@@ -413,11 +433,25 @@ void BrowseWindow::showContextMenu(const QPoint& at)
     showCounts();
     QMenu menu(this);
     menu.addAction(m_open);
+    menu.addAction(m_showPages);
+    menu.addAction(m_printCatalog);
     menu.addSeparator();
     menu.addAction(m_copyMove);
     menu.addSeparator();
     menu.addAction(m_delete);
     menu.exec(m_grid->viewport()->mapToGlobal(at));
+}
+
+void BrowseWindow::showSelectedAsPages()
+{
+    if (const std::vector<std::string> names = selectedNames(); !names.empty())
+        emit pagesAsked(m_folder.toStdString(), names, false);
+}
+
+void BrowseWindow::printSelectedAsCatalog()
+{
+    if (const std::vector<std::string> names = selectedNames(); !names.empty())
+        emit pagesAsked(m_folder.toStdString(), names, true);
 }
 
 void BrowseWindow::openCurrent()
@@ -497,6 +531,19 @@ void BrowseWindow::takeAway(const std::vector<std::string>& names, bool moved)
 
 bool BrowseWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_grid->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString folder = droppedFolder(drop->mimeData());
+        if (folder.isEmpty()) {
+            drop->ignore();
+        } else {
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop)
+                showFolder(folder);
+        }
+        return true;
+    }
     if (watched == m_grid && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {

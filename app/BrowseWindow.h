@@ -61,6 +61,9 @@ public:
     CatalogState selectionState(const std::vector<std::string>& names) const;
     void copyOrMoveSelected();
     void deleteSelected();
+    /// The selected designs, in the grid's order, as the pages' run (on screen or printed).
+    void showSelectedAsPages();
+    void printSelectedAsCatalog();
 
     BrowseModel& model() { return *m_model; }
     BrowsePictures& pictures() { return *m_pictures; }
@@ -71,7 +74,7 @@ public:
     QComboBox* orderBox() const { return m_order; }
     QSlider* sizeSlider() const { return m_size; }
     QLabel* statusLine() const { return m_status; }
-    /// The context menu's items: Open, Copy/Move..., Move to Trash.
+    /// The context menu's items: Open, Show as Pages, Print as Catalog, Copy/Move..., Delete.
     QList<QAction*> commands() const;
 
 signals:
@@ -79,6 +82,9 @@ signals:
     void backToPages();
     /// The grid's Include Subfolders was turned on or off.
     void subfoldersChosen(bool on);
+    /// The user asked for `names` (relative to `folder`, in the grid's order) as pages
+    /// of the catalog, on screen or printed.
+    void pagesAsked(const std::string& folder, const std::vector<std::string>& names, bool print);
     /// Designs a command took away from `folder`: `names` relative to it.
     void designsGone(const std::string& folder, const std::vector<std::string>& names, bool moved);
 
@@ -110,6 +116,8 @@ private:
     QListView* m_grid = nullptr;
     QLabel* m_status = nullptr;
     QAction* m_open = nullptr;
+    QAction* m_showPages = nullptr;
+    QAction* m_printCatalog = nullptr;
     QAction* m_copyMove = nullptr;
     QAction* m_delete = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;

@@ -76,6 +76,9 @@ public:
     /// View > Pages: the pages again, as they were left.
     void showPages();
     bool browsing() const;
+    /// The designs `names` of `folder`, in their order, as a run of pages on screen or
+    /// printed, with the pages in view. A run waiting at a page is cancelled first.
+    void showDesignsAsPages(const std::string& folder, const std::vector<std::string>& names, bool print);
     /// The browse grid, made at first use; null before.
     BrowseWindow* browseWindow() const { return m_browse; }
     /// True while a run of the page engine is active.

@@ -10,6 +10,7 @@
 #include <QBoxLayout>
 #include <QListView>
 #include <QMenu>
+#include <QTimer>
 
 namespace orlika {
 
@@ -31,6 +32,7 @@ void TForm1::showBrowse(const QString& folder)
             IncludeSubfolders1->setChecked(on);
             m_catalog.state().IncludeSubfolders = on;
         });
+        connect(m_browse, &BrowseWindow::pagesAsked, this, &TForm1::showDesignsAsPages);
         connect(m_browse, &BrowseWindow::designsGone, this,
                 [this](const std::string& from, const std::vector<std::string>& names, bool moved) {
                     // The pages do not show or select a design gone either.
@@ -92,6 +94,31 @@ void TForm1::showPages()
     m_host.setSelectedCount(m_catalog.state().SelectedList.count());
     showStatusCaption(m_pagesCaption);
     Page->setFocus();
+}
+
+void TForm1::showDesignsAsPages(const std::string& folder, const std::vector<std::string>& names, bool print)
+{
+    if (names.empty())
+        return;
+    showPages();
+    if (m_running) {
+        // The page left waiting gives way; the new run starts once that one has ended.
+        m_catalog.SBCancelClick();
+        QTimer::singleShot(10, this, [this, folder, names, print] { showDesignsAsPages(folder, names, print); });
+        return;
+    }
+    // A new run: the pages' selection was of the run before.
+    auto& s = m_catalog.state();
+    s.SelectedList.clear();
+    s.KeptCopyOf.clear();
+    m_host.setSelectedCount(0);
+    s.FileKind = FileKind::AllSupported;
+    s.UseDialogList = s.UseSelectedList = false;
+    m_catalog.setGivenDesigns(folder, names, true);
+    if (print)
+        viewOnPrinter();
+    else
+        viewOnScreen();
 }
 
 } // namespace orlika

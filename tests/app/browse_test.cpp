@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMimeData>
@@ -291,16 +292,79 @@ TEST_F(BrowseTest, EnterOpensTheCurrentDesignInTheDesignViewAndTheMenuItemsActOn
         return int(QDialog::Accepted);
     });
     const QList<QAction*> commands = window.commands();
-    ASSERT_EQ(commands.size(), 3);
-    ASSERT_TRUE(commands[1]->isEnabled());
-    commands[1]->trigger();
+    ASSERT_EQ(commands.size(), 5);
+    QAction* copyMove = commands[3];
+    QAction* erase = commands[4];
+    ASSERT_TRUE(copyMove->isEnabled());
+    copyMove->trigger();
     EXPECT_TRUE(QFileInfo::exists(folder() + QStringLiteral("dest/d02.dst")));
     EXPECT_EQ(column(window.model()), (QStringList{"d01.dst", "d03.dst"}));
-    EXPECT_FALSE(commands[2]->isEnabled());   // nothing selected is left to delete
+    EXPECT_FALSE(erase->isEnabled());   // nothing selected is left to delete
     EXPECT_FALSE(form->Selected1->menuAction()->isEnabled());
     QTest::keyClick(window.grid(), Qt::Key_Escape);
     EXPECT_TRUE(form->Selected1->menuAction()->isEnabled());
     EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d03.dst"}));
+}
+
+TEST_F(BrowseTest, AFolderDroppedOnTheGridIsBrowsedAndAFileDroppedIsNot)
+{
+    makeDesigns(2);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("more")));
+    writeFile(QStringLiteral("more/m.dst"), gen::writeDst(gen::makeStar(200)));
+    BrowseWindow& window = browse();
+    QWidget* viewport = window.grid()->viewport();
+    const auto drop = [viewport](const QString& dropped) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(dropped)});
+        const QPoint at = viewport->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropEvent(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &dropEvent);
+        return dropEvent.isAccepted();
+    };
+    EXPECT_FALSE(drop(path(QStringLiteral("d01.dst"))));
+    EXPECT_EQ(window.folder(), folder());
+    EXPECT_TRUE(drop(path(QStringLiteral("more"))));
+    EXPECT_EQ(window.folder(), folder() + QStringLiteral("more/"));
+    EXPECT_EQ(column(window.model()), (QStringList{"m.dst"}));
+}
+
+TEST_F(BrowseTest, TheSelectionShownAsPagesReplacesTheWaitingRunWithItsDesignsInTheGridsOrder)
+{
+    makeDesigns(8);
+    answerOpen({"d01.dst"});
+    onWait([this] {
+        // The first of two pages waits; over it the grid, where two designs are asked for as pages.
+        rightClick(744, 154);
+        ASSERT_EQ(state().SelectedList.count(), 1u);
+        BrowseWindow& window = browse();
+        clickRow(window, 6);
+        clickRow(window, 1, Qt::ControlModifier);
+        const QList<QAction*> commands = window.commands();
+        ASSERT_EQ(commands[1]->objectName(), QStringLiteral("BrowseShowPages"));
+        ASSERT_TRUE(commands[1]->isEnabled());
+        commands[1]->trigger();
+    });
+    form->Open1->trigger();
+
+    // The waiting run is cancelled; the new one starts once it has ended.
+    const auto shown = [this] {
+        std::vector<std::string> names;
+        for (const std::string& name : form->catalog().pageOnDisplay().names)
+            if (!name.empty())
+                names.push_back(name);
+        return names;
+    };
+    for (int i = 0; i < 200 && shown() != std::vector<std::string>{"d02.dst", "d07.dst"}; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"d02.dst", "d07.dst"}));
+    EXPECT_FALSE(form->browsing());
+    EXPECT_TRUE(form->Page->isVisible());
+    EXPECT_FALSE(form->running());
+    EXPECT_EQ(state().SelectedList.count(), 0u);
 }
 
 } // namespace
