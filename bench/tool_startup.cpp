@@ -3,9 +3,10 @@
 // the folder that holds it), where starting the process is nearly all of the time. The
 // tools take turns, one run each a round, so that the machine's ups and downs fall on all
 // of them alike. Prints one JSON line: each command's median process time (user + system
-// time of the child) in milliseconds. Another build's tools, when given, run in turn with
-// these, each right after its counterpart ("base_" figures). Exit status 1 when a tool
-// failed or one of the first folder's took more than 12 ms.
+// time of the child) in milliseconds, beside the floors under them (startup_floor.cpp).
+// Another build's tools, when given, run in turn with these, each right after its
+// counterpart ("base_" figures). Exit status 1 when a tool failed or one of the first
+// folder's took more than 12 ms.
 //
 //   orlika-bench-startup [RUNS] [TOOLS_FOLDER] [BASE_TOOLS_FOLDER]   (41 runs, this build's tools)
 #include "tools/designgen/DstWriter.h"
@@ -111,14 +112,29 @@ int main(int argc, char** argv)
     // orlika-find keeps its index here, not in the user's cache; the first run fills it.
     setenv("XDG_CACHE_HOME", (work / "cache").c_str(), 1);
 
-    // The floor: a process that does nothing.
-    std::vector<Command> commands = {{"true", {"/bin/true"}, {}, false, {}}};
+    // The floors: a process that does nothing; one that starts Qt's core library; one linked
+    // with its GUI library that does nothing, starts fontconfig and the offscreen platform,
+    // and measures the cell's font as orlika-info does.
+    std::vector<Command> commands = {
+        {"true", {"/bin/true"}, {}, false, {}},
+        {"floor_core", {ORLIKA_FLOOR_CORE}, {}, false, {}},
+        {"floor_gui_link", {ORLIKA_FLOOR_GUI, "link"}, {}, false, {}},
+        {"floor_gui_app", {ORLIKA_FLOOR_GUI, "app"}, {}, false, {}},
+        {"floor_gui_font", {ORLIKA_FLOOR_GUI, "font"}, {}, false, {}},
+    };
     const std::vector<Command> ours = toolCommands(tools, "", designs, out);
-    const std::vector<Command> base =
+    std::vector<Command> base =
         argc > 3 ? toolCommands(fs::path(argv[3]), "base_", designs, out) : std::vector<Command>{};
+    // An older build may not have every tool yet (orlika-convert came later): its figure is
+    // left out, and the others keep their turns.
+    for (Command& command : base)
+        if (!fs::exists(command.args.front())) {
+            std::fprintf(stderr, "tool_startup: no %s, %s left out\n", command.args.front().c_str(), command.name.c_str());
+            command.args.clear();
+        }
     for (std::size_t i = 0; i < ours.size(); ++i) {
         commands.push_back(ours[i]);
-        if (i < base.size())
+        if (i < base.size() && !base[i].args.empty())
             commands.push_back(base[i]);
     }
     // Once each first: the index of orlika-find is made, and the files the tools read are cached.
