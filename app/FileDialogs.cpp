@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The main window's dialogs that ask for files and folders: the open dialogs with the
-// formats' filters, a folder, the name of a PDF file, the destination of Copy/Move.
+// formats' filters, a folder, the name of a PDF file, the destination of Copy/Move; and
+// the design sheet's options.
 #include "app/Orlika.h"
 
 #include "app/Filemove.h"
 #include "decoders/Registry.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QVBoxLayout>
 
 namespace orlika {
 
@@ -144,6 +147,27 @@ QString TForm1::askPdfFileName(const QString& title, const QString& proposedName
         return {};
     lastChosen = dialog.selectedFiles().constFirst();
     return lastChosen;
+}
+
+std::optional<bool> TForm1::askSheetRealistic()
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("DesignSheetDialog"));
+    dialog.setWindowTitle(QStringLiteral("ORLIKA Print Design Sheet"));
+    auto* realistic = new QCheckBox(QStringLiteral("Realistic picture"), &dialog);
+    realistic->setObjectName(QStringLiteral("RealisticPicture"));
+    realistic->setToolTip(QStringLiteral("The design drawn as stitched thread instead of a line a stitch"));
+    realistic->setChecked(m_sheetRealistic);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(realistic);
+    layout->addWidget(buttons);
+    if (m_host.execDialog(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    m_sheetRealistic = realistic->isChecked();
+    return m_sheetRealistic;
 }
 
 } // namespace orlika

@@ -61,6 +61,7 @@ void TForm1::drawPagesAhead(bool on)
 {
     if (on && !m_pageAhead)
         m_pageAhead = std::make_unique<BackgroundPage>(*m_page, [this] { Page->update(); });
+    m_drawPagesAhead = on;
     m_catalog.setPageAhead(on ? m_pageAhead.get() : nullptr);
 }
 
@@ -69,6 +70,11 @@ void TForm1::viewOnScreen()
     m_running = true;
     // Each run draws on a fresh page the size of the page area.
     m_page->resize(Page->width(), Page->height());
+    const bool realistic = RealisticPictures1->isChecked();
+    m_page->canvas().setRealistic(realistic);
+    // The page drawn ahead has a canvas of its own, which draws lines: a realistic run
+    // draws each page when its turn comes.
+    m_catalog.setPageAhead(m_drawPagesAhead && !realistic ? m_pageAhead.get() : nullptr);
     m_catalog.setMainCanvas(&m_page->canvas());
     m_catalog.View(m_page->canvas(), false);
     driveRun();
@@ -84,6 +90,7 @@ void TForm1::viewOnPrinter()
         return askPdfFileName(QStringLiteral("Print the catalog to a PDF file"), QStringLiteral("catalog.pdf"),
                               m_pdfFileName);
     });
+    job.setRealistic(RealisticPictures1->isChecked());
     m_catalog.setPrinter(&job);
     m_catalog.View(job.canvas(), true);
     driveRun();
@@ -382,6 +389,9 @@ void TForm1::PrintDesignSheet1Click()
     auto& s = m_catalog.state();
     if (m_running || s.SelectedList.empty())
         return;
+    const std::optional<bool> realistic = askSheetRealistic();
+    if (!realistic)
+        return;
     m_running = true;
     SheetPrinting sheets(s.SelectedFolder, s.SelectedList.names(), m_host);
     m_lastPagesPrinted = 0;
@@ -390,7 +400,7 @@ void TForm1::PrintDesignSheet1Click()
             return askPdfFileName(QStringLiteral("Print the design sheets to a PDF file"), sheets.proposedPdfName(),
                                   m_sheetPdfFileName);
         });
-        m_lastPagesPrinted = sheets.print(job);
+        m_lastPagesPrinted = sheets.print(job, *realistic ? PictureLook::Realistic : PictureLook::Lines);
     }
     afterRun();
 }

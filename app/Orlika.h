@@ -126,6 +126,7 @@ public:
     QMenu* View1 = nullptr;
     QAction* Pages1 = nullptr;
     QAction* Browse1 = nullptr;
+    QAction* RealisticPictures1 = nullptr;
     QMenu* Selected1 = nullptr;
     QAction* DisplaySelectedFiles1 = nullptr;
     QAction* PrintSelectedFiles2 = nullptr;
@@ -254,6 +255,9 @@ private:
     /// file last chosen for that kind of print, else proposedName in the home folder;
     /// empty when declined.
     QString askPdfFileName(const QString& title, const QString& proposedName, QString& lastChosen);
+    /// Print Design Sheet's options: true for the design's realistic picture, false for its
+    /// lines; nothing when declined. The choice is offered again as it was last made.
+    std::optional<bool> askSheetRealistic();
     /// Finds the designs of the request's tree through the index and shows them as a run on
     /// screen or prints them, titled by the query.
     void findAndShow(const FindRequest& request);
@@ -271,6 +275,7 @@ private:
     FindController m_finder{*this, m_catalog, m_host};
     std::unique_ptr<ImagePage> m_page;
     std::unique_ptr<BackgroundPage> m_pageAhead;  // the page after a waiting one, drawn ahead
+    bool m_drawPagesAhead = false;
     std::unique_ptr<QPrinter> m_printer;
     TAboutBox* m_aboutBox = nullptr;
     TTitleDlg* m_titleDlg = nullptr;
@@ -279,7 +284,8 @@ private:
     TConvertDialog* m_convertDialog = nullptr;
     QString m_pdfFileName;          // the catalog's last PDF file
     QString m_listingPdfFileName;   // the file listing's
-    QString m_sheetPdfFileName;     // the design sheets' 
+    QString m_sheetPdfFileName;     // the design sheets'
+    bool m_sheetRealistic = false;  // the design sheets' last "Realistic picture"
     int m_lastPagesPrinted = 0;
     bool m_running = false;
     bool m_closeRequested = false;

@@ -32,7 +32,7 @@ std::string makeFolder()
     return folder.string() + "/";
 }
 
-void ThumbnailPage30(benchmark::State& state)
+void drawThumbnailPages(benchmark::State& state, bool realistic)
 {
     static const std::string folder = makeFolder();
     HeadlessHost host;
@@ -42,6 +42,7 @@ void ThumbnailPage30(benchmark::State& state)
     auto& s = catalog.state();
     applyLayout(s, layouts::kThumbnails30);
     ImagePage page(1600, 1000);
+    page.canvas().setRealistic(realistic);
     catalog.setMainCanvas(&page.canvas());
     for (auto _ : state) {
         s.OpenFileName = folder + "design100.dst";
@@ -54,7 +55,19 @@ void ThumbnailPage30(benchmark::State& state)
     }
     state.counters["pages/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
+
+void ThumbnailPage30(benchmark::State& state)
+{
+    drawThumbnailPages(state, false);
+}
 BENCHMARK(ThumbnailPage30)->Unit(benchmark::kMillisecond);
+
+// The same page with View > Realistic Pictures: each cell's stitches laid as thread.
+void RealisticThumbnailPage30(benchmark::State& state)
+{
+    drawThumbnailPages(state, true);
+}
+BENCHMARK(RealisticThumbnailPage30)->Unit(benchmark::kMillisecond);
 
 // The reference for the page: the same polylines, in the same pens, drawn into the same
 // image by QPainter alone, with nothing decoded, measured or written.

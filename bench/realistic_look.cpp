@@ -2,11 +2,15 @@
 // The realistic look's cost in this process, by the thread's CPU time (the median of the
 // runs): a 256-pixel thumbnail of a 20,000-stitch design drawn as thread and as the
 // thumbnailer's one-pixel lines, and a 1,600 x 1,000 design view of a 100,000-stitch
-// design at its actual size (96 dpi) as thread. One JSON line per measure.
+// design at its actual size (96 dpi) as thread; and the frames of its sew-out at 100x
+// (30 stitches a 30 ms frame), as the design view draws them: the realistic look adds the
+// stitches sewn since the last frame to its picture, the line drawing draws the part sewn
+// whole; each frame is then put on a window-sized image. One JSON line per measure.
 //
 //   orlika-bench-realistic
 #include "render/PainterCanvas.h"
 #include "sheet/RealisticPicture.h"
+#include "sheet/SewOut.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -30,6 +34,13 @@ double threadMilliseconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
+}
+
+// Keeps a result the compiler could otherwise leave uncomputed.
+template <typename T>
+void keepResult(const T& value)
+{
+    asm volatile("" : : "g"(&value) : "memory");
 }
 
 double medianCpu(const std::function<void()>& work, int runs)
@@ -101,6 +112,51 @@ void print(const char* measure, double ms)
     std::fflush(stdout);
 }
 
+// The sew-out's frames at 100x: 600 stitches a minute a hundred times over, a frame every
+// 30 ms. `frames` frames spread over the design are timed, each from the picture as the
+// frames before it left it; the median and the slowest are printed.
+void sewOutFrames(const char* measure, const DesignPicture& picture, bool realistic, int frames)
+{
+    constexpr std::int64_t kStitchesAFrame = 600 * 100 * 30 / 60000;
+    const double scale = 96 / 25.4;
+    const QPointF middle(800 - 50 * scale, 500 - 50 * scale);
+    std::int64_t total = 0;
+    for (const ColorBlock& block : picture.blocks)
+        total += block.stitches;
+    QImage sewn(1600, 1000, QImage::Format_RGB32);
+    sewn.fill(Qt::white);
+    QImage window(1600, 1000, QImage::Format_RGB32);
+    std::int64_t drawn = 0;
+    std::vector<double> times;
+    for (int frame = 1; frame <= frames; ++frame) {
+        const std::int64_t before = total * frame / (frames + 1);
+        const std::int64_t after = std::min(total, before + kStitchesAFrame);
+        if (realistic)  // the frames not timed, as they would have been drawn
+            drawRealisticStitches(sewn, picture, scale, middle, kThreadWidthMm, drawn, before);
+        const double start = threadMilliseconds();
+        QPainter painter(&window);
+        if (realistic) {
+            drawRealisticStitches(sewn, picture, scale, middle, kThreadWidthMm, before, after);
+            painter.drawImage(QPointF(0, 0), sewn);
+        } else {
+            const DesignPicture part = sewnPart(picture, after);
+            painter.fillRect(window.rect(), Qt::white);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.translate(middle);
+            painter.scale(scale, scale);
+            paintDesign(painter, part, std::max(kStitchWidthMm, 1.0 / scale), Backdrop::Paper);
+        }
+        painter.end();
+        keepResult(needleAfter(picture, after));
+        times.push_back(threadMilliseconds() - start);
+        drawn = after;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("{\"measure\":\"%s\",\"median_ms\":%.2f,\"slowest_ms\":%.2f}\n", measure, times[times.size() / 2],
+                times.back());
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -139,5 +195,7 @@ int main(int argc, char** argv)
                                                      drawRealisticDesign(image, large, actual, middle);
                                                  },
                                                  std::max(3, runs / 3)));
+    sewOutFrames("sewout_100x_100000_realistic_frame", large, true, 101);
+    sewOutFrames("sewout_100x_100000_lines_frame", large, false, std::max(11, runs));
     return 0;
 }

@@ -94,6 +94,9 @@ public:
     virtual void clipLines(const PixelRect& /*area*/) {}
     /// Lets lines and rectangles reach the whole surface again.
     virtual void unclipLines() {}
+    /// The pixels a millimetre of the design drawn next takes, for a canvas that draws
+    /// thread of its real width; the others ignore it.
+    virtual void setDesignScale(double /*pixelsPerMillimetre*/) {}
 };
 
 } // namespace orlika

@@ -2,6 +2,7 @@
 #include "render/PainterCanvas.h"
 
 #include "render/PdfLines.h"
+#include "render/ThreadRaster.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -9,6 +10,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace orlika {
 
@@ -98,27 +101,144 @@ QRect PainterCanvas::polylineBox() const
 
 void PainterCanvas::flush()
 {
+    putPolyline();
+    putThreads();
+}
+
+void PainterCanvas::putPolyline()
+{
     if (m_polylineSize > 1 && m_painter.isActive()) {
-        noteDrawn(polylineBox());
-        // A pen of no width is cosmetic, which Qt's engine writes as an outline: such
-        // lines still go through Qt.
-        if (m_pdfLines && m_penWidth > 0) {
-            // Qt leaves out what it draws under an empty clip, and only that.
-            const bool mustShow = !m_linesClipped || !m_lineArea.isEmpty();
-            const auto marker = m_pdfLines->add(m_polyline.data(), m_polylineSize, mustShow);
-            m_painter.drawPolyline(marker.data(), int(marker.size()));
+        if (m_realistic) {
+            keepThread();
         } else {
-            m_painter.drawPolyline(m_polyline.data(), int(m_polylineSize));
+            noteDrawn(polylineBox());
+            // A pen of no width is cosmetic, which Qt's engine writes as an outline: such
+            // lines still go through Qt.
+            if (m_pdfLines && m_penWidth > 0) {
+                // Qt leaves out what it draws under an empty clip, and only that.
+                const bool mustShow = !m_linesClipped || !m_lineArea.isEmpty();
+                const auto marker = m_pdfLines->add(m_polyline.data(), m_polylineSize, mustShow);
+                m_painter.drawPolyline(marker.data(), int(marker.size()));
+            } else {
+                m_painter.drawPolyline(m_polyline.data(), int(m_polylineSize));
+            }
         }
     }
     m_polylineSize = 0;
+}
+
+void PainterCanvas::setRealistic(bool on)
+{
+    flush();
+    m_realistic = on;
+}
+
+void PainterCanvas::setDesignScale(double pixelsPerMillimetre)
+{
+    if (m_realistic)
+        flush();
+    m_pixelsPerMillimetre = pixelsPerMillimetre;
+}
+
+void PainterCanvas::keepThread()
+{
+    const QPoint* const points = m_polyline.data();
+    m_threadRuns.push_back({m_threadPoints.size(), m_penColor});
+    m_threadPoints.insert(m_threadPoints.end(), points, points + m_polylineSize);
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (std::size_t i = 1; i < m_polylineSize; ++i) {
+        left = std::min(left, points[i].x());
+        right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+    }
+    m_threadBox |= QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+double PainterCanvas::threadWidthInPixels() const
+{
+    if (m_pixelsPerMillimetre > 0)
+        return kThreadWidthMm * m_pixelsPerMillimetre;
+    // Without the design's scale: stitches are commonly about 3 mm long, so the thread is
+    // as wide against the middle length of the stitches kept as 0.4 mm is against 3 mm.
+    constexpr double kCommonStitchMm = 3.0;
+    std::vector<double> lengths;
+    lengths.reserve(m_threadPoints.size());
+    for (std::size_t run = 0; run < m_threadRuns.size(); ++run) {
+        const std::size_t end = run + 1 < m_threadRuns.size() ? m_threadRuns[run + 1].first : m_threadPoints.size();
+        for (std::size_t i = m_threadRuns[run].first + 1; i < end; ++i) {
+            const QPoint step = m_threadPoints[i] - m_threadPoints[i - 1];
+            if (!step.isNull())
+                lengths.push_back(std::hypot(double(step.x()), double(step.y())));
+        }
+    }
+    if (lengths.empty())
+        return 1;
+    const auto middle = lengths.begin() + std::ptrdiff_t(lengths.size() / 2);
+    std::nth_element(lengths.begin(), middle, lengths.end());
+    return *middle * kThreadWidthMm / kCommonStitchMm;
+}
+
+void PainterCanvas::putThreads()
+{
+    if (m_threadRuns.empty())
+        return;
+    const double width = threadWidthInPixels();
+    // Half the thread, its shadow beside it and a pixel of its soft edge on either side.
+    const int reach = int(std::ceil(width)) + 2;
+    QRect area = m_threadBox.adjusted(-reach, -reach, reach, reach) & QRect(0, 0, m_device->width(), m_device->height());
+    if (m_linesClipped)
+        area &= m_lineArea;
+    if (!area.isEmpty() && m_painter.isActive()) {
+        // The thread is laid on a clear picture of its own, which the device then takes
+        // like any image: a page, a printer and a PDF file show the same. On a device
+        // finer than about 300 dots per inch the picture is coarser by a whole factor:
+        // a 600-dpi page of pictures at full resolution makes a PDF file of tens of
+        // megabytes, for a difference the eye does not see on paper.
+        const int coarser = std::max(1, int(std::lround(m_device->logicalDpiX() / 300.0)));
+        const double factor = 1.0 / coarser;
+        QImage layer((area.width() + coarser - 1) / coarser, (area.height() + coarser - 1) / coarser,
+                     QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        ThreadRaster raster(PixelBuffer{reinterpret_cast<std::uint32_t*>(layer.bits()), layer.width(),
+                                        layer.height(), int(layer.bytesPerLine() / 4)});
+        raster.setWidth(width * factor);
+        // A line through whole-pixel points covers the pixels those points name.
+        const double dx = 0.5 - area.left(), dy = 0.5 - area.top();
+        std::optional<Color> thread;
+        for (std::size_t run = 0; run < m_threadRuns.size(); ++run) {
+            const std::size_t end = run + 1 < m_threadRuns.size() ? m_threadRuns[run + 1].first : m_threadPoints.size();
+            if (thread != m_threadRuns[run].color) {
+                thread = m_threadRuns[run].color;
+                raster.setThread(*thread);
+            }
+            for (std::size_t i = m_threadRuns[run].first + 1; i < end; ++i) {
+                const QPoint& from = m_threadPoints[i - 1];
+                const QPoint& to = m_threadPoints[i];
+                raster.stitch((from.x() + dx) * factor, (from.y() + dy) * factor, (to.x() + dx) * factor,
+                              (to.y() + dy) * factor);
+            }
+        }
+        if (coarser == 1) {
+            m_painter.drawImage(area.topLeft(), layer);
+        } else {
+            m_painter.save();
+            m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            m_painter.drawImage(QRect(area.topLeft(), layer.size() * coarser), layer);
+            m_painter.restore();
+        }
+        noteDrawn(area);
+    }
+    m_threadPoints.clear();
+    m_threadRuns.clear();
+    m_threadBox = QRect();
 }
 
 void PainterCanvas::setPenColor(Color color)
 {
     if (color == m_penColor)
         return;
-    flush();
+    putPolyline();
     m_penColor = color;
     if (m_painter.isActive())
         applyPen();
@@ -128,7 +248,7 @@ void PainterCanvas::setPenWidth(int width)
 {
     if (width == m_penWidth)
         return;
-    flush();
+    putPolyline();
     m_penWidth = width;
     if (m_painter.isActive())
         applyPen();
@@ -154,7 +274,7 @@ void PainterCanvas::setFontColor(Color color)
 
 void PainterCanvas::moveTo(int x, int y)
 {
-    flush();
+    putPolyline();
     m_current = QPoint(x, y);
 }
 
@@ -173,7 +293,7 @@ void PainterCanvas::drawPath(std::span<const PathPoint> points)
     for (const PathPoint& point : points) {
         if (!point.draws) {
             m_polylineSize = size;
-            flush();
+            putPolyline();
             size = 0;
             current = QPoint(point.x, point.y);
             continue;
@@ -190,7 +310,7 @@ void PainterCanvas::drawPath(std::span<const PathPoint> points)
         // Long runs are handed over in pieces so the buffer stays small.
         if (size == kPolylinePoints) {
             m_polylineSize = size;
-            flush();
+            putPolyline();
             line[0] = current;
             size = 1;
         }
@@ -300,6 +420,8 @@ void PainterCanvas::clipLines(const PixelRect& area)
 void PainterCanvas::unclipLines()
 {
     flush();
+    // The cell's design is done: the next gives its own scale.
+    m_pixelsPerMillimetre = 0;
     m_linesClipped = false;
     if (m_painter.isActive())
         m_painter.setClipping(false);

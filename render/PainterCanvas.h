@@ -64,6 +64,14 @@ public:
     /// back count once they are put down), which it then forgets: what a window showing
     /// the device must paint again.
     QRect takeDrawn() { return std::exchange(m_drawn, QRect()); }
+    /// From now on the lines of designs are drawn as thread (render/ThreadRaster.h): each
+    /// line a stitch of the thread's width in the pen's colour, shaded across its width;
+    /// lines a cell draws are laid together and put on the device before its text.
+    void setRealistic(bool on);
+    bool realistic() const { return m_realistic; }
+    /// The design's scale, which the thread's width follows; until a design gives one
+    /// (and after the cell's lines are unclipped) the width is worked out from the stitches.
+    void setDesignScale(double pixelsPerMillimetre) override;
 
     void setPenColor(Color color) override;
     Color penColor() const override { return m_penColor; }
@@ -89,6 +97,12 @@ public:
 
 private:
     void applyPen();
+    /// Hands the polyline gathered to Qt, or keeps it as thread to lay.
+    void putPolyline();
+    void keepThread();
+    /// Lays the thread kept as one picture on the device and forgets it.
+    void putThreads();
+    double threadWidthInPixels() const;
     /// Writes text at (x, y) in the font colour, confined to `area` where one is given.
     void drawText(int x, int y, const QString& text, const QRect* area);
     QRect textBox(int x, int y, const QString& text) const;
@@ -115,6 +129,16 @@ private:
     PdfPageLines* m_pdfLines = nullptr;
     std::vector<UnderLabel> m_underLabels;
     QRect m_drawn;
+    // The thread kept to lay: runs of points, each with its pen colour.
+    struct ThreadRun {
+        std::size_t first = 0;
+        Color color = Black;
+    };
+    bool m_realistic = false;
+    std::vector<QPoint> m_threadPoints;
+    std::vector<ThreadRun> m_threadRuns;
+    QRect m_threadBox;
+    double m_pixelsPerMillimetre = 0;
 };
 
 } // namespace orlika

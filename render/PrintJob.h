@@ -36,6 +36,8 @@ public:
     QPainter& painter() override { return m_paged.painter(); }
     QPageLayout pageLayout() const override { return m_paged.pageLayout(); }
     int pagesPrinted() const override { return m_paged.pagesPrinted(); }
+    /// Designs are drawn as thread from now on, on paper and in the PDF file alike.
+    void setRealistic(bool on) { m_paged.setRealistic(on); }
 
 private:
     std::string printerName() const;

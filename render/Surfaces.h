@@ -141,6 +141,8 @@ public:
     /// Prints to a PDF file with the layout of its writer.
     explicit PagedPrinter(PdfFile& file);
     void setTarget(std::string target);
+    /// Designs are drawn as thread from now on (PainterCanvas::setRealistic).
+    void setRealistic(bool on) { m_canvas.setRealistic(on); }
     /// Prints to a PDF file from now on, laid out as the device's pages were.
     void printTo(PdfFile& file);
     int pageWidth() const override;

@@ -79,6 +79,7 @@ public:
         return transform;
     }
     QPointF device(QPointF mm) const { return (mm - m_origin) * m_scale; }
+    double dotsPerMm() const { return m_scale; }
 
     void line(QPointF from, QPointF to, double widthMm, const QColor& color, Qt::PenStyle style = Qt::SolidLine)
     {
@@ -354,7 +355,7 @@ void DesignSheet::paintDesignAt(Painting& paint, QPointF centre) const
                crossColor());
     painter.setTransform(paint.millimetres());
     painter.translate(shift);
-    paintDesign(painter, m_picture, kStitchWidthMm, Backdrop::Paper);
+    paintStitches(paint, kStitchWidthMm, m_picture.extent);
 }
 
 void DesignSheet::paintSequence(Painting& paint, const Page& page) const
@@ -448,13 +449,45 @@ void DesignSheet::paintOverview(Painting& paint, const Page& page) const
     painter.setTransform(paint.millimetres());
     painter.translate(toPaper(QPointF(0, 0)));
     painter.scale(scale, scale);
-    paintDesign(painter, m_picture, 0.2 / scale, Backdrop::Paper);
+    paintStitches(paint, 0.2 / scale, m_picture.extent);
     for (const Tile& tile : m_tiles) {
         const QRectF onPaper(toPaper(tile.window.topLeft()), toPaper(tile.window.bottomRight()));
         paint.frame(onPaper, 0.15, QColor(90, 90, 90), Qt::DashLine);
         paint.text(onPaper.topLeft() + QPointF(1.5, 4), QStringLiteral("(%1, %2)").arg(tile.row).arg(tile.column),
                    sheetFont(8), QColor(90, 90, 90));
     }
+}
+
+void DesignSheet::paintStitches(Painting& paint, double stitchWidthMm, const QRectF& window) const
+{
+    QPainter& painter = paint.painter();
+    if (m_look == PictureLook::Realistic) {
+        // The thread as a picture of its own over the part shown, at the device's
+        // resolution up to about 300 dots per inch of paper: a printer's 1200 would make
+        // pictures of hundreds of megabytes for what the eye cannot tell apart.
+        constexpr double kMostDotsPerPaperMm = 300 / 25.4;
+        const QTransform& toDevice = painter.transform();
+        const double deviceDotsPerMm = std::hypot(toDevice.m11(), toDevice.m12());
+        const double dotsPerMm = deviceDotsPerMm * std::min(1.0, kMostDotsPerPaperMm / paint.dotsPerMm());
+        // The thread reaches half its width and its shadow past the needle points.
+        const QRectF part = window & m_picture.extent.adjusted(-kThickestThreadMm, -kThickestThreadMm,
+                                                               kThickestThreadMm, kThickestThreadMm);
+        const double width = std::ceil(part.width() * dotsPerMm);
+        const double height = std::ceil(part.height() * dotsPerMm);
+        constexpr double kMostPixels = 64.0 * 1024 * 1024;
+        if (width >= 1 && height >= 1 && width * height <= kMostPixels) {
+            QImage thread(int(width), int(height), QImage::Format_ARGB32_Premultiplied);
+            thread.fill(Qt::transparent);
+            if (drawRealisticDesign(thread, m_picture, dotsPerMm, -part.topLeft() * dotsPerMm)) {
+                painter.save();
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                painter.drawImage(QRectF(part.topLeft(), QSizeF(width / dotsPerMm, height / dotsPerMm)), thread);
+                painter.restore();
+                return;
+            }
+        }
+    }
+    paintDesign(painter, m_picture, stitchWidthMm, Backdrop::Paper);
 }
 
 void DesignSheet::paintTile(Painting& paint, const Tile& tile) const
@@ -491,7 +524,7 @@ void DesignSheet::paintTile(Painting& paint, const Tile& tile) const
                crossColor());
     painter.setTransform(paint.millimetres());
     painter.translate(shift);
-    paintDesign(painter, m_picture, kStitchWidthMm, Backdrop::Paper);
+    paintStitches(paint, kStitchWidthMm, tile.window);
 
     const QColor marks(60, 60, 60);
     const QFont label = sheetFont(7);
@@ -548,11 +581,12 @@ QImage DesignSheet::pageImage(int page, double dpi) const
 }
 
 int printDesignSheets(Printer& printer, QPainter& painter, const QPageLayout& layout,
-                      std::span<const DesignPicture> pictures)
+                      std::span<const DesignPicture> pictures, PictureLook look)
 {
     int printed = 0;
     for (const DesignPicture& picture : pictures) {
-        const DesignSheet sheet(picture, layout);
+        DesignSheet sheet(picture, layout);
+        sheet.setLook(look);
         for (int page = 0; page < sheet.pageCount(); ++page) {
             if (printed > 0)
                 printer.newPage();

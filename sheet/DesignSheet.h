@@ -9,6 +9,7 @@
 #pragma once
 
 #include "sheet/DesignPicture.h"
+#include "sheet/RealisticPicture.h"
 
 #include <QColor>
 #include <QImage>
@@ -66,6 +67,9 @@ public:
     void paintPage(QPainter& painter, int page, double dpi, QPointF originMm) const;
     /// A page as a white image of the whole paper at `dpi`; null when it cannot be made.
     QImage pageImage(int page, double dpi) const;
+    /// How the design's stitches are drawn: lines (until told otherwise) or thread.
+    void setLook(PictureLook look) { m_look = look; }
+    PictureLook look() const { return m_look; }
 
 private:
     enum class PageKind { Design, Overview, Sequence, Tile };
@@ -94,6 +98,9 @@ private:
     void paintDesignAt(Painting& paint, QPointF centre) const;
     void paintOverview(Painting& paint, const Page& page) const;
     void paintTile(Painting& paint, const Tile& tile) const;
+    /// The stitches of the design's part `window` (its millimetres) in the sheet's look, on
+    /// a painter mapped from them; `stitchWidthMm` is the lines'.
+    void paintStitches(Painting& paint, double stitchWidthMm, const QRectF& window) const;
 
     const DesignPicture& m_picture;
     QPageLayout m_layout;
@@ -107,12 +114,14 @@ private:
     QSizeF m_overlap;  // what neighbouring tiles share across and down
     int m_tileRows = 0;
     int m_tileColumns = 0;
+    PictureLook m_look = PictureLook::Lines;
 };
 
 /// Prints the sheets of the designs one after another in the document begun on `printer`,
 /// whose pages `painter` paints on a device laid out as `layout`; each design starts on a
-/// page of its own. Returns the pages it printed; throws PrintError as the printer does.
+/// page of its own, its stitches drawn in `look`. Returns the pages it printed; throws
+/// PrintError as the printer does.
 int printDesignSheets(Printer& printer, QPainter& painter, const QPageLayout& layout,
-                      std::span<const DesignPicture> pictures);
+                      std::span<const DesignPicture> pictures, PictureLook look = PictureLook::Lines);
 
 } // namespace orlika

@@ -37,13 +37,13 @@ QString SheetPrinting::proposedPdfName() const
                : QStringLiteral("design-sheets.pdf");
 }
 
-int SheetPrinting::print(PaintedPrinter& printer)
+int SheetPrinting::print(PaintedPrinter& printer, PictureLook look)
 {
     std::string failure;
     try {
         if (printer.beginDoc()) {
             m_host.setWaiting(true);
-            printDesignSheets(printer, printer.painter(), printer.pageLayout(), m_pictures);
+            printDesignSheets(printer, printer.painter(), printer.pageLayout(), m_pictures, look);
             printer.endDoc();
             m_host.setStatus(" FINISHED PRINTING", StatusTone::RunEnd);
         } else {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sheet/DesignPicture.h"
+#include "sheet/RealisticPicture.h"
 
 #include <QString>
 #include <string>
@@ -24,9 +25,9 @@ public:
     bool empty() const { return m_pictures.empty(); }
     /// The PDF file proposed for the sheets: the design's name for one, else "design-sheets.pdf".
     QString proposedPdfName() const;
-    /// Prints the sheets on the printer and says on the status line how it ended; returns
-    /// the pages printed.
-    int print(PaintedPrinter& printer);
+    /// Prints the sheets on the printer, their designs drawn in `look`, and says on the
+    /// status line how it ended; returns the pages printed.
+    int print(PaintedPrinter& printer, PictureLook look = PictureLook::Lines);
 
 private:
     Host& m_host;

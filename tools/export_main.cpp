@@ -65,8 +65,8 @@ struct CommandLine {
                              QStringLiteral("SIZE"), QStringLiteral("A4")};
     QCommandLineOption landscape{QStringLiteral("landscape"), QStringLiteral("Turn the sheet's paper to landscape.")};
     QCommandLineOption look{QStringLiteral("look"),
-                            QStringLiteral("How the SVG or PNG picture draws the stitches: lines (a line a stitch, when "
-                                           "not given) or realistic (thread of its width, shaded)."),
+                            QStringLiteral("How the picture or the sheet draws the stitches: lines (a line a stitch, "
+                                           "when not given) or realistic (thread of its width, shaded)."),
                             QStringLiteral("LOOK"), QStringLiteral("lines")};
     QCommandLineOption threadWidth{
         QStringLiteral("thread-width"),
@@ -134,11 +134,11 @@ struct CommandLine {
             options.style.look = PictureLook::Realistic;
         else if (name != QStringLiteral("lines"))
             return QStringLiteral("the look '%1' is neither lines nor realistic").arg(name);
-        if (parser.isSet(look) && options.sheet)
-            return QStringLiteral("--look draws an SVG or PNG picture of the design, not a sheet");
         if (parser.isSet(threadWidth)) {
             if (options.style.look != PictureLook::Realistic)
                 return QStringLiteral("--thread-width is the realistic look's; add --look realistic");
+            if (options.sheet)
+                return QStringLiteral("--thread-width sets a picture's thread; the sheet's is %1 mm").arg(kThreadWidthMm);
             options.style.threadWidthMm = parser.value(threadWidth).toDouble(&number);
             if (!number || options.style.threadWidthMm < kThinnestThreadMm - 1e-9 ||
                 options.style.threadWidthMm > kThickestThreadMm + 1e-9)
@@ -222,7 +222,8 @@ int writeSheetPdf(const DesignPicture& picture, const Options& options)
     try {
         PagedPrinter printer(file);
         printer.beginDoc();
-        const int pages = printDesignSheets(printer, printer.painter(), printer.pageLayout(), {&picture, 1});
+        const int pages =
+            printDesignSheets(printer, printer.painter(), printer.pageLayout(), {&picture, 1}, options.style.look);
         printer.endDoc();
         if (const std::string problem = file.commit(); !problem.empty()) {
             failToWrite(options.output, problem);
@@ -244,7 +245,8 @@ std::string numberedPath(const std::string& output, int page)
 
 int writeSheetPng(const DesignPicture& picture, const Options& options)
 {
-    const DesignSheet sheet(picture, sheetLayout(options));
+    DesignSheet sheet(picture, sheetLayout(options));
+    sheet.setLook(options.style.look);
     std::vector<std::string> written;
     for (int page = 0; page < sheet.pageCount(); ++page) {
         const std::string path = numberedPath(options.output, page + 1);

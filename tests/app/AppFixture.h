@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -143,6 +144,18 @@ protected:
             if (shownBefore)
                 *shownBefore = titleDlg.Comments1->text();
             titleDlg.Comments1->setText(title);
+            return int(QDialog::Accepted);
+        });
+    }
+    /// Print Design Sheet's options: OK with "Realistic picture" as given.
+    void answerSheetOptions(bool realistic = false)
+    {
+        dialogAnswers.push_back([realistic](QDialog& dialog) {
+            EXPECT_EQ(dialog.objectName(), QStringLiteral("DesignSheetDialog"));
+            auto* option = dialog.findChild<QCheckBox*>(QStringLiteral("RealisticPicture"));
+            EXPECT_NE(option, nullptr);
+            if (option)
+                option->setChecked(realistic);
             return int(QDialog::Accepted);
         });
     }

@@ -280,8 +280,11 @@ TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFa
     const QImage pageBefore = form->page().image().copy();
 
     const QString pdf = path(QStringLiteral("sheets.pdf"));
+    answerSheetOptions();
     answerPdfName(pdf);
     form->PrintDesignSheet1->trigger();
+    ASSERT_GE(dialogsShown.size(), 2u);
+    EXPECT_EQ(dialogsShown[dialogsShown.size() - 2], QStringLiteral("DesignSheetDialog"));
     EXPECT_EQ(dialogsShown.back(), QStringLiteral("PdfFileDialog"));
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED PRINTING"));
     EXPECT_EQ(form->lastPagesPrinted(), 2);
@@ -298,6 +301,7 @@ TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFa
 
     // A file that cannot be written is told; nothing claims success and nothing is left.
     const QString nowhere = path(QStringLiteral("no/such/folder/sheets.pdf"));
+    answerSheetOptions();
     answerPdfName(nowhere);
     form->PrintDesignSheet1->trigger();
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" PRINTING FAILED"));
@@ -309,6 +313,7 @@ TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFa
     // A selected design that can no longer be read is named; the others still print.
     writeFile(QStringLiteral("d05.dst"), {'S', 'T', ':', ' ', 'o', 'o', 'p', 's', '\r', 0x1a});
     const QString again = path(QStringLiteral("again.pdf"));
+    answerSheetOptions();
     answerPdfName(again);
     form->PrintDesignSheet1->trigger();
     EXPECT_EQ(messages.back().text, "These designs could not be read; their sheets are not printed:\n"
@@ -326,6 +331,7 @@ TEST_F(AppTest, PrintDesignSheetPrintsEachSelectedDesignOnItsOwnPagesAndTellsAFa
     });
     form->PrintSetup1->trigger();
     const QString letter = path(QStringLiteral("letter.pdf"));
+    answerSheetOptions();
     answerPdfName(letter);
     form->PrintDesignSheet1->trigger();
     EXPECT_EQ(pdfPageSize(letter), QStringLiteral("792 x 612 pts (letter)"));

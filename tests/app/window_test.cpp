@@ -86,7 +86,7 @@ TEST_F(AppTest, MenusHoldEveryItemWithItsCaptionSeparatorsAndHints)
                                            "-",                            "Delete (Erase) All Selected Files"};
     EXPECT_EQ(menuShape(form->Selected1), selected);
     EXPECT_EQ(menuShape(form->About2), (std::vector<QString>{"&About"}));
-    EXPECT_EQ(menuShape(form->View1), (std::vector<QString>{"&Pages", "&Browse"}));
+    EXPECT_EQ(menuShape(form->View1), (std::vector<QString>{"&Pages", "&Browse", "-", "&Realistic Pictures"}));
 
     const std::vector<QString> bar = {"&File", "&Page Layout", "&View", "&Selected", "&About"};
     EXPECT_EQ(menuShape(form->menuBar()), bar);

@@ -3,13 +3,18 @@
 // shaded across its width with the sheen on the side toward the light, and shows on
 // light and dark fabric alike, dark threads and light; the exported SVG and PNG keep the
 // sizes of the line drawing's. And the sew-out: where the needle is after a while.
+#include "platform/Host.h"
+#include "render/Surfaces.h"
 #include "sheet/DesignExport.h"
+#include "sheet/DesignSheet.h"
 #include "sheet/RealisticPicture.h"
 #include "sheet/SewOut.h"
 #include "tests/sheet/SheetSupport.h"
 
 #include <QColor>
+#include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -108,6 +113,81 @@ std::vector<int> lightnessAcross(const QImage& image, QPoint at, QPoint step, in
     for (int i = -pixels; i <= pixels; ++i)
         lightness.push_back(QColor(image.pixel(at + step * i)).lightness());
     return lightness;
+}
+
+TEST(RealisticLook, TheDesignSheetShowsItsPictureAsThreadWhenAskedOnPageImagesAndInPdf)
+{
+    application();
+    const DesignPicture satin = satinSquare();
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                         QPageLayout::Millimeter);
+    constexpr double kDpi = 300;
+    const auto firstPage = [&](PictureLook look) {
+        DesignSheet sheet(satin, a4);
+        sheet.setLook(look);
+        const QPointF centre = sheet.designCentre() * (kDpi / 25.4);
+        // The square within the needle points, clear of the rounded ends at the sides.
+        const int half = int(4.5 / 25.4 * kDpi);
+        const QRect inside(int(centre.x()) - half, int(centre.y()) - half, 2 * half, 2 * half);
+        return std::pair(sheet.pageImage(0, kDpi), inside);
+    };
+    const auto [lines, square] = firstPage(PictureLook::Lines);
+    const auto [thread, same] = firstPage(PictureLook::Realistic);
+    ASSERT_EQ(square, same);
+    // The sheet's lines, 0.3 mm wide, already cover so dense a satin, in its flat colour;
+    // thread covers it too, in its shades.
+    const double threadCover = coveredShare(thread, square, qRgb(255, 255, 255), 40);
+    EXPECT_GE(threadCover, 0.95);
+    const QRgb flat = qRgb(40, 90, 200);
+    const double linesShaded = coveredShare(lines, square, flat, 40);
+    const double threadShaded = coveredShare(thread, square, flat, 40);
+    EXPECT_LT(linesShaded, 0.15);
+    EXPECT_GT(threadShaded, 0.3);
+    std::printf("[ MEASURED ] the sheet's satin square: %.1f %% covered by thread; away from the flat colour "
+                "%.1f %% of the thread, %.1f %% of the lines\n",
+                threadCover * 100, threadShaded * 100, linesShaded * 100);
+    // Shaded thread, not a flat fill: lightness spreads over a fifth of its range.
+    int darkest = 255, lightest = 0;
+    for (int y = square.top(); y <= square.bottom(); ++y)
+        for (int x = square.left(); x <= square.right(); ++x) {
+            const int lightness = QColor(thread.pixel(x, y)).lightness();
+            darkest = std::min(darkest, lightness);
+            lightest = std::max(lightest, lightness);
+        }
+    EXPECT_GE(lightest - darkest, 51);
+    // Outside the picture the two pages are alike: the header, the cross's ends, the
+    // scale bars and the colour sequence are the sheet's as ever.
+    QImage outside = thread.copy();
+    QImage outsideLines = lines.copy();
+    const QRect picture = square.adjusted(-int(kDpi / 25.4), -int(kDpi / 25.4), int(kDpi / 25.4), int(kDpi / 25.4));
+    {
+        QPainter blank(&outside);
+        blank.fillRect(picture, Qt::white);
+        QPainter blankLines(&outsideLines);
+        blankLines.fillRect(picture, Qt::white);
+    }
+    EXPECT_TRUE(outside == outsideLines);
+
+    // In a PDF file the thread is a picture on the page; lines are paths, as before.
+    QTemporaryDir folder;
+    const auto printed = [&](PictureLook look) {
+        const QString path = folder.filePath(look == PictureLook::Realistic ? "thread.pdf" : "lines.pdf");
+        {
+            PdfFile pdf(path);
+            pdf.writer().setPageLayout(a4);
+            pdf.writer().setResolution(600);
+            PagedPrinter printer(pdf);
+            printer.beginDoc();
+            EXPECT_EQ(printDesignSheets(printer, printer.painter(), printer.pageLayout(), {&satin, 1}, look), 1);
+            printer.endDoc();
+            EXPECT_EQ(pdf.commit(), "");
+        }
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll().count("/Subtype /Image");
+    };
+    EXPECT_EQ(printed(PictureLook::Lines), 0);
+    EXPECT_GE(printed(PictureLook::Realistic), 1);
 }
 
 TEST(RealisticLook, AThreadIsShadedAcrossItsWidthWithItsSheenTowardTheLight)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Drives the desktop program on a real display (Xvfb) and saves what it shows:
-//   orlika-screenshot-tour SAMPLES OUTDIR   opens SAMPLES in every layout, selects two
+//   orlika-screenshot-tour SAMPLES OUTDIR   opens SAMPLES in every layout (two of them
+//                                           again with realistic pictures), selects two
 //                                           designs, prints them to OUTDIR/selected.pdf and
 //                                           their design sheets to OUTDIR/sheets.pdf,
 //                                           converts them to OUTDIR/converted, and opens
@@ -108,6 +109,22 @@ int main(int argc, char** argv)
         if (page == 0)
             shot(QLatin1String(step.name));
     }
+    // The standard and the 12-thumbnail pages again with View > Realistic Pictures.
+    form.RealisticPictures1->trigger();
+    for (const Step& step : {layouts[0], layouts[2]}) {
+        step.action->trigger();
+        openSamples();
+        bool shown = false;
+        form.host().onWait = [&] {
+            shot(QStringLiteral("%1-realistic").arg(QLatin1String(step.name)));
+            shown = true;
+            QTest::mouseClick(form.SBCancel, Qt::LeftButton);
+        };
+        form.Open1->trigger();
+        if (!shown)
+            shot(QStringLiteral("%1-realistic").arg(QLatin1String(step.name)));
+    }
+    form.RealisticPictures1->trigger();
 
     // Select the second and fourth designs of the first page, then print the selection.
     form.Standard->trigger();
@@ -145,6 +162,7 @@ int main(int argc, char** argv)
     });
     form.PrintSelectedFiles2->trigger();
     std::printf("printed %d page(s) to %s/selected.pdf\n", form.lastPagesPrinted(), qPrintable(out));
+    answers.push_back([](QDialog&) { return int(QDialog::Accepted); });  // the sheet's options as they are
     answers.push_back([&](QDialog& dialog) {
         dynamic_cast<QFileDialog&>(dialog).selectFile(out + QStringLiteral("/sheets.pdf"));
         return int(QDialog::Accepted);
