@@ -84,7 +84,7 @@ void PainterCanvas::applyPen()
     m_painter.setPen(pen);
 }
 
-QRect PainterCanvas::polylineBox() const
+QRect PainterCanvas::pointsBox() const
 {
     int left = m_polyline[0].x(), right = left, top = m_polyline[0].y(), bottom = top;
     for (std::size_t i = 1; i < m_polylineSize; ++i) {
@@ -93,9 +93,14 @@ QRect PainterCanvas::polylineBox() const
         top = std::min(top, m_polyline[i].y());
         bottom = std::max(bottom, m_polyline[i].y());
     }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+QRect PainterCanvas::polylineBox() const
+{
     // Half the pen on either side of the line, and a pixel more for antialiasing.
     const int reach = m_penWidth / 2 + 1;
-    const QRect box = QRect(QPoint(left, top), QPoint(right, bottom)).adjusted(-reach, -reach, reach, reach);
+    const QRect box = pointsBox().adjusted(-reach, -reach, reach, reach);
     return m_linesClipped ? box & m_lineArea : box;
 }
 
@@ -145,14 +150,7 @@ void PainterCanvas::keepThread()
     const QPoint* const points = m_polyline.data();
     m_threadRuns.push_back({m_threadPoints.size(), m_penColor});
     m_threadPoints.insert(m_threadPoints.end(), points, points + m_polylineSize);
-    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
-    for (std::size_t i = 1; i < m_polylineSize; ++i) {
-        left = std::min(left, points[i].x());
-        right = std::max(right, points[i].x());
-        top = std::min(top, points[i].y());
-        bottom = std::max(bottom, points[i].y());
-    }
-    m_threadBox |= QRect(QPoint(left, top), QPoint(right, bottom));
+    m_threadBox |= pointsBox();
 }
 
 double PainterCanvas::threadWidthInPixels() const

@@ -108,6 +108,8 @@ private:
     QRect textBox(int x, int y, const QString& text) const;
     /// Adds a rectangle drawn on to the one takeDrawn() hands out.
     void noteDrawn(const QRect& area) { m_drawn |= area; }
+    /// The smallest rectangle holding the pending polyline's points.
+    QRect pointsBox() const;
     QRect polylineBox() const;
 
     QPaintDevice* m_device;
