@@ -72,63 +72,54 @@ void DesignCanvas::setLook(bool realistic, Color fabric, double threadWidthMm)
 void DesignCanvas::setSewn(std::optional<std::int64_t> stitches)
 {
     m_sewn = stitches;
-    // Only the line drawing draws from the part; the realistic look counts stitches.
-    m_sewnPart = stitches && !m_realistic ? sewnPart(m_picture, *stitches) : DesignPicture();
     update();
 }
 
 void DesignCanvas::pictureChanged()
 {
-    m_cache = RealisticCache();
+    m_cache = PictureCache();
     setSewn(std::nullopt);
 }
 
-void DesignCanvas::paintRealistic(QPainter& painter)
+void DesignCanvas::paintPicture(QPainter& painter)
 {
     // Drawn at the screen's own pixels.
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     const std::int64_t stitches = m_sewn ? *m_sewn : std::numeric_limits<std::int64_t>::max();
-    const bool same = m_cache.image.size() == pixels && m_cache.zoom == m_zoom && m_cache.centre == m_centre &&
-                      m_cache.fabric == m_fabric && m_cache.threadWidthMm == m_threadWidthMm;
+    const Color ground = m_realistic ? m_fabric : White;
+    const bool same = m_cache.image.size() == pixels && m_cache.image.devicePixelRatio() == ratio &&
+                      m_cache.zoom == m_zoom && m_cache.centre == m_centre && m_cache.realistic == m_realistic &&
+                      m_cache.ground == ground && m_cache.threadWidthMm == m_threadWidthMm;
     std::int64_t from = 0;
     if (same && m_cache.stitches >= 0 && m_cache.stitches <= stitches) {
         from = m_cache.stitches;
     } else {
         m_cache.image = QImage(pixels, QImage::Format_RGB32);
-        m_cache.image.fill(toQColor(m_fabric));
+        m_cache.image.setDevicePixelRatio(ratio);
+        m_cache.image.fill(toQColor(ground));
         m_cache.zoom = m_zoom;
         m_cache.centre = m_centre;
-        m_cache.fabric = m_fabric;
+        m_cache.realistic = m_realistic;
+        m_cache.ground = ground;
         m_cache.threadWidthMm = m_threadWidthMm;
     }
     if (from < stitches) {
         const double scale = m_zoom * ratio;
         const QPointF offset(pixels.width() / 2.0 - m_centre.x() * scale, pixels.height() / 2.0 - m_centre.y() * scale);
-        drawRealisticStitches(m_cache.image, m_picture, scale, offset, m_threadWidthMm, from, stitches);
+        if (m_realistic)
+            drawRealisticStitches(m_cache.image, m_picture, scale, offset, m_threadWidthMm, from, stitches);
+        else
+            drawLineStitches(m_cache.image, m_picture, scale, offset, from, stitches);
     }
     m_cache.stitches = stitches;
-    m_cache.image.setDevicePixelRatio(ratio);
     painter.drawImage(QPointF(0, 0), m_cache.image);
 }
 
 void DesignCanvas::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (m_realistic) {
-        paintRealistic(painter);
-    } else {
-        const DesignPicture& shown = m_sewn ? m_sewnPart : m_picture;
-        painter.fillRect(rect(), Qt::white);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.save();
-        painter.translate(width() / 2.0, height() / 2.0);
-        painter.scale(m_zoom, m_zoom);
-        painter.translate(-m_centre);
-        // A stitch as wide as a thread, but never thinner than a pixel.
-        paintDesign(painter, shown, std::max(kStitchWidthMm, 1.0 / m_zoom), Backdrop::Paper);
-        painter.restore();
-    }
+    paintPicture(painter);
     if (!m_sewn)
         return;
     // The needle: a ring on the last stitch sewn, seen on any fabric and thread.

@@ -56,21 +56,21 @@ signals:
     void zoomChanged(double percentOfActualSize);
 
 private:
-    void paintRealistic(QPainter& painter);
+    void paintPicture(QPainter& painter);
 
     const DesignPicture& m_picture;
     bool m_realistic = false;
     Color m_fabric = White;
     double m_threadWidthMm = kThreadWidthMm;
     std::optional<std::int64_t> m_sewn;
-    DesignPicture m_sewnPart;  // of the line drawing
-    // The realistic picture last drawn, and what it shows: a sew-out going on adds the
-    // stitches sewn since to it.
-    struct RealisticCache {
+    // The picture last drawn, and what it shows: a sew-out going on adds the stitches sewn
+    // since to it, and a repaint of the same view only puts it on the screen.
+    struct PictureCache {
         QImage image;
         double zoom = 0;
         QPointF centre;
-        Color fabric = White;
+        bool realistic = false;
+        Color ground = White;
         double threadWidthMm = 0;
         std::int64_t stitches = -1;
     } m_cache;

@@ -5,7 +5,9 @@
 
 namespace orlika {
 
-RealisticThreads::RealisticThreads(QImage& image)
+RealisticThreads::RealisticThreads(QImage& image) : RealisticThreads(image, 0, image.height()) {}
+
+RealisticThreads::RealisticThreads(QImage& image, int firstRow, int endRow)
 {
     const QImage::Format format = image.format();
     if (image.isNull() || (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32))
@@ -13,7 +15,7 @@ RealisticThreads::RealisticThreads(QImage& image)
     // Both are a 0xAARRGGBB word a pixel; RGB32's alpha stays 0xFF under opaque thread
     // and its shadow.
     m_raster.emplace(PixelBuffer{reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
-                                 int(image.bytesPerLine() / 4)});
+                                 int(image.bytesPerLine() / 4), firstRow, endRow});
     setThreadWidth(m_width);
 }
 

@@ -20,6 +20,10 @@ public:
     /// Draws into `image`, which must be Format_ARGB32_Premultiplied or Format_RGB32 and
     /// outlive this; anything else draws nothing.
     explicit RealisticThreads(QImage& image);
+    /// Draws only the image's rows from `firstRow` to before `endRow`: threads drawing
+    /// bands of one picture side by side, each its own. The image's pixels are taken here,
+    /// so build every band's on one thread before drawing on several.
+    RealisticThreads(QImage& image, int firstRow, int endRow);
 
     bool canDraw() const { return m_raster.has_value(); }
 

@@ -106,10 +106,12 @@ void ThreadRaster::layCapsule(double x0, double y0, double x1, double y1, const 
     // The pixels whose centres are within reach: x + 0.5 from low to high.
     const int left = clampedPixel(std::ceil(std::min(x0, x1) - reach - 0.5), 0, m_buffer.width - 1);
     const int right = clampedPixel(std::floor(std::max(x0, x1) + reach - 0.5), 0, m_buffer.width - 1);
+    const int firstRow = std::max(m_buffer.firstRow, 0);
+    const int lastRow = std::min(m_buffer.endRow, m_buffer.height) - 1;
     const int top = clampedPixel(std::ceil(std::min(y0, y1) - reach - 0.5), 0, m_buffer.height - 1);
     const int bottom = clampedPixel(std::floor(std::max(y0, y1) + reach - 0.5), 0, m_buffer.height - 1);
     if (std::max(x0, x1) + reach < 0 || std::min(x0, x1) - reach > m_buffer.width || std::max(y0, y1) + reach < 0 ||
-        std::min(y0, y1) - reach > m_buffer.height)
+        std::min(y0, y1) - reach > m_buffer.height || bottom < firstRow || top > lastRow)
         return;
     const double dx = x1 - x0;
     const double dy = y1 - y0;
@@ -123,7 +125,7 @@ void ThreadRaster::layCapsule(double x0, double y0, double x1, double y1, const 
     const double toStep = kProfileSteps / (2 * radius);
     const double inverseAcrossX = std::abs(acrossX) > 1e-6 ? 1 / acrossX : 0;
     const auto shadowAlpha = std::uint32_t(std::lround(shadowOpacity * 256));
-    for (int y = top; y <= bottom; ++y) {
+    for (int y = std::max(top, firstRow); y <= std::min(bottom, lastRow); ++y) {
         const double py = y + 0.5;
         // Only the pixels of the row within reach of the stitch's line.
         int from = left, to = right;

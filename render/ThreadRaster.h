@@ -13,15 +13,20 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace orlika {
 
-/// Pixels of `width` x `height`, `stride` words a row apart; drawn with source-over.
+/// Pixels of `width` x `height`, `stride` words a row apart; drawn with source-over, in
+/// the rows from `firstRow` to before `endRow` only (a band of the picture that another
+/// thread does not draw).
 struct PixelBuffer {
     std::uint32_t* pixels = nullptr;
     int width = 0;
     int height = 0;
     int stride = 0;
+    int firstRow = 0;
+    int endRow = std::numeric_limits<int>::max();
 };
 
 class ThreadRaster {

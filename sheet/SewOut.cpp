@@ -1,36 +1,62 @@
 // SPDX-License-Identifier: MIT
 #include "sheet/SewOut.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cmath>
 
 namespace orlika {
 
-DesignPicture sewnPart(const DesignPicture& picture, std::int64_t stitches)
+DesignPicture sewnBetween(const DesignPicture& picture, std::int64_t from, std::int64_t to)
 {
     DesignPicture part;
     part.extent = picture.extent;
+    std::int64_t stitch = 0;  // stitches passed
     for (const ColorBlock& block : picture.blocks) {
-        if (stitches <= 0)
+        if (stitch >= to)
             break;
-        ColorBlock& sewn = part.blocks.emplace_back(block);
-        if (block.stitches <= stitches) {
-            stitches -= block.stitches;
+        // Blocks wholly before `from` are passed over by their counts.
+        if (stitch + block.stitches <= from) {
+            stitch += block.stitches;
             continue;
         }
+        ColorBlock& sewn = part.blocks.emplace_back(block);
         sewn.runs.clear();
-        sewn.stitches = stitches;
+        sewn.stitches = 0;
         for (const QPolygonF& run : block.runs) {
-            if (stitches <= 0)
+            const std::int64_t lines = std::max<std::int64_t>(run.size() - 1, 0);
+            const std::int64_t first = std::max(from - stitch, std::int64_t(0));
+            const std::int64_t last = std::min(to - stitch, lines);
+            if (first < last) {
+                // A run wholly sewn is shared, not copied.
+                const bool whole = first == 0 && last == lines;
+                sewn.runs.push_back(whole ? run : QPolygonF(run.mid(qsizetype(first), qsizetype(last - first + 1))));
+                sewn.stitches += last - first;
+            }
+            stitch += lines;
+            if (stitch >= to)
                 break;
-            const qsizetype lines = run.size() - 1;
-            const qsizetype taken = qsizetype(std::min<std::int64_t>(lines, stitches));
-            sewn.runs.push_back(run.mid(0, taken + 1));
-            stitches -= taken;
         }
-        break;
     }
     return part;
+}
+
+DesignPicture sewnPart(const DesignPicture& picture, std::int64_t stitches)
+{
+    return sewnBetween(picture, 0, stitches);
+}
+
+void drawLineStitches(QImage& image, const DesignPicture& picture, double scale, QPointF offset, std::int64_t from,
+                      std::int64_t to)
+{
+    const DesignPicture part = sewnBetween(picture, from, to);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.translate(offset / image.devicePixelRatio());
+    painter.scale(scale / image.devicePixelRatio(), scale / image.devicePixelRatio());
+    // A stitch as wide as a thread, but never thinner than a pixel.
+    paintDesign(painter, part, std::max(kStitchWidthMm, image.devicePixelRatio() / scale), Backdrop::Paper);
 }
 
 std::optional<QPointF> needleAfter(const DesignPicture& picture, std::int64_t stitches)

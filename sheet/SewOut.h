@@ -6,6 +6,8 @@
 
 #include "sheet/DesignPicture.h"
 
+#include <QImage>
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -15,6 +17,14 @@ namespace orlika {
 /// The design as far as its first `stitches` stitches: the blocks begun, the last one cut
 /// after its share.
 DesignPicture sewnPart(const DesignPicture& picture, std::int64_t stitches);
+/// The stitches after the first `from` up to the first `to`, in their blocks.
+DesignPicture sewnBetween(const DesignPicture& picture, std::int64_t from, std::int64_t to);
+
+/// Draws those stitches as the design view's lines on white (antialiased, as wide as a
+/// thread but never under a pixel) into `image`, millimetres mapped to the image's pixels
+/// as x * scale + offset: a sew-out adds the stitches sewn since its last picture.
+void drawLineStitches(QImage& image, const DesignPicture& picture, double scale, QPointF offset, std::int64_t from,
+                      std::int64_t to);
 
 /// Where the needle is after the design's first `stitches` stitches (its start before
 /// the first); none for a picture without stitches.

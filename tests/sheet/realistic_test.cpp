@@ -4,6 +4,7 @@
 // light and dark fabric alike, dark threads and light; the exported SVG and PNG keep the
 // sizes of the line drawing's. And the sew-out: where the needle is after a while.
 #include "platform/Host.h"
+#include "render/RealisticLook.h"
 #include "render/Surfaces.h"
 #include "sheet/DesignExport.h"
 #include "sheet/DesignSheet.h"
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 namespace orlika::test {
 namespace {
@@ -314,6 +316,53 @@ TEST(RealisticLook, ExportedPicturesKeepTheLineDrawingsSizes)
 }
 
 // Three blocks of 10, 5 and 20 stitches.
+// A large picture is drawn in bands of rows on several threads: its pixels are those one
+// drawing of the whole image lays, at the bands' edges too (bands cut at odd rows here,
+// through stitches that cross them), and a band leaves the rows outside it as they were.
+TEST(RealisticLook, APictureDrawnInBandsIsThePictureDrawnWhole)
+{
+    DesignPicture picture = satinSquare(60, 6000);  // 60 x 1,200 mm: more than any band's share
+    picture.blocks.push_back(satinSquare(40, 800).blocks.front());
+    picture.blocks.back().color = rgb(250, 250, 240);
+    const double scale = 0.6;
+    const QPointF offset(11.3, 7.7);
+    QImage whole(800, 760, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    {
+        RealisticThreads threads(whole);
+        threads.setMapping(scale, offset.x(), offset.y());
+        threads.setThreadWidth(kThreadWidthMm);
+        for (const ColorBlock& block : picture.blocks) {
+            threads.setThread(block.color);
+            for (const QPolygonF& run : block.runs)
+                for (qsizetype i = 1; i < run.size(); ++i)
+                    threads.addStitch(run[i - 1], run[i]);
+        }
+    }
+    QImage drawn(whole.size(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    ASSERT_TRUE(drawRealisticDesign(drawn, picture, scale, offset));
+    EXPECT_TRUE(drawn == whole);
+
+    QImage banded(whole.size(), QImage::Format_RGB32);
+    banded.fill(Qt::white);
+    for (const auto& [first, end] : {std::pair(0, 251), std::pair(251, 509), std::pair(509, 760)}) {
+        RealisticThreads threads(banded, first, end);
+        threads.setMapping(scale, offset.x(), offset.y());
+        threads.setThreadWidth(kThreadWidthMm);
+        for (const ColorBlock& block : picture.blocks) {
+            threads.setThread(block.color);
+            for (const QPolygonF& run : block.runs)
+                for (qsizetype i = 1; i < run.size(); ++i)
+                    threads.addStitch(run[i - 1], run[i]);
+        }
+        if (first == 0) {  // the rows below the first band are still bare
+            EXPECT_EQ(banded.pixel(30, 400), QColor(Qt::white).rgb());
+        }
+    }
+    EXPECT_TRUE(banded == whole);
+}
+
 DesignPicture threeBlocks()
 {
     DesignPicture picture;
@@ -387,6 +436,43 @@ TEST(SewOut, TheSliderGoesToAnyStitchAndThePartSewnEndsAtTheNeedle)
     EXPECT_EQ(needleAfter(picture, 35), QPointF(20, 2));
     EXPECT_TRUE(sewnPart(picture, 0).blocks.empty());
     EXPECT_EQ(sewnPart(picture, 35).blocks.size(), 3u);
+}
+
+// A sew-out's frames add the stitches since the last: any two parts put together are the
+// part as far as the second, stitch for stitch and in each stitch's colour, across runs
+// and blocks.
+TEST(SewOut, ThePartsSewnBetweenTwoStitchesAddUpToThePartSewn)
+{
+    DesignPicture picture = threeBlocks();
+    ColorBlock split;  // two runs, a jump between them
+    split.color = rgb(200, 0, 0);
+    split.runs = {QPolygonF({QPointF(0, 5), QPointF(1, 5), QPointF(2, 5), QPointF(3, 5)}),
+                  QPolygonF({QPointF(7, 5), QPointF(8, 6), QPointF(9, 5)})};
+    split.stitches = 5;
+    picture.blocks.insert(picture.blocks.begin() + 1, split);
+    using Segment = std::tuple<double, double, double, double, Color>;
+    const auto segments = [](const DesignPicture& part) {
+        std::vector<Segment> all;
+        for (const ColorBlock& block : part.blocks)
+            for (const QPolygonF& run : block.runs)
+                for (qsizetype i = 1; i < run.size(); ++i)
+                    all.emplace_back(run[i - 1].x(), run[i - 1].y(), run[i].x(), run[i].y(), block.color);
+        return all;
+    };
+    const std::vector<Segment> whole = segments(picture);
+    ASSERT_EQ(whole.size(), 40u);
+    for (std::int64_t from = 0; from <= 40; ++from) {
+        for (std::int64_t to = from; to <= 41; ++to) {
+            const DesignPicture part = sewnBetween(picture, from, to);
+            const auto end = std::min<std::int64_t>(to, 40);
+            EXPECT_EQ(segments(part), std::vector<Segment>(whole.begin() + from, whole.begin() + end))
+                << from << " to " << to;
+            std::int64_t counted = 0;
+            for (const ColorBlock& block : part.blocks)
+                counted += block.stitches;
+            EXPECT_EQ(counted, end - from);
+        }
+    }
 }
 
 } // namespace
