@@ -198,6 +198,9 @@ CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder&
     decoder.measure(design);
     leaveFigures(cell.figures(), design);
     const CellPlacement placed = placeInCell(rule, design.frame, cell.cell());
+    // A canvas drawing thread makes it as wide as the real thread at the design's scale.
+    if (placed.drawn && placed.scaleX > 0)
+        cell.canvas().setDesignScale(double(placed.scaleX) / millimetresPerUnit(design.unit));
     cell.setPhase("Drawing");
     startPen(cell.canvas(), rule.placement, placed, design.startColor);
     if (placed.drawn) {

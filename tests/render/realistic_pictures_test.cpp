@@ -157,6 +157,44 @@ TEST_F(RealisticPicturesTest, AScaleGivenForTheDesignSetsTheThreadsWidth)
     EXPECT_LE(estimated, 5);
 }
 
+// On a page the cell's design gives its scale: a thread of 0.4 mm is as wide as 0.4 mm of
+// the design drawn in that cell, whatever the stitches' lengths would suggest.
+TEST_F(RealisticPicturesTest, ACellsThreadIsAsWideAsTheRealThreadAtTheDesignsScale)
+{
+    // Two long stitches across (30 mm each), far apart, then up the side.
+    gen::Design design;
+    design.stitch(0, 0);
+    design.colorChange(1);
+    design.stitch(300, 0);
+    design.stitch(300, 200);
+    design.stitch(0, 200);
+    const std::vector<std::uint8_t> bytes = gen::writeDst(design);
+    const auto draw = [&](bool realistic) {
+        HeadlessHost host;
+        PosixFileSystem files;
+        Catalog catalog(host, files);
+        ImagePage page(1000, 600);
+        page.canvas().setRealistic(realistic);
+        catalog.setMainCanvas(&page.canvas());
+        catalog.prepareScreenPage(page.canvas(), 1000, 600);
+        catalog.decodeFile(page.canvas(), "/x/frame.dst", std::make_unique<MemoryFile>(bytes));
+        page.flush();
+        return page.image().copy();
+    };
+    const QRect lines = boxOf(draw(false), kSecondDstColour);
+    ASSERT_GT(lines.width(), 100);
+    const double pixelsPerMillimetre = lines.width() / 30.0;
+    // Down through the middle of the lower stitch: the thread's pixels are its width.
+    const QImage thread = draw(true);
+    const int x = lines.center().x();
+    int across = 0;
+    for (int y = lines.bottom() - 40; y <= lines.bottom() + 40; ++y) {
+        const QColor pixel(thread.pixel(x, y));
+        across += pixel.red() > pixel.green() + 40;  // the dark red thread, not its grey shadow
+    }
+    EXPECT_NEAR(across, 0.4 * pixelsPerMillimetre, 1.5) << pixelsPerMillimetre << " pixels a millimetre";
+}
+
 TEST_F(RealisticPicturesTest, APdfPageTakesTheThreadAsAPictureAndLinesStayPaths)
 {
     QTemporaryDir folder;
