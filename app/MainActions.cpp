@@ -65,6 +65,16 @@ void TForm1::drawPagesAhead(bool on)
     m_catalog.setPageAhead(on ? m_pageAhead.get() : nullptr);
 }
 
+void TForm1::realisticPicturesToggled(bool on)
+{
+    // A page half drawn keeps its look; one waiting is drawn again in the new one.
+    if (!m_catalog.awaitsUser())
+        return;
+    m_page->canvas().setRealistic(on);
+    m_catalog.setPageAhead(m_drawPagesAhead && !on ? m_pageAhead.get() : nullptr);
+    m_catalog.redrawPageWaiting();
+}
+
 void TForm1::viewOnScreen()
 {
     m_running = true;

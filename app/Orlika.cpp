@@ -210,12 +210,13 @@ void TForm1::createMenus()
     Browse1->setCheckable(true);
     Browse1->setStatusTip(QStringLiteral("A grid of a folder's designs to scroll, search, sort and select"));
     View1->addSeparator();
-    // Like the page layout, the look is a run's own: the next run takes it.
+    // The look is a run's own, as the page layout is, but a page waiting takes it at once.
     RealisticPictures1 = View1->addAction(QStringLiteral("&Realistic Pictures"));
     RealisticPictures1->setObjectName(QStringLiteral("RealisticPictures1"));
     RealisticPictures1->setCheckable(true);
     RealisticPictures1->setStatusTip(
-        QStringLiteral("The catalog's designs drawn as stitched thread, on screen and on paper, from the next run on"));
+        QStringLiteral("The catalog's designs drawn as stitched thread, on screen and on paper"));
+    connect(RealisticPictures1, &QAction::toggled, this, &TForm1::realisticPicturesToggled);
 
     Selected1 = topMenu("Selected1", QStringLiteral("&Selected"), QStringLiteral("Use Selected Designs"));
     DisplaySelectedFiles1 = item(Selected1, "DisplaySelectedFiles1", QStringLiteral("&Display Selected Files"),

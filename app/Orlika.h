@@ -56,6 +56,8 @@ public:
     }
     /// Whether the page after a waiting one is drawn ahead (else when its turn comes).
     void drawPagesAhead(bool on);
+    /// View > Realistic Pictures: the runs from now on, and a page waiting, in that look.
+    void realisticPicturesToggled(bool on);
     QtHost& host() { return m_host; }
     /// The page on display; screen runs draw into it.
     ImagePage& page() { return *m_page; }

@@ -116,6 +116,9 @@ public:
     /// the run lays its pages out from StartIndex. Out of range, or the page on display:
     /// nothing happens.
     void goToPage(int page);
+    /// While a page waits: it is drawn again from its first design (the canvas now draws
+    /// otherwise). Else nothing happens.
+    void redrawPageWaiting();
     /// The number (from 1) of the page on display in the run's PageCount.
     int pageNumberOnDisplay() const;
 

@@ -1110,6 +1110,14 @@ void Catalog::goToPage(int page)
     m_state.NextPressed = true;
 }
 
+void Catalog::redrawPageWaiting()
+{
+    if (!awaitsUser())
+        return;
+    m_redrawPressed = true;
+    m_state.NextPressed = true;
+}
+
 int Catalog::pageNumberOnDisplay() const
 {
     const auto& s = m_state;

@@ -58,6 +58,32 @@ TEST_F(AppTest, RealisticPicturesIsAViewCheckOffAtStartThatTheNextRunsFollow)
     EXPECT_TRUE(pages[3] == pages[0]);
 }
 
+// Checked or unchecked while a page waits, the page is drawn again at once in the new look,
+// and waits again as the same page of the run.
+TEST_F(AppTest, RealisticPicturesRedrawsThePageWaitingInItsNewLook)
+{
+    makeDesigns(14);
+    std::vector<QImage> pages;
+    std::vector<int> numbers;
+    const auto keepPage = [&] {
+        form->page().flush();
+        pages.push_back(form->page().image().copy());
+        numbers.push_back(form->catalog().pageNumberOnDisplay());
+    };
+    onWait([&] { key(Qt::Key_Space); });
+    onWait([&] { keepPage(); form->RealisticPictures1->trigger(); });
+    onWait([&] { keepPage(); form->RealisticPictures1->trigger(); });
+    onWait([&] { keepPage(); key(Qt::Key_Escape); });
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(numbers, std::vector<int>({2, 2, 2}));
+    EXPECT_EQ(shadedRedPixels(pages[0]), 0);
+    EXPECT_GT(shadedRedPixels(pages[1]), 500);
+    EXPECT_TRUE(pages[2] == pages[0]);
+}
+
 int picturesInPdf(const QString& path)
 {
     QFile pdf(path);
