@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -156,6 +157,8 @@ BrowseWindow::BrowseWindow(QtHost& host, std::function<FileOperations&()> files,
     m_reloadSoon->setInterval(250);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadSoon, qOverload<>(&QTimer::start));
     connect(m_reloadSoon, &QTimer::timeout, this, &BrowseWindow::reload);
+    m_listing = new QFutureWatcher<Listed>(this);
+    connect(m_listing, &QFutureWatcher<Listed>::finished, this, &BrowseWindow::takeListing);
 }
 
 BrowseWindow::~BrowseWindow() = default;
@@ -303,14 +306,11 @@ QList<QAction*> BrowseWindow::commands() const
     return {m_open, m_showPages, m_printCatalog, m_copyMove, m_delete};
 }
 
-std::vector<BrowseEntry> BrowseWindow::listFolder() const
+std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, bool includeSubfolders)
 {
-    if (m_folder.isEmpty())
-        return {};
-    const std::string folder = m_folder.toStdString();
     ArchiveShelf archives;
     TreeCollector collector(archives);
-    std::vector<BrowseEntry> entries = listDesigns(folder, m_includeSubfolders, designExtensions(), collector);
+    std::vector<BrowseEntry> entries = listDesigns(folder, includeSubfolders, designExtensions(), collector);
     // The index's figures where the folder was indexed; never an index made just for this.
     const std::string indexPath = DesignIndex::defaultPath();
     if (!entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
@@ -324,11 +324,59 @@ std::vector<BrowseEntry> BrowseWindow::listFolder() const
     return entries;
 }
 
+void BrowseWindow::startListing(bool anew)
+{
+    // A folder of thousands of designs, or a tree of archives, takes a while to list: the
+    // window goes on meanwhile.
+    m_listingAnew = anew || (listing() && m_listingAnew);
+    m_listAgain = false;
+    const int number = ++m_listingNumber;
+    const std::string folder = m_folder.toStdString();
+    const bool subfolders = m_includeSubfolders;
+    m_status->setText(QStringLiteral("Listing %1...").arg(m_folder));
+    m_listing->setFuture(QtConcurrent::run([number, folder, subfolders] {
+        return Listed{number, listFolder(folder, subfolders)};
+    }));
+}
+
+bool BrowseWindow::listing() const
+{
+    return m_listingShown != m_listingNumber;
+}
+
+void BrowseWindow::awaitListing()
+{
+    while (!m_folder.isEmpty() && listing()) {
+        m_listing->waitForFinished();
+        QCoreApplication::processEvents();
+    }
+}
+
+void BrowseWindow::takeListing()
+{
+    Listed listed = m_listing->result();
+    if (listed.number != m_listingNumber)
+        return;  // a newer listing is on its way
+    m_listingShown = listed.number;
+    if (m_listingAnew) {
+        m_model->setEntries(std::move(listed.entries));
+        if (m_model->rowCount() > 0)
+            m_grid->selectionModel()->setCurrentIndex(m_model->index(0), QItemSelectionModel::NoUpdate);
+        m_grid->scrollToTop();
+    } else {
+        m_model->updateEntries(std::move(listed.entries));
+    }
+    m_listingAnew = false;
+    showCounts();
+    if (m_listAgain)
+        startListing(false);
+}
+
 void BrowseWindow::showFolder(const QString& folder)
 {
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     m_pictures->forgetQueued();
-    m_model->setEntries(listFolder());
+    m_model->setEntries({});
     watchFolder();
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
@@ -338,18 +386,17 @@ void BrowseWindow::showFolder(const QString& folder)
         m_folders->setCurrentIndex(inTree);
         m_folders->scrollTo(inTree);
     }
-    if (m_model->rowCount() > 0)
-        m_grid->selectionModel()->setCurrentIndex(m_model->index(0), QItemSelectionModel::NoUpdate);
-    m_grid->scrollToTop();
-    showCounts();
+    startListing(true);
 }
 
 void BrowseWindow::reload()
 {
     if (m_folder.isEmpty())
         return;
-    m_model->updateEntries(listFolder());
-    showCounts();
+    if (listing())
+        m_listAgain = true;  // listed once more when this listing is in
+    else
+        startListing(false);
 }
 
 void BrowseWindow::watchFolder()

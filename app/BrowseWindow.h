@@ -9,6 +9,7 @@
 #include "app/BrowsePictures.h"
 #include "catalog/CatalogState.h"
 
+#include <QFutureWatcher>
 #include <QWidget>
 
 #include <functional>
@@ -48,6 +49,10 @@ public:
     bool includesSubfolders() const { return m_includeSubfolders; }
     /// Lists the shown folder again, keeping the selection of the designs still there.
     void reload();
+    /// A folder is being listed, on a thread of the pool: the grid shows it once listed.
+    bool listing() const;
+    /// Waits until the folder is listed and shown; for tests.
+    void awaitListing();
 
     /// The selected designs' paths, in the grid's order.
     std::vector<std::string> selectedPaths() const;
@@ -96,8 +101,11 @@ private:
     void choosePictureSize(int pixels);
     void showCounts();
     void showContextMenu(const QPoint& at);
-    /// Lists the folder: anew (another folder) or again (the same one changed).
-    std::vector<BrowseEntry> listFolder() const;
+    /// The designs of `folder`, with the index's figures where it was indexed; on any thread.
+    static std::vector<BrowseEntry> listFolder(const std::string& folder, bool includeSubfolders);
+    /// Lists the shown folder on the pool: anew (another folder) or again (the same one changed).
+    void startListing(bool anew);
+    void takeListing();
     void watchFolder();
     /// The selected designs' paths relative to the shown folder.
     std::vector<std::string> selectedNames() const;
@@ -124,6 +132,18 @@ private:
     QTimer* m_reloadSoon = nullptr;
     QString m_folder;
     bool m_includeSubfolders = false;
+    // The listing under way: its number (a newer one makes an older one's result stale),
+    // whether it replaces the grid's rows or updates them, and whether the folder changed
+    // again meanwhile.
+    struct Listed {
+        int number = 0;
+        std::vector<BrowseEntry> entries;
+    };
+    QFutureWatcher<Listed>* m_listing = nullptr;
+    int m_listingNumber = 0;
+    int m_listingShown = 0;
+    bool m_listingAnew = false;
+    bool m_listAgain = false;
 };
 
 } // namespace orlika

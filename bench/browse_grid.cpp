@@ -2,7 +2,9 @@
 // The browse grid in the real window over a folder of generated designs of about 3,000
 // stitches (distinct files, so that each picture is made on its own), 128-pixel pictures
 // in a 1600 x 1000 window; prints one JSON line:
-//   list_ms             View > Browse until the grid lists the folder
+//   show_ms             View > Browse until the window is back at its events (the folder
+//                       is listed on the pool meanwhile)
+//   list_ms             ... until the grid lists the folder
 //   first_screen_ms     ... until every visible picture is drawn: cold (empty caches), then
 //                       cached on disk (a second grid, memory empty), median of RUNS
 //   frame_p50_ms/p99_ms a synchronous repaint per step while scrolling the whole grid,
@@ -122,8 +124,10 @@ int main(int argc, char** argv)
 
     auto start = Clock::now();
     form.showBrowse(folder);
-    const double listMs = msSince(start);
     BrowseWindow& browse = *form.browseWindow();
+    const double showMs = msSince(start);  // the window's own part: the listing goes on
+    browse.awaitListing();
+    const double listMs = msSince(start);
     const double coldScreenMs = untilVisibleDrawn(browse, start);
     browse.pictures().waitUntilIdle();
 
@@ -194,11 +198,11 @@ int main(int argc, char** argv)
         browse.grid()->viewport()->repaint();
         searches.push_back(msSince(start));
     }
-    std::printf("{\"designs\": %d, \"list_ms\": %.1f, \"first_screen_ms_cold\": %.1f, "
+    std::printf("{\"designs\": %d, \"show_ms\": %.1f, \"list_ms\": %.1f, \"first_screen_ms_cold\": %.1f, "
                 "\"first_screen_ms_cached\": %.1f, \"frame_p50_ms\": %.2f, \"frame_p99_ms\": %.2f, "
                 "\"cold_pictures_per_s\": %.0f, \"read_ms\": %.1f, \"read_and_draw_ms\": %.1f, \"search_ms\": %.1f, "
                 "\"search_shown\": %d, \"rss_mb\": %.0f}\n",
-                designs, listMs, coldScreenMs, percentile(cachedScreens, 0.5), percentile(frames, 0.5),
+                designs, showMs, listMs, coldScreenMs, percentile(cachedScreens, 0.5), percentile(frames, 0.5),
                 percentile(frames, 0.99), picturesPerSecond, readMs, drawMs, percentile(searches, 0.5), browse.model().rowCount(),
                 residentMegabytes());
     return 0;

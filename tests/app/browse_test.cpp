@@ -54,6 +54,7 @@ protected:
         form->showBrowse(folder());
         BrowseWindow* window = form->browseWindow();
         EXPECT_NE(window, nullptr);
+        window->awaitListing();
         window->grid()->doItemsLayout();
         QCoreApplication::processEvents();
         return *window;
@@ -194,7 +195,12 @@ TEST_F(BrowseTest, AChangedFileGetsANewPictureAndADamagedCachedOneIsMadeAgain)
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
     }
+    // Listed again on the pool: meanwhile the grid keeps its rows.
     window.reload();
+    EXPECT_TRUE(window.listing());
+    EXPECT_EQ(window.model().rowCount(), 1);
+    window.awaitListing();
+    EXPECT_FALSE(window.listing());
     makeAllPictures(window);
     const QImage after = window.model().index(0).data(BrowseModel::PictureRole).value<QImage>();
     ASSERT_FALSE(after.isNull());
@@ -329,6 +335,7 @@ TEST_F(BrowseTest, AFolderDroppedOnTheGridIsBrowsedAndAFileDroppedIsNot)
     EXPECT_EQ(window.folder(), folder());
     EXPECT_TRUE(drop(path(QStringLiteral("more"))));
     EXPECT_EQ(window.folder(), folder() + QStringLiteral("more/"));
+    window.awaitListing();
     EXPECT_EQ(column(window.model()), (QStringList{"m.dst"}));
 }
 
