@@ -5,6 +5,7 @@
 #include "collection/CollectionFiles.h"
 #include "collection/ZipArchive.h"
 #include "render/PainterCanvas.h"
+#include "render/PngEncoder.h"
 #include "sheet/DesignPicture.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
-#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryFile>
 #include <QThread>
@@ -196,8 +196,10 @@ bool ThumbnailFolder::store(const std::string& path, std::int64_t modifiedSecond
     QTemporaryFile out(folder + QStringLiteral("/orlika-XXXXXX.png"));
     if (!out.open())
         return false;
-    QImageWriter writer(&out, "png");
-    if (!writer.write(image) || !out.flush())
+    // libdeflate at a picture's level: Qt's writer spent most of a picture's making in zlib.
+    const std::vector<std::uint8_t> png = encodePng(image, PngContent::Picture);
+    if (out.write(reinterpret_cast<const char*>(png.data()), qint64(png.size())) != qint64(png.size()) ||
+        !out.flush())
         return false;
     // Readable by the user alone (QTemporaryFile's own permissions), as the cache asks.
     return ::rename(QFile::encodeName(out.fileName()).constData(), QFile::encodeName(file).constData()) == 0;

@@ -346,17 +346,17 @@ bool BrowseWindow::listing() const
 
 void BrowseWindow::awaitListing()
 {
-    while (!m_folder.isEmpty() && listing()) {
+    while (listing()) {
         m_listing->waitForFinished();
-        QCoreApplication::processEvents();
+        takeListing();
     }
 }
 
 void BrowseWindow::takeListing()
 {
     Listed listed = m_listing->result();
-    if (listed.number != m_listingNumber)
-        return;  // a newer listing is on its way
+    if (listed.number != m_listingNumber || listed.number == m_listingShown)
+        return;  // a newer listing is on its way, or this one is shown
     m_listingShown = listed.number;
     if (m_listingAnew) {
         m_model->setEntries(std::move(listed.entries));

@@ -188,6 +188,7 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         start = Clock::now();
         second.showFolder(folder + QLatin1Char('/'));
+        second.awaitListing();
         cachedScreens.push_back(untilVisibleDrawn(second, start));
 
         browse.searchField()->clear();

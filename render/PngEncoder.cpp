@@ -42,6 +42,32 @@ void appendChunk(std::vector<std::uint8_t>& out, std::string_view type, const st
     appendU32(out, std::uint32_t(libdeflate_crc32(0, out.data() + typeAt, out.size() - typeAt)));
 }
 
+// The image's texts (QImage::setText) as Qt's writer keeps them: tEXt where key and text
+// are Latin-1, else iTXt in UTF-8. A key of more than 79 characters is not written.
+void appendTexts(std::vector<std::uint8_t>& out, const QImage& image)
+{
+    for (const QString& key : image.textKeys()) {
+        const QString text = image.text(key);
+        if (key.isEmpty() || key.size() > 79)
+            continue;
+        const QByteArray latinKey = key.toLatin1();
+        std::vector<std::uint8_t> data(latinKey.begin(), latinKey.end());
+        data.push_back(0);
+        const bool latin = QString::fromLatin1(latinKey) == key && QString::fromLatin1(text.toLatin1()) == text;
+        if (latin) {
+            const QByteArray bytes = text.toLatin1();
+            data.insert(data.end(), bytes.begin(), bytes.end());
+            appendChunk(out, "tEXt", data.data(), data.size());
+        } else {
+            // Not compressed, no language, no translated key.
+            data.insert(data.end(), {0, 0, 0, 0});
+            const QByteArray bytes = text.toUtf8();
+            data.insert(data.end(), bytes.begin(), bytes.end());
+            appendChunk(out, "iTXt", data.data(), data.size());
+        }
+    }
+}
+
 // Bytes that are written before they are read: growing it does not fill it first, so a
 // page's worth of it is neither cleared nor, where little of it is used, faulted in.
 class ByteBuffer {
@@ -152,6 +178,7 @@ std::vector<std::uint8_t> encodePng(const QImage& image, PngContent content)
     appendU32(density, std::uint32_t(rgb.dotsPerMeterY() > 0 ? rgb.dotsPerMeterY() : 3780));
     density.push_back(1);  // the unit is the metre
     appendChunk(png, "pHYs", density.data(), density.size());
+    appendTexts(png, image);
     appendChunk(png, "IDAT", compressed.data(), compressedSize);
     appendChunk(png, "IEND", nullptr, 0);
     return png;

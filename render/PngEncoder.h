@@ -17,7 +17,7 @@ enum class PngContent { Page, Picture };
 /// design's picture on nothing), every row filtered "Up" (a row like the one above, most of a page, becomes zeros) and
 /// compressed by libdeflate at the level that was fastest for its content. Decodes to the
 /// same pixels as Qt's writer, several times faster and close to its size on pages of
-/// lines and text.
+/// lines and text. The image's texts are kept, as Qt's writer keeps them.
 std::vector<std::uint8_t> encodePng(const QImage& image, PngContent content = PngContent::Page);
 
 } // namespace orlika

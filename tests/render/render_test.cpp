@@ -416,6 +416,10 @@ TEST_F(RenderTest, PngPagesDecodeToTheSamePixelsAsTheImage)
             seeThrough.setPixelColor(x, y, QColor(int(seed >> 24), int(seed >> 16) & 0xFF, int(seed >> 8) & 0xFF,
                                                   (x * 9 + y * 40) % 256));
         }
+    // Its texts, as the thumbnail cache keeps them: plain, and in letters beyond Latin-1.
+    seeThrough.setText(QStringLiteral("Thumb::URI"), QStringLiteral("file:///home/u/r%C3%B6se.pes"));
+    seeThrough.setText(QStringLiteral("Thumb::MTime"), QStringLiteral("1796870400"));
+    seeThrough.setText(QStringLiteral("Title"), QStringLiteral("Róża – ローズ"));
 
     // The page is encoded as the catalog encodes it, still under its painter, and the
     // smaller images after it reuse the encoder's larger buffers.
@@ -430,7 +434,10 @@ TEST_F(RenderTest, PngPagesDecodeToTheSamePixelsAsTheImage)
         EXPECT_EQ(back.hasAlphaChannel(), image.hasAlphaChannel());
         EXPECT_EQ(back.convertToFormat(format), image.convertToFormat(format));
         EXPECT_EQ(back.dotsPerMeterX(), image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() : 3780);
+        for (const QString& key : image.textKeys())
+            EXPECT_EQ(back.text(key), image.text(key)) << key.toStdString();
     }
+    EXPECT_EQ(seeThrough.textKeys().size(), 3);
     EXPECT_GT(countPixels(page.image(), qRgb(128, 0, 0)), 100);  // the page drew
 }
 
