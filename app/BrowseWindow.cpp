@@ -266,6 +266,18 @@ void BrowseWindow::buildLayout()
     m_printCatalog = new QAction(QStringLiteral("P&rint as Catalog..."), this);
     m_printCatalog->setObjectName(QStringLiteral("BrowsePrintCatalog"));
     connect(m_printCatalog, &QAction::triggered, this, &BrowseWindow::printSelectedAsCatalog);
+    m_printSheets = new QAction(QStringLiteral("Print Design &Sheets..."), this);
+    m_printSheets->setObjectName(QStringLiteral("BrowsePrintSheets"));
+    connect(m_printSheets, &QAction::triggered, this, [this] {
+        if (const std::vector<std::string> names = selectedNames(); !names.empty())
+            emit sheetsAsked(m_folder.toStdString(), names);
+    });
+    m_convert = new QAction(QStringLiteral("Con&vert To..."), this);
+    m_convert->setObjectName(QStringLiteral("BrowseConvert"));
+    connect(m_convert, &QAction::triggered, this, [this] {
+        if (const std::vector<std::string> names = selectedNames(); !names.empty())
+            emit convertAsked(m_folder.toStdString(), names);
+    });
     m_copyMove = new QAction(QStringLiteral("Copy/Move All Selected Files"), this);
     m_copyMove->setObjectName(QStringLiteral("BrowseCopyMove"));
     connect(m_copyMove, &QAction::triggered, this, &BrowseWindow::copyOrMoveSelected);
@@ -303,7 +315,7 @@ QItemSelectionModel* BrowseWindow::selection() const
 
 QList<QAction*> BrowseWindow::commands() const
 {
-    return {m_open, m_showPages, m_printCatalog, m_copyMove, m_delete};
+    return {m_open, m_showPages, m_printCatalog, m_printSheets, m_convert, m_copyMove, m_delete};
 }
 
 std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, bool includeSubfolders)
@@ -470,7 +482,7 @@ void BrowseWindow::showCounts()
         text += QStringLiteral("    ") + current.data(BrowseModel::FolderRole).toString();
     m_status->setText(text);
     const bool any = m_grid->selectionModel()->hasSelection();
-    for (QAction* action : {m_showPages, m_printCatalog, m_copyMove, m_delete})
+    for (QAction* action : {m_showPages, m_printCatalog, m_printSheets, m_convert, m_copyMove, m_delete})
         action->setEnabled(any);
     m_open->setEnabled(m_grid->currentIndex().isValid());
 }
@@ -482,7 +494,9 @@ void BrowseWindow::showContextMenu(const QPoint& at)
     menu.addAction(m_open);
     menu.addAction(m_showPages);
     menu.addAction(m_printCatalog);
+    menu.addAction(m_printSheets);
     menu.addSeparator();
+    menu.addAction(m_convert);
     menu.addAction(m_copyMove);
     menu.addSeparator();
     menu.addAction(m_delete);

@@ -79,7 +79,8 @@ public:
     QComboBox* orderBox() const { return m_order; }
     QSlider* sizeSlider() const { return m_size; }
     QLabel* statusLine() const { return m_status; }
-    /// The context menu's items: Open, Show as Pages, Print as Catalog, Copy/Move..., Delete.
+    /// The context menu's items: Open, Show as Pages, Print as Catalog, Print Design Sheets,
+    /// Convert To, Copy/Move..., Delete.
     QList<QAction*> commands() const;
 
 signals:
@@ -90,6 +91,10 @@ signals:
     /// The user asked for `names` (relative to `folder`, in the grid's order) as pages
     /// of the catalog, on screen or printed.
     void pagesAsked(const std::string& folder, const std::vector<std::string>& names, bool print);
+    /// The user asked for the design sheets of `names` (relative to `folder`, in the
+    /// grid's order), or for their conversion to a machine's format.
+    void sheetsAsked(const std::string& folder, const std::vector<std::string>& names);
+    void convertAsked(const std::string& folder, const std::vector<std::string>& names);
     /// Designs a command took away from `folder`: `names` relative to it.
     void designsGone(const std::string& folder, const std::vector<std::string>& names, bool moved);
 
@@ -126,6 +131,8 @@ private:
     QAction* m_open = nullptr;
     QAction* m_showPages = nullptr;
     QAction* m_printCatalog = nullptr;
+    QAction* m_printSheets = nullptr;
+    QAction* m_convert = nullptr;
     QAction* m_copyMove = nullptr;
     QAction* m_delete = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;

@@ -396,14 +396,19 @@ void TForm1::PrintSelectedFiles2Click()
 
 void TForm1::PrintDesignSheet1Click()
 {
-    auto& s = m_catalog.state();
-    if (m_running || s.SelectedList.empty())
+    const auto& s = m_catalog.state();
+    printDesignSheets(s.SelectedFolder, s.SelectedList.names());
+}
+
+void TForm1::printDesignSheets(const std::string& folder, const std::vector<std::string>& names)
+{
+    if (m_running || names.empty())
         return;
     const std::optional<bool> realistic = askSheetRealistic();
     if (!realistic)
         return;
     m_running = true;
-    SheetPrinting sheets(s.SelectedFolder, s.SelectedList.names(), m_host);
+    SheetPrinting sheets(folder, names, m_host);
     m_lastPagesPrinted = 0;
     if (!sheets.empty()) {
         PrintJob job(printer(), [&] {
@@ -442,7 +447,13 @@ TConvertDialog& TForm1::convertDialog()
 
 void TForm1::ConvertTo1Click()
 {
-    if (m_running || m_catalog.state().SelectedList.empty())
+    if (!m_catalog.state().SelectedList.empty())
+        convertDesigns(m_catalog.state());
+}
+
+void TForm1::convertDesigns(CatalogState& selection)
+{
+    if (m_running || selection.SelectedList.empty())
         return;
     TConvertDialog& dialog = convertDialog();
     if (m_host.execDialog(dialog) != QDialog::Accepted)
@@ -454,7 +465,7 @@ void TForm1::ConvertTo1Click()
         return;
     }
     m_running = true;
-    ConvertJob(m_catalog.state(), m_host, *m_fileOperations).run(order);
+    ConvertJob(selection, m_host, *m_fileOperations).run(order);
     afterRun();
 }
 

@@ -81,6 +81,10 @@ public:
     /// The designs `names` of `folder`, in their order, as a run of pages on screen or
     /// printed, with the pages in view. A run waiting at a page is cancelled first.
     void showDesignsAsPages(const std::string& folder, const std::vector<std::string>& names, bool print);
+    /// The design sheets of `names` in `folder`, printed after the sheet's options are asked.
+    void printDesignSheets(const std::string& folder, const std::vector<std::string>& names);
+    /// The designs selected in `selection` converted, after the conversion's dialog.
+    void convertDesigns(CatalogState& selection);
     /// The browse grid, made at first use; null before.
     BrowseWindow* browseWindow() const { return m_browse; }
     /// True while a run of the page engine is active.

@@ -33,6 +33,13 @@ void TForm1::showBrowse(const QString& folder)
             m_catalog.state().IncludeSubfolders = on;
         });
         connect(m_browse, &BrowseWindow::pagesAsked, this, &TForm1::showDesignsAsPages);
+        connect(m_browse, &BrowseWindow::sheetsAsked, this, &TForm1::printDesignSheets);
+        connect(m_browse, &BrowseWindow::convertAsked, this,
+                [this](const std::string& folder, const std::vector<std::string>& names) {
+                    CatalogState selection = m_browse->selectionState(names);
+                    selection.SelectedFolder = folder;
+                    convertDesigns(selection);
+                });
         connect(m_browse, &BrowseWindow::designsGone, this,
                 [this](const std::string& from, const std::vector<std::string>& names, bool moved) {
                     // The pages do not show or select a design gone either.

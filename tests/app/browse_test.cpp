@@ -3,6 +3,7 @@
 // in the freedesktop thumbnail cache, and the selection gestures feeding the commands.
 #include "tests/app/AppFixture.h"
 #include "app/BrowseWindow.h"
+#include "app/ConvertDialog.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "tools/designgen/Design.h"
@@ -298,9 +299,9 @@ TEST_F(BrowseTest, EnterOpensTheCurrentDesignInTheDesignViewAndTheMenuItemsActOn
         return int(QDialog::Accepted);
     });
     const QList<QAction*> commands = window.commands();
-    ASSERT_EQ(commands.size(), 5);
-    QAction* copyMove = commands[3];
-    QAction* erase = commands[4];
+    ASSERT_EQ(commands.size(), 7);
+    QAction* copyMove = commands[5];
+    QAction* erase = commands[6];
     ASSERT_TRUE(copyMove->isEnabled());
     copyMove->trigger();
     EXPECT_TRUE(QFileInfo::exists(folder() + QStringLiteral("dest/d02.dst")));
@@ -337,6 +338,43 @@ TEST_F(BrowseTest, AFolderDroppedOnTheGridIsBrowsedAndAFileDroppedIsNot)
     EXPECT_EQ(window.folder(), folder() + QStringLiteral("more/"));
     window.awaitListing();
     EXPECT_EQ(column(window.model()), (QStringList{"m.dst"}));
+}
+
+// The grid's selection has its design sheets printed and is converted for a machine, as
+// the pages' selection is; the pages' own selection is left as it was.
+TEST_F(BrowseTest, TheGridsSelectionPrintsItsDesignSheetsAndIsConverted)
+{
+    makeDesigns(3);
+    BrowseWindow& window = browse();
+    clickRow(window, 2);
+    clickRow(window, 0, Qt::ControlModifier);
+    const auto command = [&](const char* name) {
+        for (QAction* action : window.commands())
+            if (action->objectName() == QLatin1String(name))
+                return action;
+        ADD_FAILURE() << "no command " << name;
+        return window.commands().front();
+    };
+
+    answerSheetOptions(false);
+    const QString sheets = path(QStringLiteral("sheets.pdf"));
+    answerPdfName(sheets);
+    ASSERT_TRUE(command("BrowsePrintSheets")->isEnabled());
+    command("BrowsePrintSheets")->trigger();
+    EXPECT_EQ(form->lastPagesPrinted(), 2);
+    EXPECT_TRUE(QFileInfo(sheets).size() > 0);
+
+    const QString out = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    dialogAnswers.push_back([out](QDialog& dialog) {
+        auto& convert = dynamic_cast<TConvertDialog&>(dialog);
+        convert.MachineCombo->setCurrentIndex(convert.MachineCombo->findText(QStringLiteral("Tajima DST"), Qt::MatchStartsWith));
+        convert.FolderEdit->setText(out);
+        return int(QDialog::Accepted);
+    });
+    command("BrowseConvert")->trigger();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"d01.dst", "d03.dst"}));
+    EXPECT_EQ(state().SelectedList.count(), 0);
 }
 
 TEST_F(BrowseTest, TheSelectionShownAsPagesReplacesTheWaitingRunWithItsDesignsInTheGridsOrder)
