@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -138,6 +139,22 @@ QString droppedFolder(const QMimeData* mime)
         return {};
     const QFileInfo dropped(mime->urls().front().toLocalFile());
     return dropped.isDir() ? dropped.absoluteFilePath() + QLatin1Char('/') : QString();
+}
+
+// A file manager's change anywhere in the shown tree lists it again: the folder's own
+// changes, and with its subfolders theirs, up to as many as the system lets one program
+// watch without asking for more.
+QStringList foldersToWatch(const std::string& folder, bool includeSubfolders)
+{
+    constexpr int kMostWatched = 4000;
+    QStringList folders{QString::fromStdString(folder)};
+    if (!includeSubfolders)
+        return folders;
+    QDirIterator below(QString::fromStdString(folder), QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    while (below.hasNext() && folders.size() < kMostWatched)
+        folders << below.next() + QLatin1Char('/');
+    return folders;
 }
 
 } // namespace
@@ -347,7 +364,7 @@ void BrowseWindow::startListing(bool anew)
     const bool subfolders = m_includeSubfolders;
     m_status->setText(QStringLiteral("Listing %1...").arg(m_folder));
     m_listing->setFuture(QtConcurrent::run([number, folder, subfolders] {
-        return Listed{number, listFolder(folder, subfolders)};
+        return Listed{number, listFolder(folder, subfolders), foldersToWatch(folder, subfolders)};
     }));
 }
 
@@ -370,6 +387,7 @@ void BrowseWindow::takeListing()
     if (listed.number != m_listingNumber || listed.number == m_listingShown)
         return;  // a newer listing is on its way, or this one is shown
     m_listingShown = listed.number;
+    watchFolders(listed.folders);
     if (m_listingAnew) {
         m_model->setEntries(std::move(listed.entries));
         if (m_model->rowCount() > 0)
@@ -389,7 +407,7 @@ void BrowseWindow::showFolder(const QString& folder)
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     m_pictures->forgetQueued();
     m_model->setEntries({});
-    watchFolder();
+    watchFolders({m_folder});
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
     const QModelIndex inTree = m_folderModel->index(m_folder.size() > 1 ? m_folder.chopped(1) : m_folder);
@@ -411,12 +429,15 @@ void BrowseWindow::reload()
         startListing(false);
 }
 
-void BrowseWindow::watchFolder()
+void BrowseWindow::watchFolders(const QStringList& folders)
 {
-    if (!m_watcher->directories().isEmpty())
-        m_watcher->removePaths(m_watcher->directories());
-    if (!m_folder.isEmpty())
-        m_watcher->addPath(m_folder);
+    const QStringList watched = m_watcher->directories();
+    if (watched == folders)
+        return;
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    if (!folders.isEmpty())
+        m_watcher->addPaths(folders);
 }
 
 void BrowseWindow::setIncludeSubfolders(bool on)

@@ -111,7 +111,7 @@ private:
     /// Lists the shown folder on the pool: anew (another folder) or again (the same one changed).
     void startListing(bool anew);
     void takeListing();
-    void watchFolder();
+    void watchFolders(const QStringList& folders);
     /// The selected designs' paths relative to the shown folder.
     std::vector<std::string> selectedNames() const;
     void takeAway(const std::vector<std::string>& names, bool moved);
@@ -145,6 +145,7 @@ private:
     struct Listed {
         int number = 0;
         std::vector<BrowseEntry> entries;
+        QStringList folders;  // to watch: the folder, and with its subfolders theirs
     };
     QFutureWatcher<Listed>* m_listing = nullptr;
     int m_listingNumber = 0;

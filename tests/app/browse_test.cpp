@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QFileSystemWatcher>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMimeData>
@@ -375,6 +376,39 @@ TEST_F(BrowseTest, TheGridsSelectionPrintsItsDesignSheetsAndIsConverted)
     command("BrowseConvert")->trigger();
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"d01.dst", "d03.dst"}));
     EXPECT_EQ(state().SelectedList.count(), 0);
+}
+
+// Another program's changes show by themselves: in the folder, and with Include
+// Subfolders in its subfolders too, one made after the grid was shown among them.
+TEST_F(BrowseTest, DesignsAddedOrRemovedByAnotherProgramAppearAndLeaveInTheFolderAndItsSubfolders)
+{
+    makeDesigns(2);
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("old/deep"))));
+    BrowseWindow& window = browse();
+    window.setIncludeSubfolders(true);
+    window.awaitListing();
+    const auto names = [&] {
+        QStringList shown = column(window.model());
+        shown.sort();
+        return shown;
+    };
+    const auto waitFor = [&](const QStringList& expected) {
+        return QTest::qWaitFor([&] { return names() == expected; }, 5000);
+    };
+    ASSERT_EQ(names(), (QStringList{"d01.dst", "d02.dst"}));
+
+    writeFile(QStringLiteral("old/deep/a.dst"), gen::writeDst(gen::makeStar(120)));
+    EXPECT_TRUE(waitFor({"a.dst", "d01.dst", "d02.dst"})) << names().join(' ').toStdString();
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("new"))));
+    const auto* watcher = window.findChild<QFileSystemWatcher*>();
+    ASSERT_NE(watcher, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher->directories().contains(path(QStringLiteral("new/"))); }, 5000))
+        << watcher->directories().join(' ').toStdString();
+    writeFile(QStringLiteral("new/b.dst"), gen::writeDst(gen::makeStar(130)));
+    EXPECT_TRUE(waitFor({"a.dst", "b.dst", "d01.dst", "d02.dst"})) << names().join(' ').toStdString();
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("d01.dst"))));
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("old/deep/a.dst"))));
+    EXPECT_TRUE(waitFor({"b.dst", "d02.dst"})) << names().join(' ').toStdString();
 }
 
 TEST_F(BrowseTest, TheSelectionShownAsPagesReplacesTheWaitingRunWithItsDesignsInTheGridsOrder)
