@@ -38,11 +38,10 @@ void BrowseModel::indexPaths()
 
 std::vector<int> BrowseModel::shownEntries() const
 {
-    const std::string typed = m_typed.toStdString();
     std::vector<int> shown;
     shown.reserve(m_entries.size());
     for (std::size_t i = 0; i < m_entries.size(); ++i)
-        if (nameMatches(typed, designFileName(m_entries[i].path)))
+        if (searchMatches(m_search, m_entries[i]))
             shown.push_back(int(i));
     std::sort(shown.begin(), shown.end(), [this](int a, int b) {
         return browsesBefore(m_entries[std::size_t(a)], m_entries[std::size_t(b)], m_order);
@@ -116,12 +115,18 @@ void BrowseModel::removePaths(const std::vector<std::string>& paths)
         updateEntries(std::move(kept));
 }
 
-void BrowseModel::setNamePattern(const QString& typed)
+void BrowseModel::setSearch(const QString& typed)
 {
     if (typed == m_typed)
         return;
     m_typed = typed;
+    m_search = readBrowseSearch(typed.toStdString());
     relayout(nullptr);
+}
+
+int BrowseModel::unfiguredCount() const
+{
+    return int(std::count_if(m_entries.begin(), m_entries.end(), [](const BrowseEntry& e) { return !e.figures; }));
 }
 
 void BrowseModel::setOrder(BrowseOrder order)

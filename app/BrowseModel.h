@@ -42,8 +42,12 @@ public:
     /// Designs that left their folder through ORLIKA (deleted, moved).
     void removePaths(const std::vector<std::string>& paths);
 
-    /// Narrows the designs shown to the names that answer `typed` (collection/BrowseList.h).
-    void setNamePattern(const QString& typed);
+    /// Narrows the designs shown to those that answer what was typed: a name and the
+    /// filters of Find Designs (collection/BrowseList.h, readBrowseSearch).
+    void setSearch(const QString& typed);
+    const BrowseSearch& search() const { return m_search; }
+    /// The designs listed whose figures are not yet known.
+    int unfiguredCount() const;
     void setOrder(BrowseOrder order);
     BrowseOrder order() const { return m_order; }
     /// The picture size the grid asks for, in device pixels.
@@ -81,6 +85,7 @@ private:
     QHash<QString, int> m_entryOfPath;
     std::vector<int> m_rowOfEntry;        // -1 where not shown
     QString m_typed;
+    BrowseSearch m_search;
     BrowseOrder m_order = BrowseOrder::Name;
     int m_pictureSize = 128;
 };

@@ -201,12 +201,13 @@ void BrowseWindow::buildLayout()
 
     m_search = new QLineEdit;
     m_search->setObjectName(QStringLiteral("BrowseSearch"));
-    m_search->setPlaceholderText(QStringLiteral("Search names (* and ? as wildcards)"));
+    m_search->setPlaceholderText(
+        QStringLiteral("Search names (* and ? as wildcards) and figures: fits:130x180 stitches::5000 format:pes"));
+    m_search->setToolTip(QStringLiteral(
+        "A name, or a pattern with * and ?, and any of: format:pes, fits:130x180 (or 5x7in), width:50:100, "
+        "height::80, stitches:1000:, colors:3, thread:red (mm; a range MIN:MAX may leave out either side)"));
     m_search->setClearButtonEnabled(true);
-    connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_model->setNamePattern(text.trimmed());
-        showCounts();
-    });
+    connect(m_search, &QLineEdit::textChanged, this, &BrowseWindow::searchTyped);
 
     m_order = new QComboBox;
     m_order->setObjectName(QStringLiteral("BrowseOrder"));
@@ -335,8 +336,16 @@ QList<QAction*> BrowseWindow::commands() const
     return {m_open, m_showPages, m_printCatalog, m_printSheets, m_convert, m_copyMove, m_delete};
 }
 
-std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, bool includeSubfolders)
+std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, bool includeSubfolders,
+                                                  bool refreshIndex)
 {
+    if (refreshIndex) {
+        try {
+            DesignIndex(DesignIndex::defaultPath()).refresh(folder);
+        } catch (const std::exception&) {
+            // The figures then come as the pictures are made, as without an index.
+        }
+    }
     ArchiveShelf archives;
     TreeCollector collector(archives);
     std::vector<BrowseEntry> entries = listDesigns(folder, includeSubfolders, designExtensions(), collector);
@@ -353,7 +362,7 @@ std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, boo
     return entries;
 }
 
-void BrowseWindow::startListing(bool anew)
+void BrowseWindow::startListing(bool anew, bool refreshIndex)
 {
     // A folder of thousands of designs, or a tree of archives, takes a while to list: the
     // window goes on meanwhile.
@@ -362,9 +371,10 @@ void BrowseWindow::startListing(bool anew)
     const int number = ++m_listingNumber;
     const std::string folder = m_folder.toStdString();
     const bool subfolders = m_includeSubfolders;
-    m_status->setText(QStringLiteral("Listing %1...").arg(m_folder));
-    m_listing->setFuture(QtConcurrent::run([number, folder, subfolders] {
-        return Listed{number, listFolder(folder, subfolders), foldersToWatch(folder, subfolders)};
+    m_status->setText(refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...").arg(m_folder)
+                                   : QStringLiteral("Listing %1...").arg(m_folder));
+    m_listing->setFuture(QtConcurrent::run([number, folder, subfolders, refreshIndex] {
+        return Listed{number, listFolder(folder, subfolders, refreshIndex), foldersToWatch(folder, subfolders)};
     }));
 }
 
@@ -407,6 +417,7 @@ void BrowseWindow::showFolder(const QString& folder)
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     m_pictures->forgetQueued();
     m_model->setEntries({});
+    m_indexAsked = false;
     watchFolders({m_folder});
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
@@ -417,6 +428,19 @@ void BrowseWindow::showFolder(const QString& folder)
         m_folders->scrollTo(inTree);
     }
     startListing(true);
+}
+
+void BrowseWindow::searchTyped(const QString& text)
+{
+    m_model->setSearch(text.trimmed());
+    if (m_model->search().filter.asksFigures() && !m_indexAsked && !m_folder.isEmpty() &&
+        m_model->unfiguredCount() > 0) {
+        m_indexAsked = true;
+        startListing(false, true);
+        return;
+    }
+    if (!listing())
+        showCounts();
 }
 
 void BrowseWindow::reload()
@@ -499,6 +523,8 @@ QString BrowseWindow::countsText() const
 void BrowseWindow::showCounts()
 {
     QString text = countsText();
+    for (const std::string& problem : m_model->search().problems)
+        text += QStringLiteral("    ") + QString::fromStdString(problem);
     if (const QModelIndex current = m_grid->currentIndex(); current.isValid())
         text += QStringLiteral("    ") + current.data(BrowseModel::FolderRole).toString();
     m_status->setText(text);

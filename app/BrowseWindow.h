@@ -107,9 +107,13 @@ private:
     void showCounts();
     void showContextMenu(const QPoint& at);
     /// The designs of `folder`, with the index's figures where it was indexed; on any thread.
-    static std::vector<BrowseEntry> listFolder(const std::string& folder, bool includeSubfolders);
-    /// Lists the shown folder on the pool: anew (another folder) or again (the same one changed).
-    void startListing(bool anew);
+    /// With `refreshIndex` the index is brought up to date with the folder's tree first.
+    static std::vector<BrowseEntry> listFolder(const std::string& folder, bool includeSubfolders, bool refreshIndex);
+    /// Lists the shown folder on the pool: anew (another folder) or again (the same one
+    /// changed, or its figures asked of the index).
+    void startListing(bool anew, bool refreshIndex = false);
+    /// A search of figures over designs whose figures are not known: the index reads them.
+    void searchTyped(const QString& text);
     void takeListing();
     void watchFolders(const QStringList& folders);
     /// The selected designs' paths relative to the shown folder.
@@ -152,6 +156,7 @@ private:
     int m_listingShown = 0;
     bool m_listingAnew = false;
     bool m_listAgain = false;
+    bool m_indexAsked = false;  // the shown folder's figures were asked of the index
 };
 
 } // namespace orlika

@@ -2,6 +2,7 @@
 #include "collection/BrowseList.h"
 
 #include "catalog/DesignPaths.h"
+#include "collection/Find.h"
 #include "collection/IndexedDesign.h"
 #include "collection/TreeWalk.h"
 #include "platform/FileSystem.h"
@@ -108,6 +109,128 @@ bool nameMatches(const std::string& typed, const std::string& name)
     return wildcardMatch("*" + typed + "*", name);
 }
 
+namespace {
+
+std::string lowerCase(std::string text)
+{
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Reads one key:value word into the filter; false when the key is not a filter's.
+bool readFilterWord(const std::string& word, BrowseSearch& search)
+{
+    const std::size_t colon = word.find(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    const std::string key = lowerCase(word.substr(0, colon));
+    const std::string value = word.substr(colon + 1);
+    DesignFilter& filter = search.filter;
+    bool read = true;
+    std::string what;
+    if (key == "format") {
+        filter.format = value;
+        read = !value.empty();
+        what = "a format";
+    } else if (key == "fits") {
+        double width = 0, height = 0;
+        read = parseHoop(value, width, height);
+        if (read) {
+            filter.hoopWidthMm = width;
+            filter.hoopHeightMm = height;
+        }
+        what = "a hoop";
+    } else if (key == "width") {
+        read = parseLengthRange(value, filter.minWidthMm, filter.maxWidthMm);
+        what = "a length or range";
+    } else if (key == "height") {
+        read = parseLengthRange(value, filter.minHeightMm, filter.maxHeightMm);
+        what = "a length or range";
+    } else if (key == "stitches") {
+        read = parseCountRange(value, filter.minStitches, filter.maxStitches);
+        what = "a count or range";
+    } else if (key == "colors" || key == "colours") {
+        read = parseCountRange(value, filter.minColorChanges, filter.maxColorChanges);
+        what = "a count or range";
+    } else if (key == "thread") {
+        filter.thread = value;
+        read = !value.empty();
+        what = "a thread's name";
+    } else {
+        return false;
+    }
+    if (!read)
+        search.problems.push_back(word + " is not " + what);
+    return true;
+}
+
+bool inRange(double value, const std::optional<double>& min, const std::optional<double>& max)
+{
+    return (!min || value >= *min) && (!max || value <= *max);
+}
+
+bool inRange(std::int64_t value, const std::optional<std::int64_t>& min, const std::optional<std::int64_t>& max)
+{
+    return (!min || value >= *min) && (!max || value <= *max);
+}
+
+bool figuresMatch(const DesignFilter& filter, const BrowseFigures& figures)
+{
+    // As the index answers it: a design without stitches has no size.
+    if (figures.stitches <= 0)
+        return false;
+    if (filter.hoopWidthMm && filter.hoopHeightMm) {
+        const double w = *filter.hoopWidthMm, h = *filter.hoopHeightMm;
+        const bool fits = (figures.widthMm <= w && figures.heightMm <= h) || (figures.widthMm <= h && figures.heightMm <= w);
+        if (!fits)
+            return false;
+    }
+    if (!filter.thread.empty() && lowerCase(figures.threads).find(lowerCase(filter.thread)) == std::string::npos)
+        return false;
+    return inRange(figures.widthMm, filter.minWidthMm, filter.maxWidthMm) &&
+           inRange(figures.heightMm, filter.minHeightMm, filter.maxHeightMm) &&
+           inRange(figures.stitches, filter.minStitches, filter.maxStitches) &&
+           inRange(figures.colorChanges, filter.minColorChanges, filter.maxColorChanges);
+}
+
+} // namespace
+
+BrowseSearch readBrowseSearch(const std::string& typed)
+{
+    BrowseSearch search;
+    std::size_t at = 0;
+    while (at < typed.size()) {
+        const std::size_t start = typed.find_first_not_of(" \t", at);
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = std::min(typed.find_first_of(" \t", start), typed.size());
+        const std::string word = typed.substr(start, end - start);
+        if (!readFilterWord(word, search))
+            search.name += (search.name.empty() ? "" : " ") + word;
+        at = end;
+    }
+    return search;
+}
+
+bool searchMatches(const BrowseSearch& search, const BrowseEntry& entry)
+{
+    const std::string name = designFileName(entry.path);
+    if (!nameMatches(search.name, name))
+        return false;
+    if (!search.filter.format.empty()) {
+        std::string format = upperCase(search.filter.format);
+        if (format.front() == '.')
+            format.erase(0, 1);
+        const std::size_t dot = name.rfind('.');
+        if (dot == std::string::npos || upperCase(name.substr(dot + 1)) != format)
+            return false;
+    }
+    if (!search.filter.asksFigures())
+        return true;
+    return entry.figures && figuresMatch(search.filter, *entry.figures);
+}
+
 bool browsesBefore(const BrowseEntry& a, const BrowseEntry& b, BrowseOrder order)
 {
     int by = 0;
@@ -151,7 +274,11 @@ void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<Index
         if (found == byPath.end() || found->second->modified != entry.modified)
             continue;
         const IndexedDesign& design = *found->second;
-        entry.figures = BrowseFigures{design.widthMm, design.heightMm, design.stitches, design.colorChanges};
+        std::string threads;
+        for (const IndexedThread& thread : design.threads)
+            threads += thread.name + '\n';
+        entry.figures =
+            BrowseFigures{design.widthMm, design.heightMm, design.stitches, design.colorChanges, std::move(threads)};
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "catalog/DesignCollector.h"
+#include "collection/DesignIndex.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,8 @@ struct BrowseFigures {
     double heightMm = 0;
     std::int64_t stitches = 0;
     std::int64_t colorChanges = 0;
+    /// The threads' names and codes, a line each, where the index gives them; else empty.
+    std::string threads{};
 
     bool operator==(const BrowseFigures&) const = default;
 };
@@ -42,6 +45,23 @@ std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubf
 /// True when the name answers what the user typed: '*' and '?' as wildcards over the
 /// whole name, else the text anywhere in it; letters in any case. Empty matches all.
 bool nameMatches(const std::string& typed, const std::string& name);
+
+/// What the search field asks: the name (as nameMatches() reads it) and the filters of
+/// Find Designs, each a word of the form key:value among the name's: "format:pes",
+/// "fits:130x180" (or "5x7in"), "width:50:100", "height::80", "stitches:1000:",
+/// "colors:3" and "thread:red". A word with another key is part of the name.
+struct BrowseSearch {
+    std::string name;
+    DesignFilter filter;
+    /// The words that could not be read, in words ("stitches:lots is not a count or
+    /// range"); those words filter nothing.
+    std::vector<std::string> problems;
+};
+BrowseSearch readBrowseSearch(const std::string& typed);
+/// True when the design answers the search. A design whose figures are not yet known
+/// (not in the index, no picture made yet) answers no filter of figures; a thread is
+/// known only from the index.
+bool searchMatches(const BrowseSearch& search, const BrowseEntry& entry);
 
 /// The grid's orders; those of figures put designs with none last, by name.
 enum class BrowseOrder { Name, Folder, Modified, Size, Stitches, ColorChanges };

@@ -4,6 +4,8 @@
 #include "tests/app/AppFixture.h"
 #include "app/BrowseWindow.h"
 #include "app/ConvertDialog.h"
+#include "collection/DesignIndex.h"
+#include "sheet/DesignPicture.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
 #include "tools/designgen/Design.h"
@@ -409,6 +411,34 @@ TEST_F(BrowseTest, DesignsAddedOrRemovedByAnotherProgramAppearAndLeaveInTheFolde
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("d01.dst"))));
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("old/deep/a.dst"))));
     EXPECT_TRUE(waitFor({"b.dst", "d02.dst"})) << names().join(' ').toStdString();
+}
+
+// Find's filters typed in the search field are answered from the index: a folder not yet
+// indexed is read into it in the background, and the grid then shows what answers.
+TEST_F(BrowseTest, FiguresTypedInTheSearchAreAnsweredFromTheIndexReadForThem)
+{
+    writeFile(QStringLiteral("small.dst"), gen::writeDst(gen::makeStar(150)));
+    writeFile(QStringLiteral("large.dst"), gen::writeDst(gen::makeFilledCircle(250)));
+    const auto stitches = [this](const char* name) {
+        return readDesignPicture(path(QLatin1String(name)).toStdString()).picture->stitches();
+    };
+    const std::int64_t small = stitches("small.dst");
+    ASSERT_LT(small, stitches("large.dst"));
+    BrowseWindow& window = browse();
+    ASSERT_FALSE(QFileInfo::exists(QString::fromStdString(DesignIndex::defaultPath())));
+
+    window.searchField()->setText(QStringLiteral("stitches::%1").arg(small));
+    EXPECT_TRUE(window.listing());
+    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("Reading the figures")));
+    window.awaitListing();
+    EXPECT_EQ(column(window.model()), QStringList{"small.dst"});
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(DesignIndex::defaultPath())));
+    window.searchField()->setText(QStringLiteral("format:dst stitches:%1:").arg(small + 1));
+    EXPECT_FALSE(window.listing());  // read once for the folder
+    EXPECT_EQ(column(window.model()), QStringList{"large.dst"});
+    window.searchField()->setText(QStringLiteral("stitches:many"));
+    EXPECT_EQ(window.model().rowCount(), 2);
+    EXPECT_TRUE(window.statusLine()->text().contains(QStringLiteral("stitches:many is not a count or range")));
 }
 
 TEST_F(BrowseTest, TheSelectionShownAsPagesReplacesTheWaitingRunWithItsDesignsInTheGridsOrder)

@@ -90,6 +90,48 @@ TEST(BrowseList, TypedTextIsFoundAnywhereInTheNameAndWildcardsMatchTheWholeName)
     EXPECT_FALSE(nameMatches("ros?.pes", "rose.dst"));
 }
 
+// The search field's words: a name, and Find's filters as key:value words among it.
+TEST(BrowseList, TheSearchTakesFindsFiltersAmongTheNameAndAnswersThemFromTheFigures)
+{
+    const BrowseSearch search = readBrowseSearch("rose  fits:130x180 Stitches::5000 colours:2:4 format:.DST bud");
+    EXPECT_EQ(search.name, "rose bud");
+    EXPECT_EQ(search.filter.format, ".DST");
+    EXPECT_EQ(search.filter.hoopWidthMm, 130);
+    EXPECT_EQ(search.filter.hoopHeightMm, 180);
+    EXPECT_FALSE(search.filter.minStitches);
+    EXPECT_EQ(search.filter.maxStitches, 5000);
+    EXPECT_EQ(search.filter.minColorChanges, 2);
+    EXPECT_EQ(search.filter.maxColorChanges, 4);
+    EXPECT_TRUE(search.problems.empty());
+
+    // A word of another key is part of the name; a filter's value that does not read is
+    // said, and filters nothing.
+    const BrowseSearch odd = readBrowseSearch("a:b stitches:lots width:5x7in");
+    EXPECT_EQ(odd.name, "a:b");
+    EXPECT_EQ(odd.problems, (std::vector<std::string>{"stitches:lots is not a count or range",
+                                                      "width:5x7in is not a length or range"}));
+    EXPECT_FALSE(odd.filter.asksFigures());
+
+    const BrowseEntry small = entry("/d/", "rose bud.dst", BrowseFigures{100, 170, 4000, 3, "Poppy Red 1147\n"});
+    const BrowseEntry turned = entry("/d/", "rose bud 2.dst", BrowseFigures{175, 120, 4000, 3});
+    const BrowseEntry large = entry("/d/", "rose bud 3.dst", BrowseFigures{140, 190, 4000, 3});
+    const BrowseEntry unknown = entry("/d/", "rose bud 4.dst");
+    const BrowseEntry other = entry("/d/", "rose bud.pes", BrowseFigures{100, 100, 4000, 3});
+    EXPECT_TRUE(searchMatches(search, small));
+    EXPECT_TRUE(searchMatches(search, turned));    // fits the hoop turned
+    EXPECT_FALSE(searchMatches(search, large));
+    EXPECT_FALSE(searchMatches(search, unknown));  // figures asked of a design without them
+    EXPECT_FALSE(searchMatches(search, other));    // another format
+    EXPECT_TRUE(searchMatches(readBrowseSearch("format:pes"), other));
+    EXPECT_TRUE(searchMatches(readBrowseSearch("format:pes"), entry("/d/", "x.PES")));  // no figures asked
+    EXPECT_FALSE(searchMatches(readBrowseSearch("stitches:4001:"), small));
+    EXPECT_TRUE(searchMatches(readBrowseSearch("width:100 height:150:170"), small));
+    EXPECT_TRUE(searchMatches(readBrowseSearch("thread:POPPY"), small));
+    EXPECT_FALSE(searchMatches(readBrowseSearch("thread:poppy"), turned));
+    EXPECT_FALSE(searchMatches(readBrowseSearch("tulip"), small));
+    EXPECT_FALSE(searchMatches(readBrowseSearch("stitches:1:"), entry("/d/", "empty.dst", BrowseFigures{0, 0, 0, 0})));
+}
+
 TEST(BrowseList, OrdersPutDesignsWithoutFiguresLastAndTiesByFolderThenName)
 {
     const std::vector<BrowseEntry> entries{
@@ -124,6 +166,7 @@ TEST(BrowseList, TheIndexGivesFiguresOnlyToTheFilesItStillDescribes)
     same.heightMm = 7;
     same.stitches = 1234;
     same.colorChanges = 3;
+    same.threads = {IndexedThread{"Poppy Red 1147", 0x0000C0}, IndexedThread{"Leaf 1049", 0x00C000}};
     IndexedDesign changed = same;
     changed.path = "/c/changed.dst";
     changed.modified = 150;  // indexed before the file changed
@@ -133,7 +176,7 @@ TEST(BrowseList, TheIndexGivesFiguresOnlyToTheFilesItStillDescribes)
     unread.error = "Bad File Format";
     takeIndexFigures(entries, {same, changed, unread});
     ASSERT_TRUE(entries[0].figures);
-    EXPECT_EQ(*entries[0].figures, (BrowseFigures{12.5, 7, 1234, 3}));
+    EXPECT_EQ(*entries[0].figures, (BrowseFigures{12.5, 7, 1234, 3, "Poppy Red 1147\nLeaf 1049\n"}));
     EXPECT_FALSE(entries[1].figures);
     EXPECT_FALSE(entries[2].figures);
 }
