@@ -133,12 +133,21 @@ PictureReading readForView(const std::string& path)
 }
 
 /// The folder a drag brings, ending in '/', when it brings one local folder alone.
+// A zip archive, which the folder pane shows and the grid browses as a folder.
+bool isZipArchive(const QFileInfo& file)
+{
+    return file.isFile() && file.suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0;
+}
+
+// The folder (ending in '/') or zip archive dropped alone; else empty.
 QString droppedFolder(const QMimeData* mime)
 {
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
         return {};
     const QFileInfo dropped(mime->urls().front().toLocalFile());
-    return dropped.isDir() ? dropped.absoluteFilePath() + QLatin1Char('/') : QString();
+    if (dropped.isDir())
+        return dropped.absoluteFilePath() + QLatin1Char('/');
+    return isZipArchive(dropped) ? dropped.absoluteFilePath() : QString();
 }
 
 // A file manager's change anywhere in the shown tree lists it again: the folder's own
@@ -183,7 +192,10 @@ BrowseWindow::~BrowseWindow() = default;
 void BrowseWindow::buildLayout()
 {
     m_folderModel = new QFileSystemModel(this);
-    m_folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    // Folders, and the zip archives among them, which are browsed as folders.
+    m_folderModel->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+    m_folderModel->setNameFilters({QStringLiteral("*.zip"), QStringLiteral("*.ZIP"), QStringLiteral("*.Zip")});
+    m_folderModel->setNameFilterDisables(false);
     m_folderModel->setRootPath(QStringLiteral("/"));
     m_folders = new QTreeView;
     m_folders->setObjectName(QStringLiteral("BrowseFolders"));
@@ -195,8 +207,8 @@ void BrowseWindow::buildLayout()
     m_folders->setRootIndex(m_folderModel->index(QDir::homePath()));
     connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
         const QString path = m_folderModel->filePath(index);
-        if (!path.isEmpty() && path + QLatin1Char('/') != m_folder && !(path == QStringLiteral("/") && m_folder == path))
-            showFolder(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'));
+        if (!path.isEmpty() && path != shownPlace() && path + QLatin1Char('/') != shownPlace())
+            showPlace(path);
     });
 
     m_search = new QLineEdit;
@@ -336,8 +348,8 @@ QList<QAction*> BrowseWindow::commands() const
     return {m_open, m_showPages, m_printCatalog, m_printSheets, m_convert, m_copyMove, m_delete};
 }
 
-std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, bool includeSubfolders,
-                                                  bool refreshIndex)
+std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, const std::string& archive,
+                                                  bool includeSubfolders, bool refreshIndex)
 {
     if (refreshIndex) {
         try {
@@ -348,7 +360,9 @@ std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, boo
     }
     ArchiveShelf archives;
     TreeCollector collector(archives);
-    std::vector<BrowseEntry> entries = listDesigns(folder, includeSubfolders, designExtensions(), collector);
+    std::vector<BrowseEntry> entries = archive.empty()
+                                           ? listDesigns(folder, includeSubfolders, designExtensions(), collector)
+                                           : listArchive(folder, archive, designExtensions(), collector);
     // The index's figures where the folder was indexed; never an index made just for this.
     const std::string indexPath = DesignIndex::defaultPath();
     if (!entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
@@ -370,11 +384,12 @@ void BrowseWindow::startListing(bool anew, bool refreshIndex)
     m_listAgain = false;
     const int number = ++m_listingNumber;
     const std::string folder = m_folder.toStdString();
-    const bool subfolders = m_includeSubfolders;
-    m_status->setText(refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...").arg(m_folder)
-                                   : QStringLiteral("Listing %1...").arg(m_folder));
-    m_listing->setFuture(QtConcurrent::run([number, folder, subfolders, refreshIndex] {
-        return Listed{number, listFolder(folder, subfolders, refreshIndex), foldersToWatch(folder, subfolders)};
+    const std::string archive = m_archive.toStdString();
+    const bool subfolders = m_includeSubfolders && archive.empty();
+    m_status->setText(refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...").arg(shownPlace())
+                                   : QStringLiteral("Listing %1...").arg(shownPlace()));
+    m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex] {
+        return Listed{number, listFolder(folder, archive, subfolders, refreshIndex), foldersToWatch(folder, subfolders)};
     }));
 }
 
@@ -412,16 +427,42 @@ void BrowseWindow::takeListing()
         startListing(false);
 }
 
+void BrowseWindow::showPlace(const QString& path)
+{
+    if (isZipArchive(QFileInfo(path)))
+        showArchive(path);
+    else
+        showFolder(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'));
+}
+
+QString BrowseWindow::shownPlace() const
+{
+    return m_folder + m_archive;
+}
+
+void BrowseWindow::showArchive(const QString& path)
+{
+    const QFileInfo archive(path);
+    showFolder(archive.absolutePath() + QLatin1Char('/'), archive.fileName());
+}
+
 void BrowseWindow::showFolder(const QString& folder)
 {
+    showFolder(folder, QString());
+}
+
+void BrowseWindow::showFolder(const QString& folder, const QString& archive)
+{
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    m_archive = archive;
     m_pictures->forgetQueued();
     m_model->setEntries({});
     m_indexAsked = false;
     watchFolders({m_folder});
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
-    const QModelIndex inTree = m_folderModel->index(m_folder.size() > 1 ? m_folder.chopped(1) : m_folder);
+    const QString place = shownPlace();
+    const QModelIndex inTree = m_folderModel->index(place.size() > 1 && place.endsWith(QLatin1Char('/')) ? place.chopped(1) : place);
     if (inTree.isValid() && m_folders->currentIndex() != inTree) {
         const QSignalBlocker quiet(m_folders->selectionModel());
         m_folders->setCurrentIndex(inTree);
@@ -471,7 +512,7 @@ void BrowseWindow::setIncludeSubfolders(bool on)
     if (on == m_includeSubfolders)
         return;
     m_includeSubfolders = on;
-    if (!m_folder.isEmpty())
+    if (!m_folder.isEmpty() && m_archive.isEmpty())
         showFolder(m_folder);
 }
 
@@ -648,7 +689,7 @@ bool BrowseWindow::eventFilter(QObject* watched, QEvent* event)
         } else {
             drop->acceptProposedAction();
             if (event->type() == QEvent::Drop)
-                showFolder(folder);
+                showPlace(folder);
         }
         return true;
     }

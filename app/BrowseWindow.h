@@ -44,7 +44,14 @@ public:
 
     /// Lists the designs of `folder` (ending in '/').
     void showFolder(const QString& folder);
+    /// Lists the designs inside the zip archive at `path`, as a folder of its own: the
+    /// grid's designs are then the archive's entries in the archive's folder.
+    void showArchive(const QString& path);
+    /// A folder, or a zip archive.
+    void showPlace(const QString& path);
     QString folder() const { return m_folder; }
+    /// The archive's name in folder() while one is shown; else empty.
+    QString archive() const { return m_archive; }
     void setIncludeSubfolders(bool on);
     bool includesSubfolders() const { return m_includeSubfolders; }
     /// Lists the shown folder again, keeping the selection of the designs still there.
@@ -108,7 +115,12 @@ private:
     void showContextMenu(const QPoint& at);
     /// The designs of `folder`, with the index's figures where it was indexed; on any thread.
     /// With `refreshIndex` the index is brought up to date with the folder's tree first.
-    static std::vector<BrowseEntry> listFolder(const std::string& folder, bool includeSubfolders, bool refreshIndex);
+    /// With an archive (a name in `folder`), its designs alone.
+    static std::vector<BrowseEntry> listFolder(const std::string& folder, const std::string& archive,
+                                               bool includeSubfolders, bool refreshIndex);
+    void showFolder(const QString& folder, const QString& archive);
+    /// The folder, or the archive's path, shown.
+    QString shownPlace() const;
     /// Lists the shown folder on the pool: anew (another folder) or again (the same one
     /// changed, or its figures asked of the index).
     void startListing(bool anew, bool refreshIndex = false);
@@ -142,6 +154,7 @@ private:
     QFileSystemWatcher* m_watcher = nullptr;
     QTimer* m_reloadSoon = nullptr;
     QString m_folder;
+    QString m_archive;  // the zip archive in m_folder shown, or empty
     bool m_includeSubfolders = false;
     // The listing under way: its number (a newer one makes an older one's result stale),
     // whether it replaces the grid's rows or updates them, and whether the folder changed

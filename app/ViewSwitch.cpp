@@ -51,7 +51,10 @@ void TForm1::showBrowse(const QString& folder)
                 });
     }
     QString chosen = folder;
-    if (!chosen.isEmpty() && QFileInfo(chosen).isFile())
+    // A zip archive is browsed as a folder; any other file stands for its folder.
+    const bool archive = !chosen.isEmpty() && QFileInfo(chosen).isFile() &&
+                         chosen.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive);
+    if (!chosen.isEmpty() && QFileInfo(chosen).isFile() && !archive)
         chosen = QFileInfo(chosen).absolutePath();
     if (chosen.isEmpty())
         chosen = m_browse->folder();
@@ -60,7 +63,7 @@ void TForm1::showBrowse(const QString& folder)
     if (chosen.isEmpty())
         chosen = QDir::homePath();
     chosen = QFileInfo(chosen).absoluteFilePath();
-    if (!chosen.endsWith(QLatin1Char('/')))
+    if (!archive && !chosen.endsWith(QLatin1Char('/')))
         chosen += QLatin1Char('/');
 
     if (!browsing()) {
@@ -76,8 +79,8 @@ void TForm1::showBrowse(const QString& folder)
         Panel1->hide();
         m_browse->show();
     }
-    if (chosen != m_browse->folder())
-        m_browse->showFolder(chosen);
+    if (chosen != m_browse->folder() + m_browse->archive())
+        m_browse->showPlace(chosen);
     else
         m_browse->reload();
     Pages1->setChecked(false);

@@ -5,6 +5,7 @@
 
 #include "catalog/DesignCollector.h"
 #include "collection/DesignIndex.h"
+#include "collection/TreeWalk.h"
 
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,11 @@ struct BrowseEntry {
 /// `collector` finds them (designs it cannot read are left out). In no particular order.
 std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubfolders,
                                      const std::vector<std::string>& extensions, DesignCollector& collector);
+
+/// The designs inside the zip archive `archive` (a file's name in `folder`), named as a
+/// tree's are (`folder` + "box.zip//in/rose.pes"); those that cannot be read are left out.
+std::vector<BrowseEntry> listArchive(const std::string& folder, const std::string& archive,
+                                     const std::vector<std::string>& extensions, TreeCollector& collector);
 
 /// True when the name answers what the user typed: '*' and '?' as wildcards over the
 /// whole name, else the text anywhere in it; letters in any case. Empty matches all.

@@ -46,11 +46,11 @@ public:
 
     std::vector<CollectedDesign> collectTree(const std::string& folder,
                                              const std::vector<std::string>& extensions) override;
-
-private:
+    /// The designs of the archive `archive` (a name in `folder`) alone, as a tree's.
     void collectArchive(const std::string& folder, const std::string& archive,
                         const std::vector<std::string>& extensions, std::vector<CollectedDesign>& designs);
 
+private:
     ArchiveShelf& m_archives;
 };
 

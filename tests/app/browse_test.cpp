@@ -8,6 +8,7 @@
 #include "sheet/DesignPicture.h"
 #include "app/DesignView.h"
 #include "app/Filemove.h"
+#include "tests/support/TreeFiles.h"
 #include "tools/designgen/Design.h"
 #include "tools/designgen/DstWriter.h"
 
@@ -17,7 +18,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QFileSystemModel>
 #include <QFileSystemWatcher>
+#include <QTreeView>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMimeData>
@@ -316,7 +319,7 @@ TEST_F(BrowseTest, EnterOpensTheCurrentDesignInTheDesignViewAndTheMenuItemsActOn
     EXPECT_EQ(state().SelectedList.names(), (std::vector<std::string>{"d03.dst"}));
 }
 
-TEST_F(BrowseTest, AFolderDroppedOnTheGridIsBrowsedAndAFileDroppedIsNot)
+TEST_F(BrowseTest, AFolderOrArchiveDroppedOnTheGridIsBrowsedAndADesignFileDroppedIsNot)
 {
     makeDesigns(2);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("more")));
@@ -341,6 +344,12 @@ TEST_F(BrowseTest, AFolderDroppedOnTheGridIsBrowsedAndAFileDroppedIsNot)
     EXPECT_EQ(window.folder(), folder() + QStringLiteral("more/"));
     window.awaitListing();
     EXPECT_EQ(column(window.model()), (QStringList{"m.dst"}));
+    // A zip archive dropped is browsed as a folder.
+    writeZip(fs::path(path(QStringLiteral("more/box.zip")).toStdString()), {{"z.dst", gen::writeDst(gen::makeStar(120))}});
+    EXPECT_TRUE(drop(path(QStringLiteral("more/box.zip"))));
+    window.awaitListing();
+    EXPECT_EQ(window.archive(), QStringLiteral("box.zip"));
+    EXPECT_EQ(column(window.model(), BrowseModel::PathRole), QStringList{path(QStringLiteral("more/box.zip//z.dst"))});
 }
 
 // The grid's selection has its design sheets printed and is converted for a machine, as
@@ -439,6 +448,37 @@ TEST_F(BrowseTest, FiguresTypedInTheSearchAreAnsweredFromTheIndexReadForThem)
     window.searchField()->setText(QStringLiteral("stitches:many"));
     EXPECT_EQ(window.model().rowCount(), 2);
     EXPECT_TRUE(window.statusLine()->text().contains(QStringLiteral("stitches:many is not a count or range")));
+}
+
+// A zip archive is a folder of its own in the pane: the grid shows its designs, named as
+// a tree's, with their pictures.
+TEST_F(BrowseTest, AZipArchiveIsBrowsedAsAFolderFromThePaneOrWhenDropped)
+{
+    makeDesigns(1);
+    writeZip(fs::path(path(QStringLiteral("pack.zip")).toStdString()),
+             {{"in/rose.dst", gen::writeDst(gen::makeStar(120))},
+              {"tulip.dst", gen::writeDst(gen::makeStar(140))},
+              {"notes.txt", {1, 2, 3}}});
+    BrowseWindow& window = browse();
+    ASSERT_EQ(column(window.model()), QStringList{"d01.dst"});
+
+    const QString archive = path(QStringLiteral("pack.zip"));
+    const QModelIndex inPane = static_cast<QFileSystemModel*>(window.folders()->model())->index(archive);
+    ASSERT_TRUE(inPane.isValid());
+    window.folders()->setCurrentIndex(inPane);
+    window.awaitListing();
+    EXPECT_EQ(window.folder(), folder());
+    EXPECT_EQ(window.archive(), QStringLiteral("pack.zip"));
+    QStringList paths = column(window.model(), BrowseModel::PathRole);
+    paths.sort();
+    EXPECT_EQ(paths, (QStringList{archive + "//in/rose.dst", archive + "//tulip.dst"}));
+    makeAllPictures(window);
+    EXPECT_FALSE(window.model().index(0).data(BrowseModel::PictureRole).value<QImage>().isNull());
+
+    window.showFolder(folder());
+    window.awaitListing();
+    EXPECT_EQ(column(window.model()), QStringList{"d01.dst"});
+    EXPECT_TRUE(window.archive().isEmpty());
 }
 
 TEST_F(BrowseTest, TheSelectionShownAsPagesReplacesTheWaitingRunWithItsDesignsInTheGridsOrder)
