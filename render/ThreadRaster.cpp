@@ -69,20 +69,25 @@ void ThreadRaster::setThread(Color color)
 void ThreadRaster::filterProfiles()
 {
     const int half = std::clamp(int(std::lround(kProfileSteps / (4 * m_radius))), 0, kProfileSteps);
+    // Running sums of each channel: a step's mean is the difference of two, however wide
+    // the window (a thumbnail's thread a pixel wide means over the whole profile).
+    std::array<std::array<int, kProfileSteps + 1>, 3> running{};
     for (std::size_t bucket = 0; bucket < m_shading.size(); ++bucket) {
         const std::array<Color, kProfileSteps>& shading = m_shading[bucket];
+        for (std::size_t i = 0; i < std::size_t(kProfileSteps); ++i) {
+            running[0][i + 1] = running[0][i] + redOf(shading[i]);
+            running[1][i + 1] = running[1][i] + greenOf(shading[i]);
+            running[2][i + 1] = running[2][i] + blueOf(shading[i]);
+        }
         for (int step = 0; step < kProfileSteps; ++step) {
-            const int first = std::max(0, step - half);
-            const int last = std::min(kProfileSteps - 1, step + half);
-            int sums[3] = {0, 0, 0};
-            for (int i = first; i <= last; ++i) {
-                sums[0] += redOf(shading[std::size_t(i)]);
-                sums[1] += greenOf(shading[std::size_t(i)]);
-                sums[2] += blueOf(shading[std::size_t(i)]);
-            }
-            const int count = last - first + 1;
-            m_profiles[bucket].argb[std::size_t(step)] = opaque(rgb(
-                std::uint8_t(sums[0] / count), std::uint8_t(sums[1] / count), std::uint8_t(sums[2] / count)));
+            const auto first = std::size_t(std::max(0, step - half));
+            const auto end = std::size_t(std::min(kProfileSteps - 1, step + half)) + 1;
+            const int count = int(end - first);
+            const auto mean = [&](int channel) {
+                const auto& sums = running[std::size_t(channel)];
+                return std::uint8_t((sums[end] - sums[first]) / count);
+            };
+            m_profiles[bucket].argb[std::size_t(step)] = opaque(rgb(mean(0), mean(1), mean(2)));
         }
     }
 }
