@@ -17,6 +17,7 @@
 #include <vector>
 
 class QComboBox;
+class QFileInfo;
 class QFileSystemModel;
 class QFileSystemWatcher;
 class QItemSelectionModel;
@@ -49,6 +50,8 @@ public:
     void showArchive(const QString& path);
     /// A folder, or a zip archive.
     void showPlace(const QString& path);
+    /// A zip archive, which the folder pane shows and the grid browses as a folder.
+    static bool isZipArchive(const QFileInfo& file);
     QString folder() const { return m_folder; }
     /// The archive's name in folder() while one is shown; else empty.
     QString archive() const { return m_archive; }

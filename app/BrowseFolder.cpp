@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: MIT
+// The browse grid's folder: choosing it (a folder or a zip archive), listing it on the
+// thread pool, watching it, and the search typed over it.
+#include "app/BrowseWindow.h"
+
+#include "app/BrowseModel.h"
+#include "app/BrowsePictures.h"
+#include "collection/DesignIndex.h"
+#include "collection/TreeWalk.h"
+#include "collection/ZipArchive.h"
+#include "decoders/Registry.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFileSystemWatcher>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace orlika {
+
+namespace {
+
+// A file manager's change anywhere in the shown tree lists it again: the folder's own
+// changes, and with its subfolders theirs, up to as many as the system lets one program
+// watch without asking for more.
+QStringList foldersToWatch(const std::string& folder, bool includeSubfolders)
+{
+    constexpr int kMostWatched = 4000;
+    QStringList folders{QString::fromStdString(folder)};
+    if (!includeSubfolders)
+        return folders;
+    QDirIterator below(QString::fromStdString(folder), QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    while (below.hasNext() && folders.size() < kMostWatched)
+        folders << below.next() + QLatin1Char('/');
+    return folders;
+}
+
+} // namespace
+
+bool BrowseWindow::isZipArchive(const QFileInfo& file)
+{
+    return file.isFile() && file.suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0;
+}
+
+std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, const std::string& archive,
+                                                  bool includeSubfolders, bool refreshIndex)
+{
+    if (refreshIndex) {
+        try {
+            DesignIndex(DesignIndex::defaultPath()).refresh(folder);
+        } catch (const std::exception&) {
+            // The figures then come as the pictures are made, as without an index.
+        }
+    }
+    ArchiveShelf archives;
+    TreeCollector collector(archives);
+    std::vector<BrowseEntry> entries = archive.empty()
+                                           ? listDesigns(folder, includeSubfolders, designExtensions(), collector)
+                                           : listArchive(folder, archive, designExtensions(), collector);
+    // The index's figures where the folder was indexed; never an index made just for this.
+    const std::string indexPath = DesignIndex::defaultPath();
+    if (!entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
+        try {
+            DesignIndex index(indexPath);
+            takeIndexFigures(entries, index.select(folder, DesignFilter{}));
+        } catch (const std::exception&) {
+            // Without the index the figures come as the pictures are made.
+        }
+    }
+    return entries;
+}
+
+void BrowseWindow::startListing(bool anew, bool refreshIndex)
+{
+    // A folder of thousands of designs, or a tree of archives, takes a while to list: the
+    // window goes on meanwhile.
+    m_listingAnew = anew || (listing() && m_listingAnew);
+    m_listAgain = false;
+    const int number = ++m_listingNumber;
+    const std::string folder = m_folder.toStdString();
+    const std::string archive = m_archive.toStdString();
+    const bool subfolders = m_includeSubfolders && archive.empty();
+    m_status->setText(refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...").arg(shownPlace())
+                                   : QStringLiteral("Listing %1...").arg(shownPlace()));
+    m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex] {
+        return Listed{number, listFolder(folder, archive, subfolders, refreshIndex), foldersToWatch(folder, subfolders)};
+    }));
+}
+
+bool BrowseWindow::listing() const
+{
+    return m_listingShown != m_listingNumber;
+}
+
+void BrowseWindow::awaitListing()
+{
+    while (listing()) {
+        m_listing->waitForFinished();
+        takeListing();
+    }
+}
+
+void BrowseWindow::takeListing()
+{
+    Listed listed = m_listing->result();
+    if (listed.number != m_listingNumber || listed.number == m_listingShown)
+        return;  // a newer listing is on its way, or this one is shown
+    m_listingShown = listed.number;
+    watchFolders(listed.folders);
+    if (m_listingAnew) {
+        m_model->setEntries(std::move(listed.entries));
+        if (m_model->rowCount() > 0)
+            m_grid->selectionModel()->setCurrentIndex(m_model->index(0), QItemSelectionModel::NoUpdate);
+        m_grid->scrollToTop();
+    } else {
+        m_model->updateEntries(std::move(listed.entries));
+    }
+    m_listingAnew = false;
+    showCounts();
+    if (m_listAgain)
+        startListing(false);
+}
+
+void BrowseWindow::showPlace(const QString& path)
+{
+    if (isZipArchive(QFileInfo(path)))
+        showArchive(path);
+    else
+        showFolder(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'));
+}
+
+QString BrowseWindow::shownPlace() const
+{
+    return m_folder + m_archive;
+}
+
+void BrowseWindow::showArchive(const QString& path)
+{
+    const QFileInfo archive(path);
+    showFolder(archive.absolutePath() + QLatin1Char('/'), archive.fileName());
+}
+
+void BrowseWindow::showFolder(const QString& folder)
+{
+    showFolder(folder, QString());
+}
+
+void BrowseWindow::showFolder(const QString& folder, const QString& archive)
+{
+    m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    m_archive = archive;
+    m_pictures->forgetQueued();
+    m_model->setEntries({});
+    m_indexAsked = false;
+    watchFolders({m_folder});
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
+    const QString place = shownPlace();
+    const QModelIndex inTree = m_folderModel->index(place.size() > 1 && place.endsWith(QLatin1Char('/')) ? place.chopped(1) : place);
+    if (inTree.isValid() && m_folders->currentIndex() != inTree) {
+        const QSignalBlocker quiet(m_folders->selectionModel());
+        m_folders->setCurrentIndex(inTree);
+        m_folders->scrollTo(inTree);
+    }
+    startListing(true);
+}
+
+void BrowseWindow::searchTyped(const QString& text)
+{
+    m_model->setSearch(text.trimmed());
+    if (m_model->search().filter.asksFigures() && !m_indexAsked && !m_folder.isEmpty() &&
+        m_model->unfiguredCount() > 0) {
+        m_indexAsked = true;
+        startListing(false, true);
+        return;
+    }
+    if (!listing())
+        showCounts();
+}
+
+void BrowseWindow::reload()
+{
+    if (m_folder.isEmpty())
+        return;
+    if (listing())
+        m_listAgain = true;  // listed once more when this listing is in
+    else
+        startListing(false);
+}
+
+void BrowseWindow::watchFolders(const QStringList& folders)
+{
+    const QStringList watched = m_watcher->directories();
+    if (watched == folders)
+        return;
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    if (!folders.isEmpty())
+        m_watcher->addPaths(folders);
+}
+
+void BrowseWindow::setIncludeSubfolders(bool on)
+{
+    if (m_subfolders->isChecked() != on)
+        m_subfolders->setChecked(on);
+    if (on == m_includeSubfolders)
+        return;
+    m_includeSubfolders = on;
+    if (!m_folder.isEmpty() && m_archive.isEmpty())
+        showFolder(m_folder);
+}
+
+} // namespace orlika
