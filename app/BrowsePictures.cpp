@@ -26,8 +26,9 @@ namespace orlika {
 namespace {
 
 constexpr int kSizes[] = {128, 256, 512, 1024};
-// Enough for a few screens of the largest pictures.
-constexpr int kMemoryKilobytes = 192 * 1024;
+// Some fifteen screens of 128-pixel pictures, a few of the largest; the rest come back
+// from the disk cache. Twice this kept a window over 50,000 designs above 300 MB.
+constexpr int kMemoryKilobytes = 96 * 1024;
 // Designs scrolled past are not worth drawing: beyond this many, the oldest asked go.
 constexpr std::size_t kLongestQueue = 512;
 const char* const kFiguresKey = "X-ORLIKA::Figures";
