@@ -39,8 +39,8 @@ std::vector<std::uint8_t> satinColumn()
     return gen::writeDst(design);
 }
 
-// The standard page of 1000 x 600 pixels with the column in its first cell.
-QImage pageWithColumn(bool realistic)
+// The standard page of 1000 x 600 pixels with the DST design in its first cell.
+QImage pageWithDesign(const std::vector<std::uint8_t>& dst, bool realistic)
 {
     HeadlessHost host;
     PosixFileSystem files;
@@ -49,9 +49,14 @@ QImage pageWithColumn(bool realistic)
     page.canvas().setRealistic(realistic);
     catalog.setMainCanvas(&page.canvas());
     catalog.prepareScreenPage(page.canvas(), 1000, 600);
-    catalog.decodeFile(page.canvas(), "/x/column.dst", std::make_unique<MemoryFile>(satinColumn()));
+    catalog.decodeFile(page.canvas(), "/x/design.dst", std::make_unique<MemoryFile>(dst));
     page.flush();
     return page.image().copy();
+}
+
+QImage pageWithColumn(bool realistic)
+{
+    return pageWithDesign(satinColumn(), realistic);
 }
 
 QRect boxOf(const QImage& image, QRgb color)
@@ -125,7 +130,7 @@ TEST_F(RealisticPicturesTest, TurnedOffAgainTheCanvasDrawsLinesExactlyAsBefore)
     page.canvas().setRealistic(false);
     catalog.setMainCanvas(&page.canvas());
     catalog.prepareScreenPage(page.canvas(), 1000, 600);
-    catalog.decodeFile(page.canvas(), "/x/column.dst", std::make_unique<MemoryFile>(satinColumn()));
+    catalog.decodeFile(page.canvas(), "/x/design.dst", std::make_unique<MemoryFile>(satinColumn()));
     page.flush();
     EXPECT_TRUE(page.image() == never);
 }
@@ -169,18 +174,7 @@ TEST_F(RealisticPicturesTest, ACellsThreadIsAsWideAsTheRealThreadAtTheDesignsSca
     design.stitch(300, 200);
     design.stitch(0, 200);
     const std::vector<std::uint8_t> bytes = gen::writeDst(design);
-    const auto draw = [&](bool realistic) {
-        HeadlessHost host;
-        PosixFileSystem files;
-        Catalog catalog(host, files);
-        ImagePage page(1000, 600);
-        page.canvas().setRealistic(realistic);
-        catalog.setMainCanvas(&page.canvas());
-        catalog.prepareScreenPage(page.canvas(), 1000, 600);
-        catalog.decodeFile(page.canvas(), "/x/frame.dst", std::make_unique<MemoryFile>(bytes));
-        page.flush();
-        return page.image().copy();
-    };
+    const auto draw = [&](bool realistic) { return pageWithDesign(bytes, realistic); };
     const QRect lines = boxOf(draw(false), kSecondDstColour);
     ASSERT_GT(lines.width(), 100);
     const double pixelsPerMillimetre = lines.width() / 30.0;

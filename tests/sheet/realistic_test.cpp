@@ -326,10 +326,7 @@ TEST(RealisticLook, APictureDrawnInBandsIsThePictureDrawnWhole)
     picture.blocks.back().color = rgb(250, 250, 240);
     const double scale = 0.6;
     const QPointF offset(11.3, 7.7);
-    QImage whole(800, 760, QImage::Format_RGB32);
-    whole.fill(Qt::white);
-    {
-        RealisticThreads threads(whole);
+    const auto layAll = [&](RealisticThreads&& threads) {
         threads.setMapping(scale, offset.x(), offset.y());
         threads.setThreadWidth(kThreadWidthMm);
         for (const ColorBlock& block : picture.blocks) {
@@ -338,7 +335,10 @@ TEST(RealisticLook, APictureDrawnInBandsIsThePictureDrawnWhole)
                 for (qsizetype i = 1; i < run.size(); ++i)
                     threads.addStitch(run[i - 1], run[i]);
         }
-    }
+    };
+    QImage whole(800, 760, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    layAll(RealisticThreads(whole));
     QImage drawn(whole.size(), QImage::Format_RGB32);
     drawn.fill(Qt::white);
     ASSERT_TRUE(drawRealisticDesign(drawn, picture, scale, offset));
@@ -347,15 +347,7 @@ TEST(RealisticLook, APictureDrawnInBandsIsThePictureDrawnWhole)
     QImage banded(whole.size(), QImage::Format_RGB32);
     banded.fill(Qt::white);
     for (const auto& [first, end] : {std::pair(0, 251), std::pair(251, 509), std::pair(509, 760)}) {
-        RealisticThreads threads(banded, first, end);
-        threads.setMapping(scale, offset.x(), offset.y());
-        threads.setThreadWidth(kThreadWidthMm);
-        for (const ColorBlock& block : picture.blocks) {
-            threads.setThread(block.color);
-            for (const QPolygonF& run : block.runs)
-                for (qsizetype i = 1; i < run.size(); ++i)
-                    threads.addStitch(run[i - 1], run[i]);
-        }
+        layAll(RealisticThreads(banded, first, end));
         if (first == 0) {  // the rows below the first band are still bare
             EXPECT_EQ(banded.pixel(30, 400), QColor(Qt::white).rgb());
         }
