@@ -87,10 +87,12 @@ void BrowseWindow::startListing(bool anew, bool refreshIndex)
     const std::string folder = m_folder.toStdString();
     const std::string archive = m_archive.toStdString();
     const bool subfolders = m_includeSubfolders && archive.empty();
-    m_status->setText(refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...").arg(shownPlace())
-                                   : QStringLiteral("Listing %1...").arg(shownPlace()));
+    m_status->setText((refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...")
+                                    : QStringLiteral("Listing %1..."))
+                          .arg(shownPlace()));
     m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex] {
-        return Listed{number, listFolder(folder, archive, subfolders, refreshIndex), foldersToWatch(folder, subfolders)};
+        return Listed{number, listFolder(folder, archive, subfolders, refreshIndex),
+                      foldersToWatch(folder, subfolders)};
     }));
 }
 
@@ -163,7 +165,8 @@ void BrowseWindow::showFolder(const QString& folder, const QString& archive)
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
     const QString place = shownPlace();
-    const QModelIndex inTree = m_folderModel->index(place.size() > 1 && place.endsWith(QLatin1Char('/')) ? place.chopped(1) : place);
+    const bool slashed = place.size() > 1 && place.endsWith(QLatin1Char('/'));
+    const QModelIndex inTree = m_folderModel->index(slashed ? place.chopped(1) : place);
     if (inTree.isValid() && m_folders->currentIndex() != inTree) {
         const QSignalBlocker quiet(m_folders->selectionModel());
         m_folders->setCurrentIndex(inTree);

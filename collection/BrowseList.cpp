@@ -199,7 +199,8 @@ bool figuresMatch(const DesignFilter& filter, const BrowseFigures& figures)
         return false;
     if (filter.hoopWidthMm && filter.hoopHeightMm) {
         const double w = *filter.hoopWidthMm, h = *filter.hoopHeightMm;
-        const bool fits = (figures.widthMm <= w && figures.heightMm <= h) || (figures.widthMm <= h && figures.heightMm <= w);
+        const bool fits =
+            (figures.widthMm <= w && figures.heightMm <= h) || (figures.widthMm <= h && figures.heightMm <= w);
         if (!fits)
             return false;
     }

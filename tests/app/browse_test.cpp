@@ -380,7 +380,8 @@ TEST_F(BrowseTest, TheGridsSelectionPrintsItsDesignSheetsAndIsConverted)
     ASSERT_TRUE(QDir().mkpath(out));
     dialogAnswers.push_back([out](QDialog& dialog) {
         auto& convert = dynamic_cast<TConvertDialog&>(dialog);
-        convert.MachineCombo->setCurrentIndex(convert.MachineCombo->findText(QStringLiteral("Tajima DST"), Qt::MatchStartsWith));
+        const int machine = convert.MachineCombo->findText(QStringLiteral("Tajima DST"), Qt::MatchStartsWith);
+        convert.MachineCombo->setCurrentIndex(machine);
         convert.FolderEdit->setText(out);
         return int(QDialog::Accepted);
     });
