@@ -77,15 +77,6 @@ struct PenSteps {
     }
 };
 
-// One scale for both axes from half the cell, the lowest-left extent on the anchor; the
-// pen starts in the first colour. SEW designs list their threads below the remarks.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .start = Placement::Start::ColorThenMove},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .listWrap = CellRule::ListWrap::JoinedByName,
-    .readingPhase = true,
-};
-
 constexpr const char* kSewCaption = "SEW File Format Error";
 
 class Decoder final : public DesignDecoder {
@@ -224,6 +215,7 @@ Figures measure(ByteCursor& cursor, std::int64_t streamStart)
 
 } // namespace exp
 
-const Decoding EXPFormat{&exp::open, &exp::kRule};
+// The movements: steps, y up; the pen starts in the first colour.
+const Decoding EXPFormat{&exp::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika
