@@ -123,12 +123,13 @@ void startPen(Canvas& canvas, const Placement& rule, const CellPlacement& placed
     }
 }
 
-void writeRejection(CellContext& cell, const Rejection& rejection)
+// The decoder's words in the cell, as the format's rule has a refused file's cell look.
+void writeRejection(CellContext& cell, const RejectedCell& look, const Rejection& rejection)
 {
-    if (rejection.blackPenFirst)
+    if (look.blackPenFirst)
         cell.canvas().setPenColor(Black);
-    cell.writeErrorCell(rejection.cellText, rejection.place, rejection.selectionColor);
-    if (rejection.clearsPhase)
+    cell.writeErrorCell(rejection.cellText, look.place, look.selectionColor);
+    if (look.clearsPhase)
         cell.setPhase("");
 }
 
@@ -290,7 +291,7 @@ CellOutcome drawDecodedCell(CellContext& cell, const Reader& reader, DesignDecod
         raiseAll(design.messages, raise);
         if (!accepted) {
             const Rejection rejection = design.rejection.value_or(Rejection{});
-            writeRejection(cell, rejection);
+            writeRejection(cell, rule.rejected, rejection);
             return {CellOutcome::Kind::Rejected, rejectionText(rejection)};
         }
         outcome = drawAccepted(cell, rule, reader.decoding.form, decoder, design);

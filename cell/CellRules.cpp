@@ -31,7 +31,9 @@ constexpr NamedRule kRules[] = {
                     .start = Placement::Start::WidthColorThenMove},
       .remarkForm = ShortRemarks::TwoLines,
       .listWrap = CellRule::ListWrap::JoinedByEntry,
-      .blackAfterName = true}},
+      .blackAfterName = true,
+      // The refused file's text a little above the middle line.
+      .rejected = {.place = ErrorPlace::AboveMiddleLine}}},
     // Each axis with its own scale: the picture stretches with a cell that is not square.
     // The remarks say "Colors Changes"; the note follows them.
     {"PCDesignerFormat",
@@ -42,12 +44,14 @@ constexpr NamedRule kRules[] = {
       .colorLabel = "Colors Changes: ",
       .listWrap = CellRule::ListWrap::OneALine,
       .readingPhase = true,
-      .cancellable = true}},
+      .cancellable = true,
+      .rejected = {.blackPenFirst = true}}},
     // One scale for both axes from 0.6 of the cell; the lowest-left extent on the anchor.
     {"KSMFormat",
      {.placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.6, .start = Placement::Start::MoveThenBlack},
       .remarkForm = ShortRemarks::ThreeLines,
-      .readingPhase = true}},
+      .readingPhase = true,
+      .rejected = {.selectionColor = true, .clearsPhase = true}}},
     // One scale for both axes from half the cell, the lowest-left extent on the anchor; the
     // pen starts in the first colour. SEW designs, read by the same reader, list their
     // threads below the remarks.
@@ -55,7 +59,9 @@ constexpr NamedRule kRules[] = {
      {.placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .start = Placement::Start::ColorThenMove},
       .remarkForm = ShortRemarks::ThreeLines,
       .listWrap = CellRule::ListWrap::JoinedByName,
-      .readingPhase = true}},
+      .readingPhase = true,
+      // Only SEW files are refused, their text a little above the middle line.
+      .rejected = {.place = ErrorPlace::AboveMiddleLine}}},
     {"JEFFormat", threadedFormatCell()},
     {"VP3Format", threadedFormatCell()},
     {"XXXFormat", threadedFormatCell()},

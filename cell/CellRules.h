@@ -16,6 +16,17 @@ namespace orlika {
 /// ("Stitches: ..., Size: ... mm", the inches, the colour changes).
 enum class ShortRemarks { FourLines, TwoLines, ThreeLines };
 
+/// Where an error text stands: on the middle line, or 2.2 heights of "B" above it.
+enum class ErrorPlace { MiddleLine, AboveMiddleLine };
+
+/// How the cell of a file its reader refuses looks; the text is the decoder's.
+struct RejectedCell {
+    ErrorPlace place = ErrorPlace::MiddleLine;
+    bool selectionColor = false;  // the name line takes the selection's colour
+    bool blackPenFirst = false;   // the pen turns black before the name line
+    bool clearsPhase = false;     // the phase label is cleared afterwards
+};
+
 /// How a format's placement rule puts its designs into a cell. Whether the movements are
 /// points or steps and which way their y grows is the decoding's (`MovementForm`).
 struct Placement {
@@ -62,12 +73,15 @@ struct CellRule {
     bool readingPhase = false;
     /// The user's cancel stops the design before it is measured, and after it is drawn.
     bool cancellable = false;
+    /// The cell of a file the reader refuses.
+    RejectedCell rejected{};
 };
 
 /// The cell of the formats that carry their threads (JEF, VP3, XXX, HUS, VIP, SHV): one
 /// scale for both axes from half the cell, the extents' lowest-left corner on the anchor,
 /// the pen starting in the first thread's colour, steps as the file stores them, three
-/// remark lines and the threads joined a name at a time.
+/// remark lines and the threads joined a name at a time; a refused file's text on the
+/// middle line under its name in the selection's colour.
 constexpr CellRule threadedFormatCell()
 {
     return CellRule{
@@ -80,6 +94,7 @@ constexpr CellRule threadedFormatCell()
         .blackAfterName = false,
         .readingPhase = true,
         .cancellable = false,
+        .rejected = {.place = ErrorPlace::MiddleLine, .selectionColor = true},
     };
 }
 

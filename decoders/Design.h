@@ -81,9 +81,6 @@ constexpr double millimetresPerUnit(DesignUnit unit)
     return unit == DesignUnit::TenthMillimetre ? 0.1 : 1.0 / 6;
 }
 
-/// Where an error text stands: on the middle line, or 2.2 heights of "B" above it.
-enum class ErrorPlace { MiddleLine, AboveMiddleLine };
-
 /// How a format's movements are read: what its file says of them, apart from any cell.
 struct MovementForm {
     /// Every movement is a point placed on its own, rounded to a pixel and kept; else the
@@ -141,13 +138,10 @@ struct DesignMessage {
     std::string caption;
 };
 
-/// How the cell of a file that its decoder rejects looks.
+/// Why a decoder refused its file, in the words its cell writes. How that cell looks is
+/// the format's cell rule's.
 struct Rejection {
     std::string cellText;
-    ErrorPlace place = ErrorPlace::MiddleLine;
-    bool selectionColor = false;  // the name line takes the selection's colour
-    bool blackPenFirst = false;   // the pen turns black before the name line
-    bool clearsPhase = false;     // the phase label is cleared afterwards
 };
 
 /// A design read from its file.
@@ -234,7 +228,7 @@ public:
     virtual ~DesignDecoder() = default;
 
     /// Reads what comes before the stitches into the design; false when the file is not of
-    /// the format, its rejection then saying how its cell looks.
+    /// the format, its rejection then saying why.
     virtual bool readHeader(Design& design) = 0;
     /// The sizing pass: the design's frame and its remarks' figures.
     virtual void measure(Design& design) = 0;

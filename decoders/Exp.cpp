@@ -96,7 +96,7 @@ public:
         switch (sew::parseHeader(m_cursor, m_threads)) {
         case sew::HeaderStatus::UnknownFormat:
             design.messages.push_back({m_name + " Has an Unknown File Format", kSewCaption});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::AboveMiddleLine, false, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         case sew::HeaderStatus::ColorsReduced:
             design.messages.push_back({m_name + ": Color Error.  Colors have been modified for display.", kSewCaption});

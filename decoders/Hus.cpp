@@ -289,7 +289,7 @@ private:
     bool reject(Design& design, const std::string& cellText, const std::string& message) const
     {
         design.messages.push_back({message, std::string(m_variant.name) + " File Format Error"});
-        design.rejection = Rejection{cellText, ErrorPlace::MiddleLine, true, false, false};
+        design.rejection = Rejection{cellText};
         return false;
     }
 

@@ -101,7 +101,7 @@ public:
     {
         if (jef::readHeader(m_cursor, m_header) != HeaderStatus::Ok) {
             design.messages.push_back({m_name + " Has an Unknown File Format", "JEF File Format Error"});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         }
         for (const std::uint32_t index : m_header.threads) {

@@ -83,7 +83,7 @@ public:
     {
         if (readStartRecords(m_cursor))
             return true;
-        design.rejection = Rejection{"Bad File Format (Not KSM Format)", ErrorPlace::MiddleLine, true, false, true};
+        design.rejection = Rejection{"Bad File Format (Not KSM Format)"};
         return false;
     }
 

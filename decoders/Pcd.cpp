@@ -226,7 +226,7 @@ public:
         design.unit = DesignUnit::SixthMillimetre;
         if (!pcd::readHeader(m_cursor, m_header)) {
             design.messages.push_back({m_path + " is not in PCD2 Format", "File Format Error"});
-            design.rejection = Rejection{" Bad File Format (Not PCD-2 Format)", ErrorPlace::MiddleLine, false, true, false};
+            design.rejection = Rejection{" Bad File Format (Not PCD-2 Format)"};
             return false;
         }
         for (std::size_t i = 0; i < m_header.colorsRead; ++i)

@@ -145,12 +145,11 @@ namespace {
 
 constexpr const char* kErrorCaption = "PES/PEC File Format Error";
 
-// The rejected file's cell: the name as it is on disk and the text a little above the
-// middle line, after a box that names the file.
+// The rejected file: a box that names the file, and the text its cell writes.
 bool reject(Design& design, const std::string& message, const std::string& cellText)
 {
     design.messages.push_back({message, kErrorCaption});
-    design.rejection = Rejection{cellText, ErrorPlace::AboveMiddleLine, false, false, false};
+    design.rejection = Rejection{cellText};
     return false;
 }
 

@@ -180,7 +180,7 @@ public:
         design.unit = DesignUnit::TenthMillimetre;
         if (!readLayout(m_cursor, m_layout)) {
             design.messages.push_back({m_name + " Has an Unknown File Format", kErrorCaption});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         }
         for (const ColorBlock& block : m_layout.blocks)

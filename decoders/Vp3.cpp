@@ -371,11 +371,11 @@ public:
         switch (readLayout(m_cursor, m_layout)) {
         case LayoutStatus::UnknownFormat:
             design.messages.push_back({m_name + " Has an Unknown File Format", kCaption});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         case LayoutStatus::Damaged:
             design.messages.push_back({m_name + " Has a Bad File Format", kCaption});
-            design.rejection = Rejection{"Bad Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Bad Format"};
             return false;
         case LayoutStatus::Ok:
             break;

@@ -118,7 +118,7 @@ public:
     {
         if (xxx::readHeader(m_cursor, m_header) != HeaderStatus::Ok) {
             design.messages.push_back({m_name + " Has an Unknown File Format", "XXX File Format Error"});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         }
         return true;
