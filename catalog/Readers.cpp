@@ -62,7 +62,7 @@ CellOutcome Catalog::drawCell(Canvas& canvas, const Reader& reader)
 {
     CellContext cell = cellContext(canvas);
     const std::string path = m_state.DesignPath;
-    CellOutcome outcome = drawDesignCell(cell, reader.decoding, designFile(), [&](const DesignMessage& message) {
+    CellOutcome outcome = drawDesignCell(cell, reader, designFile(), [&](const DesignMessage& message) {
         raiseDesignBox(path, message.text, message.caption, MessageIcon::None);
     });
     if (outcome.kind == CellOutcome::Kind::Failed)

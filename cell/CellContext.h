@@ -5,6 +5,7 @@
 // each design; a tool builds its own.
 #pragma once
 
+#include "cell/CellRules.h"
 #include "decoders/Design.h"
 #include "platform/Canvas.h"
 #include "platform/Color.h"

@@ -65,11 +65,12 @@ void drawRuns(Canvas& canvas, DesignDecoder& decoder, Place place)
 }
 
 // Draws the movements of steps summed in single precision from the start point.
-void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const CellPlacement& placed)
+void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const MovementForm& form,
+               const CellPlacement& placed)
 {
     const double stepX = placed.scaleX;
     const float scaleY = rule.stepsByWidthScale ? placed.scaleX : placed.scaleY;
-    const double stepY = rule.yUp ? -double(scaleY) : double(scaleY);
+    const double stepY = form.yUp ? -double(scaleY) : double(scaleY);
     // The sums are the placing function's own, kept by value where the compiler can hold
     // them in registers.
     drawRuns(canvas, decoder,
@@ -81,7 +82,7 @@ void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, co
 }
 
 // Draws movements that are points, each placed on its own and kept as a whole pixel.
-void drawPositions(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const Frame& frame,
+void drawPositions(Canvas& canvas, DesignDecoder& decoder, const MovementForm& form, const Frame& frame,
                    const CellGeometry& cell, const CellPlacement& placed)
 {
     const double sx = placed.scaleX, sy = placed.scaleY;
@@ -89,7 +90,7 @@ void drawPositions(Canvas& canvas, DesignDecoder& decoder, const Placement& rule
     drawRuns(canvas, decoder, [&](const Movement& m, PathPoint& point) {
         const double fromLow = (double(m.y) - frame.low) * sy;
         const float x = toSingle(roundPixel((double(m.x) - frame.left) * sx + cell.anchor.X));
-        const float y = toSingle(roundPixel(rule.yUp ? baseY - fromLow : baseY + fromLow));
+        const float y = toSingle(roundPixel(form.yUp ? baseY - fromLow : baseY + fromLow));
         point = {roundPixel(x), roundPixel(y), m.kind == Step::Stitch};
     });
 }
@@ -122,12 +123,13 @@ void startPen(Canvas& canvas, const Placement& rule, const CellPlacement& placed
     }
 }
 
-void writeRejection(CellContext& cell, const Rejection& rejection)
+// The decoder's words in the cell, as the format's rule has a refused file's cell look.
+void writeRejection(CellContext& cell, const RejectedCell& look, const Rejection& rejection)
 {
-    if (rejection.blackPenFirst)
+    if (look.blackPenFirst)
         cell.canvas().setPenColor(Black);
-    cell.writeErrorCell(rejection.cellText, rejection.place, rejection.selectionColor);
-    if (rejection.clearsPhase)
+    cell.writeErrorCell(rejection.cellText, look.place, look.selectionColor);
+    if (look.clearsPhase)
         cell.setPhase("");
 }
 
@@ -187,7 +189,8 @@ void leaveFigures(DesignFigures& figures, const Design& design)
     figures.ColorChangeCount = std::int32_t(std::clamp<std::int64_t>(design.remarks.colorChanges, INT32_MIN, INT32_MAX));
 }
 
-CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, Design& design)
+CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, const MovementForm& form, DesignDecoder& decoder,
+                         Design& design)
 {
     if (rule.readingPhase)
         cell.setPhase("Reading");
@@ -204,10 +207,10 @@ CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, DesignDecoder&
     cell.setPhase("Drawing");
     startPen(cell.canvas(), rule.placement, placed, design.startColor);
     if (placed.drawn) {
-        if (rule.placement.positions)
-            drawPositions(cell.canvas(), decoder, rule.placement, design.frame, cell.cell(), placed);
+        if (form.positions)
+            drawPositions(cell.canvas(), decoder, form, design.frame, cell.cell(), placed);
         else
-            drawSteps(cell.canvas(), decoder, rule.placement, placed);
+            drawSteps(cell.canvas(), decoder, rule.placement, form, placed);
     }
     if (decoder.error())
         return {CellOutcome::Kind::Failed, *decoder.error()};
@@ -268,20 +271,21 @@ CellPlacement placeInCell(const CellRule& rule, const Frame& frame, const CellGe
     return placed;
 }
 
-CellOutcome drawDesignCell(CellContext& cell, const Decoding& decoding, DesignFile& file, const MessageSink& raise)
+CellOutcome drawDesignCell(CellContext& cell, const Reader& reader, DesignFile& file, const MessageSink& raise)
 {
     const std::string path = cell.designPath();
     try {
-        const auto decoder = decoding.open(file, path);
-        return drawDecodedCell(cell, *decoding.rule, *decoder, raise);
+        const auto decoder = reader.decoding.open(file, path);
+        return drawDecodedCell(cell, reader, *decoder, raise);
     } catch (const InOutError& error) {
         writeFailedCell(cell, path, error.what());
         return {CellOutcome::Kind::Failed, error.what()};
     }
 }
 
-CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, const MessageSink& raise)
+CellOutcome drawDecodedCell(CellContext& cell, const Reader& reader, DesignDecoder& decoder, const MessageSink& raise)
 {
+    const CellRule& rule = cellRuleOf(reader);
     const std::string path = cell.designPath();
     CellOutcome outcome;
     try {
@@ -290,10 +294,10 @@ CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecod
         raiseAll(design.messages, raise);
         if (!accepted) {
             const Rejection rejection = design.rejection.value_or(Rejection{});
-            writeRejection(cell, rejection);
+            writeRejection(cell, rule.rejected, rejection);
             return {CellOutcome::Kind::Rejected, rejectionText(rejection)};
         }
-        outcome = drawAccepted(cell, rule, decoder, design);
+        outcome = drawAccepted(cell, rule, reader.decoding.form, decoder, design);
     } catch (const InOutError& error) {
         outcome = {CellOutcome::Kind::Failed, error.what()};
     } catch (const ConversionError& error) {

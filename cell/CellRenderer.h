@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cell/CellContext.h"
+#include "cell/CellRules.h"
 #include "decoders/Design.h"
 
 #include <functional>
@@ -47,14 +48,14 @@ CellPlacement placeInCell(const Placement& rule, const Frame& frame, const CellG
 /// (drawn less than a pixel high) half a line higher where remarks start on the middle line.
 CellPlacement placeInCell(const CellRule& rule, const Frame& frame, const CellGeometry& cell);
 
-/// Reads the design of `file` (at byte 0) with the decoding and draws it into the context's
-/// cell; the context's design path names it. Its boxes go to `raise` when they are due. A
+/// Reads the design of `file` (at byte 0) with the reader's decoding and draws it into the
+/// context's cell by the reader's cell rule; the context's design path names it. Its boxes go to `raise` when they are due. A
 /// failed read or a header number that is not a number ends the design with its error
 /// cell (what was drawn before stays), and the outcome says why.
-CellOutcome drawDesignCell(CellContext& cell, const Decoding& decoding, DesignFile& file, const MessageSink& raise);
+CellOutcome drawDesignCell(CellContext& cell, const Reader& reader, DesignFile& file, const MessageSink& raise);
 
-/// The same with a decoder already open on the design's file, and the rule of its format.
-CellOutcome drawDecodedCell(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, const MessageSink& raise);
+/// The same with a decoder already open on the design's file, of the reader's format.
+CellOutcome drawDecodedCell(CellContext& cell, const Reader& reader, DesignDecoder& decoder, const MessageSink& raise);
 
 /// The cell of a design whose reading failed: the pen black, the phase cleared, the name
 /// line of `path` in the selection's colour and the message on the middle line.

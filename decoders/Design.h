@@ -2,9 +2,8 @@
 // A design as the decoders read it, apart from any drawing: its figures in the format's
 // own units, its threads, the texts its cell lists, the messages its file raises, and its
 // movements in file order, which the consumer pulls from the decoder a batch at a time so
-// that a design of millions of stitches never has to be held whole. Beside each decoder
-// stands its format's cell rule: how a design is placed in a page cell and how its cell's
-// texts are laid out, as data that the one cell renderer follows.
+// that a design of millions of stitches never has to be held whole. How a design is placed
+// in a page cell and how its cell's texts are laid out is the cell layer's (cell/CellRules.h).
 #pragma once
 
 #include "platform/ByteCursor.h"
@@ -82,85 +81,16 @@ constexpr double millimetresPerUnit(DesignUnit unit)
     return unit == DesignUnit::TenthMillimetre ? 0.1 : 1.0 / 6;
 }
 
-/// How a page of fewer than 12 cells writes the remarks: all four lines, or joined into
-/// two ("Stitches: ..., Size: ... mm" and "... Changes: ..., Size: ... In.") or three
-/// ("Stitches: ..., Size: ... mm", the inches, the colour changes).
-enum class ShortRemarks { FourLines, TwoLines, ThreeLines };
-
-/// Where an error text stands: on the middle line, or 2.2 heights of "B" above it.
-enum class ErrorPlace { MiddleLine, AboveMiddleLine };
-
-/// How a format's placement rule puts its designs into a cell.
-struct Placement {
-    enum class Scale : std::uint8_t {
-        // sx = cell width / E x factor and sy = cell height / E x factor, E the larger of
-        // the frame's width and height
-        LargerSide,
-        // one factor for both axes: the smaller of cell width / width x factor and cell
-        // height / height x factor; a flat design takes its one side's
-        SmallerOfSides,
-    };
-    Scale scale = Scale::SmallerOfSides;
-    double factor = 0.5;
-    /// LargerSide: the E of a design without extent; 0: such a design draws nothing.
-    double extentOfPoint = 0;
-    /// SmallerOfSides: a design without width and height is drawn at scale 0 (else not at all).
-    bool pointsDrawnUnscaled = false;
+/// How a format's movements are read: what its file says of them, apart from any cell.
+struct MovementForm {
     /// Every movement is a point placed on its own, rounded to a pixel and kept; else the
     /// movements are steps summed in single precision from the start point.
     bool positions = false;
-    /// The format's y grows upward; the page's grows downward.
+    /// The format's y grows upward; a page's grows downward.
     bool yUp = true;
-    /// Both axes of a step take the width's scale; the height's only places the start.
-    bool stepsByWidthScale = false;
-    /// What the pen does before the first movement.
-    enum class Start : std::uint8_t {
-        Nothing,            // the first movement is a Move
-        MoveThenBlack,      // to the start point, then the pen black
-        ColorThenMove,      // the design's first colour, then to the start point
-        WidthColorThenMove, // the pen 1 wide in the first colour, then to the start point
-    };
-    Start start = Start::Nothing;
+    /// The pen starts in the design's start colour; else it starts black.
+    bool startsInColor = false;
 };
-
-/// A format's cell rule: its placement and how its cell's texts are laid out.
-struct CellRule {
-    Placement placement;
-    ShortRemarks remarkForm = ShortRemarks::FourLines;
-    /// The remarks start a line below the middle line (else on it).
-    bool remarksBelowMiddleLine = false;
-    std::string_view colorLabel = "Color Changes: ";
-    /// How the listed texts wrap: one a line, or entries joined with ", " while the line,
-    /// followed by ", " and the next entry (or by the next entry's name alone), fits.
-    enum class ListWrap : std::uint8_t { OneALine, JoinedByEntry, JoinedByName };
-    ListWrap listWrap = ListWrap::JoinedByEntry;
-    /// The pen turns black after the name line (else before it).
-    bool blackAfterName = false;
-    /// "Reading" shows while the design is measured.
-    bool readingPhase = false;
-    /// The user's cancel stops the design before it is measured, and after it is drawn.
-    bool cancellable = false;
-};
-
-/// The cell of the formats that carry their threads (JEF, VP3, XXX, HUS, VIP, SHV): one
-/// scale for both axes from half the cell, the extents' lowest-left corner on the anchor,
-/// the pen starting in the first thread's colour, steps as the file stores them, three
-/// remark lines and the threads joined a name at a time. `yUp` as the format stores y.
-constexpr CellRule threadedFormatCell(bool yUp)
-{
-    return CellRule{
-        .placement = {.scale = Placement::Scale::SmallerOfSides,
-                      .factor = 0.5,
-                      .yUp = yUp,
-                      .start = Placement::Start::ColorThenMove},
-        .remarkForm = ShortRemarks::ThreeLines,
-        .colorLabel = "Color Changes: ",
-        .listWrap = CellRule::ListWrap::JoinedByEntry,
-        .blackAfterName = false,
-        .readingPhase = true,
-        .cancellable = false,
-    };
-}
 
 /// A count with thousands separated by commas: "12,345".
 std::string groupedCount(std::int64_t count);
@@ -208,13 +138,10 @@ struct DesignMessage {
     std::string caption;
 };
 
-/// How the cell of a file that its decoder rejects looks.
+/// Why a decoder refused its file, in the words its cell writes. How that cell looks is
+/// the format's cell rule's.
 struct Rejection {
     std::string cellText;
-    ErrorPlace place = ErrorPlace::MiddleLine;
-    bool selectionColor = false;  // the name line takes the selection's colour
-    bool blackPenFirst = false;   // the pen turns black before the name line
-    bool clearsPhase = false;     // the phase label is cleared afterwards
 };
 
 /// A design read from its file.
@@ -301,7 +228,7 @@ public:
     virtual ~DesignDecoder() = default;
 
     /// Reads what comes before the stitches into the design; false when the file is not of
-    /// the format, its rejection then saying how its cell looks.
+    /// the format, its rejection then saying why.
     virtual bool readHeader(Design& design) = 0;
     /// The sizing pass: the design's frame and its remarks' figures.
     virtual void measure(Design& design) = 0;
@@ -325,10 +252,10 @@ private:
 };
 
 /// How a format is read: its decoder over an open file (the path's name decides what some
-/// formats read), and its cell rule.
+/// formats read), and how its movements are to be taken.
 struct Decoding {
     std::unique_ptr<DesignDecoder> (*open)(DesignFile& file, const std::string& path);
-    const CellRule* rule;
+    MovementForm form;
 };
 
 /// A design read whole into memory.

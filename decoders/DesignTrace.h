@@ -50,7 +50,7 @@ TraceEnd traceDesign(const Decoding& decoding, DesignFile& file, const std::stri
         return {TraceEnd::Kind::Rejected};
     tracer.accepted();
     decoder->measure(design);
-    PenTrace pen(design, decoding.rule->placement);
+    PenTrace pen(design, decoding.form);
     tracer.measured(pen);
     for (auto batch = decoder->next(); !batch.empty(); batch = decoder->next())
         for (const Movement& movement : batch)

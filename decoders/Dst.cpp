@@ -330,15 +330,6 @@ namespace dst {
 
 namespace {
 
-// The header's extents place the design where they hold its stitches, else the stitches'
-// own: the left and lower extents put the start point into the cell. The picture is drawn
-// with the x scale on both axes.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::LargerSide, .factor = 0.5, .stepsByWidthScale = true},
-    .remarkForm = ShortRemarks::FourLines,
-    .remarksBelowMiddleLine = true,
-};
-
 class Decoder final : public DesignDecoder {
 public:
     explicit Decoder(DesignFile& file) : m_cursor(file, m_buffer) {}
@@ -472,6 +463,7 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& /*path*
 
 } // namespace dst
 
-const Decoding TajimaFormat{&dst::open, &dst::kRule};
+// The movements: steps, y up; the pen starts black.
+const Decoding TajimaFormat{&dst::open, {.positions = false, .yUp = true, .startsInColor = false}};
 
 } // namespace orlika

@@ -77,15 +77,6 @@ struct PenSteps {
     }
 };
 
-// One scale for both axes from half the cell, the lowest-left extent on the anchor; the
-// pen starts in the first colour. SEW designs list their threads below the remarks.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.5, .start = Placement::Start::ColorThenMove},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .listWrap = CellRule::ListWrap::JoinedByName,
-    .readingPhase = true,
-};
-
 constexpr const char* kSewCaption = "SEW File Format Error";
 
 class Decoder final : public DesignDecoder {
@@ -105,7 +96,7 @@ public:
         switch (sew::parseHeader(m_cursor, m_threads)) {
         case sew::HeaderStatus::UnknownFormat:
             design.messages.push_back({m_name + " Has an Unknown File Format", kSewCaption});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::AboveMiddleLine, false, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         case sew::HeaderStatus::ColorsReduced:
             design.messages.push_back({m_name + ": Color Error.  Colors have been modified for display.", kSewCaption});
@@ -224,6 +215,7 @@ Figures measure(ByteCursor& cursor, std::int64_t streamStart)
 
 } // namespace exp
 
-const Decoding EXPFormat{&exp::open, &exp::kRule};
+// The movements: steps, y up; the pen starts in the first colour.
+const Decoding EXPFormat{&exp::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika

@@ -289,7 +289,7 @@ private:
     bool reject(Design& design, const std::string& cellText, const std::string& message) const
     {
         design.messages.push_back({message, std::string(m_variant.name) + " File Format Error"});
-        design.rejection = Rejection{cellText, ErrorPlace::MiddleLine, true, false, false};
+        design.rejection = Rejection{cellText};
         return false;
     }
 
@@ -362,9 +362,6 @@ void readHusThreads(ByteCursor& cursor, const Header& header, std::vector<Thread
 
 const Variant kHus{"HUS", &husSignature, &husColorSectionEnd, &readHusThreads};
 
-// The cell of the formats that carry their threads; y up as the format stores it.
-const CellRule kRule = threadedFormatCell(true);
-
 std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 {
     return openDecoder(file, path, kHus);
@@ -386,6 +383,8 @@ Thread tableThread(std::uint16_t index)
 
 } // namespace hus
 
-const Decoding HUSFormat{&hus::open, &hus::kRule};
+// The movements: steps, y up as the format stores it; the pen starts in the first thread's
+// colour.
+const Decoding HUSFormat{&hus::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika

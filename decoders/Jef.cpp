@@ -91,9 +91,6 @@ Figures measure(ByteCursor& cursor, std::int64_t stitchOffset)
 
 namespace {
 
-// The cell of the formats that carry their threads; y up as the format stores it.
-const CellRule kRule = threadedFormatCell(true);
-
 constexpr std::size_t kBufferSize = 4096;
 
 class Decoder final : public DesignDecoder {
@@ -104,7 +101,7 @@ public:
     {
         if (jef::readHeader(m_cursor, m_header) != HeaderStatus::Ok) {
             design.messages.push_back({m_name + " Has an Unknown File Format", "JEF File Format Error"});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         }
         for (const std::uint32_t index : m_header.threads) {
@@ -191,6 +188,8 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 
 } // namespace jef
 
-const Decoding JEFFormat{&jef::open, &jef::kRule};
+// The movements: steps, y up as the format stores it; the pen starts in the first thread's
+// colour.
+const Decoding JEFFormat{&jef::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika

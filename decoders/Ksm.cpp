@@ -72,13 +72,6 @@ namespace ksm {
 
 namespace {
 
-// One scale for both axes from 0.6 of the cell; the lowest-left extent on the anchor.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides, .factor = 0.6, .start = Placement::Start::MoveThenBlack},
-    .remarkForm = ShortRemarks::ThreeLines,
-    .readingPhase = true,
-};
-
 class Decoder final : public DesignDecoder {
 public:
     explicit Decoder(DesignFile& file) : m_cursor(file, m_buffer) {}
@@ -90,7 +83,7 @@ public:
     {
         if (readStartRecords(m_cursor))
             return true;
-        design.rejection = Rejection{"Bad File Format (Not KSM Format)", ErrorPlace::MiddleLine, true, false, true};
+        design.rejection = Rejection{"Bad File Format (Not KSM Format)"};
         return false;
     }
 
@@ -152,6 +145,7 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& /*path*
 
 } // namespace ksm
 
-const Decoding KSMFormat{&ksm::open, &ksm::kRule};
+// The movements: steps, y up; the pen starts black.
+const Decoding KSMFormat{&ksm::open, {.positions = false, .yUp = true, .startsInColor = false}};
 
 } // namespace orlika

@@ -217,20 +217,6 @@ namespace pcd {
 
 namespace {
 
-// Absolute points, each axis with its own scale: the picture stretches with a cell that is
-// not square. The remarks count in 1/6 mm and say "Colors Changes"; the note follows them.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::LargerSide,
-                  .factor = 0.5,
-                  .extentOfPoint = 1200,  // a point-like design
-                  .positions = true},
-    .remarkForm = ShortRemarks::TwoLines,
-    .colorLabel = "Colors Changes: ",
-    .listWrap = CellRule::ListWrap::OneALine,
-    .readingPhase = true,
-    .cancellable = true,
-};
-
 class Decoder final : public DesignDecoder {
 public:
     Decoder(DesignFile& file, const std::string& path) : m_cursor(file, m_buffer), m_path(path) {}
@@ -240,7 +226,7 @@ public:
         design.unit = DesignUnit::SixthMillimetre;
         if (!pcd::readHeader(m_cursor, m_header)) {
             design.messages.push_back({m_path + " is not in PCD2 Format", "File Format Error"});
-            design.rejection = Rejection{" Bad File Format (Not PCD-2 Format)", ErrorPlace::MiddleLine, false, true, false};
+            design.rejection = Rejection{" Bad File Format (Not PCD-2 Format)"};
             return false;
         }
         for (std::size_t i = 0; i < m_header.colorsRead; ++i)
@@ -324,6 +310,7 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 
 } // namespace pcd
 
-const Decoding PCDesignerFormat{&pcd::open, &pcd::kRule};
+// The movements: absolute points, y up; the pen starts black.
+const Decoding PCDesignerFormat{&pcd::open, {.positions = true, .yUp = true, .startsInColor = false}};
 
 } // namespace orlika

@@ -7,23 +7,15 @@ namespace {
 
 // The pen a design starts in: its first colour where the format sets one before drawing,
 // else the black every design starts in.
-Color firstColor(const Design& design, const Placement& placement)
+Color firstColor(const Design& design, const MovementForm& form)
 {
-    switch (placement.start) {
-    case Placement::Start::ColorThenMove:
-    case Placement::Start::WidthColorThenMove:
-        return design.startColor;
-    case Placement::Start::Nothing:
-    case Placement::Start::MoveThenBlack:
-        break;
-    }
-    return Black;
+    return form.startsInColor ? design.startColor : Black;
 }
 
 } // namespace
 
-PenTrace::PenTrace(const Design& design, const Placement& placement)
-    : m_positions(placement.positions), m_yUp(placement.yUp), m_color(firstColor(design, placement))
+PenTrace::PenTrace(const Design& design, const MovementForm& form)
+    : m_positions(form.positions), m_yUp(form.yUp), m_color(firstColor(design, form))
 {
 }
 

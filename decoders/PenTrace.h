@@ -11,8 +11,9 @@ namespace orlika {
 
 class PenTrace {
 public:
-    /// The pen at the design's start point (0, 0) in its first colour.
-    PenTrace(const Design& design, const Placement& placement);
+    /// The pen at the design's start point (0, 0) in its first colour, the movements taken
+    /// as the format's form says.
+    PenTrace(const Design& design, const MovementForm& form);
 
     enum class Effect { Nothing, Move, Line, Color, End };
 

@@ -145,25 +145,11 @@ namespace {
 
 constexpr const char* kErrorCaption = "PES/PEC File Format Error";
 
-// One scale for both axes, the lowest point on the middle line; the pen starts 1 wide in
-// the first thread's colour. The name line comes before the pen turns black.
-const CellRule kRule{
-    .placement = {.scale = Placement::Scale::SmallerOfSides,
-                  .factor = 0.5,
-                  .pointsDrawnUnscaled = true,
-                  .yUp = false,
-                  .start = Placement::Start::WidthColorThenMove},
-    .remarkForm = ShortRemarks::TwoLines,
-    .listWrap = CellRule::ListWrap::JoinedByEntry,
-    .blackAfterName = true,
-};
-
-// The rejected file's cell: the name as it is on disk and the text a little above the
-// middle line, after a box that names the file.
+// The rejected file: a box that names the file, and the text its cell writes.
 bool reject(Design& design, const std::string& message, const std::string& cellText)
 {
     design.messages.push_back({message, kErrorCaption});
-    design.rejection = Rejection{cellText, ErrorPlace::AboveMiddleLine, false, false, false};
+    design.rejection = Rejection{cellText};
     return false;
 }
 
@@ -271,6 +257,7 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 
 } // namespace pes
 
-const Decoding PESFormat{&pes::open, &pes::kRule};
+// The movements: steps, y down; the pen starts in the first thread's colour.
+const Decoding PESFormat{&pes::open, {.positions = false, .yUp = false, .startsInColor = true}};
 
 } // namespace orlika

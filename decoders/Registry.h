@@ -21,7 +21,8 @@ namespace orlika {
 /// are given by their rows; this one stands for all of them, decided per file by its name.
 enum class FileKind : std::uint8_t { AllSupported = 6 };
 
-/// A reader: the routine's name, and how its designs are decoded and laid out in a cell.
+/// A reader: the routine's name, and how its designs are decoded. How they are laid out in
+/// a cell is the cell layer's, by the routine's name (cell/CellRules.h).
 struct Reader {
     std::string_view name;
     const Decoding& decoding;

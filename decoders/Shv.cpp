@@ -159,9 +159,6 @@ constexpr std::array<std::pair<Color, std::string_view>, 43> kColorTable = {{
 
 constexpr const char* kErrorCaption = "SHV File Format Error";
 
-// The cell of the formats that carry their threads; y down as the format stores it.
-const CellRule kRule = threadedFormatCell(false);
-
 // Hands the walk's movements to a batch.
 struct BatchSink {
     MovementBatch& batch;
@@ -183,7 +180,7 @@ public:
         design.unit = DesignUnit::TenthMillimetre;
         if (!readLayout(m_cursor, m_layout)) {
             design.messages.push_back({m_name + " Has an Unknown File Format", kErrorCaption});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         }
         for (const ColorBlock& block : m_layout.blocks)
@@ -242,6 +239,8 @@ Thread tableThread(std::uint8_t index)
 
 } // namespace shv
 
-const Decoding SHVFormat{&shv::open, &shv::kRule};
+// The movements: steps, y down as the format stores it; the pen starts in the first
+// thread's colour.
+const Decoding SHVFormat{&shv::open, {.positions = false, .yUp = false, .startsInColor = true}};
 
 } // namespace orlika

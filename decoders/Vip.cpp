@@ -29,9 +29,6 @@ void readVipThreads(ByteCursor& /*cursor*/, const hus::Header& header, std::vect
 
 const hus::Variant kVip{"VIP", &vipSignature, &vipColorSectionEnd, &readVipThreads};
 
-// The cell of the formats that carry their threads; y up as the format stores it.
-const CellRule kRule = threadedFormatCell(true);
-
 std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 {
     return hus::openDecoder(file, path, kVip);
@@ -52,6 +49,8 @@ Color unknownThreadColor(std::size_t position)
 
 } // namespace vip
 
-const Decoding VIPFormat{&vip::open, &vip::kRule};
+// The movements: steps, y up as the format stores it; the pen starts in the first thread's
+// colour.
+const Decoding VIPFormat{&vip::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika

@@ -359,10 +359,6 @@ Figures measure(ByteCursor& cursor, const Layout& layout)
     return figures;
 }
 
-// The cell of the formats that carry their threads. The decoder turns the stitches' y
-// (stored downward) up, as the packets' positions are, so the design's y grows upward.
-const CellRule kRule = threadedFormatCell(true);
-
 constexpr std::size_t kBufferSize = 4096;
 constexpr const char* kCaption = "VP3 File Format Error";
 
@@ -375,11 +371,11 @@ public:
         switch (readLayout(m_cursor, m_layout)) {
         case LayoutStatus::UnknownFormat:
             design.messages.push_back({m_name + " Has an Unknown File Format", kCaption});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         case LayoutStatus::Damaged:
             design.messages.push_back({m_name + " Has a Bad File Format", kCaption});
-            design.rejection = Rejection{"Bad Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Bad Format"};
             return false;
         case LayoutStatus::Ok:
             break;
@@ -425,6 +421,8 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 
 } // namespace vp3
 
-const Decoding VP3Format{&vp3::open, &vp3::kRule};
+// The movements: steps, y up: the decoder turns the stitches' y (stored downward) up, as
+// the packets' positions are; the pen starts in the first thread's colour.
+const Decoding VP3Format{&vp3::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika

@@ -98,9 +98,6 @@ std::int64_t colorListStart(ByteCursor& cursor, const Header& header, std::int64
 
 namespace {
 
-// The cell of the formats that carry their threads; y up as the format stores it.
-const CellRule kRule = threadedFormatCell(true);
-
 constexpr std::size_t kBufferSize = 4096;
 /// The colour of a block the colour list has no entry for.
 constexpr Color kUnknownColor = Black;
@@ -121,7 +118,7 @@ public:
     {
         if (xxx::readHeader(m_cursor, m_header) != HeaderStatus::Ok) {
             design.messages.push_back({m_name + " Has an Unknown File Format", "XXX File Format Error"});
-            design.rejection = Rejection{"Unknown Format", ErrorPlace::MiddleLine, true, false, false};
+            design.rejection = Rejection{"Unknown Format"};
             return false;
         }
         return true;
@@ -230,6 +227,7 @@ std::unique_ptr<DesignDecoder> open(DesignFile& file, const std::string& path)
 
 } // namespace xxx
 
-const Decoding XXXFormat{&xxx::open, &xxx::kRule};
+// The movements: steps, y up as the format stores it; the pen starts in the first colour.
+const Decoding XXXFormat{&xxx::open, {.positions = false, .yUp = true, .startsInColor = true}};
 
 } // namespace orlika

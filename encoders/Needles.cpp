@@ -20,7 +20,7 @@ DesignNeedles::DesignNeedles(const Reader& reader, DesignFile& file, const std::
                                                            : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
     }
     m_decoder->measure(m_design);
-    m_pen.emplace(m_design, reader.decoding.rule->placement);
+    m_pen.emplace(m_design, reader.decoding.form);
     m_firstColor = m_pen->color();
     m_tenthsPerUnit = millimetresPerUnit(m_design.unit) * 10;
 }

@@ -267,7 +267,7 @@ struct Box {
 // The points the pen reaches, in the design's units with y as the format has it: steps
 // summed in single precision as the sizing passes sum them, or the points themselves; the
 // start point where the pen moves there before the first movement.
-Box reachedPoints(const DesignValue& value, const Placement& rule)
+Box reachedPoints(const DesignValue& value, const Placement& rule, const MovementForm& form)
 {
     Box box;
     if (rule.start != Placement::Start::Nothing)
@@ -278,8 +278,8 @@ Box reachedPoints(const DesignValue& value, const Placement& rule)
             break;
         if (m.kind != Step::Stitch && m.kind != Step::Move && m.kind != Step::Jump)
             continue;
-        x = rule.positions ? m.x : toSingle(double(x) + m.x);
-        y = rule.positions ? m.y : toSingle(double(y) + m.y);
+        x = form.positions ? m.x : toSingle(double(x) + m.x);
+        y = form.positions ? m.y : toSingle(double(y) + m.y);
         box.include(x, y);
     }
     return box;
@@ -307,30 +307,30 @@ struct Area {
 };
 
 // The design's bounds placed in the cell as the renderer places its points.
-Area areaInCell(const DesignValue& value, const CellRule& rule, const CellGeometry& g)
+Area areaInCell(const DesignValue& value, const CellRule& rule, const MovementForm& form, const CellGeometry& g)
 {
     const Placement& p = rule.placement;
     const CellPlacement placed = placeInCell(rule, value.design.frame, g);
     const Frame& f = value.design.frame;
     const double sx = placed.scaleX;
-    const double sy = (p.stepsByWidthScale ? placed.scaleX : placed.scaleY) * (p.yUp ? -1.0 : 1.0);
+    const double sy = (p.stepsByWidthScale ? placed.scaleX : placed.scaleY) * (form.yUp ? -1.0 : 1.0);
     const Box units = boundsBox(value.design, p);
     Area area;
     for (const double x : {units.left, units.right}) {
         for (const double y : {units.top, units.bottom}) {
-            if (p.positions)
+            if (form.positions)
                 area.pixels.include(g.anchor.X + (x - f.left) * sx, g.anchor.Y - placed.raised + (y - f.low) * sy);
             else
                 area.pixels.include(placed.startX + x * sx, placed.startY + y * sy);
         }
     }
-    area.runningSums = !p.positions;
+    area.runningSums = !form.positions;
     area.scale = std::max(std::fabs(sx), std::fabs(sy));
     area.extentMagnitude = std::max({std::fabs(units.left), std::fabs(units.right), std::fabs(units.top),
                                      std::fabs(units.bottom)});
     // Compared in pixels: a frame a fraction of a unit wider than the points is a whole
     // cell wide when the design is no bigger than that.
-    const Box reached = reachedPoints(value, p);
+    const Box reached = reachedPoints(value, p, form);
     const auto within = [](double a, double b, double scale) { return std::fabs(a - b) * std::fabs(scale) < 0.5; };
     area.edgesReached = !reached.empty() && within(reached.left, units.left, sx) &&
                         within(reached.right, units.right, sx) && within(reached.top, units.top, sy) &&
@@ -389,14 +389,15 @@ double ulpAt(double magnitude)
 // Where the bounds were measured from the stitches (a DST header's extents may lie), every
 // point drawn lies in the bounds placed in the cell, and where the bounds are the box of
 // the points, the outermost ones reach their edges.
-void checkArea(const Transcript& t, const DesignValue& value, const CellRule& rule, Findings& findings)
+void checkArea(const Transcript& t, const DesignValue& value, const CellRule& rule, const MovementForm& form,
+               Findings& findings)
 {
     if (!value.accepted || value.error || !value.design.measured || t.outcome.kind != CellOutcome::Kind::Drawn)
         return;
     std::size_t points = 0;
     for (const Call& call : t.calls)
         points += call.isPoint();
-    const std::optional<Area> area = areaInCell(value, rule, findings.cell());
+    const std::optional<Area> area = areaInCell(value, rule, form, findings.cell());
     if (points > 0 && area->pixels.empty()) {
         findings.add(Invariant::InsideExtents, std::to_string(points) + " points drawn for a design without extent");
         return;
@@ -582,7 +583,7 @@ std::vector<Violation> checkReader(const Reader& reader, const ReadRoutine& read
                                    std::span<const std::uint8_t> bytes)
 {
     const DesignValue value = decoded(reader, fileName, bytes);
-    const CellRule& rule = *reader.decoding.rule;
+    const CellRule& rule = cellRuleOf(reader);
     std::vector<Violation> violations;
     for (std::size_t k = 0; k < pages().size(); ++k) {
         const Page& page = pages()[k];
@@ -591,7 +592,7 @@ std::vector<Violation> checkReader(const Reader& reader, const ReadRoutine& read
         const Transcript wholeRead = readInCell(read, page, fileName, whole);
         PiecewiseFile pieces(bytes, seedOf(bytes, k));
         compareWithPieces(wholeRead, readInCell(read, page, fileName, pieces), findings);
-        checkArea(wholeRead, value, rule, findings);
+        checkArea(wholeRead, value, rule, reader.decoding.form, findings);
         checkDrawing(wholeRead, value, rule, findings);
         checkBlackAfterwards(wholeRead, findings);
     }
@@ -600,9 +601,9 @@ std::vector<Violation> checkReader(const Reader& reader, const ReadRoutine& read
 
 ReadRoutine cellRoutine(const Reader& reader)
 {
-    return [&decoding = reader.decoding](CellContext& cell, DesignFile& file) {
+    return [reader](CellContext& cell, DesignFile& file) {
         Host& host = cell.services().host;
-        return drawDesignCell(cell, decoding, file, [&](const DesignMessage& message) {
+        return drawDesignCell(cell, reader, file, [&](const DesignMessage& message) {
             host.messageBox(MessageRequest{message.text, message.caption, MessageIcon::None, MessageButtons::Ok});
         });
     };

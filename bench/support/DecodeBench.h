@@ -85,7 +85,7 @@ inline void runDecodeBenchmark(benchmark::State& state, const std::string& name,
             ReplayDecoder replay(value);
             catalog.state().DesignPath = path;
             CellContext cell = catalog.cellContext(canvas);
-            drawDecodedCell(cell, *reader.decoding.rule, replay, {});
+            drawDecodedCell(cell, reader, replay, {});
             movements += canvas.moves + canvas.lines - before;
             break;
         }

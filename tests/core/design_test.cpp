@@ -159,7 +159,7 @@ TEST(SewingTally, CountsWhatTheMachineDoesBetweenStitchesAndTheThreadOfEachBlock
         {0, 10, 0, Step::Stitch},         {0, 0, White, Step::ColorChange}, {0, 0, 0, Step::End},
     };
     const Design design;
-    PenTrace pen(design, Placement{});
+    PenTrace pen(design, MovementForm{});
     SewingTally tally(design.unit);
     for (const Movement& movement : movements)
         tally.take(movement, pen.follow(movement), pen);
@@ -185,7 +185,7 @@ TEST(PenTrace, StepsAddUpWithTheirYTurnedToThePagesAndPointsStandAlone)
                               {0, 0, 0x02FF0000, Step::ColorChange}, {0, 0, kPenKept, Step::ColorChange},
                               {0, 0, 0, Step::Trim},        {2, -1, 0, Step::Jump},
                               {0, 0, 0, Step::End},         {9, 9, 0, Step::Stitch}};
-    PenTrace steps(design, Placement{.yUp = true, .start = Placement::Start::ColorThenMove});
+    PenTrace steps(design, MovementForm{.yUp = true, .startsInColor = true});
     EXPECT_EQ(steps.color(), 0x00123456u);
     const PenTrace::Effect expected[] = {PenTrace::Effect::Move,    PenTrace::Effect::Line,
                                          PenTrace::Effect::Color,   PenTrace::Effect::Nothing,
@@ -206,7 +206,7 @@ TEST(PenTrace, StepsAddUpWithTheirYTurnedToThePagesAndPointsStandAlone)
     EXPECT_EQ(steps.y(), -4);
 
     // Positions are points of their own; a format whose pen starts black ignores startColor.
-    PenTrace points(design, Placement{.positions = true, .yUp = false});
+    PenTrace points(design, MovementForm{.positions = true, .yUp = false});
     EXPECT_EQ(points.color(), Black);
     points.follow({10, 20, 0, Step::Move});
     points.follow({30, 40, 0, Step::Stitch});

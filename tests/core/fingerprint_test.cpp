@@ -44,7 +44,7 @@ std::string fingerprintOf(const std::vector<Movement>& movements, DesignUnit uni
 {
     Design design;
     design.unit = unit;
-    Placement steps;
+    MovementForm steps;
     steps.yUp = true;
     PenTrace pen(design, steps);
     Fingerprinter fingerprint(unit);
@@ -182,7 +182,7 @@ TEST(Fingerprint, CountsThePointsOfThePathAfterTheFirst)
 {
     Fingerprinter fingerprint(DesignUnit::TenthMillimetre);
     Design design;
-    PenTrace pen(design, Placement{});
+    PenTrace pen(design, MovementForm{});
     // The first point (1, 0); a step that goes nowhere; a jump, then a stitch.
     for (const Movement& movement : {stitch(1, 0), stitch(0, 0), jump(5, 5), stitch(1, 1)}) {
         pen.follow(movement);

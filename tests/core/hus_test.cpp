@@ -3,6 +3,7 @@
 // bit streams; the records as movements; the headers a reader refuses; the records kept from
 // the sizing pass against those expanded again; the bundled samples against their DST; the
 // real files.
+#include "cell/CellRules.h"
 #include "decoders/Hus.h"
 #include "decoders/HusExpand.h"
 #include "decoders/Vip.h"
@@ -401,8 +402,8 @@ TEST(HusReader, HeadersThatCannotBeAreRejectedBeforeTheStitchData)
         EXPECT_FALSE(v.accepted) << what;
         ASSERT_TRUE(v.design.rejection) << what;
         EXPECT_EQ(v.design.rejection->cellText, "Unknown Format") << what;
-        EXPECT_EQ(v.design.rejection->place, ErrorPlace::MiddleLine);
-        EXPECT_TRUE(v.design.rejection->selectionColor);
+        EXPECT_EQ(cellRuleOf(*readerNamed("HUSFormat")).rejected.place, ErrorPlace::MiddleLine);
+        EXPECT_TRUE(cellRuleOf(*readerNamed("HUSFormat")).rejected.selectionColor);
         ASSERT_EQ(v.design.messages.size(), 1u) << what;
         EXPECT_EQ(v.design.messages[0].text, "bad.hus Has an Unknown File Format");
         EXPECT_EQ(v.design.messages[0].caption, "HUS File Format Error");

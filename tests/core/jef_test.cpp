@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "cell/CellRules.h"
 #include "decoders/Jef.h"
 #include "decoders/JefThreads.h"
 #include "decoders/Registry.h"
@@ -129,8 +130,8 @@ TEST(JefHeader, StitchOffsetAndColourCountAreBoundedByTheFile)
         if (value.accepted)
             return false;
         EXPECT_EQ(value.design.rejection->cellText, "Unknown Format");
-        EXPECT_EQ(value.design.rejection->place, ErrorPlace::MiddleLine);
-        EXPECT_TRUE(value.design.rejection->selectionColor);
+        EXPECT_EQ(cellRuleOf(*readerNamed("JEFFormat")).rejected.place, ErrorPlace::MiddleLine);
+        EXPECT_TRUE(cellRuleOf(*readerNamed("JEFFormat")).rejected.selectionColor);
         EXPECT_EQ(value.design.messages.size(), 1u);
         EXPECT_EQ(value.design.messages.front().text, "test.jef Has an Unknown File Format");
         EXPECT_EQ(value.design.messages.front().caption, "JEF File Format Error");

@@ -2,6 +2,7 @@
 // SHV: the stream's items, colour changes where the block lengths say, the picture's two size
 // forms, the headers a reader refuses, cut files, the bundled samples against their DST and
 // the real files.
+#include "cell/CellRules.h"
 #include "decoders/Shv.h"
 #include "tests/support/NamedDesigns.h"
 #include "tools/designgen/ByteOut.h"
@@ -127,7 +128,7 @@ TEST(ShvReader, HeadersThatCannotBeAreRejected)
         EXPECT_FALSE(v.accepted) << what;
         ASSERT_TRUE(v.design.rejection) << what;
         EXPECT_EQ(v.design.rejection->cellText, "Unknown Format");
-        EXPECT_TRUE(v.design.rejection->selectionColor);
+        EXPECT_TRUE(cellRuleOf(*readerNamed("SHVFormat")).rejected.selectionColor);
         ASSERT_EQ(v.design.messages.size(), 1u);
         EXPECT_EQ(v.design.messages[0].text, "bad.shv Has an Unknown File Format");
         EXPECT_EQ(v.design.messages[0].caption, "SHV File Format Error");

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "cell/CellRules.h"
 #include "decoders/Registry.h"
 #include "decoders/Vp3.h"
 #include "fuzz/Invariants.h"
@@ -229,7 +230,7 @@ TEST(Vp3Damaged, LengthsTagsAndCountsAreCheckedAgainstTheirPacket)
         EXPECT_FALSE(value.error);
         if (value.accepted)
             return std::string("accepted");
-        EXPECT_TRUE(value.design.rejection->selectionColor);
+        EXPECT_TRUE(cellRuleOf(*readerNamed("VP3Format")).rejected.selectionColor);
         EXPECT_EQ(value.design.messages.size(), 1u);
         EXPECT_EQ(value.design.messages.front().caption, "VP3 File Format Error");
         return value.design.rejection->cellText + " / " + value.design.messages.front().text;

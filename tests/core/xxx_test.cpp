@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "cell/CellRules.h"
 #include "decoders/Registry.h"
 #include "decoders/Xxx.h"
 #include "fuzz/Invariants.h"
@@ -212,7 +213,7 @@ TEST(XxxHeader, OnlyAFileShorterThanItsHeaderIsRejected)
     DesignValue value = decodeXxx(Bytes(0xFF, 0));
     ASSERT_FALSE(value.accepted);
     EXPECT_EQ(value.design.rejection->cellText, "Unknown Format");
-    EXPECT_TRUE(value.design.rejection->selectionColor);
+    EXPECT_TRUE(cellRuleOf(*readerNamed("XXXFormat")).rejected.selectionColor);
     ASSERT_EQ(value.design.messages.size(), 1u);
     EXPECT_EQ(value.design.messages.front().text, "test.xxx Has an Unknown File Format");
     EXPECT_EQ(value.design.messages.front().caption, "XXX File Format Error");

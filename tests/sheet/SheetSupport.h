@@ -63,7 +63,7 @@ inline TracedSample traceSample(const std::string& path)
     const DesignValue value = collectDesign(reader->decoding, *file, path);
     if (!value.accepted || value.error)
         return sample;
-    PenTrace pen(value.design, reader->decoding.rule->placement);
+    PenTrace pen(value.design, reader->decoding.form);
     const double mm = millimetresPerUnit(value.design.unit);
     double left = std::numeric_limits<double>::max(), top = left, right = -left, bottom = -left;
     // The thread of a block is the design's thread of its place; a colour without name or
