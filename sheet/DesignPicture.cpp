@@ -84,7 +84,8 @@ private:
     void describe(ColorBlock& block, std::size_t index, bool penSet) const
     {
         const Color pen = m_trace.color();
-        block = ColorBlock{pen, {}, {}, 0, {}};
+        block = ColorBlock{};
+        block.color = pen;
         if (index >= m_design.threads.size())
             return;
         const Thread& thread = m_design.threads[index];
