@@ -42,6 +42,16 @@ QStringList foldersToWatch(const std::string& folder, bool includeSubfolders)
     return folders;
 }
 
+// The folder itself, or where it was removed the nearest folder above it that is there, so
+// that the folder's coming back is seen.
+QString nearestFolderThere(const std::string& folder)
+{
+    QString path = QDir::cleanPath(QString::fromStdString(folder));
+    while (!QFileInfo(path).isDir() && path != QFileInfo(path).path())
+        path = QFileInfo(path).path();
+    return path;
+}
+
 } // namespace
 
 bool BrowseWindow::isZipArchive(const QFileInfo& file)
@@ -49,9 +59,17 @@ bool BrowseWindow::isZipArchive(const QFileInfo& file)
     return file.isFile() && file.suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0;
 }
 
-std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, const std::string& archive,
-                                                  bool includeSubfolders, bool refreshIndex)
+BrowseWindow::Listed BrowseWindow::listPlace(const std::string& folder, const std::string& archive,
+                                             bool includeSubfolders, bool refreshIndex)
 {
+    Listed listed;
+    const QString place = QString::fromStdString(folder + archive);
+    if (!QFileInfo::exists(place)) {
+        // Removed while shown: the grid stays on it, and shows it again if it comes back.
+        listed.problem = QStringLiteral("%1 is no longer there.").arg(place);
+        listed.folders = {nearestFolderThere(folder)};
+        return listed;
+    }
     if (refreshIndex) {
         try {
             DesignIndex(DesignIndex::defaultPath()).refresh(folder);
@@ -61,20 +79,26 @@ std::vector<BrowseEntry> BrowseWindow::listFolder(const std::string& folder, con
     }
     ArchiveShelf archives;
     TreeCollector collector(archives);
-    std::vector<BrowseEntry> entries = archive.empty()
-                                           ? listDesigns(folder, includeSubfolders, designExtensions(), collector)
-                                           : listArchive(folder, archive, designExtensions(), collector);
+    if (archive.empty()) {
+        listed.entries = listDesigns(folder, includeSubfolders, designExtensions(), collector);
+    } else {
+        ArchiveListing inArchive = listArchive(folder, archive, designExtensions(), collector);
+        listed.entries = std::move(inArchive.entries);
+        if (!inArchive.problem.empty())
+            listed.problem = QStringLiteral("%1 cannot be read: %2").arg(place, QString::fromStdString(inArchive.problem));
+    }
+    listed.folders = foldersToWatch(folder, includeSubfolders);
     // The index's figures where the folder was indexed; never an index made just for this.
     const std::string indexPath = DesignIndex::defaultPath();
-    if (!entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
+    if (!listed.entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
         try {
             DesignIndex index(indexPath);
-            takeIndexFigures(entries, index.select(folder, DesignFilter{}));
+            takeIndexFigures(listed.entries, index.select(folder, DesignFilter{}));
         } catch (const std::exception&) {
             // Without the index the figures come as the pictures are made.
         }
     }
-    return entries;
+    return listed;
 }
 
 void BrowseWindow::startListing(bool anew, bool refreshIndex)
@@ -91,8 +115,9 @@ void BrowseWindow::startListing(bool anew, bool refreshIndex)
                                     : QStringLiteral("Listing %1..."))
                           .arg(shownPlace()));
     m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex] {
-        return Listed{number, listFolder(folder, archive, subfolders, refreshIndex),
-                      foldersToWatch(folder, subfolders)};
+        Listed listed = listPlace(folder, archive, subfolders, refreshIndex);
+        listed.number = number;
+        return listed;
     }));
 }
 
@@ -115,6 +140,7 @@ void BrowseWindow::takeListing()
     if (listed.number != m_listingNumber || listed.number == m_listingShown)
         return;  // a newer listing is on its way, or this one is shown
     m_listingShown = listed.number;
+    m_problem = listed.problem;
     watchFolders(listed.folders);
     if (m_listingAnew) {
         m_model->setEntries(std::move(listed.entries));
@@ -128,6 +154,17 @@ void BrowseWindow::takeListing()
     showCounts();
     if (m_listAgain)
         startListing(false);
+}
+
+void BrowseWindow::paneCurrentChanged(const QModelIndex& index, const QModelIndex& previous)
+{
+    for (QModelIndex left = previous; left.isValid(); left = left.parent())
+        if (m_paneRowsAreGoing && left.parent() == m_paneRowsGoing && left.row() >= m_paneFirstGoing &&
+            left.row() <= m_paneLastGoing)
+            return;  // the shown folder (or one above it) is going: the grid stays and says so
+    const QString path = m_folderModel->filePath(index);
+    if (!path.isEmpty() && path != shownPlace() && path + QLatin1Char('/') != shownPlace())
+        showPlace(path);
 }
 
 void BrowseWindow::showPlace(const QString& path)
@@ -158,6 +195,7 @@ void BrowseWindow::showFolder(const QString& folder, const QString& archive)
 {
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     m_archive = archive;
+    m_problem.clear();
     m_pictures->forgetQueued();
     m_model->setEntries({});
     m_indexAsked = false;

@@ -172,6 +172,15 @@ void BrowseWindow::buildLayout()
     m_folderModel->setNameFilters({QStringLiteral("*.zip"), QStringLiteral("*.ZIP"), QStringLiteral("*.Zip")});
     m_folderModel->setNameFilterDisables(false);
     m_folderModel->setRootPath(QStringLiteral("/"));
+    // Connected before the pane's selection takes the model, so that these come first.
+    connect(m_folderModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                m_paneRowsGoing = parent;
+                m_paneRowsAreGoing = true;
+                m_paneFirstGoing = first;
+                m_paneLastGoing = last;
+            });
+    connect(m_folderModel, &QAbstractItemModel::rowsRemoved, this, [this] { m_paneRowsAreGoing = false; });
     m_folders = new QTreeView;
     m_folders->setObjectName(QStringLiteral("BrowseFolders"));
     m_folders->setModel(m_folderModel);
@@ -180,11 +189,8 @@ void BrowseWindow::buildLayout()
     m_folders->setHeaderHidden(true);
     // The user's own folders first; a folder elsewhere shows the whole tree.
     m_folders->setRootIndex(m_folderModel->index(QDir::homePath()));
-    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
-        const QString path = m_folderModel->filePath(index);
-        if (!path.isEmpty() && path != shownPlace() && path + QLatin1Char('/') != shownPlace())
-            showPlace(path);
-    });
+    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &BrowseWindow::paneCurrentChanged);
 
     m_search = new QLineEdit;
     m_search->setObjectName(QStringLiteral("BrowseSearch"));
@@ -370,7 +376,7 @@ QString BrowseWindow::countsText() const
 
 void BrowseWindow::showCounts()
 {
-    QString text = countsText();
+    QString text = m_problem.isEmpty() ? countsText() : m_problem;
     for (const std::string& problem : m_model->search().problems)
         text += QStringLiteral("    ") + QString::fromStdString(problem);
     if (const QModelIndex current = m_grid->currentIndex(); current.isValid())

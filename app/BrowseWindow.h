@@ -10,6 +10,7 @@
 #include "catalog/CatalogState.h"
 
 #include <QFutureWatcher>
+#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <functional>
@@ -116,12 +117,23 @@ private:
     void choosePictureSize(int pixels);
     void showCounts();
     void showContextMenu(const QPoint& at);
+    // A listing's result: the designs, why there are none where the place is gone or its
+    // archive cannot be read, and the folders to watch for changes.
+    struct Listed {
+        int number = 0;
+        std::vector<BrowseEntry> entries;
+        QString problem;
+        QStringList folders;  // the folder, and with its subfolders theirs
+    };
     /// The designs of `folder`, with the index's figures where it was indexed; on any thread.
     /// With `refreshIndex` the index is brought up to date with the folder's tree first.
     /// With an archive (a name in `folder`), its designs alone.
-    static std::vector<BrowseEntry> listFolder(const std::string& folder, const std::string& archive,
-                                               bool includeSubfolders, bool refreshIndex);
+    static Listed listPlace(const std::string& folder, const std::string& archive, bool includeSubfolders,
+                            bool refreshIndex);
     void showFolder(const QString& folder, const QString& archive);
+    /// The pane's current item moved to `index`: the user chose it, unless the item left is
+    /// being removed.
+    void paneCurrentChanged(const QModelIndex& index, const QModelIndex& previous);
     /// The folder, or the archive's path, shown.
     QString shownPlace() const;
     /// Lists the shown folder on the pool: anew (another folder) or again (the same one
@@ -162,17 +174,19 @@ private:
     // The listing under way: its number (a newer one makes an older one's result stale),
     // whether it replaces the grid's rows or updates them, and whether the folder changed
     // again meanwhile.
-    struct Listed {
-        int number = 0;
-        std::vector<BrowseEntry> entries;
-        QStringList folders;  // to watch: the folder, and with its subfolders theirs
-    };
     QFutureWatcher<Listed>* m_listing = nullptr;
     int m_listingNumber = 0;
     int m_listingShown = 0;
     bool m_listingAnew = false;
     bool m_listAgain = false;
     bool m_indexAsked = false;  // the shown folder's figures were asked of the index
+    QString m_problem;          // why the shown place lists nothing, from its last listing
+    // The pane's rows being removed (a folder deleted by another program): the pane's current
+    // item moves off them then, which is not the user choosing another folder.
+    bool m_paneRowsAreGoing = false;
+    QPersistentModelIndex m_paneRowsGoing;  // their parent
+    int m_paneFirstGoing = -1;
+    int m_paneLastGoing = -1;
 };
 
 } // namespace orlika

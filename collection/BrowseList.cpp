@@ -100,21 +100,25 @@ std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubf
     return entries;
 }
 
-std::vector<BrowseEntry> listArchive(const std::string& folder, const std::string& archive,
-                                     const std::vector<std::string>& extensions, TreeCollector& collector)
+ArchiveListing listArchive(const std::string& folder, const std::string& archive,
+                           const std::vector<std::string>& extensions, TreeCollector& collector)
 {
     std::vector<CollectedDesign> designs;
     collector.collectArchive(folder, archive, extensions, designs);
-    std::vector<BrowseEntry> entries;
+    ArchiveListing listing;
     for (const CollectedDesign& design : designs) {
+        if (design.path == archive) {
+            listing.problem = design.error;  // the archive itself did not open
+            continue;
+        }
         if (!design.error.empty())
             continue;
         const std::string path = folder + design.path;
         if (const auto inArchive = archiveEntryOf(path))
             if (auto entry = archivedEntry(path, *inArchive))
-                entries.push_back(std::move(*entry));
+                listing.entries.push_back(std::move(*entry));
     }
-    return entries;
+    return listing;
 }
 
 bool nameMatches(const std::string& typed, const std::string& name)

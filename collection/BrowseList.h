@@ -43,10 +43,16 @@ struct BrowseEntry {
 std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubfolders,
                                      const std::vector<std::string>& extensions, DesignCollector& collector);
 
+/// An archive's designs, and why there are none when the archive itself cannot be read.
+struct ArchiveListing {
+    std::vector<BrowseEntry> entries;
+    std::string problem;  // the archive's own: "cut short", "not a zip archive"...
+};
+
 /// The designs inside the zip archive `archive` (a file's name in `folder`), named as a
 /// tree's are (`folder` + "box.zip//in/rose.pes"); those that cannot be read are left out.
-std::vector<BrowseEntry> listArchive(const std::string& folder, const std::string& archive,
-                                     const std::vector<std::string>& extensions, TreeCollector& collector);
+ArchiveListing listArchive(const std::string& folder, const std::string& archive,
+                           const std::vector<std::string>& extensions, TreeCollector& collector);
 
 /// True when the name answers what the user typed: '*' and '?' as wildcards over the
 /// whole name, else the text anywhere in it; letters in any case. Empty matches all.

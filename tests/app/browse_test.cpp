@@ -482,6 +482,47 @@ TEST_F(BrowseTest, AZipArchiveIsBrowsedAsAFolderFromThePaneOrWhenDropped)
     EXPECT_TRUE(window.archive().isEmpty());
 }
 
+// A place that lists nothing says why: the shown folder removed by another program stays
+// shown (the pane's moving off its row is not the user choosing the next one) and comes
+// back with its designs when it is made again; an archive that cannot be read names why.
+TEST_F(BrowseTest, ARemovedFolderStaysShownAndSaysSoAndAnUnreadableArchiveSaysWhy)
+{
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("shown"))));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("nextdoor"))));
+    writeFile(QStringLiteral("shown/a.dst"), gen::writeDst(gen::makeStar(120)));
+    writeFile(QStringLiteral("nextdoor/b.dst"), gen::writeDst(gen::makeStar(130)));
+    writeFile(QStringLiteral("bad.zip"), {'P', 'K', 3, 4, 20, 0, 0, 0, 8});
+    BrowseWindow& window = browse();
+    const QString shown = path(QStringLiteral("shown/"));
+    const auto* pane = static_cast<QFileSystemModel*>(window.folders()->model());
+    window.folders()->setCurrentIndex(pane->index(path(QStringLiteral("shown"))));
+    window.awaitListing();
+    ASSERT_EQ(window.folder(), shown);
+    ASSERT_EQ(column(window.model()), QStringList{"a.dst"});
+
+    ASSERT_TRUE(QDir(shown).removeRecursively());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !pane->index(path(QStringLiteral("shown"))).isValid(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window.statusLine()->text() == shown + QStringLiteral(" is no longer there."); }, 5000))
+        << window.statusLine()->text().toStdString();
+    QTest::qWait(400);  // a change seen is listed after 250 ms
+    window.awaitListing();
+    EXPECT_EQ(window.folder(), shown);
+    EXPECT_EQ(window.model().rowCount(), 0);
+
+    ASSERT_TRUE(QDir().mkpath(shown));
+    writeFile(QStringLiteral("shown/c.dst"), gen::writeDst(gen::makeStar(140)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return column(window.model()) == QStringList{"c.dst"}; }, 5000))
+        << column(window.model()).join(' ').toStdString();
+    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("1 designs"))) << window.statusLine()->text().toStdString();
+
+    window.showPlace(path(QStringLiteral("bad.zip")));
+    window.awaitListing();
+    EXPECT_EQ(window.model().rowCount(), 0);
+    EXPECT_TRUE(window.statusLine()->text().startsWith(path(QStringLiteral("bad.zip cannot be read: "))))
+        << window.statusLine()->text().toStdString();
+}
+
 TEST_F(BrowseTest, TheSelectionShownAsPagesReplacesTheWaitingRunWithItsDesignsInTheGridsOrder)
 {
     makeDesigns(8);
