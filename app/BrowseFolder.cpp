@@ -11,7 +11,6 @@
 #include "decoders/Registry.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFileSystemWatcher>
@@ -29,16 +28,12 @@ namespace {
 // A file manager's change anywhere in the shown tree lists it again: the folder's own
 // changes, and with its subfolders theirs, up to as many as the system lets one program
 // watch without asking for more.
-QStringList foldersToWatch(const std::string& folder, bool includeSubfolders)
+QStringList foldersToWatch(const std::string& folder, const std::vector<std::string>& subfolders)
 {
-    constexpr int kMostWatched = 4000;
+    constexpr std::size_t kMostWatched = 4000;
     QStringList folders{QString::fromStdString(folder)};
-    if (!includeSubfolders)
-        return folders;
-    QDirIterator below(QString::fromStdString(folder), QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
-                       QDirIterator::Subdirectories);
-    while (below.hasNext() && folders.size() < kMostWatched)
-        folders << below.next() + QLatin1Char('/');
+    for (std::size_t i = 0; i < subfolders.size() && i + 1 < kMostWatched; ++i)
+        folders << QString::fromStdString(subfolders[i]);
     return folders;
 }
 
@@ -79,21 +74,22 @@ BrowseWindow::Listed BrowseWindow::listPlace(const std::string& folder, const st
     }
     ArchiveShelf archives;
     TreeCollector collector(archives);
+    std::vector<std::string> subfolders;
     if (archive.empty()) {
-        listed.entries = listDesigns(folder, includeSubfolders, designExtensions(), collector);
+        listed.entries = listDesigns(folder, includeSubfolders, designExtensions(), collector, &subfolders);
     } else {
         ArchiveListing inArchive = listArchive(folder, archive, designExtensions(), collector);
         listed.entries = std::move(inArchive.entries);
         if (!inArchive.problem.empty())
             listed.problem = QStringLiteral("%1 cannot be read: %2").arg(place, QString::fromStdString(inArchive.problem));
     }
-    listed.folders = foldersToWatch(folder, includeSubfolders);
+    listed.folders = foldersToWatch(folder, subfolders);
     // The index's figures where the folder was indexed; never an index made just for this.
     const std::string indexPath = DesignIndex::defaultPath();
     if (!listed.entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
         try {
             DesignIndex index(indexPath);
-            takeIndexFigures(listed.entries, index.select(folder, DesignFilter{}));
+            takeIndexFigures(listed.entries, index.figuresUnder(folder));
         } catch (const std::exception&) {
             // Without the index the figures come as the pictures are made.
         }

@@ -27,28 +27,22 @@ BrowseEntry entryOf(const std::string& path, const FoundFile& file)
     return entry;
 }
 
-/// The entry of a regular file (through links) at `path`, or nothing.
-std::optional<BrowseEntry> fileEntry(const std::string& path)
+/// The stamp of the regular file (through links) at `path`; false when there is none.
+bool statFile(const std::string& path, FoundFile& file)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    FoundFile file;
+        return false;
     file.size = std::int64_t(info.st_size);
     file.modified = std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    return entryOf(path, file);
+    return true;
 }
 
 /// The entry of a design inside an archive: stamped with the archive's time.
-std::optional<BrowseEntry> archivedEntry(const std::string& path, const ArchiveEntry& inArchive)
+BrowseEntry archivedEntry(const std::string& path, const FoundFile& archive)
 {
-    auto entry = fileEntry(inArchive.archive);
-    if (!entry)
-        return std::nullopt;
-    entry->path = path;
-    entry->name = designDisplayName(path);
-    entry->folder = designFolder(path);
-    entry->size = 0;
+    BrowseEntry entry = entryOf(path, archive);
+    entry.size = 0;
     return entry;
 }
 
@@ -82,30 +76,47 @@ int compareFigures(const BrowseEntry& a, const BrowseEntry& b, Key key)
 } // namespace
 
 std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubfolders,
-                                     const std::vector<std::string>& extensions, DesignCollector& collector)
+                                     const std::vector<std::string>& extensions, TreeCollector& collector,
+                                     std::vector<std::string>* subfolders)
 {
     std::vector<BrowseEntry> entries;
     if (!includeSubfolders) {
         listFolder(folder, extensions, entries);
         return entries;
     }
-    for (const CollectedDesign& design : collector.collectTree(folder, extensions)) {
-        if (!design.error.empty())
-            continue;
-        const std::string path = folder + design.path;
-        const auto inArchive = archiveEntryOf(path);
-        if (auto entry = inArchive ? archivedEntry(path, *inArchive) : fileEntry(path))
-            entries.push_back(std::move(*entry));
-    }
+    // One walk: each file's stamp as it was found, each archive's for its designs.
+    std::vector<CollectedDesign> inArchive;
+    const auto visitFile = [&](const FoundFile& file) {
+        const std::string name = namePart(file.path);
+        if (hasExtension(name, extensions)) {
+            entries.push_back(entryOf(folder + file.path, file));
+        } else if (isArchiveName(name)) {
+            inArchive.clear();
+            collector.collectArchive(folder, file.path, extensions, inArchive);
+            for (const CollectedDesign& design : inArchive)
+                if (design.error.empty())
+                    entries.push_back(archivedEntry(folder + design.path, file));
+        }
+    };
+    const auto visitFolder = [&](const std::string& relative) {
+        if (subfolders)
+            subfolders->push_back(folder + relative);
+    };
+    walkTree(folder, visitFile, visitFolder);
     return entries;
 }
 
 ArchiveListing listArchive(const std::string& folder, const std::string& archive,
                            const std::vector<std::string>& extensions, TreeCollector& collector)
 {
+    ArchiveListing listing;
+    FoundFile stamp;
+    if (!statFile(folder + archive, stamp)) {
+        listing.problem = "not found";
+        return listing;
+    }
     std::vector<CollectedDesign> designs;
     collector.collectArchive(folder, archive, extensions, designs);
-    ArchiveListing listing;
     for (const CollectedDesign& design : designs) {
         if (design.path == archive) {
             listing.problem = design.error;  // the archive itself did not open
@@ -113,10 +124,7 @@ ArchiveListing listArchive(const std::string& folder, const std::string& archive
         }
         if (!design.error.empty())
             continue;
-        const std::string path = folder + design.path;
-        if (const auto inArchive = archiveEntryOf(path))
-            if (auto entry = archivedEntry(path, *inArchive))
-                listing.entries.push_back(std::move(*entry));
+        listing.entries.push_back(archivedEntry(folder + design.path, stamp));
     }
     return listing;
 }
@@ -284,23 +292,19 @@ bool browsesBefore(const BrowseEntry& a, const BrowseEntry& b, BrowseOrder order
     return by < 0;
 }
 
-void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<IndexedDesign>& indexed)
+void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<DesignIndex::Figures>& indexed)
 {
-    std::unordered_map<std::string, const IndexedDesign*> byPath;
+    std::unordered_map<std::string_view, const DesignIndex::Figures*> byPath;
     byPath.reserve(indexed.size());
-    for (const IndexedDesign& design : indexed)
-        if (design.error.empty())
-            byPath.emplace(design.designPath(), &design);
+    for (const DesignIndex::Figures& design : indexed)
+        byPath.emplace(design.designPath, &design);
     for (BrowseEntry& entry : entries) {
         const auto found = byPath.find(entry.path);
         if (found == byPath.end() || found->second->modified != entry.modified)
             continue;
-        const IndexedDesign& design = *found->second;
-        std::string threads;
-        for (const IndexedThread& thread : design.threads)
-            threads += thread.name + '\n';
-        entry.figures =
-            BrowseFigures{design.widthMm, design.heightMm, design.stitches, design.colorChanges, std::move(threads)};
+        const DesignIndex::Figures& design = *found->second;
+        entry.figures = BrowseFigures{design.widthMm, design.heightMm, design.stitches, design.colorChanges,
+                                      design.threadNames};
     }
 }
 

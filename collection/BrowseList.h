@@ -39,9 +39,11 @@ struct BrowseEntry {
 
 /// The designs whose names end in one of `extensions` in `folder` (ending in '/'); with
 /// `includeSubfolders` also those of its subfolders and inside the zip archives there, as
-/// `collector` finds them (designs it cannot read are left out). In no particular order.
+/// `collector` finds them (designs it cannot read are left out), and the subfolders'
+/// paths (ending in '/') in `subfolders` when given. In no particular order.
 std::vector<BrowseEntry> listDesigns(const std::string& folder, bool includeSubfolders,
-                                     const std::vector<std::string>& extensions, DesignCollector& collector);
+                                     const std::vector<std::string>& extensions, TreeCollector& collector,
+                                     std::vector<std::string>* subfolders = nullptr);
 
 /// An archive's designs, and why there are none when the archive itself cannot be read.
 struct ArchiveListing {
@@ -84,6 +86,6 @@ bool browsesBefore(const BrowseEntry& a, const BrowseEntry& b, BrowseOrder order
 
 /// Puts the figures of the index's designs on the entries they still describe: the same
 /// path, with the same modification time.
-void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<IndexedDesign>& indexed);
+void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<DesignIndex::Figures>& indexed);
 
 } // namespace orlika

@@ -635,6 +635,11 @@ std::vector<IndexedDesign> DesignIndex::select(const std::string& folder, const 
     return withRebuild([&] { return selectOnce(folder, filter, withContentHash); });
 }
 
+std::vector<DesignIndex::Figures> DesignIndex::figuresUnder(const std::string& folder)
+{
+    return withRebuild([&] { return figuresUnderOnce(folder); });
+}
+
 DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, const Progress& progress)
 {
     RefreshCounts counts;
@@ -829,6 +834,30 @@ std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, co
     std::vector<IndexedDesign> designs;
     while (query.step())
         designs.push_back(designOfRow(query));
+    return designs;
+}
+
+std::vector<DesignIndex::Figures> DesignIndex::figuresUnderOnce(const std::string& folder)
+{
+    Statement query(m_db, "SELECT path, entry, mtime, width_mm, height_mm, stitches, color_changes, thread_names "
+                          "FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
+                              std::to_string(kDesignRow) + " AND error IS NULL");
+    query.bind(1, folder).bind(2, upperBound(folder));
+    std::vector<Figures> designs;
+    while (query.step()) {
+        Figures design;
+        const std::string entry = query.text(1);
+        design.designPath = entry.empty() ? query.text(0) : archiveEntryPath(query.text(0), entry);
+        design.modified = query.integer(2);
+        design.widthMm = query.real(3);
+        design.heightMm = query.real(4);
+        design.stitches = query.integer(5);
+        design.colorChanges = query.integer(6);
+        if (!query.isNull(7))
+            for (const std::string& name : split(query.text(7), '\n'))
+                design.threadNames += name + '\n';
+        designs.push_back(std::move(design));
+    }
     return designs;
 }
 

@@ -4,7 +4,9 @@
 #include "catalog/DesignPaths.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <dirent.h>
+#include <string_view>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -52,13 +54,31 @@ void readFolder(const std::string& folder, const std::string& relative,
     }
 }
 
+/// True when `name` ends in `ending`, ASCII letters in either case.
+bool endsFolded(std::string_view name, std::string_view ending)
+{
+    if (name.size() < ending.size())
+        return false;
+    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
+    const std::string_view tail = name.substr(name.size() - ending.size());
+    return std::equal(tail.begin(), tail.end(), ending.begin(), ending.end(),
+                      [&](char a, char b) { return fold(a) == fold(b); });
+}
+
 } // namespace
 
 bool hasExtension(const std::string& name, const std::vector<std::string>& extensions)
 {
-    for (const std::string& extension : extensions)
-        if (wildcardMatch("*" + extension, name))
+    // Called for every file of a tree: a plain extension is compared without a pattern.
+    const std::string_view whole = name;
+    for (const std::string& extension : extensions) {
+        if (extension.find_first_of("*?") != std::string::npos) {
+            if (wildcardMatch("*" + extension, name))
+                return true;
+        } else if (endsFolded(whole, extension)) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -69,12 +89,21 @@ void walkFolder(const std::string& folder, const std::function<void(const FoundF
 
 void walkTree(const std::string& folder, const std::function<void(const FoundFile&)>& visit)
 {
+    walkTree(folder, visit, nullptr);
+}
+
+void walkTree(const std::string& folder, const std::function<void(const FoundFile&)>& visit,
+              const std::function<void(const std::string&)>& visitFolder)
+{
     std::vector<std::string> pending{""};  // folders still to read, relative to `folder`
     while (!pending.empty()) {
         const std::string relative = std::move(pending.back());
         pending.pop_back();
         std::vector<std::string> subfolders;
         readFolder(folder, relative, visit, &subfolders);
+        if (visitFolder)
+            for (const std::string& subfolder : subfolders)
+                visitFolder(subfolder);
         // Subfolders come off the stack in the order they were read.
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
     }

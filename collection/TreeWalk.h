@@ -26,6 +26,10 @@ struct FoundFile {
 /// subfolders, also through links to files. Links to folders are not followed (a link
 /// back up would never end), and folders that cannot be read are passed over.
 void walkTree(const std::string& folder, const std::function<void(const FoundFile&)>& visit);
+/// As above, also calling `visitFolder` with each subfolder's path relative to `folder`
+/// (ending in '/') as it is found.
+void walkTree(const std::string& folder, const std::function<void(const FoundFile&)>& visit,
+              const std::function<void(const std::string&)>& visitFolder);
 
 /// Calls `visit` for every regular file of `folder` alone, as `walkTree` finds them.
 void walkFolder(const std::string& folder, const std::function<void(const FoundFile&)>& visit);

@@ -158,27 +158,22 @@ TEST(BrowseList, OrdersPutDesignsWithoutFiguresLastAndTiesByFolderThenName)
 TEST(BrowseList, TheIndexGivesFiguresOnlyToTheFilesItStillDescribes)
 {
     std::vector<BrowseEntry> entries{entry("/c/", "same.dst", {}, 100), entry("/c/", "changed.dst", {}, 200),
-                                     entry("/c/", "new.dst", {}, 300)};
-    IndexedDesign same;
-    same.path = "/c/same.dst";
-    same.modified = 100;
-    same.widthMm = 12.5;
-    same.heightMm = 7;
-    same.stitches = 1234;
-    same.colorChanges = 3;
-    same.threads = {IndexedThread{"Poppy Red 1147", 0x0000C0}, IndexedThread{"Leaf 1049", 0x00C000}};
-    IndexedDesign changed = same;
-    changed.path = "/c/changed.dst";
+                                     entry("/c/", "new.dst", {}, 300), entry("/c/", "box.zip//in/a.dst", {}, 400)};
+    const DesignIndex::Figures same{"/c/same.dst", 100, 12.5, 7, 1234, 3, "Poppy Red 1147\nLeaf 1049\n"};
+    DesignIndex::Figures changed = same;
+    changed.designPath = "/c/changed.dst";
     changed.modified = 150;  // indexed before the file changed
-    IndexedDesign unread = same;
-    unread.path = "/c/new.dst";
-    unread.modified = 300;
-    unread.error = "Bad File Format";
-    takeIndexFigures(entries, {same, changed, unread});
+    DesignIndex::Figures inBox = same;
+    inBox.designPath = "/c/box.zip//in/a.dst";
+    inBox.modified = 400;
+    inBox.stitches = 99;
+    takeIndexFigures(entries, {same, changed, inBox});
     ASSERT_TRUE(entries[0].figures);
     EXPECT_EQ(*entries[0].figures, (BrowseFigures{12.5, 7, 1234, 3, "Poppy Red 1147\nLeaf 1049\n"}));
     EXPECT_FALSE(entries[1].figures);
     EXPECT_FALSE(entries[2].figures);
+    ASSERT_TRUE(entries[3].figures);
+    EXPECT_EQ(entries[3].figures->stitches, 99);
 }
 
 } // namespace

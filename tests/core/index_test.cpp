@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <sys/stat.h>
+#include <tuple>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -215,6 +216,28 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_FALSE(bad.error.empty());
     EXPECT_EQ(bad.format, "PES");
     EXPECT_EQ(bad.stitches, 0);
+
+    // The figures a listing takes are the same, for the designs read without error.
+    std::map<std::string, DesignIndex::Figures> figures;
+    for (DesignIndex::Figures& design : index.figuresUnder(tree()))
+        figures.emplace(design.designPath, std::move(design));
+    EXPECT_EQ(figures.size(), designs.size() - 1);
+    EXPECT_FALSE(figures.contains(tree() + "shop/bad.pes"));
+    for (const auto& [path, design] : designs) {
+        if (!design.error.empty())
+            continue;
+        ASSERT_TRUE(figures.contains(path)) << path;
+        const DesignIndex::Figures& listed = figures.at(path);
+        std::string threadNames;
+        for (const IndexedThread& thread : design.threads)
+            threadNames += thread.name + '\n';
+        EXPECT_EQ(std::tie(listed.modified, listed.widthMm, listed.heightMm, listed.stitches, listed.colorChanges,
+                           listed.threadNames),
+                  std::tie(design.modified, design.widthMm, design.heightMm, design.stitches, design.colorChanges,
+                           threadNames))
+            << path;
+    }
+    EXPECT_EQ(figures.at(tree() + "shop/circle.pes").threadNames.find(circle.threads[0].name + '\n'), 0u);
 }
 
 TEST_F(IndexTest, KeepsTheFiguresOfTheStitchesWhateverAHeaderClaims)
