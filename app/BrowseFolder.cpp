@@ -89,11 +89,27 @@ BrowseWindow::Listed BrowseWindow::listPlace(const std::string& folder, const st
     if (!listed.entries.empty() && QFileInfo::exists(QString::fromStdString(indexPath))) {
         try {
             DesignIndex index(indexPath);
-            takeIndexFigures(listed.entries, index.figuresUnder(folder));
+            takeIndexFigures(listed.entries, index.listUnder(folder));
         } catch (const std::exception&) {
             // Without the index the figures come as the pictures are made.
         }
     }
+    return listed;
+}
+
+BrowseWindow::Listed BrowseWindow::listIndexed(const std::string& folder)
+{
+    Listed listed;
+    const std::string indexPath = DesignIndex::defaultPath();
+    if (!QFileInfo::exists(QString::fromStdString(indexPath)))
+        return listed;
+    try {
+        listed.entries = entriesOfIndex(DesignIndex(indexPath).listUnder(folder));
+    } catch (const std::exception&) {
+        return listed;  // the files are listed instead
+    }
+    listed.fromIndex = !listed.entries.empty();
+    listed.folders = {QString::fromStdString(folder)};
     return listed;
 }
 
@@ -110,8 +126,13 @@ void BrowseWindow::startListing(bool anew, bool refreshIndex)
     m_status->setText((refreshIndex ? QStringLiteral("Reading the figures of the designs in %1 for the search...")
                                     : QStringLiteral("Listing %1..."))
                           .arg(shownPlace()));
-    m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex] {
-        Listed listed = listPlace(folder, archive, subfolders, refreshIndex);
+    // A tree the index has read shows at once as the index has it, which takes a fraction
+    // of listing its files; they are listed next, and what changed since is put right.
+    const bool indexFirst = anew && subfolders && !refreshIndex;
+    m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex, indexFirst] {
+        Listed listed = indexFirst && QFileInfo(QString::fromStdString(folder)).isDir() ? listIndexed(folder) : Listed{};
+        if (!listed.fromIndex)
+            listed = listPlace(folder, archive, subfolders, refreshIndex);
         listed.number = number;
         return listed;
     }));
@@ -122,11 +143,13 @@ bool BrowseWindow::listing() const
     return m_listingShown != m_listingNumber;
 }
 
-void BrowseWindow::awaitListing()
+void BrowseWindow::awaitListing(bool filesToo)
 {
     while (listing()) {
         m_listing->waitForFinished();
         takeListing();
+        if (!filesToo)
+            return;
     }
 }
 
@@ -148,7 +171,7 @@ void BrowseWindow::takeListing()
     }
     m_listingAnew = false;
     showCounts();
-    if (m_listAgain)
+    if (listed.fromIndex || m_listAgain)
         startListing(false);
 }
 

@@ -62,8 +62,9 @@ public:
     void reload();
     /// A folder is being listed, on a thread of the pool: the grid shows it once listed.
     bool listing() const;
-    /// Waits until the folder is listed and shown; for tests.
-    void awaitListing();
+    /// Waits until the folder is listed and shown; for tests. Without `filesToo`, a tree
+    /// shown from the index first is awaited only until the index's rows are shown.
+    void awaitListing(bool filesToo = true);
 
     /// The selected designs' paths, in the grid's order.
     std::vector<std::string> selectedPaths() const;
@@ -124,12 +125,15 @@ private:
         std::vector<BrowseEntry> entries;
         QString problem;
         QStringList folders;  // the folder, and with its subfolders theirs
+        bool fromIndex = false;  // the index's rows, before the files are listed
     };
     /// The designs of `folder`, with the index's figures where it was indexed; on any thread.
     /// With `refreshIndex` the index is brought up to date with the folder's tree first.
     /// With an archive (a name in `folder`), its designs alone.
     static Listed listPlace(const std::string& folder, const std::string& archive, bool includeSubfolders,
                             bool refreshIndex);
+    /// The designs of the tree at `folder` as the index last read them; none where it did not.
+    static Listed listIndexed(const std::string& folder);
     void showFolder(const QString& folder, const QString& archive);
     /// The pane's current item moved to `index`: the user chose it, unless the item left is
     /// being removed.

@@ -292,20 +292,42 @@ bool browsesBefore(const BrowseEntry& a, const BrowseEntry& b, BrowseOrder order
     return by < 0;
 }
 
-void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<DesignIndex::Figures>& indexed)
+namespace {
+
+BrowseFigures figuresOf(const DesignIndex::Listed& design)
 {
-    std::unordered_map<std::string_view, const DesignIndex::Figures*> byPath;
+    return BrowseFigures{design.widthMm, design.heightMm, design.stitches, design.colorChanges, design.threadNames};
+}
+
+} // namespace
+
+void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<DesignIndex::Listed>& indexed)
+{
+    std::unordered_map<std::string_view, const DesignIndex::Listed*> byPath;
     byPath.reserve(indexed.size());
-    for (const DesignIndex::Figures& design : indexed)
-        byPath.emplace(design.designPath, &design);
+    for (const DesignIndex::Listed& design : indexed)
+        if (design.read)
+            byPath.emplace(design.designPath, &design);
     for (BrowseEntry& entry : entries) {
         const auto found = byPath.find(entry.path);
-        if (found == byPath.end() || found->second->modified != entry.modified)
-            continue;
-        const DesignIndex::Figures& design = *found->second;
-        entry.figures = BrowseFigures{design.widthMm, design.heightMm, design.stitches, design.colorChanges,
-                                      design.threadNames};
+        if (found != byPath.end() && found->second->modified == entry.modified)
+            entry.figures = figuresOf(*found->second);
     }
+}
+
+std::vector<BrowseEntry> entriesOfIndex(const std::vector<DesignIndex::Listed>& indexed)
+{
+    std::vector<BrowseEntry> entries;
+    entries.reserve(indexed.size());
+    for (const DesignIndex::Listed& design : indexed) {
+        FoundFile file;
+        file.size = isArchiveEntry(design.designPath) ? 0 : design.size;
+        file.modified = design.modified;
+        entries.push_back(entryOf(design.designPath, file));
+        if (design.read)
+            entries.back().figures = figuresOf(design);
+    }
+    return entries;
 }
 
 } // namespace orlika

@@ -86,6 +86,10 @@ bool browsesBefore(const BrowseEntry& a, const BrowseEntry& b, BrowseOrder order
 
 /// Puts the figures of the index's designs on the entries they still describe: the same
 /// path, with the same modification time.
-void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<DesignIndex::Figures>& indexed);
+void takeIndexFigures(std::vector<BrowseEntry>& entries, const std::vector<DesignIndex::Listed>& indexed);
+
+/// The entries of the designs an index lists, as a listing of their tree gives them while
+/// nothing changed since the index was brought up to date: the figures of those read.
+std::vector<BrowseEntry> entriesOfIndex(const std::vector<DesignIndex::Listed>& indexed);
 
 } // namespace orlika

@@ -635,9 +635,9 @@ std::vector<IndexedDesign> DesignIndex::select(const std::string& folder, const 
     return withRebuild([&] { return selectOnce(folder, filter, withContentHash); });
 }
 
-std::vector<DesignIndex::Figures> DesignIndex::figuresUnder(const std::string& folder)
+std::vector<DesignIndex::Listed> DesignIndex::listUnder(const std::string& folder)
 {
-    return withRebuild([&] { return figuresUnderOnce(folder); });
+    return withRebuild([&] { return listUnderOnce(folder); });
 }
 
 DesignIndex::RefreshCounts DesignIndex::refreshOnce(const std::string& folder, const Progress& progress)
@@ -837,24 +837,26 @@ std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, co
     return designs;
 }
 
-std::vector<DesignIndex::Figures> DesignIndex::figuresUnderOnce(const std::string& folder)
+std::vector<DesignIndex::Listed> DesignIndex::listUnderOnce(const std::string& folder)
 {
-    Statement query(m_db, "SELECT path, entry, mtime, width_mm, height_mm, stitches, color_changes, thread_names "
-                          "FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
-                              std::to_string(kDesignRow) + " AND error IS NULL");
+    Statement query(m_db, "SELECT path, entry, size, mtime, error IS NULL, width_mm, height_mm, stitches, "
+                          "color_changes, thread_names FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
+                              std::to_string(kDesignRow));
     query.bind(1, folder).bind(2, upperBound(folder));
-    std::vector<Figures> designs;
+    std::vector<Listed> designs;
     while (query.step()) {
-        Figures design;
+        Listed design;
         const std::string entry = query.text(1);
         design.designPath = entry.empty() ? query.text(0) : archiveEntryPath(query.text(0), entry);
-        design.modified = query.integer(2);
-        design.widthMm = query.real(3);
-        design.heightMm = query.real(4);
-        design.stitches = query.integer(5);
-        design.colorChanges = query.integer(6);
-        if (!query.isNull(7))
-            for (const std::string& name : split(query.text(7), '\n'))
+        design.size = query.integer(2);
+        design.modified = query.integer(3);
+        design.read = query.integer(4) != 0;
+        design.widthMm = query.real(5);
+        design.heightMm = query.real(6);
+        design.stitches = query.integer(7);
+        design.colorChanges = query.integer(8);
+        if (!query.isNull(9))
+            for (const std::string& name : split(query.text(9), '\n'))
                 design.threadNames += name + '\n';
         designs.push_back(std::move(design));
     }

@@ -89,19 +89,21 @@ public:
     std::vector<IndexedDesign> select(const std::string& folder, const DesignFilter& filter,
                                       bool withContentHash = false);
 
-    /// A design's figures, as a listing of a folder takes them.
-    struct Figures {
+    /// A design as a listing of a folder takes it: where it is, its stamp and its figures.
+    struct Listed {
         std::string designPath;  // "box.zip//in/rose.pes" for a design inside an archive
+        std::int64_t size = 0;   // of its file (its archive's)
         std::int64_t modified = 0;
+        bool read = false;       // its figures were read; else it failed and has none
         double widthMm = 0;
         double heightMm = 0;
         std::int64_t stitches = 0;
         std::int64_t colorChanges = 0;
         std::string threadNames;  // each name followed by '\n'
     };
-    /// The figures of the designs under `folder` read without error: what `select` gives
-    /// of them, at a fraction of its time over a large tree.
-    std::vector<Figures> figuresUnder(const std::string& folder);
+    /// The designs under `folder` with their figures: what `select` gives of them, at a
+    /// fraction of its time over a large tree.
+    std::vector<Listed> listUnder(const std::string& folder);
 
     /// The archives under `folder` that could not be read, by path, each with its error.
     std::vector<IndexedDesign> unreadArchives(const std::string& folder);
@@ -131,7 +133,7 @@ private:
 
     RefreshCounts refreshOnce(const std::string& folder, const Progress& progress);
     std::vector<IndexedDesign> selectOnce(const std::string& folder, const DesignFilter& filter, bool withContentHash);
-    std::vector<Figures> figuresUnderOnce(const std::string& folder);
+    std::vector<Listed> listUnderOnce(const std::string& folder);
 
     std::string m_path;  // ":memory:" for an index in memory
     sqlite3* m_db = nullptr;

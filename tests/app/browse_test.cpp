@@ -482,6 +482,37 @@ TEST_F(BrowseTest, AZipArchiveIsBrowsedAsAFolderFromThePaneOrWhenDropped)
     EXPECT_TRUE(window.archive().isEmpty());
 }
 
+// A tree the index has read shows at once as the index has it; its files are listed next
+// and what changed since (a design removed, one added) is put right in the grid.
+TEST_F(BrowseTest, AnIndexedTreeShowsFromTheIndexFirstAndThenAsItsFilesAre)
+{
+    writeFile(QStringLiteral("a.dst"), gen::writeDst(gen::makeStar(120)));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("sub"))));
+    writeFile(QStringLiteral("sub/b.dst"), gen::writeDst(gen::makeStar(130)));
+    writeZip(fs::path(path(QStringLiteral("sub/box.zip")).toStdString()),
+             {{"c.dst", gen::writeDst(gen::makeStar(140))}});
+    DesignIndex(DesignIndex::defaultPath()).refresh(folder().toStdString());
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("a.dst"))));
+    writeFile(QStringLiteral("sub/new.dst"), gen::writeDst(gen::makeStar(150)));
+    BrowseWindow& window = browse();
+    const auto names = [&] {
+        QStringList shown = column(window.model());
+        shown.sort();
+        return shown;
+    };
+
+    window.setIncludeSubfolders(true);
+    window.awaitListing(false);
+    EXPECT_EQ(names(), (QStringList{"a.dst", "b.dst", "box.zip: c.dst"}));
+    for (int row = 0; row < window.model().rowCount(); ++row)
+        EXPECT_TRUE(window.model().entryAt(row).figures) << window.model().entryAt(row).path;
+    EXPECT_TRUE(window.listing());  // the files, after
+
+    window.awaitListing();
+    EXPECT_EQ(names(), (QStringList{"b.dst", "box.zip: c.dst", "new.dst"}));
+    EXPECT_FALSE(window.listing());
+}
+
 // A place that lists nothing says why: the shown folder removed by another program stays
 // shown (the pane's moving off its row is not the user choosing the next one) and comes
 // back with its designs when it is made again; an archive that cannot be read names why.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The browse grid's list: what a folder lists, the name search and the orders.
 #include "collection/BrowseList.h"
+#include "collection/DesignIndex.h"
+#include "collection/ZipArchive.h"
 #include "collection/IndexedDesign.h"
 #include "collection/TreeWalk.h"
 #include "decoders/Registry.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace orlika::test {
 namespace {
@@ -159,21 +162,58 @@ TEST(BrowseList, TheIndexGivesFiguresOnlyToTheFilesItStillDescribes)
 {
     std::vector<BrowseEntry> entries{entry("/c/", "same.dst", {}, 100), entry("/c/", "changed.dst", {}, 200),
                                      entry("/c/", "new.dst", {}, 300), entry("/c/", "box.zip//in/a.dst", {}, 400)};
-    const DesignIndex::Figures same{"/c/same.dst", 100, 12.5, 7, 1234, 3, "Poppy Red 1147\nLeaf 1049\n"};
-    DesignIndex::Figures changed = same;
+    const DesignIndex::Listed same{"/c/same.dst", 10, 100, true, 12.5, 7, 1234, 3, "Poppy Red 1147\nLeaf 1049\n"};
+    DesignIndex::Listed changed = same;
     changed.designPath = "/c/changed.dst";
     changed.modified = 150;  // indexed before the file changed
-    DesignIndex::Figures inBox = same;
+    DesignIndex::Listed unread = same;
+    unread.designPath = "/c/new.dst";
+    unread.modified = 300;
+    unread.read = false;
+    DesignIndex::Listed inBox = same;
     inBox.designPath = "/c/box.zip//in/a.dst";
     inBox.modified = 400;
     inBox.stitches = 99;
-    takeIndexFigures(entries, {same, changed, inBox});
+    takeIndexFigures(entries, {same, changed, unread, inBox});
     ASSERT_TRUE(entries[0].figures);
     EXPECT_EQ(*entries[0].figures, (BrowseFigures{12.5, 7, 1234, 3, "Poppy Red 1147\nLeaf 1049\n"}));
     EXPECT_FALSE(entries[1].figures);
     EXPECT_FALSE(entries[2].figures);
     ASSERT_TRUE(entries[3].figures);
     EXPECT_EQ(entries[3].figures->stitches, 99);
+}
+
+// Over a tree the index has read, listing the index gives what listing the tree and taking
+// the index's figures gives: the same entries, stamps and figures.
+TEST(BrowseList, AnIndexedTreeListsFromTheIndexAsFromItsFiles)
+{
+    TempFolder tree;
+    const auto star = gen::writeDst(gen::makeStar(100));
+    writeBytes(tree.path() / "rose.dst", star);
+    writeBytes(tree.path() / "shop" / "leaf.dst", gen::writeDst(gen::makeFilledCircle(60)));
+    writeBytes(tree.path() / "shop" / "broken.pes", {'#', 'P', 'E', 'S', '0', '0', '0', '1', 1});
+    writeZip(tree.path() / "shop" / "set.zip", {{"in/bud.dst", star}, {"notes.txt", {1}}});
+    DesignIndex index(tree.folder() + "index.sqlite");
+    index.refresh(tree.folder());
+
+    ArchiveShelf archives;
+    TreeCollector collector(archives);
+    std::vector<BrowseEntry> walked = listDesigns(tree.folder(), true, designExtensions(), collector);
+    takeIndexFigures(walked, index.listUnder(tree.folder()));
+    std::vector<BrowseEntry> indexed = entriesOfIndex(index.listUnder(tree.folder()));
+    const auto byPath = [](const BrowseEntry& a, const BrowseEntry& b) { return a.path < b.path; };
+    std::sort(walked.begin(), walked.end(), byPath);
+    std::sort(indexed.begin(), indexed.end(), byPath);
+    ASSERT_EQ(walked.size(), 4u);
+    ASSERT_EQ(indexed.size(), walked.size());
+    for (std::size_t i = 0; i < walked.size(); ++i) {
+        const BrowseEntry& a = walked[i];
+        const BrowseEntry& b = indexed[i];
+        EXPECT_EQ(std::tie(a.path, a.name, a.folder, a.size, a.modified, a.figures),
+                  std::tie(b.path, b.name, b.folder, b.size, b.modified, b.figures))
+            << a.path;
+    }
+    EXPECT_EQ(std::count_if(indexed.begin(), indexed.end(), [](const BrowseEntry& e) { return e.figures; }), 3);
 }
 
 } // namespace

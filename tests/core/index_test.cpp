@@ -217,25 +217,24 @@ TEST_F(IndexTest, KeepsEachDesignsFiguresAsItsCellShowsThem)
     EXPECT_EQ(bad.format, "PES");
     EXPECT_EQ(bad.stitches, 0);
 
-    // The figures a listing takes are the same, for the designs read without error.
-    std::map<std::string, DesignIndex::Figures> figures;
-    for (DesignIndex::Figures& design : index.figuresUnder(tree()))
+    // A listing takes the same: every design, with its figures where it was read.
+    std::map<std::string, DesignIndex::Listed> figures;
+    for (DesignIndex::Listed& design : index.listUnder(tree()))
         figures.emplace(design.designPath, std::move(design));
-    EXPECT_EQ(figures.size(), designs.size() - 1);
-    EXPECT_FALSE(figures.contains(tree() + "shop/bad.pes"));
+    EXPECT_EQ(figures.size(), designs.size());
+    EXPECT_FALSE(figures.at(tree() + "shop/bad.pes").read);
     for (const auto& [path, design] : designs) {
-        if (!design.error.empty())
-            continue;
         ASSERT_TRUE(figures.contains(path)) << path;
-        const DesignIndex::Figures& listed = figures.at(path);
+        const DesignIndex::Listed& listed = figures.at(path);
         std::string threadNames;
         for (const IndexedThread& thread : design.threads)
             threadNames += thread.name + '\n';
-        EXPECT_EQ(std::tie(listed.modified, listed.widthMm, listed.heightMm, listed.stitches, listed.colorChanges,
-                           listed.threadNames),
-                  std::tie(design.modified, design.widthMm, design.heightMm, design.stitches, design.colorChanges,
-                           threadNames))
+        EXPECT_EQ(std::tie(listed.size, listed.modified, listed.widthMm, listed.heightMm, listed.stitches,
+                           listed.colorChanges, listed.threadNames),
+                  std::tie(design.size, design.modified, design.widthMm, design.heightMm, design.stitches,
+                           design.colorChanges, threadNames))
             << path;
+        EXPECT_EQ(listed.read, design.error.empty()) << path;
     }
     EXPECT_EQ(figures.at(tree() + "shop/circle.pes").threadNames.find(circle.threads[0].name + '\n'), 0u);
 }
