@@ -21,6 +21,10 @@
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace orlika {
 
 namespace {
@@ -155,7 +159,11 @@ void BrowseWindow::awaitListing(bool filesToo)
 
 void BrowseWindow::takeListing()
 {
-    Listed listed = m_listing->result();
+    // Taken out of the future, not copied: a large tree's rows would be held twice.
+    QFuture<Listed> future = m_listing->future();
+    if (!future.isValid() || !future.isResultReadyAt(0))
+        return;  // taken already
+    Listed listed = future.takeResult();
     if (listed.number != m_listingNumber || listed.number == m_listingShown)
         return;  // a newer listing is on its way, or this one is shown
     m_listingShown = listed.number;
@@ -171,7 +179,14 @@ void BrowseWindow::takeListing()
     }
     m_listingAnew = false;
     showCounts();
-    if (listed.fromIndex || m_listAgain)
+    const bool filesNext = listed.fromIndex || m_listAgain;
+    listed = {};
+#ifdef __GLIBC__
+    // A listing of a large tree leaves tens of megabytes of freed strings in the pool
+    // thread's heap, which the allocator would otherwise keep for the window's whole life.
+    ::malloc_trim(0);
+#endif
+    if (filesNext)
         startListing(false);
 }
 
