@@ -167,8 +167,11 @@ void BrowseWindow::takeListing()
     if (listed.number != m_listingNumber || listed.number == m_listingShown)
         return;  // a newer listing is on its way, or this one is shown
     m_listingShown = listed.number;
+    const bool cameBack = !m_problem.isEmpty() && listed.problem.isEmpty();
     m_problem = listed.problem;
     watchFolders(listed.folders);
+    if (cameBack)
+        markShownInPane();
     if (m_listingAnew) {
         m_model->setEntries(std::move(listed.entries));
         if (m_model->rowCount() > 0)
@@ -190,12 +193,24 @@ void BrowseWindow::takeListing()
         startListing(false);
 }
 
+bool BrowseWindow::isPaneRowGoing(const QModelIndex& index) const
+{
+    if (!m_paneRowsAreGoing)
+        return false;
+    for (QModelIndex at = index; at.isValid(); at = at.parent())
+        if (at.parent() == m_paneRowsGoing && at.row() >= m_paneFirstGoing && at.row() <= m_paneLastGoing)
+            return true;
+    return false;
+}
+
 void BrowseWindow::paneCurrentChanged(const QModelIndex& index, const QModelIndex& previous)
 {
-    for (QModelIndex left = previous; left.isValid(); left = left.parent())
-        if (m_paneRowsAreGoing && left.parent() == m_paneRowsGoing && left.row() >= m_paneFirstGoing &&
-            left.row() <= m_paneLastGoing)
-            return;  // the shown folder (or one above it) is going: the grid stays and says so
+    if (isPaneRowGoing(previous)) {
+        // The shown folder (or one above it) is going: the grid stays and says so, and the
+        // pane, once the rows are gone, marks no folder.
+        QMetaObject::invokeMethod(this, &BrowseWindow::markShownInPane, Qt::QueuedConnection);
+        return;
+    }
     const QString path = m_folderModel->filePath(index);
     if (!path.isEmpty() && path != shownPlace() && path + QLatin1Char('/') != shownPlace())
         showPlace(path);
@@ -236,15 +251,24 @@ void BrowseWindow::showFolder(const QString& folder, const QString& archive)
     watchFolders({m_folder});
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_folders->setRootIndex(m_folderModel->index(m_folder.startsWith(home) ? QDir::homePath() : QStringLiteral("/")));
+    markShownInPane();
+    startListing(true);
+}
+
+void BrowseWindow::markShownInPane()
+{
     const QString place = shownPlace();
     const bool slashed = place.size() > 1 && place.endsWith(QLatin1Char('/'));
     const QModelIndex inTree = m_folderModel->index(slashed ? place.chopped(1) : place);
-    if (inTree.isValid() && m_folders->currentIndex() != inTree) {
+    if (!inTree.isValid()) {
+        // Gone: the pane marks no other folder as the one shown. (Its own current item
+        // moves off a removed row; an item without a path is not browsed.)
+        m_folders->selectionModel()->clear();
+    } else if (m_folders->currentIndex() != inTree) {
         const QSignalBlocker quiet(m_folders->selectionModel());
         m_folders->setCurrentIndex(inTree);
         m_folders->scrollTo(inTree);
     }
-    startListing(true);
 }
 
 void BrowseWindow::searchTyped(const QString& text)

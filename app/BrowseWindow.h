@@ -138,6 +138,10 @@ private:
     /// The pane's current item moved to `index`: the user chose it, unless the item left is
     /// being removed.
     void paneCurrentChanged(const QModelIndex& index, const QModelIndex& previous);
+    /// True when `index`, or an item above it, is among the pane's rows being removed.
+    bool isPaneRowGoing(const QModelIndex& index) const;
+    /// The pane's current item is the shown place, or none where it is gone.
+    void markShownInPane();
     /// The folder, or the archive's path, shown.
     QString shownPlace() const;
     /// Lists the shown folder on the pool: anew (another folder) or again (the same one

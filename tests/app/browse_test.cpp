@@ -540,12 +540,14 @@ TEST_F(BrowseTest, ARemovedFolderStaysShownAndSaysSoAndAnUnreadableArchiveSaysWh
     window.awaitListing();
     EXPECT_EQ(window.folder(), shown);
     EXPECT_EQ(window.model().rowCount(), 0);
+    EXPECT_FALSE(window.folders()->currentIndex().isValid());  // no other folder marked as shown
 
     ASSERT_TRUE(QDir().mkpath(shown));
     writeFile(QStringLiteral("shown/c.dst"), gen::writeDst(gen::makeStar(140)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return column(window.model()) == QStringList{"c.dst"}; }, 5000))
         << column(window.model()).join(' ').toStdString();
     EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("1 designs"))) << window.statusLine()->text().toStdString();
+    EXPECT_EQ(pane->filePath(window.folders()->currentIndex()), path(QStringLiteral("shown")));
 
     window.showPlace(path(QStringLiteral("bad.zip")));
     window.awaitListing();
