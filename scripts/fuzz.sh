@@ -13,7 +13,7 @@
 # replays) and makes the script exit non-zero.
 #   --merge  afterwards replaces the kept corpus by a -merge=1 minimisation of it and of
 #            what the run added, small files only (the folder stays well under 2 MB)
-#   --smoke  what CI runs: 15 seconds per target from the kept corpus alone
+#   --smoke  what CI runs: 10 seconds per target from the kept corpus alone
 # The targets and their types come from the format registry, as the configured build
 # lists them in orlika-fuzz-targets.txt (default: all of them).
 set -euo pipefail
@@ -33,7 +33,7 @@ if [[ ${1:-} =~ ^[0-9]+$ ]]; then
   seconds=$1
   shift
 fi
-$smoke && seconds=15
+$smoke && seconds=10
 readers=("$@")
 started=$SECONDS
 
