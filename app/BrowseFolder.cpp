@@ -195,10 +195,11 @@ void BrowseWindow::takeListing()
 
 bool BrowseWindow::isPaneRowGoing(const QModelIndex& index) const
 {
-    if (!m_paneRowsAreGoing)
+    if (!m_paneRowsGoing)
         return false;
+    const RowsGoing& going = *m_paneRowsGoing;
     for (QModelIndex at = index; at.isValid(); at = at.parent())
-        if (at.parent() == m_paneRowsGoing && at.row() >= m_paneFirstGoing && at.row() <= m_paneLastGoing)
+        if (at.parent() == going.parent && at.row() >= going.first && at.row() <= going.last)
             return true;
     return false;
 }

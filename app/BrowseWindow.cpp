@@ -175,12 +175,9 @@ void BrowseWindow::buildLayout()
     // Connected before the pane's selection takes the model, so that these come first.
     connect(m_folderModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [this](const QModelIndex& parent, int first, int last) {
-                m_paneRowsGoing = parent;
-                m_paneRowsAreGoing = true;
-                m_paneFirstGoing = first;
-                m_paneLastGoing = last;
+                m_paneRowsGoing = RowsGoing{parent, first, last};
             });
-    connect(m_folderModel, &QAbstractItemModel::rowsRemoved, this, [this] { m_paneRowsAreGoing = false; });
+    connect(m_folderModel, &QAbstractItemModel::rowsRemoved, this, [this] { m_paneRowsGoing.reset(); });
     m_folders = new QTreeView;
     m_folders->setObjectName(QStringLiteral("BrowseFolders"));
     m_folders->setModel(m_folderModel);

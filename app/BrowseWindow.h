@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -191,10 +192,12 @@ private:
     QString m_problem;          // why the shown place lists nothing, from its last listing
     // The pane's rows being removed (a folder deleted by another program): the pane's current
     // item moves off them then, which is not the user choosing another folder.
-    bool m_paneRowsAreGoing = false;
-    QPersistentModelIndex m_paneRowsGoing;  // their parent
-    int m_paneFirstGoing = -1;
-    int m_paneLastGoing = -1;
+    struct RowsGoing {
+        QPersistentModelIndex parent;
+        int first = 0;
+        int last = 0;
+    };
+    std::optional<RowsGoing> m_paneRowsGoing;
 };
 
 } // namespace orlika
