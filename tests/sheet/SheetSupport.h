@@ -190,7 +190,10 @@ private:
 /// How far a pixel is from white: the largest of its channels' distances.
 inline int inkOf(QRgb pixel)
 {
-    return 255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    // Plain comparisons: the tests are built unoptimised and call this for every pixel.
+    const int red = qRed(pixel), green = qGreen(pixel), blue = qBlue(pixel);
+    const int lowest = red < green ? (red < blue ? red : blue) : (green < blue ? green : blue);
+    return 255 - lowest;
 }
 
 /// Whether a pixel is white blended with `color` (and nothing else), within a tolerance.

@@ -85,6 +85,9 @@ struct DesignMeasure {
     double strayInk = 0;  // widest spread of ink in a strip where only the cross should be
 };
 
+// Paper, skipped first in the loops over every pixel (the rasters are RGB32).
+constexpr QRgb kWhite = 0xffffff;
+
 // The centroid of the ink in part of the raster, along x or y, and how far it spreads.
 struct InkLine {
     double centre = NAN;
@@ -95,9 +98,13 @@ InkLine inkLine(const PageRaster& raster, const QRect& area, bool alongX)
 {
     const QImage& image = raster.image();
     double sum = 0, weight = 0, low = 1e9, high = -1e9;
+    const int left = std::max(0, area.left()), right = std::min(image.width() - 1, area.right());
     for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y) {
-        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x) {
-            const int ink = inkOf(image.pixel(x, y));
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = left; x <= right; ++x) {
+            if ((line[x] & kWhite) == kWhite)
+                continue;
+            const int ink = inkOf(line[x]);
             if (ink < 40)
                 continue;
             const double at = alongX ? raster.paperX(x + 0.5) : raster.paperY(y + 0.5);
@@ -139,9 +146,10 @@ DesignMeasure measureDesign(const PageRaster& raster, QPointF centre, const Trac
     double reachLeft = 1e9, reachRight = -1e9, reachTop = 1e9, reachBottom = -1e9;
     for (int y = 0; y < image.height(); ++y) {
         const double py = raster.paperY(y + 0.5);
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            if (inkOf(pixel) < 60)
+            const QRgb pixel = line[x];
+            if ((pixel & kWhite) == kWhite || inkOf(pixel) < 60)
                 continue;
             const double px = raster.paperX(x + 0.5);
             const bool onVertical = std::abs(px - m.crossX) < 0.3;
