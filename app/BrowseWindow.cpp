@@ -364,8 +364,9 @@ QString BrowseWindow::countsText() const
     for (const QModelIndex& index : rows)
         bytes += m_model->entryAt(index.row()).size;
     const QLocale locale;
-    QString text = QStringLiteral("%1 designs, %2 selected")
-                       .arg(locale.toString(m_model->rowCount()), locale.toString(rows.size()));
+    const int shown = m_model->rowCount();
+    QString text = (shown == 1 ? QStringLiteral("%1 design, %2 selected") : QStringLiteral("%1 designs, %2 selected"))
+                       .arg(locale.toString(shown), locale.toString(rows.size()));
     if (!rows.isEmpty())
         text += QStringLiteral(", ") + sizeText(bytes);
     return text;

@@ -138,6 +138,8 @@ TEST_F(BrowseTest, TheModelListsTheFolderSortedAndNarrowedAndKeepsTheSelectionOf
     EXPECT_EQ(selectedNames(window), (QStringList{"d02.dst", "d03.dst"}));
     window.searchField()->setText(QStringLiteral("*3.dst"));
     EXPECT_EQ(column(model), (QStringList{"d03.dst"}));
+    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("1 design, 1 selected, ")))
+        << window.statusLine()->text().toStdString();
     window.searchField()->clear();
     EXPECT_EQ(model.rowCount(), 5);
     // A design hidden by the search left the selection; the one still shown kept it.
@@ -546,7 +548,7 @@ TEST_F(BrowseTest, ARemovedFolderStaysShownAndSaysSoAndAnUnreadableArchiveSaysWh
     writeFile(QStringLiteral("shown/c.dst"), gen::writeDst(gen::makeStar(140)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return column(window.model()) == QStringList{"c.dst"}; }, 5000))
         << column(window.model()).join(' ').toStdString();
-    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("1 designs"))) << window.statusLine()->text().toStdString();
+    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("1 design,"))) << window.statusLine()->text().toStdString();
     EXPECT_EQ(pane->filePath(window.folders()->currentIndex()), path(QStringLiteral("shown")));
 
     window.showPlace(path(QStringLiteral("bad.zip")));
