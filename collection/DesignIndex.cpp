@@ -4,6 +4,7 @@
 #include "catalog/DesignPaths.h"
 #include "collection/InOrderWorkers.h"
 #include "collection/TreeWalk.h"
+#include "collection/ZipArchive.h"
 #include "decoders/Registry.h"
 #include "platform/FileSystem.h"
 
@@ -839,7 +840,7 @@ std::vector<IndexedDesign> DesignIndex::selectOnce(const std::string& folder, co
 
 std::vector<DesignIndex::Listed> DesignIndex::listUnderOnce(const std::string& folder)
 {
-    Statement query(m_db, "SELECT path, entry, size, mtime, error IS NULL, width_mm, height_mm, stitches, "
+    Statement query(m_db, "SELECT path, entry, size, mtime, error, width_mm, height_mm, stitches, "
                           "color_changes, thread_names FROM designs WHERE path >= ?1 AND path < ?2 AND kind = " +
                               std::to_string(kDesignRow));
     query.bind(1, folder).bind(2, upperBound(folder));
@@ -847,10 +848,13 @@ std::vector<DesignIndex::Listed> DesignIndex::listUnderOnce(const std::string& f
     while (query.step()) {
         Listed design;
         const std::string entry = query.text(1);
+        design.read = query.isNull(4);
+        // Listed as the files are: an archive's entry that cannot be opened is left out.
+        if (!entry.empty() && !design.read && isEntryProblem(query.text(4)))
+            continue;
         design.designPath = entry.empty() ? query.text(0) : archiveEntryPath(query.text(0), entry);
         design.size = query.integer(2);
         design.modified = query.integer(3);
-        design.read = query.integer(4) != 0;
         design.widthMm = query.real(5);
         design.heightMm = query.real(6);
         design.stitches = query.integer(7);

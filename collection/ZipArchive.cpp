@@ -103,16 +103,25 @@ std::string readProblem(zip_error_t* error)
     }
 }
 
+constexpr std::string_view kEncrypted = "encrypted: not read";
+constexpr std::string_view kPackedWith = "packed with method ";
+constexpr std::string_view kCannotUnpack = ", which cannot be read";
+
 std::string entryProblem(const zip_stat_t& stat)
 {
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-        return "encrypted: not read";
+        return std::string(kEncrypted);
     if ((stat.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(stat.comp_method, 0))
-        return "packed with method " + std::to_string(stat.comp_method) + ", which cannot be read";
+        return std::string(kPackedWith) + std::to_string(stat.comp_method) + std::string(kCannotUnpack);
     return {};
 }
 
 } // namespace
+
+bool isEntryProblem(std::string_view error)
+{
+    return error == kEncrypted || (error.starts_with(kPackedWith) && error.ends_with(kCannotUnpack));
+}
 
 std::string safeEntryName(const std::string& name)
 {

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlika {
@@ -37,6 +38,11 @@ struct ArchiveEntryInfo {
     bool folder = false;
     std::string problem;          // why it cannot be read (unsafe name, encrypted...); empty: it can
 };
+
+/// Whether `error` is a `problem` an entry can have (encrypted, packed in a way that cannot
+/// be read), as the index keeps it for the entry's row: such an entry is not listed as a
+/// design, though the index remembers why.
+bool isEntryProblem(std::string_view error);
 
 class ZipArchive : public std::enable_shared_from_this<ZipArchive> {
 public:

@@ -192,7 +192,11 @@ TEST(BrowseList, AnIndexedTreeListsFromTheIndexAsFromItsFiles)
     writeBytes(tree.path() / "rose.dst", star);
     writeBytes(tree.path() / "shop" / "leaf.dst", gen::writeDst(gen::makeFilledCircle(60)));
     writeBytes(tree.path() / "shop" / "broken.pes", {'#', 'P', 'E', 'S', '0', '0', '0', '1', 1});
-    writeZip(tree.path() / "shop" / "set.zip", {{"in/bud.dst", star}, {"notes.txt", {1}}});
+    // An entry that cannot be opened is not listed by either; the index keeps why.
+    writeZip(tree.path() / "shop" / "set.zip",
+             {{"in/bud.dst", star}, {"notes.txt", {1}}, {"locked.dst", star}, {"odd.dst", star}});
+    markEncrypted(tree.path() / "shop" / "set.zip", "locked.dst");
+    markUnknownMethod(tree.path() / "shop" / "set.zip", "odd.dst");
     DesignIndex index(tree.folder() + "index.sqlite");
     index.refresh(tree.folder());
 

@@ -48,23 +48,6 @@ gen::Design block(int width, int height, int rows, int changes, std::vector<int>
     return design;
 }
 
-/// A copy of a zip archive whose entry `name` claims a packing method no reader knows.
-void markUnknownMethod(const fs::path& zip, const std::string& name)
-{
-    Bytes bytes = readBytes(zip);
-    const auto patch = [&](const std::string& signature, std::size_t methodAt, std::size_t nameAt) {
-        for (std::size_t i = 0; i + nameAt + name.size() < bytes.size(); ++i)
-            if (std::equal(signature.begin(), signature.end(), bytes.begin() + std::ptrdiff_t(i)) &&
-                std::equal(name.begin(), name.end(), bytes.begin() + std::ptrdiff_t(i + nameAt))) {
-                bytes[i + methodAt] = 15;  // reserved by the format
-                bytes[i + methodAt + 1] = 0;
-            }
-    };
-    patch("PK\x03\x04", 8, 30);  // each local header
-    patch("PK\x01\x02", 10, 46); // and the central directory's entry
-    writeBytes(zip, bytes);
-}
-
 class FindTest : public ::testing::Test {
 protected:
     TempFolder temp;

@@ -88,6 +88,37 @@ inline void writeZip(const fs::path& path, const std::vector<ZipItem>& items)
     ASSERT_EQ(zip_close(zip), 0);
 }
 
+/// Sets a 16-bit field of the zip entry `name` in each local header and in the central
+/// directory, at the given offsets from their signatures.
+inline void patchZipEntry(const fs::path& zip, const std::string& name, std::size_t localAt, std::size_t centralAt,
+                          std::uint16_t value)
+{
+    std::vector<std::uint8_t> bytes = readBytes(zip);
+    const auto patch = [&](const std::string& signature, std::size_t fieldAt, std::size_t nameAt) {
+        for (std::size_t i = 0; i + nameAt + name.size() < bytes.size(); ++i)
+            if (std::equal(signature.begin(), signature.end(), bytes.begin() + std::ptrdiff_t(i)) &&
+                std::equal(name.begin(), name.end(), bytes.begin() + std::ptrdiff_t(i + nameAt))) {
+                bytes[i + fieldAt] = std::uint8_t(value);
+                bytes[i + fieldAt + 1] = std::uint8_t(value >> 8);
+            }
+    };
+    patch("PK\x03\x04", localAt, 30);
+    patch("PK\x01\x02", centralAt, 46);
+    writeBytes(zip, bytes);
+}
+
+/// The archive's entry `name` claims a packing method no reader knows.
+inline void markUnknownMethod(const fs::path& zip, const std::string& name)
+{
+    patchZipEntry(zip, name, 8, 10, 15);  // reserved by the format
+}
+
+/// The archive's entry `name` says it is encrypted (the flags' first bit).
+inline void markEncrypted(const fs::path& zip, const std::string& name)
+{
+    patchZipEntry(zip, name, 6, 8, 1);
+}
+
 /// Every file under a folder with its contents, to tell what a test changed.
 inline std::map<std::string, std::vector<std::uint8_t>> snapshot(const fs::path& folder)
 {
