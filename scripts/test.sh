@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds ORLIKA and runs every test.  --sanitize: the AddressSanitizer and
-# UndefinedBehaviorSanitizer build instead.  --clang: only the core's tests, built
+# UndefinedBehaviorSanitizer build instead, with clang.  --clang: only the core's tests, built
 # optimised with clang (the drawing arithmetic must come out the same with either
 # compiler).
 set -euo pipefail
@@ -11,6 +11,7 @@ extra_packages=()
 case "${1:-}" in
   --sanitize)
     preset=asan
+    extra_packages=(clang-14)
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ;;

@@ -57,6 +57,13 @@ std::vector<std::string> decodeEverywhere(const std::string& name, const Bytes& 
 // spread cuts and flips keeps the run within CI's time (the fuzz targets flip far more),
 // and the default build runs them all.
 #if defined(__SANITIZE_ADDRESS__)
+#define ORLIKA_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORLIKA_UNDER_ASAN 1
+#endif
+#endif
+#if defined(ORLIKA_UNDER_ASAN)
 constexpr int kSpreadCuts = 8;
 constexpr int kFlipTrials = 16;
 #else
