@@ -34,15 +34,26 @@ std::uint32_t shade(std::uint32_t target, std::uint32_t alpha)
     return (newAlpha << 24) | colour | green;
 }
 
-// A coordinate clamped into [low, high] before it becomes an int: far stitches are no
-// undefined conversion.
-int clampedPixel(double value, int low, int high)
+// floor(value) and ceil(value) clamped into [low, high], low >= 0, before they become
+// ints: far stitches are no undefined conversion. Between the two bounds the value is
+// positive, so truncation is its floor: a compare instead of a call for each row's ends.
+int floorClamped(double value, int low, int high)
 {
     if (!(value > low))
         return low;
     if (!(value < high))
         return high;
     return int(value);
+}
+
+int ceilClamped(double value, int low, int high)
+{
+    if (!(value > low))
+        return low;
+    if (!(value < high))
+        return high;
+    const int whole = int(value);
+    return double(whole) < value ? whole + 1 : whole;
 }
 
 } // namespace
@@ -109,12 +120,12 @@ void ThreadRaster::layCapsule(double x0, double y0, double x1, double y1, const 
     // Coverage falls from whole to none over the pixel about the thread's edge.
     const double reach = radius + 0.5;
     // The pixels whose centres are within reach: x + 0.5 from low to high.
-    const int left = clampedPixel(std::ceil(std::min(x0, x1) - reach - 0.5), 0, m_buffer.width - 1);
-    const int right = clampedPixel(std::floor(std::max(x0, x1) + reach - 0.5), 0, m_buffer.width - 1);
+    const int left = ceilClamped(std::min(x0, x1) - reach - 0.5, 0, m_buffer.width - 1);
+    const int right = floorClamped(std::max(x0, x1) + reach - 0.5, 0, m_buffer.width - 1);
     const int firstRow = std::max(m_buffer.firstRow, 0);
     const int lastRow = std::min(m_buffer.endRow, m_buffer.height) - 1;
-    const int top = clampedPixel(std::ceil(std::min(y0, y1) - reach - 0.5), 0, m_buffer.height - 1);
-    const int bottom = clampedPixel(std::floor(std::max(y0, y1) + reach - 0.5), 0, m_buffer.height - 1);
+    const int top = ceilClamped(std::min(y0, y1) - reach - 0.5, 0, m_buffer.height - 1);
+    const int bottom = floorClamped(std::max(y0, y1) + reach - 0.5, 0, m_buffer.height - 1);
     if (std::max(x0, x1) + reach < 0 || std::min(x0, x1) - reach > m_buffer.width || std::max(y0, y1) + reach < 0 ||
         std::min(y0, y1) - reach > m_buffer.height || bottom < firstRow || top > lastRow)
         return;
@@ -138,8 +149,8 @@ void ThreadRaster::layCapsule(double x0, double y0, double x1, double y1, const 
             const double shift = (py - y0) * acrossY;
             const double a = x0 + (-reach - shift) * inverseAcrossX;
             const double b = x0 + (reach - shift) * inverseAcrossX;
-            from = clampedPixel(std::ceil(std::min(a, b) - 0.5), left, right);
-            to = clampedPixel(std::floor(std::max(a, b) - 0.5), left, right);
+            from = ceilClamped(std::min(a, b) - 0.5, left, right);
+            to = floorClamped(std::max(a, b) - 0.5, left, right);
         }
         std::uint32_t* row = m_buffer.pixels + std::ptrdiff_t(y) * m_buffer.stride;
         for (int x = from; x <= to; ++x) {
