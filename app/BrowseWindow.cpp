@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/BrowseWindow.h"
 
+#include "app/DesignDelegate.h"
 #include "app/DesignView.h"
 #include "app/QtHost.h"
 #include "catalog/CatalogState.h"
@@ -28,11 +29,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
-#include <QPainter>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -46,76 +45,6 @@ namespace {
 
 constexpr int kSmallest = 96;
 constexpr int kLargest = 384;
-constexpr int kPadding = 6;
-
-// An item of the grid: the picture in a square, the name under it and the line of figures.
-class DesignDelegate : public QStyledItemDelegate {
-public:
-    explicit DesignDelegate(BrowseModel& model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        const int side = m_model.pictureSize();
-        const int lines = option.fontMetrics.height() * 2;
-        return {side + 2 * kPadding, side + lines + 3 * kPadding};
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        painter->save();
-        const QRect cell = option.rect;
-        const QPalette& palette = option.palette;
-        const bool selected = option.state & QStyle::State_Selected;
-        if (selected)
-            painter->fillRect(cell, palette.color(QPalette::Highlight).lighter(170));
-        if (option.state & QStyle::State_HasFocus) {
-            painter->setPen(QPen(palette.color(QPalette::Highlight), 1, Qt::DotLine));
-            painter->drawRect(cell.adjusted(0, 0, -1, -1));
-        }
-        const int side = m_model.pictureSize();
-        const QRect square(cell.left() + kPadding, cell.top() + kPadding, side, side);
-        painter->fillRect(square, Qt::white);
-        // Only a picture painted is asked for: designs scrolled past are never drawn.
-        const QImage image = index.data(BrowseModel::PictureRole).value<QImage>();
-        if (!image.isNull()) {
-            const QSize fitted = image.size().scaled(square.size(), Qt::KeepAspectRatio);
-            const QRect target(square.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted);
-            painter->setRenderHint(QPainter::SmoothPixmapTransform);
-            painter->drawImage(target, image);
-        } else {
-            // The placeholder until the picture comes, crossed where there will be none.
-            painter->setPen(QColor(215, 215, 215));
-            painter->drawRect(square.adjusted(side / 4, side / 4, -side / 4, -side / 4));
-            if (index.data(BrowseModel::PictureFailedRole).toBool()) {
-                painter->drawLine(square.topLeft() + QPoint(side / 4, side / 4),
-                                  square.bottomRight() - QPoint(side / 4, side / 4));
-            }
-        }
-        const QFontMetrics& metrics = option.fontMetrics;
-        const int width = cell.width() - 2 * kPadding;
-        QRect line(cell.left() + kPadding, square.bottom() + kPadding, width, metrics.height());
-        painter->setPen(palette.color(QPalette::Text));
-        painter->drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
-                          metrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, width));
-        line.translate(0, metrics.height());
-        // The figures smaller than the name: they fit under a picture of the smallest size.
-        QFont small = option.font;
-        small.setBold(false);
-        if (small.pixelSize() > 0)
-            small.setPixelSize(std::max(8, small.pixelSize() * 85 / 100));
-        else
-            small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.85));
-        painter->setFont(small);
-        painter->setPen(QColor(100, 100, 100));
-        painter->drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
-                          QFontMetrics(small).elidedText(index.data(BrowseModel::FiguresRole).toString(),
-                                                         Qt::ElideRight, width));
-        painter->restore();
-    }
-
-private:
-    BrowseModel& m_model;
-};
 
 QString sizeText(qint64 bytes)
 {
