@@ -21,6 +21,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace orlika {
 
 namespace {
@@ -31,6 +34,8 @@ constexpr int kSizes[] = {128, 256, 512, 1024};
 constexpr int kMemoryKilobytes = 96 * 1024;
 // Designs scrolled past are not worth drawing: beyond this many, the oldest asked go.
 constexpr std::size_t kLongestQueue = 512;
+// The pictures' threads' nice value: the window's thread (0) weighs about ten times more.
+constexpr int kWorkerNiceness = 10;
 const char* const kFiguresKey = "X-ORLIKA::Figures";
 
 QString sizeFolderName(int size)
@@ -212,9 +217,8 @@ BrowsePictures::BrowsePictures(ThumbnailFolder folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_memory(kMemoryKilobytes)
 {
     qRegisterMetaType<std::optional<BrowseFigures>>();
-    // Every core draws, below the window's priority: scrolling and painting come first.
+    // Every core draws, below the window's priority (work()): scrolling and painting come first.
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    m_pool.setThreadPriority(QThread::LowPriority);
 }
 
 BrowsePictures::~BrowsePictures()
@@ -280,6 +284,11 @@ void BrowsePictures::startWorkers()
 
 void BrowsePictures::work()
 {
+    // Linux gives threads of the ordinary policy no priorities (Qt's LowPriority leaves them
+    // as they were): a nice value of their own lets the window's thread and the display
+    // server go first while the grid scrolls, and the pool still has the cores when they rest.
+    thread_local const bool niced = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness) == 0;
+    static_cast<void>(niced);
     for (;;) {
         Job job;
         {

@@ -18,6 +18,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QFileSystemWatcher>
 #include <QTreeView>
@@ -27,8 +28,27 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <sys/resource.h>
+
 namespace orlika::test {
 namespace {
+
+// The nice values of the process's threads, from the kernel's account of each.
+std::vector<int> threadNiceValues()
+{
+    std::vector<int> values;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // After the name in parentheses: the state, then fifteen more fields, then the nice value.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 16)
+            values.push_back(fields[16].toInt());
+    }
+    return values;
+}
 
 class BrowseTest : public AppTest {
 protected:
@@ -163,6 +183,14 @@ TEST_F(BrowseTest, APictureIsKeptInTheFreedesktopCacheWithItsUriAndTime)
     {
         BrowsePictures pictures(thumbnails);
         EXPECT_EQ(pictures.picture(design.toStdString(), modified, 200), nullptr);  // queued
+        // Delivered to this thread's events; the pool keeps the thread that drew it.
+        QElapsedTimer waited;
+        waited.start();
+        while (pictures.drawn() == 0 && waited.elapsed() < 20'000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // That thread runs below the window's, which paints and scrolls first.
+        const std::vector<int> nice = threadNiceValues();
+        EXPECT_GT(*std::max_element(nice.begin(), nice.end()), getpriority(PRIO_PROCESS, 0));
         pictures.waitUntilIdle();
         const QImage* image = pictures.picture(design.toStdString(), modified, 200);
         ASSERT_NE(image, nullptr);
