@@ -3,6 +3,7 @@
 // thread pool, watching it, and the search typed over it.
 #include "app/BrowseWindow.h"
 
+#include "app/BackgroundWork.h"
 #include "app/BrowseModel.h"
 #include "app/BrowsePictures.h"
 #include "collection/DesignIndex.h"
@@ -133,7 +134,9 @@ void BrowseWindow::startListing(bool anew, bool refreshIndex)
     // A tree the index has read shows at once as the index has it, which takes a fraction
     // of listing its files; they are listed next, and what changed since is put right.
     const bool indexFirst = anew && subfolders && !refreshIndex;
-    m_listing->setFuture(QtConcurrent::run([number, folder, archive, subfolders, refreshIndex, indexFirst] {
+    m_listing->setFuture(QtConcurrent::run(&backgroundPool(), [number, folder, archive, subfolders, refreshIndex, indexFirst] {
+        // Below the window, as the pictures are: it shares the cores with them as before.
+        runBelowTheWindow();
         Listed listed = indexFirst && QFileInfo(QString::fromStdString(folder)).isDir() ? listIndexed(folder) : Listed{};
         if (!listed.fromIndex)
             listed = listPlace(folder, archive, subfolders, refreshIndex);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/BrowsePictures.h"
 
+#include "app/BackgroundWork.h"
 #include "catalog/DesignPaths.h"
 #include "collection/CollectionFiles.h"
 #include "collection/ZipArchive.h"
@@ -21,9 +22,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 namespace orlika {
 
 namespace {
@@ -34,8 +32,6 @@ constexpr int kSizes[] = {128, 256, 512, 1024};
 constexpr int kMemoryKilobytes = 96 * 1024;
 // Designs scrolled past are not worth drawing: beyond this many, the oldest asked go.
 constexpr std::size_t kLongestQueue = 512;
-// The pictures' threads' nice value: the window's thread (0) weighs about ten times more.
-constexpr int kWorkerNiceness = 10;
 const char* const kFiguresKey = "X-ORLIKA::Figures";
 
 QString sizeFolderName(int size)
@@ -284,11 +280,9 @@ void BrowsePictures::startWorkers()
 
 void BrowsePictures::work()
 {
-    // Linux gives threads of the ordinary policy no priorities (Qt's LowPriority leaves them
-    // as they were): a nice value of their own lets the window's thread and the display
-    // server go first while the grid scrolls, and the pool still has the cores when they rest.
-    thread_local const bool niced = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness) == 0;
-    static_cast<void>(niced);
+    // The window's thread and the display server go first while the grid scrolls; the
+    // pool still has the cores when they rest.
+    runBelowTheWindow();
     for (;;) {
         Job job;
         {
