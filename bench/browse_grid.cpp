@@ -35,6 +35,7 @@
 #include <QListView>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -89,17 +90,27 @@ bool visiblePicturesDrawn(BrowseWindow& browse)
     return true;
 }
 
+/// Runs the window's events for a millisecond, asleep between them as the window's own loop
+/// is: polling for them would keep a core from the threads that list and draw, which run
+/// below the window's priority.
+void turnEvents()
+{
+    QEventLoop loop;
+    QTimer::singleShot(1, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 /// Turns the window's events until the grid shows the first rows of the listing.
 void untilRowsShown(BrowseWindow& browse)
 {
     while (browse.model().rowCount() == 0 && browse.listing())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        turnEvents();
 }
 
 double untilVisibleDrawn(BrowseWindow& browse, Clock::time_point start)
 {
     while (!visiblePicturesDrawn(browse))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        turnEvents();
     return msSince(start);
 }
 
