@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Records every canvas call and every request to the host of whole catalog runs over
 // folders, in all six layouts, with and without a selection, on a screen page and on the
-// printer, and prints one fingerprint a run. Two builds whose lines are the same drew the
+// printer, and on a screen whose next page is drawn ahead; prints one fingerprint a run. Two builds whose lines are the same drew the
 // same pages: the check for changes to the page engine that must not change a pixel.
 //
 //   orlika-canvas-records [--dump DIR] FOLDER[:tree] ...
@@ -14,7 +14,11 @@
 #include "tests/support/RecordingPrinter.h"
 #include "tests/support/ScriptedHost.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +62,54 @@ private:
     }
 };
 
+// Draws the page ahead at once on a canvas of its own; showing it appends that page's
+// calls to the window's record, and a page kept for Prev is the record since its white.
+class RecordedAhead final : public PageAhead {
+public:
+    RecordedAhead(FileSystem& files, std::vector<std::string>& window) : m_files(files), m_window(window) {}
+
+    void start(PageAheadJob job) override
+    {
+        m_page.clear();
+        m_prepared = Catalog::drawPageAhead(job, m_page, m_files, m_stop);
+    }
+    bool ready() const override { return true; }
+    const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
+    void show(int keepAs) override
+    {
+        keepPageOnDisplay(keepAs);
+        m_window.push_back("Shown ahead");
+        m_window.insert(m_window.end(), m_page.log.begin(), m_page.log.end());
+        m_prepared.reset();
+    }
+    void drop() override { m_prepared.reset(); }
+    void keepPageOnDisplay(int key) override
+    {
+        const auto white = std::find_if(m_window.rbegin(), m_window.rend(),
+                                        [](const std::string& line) { return line.rfind("Rectangle", 0) == 0; });
+        m_kept[key] = std::vector<std::string>(white == m_window.rend() ? m_window.begin() : white.base() - 1,
+                                               m_window.end());
+    }
+    bool showKeptPage(int key) override
+    {
+        const auto kept = m_kept.find(key);
+        if (kept == m_kept.end())
+            return false;
+        m_window.push_back("Shown again");
+        m_window.insert(m_window.end(), kept->second.begin(), kept->second.end());
+        return true;
+    }
+    void forgetKeptPages() override { m_kept.clear(); }
+
+private:
+    FileSystem& m_files;
+    std::vector<std::string>& m_window;
+    RecordingCanvas m_page;
+    std::optional<PreparedPage> m_prepared;
+    std::atomic<bool> m_stop{false};
+    std::map<int, std::vector<std::string>> m_kept;
+};
+
 std::uint64_t fingerprint(const std::vector<std::string>& lines)
 {
     std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
@@ -74,12 +126,13 @@ struct RunSetup {
     bool tree = false;
     NamedPageLayout layout = kPageLayouts[0];
     bool selection = false;
-    bool printing = false;
+    enum class Target { Screen, Printer, ScreenAhead };
+    Target target = Target::Screen;
 
     std::string label() const
     {
         return folder + (tree ? ":tree" : "") + " " + std::string(layout.key) + (selection ? " selected" : " plain") +
-               (printing ? " printer" : " screen");
+               (target == Target::Printer ? " printer" : target == Target::Screen ? " screen" : " ahead");
     }
 };
 
@@ -113,10 +166,14 @@ std::vector<std::string> recordRun(const RunSetup& setup)
     s.OpenFileName = s.OpenDialog1.FileName;
     s.FromBeginning = true;
     s.UseDialogList = s.UseSelectedList = false;
-    RecordingCanvas& canvas = setup.printing ? printer.page : screen;
+    const bool printing = setup.target == RunSetup::Target::Printer;
+    RecordingCanvas& canvas = printing ? printer.page : screen;
     host.record = &canvas.log;
+    RecordedAhead ahead(files, canvas.log);
+    if (setup.target == RunSetup::Target::ScreenAhead)
+        catalog.setPageAhead(&ahead);
     int waits = 0;
-    catalog.View(canvas, setup.printing);
+    catalog.View(canvas, printing);
     catalog.runToEnd([&] {
         canvas.log.push_back("Wait");
         if (++waits == 2 && catalog.prevShown())
@@ -154,8 +211,9 @@ int main(int argc, char** argv)
     for (const auto& [folder, tree] : folders)
         for (const NamedPageLayout& layout : kPageLayouts)
             for (const bool selection : {false, true})
-                for (const bool printing : {false, true}) {
-                    const RunSetup setup{folder, tree, layout, selection, printing};
+                for (const auto target :
+                     {RunSetup::Target::Screen, RunSetup::Target::Printer, RunSetup::Target::ScreenAhead}) {
+                    const RunSetup setup{folder, tree, layout, selection, target};
                     const std::vector<std::string> record = recordRun(setup);
                     std::printf("%016llx %8zu  %s\n", static_cast<unsigned long long>(fingerprint(record)),
                                 record.size(), setup.label().c_str());
