@@ -21,17 +21,17 @@ BackgroundPage::~BackgroundPage()
     drop();
 }
 
-void BackgroundPage::start(PageAheadJob job)
+void BackgroundPage::start(PageJob job)
 {
     drop();
     // The run's selection compares names through a collator the window also uses: the
     // page drawn here gets one of its own. Its file list is only read by position.
-    job.from.state.SelectedList.setComparer(localNameComparer());
+    job.selected.setComparer(localNameComparer());
     m_stop = false;
     m_thread = std::thread(&BackgroundPage::draw, this, std::move(job), m_window.image().size());
 }
 
-void BackgroundPage::draw(PageAheadJob job, QSize size)
+void BackgroundPage::draw(PageJob job, QSize size)
 {
     try {
         // The page image is made here too: the window's thread only starts the work.
@@ -40,7 +40,7 @@ void BackgroundPage::draw(PageAheadJob job, QSize size)
         // read from two threads.
         ArchiveShelf archives;
         CollectionFileSystem files(archives);
-        m_prepared = Catalog::drawPageAhead(job, m_page->canvas(), files, m_stop);
+        m_prepared = preparePage(std::move(job), m_page->canvas(), files, m_stop);
         m_page->flush();
     } catch (const std::exception&) {
         m_prepared.reset();  // drawn the ordinary way when its turn comes

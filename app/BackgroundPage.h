@@ -24,7 +24,7 @@ public:
     BackgroundPage(const BackgroundPage&) = delete;
     BackgroundPage& operator=(const BackgroundPage&) = delete;
 
-    void start(PageAheadJob job) override;
+    void start(PageJob job) override;
     bool ready() const override { return m_ready.load(); }
     void awaitDrawing();
     const PreparedPage* prepared() const override;
@@ -40,7 +40,7 @@ public:
     int pagesShown() const { return m_pagesShown; }
 
 private:
-    void draw(PageAheadJob job, QSize size);
+    void draw(PageJob job, QSize size);
     void keep(int key, ImagePage::Picture picture);
     void countShown();
 

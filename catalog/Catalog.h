@@ -4,7 +4,9 @@
 #include "catalog/CatalogState.h"
 #include "catalog/PageAhead.h"
 #include "catalog/DesignCollector.h"
+#include "catalog/PageDrawing.h"
 #include "catalog/PageOnDisplay.h"
+#include "catalog/Run.h"
 #include "cell/CellRenderer.h"
 #include "platform/Canvas.h"
 #include "platform/DesignFile.h"
@@ -41,12 +43,6 @@ public:
     void setPrinter(Printer* printer) { m_printer = printer; }
     /// Draws the page after a waiting one ahead of Next (not owned); null: never.
     void setPageAhead(PageAhead* ahead) { m_pageAhead = ahead; }
-    /// Draws on `canvas` the screen page that follows the one the job's run waits at, as the
-    /// run would after Next, with a catalog and host of its own: no box is shown, nothing
-    /// waits. For another thread: it shares nothing with the catalog whose run it copies.
-    /// `stop` ends it between two designs; the page is then none.
-    static std::optional<PreparedPage> drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
-                                                     const std::atomic<bool>& stop);
     /// What collects a folder tree when a run includes subfolders (not owned); without
     /// one such a run shows its folder alone.
     void setCollector(DesignCollector* collector) { m_collector = collector; }
@@ -160,11 +156,8 @@ public:
 private:
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();
-    CellPoint cellAnchor() const;
-    /// The part of the page that cell CellNo owns: its column, from the highest point a
-    /// design drawn to scale may reach (or the top of its name line) down to the next
-    /// row's name line. A reader's lines never leave it.
-    PixelRect cellArea(Canvas& canvas) const;
+    /// The grid of the run's page as the state holds it.
+    PageFrame pageFrame() const { return PageFrame::of(m_state, m_pageWidth, m_pageHeight); }
 
     // Prev, GoTo (a page by its number) and Redraw (the window changed size) draw a page
     // from the list again.
@@ -186,25 +179,19 @@ private:
     void restorePlainOrder();
     /// The plain collation of names, whatever order FileList has now.
     const NameComparer& plainOrder() const;
-    /// The selection as the cell being drawn sees it (it compares its name line's name).
-    const SortedNameList& selectionForCell();
-    /// The folders of the designs on the page, for the caption of a tree's run.
-    std::string pageFoldersText() const;
     /// The extensions a run over a folder lists, in their order.
     std::vector<std::string> extensionsToSearch() const;
     void findStartPosition();
-    /// Moves FileIndex to the next entry that opens and returns it open; null at the
-    /// end of the list. Entries that cannot be opened are skipped without a cell.
-    std::unique_ptr<DesignFile> openNextDesign();
-    /// The caption of the picture being drawn, with the entries of the page that could
-    /// not be opened.
-    void showPictureCaption(bool printing, int index);
     /// "; 2 could not be opened: 1 gone, 1 no permission", or empty.
     std::string skippedSummary() const;
     /// Entries from StartIndex on that open: the designs a print run will print.
     int countDesignsToPrint();
     /// Lays out the run's target and lists its designs: the first step of View().
     void startDrawing();
+    /// The run as a value, from the list and what collecting it found, and its drawer.
+    void makeRun();
+    /// The state's CellNo and FileIndex follow the drawing's position.
+    void notePosition();
     /// Opens the next design and draws it, or comes to a page's end, or to the last design's.
     void drawStep();
     /// After the last design, or Cancel: the run ends, or its last page waits.
@@ -212,15 +199,15 @@ private:
     /// Draws `file`'s design into cell CellNo and moves on to the next entry; the run ends
     /// when the user declined the print job it starts.
     void drawDesignStep(std::unique_ptr<DesignFile> file);
-    /// Draws the design whose file is open into cell CellNo and moves on to the next entry;
-    /// false when the user declined the print job it starts.
-    bool drawNextDesign(Canvas& canvas, bool printing, int width, bool& printStarted, std::unique_ptr<DesignFile> file);
+    /// Draws `file`'s design into cell CellNo and moves on to the next entry; false when the
+    /// user declined the print job it starts.
+    bool drawNextDesign(std::unique_ptr<DesignFile> file);
     /// Runs a step of the run; an error ends the run, with the window left usable.
     template <typename Step> void guardedStep(Step step);
     void endRun(RunEnd end);
-    /// After the last design: entries after it that could not be opened are its page's too.
-    void countTrailingSkips(bool printing);
     RunProgress progress() const;
+    /// The page drawn ahead goes on display: the run stands after it.
+    void takePage(const PageResult& page);
     void resume(const RunProgress& progress);
     /// A page waits for Next and another follows it: the page after it is drawn ahead.
     void startPageAhead();
@@ -241,10 +228,11 @@ private:
     /// True when the window's page area is still the size of the run's page.
     bool sameWindowSize() const;
     void forgetKeptPages();
-    void drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file);
     /// A box of the design at `designPath`: once a run during a run, else straight to the host.
     void raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,
                         MessageIcon icon);
+    /// A box a design raised while its cell was drawn.
+    void raiseDesignBox(const DesignBox& box);
     /// Draws the open design file into cell CellNo with the reader; a failure's box is raised.
     CellOutcome drawCell(Canvas& canvas, const Reader& reader);
     /// drawCell with the design's lines confined to the cell.
@@ -273,8 +261,6 @@ private:
     }
     /// True when the list entry's design was deleted or moved away in this run.
     bool deletedEntry(const std::string& name) const;
-    /// The cell of a design gone: its name struck through and how it went, no picture.
-    void writeDeletedCell(Canvas& canvas, const std::string& name, const std::string& path);
     /// What the user may do with the run, as the host offers it from now on.
     void offerControls(const RunControls& controls);
     void rememberScreenGeometry();
@@ -336,12 +322,11 @@ private:
     bool m_redrawPressed = false;  // the page waiting is drawn again for the window's size
     bool m_atFinalPage = false;    // the page waiting is the run's last
     std::map<std::string, Gone> m_deleted;  // the designs deleted or moved in this run, by path
+    std::shared_ptr<const Run> m_run;       // the run under way, or the last one
+    PagePosition m_at;                      // where its drawing stands
+    RunRecords m_records;                   // what it learned of its entries
+    std::optional<PageDrawer> m_drawer;     // draws its designs on its target
     bool m_folderLineOnPage = false;
-    // Entries of this run that could not be opened, by index; those since the last
-    // design drawn; those of the page.
-    std::map<int, OpenFailure> m_skipped;
-    std::map<int, std::string> m_failed;  // designs whose reading failed, by index
-    std::map<int, std::optional<FileStamp>> m_stamps;  // each entry as it was when opened
     /// True when every entry from `first` up to (not including) `end` is as it was when
     /// the run opened it, and was deleted then exactly when it is deleted now.
     bool unchangedSinceOpened(const std::map<int, std::optional<FileStamp>>& stamps, int first, int end,
@@ -353,13 +338,7 @@ private:
     NameComparer m_plainOrder;        // the plain collation while it has
     bool m_givenPending = false;      // the next run shows the designs setGivenDesigns() gave
     bool m_treeRun = false;           // the run's list holds paths, not bare names
-    std::vector<std::string> m_pageFolders;  // of the designs on the page, in order
     std::map<std::string, std::string> m_remarkNotes;  // of the given designs, by path
-    std::string m_cellPath;           // the list entry of the design being drawn
-    SortedNameList m_cellSelection;   // the selection as that design's cell sees it
-    int m_skippedBeforeDesign = 0;
-    int m_skippedOnPage = 0;
-    int m_lastPictureIndex = 0;
 };
 
 } // namespace orlika

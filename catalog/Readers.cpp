@@ -13,39 +13,11 @@
 
 namespace orlika {
 
-CellPoint Catalog::cellAnchor() const
-{
-    const int index = m_state.CellNo - 1;
-    if (index < 0 || index >= int(m_state.CellOrigin.size()))
-        return {};
-    return m_state.CellOrigin[std::size_t(index)];
-}
-
-PixelRect Catalog::cellArea(Canvas& canvas) const
-{
-    const auto& s = m_state;
-    const CellPoint cell = cellAnchor();
-    const int nameTop = roundPixel((cell.Y - s.HalfCellHeight) - canvas.textHeight("H") * 1.2);
-    // A design drawn to scale reaches above the middle line by at most half the cell's
-    // width (a reader may scale both axes by the width) or 0.6 of its height (the largest
-    // factor a reader takes).
-    const int reach = int(std::ceil(std::max(0.5 * s.CellWidth, 0.6 * s.CellHeight))) + 1;
-    return {cell.X, std::min(nameTop, cell.Y - reach), cell.X + s.CellWidth, nameTop + s.CellHeight};
-}
-
 CellContext Catalog::cellContext(Canvas& canvas)
 {
     auto& s = m_state;
-    const CellPoint anchor = cellAnchor();
-    const CellGeometry cell{anchor,        s.CellWidth,  s.CellHeight, s.HalfCellHeight,
-                            s.LineHeight,  s.CellsPerPage, s.Thumbnails, s.NoRemarks,
-                            nameLineWidth(anchor, s.CellWidth, m_pageWidth),
-                            listBottom(anchor, s.CellHeight, s.HalfCellHeight, m_pageHeight, canvas.textHeight("H"))};
-    CellContext context(canvas, cell, s, s.DesignPath,
-                        CellServices{m_host, m_mainCanvas, selectionForCell(), s.CancelPressed});
-    if (const auto note = m_remarkNotes.find(m_cellPath); note != m_remarkNotes.end())
-        context.setRemarkNote(note->second);
-    return context;
+    return CellContext(canvas, pageFrame().cellGeometry(s.CellNo, canvas), s, s.DesignPath,
+                       CellServices{m_host, m_mainCanvas, s.SelectedList, s.CancelPressed});
 }
 
 void Catalog::raiseDesignBox(const std::string& designPath, const std::string& text, const std::string& caption,
@@ -70,6 +42,11 @@ CellOutcome Catalog::drawCell(Canvas& canvas, const Reader& reader)
     return outcome;
 }
 
+void Catalog::raiseDesignBox(const DesignBox& box)
+{
+    raiseDesignBox(box.designPath, box.text, box.caption, box.icon);
+}
+
 void Catalog::readDesign(Canvas& canvas, std::string_view readerName)
 {
     drawCell(canvas, *readerNamed(readerName));
@@ -86,7 +63,7 @@ CellOutcome Catalog::runDecoder(Canvas& canvas, const Reader& reader)
             canvas.unclipLines();
         }
     } clip{canvas};
-    canvas.clipLines(cellArea(canvas));
+    canvas.clipLines(pageFrame().cellArea(m_state.CellNo, canvas));
     return drawCell(canvas, reader);
 }
 

@@ -8,37 +8,6 @@
 
 namespace orlika {
 
-namespace {
-
-const char* goneWord(Gone how)
-{
-    return how == Gone::Moved ? "moved" : "deleted";
-}
-
-// The name line of a design gone: its name written black as writeCellName writes it, but
-// in less room, struck through, and "deleted" or "moved" after it.
-void writeGoneName(Canvas& canvas, DesignFigures& figures, CellPoint origin, int nameWidth, int halfCellHeight,
-                   const std::string& name, Gone how)
-{
-    const std::string word = goneWord(how);
-    const int space = canvas.textWidth(" ");
-    const int markWidth = space + canvas.textWidth(word);
-    canvas.setFontColor(Black);
-    writeCellName(canvas, figures, origin, nameWidth - markWidth, halfCellHeight, name);
-    const std::string shown = fitName(canvas, name, nameWidth - markWidth - canvas.textWidth("XX"));
-    const int x = roundPixel(figures.PosX);
-    const int y = roundPixel(figures.PosY);
-    const int width = canvas.textWidth(shown);
-    const int middle = roundPixel(figures.PosY + canvas.textHeight(shown) * 0.55);
-    canvas.setPenColor(Black);
-    canvas.setPenWidth(1);
-    canvas.moveTo(x, middle);
-    canvas.lineTo(x + width, middle);
-    canvas.textOut(x + width + space, y, word);
-}
-
-} // namespace
-
 int PageOnDisplay::cellAt(int x, int y) const
 {
     for (int k = 0; k < cellCount; ++k) {
@@ -93,15 +62,6 @@ void Catalog::selectAt(Canvas& canvas, int x, int y)
 bool Catalog::deletedEntry(const std::string& name) const
 {
     return !m_deleted.empty() && m_deleted.count(m_state.FolderPath + name) > 0;
-}
-
-void Catalog::writeDeletedCell(Canvas& canvas, const std::string& name, const std::string& path)
-{
-    const auto& s = m_state;
-    const CellPoint anchor = cellAnchor();
-    // Its name line as on the page it went from; no picture is left to draw.
-    writeGoneName(canvas, m_state, anchor, nameLineWidth(anchor, s.CellWidth, m_pageWidth), s.HalfCellHeight,
-                  namePart(path), m_deleted.at(s.FolderPath + name));
 }
 
 void Catalog::markGone(const std::string& folder, const std::vector<std::string>& names, Gone how)

@@ -83,12 +83,9 @@ void Catalog::beginRun()
     offerControls({});
     m_state.CancelPressed = false;
     m_messages.beginRun();
-    m_skipped.clear();
-    m_failed.clear();
-    m_stamps.clear();
-    m_skippedBeforeDesign = m_skippedOnPage = 0;
+    m_records.clear();
+    m_at = {};
     forgetKeptPages();
-    m_pageFolders.clear();
     m_deleted.clear();
     if (!m_state.UseDialogList && !m_state.UseSelectedList && !m_givenPending)
         m_state.FileList.clear();
@@ -120,13 +117,7 @@ void Catalog::measureTarget(Canvas& canvas, bool printing, int& width, int& heig
 
 void Catalog::setUpCanvas(Canvas& canvas, bool printing, int width, int height)
 {
-    canvas.setPenColor(Black);
-    canvas.setPenWidth(1);
-    canvas.setBrush(BrushStyle::Clear, White);
-    const int size = (printing || height >= 500 || width >= 700) ? 8 : 7;
-    canvas.setFont(Font{"Arial", size, false});
-    m_state.LineHeight = printing ? roundPixel(1.8 * canvas.textHeight("H"))
-                                  : roundPixel(0.8 * canvas.textHeight("m"));
+    m_state.LineHeight = setUpPageCanvas(canvas, printing, width, height);
 }
 
 void Catalog::computeGrid(int width, int height, bool portrait)
@@ -142,8 +133,7 @@ void Catalog::writeFolderLine(Canvas& canvas, int width)
     if (m_folderLineOnPage)
         return;
     m_folderLineOnPage = true;
-    const std::string text = "File Folder: " + m_state.FolderPath;
-    canvas.textOut(width / 2 - canvas.textWidth(text) / 2, 0, text);
+    orlika::writeFolderLine(canvas, width, m_state.FolderPath);
 }
 
 bool Catalog::collectFiles()
@@ -270,48 +260,18 @@ void Catalog::findStartPosition()
     s.PageCount = (s.FileCount - s.StartIndex - 1) / s.CellsPerPage + 1;
     s.PageNo = 1;
     s.FileIndex = s.StartIndex;
-}
-
-std::unique_ptr<DesignFile> Catalog::openNextDesign()
-{
-    auto& s = m_state;
-    for (; s.FileIndex < s.FileCount; ++s.FileIndex) {
-        const std::string& name = s.FileList[s.FileIndex];
-        s.DesignPath = s.FolderPath + name;
-        // Stamped before it is opened: a change from then on is seen by a later look.
-        m_stamps[s.FileIndex] = m_fileSystem.stampOf(s.DesignPath);
-        // An archive or entry that cannot be read still takes a cell, which says why; so
-        // does a design the user deleted, so that its page keeps its shape.
-        if (m_collectErrors.count(name) || deletedEntry(name))
-            return std::make_unique<MemoryFile>(std::vector<std::uint8_t>{});
-        if (auto file = m_fileSystem.openRead(s.DesignPath))
-            return file;
-        m_skipped[s.FileIndex] = m_fileSystem.whyNotOpened(s.DesignPath);
-        ++m_skippedBeforeDesign;
-    }
-    return nullptr;
-}
-
-void Catalog::showPictureCaption(bool printing, int index)
-{
-    m_lastPictureIndex = index;
-    std::string caption = std::string(printing ? " Printing Picture " : " Picture ") + std::to_string(index + 1) +
-                          " of " + std::to_string(m_state.FileCount);
-    if (m_skippedOnPage > 0)
-        caption += " (" + std::to_string(m_skippedOnPage) + " skipped on this page)";
-    if (m_treeRun)
-        caption += " in " + pageFoldersText();
-    m_host.setStatus(caption);
+    m_at.fileIndex = s.StartIndex;
 }
 
 std::string Catalog::skippedSummary() const
 {
-    if (m_skipped.empty())
+    const auto& skipped = m_records.skipped;
+    if (skipped.empty())
         return {};
     std::map<OpenFailure, int> byReason;
-    for (const auto& [index, failure] : m_skipped)
+    for (const auto& [index, failure] : skipped)
         ++byReason[failure];
-    std::string summary = "; " + std::to_string(m_skipped.size()) + " could not be opened: ";
+    std::string summary = "; " + std::to_string(skipped.size()) + " could not be opened: ";
     const char* separator = "";
     for (const auto& [failure, count] : byReason) {
         summary += separator + std::to_string(count) + " " + openFailureText(failure);
@@ -359,81 +319,13 @@ void Catalog::followWindowSize(Canvas& canvas)
     setUpCanvas(canvas, false, width, height);
     computeGrid(width, height, false);
     recordDisplayGeometry();
-}
-
-void Catalog::drawDesign(Canvas& canvas, bool printing, std::unique_ptr<DesignFile> file)
-{
-    auto& s = m_state;
-    m_designFile = std::move(file);
-    const std::string name = s.FileList[s.FileIndex];
-    // A design inside an archive is drawn under its archive's name and its own.
-    const std::string path = isArchiveEntry(name) ? designDisplayPath(s.FolderPath + name) : s.FolderPath + name;
-    s.DesignPath = path;
-    m_cellPath = name;
-    const Reader* reader =
-        s.FileKind == FileKind::AllSupported ? readerOfName(designFileName(name)) : readerOfKind(s.FileKind);
-    if (!printing && s.CellNo == 1)
-        m_display.pageStarts.push_back(s.FileIndex);
-    // One damaged file among thousands must not end the run: its cell says what went
-    // wrong and the next design follows.
-    std::optional<std::string> failure;
-    if (deletedEntry(name)) {
-        reader = nullptr;
-        writeDeletedCell(canvas, name, path);
-    } else if (const auto collectError = m_collectErrors.find(name); collectError != m_collectErrors.end()) {
-        // Nothing to read and nothing to select: the cell only says why.
-        failure = collectError->second;
-        reader = nullptr;
-        CellContext cell = cellContext(canvas);
-        writeFailedCell(cell, path, *failure);
-    } else {
-        try {
-            s.DesignSize = m_designFile->size();
-            m_designFile->seek(0);
-        } catch (const InOutError& error) {
-            failure = error.what();
-            CellContext cell = cellContext(canvas);
-            writeFailedCell(cell, path, *failure);
-            raiseDesignBox(path, *failure, "ORLIKA", MessageIcon::Error);
-        }
-    }
-    // A file its reader refuses is as much a failed design as one whose reading broke off.
-    if (reader && !failure)
-        if (const CellOutcome outcome = runDecoder(canvas, *reader);
-            outcome.kind == CellOutcome::Kind::Failed || outcome.kind == CellOutcome::Kind::Rejected)
-            failure = outcome.error;
-    if (failure)
-        m_failed[s.FileIndex] = *failure;
-    if (reader && !printing && s.CellNo <= m_display.cellCount)
-        m_display.names[std::size_t(s.CellNo - 1)] = name;
-    m_cellPath.clear();
-    ++m_designsShown;
-}
-
-const SortedNameList& Catalog::selectionForCell()
-{
-    // A design of a tree is selected by its path, while its name line compares its name
-    // alone: the cell sees the selection as that name, or as nothing.
-    if (m_cellPath.find('/') == std::string::npos)
-        return m_state.SelectedList;
-    m_cellSelection.clear();
-    if (m_state.SelectedList.contains(m_cellPath))
-        m_cellSelection.add(designDisplayName(m_cellPath));
-    return m_cellSelection;
-}
-
-std::string Catalog::pageFoldersText() const
-{
-    std::string text;
-    for (const std::string& folder : m_pageFolders)
-        text += (text.empty() ? "" : ", ") + (folder.empty() ? std::string("the top folder") : folder);
-    return text;
+    m_drawer->setFrame(pageFrame());
 }
 
 std::vector<Catalog::FailedDesign> Catalog::failedDesigns() const
 {
     std::vector<FailedDesign> failed;
-    for (const auto& [index, message] : m_failed)
+    for (const auto& [index, message] : m_records.failed)
         failed.push_back({m_state.FileList[index], message});
     return failed;
 }
@@ -576,83 +468,61 @@ void Catalog::goOnAfterPageEnd(PageEnd end)
     } else if (end == PageEnd::Next) {
         // The page after it, or the one before, on display already: the run goes on after
         // its designs instead.
-        m_state.CellNo = 1;
+        m_at.cellNo = 1;
         drawDesignStep(std::move(next));
     }
 }
 
 void Catalog::goBackOnePage()
 {
-    auto& s = m_state;
     // The page on display goes; the one before it is drawn again and recorded anew.
     m_display.pageStarts.pop_back();
-    s.FileIndex = m_display.pageStarts.back();
+    m_at.fileIndex = m_display.pageStarts.back();
     m_display.pageStarts.pop_back();
-    s.CellNo = 1;
-    m_skippedBeforeDesign = 0;
+    m_at.cellNo = 1;
+    m_at.skippedBeforeDesign = 0;
 }
 
 void Catalog::drawPageAgain(PageEnd end)
 {
-    auto& s = m_state;
+    const auto& s = m_state;
     if (end == PageEnd::Prev) {
         goBackOnePage();
         return;
     }
     if (end == PageEnd::Redraw) {
         // The page on display is drawn again from its first design.
-        s.FileIndex = firstIndexOnDisplay();
+        m_at.fileIndex = firstIndexOnDisplay();
         if (!m_display.pageStarts.empty())
             m_display.pageStarts.pop_back();
     } else if (end == PageEnd::GoTo) {
         // The pages before the one asked for are those the run lays out before it, so that
         // Prev from it shows the page before it.
-        s.FileIndex = m_goToIndex;
+        m_at.fileIndex = m_goToIndex;
         m_display.pageStarts.clear();
         for (int first = s.StartIndex; first < m_goToIndex; first += s.CellsPerPage)
             m_display.pageStarts.push_back(first);
     }
-    s.CellNo = 1;
-    m_skippedBeforeDesign = 0;
+    m_at.cellNo = 1;
+    m_at.skippedBeforeDesign = 0;
 }
 
-bool Catalog::drawNextDesign(Canvas& canvas, bool printing, int width, bool& printStarted,
-                             std::unique_ptr<DesignFile> file)
+bool Catalog::drawNextDesign(std::unique_ptr<DesignFile> file)
 {
-    auto& s = m_state;
+    Canvas& canvas = *m_runCanvas;
     if (!m_controls.cancel)
         offerControls({true, m_controls.next, m_controls.prev});
-    if (s.CellNo == 1) {
-        m_skippedOnPage = 0;
-        m_pageFolders.clear();
-    }
-    if (m_treeRun) {
-        const std::string folder = designFolder(s.FileList[s.FileIndex]);
-        if (std::find(m_pageFolders.begin(), m_pageFolders.end(), folder) == m_pageFolders.end())
-            m_pageFolders.push_back(folder);
-    }
-    m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
-    showPictureCaption(printing, s.FileIndex);
-    if (printing && !printStarted) {
-        if (!startPrintJob(canvas, width, m_pageHeight))
+    m_drawer->announceDesign(m_printing);
+    if (m_printing && !m_printStarted) {
+        if (!startPrintJob(canvas, m_pageWidth, m_pageHeight))
             return false;
-        printStarted = true;
-    } else if (!printing) {
-        writeFolderLine(canvas, width);
+        m_printStarted = true;
+    } else if (!m_printing) {
+        writeFolderLine(canvas, m_pageWidth);
     }
-    drawDesign(canvas, printing, std::move(file));
-    ++s.CellNo;
-    m_designFile.reset();
-    ++s.FileIndex;
+    m_drawer->drawNextDesign(m_printing, std::move(file));
+    ++m_designsShown;
     return true;
-}
-
-void Catalog::countTrailingSkips(bool printing)
-{
-    if (m_skippedBeforeDesign > 0 && m_designsShown > 0) {
-        m_skippedOnPage += std::exchange(m_skippedBeforeDesign, 0);
-        showPictureCaption(printing, m_lastPictureIndex);
-    }
 }
 
 void Catalog::drawStep()
@@ -662,29 +532,29 @@ void Catalog::drawStep()
         afterLastDesign();
         return;
     }
-    std::unique_ptr<DesignFile> file = openNextDesign();
+    std::unique_ptr<DesignFile> file = m_drawer->openNextDesign();
     if (!file) {
-        countTrailingSkips(m_printing);
+        m_drawer->countTrailingSkips(m_printing, m_designsShown);
         afterLastDesign();
         return;
     }
     // A full page turns only when another design follows, so skipped entries at the end
     // of the list never leave an empty page.
-    if (s.CellNo > s.CellsPerPage) {
+    if (m_at.cellNo > s.CellsPerPage) {
         if (!m_printing) {
             m_designAfterPage = std::move(file);
             enterPageEnd(false);
             return;
         }
         startNewPrintPage(*m_runCanvas, m_pageWidth, m_pageHeight);
-        s.CellNo = 1;
+        m_at.cellNo = 1;
     }
     drawDesignStep(std::move(file));
 }
 
 void Catalog::drawDesignStep(std::unique_ptr<DesignFile> file)
 {
-    if (!drawNextDesign(*m_runCanvas, m_printing, m_pageWidth, m_printStarted, std::move(file)))
+    if (!drawNextDesign(std::move(file)))
         endRun(RunEnd::PrintDeclined);
     else
         m_drewDesign = true;
@@ -707,88 +577,46 @@ void Catalog::afterLastDesign()
 RunProgress Catalog::progress() const
 {
     RunProgress now;
-    now.state = m_state;
+    now.at = m_at;
     now.display = m_display;
-    now.skipped = m_skipped;
-    now.failed = m_failed;
-    now.stamps = m_stamps;
-    now.designsShown = m_designsShown;
-    now.skippedBeforeDesign = m_skippedBeforeDesign;
-    now.skippedOnPage = m_skippedOnPage;
-    now.lastPictureIndex = m_lastPictureIndex;
-    now.pageWidth = m_pageWidth;
-    now.pageHeight = m_pageHeight;
-    now.treeRun = m_treeRun;
-    now.collectErrors = m_collectErrors;
-    now.pageFolders = m_pageFolders;
-    now.remarkNotes = m_remarkNotes;
+    // The page's own entries: those a page kept for Prev must find unchanged.
+    const int first = firstIndexOnDisplay();
+    now.stamps = {m_records.stamps.lower_bound(first), m_records.stamps.lower_bound(m_at.fileIndex + 1)};
     now.deleted = m_deleted;
+    now.figures = m_state;
+    now.designPath = m_state.DesignPath;
+    now.designsShown = m_designsShown;
     return now;
 }
 
 void Catalog::resume(const RunProgress& progress)
 {
-    m_state = progress.state;
+    m_at = progress.at;
     m_display = progress.display;
-    m_skipped = progress.skipped;
-    m_failed = progress.failed;
-    m_stamps = progress.stamps;
+    static_cast<DesignFigures&>(m_state) = progress.figures;
+    m_state.DesignPath = progress.designPath;
     m_designsShown = progress.designsShown;
-    m_skippedBeforeDesign = progress.skippedBeforeDesign;
-    m_skippedOnPage = progress.skippedOnPage;
-    m_lastPictureIndex = progress.lastPictureIndex;
-    m_pageWidth = progress.pageWidth;
-    m_pageHeight = progress.pageHeight;
-    m_treeRun = progress.treeRun;
-    m_collectErrors = progress.collectErrors;
-    m_pageFolders = progress.pageFolders;
-    m_remarkNotes = progress.remarkNotes;
-    m_deleted = progress.deleted;
+    notePosition();
 }
 
-std::optional<PreparedPage> Catalog::drawPageAhead(const PageAheadJob& job, Canvas& canvas, FileSystem& files,
-                                                   const std::atomic<bool>& stop)
+void Catalog::takePage(const PageResult& page)
 {
-    HeadlessHost host;
-    host.geometry = job.screen;
-    host.separator = job.decimalSeparator;
-    std::string caption;
-    host.onCaption = [&caption](const std::string& text) { caption = text; };
-    Catalog ahead(host, files);
-    ahead.resume(job.from);
-    ahead.setMainCanvas(&canvas);
-    ahead.m_runActive = true;
-    auto& s = ahead.m_state;
-    const int width = job.from.pageWidth, height = job.from.pageHeight;
-    // The page as the run has it after Next: white, its folder line, from cell 1 on.
-    ahead.setUpCanvas(canvas, false, width, height);
-    ahead.paintPageWhite(canvas);
-    canvas.setBrush(BrushStyle::Clear, White);
-    ahead.writeFolderLine(canvas, width);
-    s.CellNo = 1;
-    PreparedPage page;
-    bool printStarted = false;
-    while (s.CellNo <= s.CellsPerPage) {
-        if (stop)
-            return std::nullopt;
-        std::unique_ptr<DesignFile> file = ahead.openNextDesign();
-        if (!file) {
-            ahead.countTrailingSkips(false);
-            break;
-        }
-        ahead.drawNextDesign(canvas, false, width, printStarted, std::move(file));
-    }
-    canvas.flush();
-    page.after = ahead.progress();
-    page.caption = caption;
-    page.raisedBoxes = !host.messages().empty();
-    return page;
+    // The page's cells replace those on display; the run stands after its last design.
+    m_at = page.after;
+    m_records.add(page.records);
+    m_display.names = page.names;
+    if (page.start >= 0)
+        m_display.pageStarts.push_back(page.start);
+    m_designsShown += page.designs;
+    static_cast<DesignFigures&>(m_state) = page.figures;
+    m_state.DesignPath = page.designPath;
+    notePosition();
 }
 
 int Catalog::rememberPageLeft(const RunProgress& atWait)
 {
     const int first = firstIndexOnDisplay();
-    m_keptPages[first] = KeptPage{atWait, first, atWait.state.CellNo - 1};
+    m_keptPages[first] = KeptPage{atWait, first, atWait.at.cellNo - 1};
     // A few pages are kept; the first of the run's order go first.
     while (m_keptPages.size() > kPagesKept)
         m_keptPages.erase(m_keptPages.begin());
@@ -797,15 +625,9 @@ int Catalog::rememberPageLeft(const RunProgress& atWait)
 
 void Catalog::keepUsersChoices(RunProgress& progress) const
 {
-    // What the user chose and did while the page waited: the selection, the run's control
-    // and the designs deleted.
+    // What the user did while the page waited: the designs deleted. The selection and the
+    // run's control are the catalog's own and stay as they are.
     progress.deleted = m_deleted;
-    CatalogState& state = progress.state;
-    state.SelectedList = m_state.SelectedList;
-    state.SelectedFolder = m_state.SelectedFolder;
-    state.CancelPressed = m_state.CancelPressed;
-    state.NextPressed = m_state.NextPressed;
-    state.PageComplete = m_state.PageComplete;
 }
 
 bool Catalog::restoreKeptPage()
@@ -818,20 +640,17 @@ bool Catalog::restoreKeptPage()
     if (kept == m_keptPages.end())
         return false;
     const RunProgress& atWait = kept->second.atWait;
-    if (!unchangedSinceOpened(atWait.stamps, kept->second.first, atWait.state.FileIndex, atWait.deleted) ||
+    if (!unchangedSinceOpened(atWait.stamps, kept->second.first, atWait.at.fileIndex, atWait.deleted) ||
         !m_pageAhead->showKeptPage(kept->first))
         return false;
     // The run as it waited at the page, with what it learned since of other pages' files,
     // the user's selection, and the designs counted as drawn again.
     RunProgress back = kept->second.atWait;
     keepUsersChoices(back);
-    back.skipped = m_skipped;
-    back.failed = m_failed;
-    back.stamps = m_stamps;
     back.designsShown = m_designsShown + kept->second.designs;
     resume(back);
     m_folderLineOnPage = true;
-    showPictureCaption(false, m_lastPictureIndex);
+    m_drawer->showPictureCaption(false, m_at.lastPictureIndex);
     return true;
 }
 
@@ -872,7 +691,16 @@ void Catalog::startPageAhead()
 {
     if (!m_pageAhead)
         return;
-    m_pageAhead->start(PageAheadJob{progress(), m_host.screenGeometry(), m_host.decimalSeparator()});
+    PageJob job;
+    job.run = m_run;
+    job.frame = pageFrame();
+    job.screen = m_host.screenGeometry();
+    job.from = m_at;
+    job.selected = m_state.SelectedList;
+    job.gone = m_deleted;
+    job.figures = m_state;
+    job.decimalSeparator = m_host.decimalSeparator();
+    m_pageAhead->start(std::move(job));
     m_pageAheadStarted = true;
 }
 
@@ -888,22 +716,19 @@ bool Catalog::takePageAhead(int keepLeftAs)
     if (!m_pageAhead || !m_pageAheadStarted)
         return false;
     // Next came to it once it was drawn, or with Cancel.
-    const PreparedPage* page = m_state.CancelPressed ? nullptr : m_pageAhead->prepared();
-    bool usable = page && !page->raisedBoxes && sameWindowSize();
+    const PreparedPage* prepared = m_state.CancelPressed ? nullptr : m_pageAhead->prepared();
+    bool usable = prepared && prepared->page.boxes.empty() && sameWindowSize();
     // Every file the page read, or could not open, must still be as it was.
-    usable = usable &&
-             unchangedSinceOpened(page->after.stamps, m_state.FileIndex, page->after.state.FileIndex, page->after.deleted);
+    usable = usable && unchangedSinceOpened(prepared->page.records.stamps, m_at.fileIndex,
+                                            prepared->page.after.fileIndex, prepared->job.gone);
     if (!usable) {
         dropPageAhead();
         return false;
     }
-    // The selection and the run's control stay the user's; the rest is the page's.
-    RunProgress after = page->after;
-    keepUsersChoices(after);
-    const std::string caption = page->caption;
-    m_pageAhead->show(keepLeftAs);  // hands the page over: `page` is gone from here on
+    takePage(prepared->page);
+    const std::string caption = prepared->page.caption;
+    m_pageAhead->show(keepLeftAs);  // hands the page over: `prepared` is gone from here on
     m_pageAheadStarted = false;
-    resume(after);
     m_host.setStatus(caption);
     return true;
 }
@@ -964,7 +789,7 @@ void Catalog::startDrawing()
     measureTarget(canvas, m_printing, width, height, portrait);
     setUpCanvas(canvas, m_printing, width, height);
     computeGrid(width, height, portrait);
-    s.CellNo = 1;
+    m_at.cellNo = 1;
     m_designsShown = 0;
 
     const bool found = collectFiles();
@@ -975,6 +800,7 @@ void Catalog::startDrawing()
         return;
     }
     findStartPosition();
+    makeRun();
     // The page count printed on every page counts the designs that will print.
     if (m_printing)
         s.PageCount = (countDesignsToPrint() - 1) / s.CellsPerPage + 1;
@@ -1025,6 +851,36 @@ template <typename Step> void Catalog::guardedStep(Step step)
     } catch (const std::exception& error) {
         recoverFromError(m_printing, error.what());
     }
+    notePosition();
+}
+
+void Catalog::notePosition()
+{
+    m_state.CellNo = m_at.cellNo;
+    m_state.FileIndex = m_at.fileIndex;
+}
+
+void Catalog::makeRun()
+{
+    const auto& s = m_state;
+    auto run = std::make_shared<Run>();
+    run->folder = s.FolderPath;
+    run->entries = s.FileList.names();
+    run->start = s.StartIndex;
+    run->kind = s.FileKind;
+    run->tree = m_treeRun;
+    run->collectErrors = m_collectErrors;
+    run->remarkNotes = m_remarkNotes;
+    m_run = run;
+    m_at.cellNo = 1;
+    m_drawer.emplace(
+        PageDrawerParts{*m_run, *m_runCanvas, m_mainCanvas, m_fileSystem, m_host, m_state, m_state.DesignPath,
+                        m_state.DesignSize, m_state.SelectedList, m_deleted, m_state.CancelPressed, m_records,
+                        m_printing ? nullptr : &m_display,
+                        [this](const std::string& caption) { m_host.setStatus(caption); },
+                        [this](const DesignBox& box) { raiseDesignBox(box); }},
+        m_at);
+    m_drawer->setFrame(pageFrame());
 }
 
 void Catalog::endRun(RunEnd end)
@@ -1040,8 +896,9 @@ void Catalog::endRun(RunEnd end)
     case RunEnd::Finished:
     case RunEnd::Cancelled: {
         // A tree's page on screen keeps saying where its designs are.
-        const std::string where =
-            m_treeRun && !m_printing && !m_pageFolders.empty() ? "; this page in " + pageFoldersText() : "";
+        const std::string where = m_treeRun && !m_printing && !m_at.folders.empty() && m_drawer
+                                      ? "; this page in " + m_drawer->pageFoldersText()
+                                      : "";
         finishRun(m_printing, (m_printing ? " FINISHED PRINTING" : " FINISHED") + skippedSummary() + where);
         break;
     }

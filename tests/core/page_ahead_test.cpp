@@ -22,11 +22,11 @@ public:
     int shown = 0;
     std::function<void()> whileDrawn;  // what happens between the drawing and Next
 
-    void start(PageAheadJob job) override
+    void start(PageJob job) override
     {
         ++started;
         m_page.clear();
-        m_prepared = Catalog::drawPageAhead(job, m_page, m_files, m_stop);
+        m_prepared = preparePage(std::move(job), m_page, m_files, m_stop);
         if (whileDrawn)
             whileDrawn();
     }

@@ -68,10 +68,10 @@ class RecordedAhead final : public PageAhead {
 public:
     RecordedAhead(FileSystem& files, std::vector<std::string>& window) : m_files(files), m_window(window) {}
 
-    void start(PageAheadJob job) override
+    void start(PageJob job) override
     {
         m_page.clear();
-        m_prepared = Catalog::drawPageAhead(job, m_page, m_files, m_stop);
+        m_prepared = preparePage(std::move(job), m_page, m_files, m_stop);
     }
     bool ready() const override { return true; }
     const PreparedPage* prepared() const override { return m_prepared ? &*m_prepared : nullptr; }
