@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/BackgroundPage.h"
 
-#include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
 #include "render/QtText.h"
 
@@ -11,48 +10,144 @@
 
 namespace orlika {
 
+namespace {
+
+// A page that waits for its drawing sleeps in the window's event loop: wake it.
+void wakeTheWindow()
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+}
+
+/// The page after `page`, when it is one a run can take in its stead: it raised no box.
+std::optional<PageJob> pageAfter(const DrawnPageAhead& page);
+
+} // namespace
+
 BackgroundPage::BackgroundPage(ImagePage& window, std::function<void()> shown)
     : m_window(window), m_shown(std::move(shown))
 {
+    m_pool.setMaxThreadCount(1);
 }
 
 BackgroundPage::~BackgroundPage()
 {
-    drop();
+    stopDrawing();
 }
 
 void BackgroundPage::start(PageJob job)
 {
-    drop();
     // The run's selection compares names through a collator the window also uses: the
-    // page drawn here gets one of its own. Its file list is only read by position.
+    // pages drawn here get one of their own.
     job.selected.setComparer(localNameComparer());
-    m_stop = false;
-    m_thread = std::thread(&BackgroundPage::draw, this, std::move(job), m_window.image().size());
+    bool drawnOrUnderWay = false;
+    std::optional<PageJob> after;
+    {
+        const std::lock_guard lock(m_mutex);
+        // Pages before the one asked for are of no more use.
+        while (!m_drawn.empty() && !m_drawn.front().job.drawsSamePage(job))
+            m_drawn.pop_front();
+        drawnOrUnderWay = !m_drawn.empty() || (m_underWay && m_underWay->drawsSamePage(job));
+        if (!m_drawn.empty())
+            after = pageAfter(m_drawn.back());
+    }
+    if (!drawnOrUnderWay)
+        stopDrawing();
+    m_asked = job;
+    // Drawing goes on from the page it is at; else from the one asked for, or after the
+    // last drawn.
+    if (!m_drawing)
+        if (std::optional<PageJob> from = drawnOrUnderWay ? std::move(after) : std::move(job))
+            startDrawing(std::move(*from));
 }
 
-void BackgroundPage::draw(PageJob job, QSize size)
+void BackgroundPage::startDrawing(PageJob from)
 {
-    try {
-        // The page image is made here too: the window's thread only starts the work.
-        m_page = std::make_unique<ImagePage>(size.width(), size.height());
-        // Files and archives of its own: an archive open in the window's shelf is not
-        // read from two threads.
-        ArchiveShelf archives;
-        CollectionFileSystem files(archives);
-        m_prepared = preparePage(std::move(job), m_page->canvas(), files, m_stop);
-        m_page->flush();
-    } catch (const std::exception&) {
-        m_prepared.reset();  // drawn the ordinary way when its turn comes
+    m_stop = false;
+    m_drawing = true;
+    m_pool.start([this, from = std::move(from), size = m_window.image().size()]() mutable {
+        drawPages(std::move(from), size);
+    });
+}
+
+void BackgroundPage::drawPages(PageJob job, QSize size)
+{
+    // Files and archives of its own: an archive open in the window's shelf is not read
+    // from two threads.
+    ArchiveShelf archives;
+    CollectionFileSystem files(archives);
+    for (std::optional<PageJob> next = std::move(job); next && !m_stop;) {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (int(m_drawn.size()) >= kPagesDrawnAhead)
+                break;
+            m_underWay = next;
+        }
+        DrawnPageAhead page{*next, nullptr, std::nullopt};
+        try {
+            // The page image is made here too: the window's thread only starts the work.
+            page.image = std::make_unique<ImagePage>(size.width(), size.height());
+            page.prepared = preparePage(*next, page.image->canvas(), files, m_stop);
+            page.image->flush();
+        } catch (const std::exception&) {
+            page.prepared.reset();  // drawn the ordinary way when its turn comes
+        }
+        if (m_stop)
+            break;
+        next = pageAfter(page);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_drawn.push_back(std::move(page));
+            m_underWay.reset();
+        }
+        wakeTheWindow();
     }
-    m_ready = true;
-    // A page that waits for its drawing sleeps in the window's event loop: wake it.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_underWay.reset();
+    }
+    m_drawing = false;
+    wakeTheWindow();
+}
+
+namespace {
+
+std::optional<PageJob> pageAfter(const DrawnPageAhead& page)
+{
+    if (!page.prepared || !page.prepared->page.boxes.empty())
+        return std::nullopt;
+    return page.job.nextAfter(page.prepared->page);
+}
+
+} // namespace
+
+const DrawnPageAhead* BackgroundPage::pageAsked() const
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_asked)
+        return nullptr;
+    for (const DrawnPageAhead& page : m_drawn)
+        if (page.job.drawsSamePage(*m_asked))
+            return &page;
+    return nullptr;
+}
+
+bool BackgroundPage::ready() const
+{
+    // Drawing that stopped short of the page asked for (it failed) leaves it to the run.
+    return m_asked && (pageAsked() || !m_drawing);
 }
 
 const PreparedPage* BackgroundPage::prepared() const
 {
-    return m_ready && m_prepared ? &*m_prepared : nullptr;
+    // Pages are only added while the drawing goes on, which leaves this one where it is.
+    const DrawnPageAhead* page = pageAsked();
+    return page && page->prepared ? &*page->prepared : nullptr;
+}
+
+int BackgroundPage::pagesWaiting() const
+{
+    const std::lock_guard lock(m_mutex);
+    return int(m_drawn.size());
 }
 
 void BackgroundPage::awaitDrawing()
@@ -63,14 +158,17 @@ void BackgroundPage::awaitDrawing()
 
 void BackgroundPage::show(int keepAs)
 {
-    if (!m_ready || !m_prepared || !m_page)
-        return;
-    m_thread.join();
+    std::unique_ptr<ImagePage> image;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_asked || m_drawn.empty() || !m_drawn.front().job.drawsSamePage(*m_asked) || !m_drawn.front().prepared)
+            return;
+        image = std::move(m_drawn.front().image);
+        m_drawn.pop_front();
+    }
+    m_asked.reset();
     // Pictures change hands; nothing is copied.
-    keep(keepAs, m_window.swapPicture(m_page->takePicture()));
-    m_page.reset();
-    m_prepared.reset();
-    m_ready = false;
+    keep(keepAs, m_window.swapPicture(image->takePicture()));
     countShown();
 }
 
@@ -112,15 +210,21 @@ void BackgroundPage::forgetKeptPages()
     m_kept.clear();
 }
 
-void BackgroundPage::drop()
+void BackgroundPage::stopDrawing()
 {
     // The drawing stops before its next design; the one under way ends, and its file closes.
     m_stop = true;
-    if (m_thread.joinable())
-        m_thread.join();
-    m_page.reset();
-    m_prepared.reset();
-    m_ready = false;
+    m_pool.waitForDone();
+    m_drawing = false;
+    const std::lock_guard lock(m_mutex);
+    m_drawn.clear();
+    m_underWay.reset();
+}
+
+void BackgroundPage::drop()
+{
+    stopDrawing();
+    m_asked.reset();
 }
 
 } // namespace orlika

@@ -48,6 +48,8 @@ public:
     Catalog& catalog() { return m_catalog; }
     /// Pages drawn ahead of Next or kept for Prev, and shown; for tests.
     int pagesDrawnAhead() const { return m_pageAhead ? m_pageAhead->pagesShown() : 0; }
+    /// Pages drawn ahead that wait to be shown; for tests.
+    int pagesWaitingAhead() const { return m_pageAhead ? m_pageAhead->pagesWaiting() : 0; }
     /// Lets events run until the page being drawn ahead, if any, is drawn; for tests.
     void awaitPageAhead()
     {

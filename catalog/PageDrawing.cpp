@@ -283,6 +283,23 @@ void PageDrawer::writeGoneCell(const std::string& entry, const std::string& path
                   m_frame.halfCellHeight, namePart(path), m_parts.gone.at(m_parts.run.folder + entry));
 }
 
+bool PageJob::drawsSamePage(const PageJob& other) const
+{
+    return run == other.run && frame == other.frame && screen == other.screen && from == other.from &&
+           selected.names() == other.selected.names() && gone == other.gone && figures == other.figures &&
+           decimalSeparator == other.decimalSeparator;
+}
+
+std::optional<PageJob> PageJob::nextAfter(const PageResult& page) const
+{
+    if (page.after.fileIndex >= run->count())
+        return std::nullopt;
+    PageJob next = *this;
+    next.from = page.after;
+    next.figures = page.figures;
+    return next;
+}
+
 namespace {
 
 // The host of a page drawn on its own: it shows nothing, and keeps what the page said.

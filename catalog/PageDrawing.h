@@ -40,6 +40,8 @@ struct PageFrame {
     int pageWidth = 0;
     int pageHeight = 0;
 
+    bool operator==(const PageFrame&) const = default;
+
     /// The grid the state's fields hold, on a target of pageWidth x pageHeight pixels.
     static PageFrame of(const CatalogState& state, int pageWidth, int pageHeight);
     /// The left edge and middle line of cell `cellNo` (from 1); none outside the grid.
@@ -60,6 +62,8 @@ struct PagePosition {
     int skippedOnPage = 0;        // entries not opened on the page
     int lastPictureIndex = 0;     // the entry the caption counted last
     std::vector<std::string> folders;  // of a tree's designs on the page, in order
+
+    bool operator==(const PagePosition&) const = default;
 };
 
 /// A box a design raises while it is drawn.
@@ -133,6 +137,8 @@ private:
     SortedNameList m_cellSelection;
 };
 
+struct PageResult;
+
 /// What drawPage() draws: the screen page of a run that starts where `from` stands, with
 /// the user's choices as they stand.
 struct PageJob {
@@ -144,6 +150,13 @@ struct PageJob {
     std::map<std::string, Gone> gone;
     DesignFigures figures;         // as the run left them
     char decimalSeparator = '.';
+
+    /// True when `other` draws the very same page: of the same run, from the same place,
+    /// on the same grid, with the same choices of the user.
+    bool drawsSamePage(const PageJob& other) const;
+    /// The page after the one `page` drew from this job, with the same choices; none when
+    /// the list ended on it.
+    std::optional<PageJob> nextAfter(const PageResult& page) const;
 };
 
 /// What drawing a page did: the cells it used, what it learned of their files, the boxes

@@ -23,6 +23,8 @@ namespace orlika {
 struct CellPoint {
     int X = 0;
     int Y = 0;
+
+    bool operator==(const CellPoint&) const = default;
 };
 
 /// The cell a design is drawn into and the layout it belongs to, in device pixels.

@@ -44,6 +44,8 @@ struct DesignFigures {
     std::int32_t MinusY = 0;
     std::int32_t PlusY = 0;
     std::int32_t ColorChangeCount = 0;
+
+    bool operator==(const DesignFigures&) const = default;
 };
 
 /// What a movement does.

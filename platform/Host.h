@@ -55,6 +55,8 @@ struct ScreenGeometry {
     int panelHeight = 0;   // the status panel at the bottom of the client area
     int outerWidth = 0;    // the whole window, used to paint the page white
     int outerHeight = 0;
+
+    bool operator==(const ScreenGeometry&) const = default;
 };
 
 // Everything the catalog core needs from the user interface.

@@ -50,6 +50,28 @@ TEST_F(PageAheadWindow, PagesDrawnAheadAndPagesKeptLookAsPagesDrawnWhenTheirTurn
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
 }
 
+TEST_F(PageAheadWindow, ThePageAfterTheNextIsDrawnAheadTooAndWaitsWhileNextShowsTheFirst)
+{
+    makeDesigns(20);  // four pages in the standard layout
+    form->drawPagesAhead(true);
+    std::vector<int> atWait, drawnBy;  // pages waiting as a page waits, and once drawing stops
+    for (int page = 0; page < 4; ++page)
+        onWait([&] {
+            atWait.push_back(form->pagesWaitingAhead());
+            form->awaitPageAhead();
+            drawnBy.push_back(form->pagesWaitingAhead());
+            key(Qt::Key_N);
+        });
+    answerOpen({"d01.dst"});
+    form->Open1->trigger();
+    // Pages 2 and 3 while the first waits; the third is ready as the second is shown, and
+    // the fourth is drawn after it; the last page has none after it.
+    EXPECT_EQ(drawnBy, (std::vector<int>{2, 2, 1, 0}));
+    EXPECT_GE(atWait[1], 1);
+    EXPECT_EQ(form->pagesDrawnAhead(), 3);
+    EXPECT_EQ(form->statusCaption(), QStringLiteral(" FINISHED"));
+}
+
 TEST_F(PageAheadWindow, ADesignDeletedWhileItsPageWasDrawnAheadIsSkippedAsItWouldBe)
 {
     makeDesigns(12);
