@@ -129,6 +129,10 @@ public:
     /// their name struck through with "deleted" or "moved" after it, and select nothing. A
     /// page drawn after has no picture in such a cell.
     void markGone(const std::string& folder, const std::vector<std::string>& names, Gone how);
+    /// The run under way, or the last one; null before the first.
+    std::shared_ptr<const Run> run() const { return m_run; }
+    /// What that run learned of its entries so far: skipped, failed, stamps.
+    const RunRecords& runRecords() const { return m_records; }
     /// First file index of the page on display.
     int firstIndexOnDisplay() const;
     const PageOnDisplay& pageOnDisplay() const { return m_display; }

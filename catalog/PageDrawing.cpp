@@ -211,7 +211,7 @@ void PageDrawer::drawDesign(bool printing, std::unique_ptr<DesignFile> file)
             failure = error.what();
             CellContext cell = cellContext(m_at.cellNo, entry);
             writeFailedCell(cell, path, *failure);
-            m_parts.raise(DesignBox{path, *failure, "ORLIKA", MessageIcon::Error});
+            m_parts.raise(DesignBox{path, *failure, "ORLIKA", MessageIcon::Error, m_at.cellNo});
         }
     }
     // A file its reader refuses is as much a failed design as one whose reading broke off.
@@ -252,10 +252,10 @@ CellOutcome PageDrawer::drawCell(const Reader& reader, DesignFile& file, const s
     CellContext cell = cellContext(m_at.cellNo, entry);
     const std::string path = m_parts.designPath;
     CellOutcome outcome = drawDesignCell(cell, reader, file, [&](const DesignMessage& message) {
-        m_parts.raise(DesignBox{path, message.text, message.caption, MessageIcon::None});
+        m_parts.raise(DesignBox{path, message.text, message.caption, MessageIcon::None, m_at.cellNo});
     });
     if (outcome.kind == CellOutcome::Kind::Failed)
-        m_parts.raise(DesignBox{path, outcome.error, "ORLIKA", MessageIcon::Error});
+        m_parts.raise(DesignBox{path, outcome.error, "ORLIKA", MessageIcon::Error, m_at.cellNo});
     return outcome;
 }
 

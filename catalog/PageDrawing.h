@@ -72,6 +72,7 @@ struct DesignBox {
     std::string text;
     std::string caption;
     MessageIcon icon = MessageIcon::None;
+    int cell = 0;  // the cell being drawn when it was raised: its moment on the page
 };
 
 /// What a page drawer draws with and tells; its owner keeps every part alive.

@@ -20,11 +20,13 @@ public:
 
     int started = 0;
     int shown = 0;
+    std::optional<PageJob> lastJob;
     std::function<void()> whileDrawn;  // what happens between the drawing and Next
 
     void start(PageJob job) override
     {
         ++started;
+        lastJob = job;
         m_page.clear();
         m_prepared = preparePage(std::move(job), m_page, m_files, m_stop);
         if (whileDrawn)
@@ -284,6 +286,42 @@ TEST_F(PageAheadTest, DesignsDeletedOrMovedWhileAPageWaitsShowSoThereAndOnEveryP
                             [](const std::string& text) { return text.rfind("Stitches: ", 0) == 0; }),
               6 + 5 + 5);
     EXPECT_EQ(drawn.captions.back(), " FINISHED");
+}
+
+TEST_F(PageAheadTest, APageDrawnOnItsOwnReturnsItsCellsSkippedEntriesAndBoxesAndTellsTheHostNothing)
+{
+    addDesigns(12);
+    files.unreadable.push_back("/designs/" + nameOf(8));
+    files.failingReads["/designs/" + nameOf(10)] = 20;  // its reading breaks off: a box
+    catalog.setPageAhead(&ahead);
+    host.onWait.push_back([this] { catalog.SBCancelClick(); });
+    openFolder(nameOf(1));
+    ASSERT_TRUE(ahead.lastJob);
+    const std::size_t captions = host.captions.size(), boxes = host.messages.size();
+
+    RecordingCanvas page;
+    const std::atomic<bool> goOn{false};
+    const std::optional<PageResult> drawn = drawPage(*ahead.lastJob, page, files, goOn);
+    ASSERT_TRUE(drawn);
+    // Page 2: d07, d08 skipped, then d09 to d12.
+    EXPECT_EQ(drawn->start, 6);
+    EXPECT_EQ(drawn->designs, 5);
+    EXPECT_EQ(drawn->names[0], nameOf(7));
+    EXPECT_EQ(drawn->names[1], nameOf(9));
+    EXPECT_EQ(drawn->names[4], nameOf(12));
+    EXPECT_EQ(drawn->after.fileIndex, 12);
+    EXPECT_EQ(drawn->records.skipped, (std::map<int, OpenFailure>{{7, OpenFailure::NoPermission}}));
+    ASSERT_EQ(drawn->records.failed.count(9), 1u);
+    // The box of d10 belongs to the moment its cell, the third, was drawn.
+    ASSERT_EQ(drawn->boxes.size(), 1u);
+    EXPECT_EQ(drawn->boxes[0].cell, 3);
+    EXPECT_EQ(drawn->boxes[0].designPath, "/designs/" + nameOf(10));
+    EXPECT_EQ(drawn->caption, " Picture 12 of 12 (1 skipped on this page)");
+    EXPECT_EQ(host.captions.size(), captions);
+    EXPECT_EQ(host.messages.size(), boxes);
+
+    const std::atomic<bool> stop{true};
+    EXPECT_FALSE(drawPage(*ahead.lastJob, page, files, stop));
 }
 
 } // namespace
