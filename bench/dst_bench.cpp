@@ -12,5 +12,7 @@ void DstDecode(benchmark::State& state, orlika::bench::Part part)
 BENCHMARK_CAPTURE(DstDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DstDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DstDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DstDecode, SizingAlone, orlika::bench::Part::Sizing)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DstDecode, SizedFromMovements, orlika::bench::Part::SizedFromMovements)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -15,6 +15,8 @@ void HusDecode(benchmark::State& state, orlika::bench::Part part)
 BENCHMARK_CAPTURE(HusDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HusDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HusDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HusDecode, SizingAlone, orlika::bench::Part::Sizing)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HusDecode, SizedFromMovements, orlika::bench::Part::SizedFromMovements)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void VipDecode(benchmark::State& state, orlika::bench::Part part)
 {
@@ -24,5 +26,7 @@ void VipDecode(benchmark::State& state, orlika::bench::Part part)
 BENCHMARK_CAPTURE(VipDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VipDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VipDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(VipDecode, SizingAlone, orlika::bench::Part::Sizing)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(VipDecode, SizedFromMovements, orlika::bench::Part::SizedFromMovements)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

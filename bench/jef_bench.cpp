@@ -12,5 +12,7 @@ void JefDecode(benchmark::State& state, orlika::bench::Part part)
 BENCHMARK_CAPTURE(JefDecode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(JefDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(JefDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JefDecode, SizingAlone, orlika::bench::Part::Sizing)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JefDecode, SizedFromMovements, orlika::bench::Part::SizedFromMovements)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

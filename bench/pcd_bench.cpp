@@ -19,5 +19,7 @@ void PcdDecode(benchmark::State& state, orlika::bench::Part part)
 BENCHMARK_CAPTURE(PcdDecode, Both, orlika::bench::Part::Both)->Arg(65000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PcdDecode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(65000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PcdDecode, RendererAlone, orlika::bench::Part::Renderer)->Arg(65000)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PcdDecode, SizingAlone, orlika::bench::Part::Sizing)->Arg(65000)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PcdDecode, SizedFromMovements, orlika::bench::Part::SizedFromMovements)->Arg(65000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -16,5 +16,7 @@ void Vp3Decode(benchmark::State& state, orlika::bench::Part part)
 BENCHMARK_CAPTURE(Vp3Decode, Both, orlika::bench::Part::Both)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Vp3Decode, DecoderAlone, orlika::bench::Part::Decoder)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Vp3Decode, RendererAlone, orlika::bench::Part::Renderer)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Vp3Decode, SizingAlone, orlika::bench::Part::Sizing)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Vp3Decode, SizedFromMovements, orlika::bench::Part::SizedFromMovements)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

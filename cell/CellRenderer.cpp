@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cell/CellRenderer.h"
 
+#include "decoders/DesignTrace.h"
 #include "platform/Rounding.h"
 
 #include <algorithm>
@@ -42,10 +43,10 @@ void placeBySmallerSide(const Placement& rule, const Frame& frame, const CellGeo
 // its points placed by `place(movement, point)`, and the colour changes between runs.
 // With no call a point, positions summed one onto the next stay in registers.
 template <typename Place>
-void drawRuns(Canvas& canvas, DesignDecoder& decoder, Place place)
+void drawRuns(Canvas& canvas, DesignReading& reading, Place place)
 {
     std::array<PathPoint, MovementBatch::kCapacity> path;
-    for (auto batch = decoder.next(); !batch.empty(); batch = decoder.next()) {
+    for (auto batch = reading.next(); !batch.empty(); batch = reading.next()) {
         for (std::size_t i = 0; i < batch.size();) {
             std::size_t points = 0;
             for (; i < batch.size() && batch[i].kind <= Step::Trim; ++i) {
@@ -55,17 +56,16 @@ void drawRuns(Canvas& canvas, DesignDecoder& decoder, Place place)
             canvas.drawPath(std::span(path).first(points));
             if (i == batch.size())
                 break;
+            // A colour change, or the design's End: the last movement, which draws nothing.
             const Movement& m = batch[i++];
-            if (m.kind == Step::End)
-                return;
-            if (m.color != kPenKept)
+            if (m.kind == Step::ColorChange && m.color != kPenKept)
                 canvas.setPenColor(m.color);
         }
     }
 }
 
 // Draws the movements of steps summed in single precision from the start point.
-void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, const MovementForm& form,
+void drawSteps(Canvas& canvas, DesignReading& reading, const Placement& rule, const MovementForm& form,
                const CellPlacement& placed)
 {
     const double stepX = placed.scaleX;
@@ -73,7 +73,7 @@ void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, co
     const double stepY = form.yUp ? -double(scaleY) : double(scaleY);
     // The sums are the placing function's own, kept by value where the compiler can hold
     // them in registers.
-    drawRuns(canvas, decoder,
+    drawRuns(canvas, reading,
              [x = placed.startX, y = placed.startY, stepX, stepY](const Movement& m, PathPoint& point) mutable {
                  x = toSingle(m.x * stepX + x);
                  y = toSingle(m.y * stepY + y);
@@ -82,12 +82,12 @@ void drawSteps(Canvas& canvas, DesignDecoder& decoder, const Placement& rule, co
 }
 
 // Draws movements that are points, each placed on its own and kept as a whole pixel.
-void drawPositions(Canvas& canvas, DesignDecoder& decoder, const MovementForm& form, const Frame& frame,
+void drawPositions(Canvas& canvas, DesignReading& reading, const MovementForm& form, const Frame& frame,
                    const CellGeometry& cell, const CellPlacement& placed)
 {
     const double sx = placed.scaleX, sy = placed.scaleY;
     const double baseY = double(cell.anchor.Y) - placed.raised;
-    drawRuns(canvas, decoder, [&](const Movement& m, PathPoint& point) {
+    drawRuns(canvas, reading, [&](const Movement& m, PathPoint& point) {
         const double fromLow = (double(m.y) - frame.low) * sy;
         const float x = toSingle(roundPixel((double(m.x) - frame.left) * sx + cell.anchor.X));
         const float y = toSingle(roundPixel(form.yUp ? baseY - fromLow : baseY + fromLow));
@@ -133,7 +133,7 @@ void writeRejection(CellContext& cell, const RejectedCell& look, const Rejection
         cell.setPhase("");
 }
 
-void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder, Design& design)
+void writeTexts(CellContext& cell, const CellRule& rule, DesignReading& reading, const Design& design)
 {
     Canvas& canvas = cell.canvas();
     if (rule.blackAfterName) {
@@ -158,7 +158,7 @@ void writeTexts(CellContext& cell, const CellRule& rule, DesignDecoder& decoder,
     // Lists stand only in the standard and the enlarged layout.
     if (g.thumbnails)
         return;
-    decoder.readTrailer(design);
+    reading.readTrailer();
     text.PosX = toSingle(g.anchor.X);
     const auto width = [&canvas](const std::string& line) { return canvas.textWidth(line); };
     cell.writeListLines(text.PosX, text.PosY, wrapList(design.cellList, rule.listWrap, cell.listWidthLimit(), width));
@@ -189,8 +189,8 @@ void leaveFigures(DesignFigures& figures, const Design& design)
     figures.ColorChangeCount = std::int32_t(std::clamp<std::int64_t>(design.remarks.colorChanges, INT32_MIN, INT32_MAX));
 }
 
-CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, const MovementForm& form, DesignDecoder& decoder,
-                         Design& design)
+CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, const MovementForm& form, DesignReading& reading,
+                         const Design& design)
 {
     if (rule.readingPhase)
         cell.setPhase("Reading");
@@ -198,7 +198,7 @@ CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, const Movement
         cell.setPhase("");
         return {CellOutcome::Kind::Cancelled, {}};
     }
-    decoder.measure(design);
+    reading.measure();
     leaveFigures(cell.figures(), design);
     const CellPlacement placed = placeInCell(rule, design.frame, cell.cell());
     // A canvas drawing thread makes it as wide as the real thread at the design's scale.
@@ -206,24 +206,48 @@ CellOutcome drawAccepted(CellContext& cell, const CellRule& rule, const Movement
         cell.canvas().setDesignScale(double(placed.scaleX) / millimetresPerUnit(design.unit));
     cell.setPhase("Drawing");
     startPen(cell.canvas(), rule.placement, placed, design.startColor);
-    if (placed.drawn) {
-        if (form.positions)
-            drawPositions(cell.canvas(), decoder, form, design.frame, cell.cell(), placed);
-        else
-            drawSteps(cell.canvas(), decoder, rule.placement, form, placed);
-    }
-    if (decoder.error())
-        return {CellOutcome::Kind::Failed, *decoder.error()};
+    if (!placed.drawn)
+        reading.leaveMovements();
+    else if (form.positions)
+        drawPositions(cell.canvas(), reading, form, design.frame, cell.cell(), placed);
+    else
+        drawSteps(cell.canvas(), reading, rule.placement, form, placed);
+    if (const TraceEnd end = reading.end(); !end.read())
+        return {CellOutcome::Kind::Failed, end.problem};
     if (rule.cancellable && cell.cancelled()) {
         cell.setPhase("");
         return {CellOutcome::Kind::Cancelled, {}};
     }
-    writeTexts(cell, rule, decoder, design);
-    if (rule.cancellable)
-        cell.setPhase("");
-    else
-        cell.setPhase("");
+    writeTexts(cell, rule, reading, design);
+    cell.setPhase("");
     return {};
+}
+
+// Reads the design through `reading` into `design` and draws it into the cell by the
+// reader's rule, or writes the cell of a file refused or of a failed read.
+CellOutcome drawReadCell(CellContext& cell, const Reader& reader, DesignReading& reading, Design& design,
+                         const MessageSink& raise)
+{
+    const CellRule& rule = cellRuleOf(reader);
+    const std::string path = cell.designPath();
+    CellOutcome outcome;
+    try {
+        const bool accepted = reading.accept();
+        raiseAll(design.messages, raise);
+        if (!accepted) {
+            const Rejection rejection = design.rejection.value_or(Rejection{});
+            writeRejection(cell, rule.rejected, rejection);
+            return {CellOutcome::Kind::Rejected, rejectionText(rejection)};
+        }
+        outcome = drawAccepted(cell, rule, reader.decoding.form, reading, design);
+    } catch (const InOutError& error) {
+        outcome = {CellOutcome::Kind::Failed, error.what()};
+    } catch (const ConversionError& error) {
+        outcome = {CellOutcome::Kind::Failed, error.what()};
+    }
+    if (outcome.kind == CellOutcome::Kind::Failed)
+        writeFailedCell(cell, path, outcome.error);
+    return outcome;
 }
 
 } // namespace
@@ -275,8 +299,9 @@ CellOutcome drawDesignCell(CellContext& cell, const Reader& reader, DesignFile& 
 {
     const std::string path = cell.designPath();
     try {
-        const auto decoder = reader.decoding.open(file, path);
-        return drawDecodedCell(cell, reader, *decoder, raise);
+        Design design;
+        DesignReading reading(reader.decoding, file, path, design);
+        return drawReadCell(cell, reader, reading, design, raise);
     } catch (const InOutError& error) {
         writeFailedCell(cell, path, error.what());
         return {CellOutcome::Kind::Failed, error.what()};
@@ -285,27 +310,9 @@ CellOutcome drawDesignCell(CellContext& cell, const Reader& reader, DesignFile& 
 
 CellOutcome drawDecodedCell(CellContext& cell, const Reader& reader, DesignDecoder& decoder, const MessageSink& raise)
 {
-    const CellRule& rule = cellRuleOf(reader);
-    const std::string path = cell.designPath();
-    CellOutcome outcome;
-    try {
-        Design design;
-        const bool accepted = decoder.readHeader(design);
-        raiseAll(design.messages, raise);
-        if (!accepted) {
-            const Rejection rejection = design.rejection.value_or(Rejection{});
-            writeRejection(cell, rule.rejected, rejection);
-            return {CellOutcome::Kind::Rejected, rejectionText(rejection)};
-        }
-        outcome = drawAccepted(cell, rule, reader.decoding.form, decoder, design);
-    } catch (const InOutError& error) {
-        outcome = {CellOutcome::Kind::Failed, error.what()};
-    } catch (const ConversionError& error) {
-        outcome = {CellOutcome::Kind::Failed, error.what()};
-    }
-    if (outcome.kind == CellOutcome::Kind::Failed)
-        writeFailedCell(cell, path, outcome.error);
-    return outcome;
+    Design design;
+    DesignReading reading(decoder, reader.decoding.form, design);
+    return drawReadCell(cell, reader, reading, design, raise);
 }
 
 void writeFailedCell(CellContext& cell, const std::string& path, const std::string& message)

@@ -341,6 +341,9 @@ public:
         return true;
     }
 
+    // Sized by a pass of its own over the records, not from the movements: 0.64 ms of CPU
+    // for a 200,000-stitch spiral against 1.20 ms summed from the decoded movements
+    // (`SizingAlone` and `SizedFromMovements` in bench/, 2026-12-11).
     void measure(Design& design) override
     {
         // The stitches are measured also where the header gives a box: a header whose box

@@ -112,6 +112,9 @@ public:
         return true;
     }
 
+    // Sized by a pass of its own over the records, not from the movements: 0.42 ms of CPU
+    // for a 200,000-stitch spiral against 1.30 ms summed from the decoded movements
+    // (`SizingAlone` and `SizedFromMovements` in bench/, 2026-12-11).
     void measure(Design& design) override
     {
         const Figures figures = jef::measure(m_cursor, m_header.stitchOffset);

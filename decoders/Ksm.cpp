@@ -87,6 +87,9 @@ public:
         return false;
     }
 
+    // Sized by a pass of its own over the records, not from the movements: 0.39 ms of CPU
+    // for a 200,000-stitch spiral against 1.00 ms summed from the decoded movements
+    // (`SizingAlone` and `SizedFromMovements` in bench/, 2026-12-11).
     void measure(Design& design) override
     {
         const Figures figures = ksm::measure(m_cursor);

@@ -124,6 +124,9 @@ public:
         return true;
     }
 
+    // Sized by a pass of its own over the records, not from the movements: 0.30 ms of CPU
+    // for a 200,000-stitch spiral against 0.96 ms summed from the decoded movements
+    // (`SizingAlone` and `SizedFromMovements` in bench/, 2026-12-11).
     // The colours lie behind the stitches: the sizing pass finds them, before anything is drawn.
     void measure(Design& design) override
     {

@@ -9,18 +9,27 @@
 
 namespace orlika {
 
-DesignNeedles::DesignNeedles(const Reader& reader, DesignFile& file, const std::string& path)
+namespace {
+
+// Reading a design starts at its file's first byte, so that one open file feeds several reads.
+DesignFile& fromItsStart(DesignFile& file)
 {
     file.seek(0);
-    m_decoder = reader.decoding.open(file, path);
-    if (!m_decoder->readHeader(m_design)) {
+    return file;
+}
+
+} // namespace
+
+DesignNeedles::DesignNeedles(const Reader& reader, DesignFile& file, const std::string& path)
+    : m_reading(reader.decoding, fromItsStart(file), path, m_design)
+{
+    if (!m_reading.accept()) {
         const std::string cell = m_design.rejection ? m_design.rejection->cellText : std::string();
         const auto first = cell.find_first_not_of(' ');
         throw ConversionFailure(first == std::string::npos ? "not a design its reader takes"
                                                            : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
     }
-    m_decoder->measure(m_design);
-    m_pen.emplace(m_design, reader.decoding.form);
+    m_pen.emplace(m_reading.measure());
     m_firstColor = m_pen->color();
     m_tenthsPerUnit = millimetresPerUnit(m_design.unit) * 10;
 }
@@ -29,7 +38,7 @@ DesignNeedles::~DesignNeedles() = default;
 
 const std::optional<std::string>& DesignNeedles::error() const
 {
-    return m_decoder->error();
+    return m_error;
 }
 
 std::int32_t DesignNeedles::tenths(double units) const
@@ -44,10 +53,12 @@ bool DesignNeedles::next(Needle& needle)
 {
     while (!m_ended) {
         if (m_taken == m_batch.size()) {
-            m_batch = m_decoder->next();
+            m_batch = m_reading.next();
             m_taken = 0;
-            if (m_batch.empty())
+            if (m_batch.empty()) {
+                endPath();
                 break;
+            }
         }
         const Movement& movement = m_batch[m_taken++];
         const PenTrace::Effect effect = m_pen->follow(movement);
@@ -67,13 +78,18 @@ bool DesignNeedles::next(Needle& needle)
                       effect == PenTrace::Effect::Color ? m_pen->color() : kPenKept};
             return true;
         case Step::End:
-            m_ended = true;
             needle = {Needle::Kind::End, tenths(m_pen->x()), tenths(m_pen->y()), 0};
             return true;
         }
     }
-    m_ended = true;
     return false;
+}
+
+void DesignNeedles::endPath()
+{
+    m_ended = true;
+    if (const TraceEnd end = m_reading.end(); !end.read())
+        m_error = end.problem;
 }
 
 bool TurnedNeedles::next(Needle& needle)

@@ -6,11 +6,11 @@
 #pragma once
 
 #include "decoders/Design.h"
+#include "decoders/DesignTrace.h"
 #include "decoders/PenTrace.h"
 #include "decoders/Registry.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,20 +59,23 @@ public:
     /// The colour the design starts sewing in.
     Color firstColor() const { return m_firstColor; }
     bool next(Needle& needle) override;
-    /// Why the file's movements stopped before the design's end, when they did.
+    /// Why the file's movements stopped before the design's end, when they did; known once
+    /// next() has returned false.
     const std::optional<std::string>& error() const;
 
 private:
     std::int32_t tenths(double units) const;
+    void endPath();
 
     Design m_design;
-    std::unique_ptr<DesignDecoder> m_decoder;
+    DesignReading m_reading;
     std::optional<PenTrace> m_pen;
     Color m_firstColor = Black;
     double m_tenthsPerUnit;
     std::span<const Movement> m_batch;
     std::size_t m_taken = 0;
     bool m_ended = false;
+    std::optional<std::string> m_error;
 };
 
 /// The path turned a quarter turn clockwise about the start point, as a design is turned

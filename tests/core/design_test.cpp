@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace orlika::test {
 namespace {
 
@@ -146,6 +148,98 @@ TEST(DesignTrace, StepsComeInOrderEndWhereTheFileDoesAndReadTheTrailerOnlyWhenAs
     ASSERT_TRUE(traced("circle-note.pcd", second, ignored, Trailer::Read, &withTrailer).read());
     EXPECT_TRUE(skipped.cellList.empty());
     EXPECT_FALSE(withTrailer.cellList.empty());
+}
+
+// A decoder whose every batch is `batch`, ending in the design's End: whatever it is asked
+// after the End would be read past the design. It counts what it was asked.
+class RepeatingDecoder final : public DesignDecoder {
+public:
+    explicit RepeatingDecoder(std::vector<Movement> batch) : m_batch(std::move(batch)) {}
+    bool readHeader(Design&) override { return true; }
+    void measure(Design& design) override { design.bounds = {0, 10, 0, 10}; }
+    void readTrailer(Design& design) override { design.cellList.push_back("note"); }
+    int batchesAsked = 0;
+
+protected:
+    void decodeMore(MovementBatch& batch) override
+    {
+        ++batchesAsked;
+        for (const Movement& m : m_batch)
+            batch.push(m.kind, m.x, m.y, m.color);
+    }
+
+private:
+    std::vector<Movement> m_batch;
+};
+
+TEST(DesignReading, TheMovementsEndAtTheDesignsEndWithoutAskingTheDecoderForMore)
+{
+    RepeatingDecoder decoder({{1, 2, 0, Step::Move}, {3, 4, 0, Step::Stitch}, {0, 0, 0, Step::End}});
+    Design design;
+    DesignReading reading(decoder, MovementForm{}, design);
+    ASSERT_TRUE(reading.accept());
+    reading.measure();
+    EXPECT_EQ(design.bounds.maxX, 10);
+    EXPECT_EQ(reading.next().size(), 3u);
+    EXPECT_TRUE(reading.next().empty());
+    EXPECT_TRUE(reading.next().empty());
+    EXPECT_EQ(decoder.batchesAsked, 1);
+    EXPECT_TRUE(reading.end().read());
+    reading.readTrailer();
+    EXPECT_EQ(design.cellList, std::vector<std::string>{"note"});
+}
+
+TEST(DesignReading, AStepOutOfItsOrderIsRefused)
+{
+    const std::vector<Movement> stitches = {{1, 2, 0, Step::Stitch}};
+    {
+        RepeatingDecoder decoder(stitches);
+        Design design;
+        DesignReading reading(decoder, MovementForm{}, design);
+        EXPECT_THROW(reading.measure(), std::logic_error) << "before the header";
+        EXPECT_THROW(reading.next(), std::logic_error) << "before the header";
+        ASSERT_TRUE(reading.accept());
+        EXPECT_THROW(reading.accept(), std::logic_error) << "a second header";
+        EXPECT_THROW(reading.next(), std::logic_error) << "before the sizing pass";
+        EXPECT_THROW(reading.end(), std::logic_error) << "before the sizing pass";
+        reading.measure();
+        EXPECT_FALSE(reading.next().empty());
+        EXPECT_THROW(reading.end(), std::logic_error) << "movements that go on";
+        EXPECT_THROW(reading.readTrailer(), std::logic_error) << "movements that go on";
+        EXPECT_EQ(decoder.batchesAsked, 1);
+    }
+    {
+        // Movements left unread end the reading; its trailer follows.
+        RepeatingDecoder decoder(stitches);
+        Design design;
+        DesignReading reading(decoder, MovementForm{}, design);
+        ASSERT_TRUE(reading.accept());
+        reading.measure();
+        reading.leaveMovements();
+        EXPECT_TRUE(reading.next().empty());
+        EXPECT_TRUE(reading.end().read());
+        reading.readTrailer();
+        EXPECT_EQ(decoder.batchesAsked, 0);
+        EXPECT_EQ(design.cellList.size(), 1u);
+    }
+}
+
+TEST(DesignReading, MovementsCutShortByAnErrorHaveNoTrailer)
+{
+    const Bytes bytes = gen::writeDst(gen::makeSpiral(5000, 1));
+    FailingFile failing(bytes, std::int64_t(bytes.size() / 2), true);
+    Design design;
+    DesignReading reading(readerOfName("s.dst")->decoding, failing, "/designs/s.dst", design);
+    ASSERT_TRUE(reading.accept());
+    reading.measure();
+    std::size_t movements = 0;
+    for (auto batch = reading.next(); !batch.empty(); batch = reading.next())
+        movements += batch.size();
+    EXPECT_GT(movements, 1000u);
+    const TraceEnd end = reading.end();
+    EXPECT_EQ(end.kind, TraceEnd::Kind::Broken);
+    EXPECT_EQ(end.problem, "Read error: Input/output error");
+    EXPECT_THROW(reading.readTrailer(), std::logic_error);
 }
 
 TEST(SewingTally, CountsWhatTheMachineDoesBetweenStitchesAndTheThreadOfEachBlock)
