@@ -216,9 +216,15 @@ void BackgroundPage::stopDrawing()
     m_stop = true;
     m_pool.waitForDone();
     m_drawing = false;
-    const std::lock_guard lock(m_mutex);
-    m_drawn.clear();
-    m_underWay.reset();
+    auto dropped = std::make_shared<std::deque<DrawnPageAhead>>();
+    {
+        const std::lock_guard lock(m_mutex);
+        dropped->swap(m_drawn);
+        m_underWay.reset();
+    }
+    // Their images are freed on the pool's thread: Prev, which drops them, need not wait.
+    if (!dropped->empty())
+        m_pool.start([dropped] { dropped->clear(); });
 }
 
 void BackgroundPage::drop()
