@@ -157,6 +157,18 @@ public:
     /// Hands the catalog a design file for the reader routines above.
     void setDesignFile(std::unique_ptr<DesignFile> file);
 
+    // The selection, as the window's selection model changes it.
+    /// The list entry of the design whose cell on the page on display holds (x, y) in its
+    /// picture half; empty where there is none or no page is complete.
+    std::string entryAt(int x, int y) const;
+    /// The designs `entries` of the page on display's run join the selection or leave it;
+    /// a first design selected starts a new selection in that run's folder. A page drawn
+    /// ahead with the selection as it was is drawn again.
+    void setSelected(const std::vector<std::string>& entries, bool selected);
+    /// Writes the names of those of `entries` that are on the page on display again on
+    /// `canvas` in their selection's colour; true when it wrote any.
+    bool showSelectionOf(Canvas& canvas, const std::vector<std::string>& entries);
+
 private:
     /// The open design file; only valid while a reader runs.
     DesignFile& designFile();

@@ -230,6 +230,33 @@ TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
     EXPECT_EQ(cancelled.captions.back(), " FINISHED");
 }
 
+TEST_F(PageAheadTest, OnlyASelectionThatChangesDropsThePageDrawnAheadAndNamesOffThePageAreNotWritten)
+{
+    addDesigns(12);
+    host.onWait.push_back([this] {
+        ASSERT_EQ(ahead.started, 1);
+        host.selectedCount = -1;  // to see whether the count is told again
+        catalog.setSelected({nameOf(1)}, false);  // not selected: nothing changes
+        catalog.setSelected({""}, true);          // an empty cell's entry
+        EXPECT_EQ(ahead.started, 1);
+        EXPECT_EQ(host.selectedCount, -1);
+
+        catalog.setSelected({nameOf(1), nameOf(9)}, true);
+        EXPECT_EQ(ahead.started, 2);
+        EXPECT_EQ(s.SelectedList.names(), (std::vector<std::string>{nameOf(1), nameOf(9)}));
+        EXPECT_EQ(s.SelectedFolder, "/designs/");
+        EXPECT_EQ(host.selectedCount, 2);
+
+        RecordingCanvas written;
+        EXPECT_FALSE(catalog.showSelectionOf(written, {nameOf(9)}));  // on the next page
+        EXPECT_TRUE(written.log.empty());
+        EXPECT_TRUE(catalog.showSelectionOf(written, {nameOf(9), nameOf(1)}));
+        EXPECT_EQ(std::count(written.log.begin(), written.log.end(), "FontColor 0x0000FF"), 1);
+        catalog.SBCancelClick();
+    });
+    run(true);
+}
+
 TEST_F(PageAheadTest, DesignsDeletedOrMovedWhileAPageWaitsShowSoThereAndOnEveryPageAfter)
 {
     const auto script = [this] {
