@@ -35,7 +35,7 @@ public:
     const CatalogState& state() const { return m_state; }
     Host& host() { return m_host; }
 
-    /// The main window's canvas: selected names turn red on it, whatever the run's target.
+    /// The main window's canvas: designs gone are struck through on it, whatever the run's target.
     void setMainCanvas(Canvas* canvas) { m_mainCanvas = canvas; }
     /// The printer of print runs (not owned).
     void setPrinter(Printer* printer) { m_printer = printer; }
@@ -122,12 +122,6 @@ public:
     /// The number (from 1) of the page on display in the run's PageCount.
     int pageNumberOnDisplay() const;
 
-    /// Right-button release at (x, y) over the page: toggles the design under it. A page
-    /// drawn ahead with the selection as it was is dropped.
-    void selectAt(Canvas& canvas, int x, int y);
-    /// Writes every name of the page on display again in its selection's colour, after
-    /// the selection changed by some other route than a click (copy, move, delete).
-    void showSelectionOnDisplay();
     /// The designs `names` of `folder` were deleted or moved away: they leave the selection,
     /// and their cells, on the page on display and on every page the run draws after, show
     /// their name struck through with "deleted" or "moved" after it, and select nothing. A

@@ -114,15 +114,6 @@ bool Catalog::showSelectionOf(Canvas& canvas, const std::vector<std::string>& en
     return wrote;
 }
 
-void Catalog::selectAt(Canvas& canvas, int x, int y)
-{
-    const std::string entry = entryAt(x, y);
-    if (entry.empty())
-        return;
-    setSelected({entry}, !m_state.SelectedList.contains(entry));
-    showSelectionOf(canvas, {entry});
-}
-
 bool Catalog::deletedEntry(const std::string& name) const
 {
     return !m_deleted.empty() && m_deleted.count(m_state.FolderPath + name) > 0;
@@ -166,15 +157,6 @@ void Catalog::markGone(const std::string& folder, const std::vector<std::string>
         dropPageAhead();
         startPageAhead();
     }
-}
-
-void Catalog::showSelectionOnDisplay()
-{
-    if (!m_mainCanvas)
-        return;
-    for (int cell = 0; cell < m_display.cellCount; ++cell)
-        if (!m_display.names[std::size_t(cell)].empty())
-            rewriteNameOnDisplay(*m_mainCanvas, cell);
 }
 
 } // namespace orlika

@@ -2,6 +2,7 @@
 // Pages drawn ahead of Next: a run that takes them shows what a run without them shows,
 // and one is dropped whenever what it read or the user's choices changed meanwhile.
 #include "tests/support/CatalogFixture.h"
+#include "tests/support/PageClicks.h"
 #include "tools/designgen/DstWriter.h"
 
 #include <algorithm>
@@ -213,7 +214,7 @@ TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
     // A right click on the first cell selects it: the page after is drawn again with the
     // selection as it now is, and shown.
     host.onWait.push_back([this] {
-        catalog.selectAt(canvas, s.CellOrigin[0].X + 5, s.CellOrigin[0].Y - 5);
+        toggleSelectionAt(catalog, canvas, s.CellOrigin[0].X + 5, s.CellOrigin[0].Y - 5);
         catalog.SBButtonClick();
     });
     host.onWait.push_back([this] { catalog.SBButtonClick(); });
@@ -281,7 +282,7 @@ TEST_F(PageAheadTest, DesignsDeletedOrMovedWhileAPageWaitsShowSoThereAndOnEveryP
             EXPECT_TRUE(catalog.pageOnDisplay().names[1].empty());
             EXPECT_TRUE(s.SelectedList.empty());
             EXPECT_EQ(host.selectedCount, 0);
-            catalog.selectAt(canvas, s.CellOrigin[1].X + 5, s.CellOrigin[1].Y - 5);
+            toggleSelectionAt(catalog, canvas, s.CellOrigin[1].X + 5, s.CellOrigin[1].Y - 5);
             EXPECT_TRUE(s.SelectedList.empty());
             catalog.SBButtonClick();
         });
