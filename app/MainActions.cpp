@@ -87,6 +87,7 @@ void TForm1::viewOnScreen()
     m_catalog.setPageAhead(m_drawPagesAhead && !realistic ? m_pageAhead.get() : nullptr);
     m_catalog.setMainCanvas(&m_page->canvas());
     m_catalog.View(m_page->canvas(), false);
+    m_selection.followRun();
     driveRun();
     m_page->flush();
     Page->update();
@@ -101,6 +102,8 @@ void TForm1::viewOnPrinter()
                               m_pdfFileName);
     });
     job.setRealistic(RealisticPictures1->isChecked());
+    // The command may have started a new selection; the page on display stays as it was.
+    m_selection.followCoreSelectionOffPage();
     m_catalog.setPrinter(&job);
     m_catalog.View(job.canvas(), true);
     driveRun();
@@ -283,7 +286,7 @@ void TForm1::mnfileListClick()
     FileListing(m_catalog, m_fileSystem).mnfileListClick(job);
     m_lastPagesPrinted = job.pagesPrinted();
     // The listing starts a new selection: names on the page on display turn black.
-    showSelectionOnDisplay();
+    m_selection.followCoreSelection();
     afterRun();
 }
 
@@ -420,12 +423,6 @@ void TForm1::printDesignSheets(const std::string& folder, const std::vector<std:
     afterRun();
 }
 
-void TForm1::showSelectionOnDisplay()
-{
-    m_catalog.showSelectionOnDisplay();
-    Page->update();
-}
-
 void TForm1::MoveAllSelectedFiles1Click()
 {
     if (m_running)
@@ -434,8 +431,9 @@ void TForm1::MoveAllSelectedFiles1Click()
     // A design moved away leaves the page as a deleted one does.
     if (const auto moved = FileOps(m_catalog.state(), m_host, *m_fileOperations).MoveAllSelectedFiles1Click();
         !moved.empty())
-        m_catalog.markGone(folder, moved, Gone::Moved);
-    showSelectionOnDisplay();
+        m_selection.designsGone(folder, moved, Gone::Moved);
+    // The command ends the selection when its last design went through.
+    m_selection.followCoreSelection();
 }
 
 TConvertDialog& TForm1::convertDialog()
@@ -484,8 +482,8 @@ void TForm1::DeleteSelected1Click()
         if (!isArchiveEntry(name) && !m_fileOperations->exists(folder + name))
             gone.push_back(name);
     if (!gone.empty())
-        m_catalog.markGone(folder, gone, Gone::Deleted);
-    showSelectionOnDisplay();
+        m_selection.designsGone(folder, gone, Gone::Deleted);
+    m_selection.followCoreSelection();
 }
 
 void TForm1::About1Click()

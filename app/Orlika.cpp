@@ -111,6 +111,7 @@ TForm1::TForm1(QWidget* parent)
 
     m_catalog.setMainCanvas(&m_page->canvas());
     m_catalog.setCollector(&m_treeCollector);
+    connect(&m_selection, &RunSelection::pageChanged, Page, [this] { Page->update(); });
     // While a page waits for Next the page after it is drawn on the other core.
     // ORLIKA_PAGE_AHEAD=off draws every page when its turn comes, as a comparison.
     drawPagesAhead(qgetenv("ORLIKA_PAGE_AHEAD") != "off");
@@ -447,8 +448,7 @@ void TForm1::FormMouseUp(Qt::MouseButton button, int x, int y)
 {
     if (button != Qt::RightButton)
         return;
-    m_catalog.selectAt(m_page->canvas(), x, y);
-    Page->update();
+    m_selection.toggleAt(x, y);
 }
 
 void TForm1::FormWheel(int notches)

@@ -7,6 +7,7 @@
 #include "app/FindController.h"
 #include "app/WindowParts.h"
 #include "app/QtHost.h"
+#include "app/RunSelection.h"
 #include "catalog/Catalog.h"
 #include "collection/CollectionFiles.h"
 #include "collection/TreeWalk.h"
@@ -61,6 +62,8 @@ public:
     /// View > Realistic Pictures: the runs from now on, and a page waiting, in that look.
     void realisticPicturesToggled(bool on);
     QtHost& host() { return m_host; }
+    /// The selection of the designs of the run on the pages.
+    RunSelection& selection() { return m_selection; }
     /// The page on display; screen runs draw into it.
     ImagePage& page() { return *m_page; }
     TTitleDlg* titleDlg() const { return m_titleDlg; }
@@ -251,8 +254,6 @@ private:
     void useDialogList();
     /// Fills FileList from the selection for the two Selected commands; false when empty.
     bool useSelectedList();
-    /// Writes the names on the page on display in their selection's colour again.
-    void showSelectionOnDisplay();
     /// Page Down, Page Up, Home, End and Ctrl+G while a page waits; true when the key was one.
     bool pagingKey(const QKeyEvent& event);
     /// After Open Folder found no design in the folder itself: says so, and where there are
@@ -282,6 +283,7 @@ private:
     Catalog m_catalog;
     FindController m_finder{*this, m_catalog, m_host};
     std::unique_ptr<ImagePage> m_page;
+    RunSelection m_selection{m_catalog, m_page->canvas()};
     std::unique_ptr<BackgroundPage> m_pageAhead;  // the page after a waiting one, drawn ahead
     bool m_drawPagesAhead = false;
     std::unique_ptr<QPrinter> m_printer;

@@ -43,8 +43,8 @@ void TForm1::showBrowse(const QString& folder)
         connect(m_browse, &BrowseWindow::designsGone, this,
                 [this](const std::string& from, const std::vector<std::string>& names, bool moved) {
                     // The pages do not show or select a design gone either.
-                    m_catalog.markGone(from, names, moved ? Gone::Moved : Gone::Deleted);
-                    m_catalog.showSelectionOnDisplay();
+                    m_selection.designsGone(from, names, moved ? Gone::Moved : Gone::Deleted);
+                    m_selection.followCoreSelection();
                     // The count offers the Selected menu again: it acts on the pages, so not here.
                     if (browsing())
                         Selected1->menuAction()->setEnabled(false);

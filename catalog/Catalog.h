@@ -37,7 +37,8 @@ public:
     const CatalogState& state() const { return m_state; }
     Host& host() { return m_host; }
 
-    /// The main window's canvas: selected names turn red on it, whatever the run's target.
+    /// The main window's canvas: selected names turn red and designs gone are struck through on
+    /// it, whatever the run's target.
     void setMainCanvas(Canvas* canvas) { m_mainCanvas = canvas; }
     /// The printer of print runs (not owned).
     void setPrinter(Printer* printer) { m_printer = printer; }
@@ -118,12 +119,6 @@ public:
     /// The number (from 1) of the page on display in the run's PageCount.
     int pageNumberOnDisplay() const;
 
-    /// Right-button release at (x, y) over the page: toggles the design under it. A page
-    /// drawn ahead with the selection as it was is dropped.
-    void selectAt(Canvas& canvas, int x, int y);
-    /// Writes every name of the page on display again in its selection's colour, after
-    /// the selection changed by some other route than a click (copy, move, delete).
-    void showSelectionOnDisplay();
     /// The designs `names` of `folder` were deleted or moved away: they leave the selection,
     /// and their cells, on the page on display and on every page the run draws after, show
     /// their name struck through with "deleted" or "moved" after it, and select nothing. A
@@ -156,6 +151,18 @@ public:
 
     /// Hands the catalog a design file for the reader routines above.
     void setDesignFile(std::unique_ptr<DesignFile> file);
+
+    // The selection, as the window's selection model changes it.
+    /// The list entry of the design whose cell on the page on display holds (x, y) in its
+    /// picture half; empty where there is none or no page is complete.
+    std::string entryAt(int x, int y) const;
+    /// The designs `entries` of the page on display's run join the selection or leave it;
+    /// a first design selected starts a new selection in that run's folder. A page drawn
+    /// ahead with the selection as it was is drawn again.
+    void setSelected(const std::vector<std::string>& entries, bool selected);
+    /// Writes the names of those of `entries` that are on the page on display again on
+    /// `canvas` in their selection's colour; true when it wrote any.
+    bool showSelectionOf(Canvas& canvas, const std::vector<std::string>& entries);
 
 private:
     /// The open design file; only valid while a reader runs.

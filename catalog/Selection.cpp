@@ -6,6 +6,8 @@
 #include "platform/NameFit.h"
 #include "platform/Rounding.h"
 
+#include <algorithm>
+
 namespace orlika {
 
 int PageOnDisplay::cellAt(int x, int y) const
@@ -31,32 +33,54 @@ void Catalog::rewriteNameOnDisplay(Canvas& canvas, int cell)
     canvas.flush();
 }
 
-void Catalog::selectAt(Canvas& canvas, int x, int y)
+std::string Catalog::entryAt(int x, int y) const
+{
+    if (!m_state.PageComplete)
+        return {};
+    // A cell that shows no design (an empty end of the page, a design gone) has no entry.
+    const int cell = m_display.cellAt(x, y);
+    return cell < 0 ? std::string() : m_display.names[std::size_t(cell)];
+}
+
+void Catalog::setSelected(const std::vector<std::string>& entries, bool selected)
 {
     auto& s = m_state;
-    if (!s.PageComplete)
-        return;
-    const int cell = m_display.cellAt(x, y);
-    // A cell that shows no design (an empty end of the page) selects nothing.
-    if (cell < 0 || m_display.names[std::size_t(cell)].empty())
-        return;
-    const std::string& name = m_display.names[std::size_t(cell)];
-    // A page drawn ahead has the names in the selection's colours as they were.
-    const bool drawingAhead = m_pageAheadStarted;
-    dropPageAhead();
-    if (s.SelectedList.contains(name)) {
-        s.SelectedList.remove(name);
-    } else {
-        if (s.SelectedList.empty()) {
-            s.SelectedFolder = m_display.folder;
-            s.KeptCopyOf.clear();
+    bool changed = false;
+    for (const std::string& entry : entries) {
+        if (entry.empty() || s.SelectedList.contains(entry) == selected)
+            continue;
+        if (!selected) {
+            s.SelectedList.remove(entry);
+        } else {
+            if (s.SelectedList.empty()) {
+                s.SelectedFolder = m_display.folder;
+                s.KeptCopyOf.clear();
+            }
+            s.SelectedList.add(entry);
         }
-        s.SelectedList.add(name);
+        changed = true;
     }
+    if (!changed)
+        return;
     m_host.setSelectedCount(s.SelectedList.count());
-    rewriteNameOnDisplay(canvas, cell);
-    if (drawingAhead)
+    // A page drawn ahead has the names in the selection's colours as they were.
+    if (m_pageAheadStarted) {
+        dropPageAhead();
         startPageAhead();
+    }
+}
+
+bool Catalog::showSelectionOf(Canvas& canvas, const std::vector<std::string>& entries)
+{
+    bool wrote = false;
+    for (int cell = 0; cell < m_display.cellCount; ++cell) {
+        const std::string& name = m_display.names[std::size_t(cell)];
+        if (!name.empty() && std::find(entries.begin(), entries.end(), name) != entries.end()) {
+            rewriteNameOnDisplay(canvas, cell);
+            wrote = true;
+        }
+    }
+    return wrote;
 }
 
 bool Catalog::deletedEntry(const std::string& name) const
@@ -93,15 +117,6 @@ void Catalog::markGone(const std::string& folder, const std::vector<std::string>
         dropPageAhead();
         startPageAhead();
     }
-}
-
-void Catalog::showSelectionOnDisplay()
-{
-    if (!m_mainCanvas)
-        return;
-    for (int cell = 0; cell < m_display.cellCount; ++cell)
-        if (!m_display.names[std::size_t(cell)].empty())
-            rewriteNameOnDisplay(*m_mainCanvas, cell);
 }
 
 } // namespace orlika

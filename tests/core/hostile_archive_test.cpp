@@ -9,6 +9,7 @@
 #include "collection/DesignIndex.h"
 #include "collection/TreeWalk.h"
 #include "fileops/FileOps.h"
+#include "tests/support/PageClicks.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScriptedHost.h"
 #include "tests/support/TreeFiles.h"
@@ -129,14 +130,14 @@ TEST_F(HostileArchiveTest, OnlyTheDesignsThatCanBeReadCanBeSelectedAndTheirCopie
     host.onWait.push_back([&] {
         // Page 1: bomb.zip, many.zip, notzip.zip, ok.dst, truncated.zip, evil.zip: entry 1.
         for (int k = 0; k < 6; ++k)
-            catalog.selectAt(canvas, 72 + (k % 3) * 286 + 100, (k < 3 ? 204 : 444) - 50);
+            toggleSelectionAt(catalog, canvas, 72 + (k % 3) * 286 + 100, (k < 3 ? 204 : 444) - 50);
         EXPECT_EQ(s.SelectedList.names(), Names{"ok.dst"});
         catalog.SBButtonClick();
     });
     host.onWait.push_back([&] {
         // Page 2: entries 2 and 3, good.dst, inner.zip, n.dst.
         for (int k = 0; k < 5; ++k)
-            catalog.selectAt(canvas, 72 + (k % 3) * 286 + 100, (k < 3 ? 204 : 444) - 50);
+            toggleSelectionAt(catalog, canvas, 72 + (k % 3) * 286 + 100, (k < 3 ? 204 : 444) - 50);
         catalog.SBButtonClick();
     });
     openTree();

@@ -2,6 +2,7 @@
 // Pages drawn ahead of Next: a run that takes them shows what a run without them shows,
 // and one is dropped whenever what it read or the user's choices changed meanwhile.
 #include "tests/support/CatalogFixture.h"
+#include "tests/support/PageClicks.h"
 #include "tools/designgen/DstWriter.h"
 
 #include <algorithm>
@@ -215,7 +216,7 @@ TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
     // A right click on the first cell selects it: the page after is drawn again with the
     // selection as it now is, and shown.
     host.onWait.push_back([this] {
-        catalog.selectAt(canvas, s.CellOrigin[0].X + 5, s.CellOrigin[0].Y - 5);
+        toggleSelectionAt(catalog, canvas, s.CellOrigin[0].X + 5, s.CellOrigin[0].Y - 5);
         catalog.SBButtonClick();
     });
     host.onWait.push_back([this] { catalog.SBButtonClick(); });
@@ -230,6 +231,33 @@ TEST_F(PageAheadTest, ARightClickOrCancelWhileAPageWaitsDropsThePageDrawnAhead)
     EXPECT_EQ(ahead.started, 1);
     EXPECT_EQ(ahead.shown, 0);
     EXPECT_EQ(cancelled.captions.back(), " FINISHED");
+}
+
+TEST_F(PageAheadTest, OnlyASelectionThatChangesDropsThePageDrawnAheadAndNamesOffThePageAreNotWritten)
+{
+    addDesigns(12);
+    host.onWait.push_back([this] {
+        ASSERT_EQ(ahead.started, 1);
+        host.selectedCount = -1;  // to see whether the count is told again
+        catalog.setSelected({nameOf(1)}, false);  // not selected: nothing changes
+        catalog.setSelected({""}, true);          // an empty cell's entry
+        EXPECT_EQ(ahead.started, 1);
+        EXPECT_EQ(host.selectedCount, -1);
+
+        catalog.setSelected({nameOf(1), nameOf(9)}, true);
+        EXPECT_EQ(ahead.started, 2);
+        EXPECT_EQ(s.SelectedList.names(), (std::vector<std::string>{nameOf(1), nameOf(9)}));
+        EXPECT_EQ(s.SelectedFolder, "/designs/");
+        EXPECT_EQ(host.selectedCount, 2);
+
+        RecordingCanvas written;
+        EXPECT_FALSE(catalog.showSelectionOf(written, {nameOf(9)}));  // on the next page
+        EXPECT_TRUE(written.log.empty());
+        EXPECT_TRUE(catalog.showSelectionOf(written, {nameOf(9), nameOf(1)}));
+        EXPECT_EQ(std::count(written.log.begin(), written.log.end(), "FontColor 0x0000FF"), 1);
+        catalog.SBCancelClick();
+    });
+    run(true);
 }
 
 TEST_F(PageAheadTest, DesignsDeletedOrMovedWhileAPageWaitsShowSoThereAndOnEveryPageAfter)
@@ -256,7 +284,7 @@ TEST_F(PageAheadTest, DesignsDeletedOrMovedWhileAPageWaitsShowSoThereAndOnEveryP
             EXPECT_TRUE(catalog.pageOnDisplay().names[1].empty());
             EXPECT_TRUE(s.SelectedList.empty());
             EXPECT_EQ(host.selectedCount, 0);
-            catalog.selectAt(canvas, s.CellOrigin[1].X + 5, s.CellOrigin[1].Y - 5);
+            toggleSelectionAt(catalog, canvas, s.CellOrigin[1].X + 5, s.CellOrigin[1].Y - 5);
             EXPECT_TRUE(s.SelectedList.empty());
             catalog.SBButtonClick();
         });

@@ -2,6 +2,7 @@
 // Folders as they are on Linux: entries that cannot be opened, names that differ only in
 // letter case, long names. Whatever a page shows is what a click acts on.
 #include "tests/support/CatalogFixture.h"
+#include "tests/support/PageClicks.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tools/designgen/DstWriter.h"
 #include "tools/designgen/KsmWriter.h"
@@ -64,7 +65,7 @@ protected:
     }
     void onWait(std::function<void()> action) { host.onWait.push_back(std::move(action)); }
     /// A right click in cell k; the name it writes goes to `clicks`.
-    void click(int k) { catalog.selectAt(clicks, cellX(k), cellY(k)); }
+    void click(int k) { toggleSelectionAt(catalog, clicks, cellX(k), cellY(k)); }
     std::vector<std::string> selected() const { return s.SelectedList.names(); }
 };
 
@@ -208,7 +209,7 @@ TEST_F(RealFolderTest, LongNamesAreShortenedToTheirCellAndClicksWriteTheSameText
     EXPECT_EQ(names[0].substr(names[0].size() - 10), "...hor.dst");
     EXPECT_EQ(names.back(), "short.dst");
 
-    catalog.selectAt(clicks, 38 + 50, 92 - 20);  // cell 0 of the 6 x 5 grid
+    toggleSelectionAt(catalog, clicks, 38 + 50, 92 - 20);  // cell 0 of the 6 x 5 grid
     EXPECT_EQ(selected(), std::vector<std::string>{"c1_andkoma__nautical_anchor.dst"});
     EXPECT_EQ(clicks.texts, std::vector<std::string>{names[0]});
 }
@@ -226,7 +227,7 @@ TEST_F(RealFolderTest, TheEnlargedNameEndsAtThePageEdgeAndAClickWritesTheSameTex
     EXPECT_EQ(written.substr(written.size() - 10), "..._v2.dst");
     EXPECT_LE(273 + written.size() * RecordingCanvas::kCharWidth, 1000u - 2 * RecordingCanvas::kCharWidth);
     EXPECT_GT(273 + (written.size() + 1) * RecordingCanvas::kCharWidth, 1000u - 2 * RecordingCanvas::kCharWidth);
-    catalog.selectAt(clicks, 273 + 100, 300);
+    toggleSelectionAt(catalog, clicks, 273 + 100, 300);
     EXPECT_EQ(clicks.texts, std::vector<std::string>{written});
 }
 

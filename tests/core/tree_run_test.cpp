@@ -7,6 +7,7 @@
 #include "collection/CollectionFiles.h"
 #include "collection/TreeWalk.h"
 #include "fileops/FileOps.h"
+#include "tests/support/PageClicks.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScriptedHost.h"
 #include "tests/support/TreeFiles.h"
@@ -129,7 +130,7 @@ protected:
         }
         return red;
     }
-    void click(int k) { catalog.selectAt(clicks, cellX(k), cellY(k)); }
+    void click(int k) { toggleSelectionAt(catalog, clicks, cellX(k), cellY(k)); }
 };
 
 // Draws the page ahead at once, with files and archives of its own as the window's thread

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decoders/Registry.h"
 #include "tests/support/CatalogFixture.h"
+#include "tests/support/PageClicks.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tools/designgen/DstWriter.h"
 #include "tools/designgen/ShvWriter.h"
@@ -470,7 +471,7 @@ TEST_F(ViewTest, APageAfterTheWindowChangedSizeTakesTheNewSize)
     host.onWait.push_back([this] { catalog.SBPrevClick(); });
     host.onWait.push_back([this] {
         // Clicks find the cells where the page shows them.
-        catalog.selectAt(canvas, 250 + 20, s.CellOrigin[1].Y - 10);
+        toggleSelectionAt(catalog, canvas, 250 + 20, s.CellOrigin[1].Y - 10);
         EXPECT_EQ(s.SelectedList.names(), std::vector<std::string>{"d02.dst"});
         catalog.SBCancelClick();
     });
