@@ -104,8 +104,10 @@ void BackgroundPage::drawPages(PageJob job, QSize size)
     {
         const std::lock_guard lock(m_mutex);
         m_underWay.reset();
+        m_drawing = false;
+        // Told under the lock: once it is released, the window may be gone.
+        m_drawingEnded.notify_all();
     }
-    m_drawing = false;
     wakeTheWindow();
 }
 
@@ -213,12 +215,13 @@ void BackgroundPage::forgetKeptPages()
 void BackgroundPage::stopDrawing()
 {
     // The drawing stops before its next design; the one under way ends, and its file closes.
+    // Not the pool's waitForDone(), which also ends its thread, to be started again for the
+    // next page.
     m_stop = true;
-    m_pool.waitForDone();
-    m_drawing = false;
     auto dropped = std::make_shared<std::deque<DrawnPageAhead>>();
     {
-        const std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
+        m_drawingEnded.wait(lock, [this] { return !m_drawing; });
         dropped->swap(m_drawn);
         m_underWay.reset();
     }

@@ -11,6 +11,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -74,6 +75,7 @@ private:
     QThreadPool m_pool;  // one thread: a page follows the one before it
     std::optional<PageJob> m_asked;  // the page Next will want
     mutable std::mutex m_mutex;      // guards m_drawn, which the drawing adds to
+    std::condition_variable m_drawingEnded;
     std::deque<DrawnPageAhead> m_drawn;  // in the order of the run
     std::optional<PageJob> m_underWay;   // the page being drawn
     std::atomic<bool> m_drawing{false};
