@@ -261,17 +261,7 @@ CellOutcome PageDrawer::drawCell(const Reader& reader, DesignFile& file, const s
 
 CellOutcome PageDrawer::runDecoder(const Reader& reader, DesignFile& file, const std::string& entry)
 {
-    Canvas& canvas = m_parts.canvas;
-    // A header that lies about the design's size must not draw over other cells.
-    struct LineClip {
-        Canvas& canvas;
-        ~LineClip()
-        {
-            canvas.flush();
-            canvas.unclipLines();
-        }
-    } clip{canvas};
-    canvas.clipLines(m_frame.cellArea(m_at.cellNo, canvas));
+    const CellLineClip clip(m_parts.canvas, m_frame.cellArea(m_at.cellNo, m_parts.canvas));
     return drawCell(reader, file, entry);
 }
 

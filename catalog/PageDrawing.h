@@ -54,6 +54,23 @@ struct PageFrame {
     CellGeometry cellGeometry(int cellNo, Canvas& canvas) const;
 };
 
+/// Keeps a design's lines inside its cell's area while it lives: a header that lies about
+/// the design's size must not draw over other cells.
+class CellLineClip {
+public:
+    CellLineClip(Canvas& canvas, const PixelRect& area) : m_canvas(canvas) { m_canvas.clipLines(area); }
+    ~CellLineClip()
+    {
+        m_canvas.flush();
+        m_canvas.unclipLines();
+    }
+    CellLineClip(const CellLineClip&) = delete;
+    CellLineClip& operator=(const CellLineClip&) = delete;
+
+private:
+    Canvas& m_canvas;
+};
+
 /// Where the drawing of a run's pages stands between two designs.
 struct PagePosition {
     int cellNo = 1;     // the cell drawn next

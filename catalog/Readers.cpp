@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: MIT
-// How the catalog hands a design to the cell renderer: the cell context it builds from its
-// state, the boxes a design raises, and the reader routines, which forward to the
-// registry's readers.
+// How the catalog hands a design to the cell renderer outside a run (a design read into a
+// cell on its own): the cell context it builds from its state, the boxes a design raises,
+// and the reader routines, which forward to the registry's readers.
 #include "catalog/Catalog.h"
 
 #include "cell/CellRenderer.h"
-
-#include "platform/Rounding.h"
-
-#include <algorithm>
-#include <cmath>
 
 namespace orlika {
 
@@ -54,16 +49,7 @@ void Catalog::readDesign(Canvas& canvas, std::string_view readerName)
 
 CellOutcome Catalog::runDecoder(Canvas& canvas, const Reader& reader)
 {
-    // A header that lies about the design's size must not draw over other cells.
-    struct LineClip {
-        Canvas& canvas;
-        ~LineClip()
-        {
-            canvas.flush();
-            canvas.unclipLines();
-        }
-    } clip{canvas};
-    canvas.clipLines(pageFrame().cellArea(m_state.CellNo, canvas));
+    const CellLineClip clip(canvas, pageFrame().cellArea(m_state.CellNo, canvas));
     return drawCell(canvas, reader);
 }
 

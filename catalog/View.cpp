@@ -4,12 +4,8 @@
 
 #include "catalog/DesignPaths.h"
 #include "cell/CellRenderer.h"
-#include "platform/HeadlessHost.h"
-#include "platform/MemoryFile.h"
-#include "platform/Rounding.h"
 
 #include <algorithm>
-#include <cmath>
 #include <thread>
 #include <utility>
 
