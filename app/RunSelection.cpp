@@ -15,8 +15,9 @@ RunSelection::RunSelection(Catalog& catalog, Canvas& page, QObject* parent)
 
 void RunSelection::followRun()
 {
-    const CatalogState& s = m_catalog.state();
-    m_designs.setRun(s.FolderPath, s.FileList.names());
+    static const std::vector<std::string> none;
+    const std::shared_ptr<const Run> run = m_catalog.run();
+    m_designs.setRun(run ? run->folder : m_catalog.state().FolderPath, run ? run->entries : none);
     followCoreSelection();
 }
 

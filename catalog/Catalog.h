@@ -124,7 +124,8 @@ public:
     /// their name struck through with "deleted" or "moved" after it, and select nothing. A
     /// page drawn after has no picture in such a cell.
     void markGone(const std::string& folder, const std::vector<std::string>& names, Gone how);
-    /// The run under way, or the last one; null before the first.
+    /// The run under way, or the last one; null before the first and while a run that found
+    /// nothing to show, or has not listed its designs yet, is the last.
     std::shared_ptr<const Run> run() const { return m_run; }
     /// What that run learned of its entries so far: skipped, failed, stamps.
     const RunRecords& runRecords() const { return m_records; }

@@ -81,6 +81,9 @@ void Catalog::beginRun()
     m_messages.beginRun();
     m_records.clear();
     m_at = {};
+    // The drawer draws the run it was made for: both go until the new run has its designs.
+    m_drawer.reset();
+    m_run.reset();
     forgetKeptPages();
     m_deleted.clear();
     if (!m_state.UseDialogList && !m_state.UseSelectedList && !m_givenPending)
@@ -867,6 +870,7 @@ void Catalog::makeRun()
     run->tree = m_treeRun;
     run->collectErrors = m_collectErrors;
     run->remarkNotes = m_remarkNotes;
+    m_drawer.reset();
     m_run = run;
     m_at.cellNo = 1;
     m_drawer.emplace(
