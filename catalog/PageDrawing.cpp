@@ -333,6 +333,7 @@ std::optional<PageResult> drawPage(const PageJob& job, Canvas& canvas, FileSyste
             return std::nullopt;
         std::unique_ptr<DesignFile> file = drawer.openNextDesign();
         if (!file) {
+            // The page follows one the run drew: its entries left unopened count as the page's.
             drawer.countTrailingSkips(false, 1);
             break;
         }
