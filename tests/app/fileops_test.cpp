@@ -8,10 +8,13 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+
+#include <map>
 
 namespace orlika::test {
 namespace {
@@ -228,6 +231,46 @@ TEST_F(FileCommandsTest, CopyIntoAFolderNotThereYetMakesItWhenAskedAndSaysWhereT
     EXPECT_TRUE(exists(path(QStringLiteral("d01.dst"))));
     EXPECT_TRUE(state().SelectedList.empty());
     EXPECT_EQ(form->statusCaption(), QStringLiteral(" 2 copied to ") + usb);
+}
+
+// Every file under a folder, by its path there, with its bytes.
+std::map<QString, QByteArray> filesUnder(const QString& root)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            files[QDir(root).relativeFilePath(file.fileName())] = file.readAll();
+    }
+    return files;
+}
+
+TEST_F(FileCommandsTest, DeleteTakesExactlyTheSelectedFilesWholeToTheTrashAndNoOtherByteChanges)
+{
+    selectFirstAndThird();
+    // Beside the designs shown: a file of another kind, one in a subfolder, and d02 written
+    // anew under the program after its page was drawn.
+    for (const auto& [name, bytes] : {std::pair{QStringLiteral("notes.txt"), QByteArray("keep me")},
+                                      std::pair{QStringLiteral("dest/d01.dst"), QByteArray("another d01")},
+                                      std::pair{QStringLiteral("d02.dst"), QByteArray("changed since shown")}}) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    std::map<QString, QByteArray> expected = filesUnder(folder());
+    const QByteArray d01 = expected.at(QStringLiteral("d01.dst"));
+    const QByteArray d03 = expected.at(QStringLiteral("d03.dst"));
+    expected.erase(QStringLiteral("d01.dst"));
+    expected.erase(QStringLiteral("d03.dst"));
+    form->host().answerMessage = [](const MessageRequest&) { return MessageAnswer::Yes; };
+    form->DeleteSelected1->trigger();
+
+    EXPECT_EQ(filesUnder(folder()), expected);
+    const std::map<QString, QByteArray> trash = filesUnder(qEnvironmentVariable("XDG_DATA_HOME") +
+                                                           QStringLiteral("/Trash/files"));
+    EXPECT_EQ(trash, (std::map<QString, QByteArray>{{QStringLiteral("d01.dst"), d01},
+                                                    {QStringLiteral("d03.dst"), d03}}));
 }
 
 TEST_F(FileCommandsTest, DeletedDesignsAreStruckThroughAndCanNoLongerBeSelectedOrOpened)
